@@ -1,0 +1,40 @@
+#pragma once
+#include "port/FileErrors.h"
+#include <cstddef>
+#include <memory>
+#include <string>
+
+// Reads a file front to back. Read returns 0 only at the end of the file and
+// throws CFileException on a read error of the drive.
+class IByteSource {
+public:
+    virtual ~IByteSource() = default;
+    virtual std::size_t Read(char* buffer, std::size_t size) = 0;
+};
+
+// Writes a file. Nothing is visible under the target path until Commit succeeds:
+// a sink destroyed without Commit leaves the previous file exactly as it was and no
+// temporary file behind. Write and Commit throw CFileException (DiskFull for ENOSPC).
+class IByteSink {
+public:
+    virtual ~IByteSink() = default;
+    virtual void Write(const char* data, std::size_t size) = 0;
+    virtual void Commit() = 0;
+};
+
+// The files the program reads and writes; tests replace it to inject faults.
+class IFileSystem {
+public:
+    virtual ~IFileSystem() = default;
+    // Throws CFileException (NotFound, AccessDenied, IsDirectory, ...) when the file cannot be
+    // opened.
+    virtual std::unique_ptr<IByteSource> OpenRead(const std::string& path) = 0;
+    // Starts an atomic replacement of path (a temporary file beside it). Throws
+    // CFileException when it cannot be created. New files are readable by their owner only.
+    virtual std::unique_ptr<IByteSink> CreateAtomic(const std::string& path) = 0;
+    virtual bool Exists(const std::string& path) = 0;
+    virtual bool Remove(const std::string& path) = 0;
+};
+
+// The real file system of this machine.
+IFileSystem& RealFileSystem();

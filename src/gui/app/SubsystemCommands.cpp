@@ -1,0 +1,13 @@
+#include "app/SubsystemCommands.h"
+#include "app/CommandTable.h"
+#include "view/IKinbookView.h"
+
+std::vector<std::unique_ptr<QObject>> CreateSubsystemCommands(IKinbookView& view,
+                                                              CommandTable& table) {
+    std::vector<std::unique_ptr<QObject>> commands;
+    // One line per subsystem, for example:
+    // commands.push_back(std::make_unique<EditCommands>(view, table));
+    (void)view;
+    (void)table;
+    return commands;
+}

@@ -1,0 +1,1 @@
+// Gui test helpers live in headers beside this file.
