@@ -1,5 +1,6 @@
 # Kinbook: `make run` builds and starts the program, `make test` builds and runs every test.
 BUILD_DIR ?= build
+export CCACHE_BASEDIR := $(CURDIR)
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
