@@ -24,7 +24,8 @@ bool CKinbookApp::InitInstance() {
     m_frame = std::make_unique<CMainFrame>(*m_doc, *m_services);
     m_messageBox.SetParent(m_frame.get());
     m_fileChooser.SetParent(m_frame.get());
-    m_frame->show();
     m_frame->View().InitialUpdate();
+    m_frame->show();
+    m_frame->View().FirstActivation();
     return true;
 }

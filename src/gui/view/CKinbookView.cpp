@@ -22,7 +22,6 @@ void CKinbookView::RefreshView(CContactRecord*, bool save) {
     emit TitleChanged(QString());
 }
 
-void CKinbookView::InitialUpdate() {
-    m_doc.Load();
-    RefreshView(nullptr, false);
-}
+void CKinbookView::InitialUpdate() { m_doc.Load(); }
+
+void CKinbookView::FirstActivation() { RefreshView(nullptr, false); }

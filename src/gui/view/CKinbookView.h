@@ -35,8 +35,12 @@ public:
     void SetReopenRecordPrint(bool) override {}
     void SetReopenBookPrint(bool) override {}
 
-    // Loads the current data file; called once the window exists.
+    // Loads the current data file and fills the filter; the frame calls it once,
+    // before the window is first shown.
     void InitialUpdate();
+    // Lays out, refreshes and reports an empty category; the frame calls it once, at
+    // its first activation, after it has placed itself.
+    void FirstActivation();
 
 signals:
     // The document title (the selected contact's display name) changed.

@@ -1,0 +1,10 @@
+#pragma once
+#include "model/CRecordList.h"
+#include <cstddef>
+#include <memory>
+
+// Files a record that is not yet in the list at its alphabetical place: before the first
+// greater last name (ignoring case), behind its namesakes; a record whose last and first
+// name equal an existing record's gets "%s #%d" appended to its last name. Returns the
+// position the record now has; the list owns it.
+std::size_t FileRecord(CRecordList& records, std::unique_ptr<CContactRecord> record);

@@ -1,0 +1,4 @@
+#include "model/CategoryDialogs.h"
+
+// Placeholder until the category dialogs land.
+void EditCategories(QWidget*, CCategoryList&, IMessageBox&) {}
