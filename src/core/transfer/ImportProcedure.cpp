@@ -1,5 +1,5 @@
 #include "transfer/ImportProcedure.h"
-#include "edit/FilingRule.h"
+#include "edit/CRecordFiler.h"
 #include "model/CCategoryList.h"
 #include "model/FieldVocabulary.h"
 #include "model/NoCase.h"
@@ -21,7 +21,7 @@ class RecordBuilder final : public ITokenConsumer {
 public:
     RecordBuilder(std::vector<int> columnFields, CRecordList& records,
                   const CCategoryList& categories, IProgress& progress, int recordCount)
-        : m_columnFields(std::move(columnFields)), m_records(records), m_categories(categories),
+        : m_columnFields(std::move(columnFields)), m_filer(records), m_categories(categories),
           m_progress(progress),
           // An empty or unreadable file has no records to pace the bar by.
           m_step(recordCount > 0 ? 100.0f / static_cast<float>(recordCount) : 0.0f) {
@@ -49,6 +49,9 @@ public:
         Start();
         return true;
     }
+
+    // Puts the records filed so far into the list.
+    void Flush() { m_filer.Flush(); }
 
     int imported = 0;
     bool cancelled = false;
@@ -92,11 +95,11 @@ private:
             else
                 r.m_strLastName = "Unnamed";
         }
-        FileRecord(m_records, std::move(m_record));
+        m_filer.File(std::move(m_record));
     }
 
     std::vector<int> m_columnFields;
-    CRecordList& m_records;
+    CRecordFiler m_filer; // writes the filed records back into the list when it goes
     const CCategoryList& m_categories;
     IProgress& m_progress;
     float m_step;
@@ -165,12 +168,14 @@ ImportResult RunImport(const std::string& path, int recordCount,
         }
     } catch (const CFileException&) {
         // A drive that fails midway: keep what was filed, say the file could not be read.
+        builder.Flush();
         messageBox.Show(path + " could not be opened.", kFileErrorCaption, MbIcon::Stop,
                         MbButtons::Ok);
         result.imported = builder.imported;
         result.outcome = ImportOutcome::NotOpened;
         return result;
     }
+    builder.Flush();
     result.imported = builder.imported;
     if (r == TokenizeResult::Incompatible) {
         messageBox.Show(kIncompatibleText, kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);
