@@ -146,6 +146,10 @@ struct LengthCase {
     const char* header; // the bytes in front of the text
 };
 
+void PrintTo(const LengthCase& c, std::ostream* os) {
+    *os << c.length << " bytes";
+}
+
 class StringLength : public testing::TestWithParam<LengthCase> {};
 
 TEST_P(StringLength, TakesTheShortestHeaderAndReadsBack) {
@@ -179,6 +183,10 @@ struct CountCase {
     std::size_t count;
     const char* bytes;
 };
+
+void PrintTo(const CountCase& c, std::ostream* os) {
+    *os << c.count;
+}
 
 class CountEncoding : public testing::TestWithParam<CountCase> {};
 
@@ -224,6 +232,10 @@ struct TagCase {
     std::size_t storedCategories;
     const char* secondRecordTag; // the class tag in front of the second record
 };
+
+void PrintTo(const TagCase& c, std::ostream* os) {
+    *os << c.storedCategories << " stored categories";
+}
 
 class RecordClassTag : public testing::TestWithParam<TagCase> {};
 
@@ -426,6 +438,10 @@ struct WideCase {
     const char* bytes;
     const char* utf8;
 };
+
+void PrintTo(const WideCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WideString : public testing::TestWithParam<WideCase> {};
 

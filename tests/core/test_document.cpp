@@ -170,6 +170,10 @@ struct UnreadableCase {
     bool folder; // a folder of that name instead of a file the program may not read
 };
 
+void PrintTo(const UnreadableCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class UnreadableDataFile : public DocumentTest,
                            public testing::WithParamInterface<UnreadableCase> {};
 
@@ -231,6 +235,10 @@ struct SaveFaultCase {
     std::string_view message;
     MbIcon icon;
 };
+
+void PrintTo(const SaveFaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SaveFault : public DocumentTest, public testing::WithParamInterface<SaveFaultCase> {};
 
