@@ -66,8 +66,12 @@ CKinbookView::CKinbookView(CKinbookDoc& doc, AppServices& services, CommandTable
 }
 
 CKinbookView::~CKinbookView() {
-    SettingsSchema::WriteViewSettings(m_services.settings, m_printSettings, m_letterSlider->value(),
-                                      m_categoryFilter->currentIndex(), m_doc.GetDataPath());
+    // A view that never loaded has nothing of its own to keep: writing its empty
+    // filter and slider would overwrite the user's stored choices.
+    if (m_bInitialUpdateDone)
+        SettingsSchema::WriteViewSettings(m_services.settings, m_printSettings,
+                                          m_letterSlider->value(), m_categoryFilter->currentIndex(),
+                                          m_doc.GetDataPath());
     // The controls outlive this body; nothing they do while they go may reach the view
     // (the command table may already be gone).
     const auto children = findChildren<QObject*>();
@@ -218,6 +222,7 @@ void CKinbookView::InitialUpdate() {
     m_doc.Load();
     RefillCategoryFilter();
     ReselectFilter();
+    m_bInitialUpdateDone = true;
 }
 
 void CKinbookView::FirstActivation() {

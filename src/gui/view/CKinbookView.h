@@ -121,6 +121,7 @@ private:
     bool m_bCopyEnabled = false;
     bool m_bRecordCommands = false;
     bool m_bFirstActivation = true;
+    bool m_bInitialUpdateDone = false;
     bool m_bReopenRecordPrint = false;
     bool m_bReopenBookPrint = false;
     QSize m_minimumSize;
