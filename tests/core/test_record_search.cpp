@@ -110,3 +110,4 @@ TEST(RecordSearch, HitsComeInRecordListOrder) {
 }
 
 } // namespace
+
