@@ -193,6 +193,25 @@ void CMainFrame::SetWhatsThisTexts() {
     };
     for (const Text& t : texts)
         m_commands->Action(t.id)->setWhatsThis(QString::fromUtf8(t.text));
+    // The main view's controls, where the view has not explained them itself.
+    static const std::pair<const char*, const char*> controls[] = {
+        {"IDC_CATEGORY_FILTER", "Choose the category whose contacts the list shows, or All. "
+                                "Choose \"- Edit Categories\" to add, rename or delete "
+                                "categories."},
+        {"IDC_CONTACT_LIST", "The contacts of the chosen category whose last name begins with "
+                             "the chosen letter. Select one to see its details; double-click "
+                             "to edit it."},
+        {"IDC_DETAIL_PANE", "Everything stored for the selected contact. Select text here and "
+                            "use Copy Record to copy just that text."},
+        {"IDC_NAME_LABEL", "The selected contact's name."},
+        {"IDC_LETTER_SLIDER", "Move the slider to list the last names that begin with another "
+                              "letter."},
+    };
+    for (const auto& [name, text] : controls) {
+        if (auto* control = m_view->findChild<QWidget*>(QString::fromLatin1(name));
+            control && control->whatsThis().isEmpty())
+            control->setWhatsThis(QString::fromUtf8(text));
+    }
     statusBar()->setWhatsThis(
         QStringLiteral("The status bar shows what a menu entry or a toolbar button does, and "
                        "whether Caps Lock, Num Lock and Scroll Lock are on."));
@@ -212,6 +231,7 @@ void CMainFrame::FirstActivation() {
     if (!m_bFirstActivation)
         return;
     m_bFirstActivation = false;
+    SetWhatsThisTexts(); // the view's controls exist now
     const SettingsSchema::CFrameSettings f = SettingsSchema::ReadFrameSettings(m_services.settings);
     m_tray.Start(f.showTray != 0);
 
