@@ -493,3 +493,27 @@ TEST(DataFileCounter, TheNumberAfterTheLimitIsABadIndexForWriterAndReader) {
         }
     }
 }
+
+TEST(DataFileReader, DamagedBytesAreRefusedOrReadNeverAnythingElse) {
+    CCategoryList categories = Categories({"Business", "Golf"});
+    CRecordList records;
+    for (int i = 0; i < 4; ++i)
+        records.push_back(FullRecord(i));
+    const std::string good = WriteBook(categories, records);
+    std::uint64_t state = 12345;
+    const auto next = [&] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<std::size_t>(state >> 33);
+    };
+    int refused = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes = good;
+        for (std::size_t flips = 1 + next() % 4; flips > 0; --flips)
+            bytes[next() % bytes.size()] = static_cast<char>(next() & 0xFF);
+        CCategoryList c;
+        CRecordList r;
+        // Only archive faults may come out; anything else fails the test.
+        refused += ReadBook(bytes, c, r).has_value();
+    }
+    EXPECT_GT(refused, 100);
+}

@@ -363,3 +363,18 @@ TEST_F(DocumentTest, AWriteThatTheSystemRefusesMidwayLeavesTheOldFile) {
     EXPECT_EQ(ReadFileBytes(doc.GetDataPath()), before);
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"YourContactRecords.kbk"}));
 }
+
+TEST_F(DocumentTest, PipesAndDevicesAreNeitherReadNorReplaced) {
+    const std::string fifo = dir.File("pipe.kbk");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(doc.Load(fifo)) << "and it must not wait for a writer";
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kBackup}));
+    messages.shown.clear();
+    FillBook(doc, 1);
+    for (const std::string& special : {fifo, std::string("/dev/null")}) {
+        EXPECT_FALSE(doc.Save(special));
+        EXPECT_EQ(messages.Texts().back(), WithPath(kCannotCreate, special));
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
