@@ -1,5 +1,6 @@
 #include "edit/CPage1.h"
 #include "app/TextCodec.h"
+#include "edit/LastNameRule.h"
 #include "model/CCategoryList.h"
 #include "model/CContactRecord.h"
 #include "model/NoCase.h"
@@ -24,11 +25,6 @@ QLineEdit* NewLineEdit(QWidget* parent, const char* idName) {
     SetIdName(edit, idName);
     edit->setMaxLength(std::numeric_limits<int>::max()); // no length limit
     return edit;
-}
-
-bool IsAsciiLetter(QChar c) {
-    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-           (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
 }
 
 } // namespace
@@ -118,17 +114,15 @@ void CPage1::Load(const CContactRecord& r, const CCategoryList& categories) {
 }
 
 bool CPage1::CheckLastName(IMessageBox& messageBox) const {
-    const QString last = m_lastText.Text();
-    if (last.isEmpty()) {
-        messageBox.Show("All contacts must contain a last name.  Record not filed.",
-                        "Last Name Needed", MbIcon::Stop, MbButtons::Ok);
+    switch (::CheckLastName(FromQString(m_lastText.Text()))) {
+    case LastNameProblem::Missing:
+        messageBox.Show(kLastNameNeededText, kLastNameNeededCaption, MbIcon::Stop, MbButtons::Ok);
         return false;
-    }
-    if (!IsAsciiLetter(last.at(0))) {
-        messageBox.Show("Since contacts are filed alphabetically, the last name must begin with "
-                        "a letter.  Record not filed.",
-                        "Last Name Error", MbIcon::Stop, MbButtons::Ok);
+    case LastNameProblem::NotALetter:
+        messageBox.Show(kLastNameErrorText, kLastNameErrorCaption, MbIcon::Stop, MbButtons::Ok);
         return false;
+    case LastNameProblem::None:
+        break;
     }
     return true;
 }
