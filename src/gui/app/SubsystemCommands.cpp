@@ -1,10 +1,12 @@
 #include "app/SubsystemCommands.h"
 #include "app/CommandTable.h"
+#include "edit/EditCommands.h"
 #include "view/IKinbookView.h"
 
 std::vector<std::unique_ptr<QObject>> CreateSubsystemCommands(IKinbookView& view,
                                                               CommandTable& table) {
     std::vector<std::unique_ptr<QObject>> commands;
+    commands.push_back(std::make_unique<EditCommands>(view, table));
     // One line per subsystem, for example:
     // commands.push_back(std::make_unique<EditCommands>(view, table));
     (void)view;
