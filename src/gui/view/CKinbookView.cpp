@@ -61,8 +61,9 @@ CKinbookView::CKinbookView(CKinbookDoc& doc, AppServices& services, CommandTable
     SetIdName(this, "IDD_KINBOOK_FORM");
     CreateControls();
     PlaceFromTemplate();
-    RegisterCommands();
     m_subsystemCommands = CreateSubsystemCommands(*this, m_commands);
+    // The view's enable rules come last: they follow the list's focus and selection.
+    RegisterCommands();
 }
 
 CKinbookView::~CKinbookView() {
