@@ -133,8 +133,10 @@ public:
                 return UsageError("no category named '" + settings.m_strBookCategory + "'");
         }
 
-        // Fonts and the PDF writer need a Qt application, but never a display.
+        // Fonts and the PDF writer need a Qt application, but never a display; the
+        // platform's notes about its environment are not the verb's output.
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(QuietQt);
         static int argc = 1;
         static char name[] = "kinbook-cli";
         static char* argv[] = {name, nullptr};
@@ -155,6 +157,10 @@ public:
     }
 
 private:
+    static void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::cerr << message.toStdString() << "\n";
+    }
     static int UsageError(const std::string& why) {
         std::cerr << "kinbook-cli print: " << why << "\n";
         return kExitUsage;

@@ -6,6 +6,7 @@
 #include "print/CRecordPrintDialog.h"
 #include "print/PdfExport.h"
 #include "print/PrintCommands.h"
+#include "print/PrintRunner.h"
 #include "print/QtPageSurface.h"
 #include "resources/CommandIds.h"
 #include <QCheckBox>
@@ -287,6 +288,35 @@ private slots:
         const QString family = QFontInfo(font).family();
         QVERIFY2(family == QStringLiteral("Arial") || family == QStringLiteral("Liberation Sans"),
                  qPrintable(family));
+    }
+
+    void pauseCancelEndsTheJobBeforeThePage() {
+        CCategoryList categories;
+        categories.ResetToDefaults();
+        CRecordList list;
+        for (char c = 'A'; c <= 'F'; ++c)
+            list.push_back(Person(std::string(1, c) + "name", "First"));
+        CPrintSettings s;
+        s.m_bAlphaPageBreak = true; // six pages
+        s.m_dTopMargin = s.m_dLeftMargin = 0;
+        FakeClock clock;
+        CPrintJob job(PrintMode::Book, s, list, categories, nullptr, clock);
+        QTemporaryDir dir;
+        FakeMessageBox box;
+        box.answers = {MbResult::Ok, MbResult::Cancel};
+        {
+            QPdfWriter writer(dir.filePath(QStringLiteral("range.pdf")));
+            // Pages 2 to 5: asked before 3 (OK) and 4 (Cancel): pages 2 and 3 printed.
+            QCOMPARE(PrintRunner::Run(job, writer, box, true, false, 2, 5), 2);
+        }
+        QCOMPARE(box.shown.size(), size_t(2));
+        QCOMPARE(PdfPageCount(dir.filePath(QStringLiteral("range.pdf"))), 2);
+        QCOMPARE(job.GetPageCount(), 6);
+
+        box.shown.clear();
+        QPdfWriter preview(dir.filePath(QStringLiteral("preview.pdf")));
+        QCOMPARE(PrintRunner::Run(job, preview, box, true, true), 6);
+        QVERIFY(box.shown.empty());
     }
 
     void smallBookToPdf_data() {
