@@ -2,6 +2,7 @@
 #include "model/CCategoryList.h"
 #include "model/CRecordList.h"
 #include <string>
+#include <utility>
 #include <vector>
 
 class IMessageBox;
@@ -37,6 +38,17 @@ public:
 
     // Destroys every record and category.
     void DeleteContents();
+
+    // Replaces the book by other's records and categories; other is left empty. Lets a
+    // command read a file aside and take it over only when all of it loaded.
+    void TakeContents(CKinbookDoc& other) {
+        m_records = std::move(other.m_records);
+        m_categories = std::move(other.m_categories);
+        m_categories.m_pRecords = &m_records;
+        other.m_records.clear();
+        other.m_categories.RemoveAll();
+        other.m_categories.m_pRecords = &other.m_records;
+    }
 
     IMessageBox& MessageBox() { return m_messageBox; }
     IFileSystem& FileSystem() { return m_fileSystem; }
