@@ -1,5 +1,6 @@
 #include "app/SubsystemCommands.h"
 #include "app/CommandTable.h"
+#include "model/DataFileCommands.h"
 #include "view/IKinbookView.h"
 
 std::vector<std::unique_ptr<QObject>> CreateSubsystemCommands(IKinbookView& view,
@@ -7,6 +8,7 @@ std::vector<std::unique_ptr<QObject>> CreateSubsystemCommands(IKinbookView& view
     std::vector<std::unique_ptr<QObject>> commands;
     // One line per subsystem, for example:
     // commands.push_back(std::make_unique<EditCommands>(view, table));
+    commands.push_back(std::make_unique<DataFileCommands>(view, table));
     (void)view;
     (void)table;
     return commands;
