@@ -11,6 +11,12 @@ if(KINBOOK_SANITIZE)
   target_link_options(kinbook_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(KINBOOK_FUZZ)
+  target_compile_options(kinbook_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(kinbook_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 # Qt code never converts from ASCII implicitly.
 add_library(kinbook_qt_options INTERFACE)
 target_link_libraries(kinbook_qt_options INTERFACE kinbook_options)

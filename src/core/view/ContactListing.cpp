@@ -1,0 +1,63 @@
+#include "view/ContactListing.h"
+#include "model/CCategoryList.h"
+#include "model/NoCase.h"
+#include "view/DetailText.h"
+#include "view/DisplayName.h"
+#include <algorithm>
+
+CCategoryFilter::CCategoryFilter(const CCategoryList& categories, std::string_view filterText)
+    : m_bAll(kb::EqualsNoCase(filterText, kFilterAll)), m_nIndex(categories.IndexOf(filterText)) {}
+
+bool CCategoryFilter::Includes(const CContactRecord& record) const noexcept {
+    return m_bAll || record.m_nCategory == m_nIndex;
+}
+
+CContactListing ListContacts(const CRecordList& records, const CCategoryList& categories,
+                             std::string_view filterText, int letter) {
+    CContactListing listing;
+    if (records.empty())
+        return listing;
+    const CCategoryFilter filter(categories, filterText);
+    for (const auto& record : records) {
+        if (!filter.Includes(*record))
+            continue;
+        ++listing.categoryRecordCount;
+        if (LetterIndexOf(*record) == letter)
+            listing.entries.push_back(
+                {record.get(), DisplayName(*record), DefaultItemText(*record)});
+    }
+    std::stable_sort(listing.entries.begin(), listing.entries.end(),
+                     [](const CContactListEntry& a, const CContactListEntry& b) {
+                         return kb::CompareNoCase(a.displayName, b.displayName) < 0;
+                     });
+    return listing;
+}
+
+std::array<bool, kLetterCount> MarkLetterFlags(const CRecordList& records,
+                                               const CCategoryList& categories,
+                                               std::string_view filterText) {
+    std::array<bool, kLetterCount> flags{};
+    if (records.empty())
+        return flags;
+    const CCategoryFilter filter(categories, filterText);
+    for (const auto& record : records) {
+        if (!filter.Includes(*record))
+            continue;
+        const int letter = LetterIndexOf(*record);
+        if (letter >= 0)
+            flags[static_cast<std::size_t>(letter)] = true;
+    }
+    return flags;
+}
+
+CContactRecord* FindByDisplayName(const CRecordList& records, std::string_view text,
+                                  std::size_t* position) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (DisplayNameEquals(*records[i], text)) {
+            if (position)
+                *position = i;
+            return records[i].get();
+        }
+    }
+    return nullptr;
+}

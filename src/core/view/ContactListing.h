@@ -1,0 +1,55 @@
+#pragma once
+#include "model/CRecordList.h"
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CCategoryList;
+class CContactRecord;
+
+inline constexpr int kLetterCount = 26;
+
+// One entry of the main contact list.
+struct CContactListEntry {
+    CContactRecord* record = nullptr;
+    std::string displayName; // column 0
+    std::string itemText;    // column 1: the default item's text
+};
+
+// What the main list shows for a category filter choice and a letter.
+struct CContactListing {
+    // The entries of the letter, ascending by display name ignoring case; entries
+    // whose names compare equal keep the record list's order.
+    std::vector<CContactListEntry> entries;
+    // How many records the category holds, whatever their letter.
+    int categoryRecordCount = 0;
+};
+
+// Which records a filter choice selects: every record for "All" (any case),
+// otherwise those whose category index is the index of the chosen name.
+class CCategoryFilter {
+public:
+    CCategoryFilter(const CCategoryList& categories, std::string_view filterText);
+    bool Includes(const CContactRecord& record) const noexcept;
+
+private:
+    bool m_bAll;
+    unsigned m_nIndex;
+};
+
+// The entries for filter choice filterText and letter (0 = A .. 25 = Z), in one walk
+// of the record list.
+CContactListing ListContacts(const CRecordList& records, const CCategoryList& categories,
+                             std::string_view filterText, int letter);
+
+// Which letters hold at least one record of the chosen category.
+std::array<bool, kLetterCount> MarkLetterFlags(const CRecordList& records,
+                                               const CCategoryList& categories,
+                                               std::string_view filterText);
+
+// The first record in record-list order whose display name equals text ignoring
+// case, with its position; null when none does.
+CContactRecord* FindByDisplayName(const CRecordList& records, std::string_view text,
+                                  std::size_t* position = nullptr);
