@@ -4,11 +4,9 @@
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
 #include "port/ISettingsStore.h"
+#include "view/CSettingsSchema.h"
 
 namespace {
-
-constexpr const char* kCurrentPath = "Current Path";
-constexpr const char* kSelectedCategory = "Selected Category";
 
 std::string FormatOverwriteQuestion(const std::string& path) {
     return "The file " + path + " already exists, overwrite it?";
@@ -107,7 +105,7 @@ bool DataFileOps::NewArchive() {
     m_doc.TakeContents(fresh);
     m_view.RefillCategoryFilter();
     m_doc.SetDataPath(path);
-    m_settings.WriteString(kCurrentPath, path);
+    SettingsSchema::WriteCurrentPath(m_settings, path);
     m_messageBox.Show(
         "Your new Kinbook database was created successfully and is now the current database.",
         "Save Complete", MbIcon::Exclamation, MbButtons::Ok);
@@ -128,7 +126,7 @@ bool DataFileOps::OpenArchive(const OpenArchiveDialog& runDialog) {
         return false;
     }
     m_doc.SetDataPath(*load);
-    m_settings.WriteString(kCurrentPath, *load);
+    SettingsSchema::WriteCurrentPath(m_settings, *load);
     m_view.ReselectFilter();
     m_messageBox.Show("The archive was loaded successfully.", "Load Complete", MbIcon::Exclamation,
                       MbButtons::Ok);
@@ -142,7 +140,7 @@ bool DataFileOps::Reload() {
     const std::string path = m_doc.GetDataPath();
     if (path.empty())
         return false;
-    m_settings.WriteInt(kSelectedCategory, m_view.GetFilterSelectedPosition());
+    SettingsSchema::WriteSelectedCategory(m_settings, m_view.GetFilterSelectedPosition());
     if (!LoadWhole(path))
         return false;
     m_view.ReselectFilter();

@@ -14,8 +14,7 @@ class QListWidget;
 class CCategoryListDlg : public QDialog {
     Q_OBJECT
 public:
-    CCategoryListDlg(CCategoryList& categories, IMessageBox& messageBox,
-                     QWidget* parent = nullptr);
+    CCategoryListDlg(CCategoryList& categories, IMessageBox& messageBox, QWidget* parent = nullptr);
 
     QListWidget* List() const { return m_list; }
 

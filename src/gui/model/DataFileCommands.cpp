@@ -32,9 +32,9 @@ private:
 DataFileCommands::DataFileCommands(IKinbookView& view, CommandTable& table)
     : m_view(view), m_adapter(std::make_unique<ViewAdapter>(view)) {
     AppServices& services = view.Services();
-    m_ops = std::make_unique<DataFileOps>(view.GetDocument(), *m_adapter, services.messageBox,
-                                          services.fileChooser, services.settings,
-                                          services.fileSystem);
+    m_ops =
+        std::make_unique<DataFileOps>(view.GetDocument(), *m_adapter, services.messageBox,
+                                      services.fileChooser, services.settings, services.fileSystem);
 
     table.SetHandler(ID_BACKUP_DATA, [this] { m_ops->Backup(); });
     table.SetEnabler(ID_BACKUP_DATA, [this] { return m_ops->CanBackup(); });
