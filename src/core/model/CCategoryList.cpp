@@ -1,4 +1,5 @@
 #include "model/CCategoryList.h"
+#include "model/CArchive.h"
 #include "model/NoCase.h"
 
 void CCategoryList::ResetToDefaults() {
@@ -36,4 +37,24 @@ void CCategoryList::AddHead(std::string name) {
 
 void CCategoryList::AddTail(std::string name) {
     m_list.push_back(std::make_unique<CCategory>(std::move(name)));
+}
+
+void CCategoryList::SerializeCategories(CArchive& ar) {
+    if (ar.IsStoring()) {
+        const std::size_t stored = m_list.empty() ? 0 : m_list.size() - 1;
+        ar.WriteCount(stored);
+        for (std::size_t i = 1; i < m_list.size(); ++i) {
+            ar.WriteObjectTag(kCategoryClass);
+            m_list[i]->Serialize(ar);
+        }
+        return;
+    }
+    const std::uint32_t count = ar.ReadCount();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        ar.ReadObjectTag(kCategoryClass);
+        auto category = std::make_unique<CCategory>();
+        category->Serialize(ar);
+        m_list.push_back(std::move(category));
+    }
+    AddHead(std::string(kUnfiled));
 }

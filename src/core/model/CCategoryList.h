@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+class CArchive;
+
 // Reserved names of the category filter and the category dialogs.
 inline constexpr std::string_view kUnfiled = "Unfiled";
 inline constexpr std::string_view kBusiness = "Business";
@@ -33,6 +35,10 @@ public:
     void RemoveAll() { m_list.clear(); }
     // The names in list order, as FillCombo puts them into a drop-down.
     std::vector<std::string> FillComboNames() const;
+    // Writes every category but the first ("Unfiled" is never stored), or reads the stored
+    // ones, appending each as soon as it is complete, and then puts a fresh "Unfiled" at
+    // the head.
+    void SerializeCategories(CArchive& ar);
 
     std::size_t GetCount() const { return m_list.size(); }
     bool IsEmpty() const { return m_list.empty(); }

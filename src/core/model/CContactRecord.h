@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+class CArchive;
+
 // Item label codes: a list position in the editor's label choices is the code.
 enum ItemLabel : std::uint8_t {
     LABEL_HOME = 0,
@@ -28,6 +30,9 @@ public:
     // The text of the first item (1 to 7) whose label equals the code; empty when none does.
     // A label of 255 is never found.
     const std::string& GetItemByLabel(std::uint8_t label) const;
+
+    // Writes the record's fields to the data file or reads them from it.
+    void Serialize(CArchive& ar);
 
     bool operator==(const CContactRecord&) const = default;
 

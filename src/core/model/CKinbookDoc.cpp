@@ -1,6 +1,16 @@
 #include "model/CKinbookDoc.h"
+#include "model/CArchive.h"
+#include "model/DocMessages.h"
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
+#include <new>
+
+using namespace DocMessages;
+
+namespace {
+// Names tried for the copy of a damaged file before giving up.
+constexpr int kDamagedCopyAttempts = 1000;
+} // namespace
 
 CKinbookDoc::CKinbookDoc(IMessageBox& messageBox, IFileSystem& fileSystem)
     : m_messageBox(messageBox), m_fileSystem(fileSystem) {
@@ -14,15 +24,131 @@ void CKinbookDoc::DeleteContents() {
     m_records.clear();
 }
 
-bool CKinbookDoc::Load(const std::string&) {
-    // Placeholder until the data file reader lands: start an empty book.
-    if (m_categories.IsEmpty())
+bool CKinbookDoc::Load(const std::string& path) {
+    const std::string file = path.empty() ? m_strDataPath : path;
+    std::unique_ptr<IByteSource> source;
+    try {
+        source = m_fileSystem.OpenRead(file);
+    } catch (const CFileException& e) {
+        if (!path.empty()) {
+            m_messageBox.Show(std::string(kCannotOpenBackup), MbIcon::Exclamation);
+            return false;
+        }
+        // The default data file: a missing one simply starts a new book.
         m_categories.ResetToDefaults();
-    return true;
+        if (e.m_cause == CFileException::NotFound)
+            return true;
+        // It exists but cannot be read: that is not a new book, and a later save must
+        // not replace what was never read.
+        m_protectedPaths.insert(file);
+        m_messageBox.Show(std::string(kLoadDrive), MbIcon::Exclamation);
+        return false;
+    }
+
+    DeleteContents();
+    CArchive ar(*source);
+    enum class Failure { None, Archive, File } failure = Failure::None;
+    auto guarded = [&](auto&& step) {
+        try {
+            step();
+        } catch (const CArchiveException&) {
+            m_messageBox.Show(std::string(kLoadCorrupted), MbIcon::Exclamation);
+            failure = Failure::Archive;
+        } catch (const CFileException&) {
+            m_messageBox.Show(std::string(kLoadDrive), MbIcon::Exclamation);
+            failure = Failure::File;
+        }
+    };
+    guarded([&] { m_categories.SerializeCategories(ar); });
+    if (failure != Failure::None)
+        m_categories.ResetToDefaults(); // what was read stays behind the defaults
+    else
+        guarded([&] { SerializeRecords(ar, m_records); });
+    source.reset();
+
+    switch (failure) {
+    case Failure::None:
+        m_protectedPaths.erase(file);
+        return true;
+    case Failure::Archive:
+        KeepDamagedCopy(file);
+        return false;
+    case Failure::File:
+        m_protectedPaths.insert(file);
+        return false;
+    }
+    return false;
 }
 
-bool CKinbookDoc::Save(const std::string&) {
+void CKinbookDoc::KeepDamagedCopy(const std::string& path) {
+    if (!m_bKeepDamagedCopies)
+        return;
+    for (int k = 0; k < kDamagedCopyAttempts; ++k) {
+        std::string copy = path + ".damaged";
+        if (k > 0)
+            copy += "." + std::to_string(k);
+        if (m_fileSystem.Exists(copy))
+            continue; // never overwrite an earlier copy
+        try {
+            CopyFile(path, copy);
+        } catch (const CFileException&) {
+            break;
+        } catch (const std::bad_alloc&) {
+            break;
+        }
+        m_messageBox.Show(WithPath(kDamagedCopyKept, copy), MbIcon::Information);
+        return;
+    }
+    m_protectedPaths.insert(path);
+    m_messageBox.Show(WithPath(kDamagedCopyFailed, path), MbIcon::Exclamation);
+}
+
+void CKinbookDoc::CopyFile(const std::string& from, const std::string& to) {
+    auto source = m_fileSystem.OpenRead(from);
+    auto sink = m_fileSystem.CreateAtomic(to);
+    char buffer[CArchive::kBufferSize];
+    while (const std::size_t n = source->Read(buffer, sizeof buffer))
+        sink->Write(buffer, n);
+    sink->Commit();
+}
+
+bool CKinbookDoc::SaveStep(const std::function<void()>& step) {
+    try {
+        step();
+        return true;
+    } catch (const CArchiveException&) {
+        m_messageBox.Show(std::string(kSaveArchive), MbIcon::Exclamation);
+    } catch (const CFileException& e) {
+        m_messageBox.Show(
+            std::string(e.m_cause == CFileException::DiskFull ? kDiskFull : kSaveDrive),
+            MbIcon::Exclamation);
+    } catch (const std::bad_alloc&) {
+        m_messageBox.Show(std::string(kMemory), MbIcon::Exclamation);
+    }
     return false;
+}
+
+bool CKinbookDoc::Save(const std::string& path) {
+    const std::string file = path.empty() ? m_strDataPath : path;
+    if (IsProtected(file)) {
+        m_messageBox.Show(WithPath(kCannotCreate, file), MbIcon::Stop);
+        return false;
+    }
+    std::unique_ptr<IByteSink> sink;
+    try {
+        sink = m_fileSystem.CreateAtomic(file);
+    } catch (const CFileException&) {
+        m_messageBox.Show(WithPath(kCannotCreate, file), MbIcon::Stop);
+        return false;
+    }
+    // Each step runs only when the one before succeeded. A sink that is not committed
+    // removes its temporary file and leaves the previous file as it was.
+    CArchive ar(*sink);
+    return SaveStep([&] { m_categories.SerializeCategories(ar); }) &&
+           SaveStep([&] { SerializeRecords(ar, m_records); }) && SaveStep([&] {
+               ar.Flush();
+               sink->Commit();
+           });
 }
 
 std::vector<std::string> CKinbookDoc::FilterEntries() const {

@@ -1,6 +1,8 @@
 #pragma once
 #include "model/CCategoryList.h"
 #include "model/CRecordList.h"
+#include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,10 +29,22 @@ public:
     void SetDataPath(std::string path) { m_strDataPath = std::move(path); }
 
     // Loads path (empty: the current data path). True on success; every failure has
-    // been reported through the message box.
+    // been reported through the message box. An empty path whose file does not exist
+    // starts a new book with the default categories, silently. A file that fails to load
+    // is never overwritten later before an untouched copy of it exists: a damaged file is
+    // copied beside itself ("<path>.damaged", ".damaged.1", ...) and the user told where;
+    // a file that could not be read or copied is refused to every later Save until a load
+    // of that path succeeds.
     bool Load(const std::string& path = {});
-    // Saves to path (empty: the current data path), atomically. True on success.
+    // Saves to path (empty: the current data path), atomically: a failed save leaves the
+    // previous file exactly as it was. True on success.
     bool Save(const std::string& path = {});
+
+    // Whether Save refuses path because its content was never loaded and no copy of it
+    // exists.
+    bool IsProtected(const std::string& path) const { return m_protectedPaths.count(path) != 0; }
+    // Tools that only read (kinbook-cli check and dump) switch the damaged-file copy off.
+    void SetKeepDamagedCopies(bool keep) { m_bKeepDamagedCopies = keep; }
 
     // What the category filter holds after a load: the category names in list
     // order, then "All" and "- Edit Categories" (the control sorts them).
@@ -54,9 +68,15 @@ public:
     IFileSystem& FileSystem() { return m_fileSystem; }
 
 private:
+    void KeepDamagedCopy(const std::string& path);
+    void CopyFile(const std::string& from, const std::string& to);
+    bool SaveStep(const std::function<void()>& step);
+
     CRecordList m_records;
     CCategoryList m_categories;
     std::string m_strDataPath;
     IMessageBox& m_messageBox;
     IFileSystem& m_fileSystem;
+    std::set<std::string> m_protectedPaths;
+    bool m_bKeepDamagedCopies = true;
 };

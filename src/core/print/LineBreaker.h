@@ -1,0 +1,22 @@
+#pragma once
+#include "print/CPrintText.h"
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One output line: the label is set on the first line of a labelled entry only.
+struct CPrintLine {
+    std::string m_strLabel;
+    std::string m_strText;
+    bool operator==(const CPrintLine&) const = default;
+};
+
+// Breaks an entry into lines for an available width, character by character: a CR LF
+// pair ends a line and is dropped; otherwise the character is appended and, once the
+// label's width plus the text's width reaches the width, the line ends after that
+// character and one blank that follows is dropped. Lines break between characters, not
+// at word boundaries. labelWidth is the width of the entry's label (0 without one);
+// measure gives the width of a text in the entry's text font.
+std::vector<CPrintLine> BreakEntry(const CPrintEntry& entry, int width, int labelWidth,
+                                   const std::function<int(std::string_view)>& measure);

@@ -1,0 +1,223 @@
+#include "transfer/CDelimitedTokenizer.h"
+#include "port/IFileSystem.h"
+#include <array>
+#include <cstring>
+
+namespace {
+
+enum ByteClass : unsigned char { kOrdinary, kSeparator, kCr, kLf, kQuote };
+
+constexpr std::array<unsigned char, 256> MakeClasses() {
+    std::array<unsigned char, 256> t{};
+    t['\t'] = kSeparator;
+    t[','] = kSeparator;
+    t['\r'] = kCr;
+    t['\n'] = kLf;
+    t['"'] = kQuote;
+    return t;
+}
+constexpr std::array<unsigned char, 256> kClass = MakeClasses();
+
+constexpr unsigned char kBom[3] = {0xEF, 0xBB, 0xBF};
+
+} // namespace
+
+bool CDelimitedTokenizer::EndField(ITokenConsumer& consumer) {
+    const bool go = consumer.OnField(m_value, m_nField);
+    m_value.clear();
+    ++m_nField;
+    return go;
+}
+
+bool CDelimitedTokenizer::EndRecord(ITokenConsumer& consumer) {
+    m_nField = 0;
+    ++m_nRecords;
+    m_bPending = false;
+    return consumer.OnRecordEnd();
+}
+
+TokenizeResult CDelimitedTokenizer::Feed(const char* data, std::size_t size,
+                                         ITokenConsumer& consumer) {
+    if (m_bDone)
+        return TokenizeResult::Stopped;
+    auto p = reinterpret_cast<const unsigned char*>(data);
+    const unsigned char* const end = p + size;
+    // A byte-order mark may arrive split over chunks; a partial one turns out to be text.
+    while (m_nBomMatched < 3 && p < end) {
+        if (*p == kBom[m_nBomMatched]) {
+            ++m_nBomMatched;
+            ++p;
+            continue;
+        }
+        const int matched = m_nBomMatched;
+        m_nBomMatched = 3;
+        if (matched > 0) {
+            const TokenizeResult r = Run(kBom, kBom + matched, consumer);
+            if (r != TokenizeResult::Continue)
+                return r;
+        }
+    }
+    return Run(p, end, consumer);
+}
+
+TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned char* const end,
+                                        ITokenConsumer& consumer) {
+    auto stop = [this](TokenizeResult r) {
+        m_bDone = true;
+        return r;
+    };
+    while (p < end) {
+        switch (m_state) {
+        case State::Start: {
+            const unsigned char b = *p++;
+            m_bPending = true;
+            m_state = State::FieldStart;
+            switch (kClass[b]) {
+            case kQuote:
+                m_state = State::Quoted;
+                break;
+            case kSeparator:
+                if (!EndField(consumer))
+                    return stop(TokenizeResult::Stopped);
+                break;
+            case kCr:
+                break;
+            case kLf:
+                m_bUnquotedMode = true;
+                if (!EndField(consumer) || !EndRecord(consumer))
+                    return stop(TokenizeResult::Stopped);
+                break;
+            default:
+                m_bUnquotedMode = true;
+                m_value.push_back(static_cast<char>(b));
+                m_state = State::Unquoted;
+                break;
+            }
+            break;
+        }
+        case State::FieldStart: {
+            const unsigned char b = *p;
+            const unsigned char c = kClass[b];
+            if (c == kOrdinary) {
+                if (!m_bUnquotedMode)
+                    return stop(TokenizeResult::Incompatible);
+                m_state = State::Unquoted;
+                break;
+            }
+            ++p;
+            m_bPending = true;
+            if (c == kQuote) {
+                m_state = State::Quoted;
+            } else if (c == kSeparator) {
+                if (!EndField(consumer))
+                    return stop(TokenizeResult::Stopped);
+            } else if (c == kLf) {
+                if (!EndField(consumer) || !EndRecord(consumer))
+                    return stop(TokenizeResult::Stopped);
+            }
+            break;
+        }
+        case State::Unquoted: {
+            const unsigned char* s = p;
+            while (p < end && (kClass[*p] == kOrdinary || *p == '"'))
+                ++p;
+            if (p > s) {
+                m_value.append(reinterpret_cast<const char*>(s), static_cast<std::size_t>(p - s));
+                m_bPending = true;
+            }
+            if (p == end)
+                break;
+            const unsigned char c = kClass[*p++];
+            m_bPending = true;
+            if (c == kSeparator) {
+                m_state = State::FieldStart;
+                if (!EndField(consumer))
+                    return stop(TokenizeResult::Stopped);
+            } else if (c == kLf) {
+                m_state = State::FieldStart;
+                if (!EndField(consumer) || !EndRecord(consumer))
+                    return stop(TokenizeResult::Stopped);
+            }
+            break;
+        }
+        case State::Quoted: {
+            const void* q = std::memchr(p, '"', static_cast<std::size_t>(end - p));
+            const unsigned char* s = q ? static_cast<const unsigned char*>(q) : end;
+            if (s > p) {
+                m_value.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(s - p));
+                m_bPending = true;
+            }
+            p = s;
+            if (p < end) {
+                ++p;
+                m_state = State::QuoteInQuoted;
+            }
+            break;
+        }
+        case State::QuoteInQuoted:
+            // A quote right after a quote is one quote of the value; anything else means the
+            // first one closed the value, and the byte is read again outside it.
+            if (*p == '"') {
+                m_value.push_back('"');
+                ++p;
+                m_state = State::Quoted;
+            } else {
+                m_state = m_bUnquotedMode ? State::Unquoted : State::AfterQuoted;
+            }
+            break;
+        case State::AfterQuoted: {
+            const unsigned char c = kClass[*p];
+            if (c == kOrdinary)
+                return stop(TokenizeResult::Incompatible);
+            ++p;
+            if (c == kQuote) {
+                m_state = State::Quoted;
+            } else if (c == kSeparator) {
+                m_state = State::FieldStart;
+                if (!EndField(consumer))
+                    return stop(TokenizeResult::Stopped);
+            } else if (c == kLf) {
+                m_state = State::FieldStart;
+                if (!EndField(consumer) || !EndRecord(consumer))
+                    return stop(TokenizeResult::Stopped);
+            }
+            break;
+        }
+        }
+    }
+    return TokenizeResult::Continue;
+}
+
+TokenizeResult CDelimitedTokenizer::Finish(ITokenConsumer& consumer) {
+    if (m_bDone)
+        return TokenizeResult::Stopped;
+    if (m_nBomMatched > 0 && m_nBomMatched < 3) {
+        const int matched = m_nBomMatched;
+        m_nBomMatched = 3;
+        const TokenizeResult r = Run(kBom, kBom + matched, consumer);
+        if (r != TokenizeResult::Continue)
+            return r;
+    }
+    m_bDone = true;
+    if (m_bPending) {
+        if (!EndField(consumer) || !EndRecord(consumer))
+            return TokenizeResult::Stopped;
+    }
+    return TokenizeResult::Completed;
+}
+
+TokenizeResult TokenizeSource(IByteSource& source, ITokenConsumer& consumer,
+                              std::vector<char>& buffer, CDelimitedTokenizer* state) {
+    CDelimitedTokenizer local;
+    CDelimitedTokenizer& t = state ? *state : local;
+    if (buffer.size() < CDelimitedTokenizer::kChunkSize)
+        buffer.resize(CDelimitedTokenizer::kChunkSize);
+    for (;;) {
+        const std::size_t n = source.Read(buffer.data(), CDelimitedTokenizer::kChunkSize);
+        if (n == 0)
+            return t.Finish(consumer);
+        const TokenizeResult r = t.Feed(buffer.data(), n, consumer);
+        if (r != TokenizeResult::Continue)
+            return r;
+    }
+}

@@ -1,0 +1,142 @@
+#include "transfer/ExportProcedure.h"
+#include "model/CCategoryList.h"
+#include "model/NoCase.h"
+#include "port/IFileSystem.h"
+#include "port/IMessageBox.h"
+#include "port/IProgress.h"
+#include "transfer/ColumnVocabulary.h"
+#include <cstdio>
+
+namespace {
+
+std::string Format(const char* format, const std::string& s) {
+    const int n = std::snprintf(nullptr, 0, format, s.c_str());
+    std::string out(static_cast<std::size_t>(n), '\0');
+    std::snprintf(out.data(), out.size() + 1, format, s.c_str());
+    return out;
+}
+
+void ReportWriteFailure(IMessageBox& box, const CFileException& e) {
+    box.Show(e.m_cause == CFileException::DiskFull
+                 ? "The destination drive is out of disk space.  This export operation will be "
+                   "canceled."
+                 : "An error occured while writing to the destination drive.  This export "
+                   "operation will be canceled.",
+             "Disk Error", MbIcon::None, MbButtons::Ok);
+}
+
+} // namespace
+
+int ExportCategoryIndex(const CCategoryList& categories, const std::string& selectedText) {
+    if (kb::EqualsNoCase(selectedText, kFilterAll))
+        return -1;
+    return categories.IndexOf(selectedText);
+}
+
+ExportVariant VariantFromText(const std::string& text) {
+    return kb::EqualsNoCase(text, kVariantCommaName) ? ExportVariant::CommaQuote
+                                                     : ExportVariant::Tab;
+}
+
+std::string ExtensionOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < nameStart)
+        return {};
+    return path.substr(dot + 1);
+}
+
+std::string PathWithExtension(const std::string& path, int filterIndex) {
+    if (!ExtensionOf(path).empty())
+        return path;
+    return path + (filterIndex == 2 ? ".csv" : ".tab");
+}
+
+std::string PathForVariant(const std::string& path, ExportVariant variant) {
+    const std::string ext = variant == ExportVariant::CommaQuote ? "csv" : "tab";
+    if (path.size() < 3)
+        return ext;
+    return path.substr(0, path.size() - 3) + ext;
+}
+
+ExportResult RunExport(const CRecordList& records, const CCategoryList& categories,
+                       const ExportRequest& request, IFileSystem& fileSystem,
+                       IMessageBox& messageBox, IProgress& progress) {
+    ExportResult result;
+    auto inCategory = [&](const CContactRecord& r) {
+        return request.nCategory == -1 || r.m_nCategory == request.nCategory;
+    };
+    int n = 0;
+    for (const auto& r : records)
+        n += inCategory(*r) ? 1 : 0;
+    if (n < 1) {
+        messageBox.Show("There are no records in the choosen category to export.", "Nothing to Do",
+                        MbIcon::Information, MbButtons::Ok);
+        result.outcome = ExportOutcome::NothingToDo;
+        return result;
+    }
+
+    std::vector<int> fields;
+    fields.reserve(request.columns.size());
+    for (const std::string& name : request.columns) {
+        const int f = transfer::ResolveField(name);
+        if (f < 0)
+            messageBox.Show("Invalid Category.", kAppTitle, MbIcon::None, MbButtons::Ok);
+        fields.push_back(f);
+    }
+    const ExportVariant variant = VariantFromText(request.variantText);
+
+    if (fileSystem.Exists(request.path) &&
+        messageBox.Show(Format("The file %s already exists, overwrite it?", request.path),
+                        "Overwrite Confirmation", MbIcon::Question,
+                        MbButtons::YesNo) != MbResult::Yes) {
+        result.outcome = ExportOutcome::Declined;
+        return result;
+    }
+
+    std::unique_ptr<IByteSink> sink;
+    try {
+        sink = fileSystem.CreateAtomic(request.path);
+    } catch (const CFileException&) {
+        messageBox.Show(Format("%s could not be written to.  Make sure the file or drive is not "
+                               "write protected.",
+                               request.path),
+                        "Drive Error", MbIcon::Stop, MbButtons::Ok);
+        result.outcome = ExportOutcome::NotWritable;
+        return result;
+    }
+
+    CDelimitedWriter writer(*sink);
+    const float step = 100.0f / static_cast<float>(n);
+    float accumulator = 0.0f;
+    try {
+        for (const auto& r : records) {
+            if (progress.CancelRequested()) {
+                // The lines written so far stay on disk.
+                writer.Flush();
+                sink->Commit();
+                result.outcome = ExportOutcome::Cancelled;
+                return result;
+            }
+            if (!inCategory(*r))
+                continue;
+            ++result.written;
+            writer.WriteRecord(*r, fields, variant, categories);
+            writer.WriteLineEnd();
+            accumulator += step;
+            progress.SetPosition(accumulator >= 100.0f ? 100 : static_cast<int>(accumulator));
+        }
+        progress.SetPosition(100);
+        writer.Flush();
+        sink->Commit();
+    } catch (const CFileException& e) {
+        // Dropping the sink uncommitted leaves nothing new under the path.
+        ReportWriteFailure(messageBox, e);
+        result.outcome = ExportOutcome::Failed;
+        return result;
+    }
+    messageBox.Show(std::to_string(result.written) + " records exported.", "Export Complete",
+                    MbIcon::Information, MbButtons::Ok);
+    return result;
+}

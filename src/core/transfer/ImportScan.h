@@ -1,0 +1,48 @@
+#pragma once
+#include <string>
+#include <vector>
+
+class IFileSystem;
+class IMessageBox;
+
+// The open dialog of the import.
+inline constexpr const char* kImportFilter =
+    "Tab-Quote Delimited (*.tab)|*.tab|Tab-Only Delimited (*.tab)|*.tab|Comma-Quote Delimited "
+    "(*.csv)|*.csv|Comma-Only Delimited (*.csv)|*.csv|All Files (*.*)|*.*||";
+
+inline constexpr const char* kIncompatibleText =
+    "This data file is not in a compatable format and cannot be imported.";
+inline constexpr const char* kFileErrorCaption = "File Error";
+
+// The 22 field names in the order the matching list starts with.
+extern const std::vector<std::string> kImportRowOrder;
+// The mark that makes a matching row skip its column.
+inline constexpr const char* kSkippedFieldMarker = "** Skipped Field ** ";
+
+enum class ScanStatus { Ok, NotOpened, NoData, Incompatible };
+
+struct ScanResult {
+    ScanStatus status = ScanStatus::Ok;
+    int recordCount = 0;
+    int fieldCount = 0; // the fields of the file's last record
+};
+
+// Reads the whole file once and counts its records; reports a file that cannot be opened,
+// is empty or cannot be read as delimited text.
+ScanResult CountRecords(const std::string& path, IFileSystem& fileSystem, IMessageBox& messageBox,
+                        std::vector<char>& buffer);
+
+struct PreviewResult {
+    ScanStatus status = ScanStatus::Ok;
+    int record = 1;                  // the record shown (the last one when k was beyond it)
+    bool hasNext = false;            // whether ">>" is offered
+    std::vector<std::string> values; // its fields in file order
+};
+
+// The values of record k (1-based), read again from the start of the file.
+PreviewResult PreviewRecord(const std::string& path, int k, int recordCount,
+                            IFileSystem& fileSystem, IMessageBox& messageBox,
+                            std::vector<char>& buffer);
+
+// The matching list's row marking: the marker put in front of a name, or taken off again.
+std::string ToggleSkippedMarker(const std::string& rowName);
