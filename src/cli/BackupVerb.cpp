@@ -35,6 +35,7 @@ public:
 
         StderrMessageBox box;
         CKinbookDoc doc(box, fs);
+        doc.SetKeepDamagedCopies(false); // FILE is only read
         // A book that did not load whole is not copied: a backup must not be partial.
         if (!doc.Load(path))
             return kExitFile;

@@ -39,6 +39,8 @@ public:
 
         StderrMessageBox box;
         CKinbookDoc doc(box, RealFileSystem());
+        // Listing writes nothing, so a damaged file needs no safety copy then.
+        doc.SetKeepDamagedCopies(op != Op::List);
         // Only a book that loaded whole may be changed and saved again.
         if (!doc.Load(path))
             return kExitFile;

@@ -38,6 +38,7 @@ public:
 
         StderrMessageBox box;
         CKinbookDoc backup(box, fs);
+        backup.SetKeepDamagedCopies(false); // COPY is only read
         if (!backup.Load(copy) || !backup.Save(path)) {
             std::cerr << "Backup was not restored.\n";
             return kExitFile;

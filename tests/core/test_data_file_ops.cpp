@@ -1,5 +1,6 @@
 #include "FakeFileChooser.h"
 #include "FakeMessageBox.h"
+#include "FaultyFileSystem.h"
 #include "MemorySettingsStore.h"
 #include "model/CKinbookDoc.h"
 #include "model/DataFileOps.h"
@@ -16,26 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// The real file system, except that files cannot be created in the folders named in
-// readOnly (a chmod does not stop root, who runs the tests).
-class GuardedFileSystem final : public IFileSystem {
-public:
-    std::unique_ptr<IByteSource> OpenRead(const std::string& path) override {
-        return RealFileSystem().OpenRead(path);
-    }
-    std::unique_ptr<IByteSink> CreateAtomic(const std::string& path) override {
-        ++creates;
-        if (std::find(readOnly.begin(), readOnly.end(), fs::path(path).parent_path().string()) !=
-            readOnly.end())
-            throw CFileException(CFileException::AccessDenied, path);
-        return RealFileSystem().CreateAtomic(path);
-    }
-    bool Exists(const std::string& path) override { return RealFileSystem().Exists(path); }
-    bool Remove(const std::string& path) override { return RealFileSystem().Remove(path); }
-    std::vector<std::string> readOnly;
-    int creates = 0;
-};
 
 // The main view's filter and refresh, kept as plain state; every call is logged so the
 // tests can check the order of refreshes and saves.
@@ -153,7 +134,7 @@ protected:
     FakeMessageBox messageBox;
     FakeFileChooser chooser;
     MemorySettingsStore settings;
-    GuardedFileSystem files;
+    FaultyFileSystem files; // the machine's, with faults on request
     CKinbookDoc doc;
     FakeDataFileView view;
     DataFileOps ops;
@@ -210,10 +191,9 @@ TEST_F(DataFileOpsTest, BackupOverAnExistingFileAnsweredNoWritesNothing) {
 }
 
 TEST_F(DataFileOpsTest, BackupToAReadOnlyFolderReportsTheCreateFailureThenAborts) {
-    const fs::path locked = dir / "locked";
-    fs::create_directories(locked);
-    files.readOnly.push_back(locked.string());
-    const std::string copy = (locked / "copy.kbk").string();
+    // A read-only folder (root ignores the permission bits, so the fault is injected).
+    files.failCreate = CFileException::AccessDenied;
+    const std::string copy = Path("copy.kbk");
     Choose(copy);
     EXPECT_FALSE(ops.Backup());
     ASSERT_EQ(messageBox.shown.size(), 2u);
@@ -272,6 +252,7 @@ TEST_F(DataFileOpsTest, RestoreOfADamagedBackupLeavesBookAndDataFileUntouched) {
     EXPECT_EQ(LastNames(), kOriginalNames);
     EXPECT_EQ(doc.GetCategories().NameOf(3), "Friends");
     EXPECT_EQ(ReadBytes(dataPath), dataBytes);
+    EXPECT_FALSE(fs::exists(backup + ".damaged")) << "a backup that is never written needs no copy";
     EXPECT_TRUE(view.log.empty());
 }
 
@@ -299,10 +280,8 @@ TEST_F(DataFileOpsTest, NewArchiveOverAnExistingFileAsksThenWritesTheEmptyBook) 
 }
 
 TEST_F(DataFileOpsTest, FailingNewArchiveKeepsThePreviousBookAndDataFile) {
-    const fs::path locked = dir / "locked";
-    fs::create_directories(locked);
-    files.readOnly.push_back(locked.string());
-    const std::string fresh = (locked / "fresh.kbk").string();
+    files.failCreate = CFileException::AccessDenied;
+    const std::string fresh = Path("fresh.kbk");
     Choose(fresh);
     EXPECT_FALSE(ops.NewArchive());
     ASSERT_EQ(messageBox.shown.size(), 2u);
@@ -313,7 +292,9 @@ TEST_F(DataFileOpsTest, FailingNewArchiveKeepsThePreviousBookAndDataFile) {
     EXPECT_EQ(doc.GetCategories().GetCount(), 4u);
     EXPECT_EQ(doc.GetDataPath(), dataPath);
     EXPECT_TRUE(settings.values.empty());
+    EXPECT_FALSE(fs::exists(fresh));
     // The next change saves the whole book, not an empty one.
+    files.failCreate.reset();
     EXPECT_TRUE(doc.Save());
     EXPECT_EQ(ReadBytes(dataPath), dataBytes);
 }
@@ -389,7 +370,13 @@ TEST_F(DataFileOpsTest, ReloadOfAMissingOrDamagedFileKeepsTheBook) {
 
     std::ofstream(dataPath, std::ios::binary) << dataBytes.substr(0, 20);
     EXPECT_FALSE(ops.Reload());
-    EXPECT_EQ(messageBox.shown.size(), 2u);
+    ASSERT_EQ(messageBox.shown.size(), 3u);
+    EXPECT_EQ(messageBox.shown[1].text,
+              "ERROR: Kinbook could not load your saved data as it appears to be corrupted.");
+    // The damaged data file is kept aside before the next save replaces it.
+    EXPECT_EQ(messageBox.shown[2].text,
+              "Kinbook has kept an unchanged copy of the damaged file as " + dataPath +
+                  ".damaged.");
     EXPECT_EQ(LastNames(), kOriginalNames);
     EXPECT_EQ(doc.GetCategories().GetCount(), 4u);
     EXPECT_TRUE(view.log.empty());

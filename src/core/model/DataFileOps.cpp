@@ -1,5 +1,6 @@
 #include "model/DataFileOps.h"
 #include "model/CKinbookDoc.h"
+#include "model/DocMessages.h"
 #include "model/IDataFileView.h"
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
@@ -41,16 +42,17 @@ bool DataFileOps::ConfirmOverwrite(const std::string& path) {
 bool DataFileOps::LoadWhole(const std::string& path) {
     if (path.empty()) {
         // An empty path would make the reader start a new book; there is no file to open.
-        m_messageBox.Show("Could not open the backup file.  Check to make sure it still exists "
-                          "and is not damaged.",
-                          MbIcon::Exclamation);
+        m_messageBox.Show(std::string(DocMessages::kCannotOpenBackup), MbIcon::Exclamation);
         return false;
     }
     CKinbookDoc loaded(m_messageBox, m_fileSystem);
     loaded.SetDataPath(path);
+    // A damaged file that is not the current data file is never written over (the book
+    // in memory stays as it was), so it needs no safety copy; the current one does.
+    loaded.SetKeepDamagedCopies(path == m_doc.GetDataPath());
     if (!loaded.Load(path))
         return false;
-    m_doc.TakeContents(loaded);
+    m_doc.TakeContents(loaded, path);
     m_view.RefillCategoryFilter();
     return true;
 }
@@ -102,7 +104,7 @@ bool DataFileOps::NewArchive() {
         m_messageBox.Show("Create aborted!", "Create Aborted", MbIcon::Exclamation, MbButtons::Ok);
         return false;
     }
-    m_doc.TakeContents(fresh);
+    m_doc.TakeContents(fresh, path);
     m_view.RefillCategoryFilter();
     m_doc.SetDataPath(path);
     SettingsSchema::WriteCurrentPath(m_settings, path);
