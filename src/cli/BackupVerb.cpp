@@ -1,3 +1,4 @@
+#include "CliArgs.h"
 #include "CliSupport.h"
 #include "CliVerb.h"
 #include "model/CKinbookDoc.h"
@@ -15,23 +16,18 @@ public:
     }
 
     int Run(const std::vector<std::string>& args) override {
-        std::vector<std::string> positional;
-        bool force = false;
-        for (const std::string& a : args) {
-            if (a == "--force")
-                force = true;
-            else if (a.rfind("--", 0) == 0)
-                return UsageError("unknown option '" + a + "'");
-            else
-                positional.push_back(a);
-        }
-        if (positional.size() != 2)
-            return UsageError("expected FILE and COPY");
+        const CliArgs a = ParseCliArgs(args, {"--force"}, {});
+        if (!a.error.empty())
+            return CliUsageError(*this, a.error);
+        if (a.positional.size() != 2 || a.positional[0].empty() || a.positional[1].empty())
+            return CliUsageError(*this, "expected FILE and COPY");
+        const bool force = a.Has("--force");
+        const std::vector<std::string>& positional = a.positional;
         const std::string& path = positional[0];
         const std::string& copy = positional[1];
         IFileSystem& fs = RealFileSystem();
         if (fs.Exists(copy) && !force)
-            return UsageError("The file " + copy + " already exists; add --force to overwrite it.");
+            return CliUsageError(*this, copy + " exists (use --force to replace it)");
 
         StderrMessageBox box;
         CKinbookDoc doc(box, fs);
@@ -46,14 +42,8 @@ public:
         std::cout << "Backup complete.\n";
         return kExitOk;
     }
-
-private:
-    static int UsageError(const std::string& why) {
-        std::cerr << "kinbook-cli backup: " << why << "\n";
-        return kExitUsage;
-    }
 };
 
-CliVerbRegistrar<BackupVerb> registrar;
+const CliVerbRegistrar<BackupVerb> registrar;
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "CliArgs.h"
 #include "CliSupport.h"
 #include "CliVerb.h"
 #include "model/CKinbookDoc.h"
@@ -21,7 +22,7 @@ public:
 
     int Run(const std::vector<std::string>& args) override {
         if (args.empty() || args[0].rfind("--", 0) == 0)
-            return UsageError("expected FILE");
+            return CliUsageError(*this, "expected FILE");
         const std::string& path = args[0];
         const std::vector<std::string> rest(args.begin() + 1, args.end());
         enum class Op { List, Add, Rename, Delete } op = Op::List;
@@ -34,8 +35,9 @@ public:
         else if (rest[0] == "--delete" && rest.size() == 2)
             op = Op::Delete;
         else
-            return UsageError("expected nothing, --add NAME, --rename OLD NEW or --delete NAME "
-                              "after FILE");
+            return CliUsageError(*this,
+                                 "expected nothing, --add NAME, --rename OLD NEW or --delete NAME "
+                                 "after FILE");
 
         StderrMessageBox box;
         CKinbookDoc doc(box, RealFileSystem());
@@ -94,12 +96,8 @@ private:
         return std::any_of(names.begin(), names.end(),
                            [&](const std::string& n) { return kb::EqualsNoCase(n, name); });
     }
-    static int UsageError(const std::string& why) {
-        std::cerr << "kinbook-cli categories: " << why << "\n";
-        return kExitUsage;
-    }
 };
 
-CliVerbRegistrar<CategoriesVerb> registrar;
+const CliVerbRegistrar<CategoriesVerb> registrar;
 
 } // namespace

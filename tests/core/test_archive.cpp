@@ -146,6 +146,10 @@ struct LengthCase {
     const char* header; // the bytes in front of the text
 };
 
+void PrintTo(const LengthCase& c, std::ostream* os) {
+    *os << c.length << " bytes";
+}
+
 class StringLength : public testing::TestWithParam<LengthCase> {};
 
 TEST_P(StringLength, TakesTheShortestHeaderAndReadsBack) {
@@ -179,6 +183,10 @@ struct CountCase {
     std::size_t count;
     const char* bytes;
 };
+
+void PrintTo(const CountCase& c, std::ostream* os) {
+    *os << c.count;
+}
 
 class CountEncoding : public testing::TestWithParam<CountCase> {};
 
@@ -224,6 +232,10 @@ struct TagCase {
     std::size_t storedCategories;
     const char* secondRecordTag; // the class tag in front of the second record
 };
+
+void PrintTo(const TagCase& c, std::ostream* os) {
+    *os << c.storedCategories << " stored categories";
+}
 
 class RecordClassTag : public testing::TestWithParam<TagCase> {};
 
@@ -427,6 +439,10 @@ struct WideCase {
     const char* utf8;
 };
 
+void PrintTo(const WideCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class WideString : public testing::TestWithParam<WideCase> {};
 
 TEST_P(WideString, IsReadAsUtf8) {
@@ -476,4 +492,28 @@ TEST(DataFileCounter, TheNumberAfterTheLimitIsABadIndexForWriterAndReader) {
             EXPECT_EQ(e.m_cause, CArchiveException::BadIndex);
         }
     }
+}
+
+TEST(DataFileReader, DamagedBytesAreRefusedOrReadNeverAnythingElse) {
+    CCategoryList categories = Categories({"Business", "Golf"});
+    CRecordList records;
+    for (int i = 0; i < 4; ++i)
+        records.push_back(FullRecord(i));
+    const std::string good = WriteBook(categories, records);
+    std::uint64_t state = 12345;
+    const auto next = [&] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<std::size_t>(state >> 33);
+    };
+    int refused = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes = good;
+        for (std::size_t flips = 1 + next() % 4; flips > 0; --flips)
+            bytes[next() % bytes.size()] = static_cast<char>(next() & 0xFF);
+        CCategoryList c;
+        CRecordList r;
+        // Only archive faults may come out; anything else fails the test.
+        refused += ReadBook(bytes, c, r).has_value();
+    }
+    EXPECT_GT(refused, 100);
 }

@@ -1,166 +1,210 @@
-#include "FakeMessageBox.h"
-#include "model/CKinbookDoc.h"
-#include "port/IFileSystem.h"
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+// kinbook-cli new, check, sample and dump, run as a user would run them.
+#include "BookBytes.h"
+#include "RunCli.h"
+#include "TempDir.h"
+#include "model/DocMessages.h"
 #include <gtest/gtest.h>
-#include <iterator>
-#include <random>
-#include <sys/wait.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
+class CliDataFile : public testing::Test {
+protected:
+    void SetUp() override {
+        if (Cli().empty())
+            GTEST_SKIP() << "KINBOOK_CLI is not set (run through ctest)";
+    }
+    TempDir dir;
+};
+
+// The 39-byte empty book.
+const std::string kEmptyBook = HexBytes("02 00 FF FF 00 00 09 00 43 43 61 74 65 67 6F 72 79"
+                                        "08 42 75 73 69 6E 65 73 73 01 80 08 50 65 72 73 6F"
+                                        "6E 61 6C 00 00");
+
+} // namespace
+
+TEST_F(CliDataFile, NewWritesTheEmptyBookAndRefusesToReplaceWithoutForce) {
+    const std::string file = dir.File("book.kbk");
+    CliRun run = RunCli({"new", file});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadFileBytes(file), kEmptyBook);
+
+    WriteFileBytes(file, "precious");
+    run = RunCli({"new", file});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFileBytes(file), "precious");
+
+    run = RunCli({"new", file, "--force"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(file), kEmptyBook);
+}
+
+TEST_F(CliDataFile, NewIntoAMissingFolderSaysWhatTheProgramWouldSay) {
+    const std::string file = dir.File("missing/book.kbk");
+    const CliRun run = RunCli({"new", file});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, DocMessages::WithPath(DocMessages::kCannotCreate, file) + "\n");
+}
+
+struct CheckCase {
+    const char* name;
+    std::string bytes; // empty: no file at all
+    int exitCode;
     std::string out;
     std::string err;
 };
 
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
+void PrintTo(const CheckCase& c, std::ostream* os) {
+    *os << c.name;
 }
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+class CliCheck : public CliDataFile, public testing::WithParamInterface<CheckCase> {};
 
-class CliDataFileTest : public testing::Test {
-protected:
-    void SetUp() override {
-        const char* cli = std::getenv("KINBOOK_CLI");
-        if (!cli || !*cli)
-            GTEST_SKIP() << "KINBOOK_CLI is not set";
-        m_cli = cli;
-        dir = fs::temp_directory_path() / ("kinbook-cli-" + std::to_string(std::random_device{}()));
-        fs::create_directories(dir);
-        book = (dir / "book.kbk").string();
-        // "Unfiled", "Business", "Personal", "Friends"; records in 1, 1, 3 and 0.
-        CKinbookDoc doc(quiet, RealFileSystem());
-        doc.GetCategories().ResetToDefaults();
-        doc.GetCategories().AddTail("Friends");
-        for (std::uint16_t category : {1, 1, 3, 0}) {
-            auto r = std::make_unique<CContactRecord>();
-            r->m_strLastName = "N" + std::to_string(doc.GetRecords().size());
-            r->m_nCategory = category;
-            doc.GetRecords().push_back(std::move(r));
-        }
-        ASSERT_TRUE(doc.Save(book));
-        bookBytes = ReadBytes(book);
-    }
-    void TearDown() override {
-        if (!dir.empty())
-            fs::remove_all(dir);
-    }
-
-    CliRun Run(const std::vector<std::string>& args) {
-        std::string command = Quote(m_cli);
-        for (const auto& a : args)
-            command += " " + Quote(a);
-        const fs::path out = dir / "out.txt", err = dir / "err.txt";
-        command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
-        CliRun run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadBytes(out);
-        run.err = ReadBytes(err);
-        return run;
-    }
-    std::vector<std::string> Names() {
-        CKinbookDoc doc(quiet, RealFileSystem());
-        EXPECT_TRUE(doc.Load(book));
-        return doc.GetCategories().FillComboNames();
-    }
-
-    FakeMessageBox quiet;
-    std::string m_cli;
-    fs::path dir;
-    std::string book;
-    std::string bookBytes;
-};
-
-} // namespace
-
-TEST_F(CliDataFileTest, CategoriesListsIndexesNamesAndRecordCounts) {
-    const CliRun r = Run({"categories", book});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "0\tUnfiled\t1\n1\tBusiness\t2\n2\tPersonal\t0\n3\tFriends\t1\n");
-}
-
-TEST_F(CliDataFileTest, CategoriesAddRenameAndDeleteSaveTheBook) {
-    EXPECT_EQ(Run({"categories", book, "--add", "Club"}).status, 0);
-    EXPECT_EQ(Run({"categories", book, "--rename", "personal", "Family"}).status, 0);
-    EXPECT_EQ(Names(),
-              (std::vector<std::string>{"Unfiled", "Business", "Family", "Friends", "Club"}));
-    const CliRun del = Run({"categories", book, "--delete", "Business"});
-    EXPECT_EQ(del.status, 0) << del.err;
-    EXPECT_EQ(Run({"categories", book}).out,
-              "0\tUnfiled\t3\n1\tFamily\t0\n2\tFriends\t1\n3\tClub\t0\n");
-}
-
-struct Refusal {
-    std::vector<std::string> args;
-    std::string message;
-};
-
-class CliCategoryRefusal : public CliDataFileTest, public testing::WithParamInterface<Refusal> {};
-
-TEST_P(CliCategoryRefusal, PrintsTheDialogsMessageExitsTwoAndWritesNothing) {
-    std::vector<std::string> args{"categories", book};
-    args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
-    const CliRun r = Run(args);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, GetParam().message + "\n");
-    EXPECT_EQ(ReadBytes(book), bookBytes);
+TEST_P(CliCheck, ReportsCountsOrTheProgramsMessage) {
+    const std::string file = dir.File("book.kbk");
+    if (!GetParam().bytes.empty())
+        WriteFileBytes(file, GetParam().bytes);
+    const CliRun run = RunCli({"check", file});
+    EXPECT_EQ(run.exitCode, GetParam().exitCode);
+    EXPECT_EQ(run.out, GetParam().out);
+    EXPECT_EQ(run.err, GetParam().err);
+    // Checking writes nothing, not even a copy of a damaged file.
+    EXPECT_EQ(dir.Entries().size(), GetParam().bytes.empty() ? 0u : 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Rules, CliCategoryRefusal,
-    testing::Values(
-        Refusal{{"--add", "all"}, "The word all is a reserved category name."},
-        Refusal{{"--add", "- Edit Categories"},
-                "The word - Edit Categories is a reserved category name."},
-        Refusal{{"--add", "friends"}, "The word friends already exists."},
-        Refusal{{"--add", ""}, "You must enter a category name to continue."},
-        Refusal{{"--rename", "Nobody", "X"}, "You must first select a category to rename it."},
-        Refusal{{"--rename", "Unfiled", "X"}, "You must first select a category to rename it."},
-        Refusal{{"--rename", "Friends", ""}, "You must enter a category name to continue."},
-        Refusal{{"--delete", "unfiled"}, "You must first select a category to Delete it."}));
+    Files, CliCheck,
+    testing::Values(CheckCase{"EmptyBook", kEmptyBook, 0, "3 categories, 0 records\n", ""},
+                    CheckCase{"OneRecord",
+                              HexBytes("01 00 FF FF 00 00 09 00 43 43 61 74 65 67 6F 72 79"
+                                       "08 42 75 73 69 6E 65 73 73 01 00 FF FF 00 00 0E 00"
+                                       "43 43 6F 6E 74 61 63 74 52 65 63 6F 72 64 03 4C 65 65"
+                                       "03 41 6E 6E 00 00 01 00 00 08 35 35 35 2D 31 32 33 34"
+                                       "00 00 00 00 00 00 00 FF FF FF FF FF FF 00 00 00 00 00"
+                                       "00 00 00 00 00"),
+                              0, "2 categories, 1 records\n", ""},
+                    CheckCase{"Cut", kEmptyBook.substr(0, 30), 1, "",
+                              std::string(DocMessages::kLoadCorrupted) + "\n"},
+                    CheckCase{"Missing", "", 1, "",
+                              std::string(DocMessages::kCannotOpenBackup) + "\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(CliDataFileTest, BackupCopiesAndRefusesToOverwriteWithoutForce) {
-    const std::string copy = (dir / "copy.kbk").string();
-    CliRun r = Run({"backup", book, copy});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "Backup complete.\n");
-    EXPECT_EQ(ReadBytes(copy), bookBytes);
-
-    std::ofstream(copy, std::ios::trunc) << "mine";
-    r = Run({"backup", book, copy});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(ReadBytes(copy), "mine");
-    EXPECT_EQ(Run({"backup", book, copy, "--force"}).status, 0);
-    EXPECT_EQ(ReadBytes(copy), bookBytes);
+TEST_F(CliDataFile, SampleIsTheSameForTheSameSeedAndLoads) {
+    const std::string a = dir.File("a.kbk"), b = dir.File("b.kbk"), c = dir.File("c.kbk");
+    ASSERT_EQ(RunCli({"sample", a, "--records", "300", "--seed", "42"}).exitCode, 0);
+    ASSERT_EQ(RunCli({"sample", b, "--seed", "42", "--records", "300"}).exitCode, 0);
+    ASSERT_EQ(RunCli({"sample", c, "--records", "300", "--seed", "43"}).exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(a), ReadFileBytes(b));
+    EXPECT_NE(ReadFileBytes(a), ReadFileBytes(c));
+    const CliRun check = RunCli({"check", a});
+    EXPECT_EQ(check.out, "7 categories, 300 records\n");
+    EXPECT_EQ(RunCli({"sample", a, "--records", "1"}).exitCode, 2) << "a file is never replaced "
+                                                                      "without --force";
 }
 
-TEST_F(CliDataFileTest, RestoreReadsTheWholeBackupBeforeReplacingTheFile) {
-    const std::string copy = (dir / "copy.kbk").string();
-    std::ofstream(copy, std::ios::binary) << bookBytes.substr(0, bookBytes.size() - 2);
-    CliRun r = Run({"restore", book, copy});
-    EXPECT_EQ(r.status, 2) << "refused without --force";
-    r = Run({"restore", book, copy, "--force"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Backup was not restored."), std::string::npos) << r.err;
-    EXPECT_EQ(ReadBytes(book), bookBytes);
+struct UsageCase {
+    std::vector<std::string> args;
+};
 
-    const std::string fresh = (dir / "fresh.kbk").string();
-    r = Run({"restore", fresh, book});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "Backup restored.\n");
-    EXPECT_EQ(ReadBytes(fresh), bookBytes);
+void PrintTo(const UsageCase& c, std::ostream* os) {
+    for (const auto& a : c.args)
+        *os << a << ' ';
+}
+
+class CliUsage : public CliDataFile, public testing::WithParamInterface<UsageCase> {};
+
+TEST_P(CliUsage, BadUsageExitsWith2AndWritesNothing) {
+    std::vector<std::string> args = GetParam().args;
+    for (auto& a : args) {
+        if (a == "FILE")
+            a = dir.File("x.kbk");
+    }
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    EXPECT_NE(run.err.find("Usage: kinbook-cli"), std::string::npos) << run.err;
+    EXPECT_TRUE(dir.Entries().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Verbs, CliUsage,
+    testing::Values(UsageCase{{"new"}}, UsageCase{{"new", "FILE", "FILE"}},
+                    UsageCase{{"new", "FILE", "--forse"}}, UsageCase{{"check"}},
+                    UsageCase{{"check", ""}}, UsageCase{{"dump", "FILE", "--pretty"}},
+                    UsageCase{{"sample", "FILE"}}, UsageCase{{"sample", "FILE", "--records"}},
+                    UsageCase{{"sample", "FILE", "--records", "-3"}},
+                    UsageCase{{"sample", "FILE", "--records", "12x"}},
+                    UsageCase{{"sample", "FILE", "--records", "99999999999"}},
+                    UsageCase{{"sample", "FILE", "--records", "5", "--seed", "abc"}}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+TEST_F(CliDataFile, DumpPrintsTheBookAsJsonDecodingOldText) {
+    // "Unfiled", "Caf\xE9" (Windows-1252) and one record "Lee, Ann" with notes "a\r\nb".
+    const std::string file = dir.File("book.kbk");
+    WriteFileBytes(file,
+                   HexBytes("01 00 FF FF 00 00 09 00 43 43 61 74 65 67 6F 72 79"
+                            "04 43 61 66 E9"
+                            "01 00 FF FF 00 00 0E 00 43 43 6F 6E 74 61 63 74 52 65 63 6F 72 64"
+                            "03 4C 65 65 03 41 6E 6E 00 02 22 78 01 00 03"
+                            "08 35 35 35 2D 31 32 33 34 00 00 00 00 00 00"
+                            "00 FF FF FF FF FF 05"
+                            "00 00 00 00 00 01 31 00 00 00 04 61 0D 0A 62"));
+    const CliRun run = RunCli({"dump", file});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string item = R"({
+          "text": "",
+          "label": 255
+        })";
+    const std::string expected = R"({
+  "categories": [
+    "Unfiled",
+    "Café"
+  ],
+  "records": [
+    {
+      "lastName": "Lee",
+      "firstName": "Ann",
+      "title": "",
+      "otherRef": "\"x",
+      "category": 1,
+      "defaultItem": 3,
+      "items": [
+        {
+          "text": "555-1234",
+          "label": 0
+        },
+        )" + item + ",\n        " +
+                                 item + ",\n        " + item + ",\n        " + item +
+                                 ",\n        " + item + R"(,
+        {
+          "text": "",
+          "label": 5
+        }
+      ],
+      "address": "",
+      "city": "",
+      "state": "",
+      "zip": "",
+      "country": "",
+      "otherInfo": [
+        "1",
+        "",
+        "",
+        ""
+      ],
+      "notes": "a\r\nb"
+    }
+  ]
+}
+)";
+    EXPECT_EQ(run.out, expected);
+}
+
+TEST_F(CliDataFile, DumpOfADamagedFileGivesTheMessageOnly) {
+    const std::string file = dir.File("book.kbk");
+    WriteFileBytes(file, kEmptyBook.substr(0, 20));
+    const CliRun run = RunCli({"dump", file});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, std::string(DocMessages::kLoadCorrupted) + "\n");
 }

@@ -170,6 +170,10 @@ struct UnreadableCase {
     bool folder; // a folder of that name instead of a file the program may not read
 };
 
+void PrintTo(const UnreadableCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class UnreadableDataFile : public DocumentTest,
                            public testing::WithParamInterface<UnreadableCase> {};
 
@@ -231,6 +235,10 @@ struct SaveFaultCase {
     std::string_view message;
     MbIcon icon;
 };
+
+void PrintTo(const SaveFaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SaveFault : public DocumentTest, public testing::WithParamInterface<SaveFaultCase> {};
 
@@ -354,4 +362,19 @@ TEST_F(DocumentTest, AWriteThatTheSystemRefusesMidwayLeavesTheOldFile) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the save must fail with the drive message";
     EXPECT_EQ(ReadFileBytes(doc.GetDataPath()), before);
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"YourContactRecords.kbk"}));
+}
+
+TEST_F(DocumentTest, PipesAndDevicesAreNeitherReadNorReplaced) {
+    const std::string fifo = dir.File("pipe.kbk");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(doc.Load(fifo)) << "and it must not wait for a writer";
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kBackup}));
+    messages.shown.clear();
+    FillBook(doc, 1);
+    for (const std::string& special : {fifo, std::string("/dev/null")}) {
+        EXPECT_FALSE(doc.Save(special));
+        EXPECT_EQ(messages.Texts().back(), WithPath(kCannotCreate, special));
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }

@@ -141,17 +141,22 @@ private:
 } // namespace
 
 std::unique_ptr<IByteSource> PosixFileSystem::OpenRead(const std::string& path) {
+    // Not blocking: a pipe without a writer must not hang the program at the open.
     int fd = -1;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         Throw(errno, path);
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    const bool statted = ::fstat(fd, &st) == 0;
+    if (!statted || !S_ISREG(st.st_mode)) {
+        // A data file is a plain file; folders, pipes and devices are not opened.
+        const int error = !statted ? errno : (S_ISDIR(st.st_mode) ? EISDIR : EACCES);
         ::close(fd);
-        Throw(EISDIR, path);
+        Throw(error, path);
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return std::make_unique<PosixByteSource>(fd, path);
 }
 
@@ -164,6 +169,9 @@ std::unique_ptr<IByteSink> PosixFileSystem::CreateAtomic(const std::string& path
     if (exists) {
         if (S_ISDIR(st.st_mode))
             Throw(EISDIR, path);
+        // Never replace a pipe or a device (such as /dev/null) with a plain file.
+        if (!S_ISREG(st.st_mode))
+            Throw(EACCES, path);
         // A write-protected file stays protected, although the rename could replace it.
         if (::access(target.c_str(), W_OK) != 0)
             Throw(errno, path);
