@@ -39,6 +39,17 @@ struct Fixture {
             out.push_back(r->m_strLastName);
         return out;
     }
+    // The last names of the book as saved on disk.
+    std::vector<std::string> OnDisk() {
+        FakeMessageBox box;
+        CKinbookDoc saved(box, RealFileSystem());
+        std::vector<std::string> out;
+        if (!saved.Load(view.doc.GetDataPath()))
+            return {"(not loaded)"};
+        for (const auto& r : saved.GetRecords())
+            out.push_back(r->m_strLastName);
+        return out;
+    }
     QTemporaryDir dir;
     FakeKinbookView view;
     CommandTable table;
@@ -102,6 +113,7 @@ private slots:
         AnswerEditor(QStringLiteral("SMITH"), QStringLiteral("john"));
         f.table.Execute(ID_NEW_CONTACT);
         QCOMPARE(f.Lasts(), (std::vector<std::string>{"Smith", "SMITH #1", "Smith"}));
+        QCOMPARE(f.OnDisk(), f.Lasts());
 
         AnswerEditor(QStringLiteral("Zed"), QString(), false);
         f.table.Execute(ID_NEW_CONTACT);
@@ -162,6 +174,7 @@ private slots:
         for (const QString& s : order.split(QLatin1Char(',')))
             expected.push_back(s.toStdString());
         QCOMPARE(f.Lasts(), expected);
+        QCOMPARE(f.OnDisk(), expected);
         QCOMPARE(f.view.refreshes.size(), std::size_t(1));
         QCOMPARE(f.view.refreshes[0].record, &smith);
         QVERIFY(f.view.refreshes[0].save);
@@ -285,6 +298,7 @@ private slots:
         });
         QVERIFY(f.table.Execute(ID_FIND_CONTACT));
         QCOMPARE(f.Lasts(), (std::vector<std::string>{"Adams", "Baker", "Young"}));
+        QCOMPARE(f.OnDisk(), f.Lasts());
         QCOMPARE(f.view.refreshes.size(), std::size_t(2));
         QCOMPARE(f.view.refreshes[0].record, &smith);
         QVERIFY(f.view.refreshes[0].save);

@@ -26,6 +26,7 @@ public:
     // Stores the controls into the record (the last name has passed the check).
     void Apply(CContactRecord& record, const CCategoryList& categories) const;
 
+    QLineEdit* FirstNameEdit() const { return m_firstName; }
     QLineEdit* LastNameEdit() const { return m_lastName; }
 
 private:

@@ -53,6 +53,7 @@ CSearchResultsDlg::CSearchResultsDlg(std::string findString, int scope, CKinbook
     layout->addWidget(m_list);
     layout->addWidget(buttons);
 
+    resize(420, 300);
     m_editor = new CSheet(messageBox, clock, this);
 
     RunSearch();

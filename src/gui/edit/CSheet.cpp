@@ -44,7 +44,7 @@ void CSheet::Prepare(CContactRecord& record, const CCategoryList& categories) {
     m_page3->Load(record);
     m_tabs->setCurrentIndex(0);
     m_shown = {true, false, false};
-    m_page1->LastNameEdit()->setFocus();
+    m_page1->FirstNameEdit()->setFocus();
 }
 
 bool CSheet::Open() {

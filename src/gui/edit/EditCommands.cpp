@@ -9,21 +9,9 @@
 #include "port/IMessageBox.h"
 #include "resources/CommandIds.h"
 #include "view/IKinbookView.h"
-#include <QAction>
-#include <QKeySequence>
 #include <algorithm>
 
-EditCommands::EditCommands(IKinbookView& view, CommandTable& table) : m_view(view), m_table(table) {
-    const auto describe = [&table](int id, const char* tip, const char* prompt) {
-        QAction* action = table.Action(id);
-        action->setToolTip(QString::fromLatin1(tip));
-        action->setStatusTip(QString::fromLatin1(prompt));
-    };
-    describe(ID_NEW_CONTACT, "New Contact", "Add a NEW contact");
-    describe(ID_EDIT_RECORD, "Edit Contact's Record", "Edit a contact's record");
-    describe(ID_DELETE_RECORD, "Delete Contact", "Delete a selected contact");
-    describe(ID_FIND_CONTACT, "Find Contact's Record", "Find a contact's record");
-
+EditCommands::EditCommands(IKinbookView& view, CommandTable& table) : m_view(view) {
     table.SetHandler(ID_NEW_CONTACT, [this] { OnNewContact(); });
     table.SetHandler(ID_EDIT_RECORD, [this] { OnEditRecord(); });
     table.SetHandler(ID_DELETE_RECORD, [this] { OnDeleteRecord(); });

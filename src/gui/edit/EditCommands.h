@@ -31,7 +31,6 @@ public:
 
 private:
     IKinbookView& m_view;
-    CommandTable& m_table;
     // A child of the dialog parent: the window may go first, so the pointer is guarded.
     QPointer<CSheet> m_sheet;
 };
