@@ -2,6 +2,7 @@
 #include "app/CommandTable.h"
 #include "edit/EditCommands.h"
 #include "model/DataFileCommands.h"
+#include "print/PrintCommands.h"
 #include "transfer/TransferCommands.h"
 #include "view/IKinbookView.h"
 
@@ -11,6 +12,7 @@ std::vector<std::unique_ptr<QObject>> CreateSubsystemCommands(IKinbookView& view
     commands.push_back(std::make_unique<EditCommands>(view, table));
     // One line per subsystem, for example:
     // commands.push_back(std::make_unique<EditCommands>(view, table));
+    commands.push_back(std::make_unique<PrintCommands>(view, table));
     commands.push_back(std::make_unique<TransferCommands>(view, table));
     commands.push_back(std::make_unique<DataFileCommands>(view, table));
     (void)view;
