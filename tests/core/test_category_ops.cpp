@@ -54,11 +54,13 @@ TEST(CategoryOps, NewCategoryIsAppendedWithTheNextIndex) {
     EXPECT_TRUE(mb.shown.empty());
 }
 
+namespace {
 struct RefusedName {
     const char* name;
     const char* text;
     MbIcon icon;
 };
+} // namespace
 
 class CategoryNewRefusal : public testing::TestWithParam<RefusedName> {};
 

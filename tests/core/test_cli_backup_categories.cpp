@@ -58,12 +58,15 @@ TEST_F(CliBookTest, CategoriesAddRenameAndDeleteSaveTheBook) {
               "0\tUnfiled\t3\n1\tFamily\t0\n2\tFriends\t1\n3\tClub\t0\n");
 }
 
-struct Refusal {
+namespace {
+struct CategoryRefusal {
     std::vector<std::string> args;
     std::string message;
 };
+} // namespace
 
-class CliCategoryRefusal : public CliBookTest, public testing::WithParamInterface<Refusal> {};
+class CliCategoryRefusal : public CliBookTest,
+                           public testing::WithParamInterface<CategoryRefusal> {};
 
 TEST_P(CliCategoryRefusal, PrintsTheDialogsMessageExitsTwoAndWritesNothing) {
     std::vector<std::string> args{"categories", book};
@@ -76,16 +79,19 @@ TEST_P(CliCategoryRefusal, PrintsTheDialogsMessageExitsTwoAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, CliCategoryRefusal,
-    testing::Values(
-        Refusal{{"--add", "all"}, "The word all is a reserved category name."},
-        Refusal{{"--add", "- Edit Categories"},
-                "The word - Edit Categories is a reserved category name."},
-        Refusal{{"--add", "friends"}, "The word friends already exists."},
-        Refusal{{"--add", ""}, "You must enter a category name to continue."},
-        Refusal{{"--rename", "Nobody", "X"}, "You must first select a category to rename it."},
-        Refusal{{"--rename", "Unfiled", "X"}, "You must first select a category to rename it."},
-        Refusal{{"--rename", "Friends", ""}, "You must enter a category name to continue."},
-        Refusal{{"--delete", "unfiled"}, "You must first select a category to Delete it."}));
+    testing::Values(CategoryRefusal{{"--add", "all"}, "The word all is a reserved category name."},
+                    CategoryRefusal{{"--add", "- Edit Categories"},
+                                    "The word - Edit Categories is a reserved category name."},
+                    CategoryRefusal{{"--add", "friends"}, "The word friends already exists."},
+                    CategoryRefusal{{"--add", ""}, "You must enter a category name to continue."},
+                    CategoryRefusal{{"--rename", "Nobody", "X"},
+                                    "You must first select a category to rename it."},
+                    CategoryRefusal{{"--rename", "Unfiled", "X"},
+                                    "You must first select a category to rename it."},
+                    CategoryRefusal{{"--rename", "Friends", ""},
+                                    "You must enter a category name to continue."},
+                    CategoryRefusal{{"--delete", "unfiled"},
+                                    "You must first select a category to Delete it."}));
 
 TEST_F(CliBookTest, BackupCopiesAndRefusesToOverwriteWithoutForce) {
     const std::string copy = dir.File("copy.kbk");
