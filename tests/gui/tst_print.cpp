@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -232,6 +234,35 @@ private slots:
         QCOMPARE(std::get<1>(started[1]), view.selected);
         QVERIFY(!std::get<2>(started[1]));
         QVERIFY(!view.reopenRecord);
+    }
+
+    void previewRendersWithoutPausing() {
+        FakeKinbookView view(RealFileSystem());
+        view.doc.GetCategories().ResetToDefaults();
+        for (char c = 'A'; c <= 'C'; ++c)
+            view.doc.GetRecords().push_back(Person(std::string(1, c) + "name", "First"));
+        view.printSettings.m_bAlphaPageBreak = true;
+        view.printSettings.m_bPause = true;
+        CommandTable table;
+        PrintCommands commands(view, table);
+        int previews = 0;
+        commands.m_runDialog = [&](QDialog& d) -> int {
+            if (auto* preview = qobject_cast<QPrintPreviewDialog*>(&d)) {
+                auto* widget = preview->findChild<QPrintPreviewWidget*>();
+                preview->show();
+                if (QTest::qWaitFor([&] { return widget && widget->pageCount() == 3; }))
+                    ++previews;
+                preview->reject();
+                return int(QDialog::Rejected);
+            }
+            d.show();
+            Find<QPushButton>(d, "IDC_BOOK_PREVIEW")->click();
+            return d.result();
+        };
+        QVERIFY(table.Execute(ID_PRINT_BOOK));
+        QCOMPARE(previews, 1);
+        QVERIFY(view.messageBox.shown.empty());
+        QVERIFY(view.reopenBook);
     }
 
     void recordNameFitsInDarkRed() {
