@@ -2,6 +2,7 @@
 #include "FakeFileChooser.h"
 #include "FakeMessageBox.h"
 #include "MemorySettingsStore.h"
+#include "ModalDriver.h"
 #include "TempDir.h"
 #include "app/AppServices.h"
 #include "app/CommandTable.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -398,6 +400,8 @@ private slots:
         QCOMPARE(rig.messageBox.shown.size(), std::size_t(1));
         QCOMPARE(rig.ListNames(), L({"Adams"}));
 
+        // The category list dialog opens; closing it without a change still saves.
+        WhenModal<QDialog>([](QDialog& dialog) { dialog.reject(); });
         rig.Filter()->setCurrentText(QStringLiteral("- Edit Categories"));
         QCOMPARE(rig.Filter()->currentText(), QStringLiteral("All"));
         QCOMPARE(rig.view->GetCurrentCategoryName(), std::string("All"));
