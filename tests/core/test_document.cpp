@@ -115,6 +115,7 @@ TEST_F(DocumentTest, ACutDataFileKeepsWhatWasReadAndACopyOfTheFile) {
               (std::vector<std::string>{kCorrupted, WithPath(kDamagedCopyKept, copy)}));
     EXPECT_EQ(messages.shown[0].icon, MbIcon::Exclamation);
     EXPECT_EQ(messages.shown[1].caption, "Kinbook");
+    EXPECT_EQ(messages.shown[1].icon, MbIcon::Information);
     EXPECT_EQ(doc.GetRecords().size(), 2u);
     EXPECT_EQ(Names(), (std::vector<std::string>{"Unfiled", "Business", "Personal", "Golf"}));
     EXPECT_EQ(ReadFileBytes(copy), cut);
@@ -151,6 +152,7 @@ TEST_F(DocumentTest, ADamagedFileThatCannotBeCopiedIsNeverSavedOver) {
     EXPECT_FALSE(doc.Load());
     ASSERT_EQ(messages.Texts(), (std::vector<std::string>{
                                     kCorrupted, WithPath(kDamagedCopyFailed, doc.GetDataPath())}));
+    EXPECT_EQ(messages.shown[1].icon, MbIcon::Exclamation);
     files.failCreate.reset();
     messages.shown.clear();
     EXPECT_FALSE(doc.Save());
