@@ -17,6 +17,8 @@
 namespace fs = std::filesystem;
 using namespace DocMessages;
 
+// Everything here is local to this file, so that case tables of other suites with
+// the same names cannot clash with these.
 namespace {
 
 const std::string kCorrupted(kLoadCorrupted);
@@ -59,8 +61,6 @@ protected:
     FaultyFileSystem files;
     CKinbookDoc doc;
 };
-
-} // namespace
 
 TEST_F(DocumentTest, FirstStartWithoutADataFileIsANewBookWithoutAMessage) {
     EXPECT_TRUE(doc.Load());
@@ -380,3 +380,5 @@ TEST_F(DocumentTest, PipesAndDevicesAreNeitherReadNorReplaced) {
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
+
+} // namespace
