@@ -33,7 +33,7 @@ protected:
         return RunExport(book.records, book.categories, req, fs, box, progress);
     }
     Book book;
-    MemoryFileSystem fs;
+    TransferMemoryFs fs;
     FakeMessageBox box;
     ScriptedProgress progress;
 };
@@ -173,7 +173,7 @@ protected:
     }
     const CContactRecord& At(std::size_t i) { return *book.records.at(i); }
     Book book;
-    MemoryFileSystem fs;
+    TransferMemoryFs fs;
     FakeMessageBox box;
     ScriptedProgress progress;
 };
@@ -357,7 +357,7 @@ TEST_F(ImportTest, MoreRecordsThanCountedKeepTheBarInRange) {
 // --- the matching dialog's scan and preview ---------------------------------
 
 TEST(ImportScan, CountsRecordsAndTheLastRecordsFields) {
-    MemoryFileSystem fs;
+    TransferMemoryFs fs;
     FakeMessageBox box;
     std::vector<char> buffer;
     fs.readPiece = 5; // the scan must not care how the file arrives
@@ -391,7 +391,7 @@ struct PreviewCase {
 class ImportPreview : public testing::TestWithParam<PreviewCase> {};
 
 TEST_P(ImportPreview, ShowsRecordKAndOffersTheNext) {
-    MemoryFileSystem fs;
+    TransferMemoryFs fs;
     FakeMessageBox box;
     std::vector<char> buffer;
     fs.files["/p"] = "a1,a2\r\nb1,b2,b3\r\nc1";

@@ -2,30 +2,56 @@
 #include "app/CMainFrame.h"
 #include "app/TextCodec.h"
 #include "model/CKinbookDoc.h"
+#include "model/DefaultDataPath.h"
 #include "port/IFileSystem.h"
 #include "view/CKinbookView.h"
+#include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 CKinbookApp::CKinbookApp() = default;
-CKinbookApp::~CKinbookApp() = default;
+
+CKinbookApp::~CKinbookApp() {
+    // The frame writes its settings, then the view writes its own.
+    m_frame.reset();
+}
+
+bool CKinbookApp::ClaimSingleInstance() {
+    return m_instance.Claim();
+}
 
 std::string CKinbookApp::DefaultDataPath() {
+#ifdef Q_OS_WIN
+    return DataPathFromCommandLine(FromQString(QString::fromWCharArray(::GetCommandLineW())));
+#else
+    // The program's own directory is often read-only or a build tree: keep the data
+    // file in the user's data directory.
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(dir);
-    return FromQString(QDir(dir).filePath(QStringLiteral("YourContactRecords.kbk")));
+    return FromQString(QDir(dir).filePath(QString::fromLatin1(kDataFileName)));
+#endif
 }
 
 bool CKinbookApp::InitInstance() {
+    // The frame decides when the program ends: closing it to the tray leaves no
+    // visible window, yet the program runs on.
+    QApplication::setQuitOnLastWindowClosed(false);
     m_services = std::make_unique<AppServices>(
         AppServices{m_messageBox, m_fileChooser, m_clock, m_settings, RealFileSystem()});
     m_doc = std::make_unique<CKinbookDoc>(m_messageBox, RealFileSystem());
     m_doc->SetDataPath(DefaultDataPath());
     m_frame = std::make_unique<CMainFrame>(*m_doc, *m_services);
+    m_frame->SetBarStateStore(&m_settings.Raw());
+    QObject::connect(m_frame.get(), &CMainFrame::ProgramEnding, qApp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     m_messageBox.SetParent(m_frame.get());
     m_fileChooser.SetParent(m_frame.get());
     m_frame->View().InitialUpdate();
-    m_frame->show();
+    m_frame->FirstActivation();
     m_frame->View().FirstActivation();
     return true;
 }

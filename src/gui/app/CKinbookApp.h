@@ -1,20 +1,30 @@
 #pragma once
 #include "app/AppServices.h"
+#include "app/CSingleInstance.h"
 #include "app/QtFileChooser.h"
 #include "app/QtMessageBox.h"
 #include "app/QtSettingsStore.h"
 #include "port/IClock.h"
 #include <memory>
+#include <string>
 
 class CKinbookDoc;
 class CMainFrame;
 
-// Start-up: settings store, document, main window.
+// Start-up: the single-instance lock, the settings store, the document, the main
+// window and its view.
 class CKinbookApp {
 public:
     CKinbookApp();
     ~CKinbookApp();
-    // Returns false when the program should end at once.
+
+    // The name of the lock that marks a running Kinbook.
+    static QString InstanceName() { return QStringLiteral("FeltmureKinbook"); }
+    // Takes the lock; false when another Kinbook runs (this one must end quietly).
+    bool ClaimSingleInstance();
+
+    // Creates the document, the frame and the view, loads the data file and shows
+    // the window. Returns false when the program should end at once.
     bool InitInstance();
     CMainFrame* MainFrame() { return m_frame.get(); }
     CKinbookDoc& Document() { return *m_doc; }
@@ -23,6 +33,7 @@ public:
     static std::string DefaultDataPath();
 
 private:
+    CSingleInstance m_instance{InstanceName()};
     QtMessageBox m_messageBox;
     QtFileChooser m_fileChooser;
     SystemClock m_clock;

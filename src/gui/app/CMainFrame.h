@@ -1,13 +1,21 @@
 #pragma once
+#include "app/CTrayLogic.h"
 #include <QMainWindow>
 
 class CommandTable;
 class CKinbookView;
 class CKinbookDoc;
+class CHelpWindow;
+class CLockIndicators;
+class QMenu;
+class QSettings;
+class QSystemTrayIcon;
+class QToolBar;
 struct AppServices;
 
 // The one top-level window: menus, toolbar, status bar, tray icon; the main view
-// fills its client area.
+// fills its client area. It places itself from the settings at its first
+// activation and writes its placement back when it is destroyed.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -17,10 +25,57 @@ public:
     CommandTable& Commands() { return *m_commands; }
     CKinbookView& View() { return *m_view; }
 
+    // Where the toolbar and status bar state is kept (a group of its own); none by
+    // default, so a frame made in a test leaves the user's settings alone.
+    void SetBarStateStore(QSettings* settings) { m_barState = settings; }
+    // Places and shows the window as "Rect", "icon" and "max" say, turns the tray
+    // icon on from "Show Tray" and restores the bars. Once.
+    void FirstActivation();
+
+    CTrayLogic& Tray() { return m_tray; }
+    // Whether the desktop offers a tray; without one, closing ends the program.
+    void SetTrayAvailable(bool available) { m_tray.SetTrayAvailable(available); }
+    QSystemTrayIcon* TrayIcon() { return m_trayIcon; }
+    QMenu* TrayMenu() { return m_trayMenu; }
+    QToolBar* ToolBar() { return m_toolBar; }
+    CHelpWindow* HelpWindow() { return m_helpWindow; }
+
+    // The text of the About box.
+    static QString AboutText();
+
+signals:
+    // The window accepted its close: the program ends.
+    void ProgramEnding();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private slots:
     void OnTitleChanged(const QString& title);
+    void OnMinimumSizeChanged(const QSize& size);
 
 private:
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreateTrayIcon();
+    void SetFrameHandlers();
+    void SetWhatsThisTexts();
+    void ShowHelp();
+    void ShowAbout();
+    void SavePlacement();
+
+    bool m_bFirstActivation = true;
     CommandTable* m_commands;
     CKinbookView* m_view;
+    AppServices& m_services;
+    CTrayLogic m_tray;
+    QToolBar* m_toolBar = nullptr;
+    CLockIndicators* m_indicators = nullptr;
+    QSystemTrayIcon* m_trayIcon = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    CHelpWindow* m_helpWindow = nullptr;
+    QSettings* m_barState = nullptr;
 };

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-class MemoryFileSystem final : public IFileSystem {
+class TransferMemoryFs final : public IFileSystem {
 public:
     std::map<std::string, std::string> files;
     std::vector<std::string> unreadable; // OpenRead throws for these
@@ -53,7 +53,7 @@ private:
     };
     class Sink final : public IByteSink {
     public:
-        Sink(MemoryFileSystem& fs, std::string path) : m_fs(fs), m_path(std::move(path)) {}
+        Sink(TransferMemoryFs& fs, std::string path) : m_fs(fs), m_path(std::move(path)) {}
         void Write(const char* data, std::size_t size) override {
             if (m_fs.failAfterBytes >= 0 &&
                 static_cast<long long>(m_staged.size() + size) > m_fs.failAfterBytes)
@@ -63,7 +63,7 @@ private:
         void Commit() override { m_fs.files[m_path] = m_staged; }
 
     private:
-        MemoryFileSystem& m_fs;
+        TransferMemoryFs& m_fs;
         std::string m_path;
         std::string m_staged;
     };

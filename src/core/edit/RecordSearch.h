@@ -1,0 +1,33 @@
+#pragma once
+#include "model/CRecordList.h"
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CContactRecord;
+
+// The five scopes of Find Contact, as the find dialog's radio buttons number them.
+enum SearchScope : int {
+    SCOPE_NAMES = 0,         // last name, first name
+    SCOPE_ITEMS = 1,         // items 1 to 7
+    SCOPE_ADDRESS = 2,       // address, city, state, zip, country
+    SCOPE_ALL_BUT_NOTES = 3, // all of the above, title, other reference, other information
+    SCOPE_ALL = 4,           // scope 3, then the notes
+};
+inline constexpr int kSearchScopeCount = 5;
+
+// ASCII lower case: A to Z become a to z, every other byte stays.
+std::string LowerAscii(std::string_view text);
+
+// The fields a scope looks at, in the order they are looked at. Empty for a scope
+// outside 0 to 4.
+std::vector<const std::string*> SearchFields(const CContactRecord& record, int scope);
+
+// The first field of the scope that contains the text (ignoring ASCII case) as one run
+// of characters; null when none does. An empty field never contains anything, and an
+// empty text is never found.
+const std::string* FindInRecord(const CContactRecord& record, std::string_view text, int scope);
+
+// Every record that contains the text in the scope, in record-list order.
+std::vector<CContactRecord*> SearchRecords(const CRecordList& records, std::string_view text,
+                                           int scope);

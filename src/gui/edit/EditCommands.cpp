@@ -1,0 +1,112 @@
+#include "edit/EditCommands.h"
+#include "app/AppServices.h"
+#include "app/CommandTable.h"
+#include "edit/CFindDlg.h"
+#include "edit/CSheet.h"
+#include "edit/FilingRule.h"
+#include "model/CKinbookDoc.h"
+#include "model/NoCase.h"
+#include "port/IMessageBox.h"
+#include "resources/CommandIds.h"
+#include "view/IKinbookView.h"
+#include <algorithm>
+
+EditCommands::EditCommands(IKinbookView& view, CommandTable& table) : m_view(view) {
+    table.SetHandler(ID_NEW_CONTACT, [this] { OnNewContact(); });
+    table.SetHandler(ID_EDIT_RECORD, [this] { OnEditRecord(); });
+    table.SetHandler(ID_DELETE_RECORD, [this] { OnDeleteRecord(); });
+    table.SetHandler(ID_FIND_CONTACT, [this] { OnFindContact(); });
+    const auto hasSelection = [this] { return m_view.GetSelectedRecord() != nullptr; };
+    table.SetEnabler(ID_EDIT_RECORD, hasSelection);
+    table.SetEnabler(ID_DELETE_RECORD, hasSelection);
+}
+
+EditCommands::~EditCommands() {
+    delete m_sheet.data();
+}
+
+CSheet& EditCommands::Editor() {
+    if (!m_sheet) {
+        AppServices& services = m_view.Services();
+        m_sheet = new CSheet(services.messageBox, services.clock, m_view.DialogParent());
+    }
+    return *m_sheet;
+}
+
+void EditCommands::OnNewContact() {
+    CKinbookDoc& doc = m_view.GetDocument();
+    auto record = std::make_unique<CContactRecord>();
+    std::string category = m_view.GetFilterSelectionText();
+    if (kb::EqualsNoCase(category, "All"))
+        category = "Unfiled";
+    record->m_nCategory = doc.GetCategories().IndexOf(category);
+
+    CSheet& sheet = Editor();
+    sheet.Prepare(*record, doc.GetCategories());
+    if (!sheet.Open())
+        return; // the record is destroyed with its owner here
+    if (record->m_strLastName.empty())
+        return;
+
+    CContactRecord* filed = record.get();
+    FileRecord(doc.GetRecords(), std::move(record));
+    const int letter = m_view.GetSliderPosition();
+    const char first = kb::FoldAscii(filed->m_strLastName.front());
+    const bool underLetter = letter >= 0 && letter < 26 && first == static_cast<char>('a' + letter);
+    m_view.RefreshView(underLetter ? filed : nullptr, true);
+}
+
+void EditCommands::OnEditRecord() {
+    CContactRecord* record = m_view.GetSelectedRecord();
+    if (!record)
+        return;
+    const std::string oldLast = record->m_strLastName;
+    CSheet& sheet = Editor();
+    sheet.Prepare(*record, m_view.GetDocument().GetCategories());
+    if (!sheet.Open())
+        return;
+    FinishEdit(*record, oldLast);
+}
+
+void EditCommands::FinishEdit(CContactRecord& record, const std::string& oldLastName) {
+    CRecordList& records = m_view.GetDocument().GetRecords();
+    if (!kb::EqualsNoCase(record.m_strLastName, oldLastName)) {
+        const auto it = std::find_if(records.begin(), records.end(),
+                                     [&record](const auto& r) { return r.get() == &record; });
+        if (it != records.end()) {
+            std::unique_ptr<CContactRecord> owned = std::move(*it);
+            records.erase(it);
+            FileRecord(records, std::move(owned));
+        }
+    }
+    m_view.RefreshView(&record, true);
+}
+
+void EditCommands::OnDeleteRecord() {
+    std::size_t position = 0;
+    CContactRecord* record = m_view.GetSelectedRecord(&position);
+    if (!record)
+        return;
+    const std::string question = "Are you sure you want to delete " + record->m_strFirstName + " " +
+                                 record->m_strLastName + "?";
+    if (m_view.Services().messageBox.Show(question, "Confirmation", MbIcon::Exclamation,
+                                          MbButtons::YesNo) != MbResult::Yes)
+        return;
+    CRecordList& records = m_view.GetDocument().GetRecords();
+    records.erase(records.begin() + static_cast<std::ptrdiff_t>(position));
+    m_view.RefreshView(nullptr, true);
+}
+
+void EditCommands::OnFindContact() {
+    AppServices& services = m_view.Services();
+    {
+        CFindDlg find(
+            m_view.GetDocument(), services.messageBox, services.clock,
+            [this](CContactRecord& record, const std::string& oldLast) {
+                FinishEdit(record, oldLast);
+            },
+            m_view.DialogParent());
+        find.exec();
+    }
+    m_view.RefreshView(nullptr, false);
+}

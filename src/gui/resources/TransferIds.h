@@ -1,0 +1,50 @@
+#pragma once
+
+// Dialogs and controls of export and import. Buttons without a number of their own are
+// the dialogs' OK and Cancel.
+enum TransferDialogId : int {
+    IDD_EXPORT_FIELDS = 147,
+    IDD_EXPORT_RECORDS = 148,
+    IDD_IMPORT_FIELDS = 149,
+    IDD_IMPORT_RECORDS = 157,
+};
+
+enum TransferControlId : int {
+    IDC_TRANSFER_OK = 1,
+    IDC_TRANSFER_CANCEL = 2,
+
+    // Export fields
+    IDC_EXPORT_DOWN = 1179,
+    IDC_EXPORT_UP = 1180,
+    IDC_CONTACT_FIELDS = 1181,
+    IDC_ADD_FIELD = 1183,
+    IDC_REMOVE_ALL_FIELDS = 1184,
+    IDC_ADD_ALL_FIELDS = 1185,
+    IDC_REMOVE_FIELD = 1186,
+    IDC_EXPORT_CATEGORY = 1187,
+    IDC_EXPORT_INSTRUCTION = 1188,
+    IDC_EXPORT_FIELD_LIST = 1211,
+
+    // Export records
+    IDC_EXPORT_PROGRESS = 1189,
+    IDC_EXPORT_FORMAT = 1190,
+    IDC_EXPORT_FILE_NAME = 1191,
+    IDC_EXPORT_PROGRESS_LABEL = 1192,
+
+    // Import fields
+    IDC_IMPORT_UP = 1195,
+    IDC_IMPORT_DOWN = 1196,
+    IDC_NEXT_RECORD = 1198,
+    IDC_PREVIOUS_RECORD = 1199,
+    IDC_IMPORT_INSTRUCTION_1 = 1201,
+    IDC_RECORD_NUMBER = 1202,
+    IDC_MATCHING_LIST = 1203,
+    IDC_TOGGLE_SKIPPED = 1204,
+    IDC_IMPORT_INSTRUCTION_2 = 1205,
+    IDC_IMPORT_INSTRUCTION_3 = 1206,
+
+    // Import records
+    IDC_IMPORT_PROGRESS = 1207,
+    IDC_IMPORT_FILE_NAME = 1208,
+    IDC_IMPORT_PROGRESS_LABEL = 1210,
+};

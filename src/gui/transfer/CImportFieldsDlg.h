@@ -1,0 +1,67 @@
+#pragma once
+#include "model/CRecordList.h"
+#include <QDialog>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+class CCategoryList;
+class CRowDragSwapper;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+struct AppServices;
+
+// The field-matching dialog of the import: previews the file a record at a time and lets
+// the user line up the contact field names (column 0) against the file's columns (the
+// values in column 1 belong to the file and never move).
+class CImportFieldsDlg : public QDialog {
+    Q_OBJECT
+public:
+    CImportFieldsDlg(QWidget* parent, std::string path, CRecordList& records,
+                     const CCategoryList& categories, AppServices& services);
+
+    // The counting scan and the preview of record 1. False when the file cannot be read as
+    // delimited text: the dialog is then not shown.
+    bool Initialize();
+    // Initialize, then run modally.
+    int Run();
+
+    QStringList RowNames() const;
+    QString ValueText(int row) const;
+    int CurrentRecord() const { return m_nRecord; }
+    int RecordCount() const { return m_nRecordCount; }
+    QTreeWidget* MatchingList() const { return m_list; }
+    CRowDragSwapper* Dragger() const { return m_drag; }
+
+    void OnNext();
+    void OnPrevious();
+    void OnUp();
+    void OnDown();
+    void OnToggle();
+    // "&Import": runs the import records dialog, then closes.
+    void OnImport();
+
+private:
+    void Preview();
+    void ShowRecordNumber();
+    int SelectedRow() const;
+    void MoveName(int delta);
+    void SwapNames(int a, int b);
+    void SelectRow(int row);
+
+    std::string m_strPath;
+    CRecordList& m_records;
+    const CCategoryList& m_categories;
+    AppServices& m_services;
+    std::vector<char> m_buffer;
+    int m_nRecordCount = 0;
+    int m_nFieldCount = 0;
+    int m_nRecord = 1;
+
+    QTreeWidget* m_list;
+    QPushButton* m_previous;
+    QPushButton* m_next;
+    QLabel* m_recordNumber;
+    CRowDragSwapper* m_drag;
+};

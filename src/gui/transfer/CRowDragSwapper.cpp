@@ -1,0 +1,114 @@
+#include "transfer/CRowDragSwapper.h"
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+CRowDragSwapper::CRowDragSwapper(QAbstractItemView* view, SwapRows swap)
+    : QObject(view), m_view(view), m_swap(std::move(swap)) {
+    // One scroll step is one row.
+    m_view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    m_view->setDragEnabled(false);
+    m_view->viewport()->installEventFilter(this);
+}
+
+CRowDragSwapper::~CRowDragSwapper() {
+    Restore();
+}
+
+void CRowDragSwapper::Restore() {
+    if (m_bCursorSet) {
+        QApplication::restoreOverrideCursor();
+        m_bCursorSet = false;
+    }
+}
+
+void CRowDragSwapper::BeginDrag(int row) {
+    if (row < 0)
+        return;
+    m_view->setFocus();
+    m_nDragRow = row;
+    m_nDropRow = row;
+    m_bDragging = true;
+    if (!m_bCursorSet) {
+        QApplication::setOverrideCursor(Qt::SizeVerCursor);
+        m_bCursorSet = true;
+    }
+}
+
+void CRowDragSwapper::SetFocusRow(int row) {
+    const QModelIndex index = m_view->model()->index(row, 0);
+    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    m_view->scrollTo(index);
+}
+
+void CRowDragSwapper::DragTo(QPoint pos) {
+    if (!m_bDragging)
+        return;
+    int row = m_view->indexAt(pos).row();
+    QScrollBar* bar = m_view->verticalScrollBar();
+    if (pos.y() >= 0 && pos.y() >= m_view->viewport()->height() && bar->value() < bar->maximum()) {
+        bar->setValue(bar->value() + 1);
+        row = m_view->indexAt(QPoint(1, m_view->viewport()->height() - 1)).row();
+    } else if (pos.y() < 0 && bar->value() > 0) {
+        bar->setValue(bar->value() - 1);
+        row = m_view->indexAt(QPoint(1, 1)).row();
+    }
+    if (row >= 0 && row != m_nDropRow) {
+        m_nDropRow = row;
+        SetFocusRow(row);
+    }
+}
+
+void CRowDragSwapper::EndDrag() {
+    Restore();
+    if (!m_bDragging)
+        return;
+    m_bDragging = false;
+    if (m_nDropRow != m_nDragRow)
+        m_swap(m_nDragRow, m_nDropRow);
+    const QModelIndex index = m_view->model()->index(m_nDropRow, 0);
+    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
+    m_view->scrollTo(index);
+}
+
+bool CRowDragSwapper::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_view->viewport())
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() == Qt::LeftButton) {
+            m_pressPos = e->position().toPoint();
+            m_nPressRow = m_view->indexAt(m_pressPos).row();
+        }
+        return false;
+    }
+    case QEvent::MouseMove: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (!(e->buttons() & Qt::LeftButton))
+            return false;
+        const QPoint pos = e->position().toPoint();
+        if (!m_bDragging && m_nPressRow >= 0 &&
+            (pos - m_pressPos).manhattanLength() >= QApplication::startDragDistance())
+            BeginDrag(m_nPressRow);
+        if (m_bDragging) {
+            DragTo(pos);
+            return true; // no rubber-band selection while dragging
+        }
+        return false;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        m_nPressRow = -1;
+        if (e->button() == Qt::LeftButton && m_bDragging) {
+            EndDrag();
+            return true;
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,483 @@
+#include "FakeClock.h"
+#include "FakeFileChooser.h"
+#include "FakeMessageBox.h"
+#include "MemorySettingsStore.h"
+#include "app/AppServices.h"
+#include "app/CHelpWindow.h"
+#include "app/CMainFrame.h"
+#include "app/CommandTable.h"
+#include "model/CKinbookDoc.h"
+#include "port/IFileSystem.h"
+#include "resources/CommandIds.h"
+#include "view/CKinbookView.h"
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QtTest>
+#include <memory>
+
+Q_DECLARE_METATYPE(CTrayLogic::State)
+
+namespace {
+
+// A frame on fake ports and in-memory settings.
+struct FrameRig {
+    FakeMessageBox messageBox;
+    FakeFileChooser fileChooser;
+    FakeClock clock;
+    MemorySettingsStore settings;
+    AppServices services{messageBox, fileChooser, clock, settings, RealFileSystem()};
+    CKinbookDoc doc{messageBox, RealFileSystem()};
+    std::unique_ptr<CMainFrame> frame;
+
+    CMainFrame& Make() {
+        frame = std::make_unique<CMainFrame>(doc, services);
+        return *frame;
+    }
+    int Int(const char* name) { return std::get<int>(settings.values.at(name)); }
+    std::string Str(const char* name) { return std::get<std::string>(settings.values.at(name)); }
+};
+
+QStringList L(std::initializer_list<const char*> items) {
+    QStringList list;
+    for (const char* item : items)
+        list << QString::fromUtf8(item);
+    return list;
+}
+
+QString Shortcuts(const QAction* action) {
+    QStringList keys;
+    for (const QKeySequence& k : action->shortcuts())
+        keys << k.toString(QKeySequence::PortableText);
+    return keys.join(QLatin1Char(';'));
+}
+
+// A menu's entries as text: "-" for a separator.
+QStringList Entries(const QMenu* menu) {
+    QStringList entries;
+    for (const QAction* a : menu->actions())
+        entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return entries;
+}
+
+} // namespace
+
+class TestMainFrame : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void menusHoldEveryEntryInOrder() {
+        FrameRig rig;
+        CMainFrame& frame = rig.Make();
+        const QList<QAction*> menus = frame.menuBar()->actions();
+        QStringList titles;
+        for (const QAction* m : menus)
+            titles << m->text();
+        QCOMPARE(titles, L({"&File", "&Edit", "&View", "&Help"}));
+        QCOMPARE(Entries(menus[0]->menu()),
+                 L({"&New Contact...", "-", "&Open Archive...", "New &Archive...", "&Import...",
+                    "&Export...", "-", "&Print Contact's Record...", "Print &Contact Book...",
+                    "Printer Set&up...", "-", "&Backup Data...", "&Restore From Backup...", "-",
+                    "E&xit"}));
+        QCOMPARE(Entries(menus[1]->menu()), L({"&Copy Record", "&Edit Record", "&Delete Record",
+                                               "-", "&Find Contact\tCtrl-F"}));
+        QCOMPARE(Entries(menus[2]->menu()),
+                 L({"&Toolbar", "&Status Bar", "-", "Show Tray &Icon", "-", "&Reload Data"}));
+        QCOMPARE(Entries(menus[3]->menu()), L({"&Help Topics", "-", "&About Kinbook..."}));
+        QCOMPARE(Entries(frame.TrayMenu()), L({"Restore", "Hide Tray Icon", "-", "Exit Kinbook"}));
+        QCOMPARE(frame.TrayMenu()->title(), QStringLiteral("Kinbook"));
+    }
+
+    void everyCommandHasItsKeysPromptAndTip_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("prompt");
+        QTest::addColumn<QString>("tip");
+        auto row = [](const char* name, int id, const char* keys, const char* prompt,
+                      const char* tip) {
+            QTest::newRow(name) << QString::fromLatin1(name) << id << QString::fromLatin1(keys)
+                                << QString::fromLatin1(prompt) << QString::fromLatin1(tip);
+        };
+        row("ID_NEW_CONTACT", 32777, "Ctrl+N", "Add a NEW contact", "New Contact");
+        row("ID_EDIT_RECORD", 32775, "Ctrl+E", "Edit a contact's record", "Edit Contact's Record");
+        row("ID_DELETE_RECORD", 32776, "", "Delete a selected contact", "Delete Contact");
+        row("ID_FIND_CONTACT", 32778, "Ctrl+F", "Find a contact's record", "Find Contact's Record");
+        row("ID_EDIT_COPY", 57634, "Ctrl+C;Ctrl+Ins",
+            "Copy a selection or the entire record to the clipboard",
+            "Copy Selected Text or Entire Record to Clipboard");
+        row("ID_PRINT_RECORD", 32784, "Ctrl+P", "Print a contact's record",
+            "Print Contact's Record");
+        row("ID_PRINT_BOOK", 32774, "", "Print a contact record book", "Print Contact Record Book");
+        row("ID_SHOW_TRAY_ICON", 32781, "", "Show the program icon in the system tray",
+            "Toggle Tray Icon");
+        row("ID_RELOAD_DATA", 32795, "F5", "Read the contact data file again", "");
+        row("ID_HELP", 57670, "F1", "Show the Kinbook user guide", "");
+        row("ID_CONTEXT_HELP", 57669, "Shift+F1", "Click an item to learn what it does", "");
+        row("ID_FILE_SAVE", 57603, "Ctrl+S", "", "");
+        row("ID_OPEN_ARCHIVE", 32793, "", "Open another contact data file", "");
+        row("ID_NEW_ARCHIVE", 32794, "", "Start a new, empty contact data file", "");
+        row("ID_IMPORT", 32788, "", "Add contacts from a delimited text file", "");
+        row("ID_EXPORT", 32789, "", "Write contacts to a delimited text file", "");
+        row("ID_FILE_PRINT_SETUP", 57606, "", "Choose the printer and its options", "");
+        row("ID_BACKUP_DATA", 32790, "", "Save a backup copy of the contact data", "");
+        row("ID_RESTORE_BACKUP", 32791, "", "Replace the contact data with a backup copy", "");
+        row("ID_APP_EXIT", 57665, "", "Close the Kinbook window", "");
+        row("ID_VIEW_TOOLBAR", 59392, "", "Show or hide the toolbar", "");
+        row("ID_VIEW_STATUS_BAR", 59393, "", "Show or hide the status bar", "");
+        row("ID_HELP_FINDER", 57667, "", "Show the Kinbook user guide", "");
+        row("ID_APP_ABOUT", 57664, "", "Show the program's name and version", "");
+        row("ID_TRAY_RESTORE", 32771, "", "Show the Kinbook window", "");
+        row("ID_HIDE_TRAY_ICON", 32792, "", "Remove the program icon from the system tray", "");
+        row("ID_TRAY_EXIT", 32780, "", "End Kinbook", "");
+    }
+    void everyCommandHasItsKeysPromptAndTip() {
+        QFETCH(QString, name);
+        QFETCH(int, id);
+        QFETCH(QString, keys);
+        QFETCH(QString, prompt);
+        QFETCH(QString, tip);
+        FrameRig rig;
+        CMainFrame& frame = rig.Make();
+        auto* action = frame.findChild<QAction*>(name);
+        QVERIFY(action != nullptr);
+        QCOMPARE(action, frame.Commands().Action(id));
+        QCOMPARE(Shortcuts(action), keys);
+        QCOMPARE(action->statusTip(), prompt);
+        if (!tip.isEmpty())
+            QCOMPARE(action->toolTip(), tip);
+        // A key works only where the window holds its action (in a menu or itself).
+        if (!keys.isEmpty())
+            QVERIFY(frame.actions().contains(action) || !action->associatedObjects().isEmpty());
+    }
+
+    void toolbarKeepsItsOrderAndGaps() {
+        FrameRig rig;
+        CMainFrame& frame = rig.Make();
+        QStringList buttons;
+        for (QAction* a : frame.ToolBar()->actions()) {
+            buttons << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+            if (!a->isSeparator())
+                QVERIFY2(!a->icon().pixmap(16, 16).isNull(), qPrintable(a->objectName()));
+        }
+        QCOMPARE(buttons,
+                 L({"ID_NEW_CONTACT", "ID_DELETE_RECORD", "ID_EDIT_RECORD", "-", "ID_EDIT_COPY",
+                    "-", "ID_PRINT_RECORD", "ID_PRINT_BOOK", "-", "ID_FIND_CONTACT"}));
+        QVERIFY(frame.ToolBar()->isMovable());
+        QVERIFY(frame.ToolBar()->isFloatable());
+        QCOMPARE(frame.ToolBar()->allowedAreas(), Qt::AllToolBarAreas);
+    }
+
+    void statusBarHasTheLockPanesAndShowsPrompts() {
+        FrameRig rig;
+        CMainFrame& frame = rig.Make();
+        QStringList panes;
+        for (const char* name : {"ID_INDICATOR_CAPS", "ID_INDICATOR_NUM", "ID_INDICATOR_SCRL"}) {
+            auto* label = frame.statusBar()->findChild<QLabel*>(QString::fromLatin1(name));
+            QVERIFY(label != nullptr);
+            panes << label->text();
+            // Offscreen nobody reports the locks: the panes stay dim.
+            QVERIFY(!label->isEnabled());
+        }
+        QCOMPARE(panes, L({"CAP", "NUM", "SCRL"}));
+        frame.Commands().Action(ID_NEW_CONTACT)->showStatusText(frame.menuBar());
+        QCOMPARE(frame.statusBar()->currentMessage(), QStringLiteral("Add a NEW contact"));
+    }
+
+    void otherSubsystemsCommandsWaitForTheirHandlers() {
+        FrameRig rig;
+        CMainFrame& frame = rig.Make();
+        frame.Commands().Update();
+        for (int id : {ID_OPEN_ARCHIVE, ID_IMPORT, ID_EXPORT, ID_BACKUP_DATA}) {
+            // Disabled exactly when nobody handles it yet.
+            QCOMPARE(frame.Commands().Action(id)->isEnabled(), frame.Commands().Execute(id));
+        }
+        for (int id : {ID_APP_EXIT, ID_SHOW_TRAY_ICON, ID_HIDE_TRAY_ICON, ID_TRAY_EXIT,
+                       ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_HELP_FINDER, ID_APP_ABOUT})
+            QVERIFY(frame.Commands().Action(id)->isEnabled());
+    }
+
+    // Each script is a series of steps; the state after each step is checked.
+    void trayStateMachine_data() {
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::addColumn<bool>("startWithTray");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("expected");
+        // Steps: c close, r restore, e Exit Kinbook, t Show Tray Icon, h Hide Tray Icon.
+        // States: N shown no icon, I shown icon, H hidden icon, X program ended.
+        QTest::newRow("no icon: close ends") << true << false << "c"
+                                             << "X";
+        QTest::newRow("icon: close hides, restore shows") << true << true << "crc"
+                                                          << "HIH";
+        QTest::newRow("icon: hidden, Hide Tray Icon ends") << true << true << "ch"
+                                                           << "HX";
+        QTest::newRow("icon: shown, Hide Tray Icon keeps the window") << true << true << "hc"
+                                                                      << "NX";
+        QTest::newRow("icon: Exit Kinbook ends while shown") << true << true << "e"
+                                                             << "X";
+        QTest::newRow("icon: Exit Kinbook ends while hidden") << true << true << "ce"
+                                                              << "HX";
+        QTest::newRow("toggle on then close hides") << true << false << "tc"
+                                                    << "IH";
+        QTest::newRow("toggle off then close ends") << true << true << "tc"
+                                                    << "NX";
+        QTest::newRow("restore while shown does nothing") << true << true << "r"
+                                                          << "I";
+        QTest::newRow("no tray: the setting toggles, close still ends") << false << false << "tc"
+                                                                        << "NX";
+        QTest::newRow("no tray: stored icon setting, close ends") << false << true << "c"
+                                                                  << "X";
+    }
+    void trayStateMachine() {
+        QFETCH(bool, trayAvailable);
+        QFETCH(bool, startWithTray);
+        QFETCH(QString, steps);
+        QFETCH(QString, expected);
+        bool ended = false;
+        bool visible = true;
+        bool icon = false;
+        CTrayLogic* self = nullptr;
+        CTrayLogic logic(CTrayLogic::Hooks{[&] { visible = true; }, [&] { visible = false; },
+                                           [&](bool on) { icon = on; },
+                                           [&] { ended = self->OnClose(); }},
+                         trayAvailable);
+        self = &logic;
+        logic.Start(startWithTray);
+        logic.OnShowNotification();
+        QString states;
+        for (QChar step : steps) {
+            switch (step.toLatin1()) {
+            case 'c':
+                ended = logic.OnClose();
+                break;
+            case 'r':
+                logic.Restore();
+                break;
+            case 'e':
+                logic.ExitKinbook();
+                break;
+            case 't':
+                logic.ToggleShowTray();
+                break;
+            case 'h':
+                logic.HideTrayIcon();
+                break;
+            }
+            if (ended) {
+                states += QLatin1Char('X');
+                break;
+            }
+            QCOMPARE(visible, logic.Shown());
+            QCOMPARE(icon, logic.CurrentState() == CTrayLogic::State::ShownIcon ||
+                               logic.CurrentState() == CTrayLogic::State::HiddenIcon);
+            QCOMPARE(logic.CanRestore(), !visible);
+            switch (logic.CurrentState()) {
+            case CTrayLogic::State::ShownNoIcon:
+                states += QLatin1Char('N');
+                break;
+            case CTrayLogic::State::ShownIcon:
+                states += QLatin1Char('I');
+                break;
+            case CTrayLogic::State::HiddenIcon:
+                states += QLatin1Char('H');
+                break;
+            case CTrayLogic::State::HiddenNoIcon:
+                states += QLatin1Char('?'); // never reachable
+                break;
+            }
+        }
+        QCOMPARE(states, expected);
+    }
+
+    void closeHandlingThroughTheFrameCommands() {
+        FrameRig rig;
+        rig.settings.WriteInt("Show Tray", 1);
+        CMainFrame& frame = rig.Make();
+        frame.SetTrayAvailable(true);
+        QSignalSpy ending(&frame, &CMainFrame::ProgramEnding);
+        frame.FirstActivation();
+        QVERIFY(frame.isVisible());
+        frame.Commands().Update();
+        QVERIFY(frame.Commands().Action(ID_SHOW_TRAY_ICON)->isChecked());
+        QVERIFY(!frame.Commands().Action(ID_TRAY_RESTORE)->isEnabled());
+
+        // "E&xit" with the icon on hides like the close box.
+        QVERIFY(frame.Commands().Execute(ID_APP_EXIT));
+        QVERIFY(!frame.isVisible());
+        QCOMPARE(ending.count(), 0);
+        QVERIFY(frame.Commands().Action(ID_TRAY_RESTORE)->isEnabled());
+        QVERIFY(frame.Commands().Execute(ID_TRAY_RESTORE));
+        QVERIFY(frame.isVisible());
+        QVERIFY(!frame.Commands().Action(ID_TRAY_RESTORE)->isEnabled());
+
+        // Hide Tray Icon while shown only drops the icon; then close ends.
+        QVERIFY(frame.Commands().Execute(ID_HIDE_TRAY_ICON));
+        QVERIFY(frame.isVisible());
+        QVERIFY(!frame.Commands().Action(ID_SHOW_TRAY_ICON)->isChecked());
+        frame.close();
+        QCOMPARE(ending.count(), 1);
+    }
+
+    void hideTrayIconWhileHiddenEndsTheProgram() {
+        FrameRig rig;
+        rig.settings.WriteInt("Show Tray", 1);
+        CMainFrame& frame = rig.Make();
+        frame.SetTrayAvailable(true);
+        QSignalSpy ending(&frame, &CMainFrame::ProgramEnding);
+        frame.FirstActivation();
+        frame.close();
+        QVERIFY(!frame.isVisible());
+        QCOMPARE(ending.count(), 0);
+        QVERIFY(frame.Commands().Execute(ID_HIDE_TRAY_ICON));
+        QCOMPARE(ending.count(), 1);
+    }
+
+    void withoutATrayCloseAlwaysEnds() {
+        FrameRig rig;
+        rig.settings.WriteInt("Show Tray", 1);
+        CMainFrame& frame = rig.Make();
+        frame.SetTrayAvailable(false);
+        QSignalSpy ending(&frame, &CMainFrame::ProgramEnding);
+        frame.FirstActivation();
+        QVERIFY(frame.Commands().Execute(ID_SHOW_TRAY_ICON)); // off
+        QVERIFY(frame.Commands().Execute(ID_SHOW_TRAY_ICON)); // on again: still no tray
+        QVERIFY(frame.Commands().Action(ID_SHOW_TRAY_ICON)->isChecked());
+        frame.close();
+        QCOMPARE(ending.count(), 1);
+        rig.frame.reset();
+        // The setting is kept for a desktop with a tray.
+        QCOMPARE(rig.Int("Show Tray"), 1);
+    }
+
+    void firstRunOpensNormalAtTheDefaultRectangle() {
+        FrameRig rig;
+        CMainFrame& frame = rig.Make();
+        frame.FirstActivation();
+        QVERIFY(frame.isVisible());
+        QCOMPARE(frame.windowState(), Qt::WindowNoState);
+        QCOMPARE(frame.geometry(), QRect(QPoint(10, 10), QPoint(499, 399)));
+        rig.frame.reset();
+        QCOMPARE(rig.Str("Rect"), std::string("0010 0010 0500 0400"));
+        QCOMPARE(rig.Int("icon"), 0);
+        QCOMPARE(rig.Int("max"), 0);
+        QCOMPARE(rig.Int("Show Tray"), 0);
+    }
+
+    void placementFollowsIconAndMax_data() {
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("max");
+        QTest::addColumn<bool>("minimised");
+        QTest::addColumn<bool>("maximised");
+        QTest::newRow("normal") << 0 << 0 << false << false;
+        QTest::newRow("maximised") << 0 << 1 << false << true;
+        QTest::newRow("minimised") << 1 << 0 << true << false;
+        QTest::newRow("minimised, restores maximised") << 1 << 1 << true << true;
+    }
+    void placementFollowsIconAndMax() {
+        QFETCH(int, icon);
+        QFETCH(int, max);
+        QFETCH(bool, minimised);
+        QFETCH(bool, maximised);
+        FrameRig rig;
+        rig.settings.WriteString("Rect", "0100 0050 0600 0450");
+        rig.settings.WriteInt("icon", icon);
+        rig.settings.WriteInt("max", max);
+        CMainFrame& frame = rig.Make();
+        frame.FirstActivation();
+        QCOMPARE(frame.windowState().testFlag(Qt::WindowMinimized), minimised);
+        QCOMPARE(frame.windowState().testFlag(Qt::WindowMaximized), maximised);
+        QCOMPARE(frame.normalGeometry(), QRect(100, 50, 500, 400));
+        rig.frame.reset();
+        // Written back: never "icon"; "max" only for a window shown maximised.
+        QCOMPARE(rig.Str("Rect"), std::string("0100 0050 0600 0450"));
+        QCOMPARE(rig.Int("icon"), 0);
+        QCOMPARE(rig.Int("max"), (maximised && !minimised) ? 1 : 0);
+    }
+
+    void closingMaximisedKeepsTheRestoredRectangle() {
+        FrameRig rig;
+        rig.settings.WriteString("Rect", "0120 0080 1020 0700");
+        {
+            CMainFrame& frame = rig.Make();
+            frame.FirstActivation();
+            frame.showMaximized();
+            QTRY_VERIFY(frame.isMaximized());
+            rig.frame.reset();
+        }
+        QCOMPARE(rig.Str("Rect"), std::string("0120 0080 1020 0700"));
+        QCOMPARE(rig.Int("max"), 1);
+        CMainFrame& again = rig.Make();
+        again.FirstActivation();
+        QVERIFY(again.isMaximized());
+        again.showNormal();
+        QTRY_COMPARE(again.geometry(), QRect(120, 80, 900, 620));
+    }
+
+    void aFrameNeverActivatedWritesNothing() {
+        FrameRig rig;
+        rig.Make();
+        rig.frame.reset();
+        QVERIFY(rig.settings.values.empty());
+    }
+
+    void barsStateSurvivesARun() {
+        QTemporaryDir dir;
+        QSettings bars(dir.filePath(QStringLiteral("bars.ini")), QSettings::IniFormat);
+        FrameRig rig;
+        {
+            CMainFrame& frame = rig.Make();
+            frame.SetBarStateStore(&bars);
+            frame.FirstActivation();
+            QVERIFY(frame.Commands().Execute(ID_VIEW_STATUS_BAR));
+            frame.addToolBar(Qt::LeftToolBarArea, frame.ToolBar());
+            QVERIFY(!frame.Commands().Action(ID_VIEW_STATUS_BAR)->isChecked());
+            rig.frame.reset();
+        }
+        CMainFrame& frame = rig.Make();
+        frame.SetBarStateStore(&bars);
+        frame.FirstActivation();
+        QVERIFY(frame.statusBar()->isHidden());
+        QCOMPARE(frame.toolBarArea(frame.ToolBar()), Qt::LeftToolBarArea);
+        QVERIFY(frame.Commands().Execute(ID_VIEW_TOOLBAR));
+        QVERIFY(frame.ToolBar()->isHidden());
+        QVERIFY(!frame.Commands().Action(ID_VIEW_TOOLBAR)->isChecked());
+    }
+
+    void minimumSizeFollowsTheView() {
+        FrameRig rig;
+        CMainFrame& frame = rig.Make();
+        emit frame.View().MinimumSizeChanged(QSize(351, 300));
+        QCOMPARE(frame.minimumSize(), QSize(351, 300));
+        emit frame.View().MinimumSizeChanged(QSize(0, 0));
+        QCOMPARE(frame.minimumSize(), QSize(0, 0));
+    }
+
+    void helpWindowExplainsTheCommands() {
+        FrameRig rig;
+        CMainFrame& frame = rig.Make();
+        QVERIFY(frame.Commands().Execute(ID_HELP));
+        QVERIFY(frame.HelpWindow() != nullptr);
+        QVERIFY(frame.HelpWindow()->isVisible());
+        const QString text = frame.HelpWindow()->Browser()->toPlainText();
+        for (const char* topic :
+             {"New Contact", "Open Archive", "New Archive", "Import", "Export",
+              "Print Contact's Record", "Print Contact Book", "Printer Setup", "Backup Data",
+              "Restore From Backup", "Copy Record", "Edit Record", "Delete Record", "Find Contact",
+              "Show Tray Icon", "Reload Data", "F1", "Shift+F1", "Ctrl+Insert"})
+            QVERIFY2(text.contains(QString::fromLatin1(topic)), topic);
+        QVERIFY(CMainFrame::AboutText().contains(QString::fromLatin1(qVersion())));
+        QVERIFY(CMainFrame::AboutText().contains(QStringLiteral(KINBOOK_VERSION)));
+    }
+};
+
+QTEST_MAIN(TestMainFrame)
+#include "tst_mainframe.moc"

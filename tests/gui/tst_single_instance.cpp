@@ -1,0 +1,104 @@
+#include "app/CSingleInstance.h"
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+// Starts the real program in a sandbox of its own: temporary home, settings, data
+// and runtime directories, offscreen.
+class TestSingleInstance : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_home;
+    QString m_program;
+
+    QProcessEnvironment Sandbox() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("HOME"), m_home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.filePath(QStringLiteral("run")));
+        return env;
+    }
+    std::unique_ptr<QProcess> Start(const QStringList& args = {}) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(Sandbox());
+        process->start(m_program, args);
+        return process;
+    }
+    static bool Held() {
+        return CSingleInstance::IsHeldElsewhere(QStringLiteral("FeltmureKinbook"));
+    }
+
+private slots:
+    void initTestCase() {
+        m_program = qEnvironmentVariable("KINBOOK_APP");
+        if (m_program.isEmpty() || !QFile::exists(m_program))
+            QSKIP("KINBOOK_APP does not name the built program");
+        QVERIFY(m_home.isValid());
+        QDir().mkpath(m_home.filePath(QStringLiteral("run")));
+        QFile::setPermissions(m_home.filePath(QStringLiteral("run")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // This process looks for the lock where the sandboxed program keeps it.
+        qputenv("XDG_RUNTIME_DIR", m_home.filePath(QStringLiteral("run")).toLocal8Bit());
+    }
+
+    void secondStartEndsAtOnceAndAKilledFirstBlocksNothing() {
+        QVERIFY(!Held());
+        auto first = Start();
+        QVERIFY(first->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(Held(), 30000);
+        QVERIFY(QDir(m_home.filePath(QStringLiteral("data/Feltmoor Kinbook/Kinbook"))).exists());
+
+        auto second = Start();
+        QVERIFY(second->waitForFinished(30000));
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+        QCOMPARE(second->readAllStandardOutput(), QByteArray());
+        QCOMPARE(first->state(), QProcess::Running);
+        QVERIFY(Held());
+
+        first->kill(); // SIGKILL: nothing of the first gets to clean up
+        QVERIFY(first->waitForFinished(30000));
+        QTRY_VERIFY_WITH_TIMEOUT(!Held(), 30000);
+
+        // Any other argument is accepted and ignored.
+        auto third = Start({QStringLiteral("--unknown-option"), QStringLiteral("some.kbk")});
+        QVERIFY(third->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(Held(), 30000);
+        QCOMPARE(third->state(), QProcess::Running);
+        third->kill();
+        QVERIFY(third->waitForFinished(30000));
+    }
+
+    void versionAndHelpAnswerWithoutStarting() {
+        auto version = Start({QStringLiteral("--version")});
+        QVERIFY(version->waitForFinished(30000));
+        QCOMPARE(version->exitCode(), 0);
+        QVERIFY(version->readAllStandardOutput().contains(KINBOOK_VERSION));
+        auto help = Start({QStringLiteral("--help")});
+        QVERIFY(help->waitForFinished(30000));
+        QCOMPARE(help->exitCode(), 0);
+        QVERIFY(help->readAllStandardOutput().contains("--version"));
+        QVERIFY(!Held());
+    }
+
+    void lockIsHeldByOneOwnerAtATime() {
+        auto a = std::make_unique<CSingleInstance>(QStringLiteral("KinbookLockTest"));
+        CSingleInstance b(QStringLiteral("KinbookLockTest"));
+        QVERIFY(a->Claim());
+        QVERIFY(!b.Claim());
+        QVERIFY(CSingleInstance::IsHeldElsewhere(QStringLiteral("KinbookLockTest")));
+        {
+            CSingleInstance c(QStringLiteral("KinbookLockTestOther"));
+            QVERIFY(c.Claim());
+        }
+        a.reset(); // an ended owner frees the lock
+        QVERIFY(b.Claim());
+    }
+};
+
+QTEST_MAIN(TestSingleInstance)
+#include "tst_single_instance.moc"

@@ -1,0 +1,218 @@
+#include "FakeKinbookView.h"
+#include "TransferFakes.h"
+#include "TransferGuiHelpers.h"
+#include "app/CommandTable.h"
+#include "resources/CommandIds.h"
+#include "transfer/CImportFieldsDlg.h"
+#include "transfer/CImportRecordsDlg.h"
+#include "transfer/CRowDragSwapper.h"
+#include "transfer/TransferCommands.h"
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+QString S(const char* text) {
+    return QString::fromLatin1(text);
+}
+
+QPushButton* ButtonOf(QWidget* dialog, const char* name) {
+    return dialog->findChild<QPushButton*>(S(name));
+}
+
+void SelectRow(CImportFieldsDlg& dlg, int row) {
+    QTreeWidget* list = dlg.MatchingList();
+    list->setCurrentItem(list->topLevelItem(row), 0,
+                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+} // namespace
+
+class TestTransferImport : public QObject {
+    Q_OBJECT
+private:
+    TransferMemoryFs fs;
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void opensWithTheRowsAndThePreview() {
+        FakeKinbookView view(fs);
+        std::string line25;
+        for (int i = 1; i <= 25; ++i)
+            line25 += (i > 1 ? "\t" : "") + ("v" + std::to_string(i));
+        fs.files["/in/People.tab"] = "Smith\tAnn\r\n" + line25 + "\r\n";
+        CImportFieldsDlg dlg(&view.parent, "/in/People.tab", view.doc.GetRecords(),
+                             view.doc.GetCategories(), view.services);
+        QVERIFY(dlg.Initialize());
+        QCOMPARE(dlg.windowTitle(), S("/in/People.tab"));
+        const QStringList rows = dlg.RowNames();
+        QCOMPARE(rows.size(), 25);
+        QCOMPARE(rows.at(0), S("Last Name"));
+        QCOMPARE(rows.at(8), S("FAX"));
+        QCOMPARE(rows.at(21), S("Category"));
+        QCOMPARE(rows.at(22), QString());
+        QTreeWidget* list = dlg.MatchingList();
+        QCOMPARE(list->headerItem()->text(0), S("Contact Fields"));
+        QCOMPARE(list->headerItem()->text(1), S("Imported Data Field Count"));
+        QCOMPARE(dlg.ValueText(0), S("1    Smith"));
+        QCOMPARE(dlg.ValueText(1), S("2    Ann"));
+        QCOMPARE(dlg.ValueText(2), QString());
+        QCOMPARE(dlg.findChild<QLabel*>(S("IDC_RECORD_NUMBER"))->text(), S("Record 1"));
+        QVERIFY(ButtonOf(&dlg, "IDC_PREVIOUS_RECORD")->isHidden());
+        QVERIFY(!ButtonOf(&dlg, "IDC_NEXT_RECORD")->isHidden());
+
+        // ">>" to the last record hides ">>" and shows "<<"; rows past the first record's
+        // fields now show the second's.
+        QTest::mouseClick(ButtonOf(&dlg, "IDC_NEXT_RECORD"), Qt::LeftButton);
+        QCOMPARE(dlg.CurrentRecord(), 2);
+        QCOMPARE(dlg.findChild<QLabel*>(S("IDC_RECORD_NUMBER"))->text(), S("Record 2"));
+        QVERIFY(ButtonOf(&dlg, "IDC_NEXT_RECORD")->isHidden());
+        QVERIFY(!ButtonOf(&dlg, "IDC_PREVIOUS_RECORD")->isHidden());
+        QCOMPARE(dlg.ValueText(24), S("25   v25"));
+        QTest::mouseClick(ButtonOf(&dlg, "IDC_PREVIOUS_RECORD"), Qt::LeftButton);
+        QCOMPARE(dlg.CurrentRecord(), 1);
+        QVERIFY(ButtonOf(&dlg, "IDC_PREVIOUS_RECORD")->isHidden());
+        QVERIFY(!ButtonOf(&dlg, "IDC_NEXT_RECORD")->isHidden());
+        QCOMPARE(dlg.ValueText(0), S("1    Smith"));
+        // Rows beyond the record keep their text.
+        QCOMPARE(dlg.ValueText(24), S("25   v25"));
+    }
+
+    void namesMoveButValuesStay() {
+        FakeKinbookView view(fs);
+        fs.files["/in/a.csv"] = "Smith,Ann,Dr\n";
+        CImportFieldsDlg dlg(&view.parent, "/in/a.csv", view.doc.GetRecords(),
+                             view.doc.GetCategories(), view.services);
+        QVERIFY(dlg.Initialize());
+        dlg.show();
+        SelectRow(dlg, 1);
+        QTest::mouseClick(ButtonOf(&dlg, "IDC_IMPORT_UP"), Qt::LeftButton);
+        QCOMPARE(dlg.RowNames().mid(0, 3),
+                 (QStringList{S("First Name"), S("Last Name"), S("Title")}));
+        QCOMPARE(dlg.ValueText(0), S("1    Smith"));
+        QTest::mouseClick(ButtonOf(&dlg, "IDC_IMPORT_UP"), Qt::LeftButton);
+        QCOMPARE(dlg.RowNames().at(0), S("First Name")); // the first row cannot go up
+        QTest::mouseClick(ButtonOf(&dlg, "IDC_IMPORT_DOWN"), Qt::LeftButton);
+        QTest::mouseClick(ButtonOf(&dlg, "IDC_IMPORT_DOWN"), Qt::LeftButton);
+        QCOMPARE(dlg.RowNames().mid(0, 3),
+                 (QStringList{S("Last Name"), S("Title"), S("First Name")}));
+        QCOMPARE(dlg.ValueText(2), S("3    Dr"));
+
+        // Toggle the marker on "Notes" and back.
+        SelectRow(dlg, 20);
+        QCOMPARE(dlg.RowNames().at(20), S("Notes"));
+        QTest::mouseClick(ButtonOf(&dlg, "IDC_TOGGLE_SKIPPED"), Qt::LeftButton);
+        QCOMPARE(dlg.RowNames().at(20), S("** Skipped Field ** Notes"));
+        QTest::mouseClick(ButtonOf(&dlg, "IDC_TOGGLE_SKIPPED"), Qt::LeftButton);
+        QCOMPARE(dlg.RowNames().at(20), S("Notes"));
+
+        // Dragging row 0 onto row 2 swaps the names only.
+        QTreeWidget* list = dlg.MatchingList();
+        list->scrollToTop();
+        const QPoint from = list->visualItemRect(list->topLevelItem(0)).center();
+        const QPoint to = list->visualItemRect(list->topLevelItem(2)).center();
+        SendMouse(list, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        SendMouse(list, QEvent::MouseMove, from + QPoint(0, 12), Qt::NoButton, Qt::LeftButton);
+        SendMouse(list, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+        SendMouse(list, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(dlg.RowNames().mid(0, 3),
+                 (QStringList{S("First Name"), S("Title"), S("Last Name")}));
+        QCOMPARE(dlg.ValueText(0), S("1    Smith"));
+        QCOMPARE(dlg.ValueText(2), S("3    Dr"));
+    }
+
+    void incompatibleFileNeverOpensTheDialog() {
+        FakeKinbookView view(fs);
+        fs.files["/in/bad.tab"] = "\"a\" b\r\n";
+        CImportFieldsDlg dlg(&view.parent, "/in/bad.tab", view.doc.GetRecords(),
+                             view.doc.GetCategories(), view.services);
+        QCOMPARE(dlg.Run(), int(QDialog::Rejected));
+        QCOMPARE(view.messageBox.shown.at(0).text,
+                 std::string("This data file is not in a compatable format and cannot be "
+                             "imported."));
+    }
+
+    void importCommandFilesRefreshesAndSaves() {
+        FakeKinbookView view(fs);
+        view.doc.GetCategories().ResetToDefaults();
+        CommandTable table;
+        TransferCommands commands(view, table);
+        fs.files["/in/p.csv"] = "\"Smith\",\"Ann\",\"Personal\"\r\n\"Jones\",\"Bob\",\"All\"\r\n";
+        view.fileChooser.answers.push_back(FileChoice{"/in/p.csv", 3});
+        bool ran = false;
+        WhenModal<CImportFieldsDlg>([&](CImportFieldsDlg* fields) {
+            // Line Category up with the third column: move it up from the last row.
+            SelectRow(*fields, 21);
+            for (int i = 0; i < 19; ++i)
+                fields->OnUp();
+            QCOMPARE(fields->RowNames().at(2), S("Category"));
+            WhenModal<CImportRecordsDlg>([&](CImportRecordsDlg* records) {
+                ran = true;
+                QVERIFY(records->findChild<QProgressBar*>(S("IDC_IMPORT_PROGRESS"))->isHidden());
+                QCOMPARE(records->DisplayedPath(), S("/in/p.csv"));
+                QTest::mouseClick(ButtonOf(records, "IDC_TRANSFER_OK"), Qt::LeftButton);
+            });
+            QTest::mouseClick(ButtonOf(fields, "IDC_TRANSFER_OK"), Qt::LeftButton);
+        });
+        QVERIFY(table.Execute(ID_IMPORT));
+        QVERIFY(ran);
+        QCOMPARE(view.fileChooser.asked.at(0).request.filter,
+                 std::string("Tab-Quote Delimited (*.tab)|*.tab|Tab-Only Delimited (*.tab)|*.tab|"
+                             "Comma-Quote Delimited (*.csv)|*.csv|Comma-Only Delimited "
+                             "(*.csv)|*.csv|All Files (*.*)|*.*||"));
+        QCOMPARE(view.fileChooser.asked.at(0).request.initialName, std::string("*.tab"));
+        auto& records = view.doc.GetRecords();
+        QCOMPARE(records.size(), std::size_t{2});
+        QCOMPARE(records[0]->m_strLastName, std::string("Jones"));
+        QCOMPARE(int(records[0]->m_nCategory), 0);
+        QCOMPARE(int(records[1]->m_nCategory), 2);
+        QCOMPARE(view.messageBox.shown.back().text, std::string("2 records imported."));
+        QCOMPARE(view.refreshes.size(), std::size_t{1});
+        QVERIFY(view.refreshes[0].save);
+
+        // Cancelling the matching dialog still refreshes and saves.
+        view.fileChooser.answers.push_back(FileChoice{"/in/p.csv", 1});
+        WhenModal<CImportFieldsDlg>([](CImportFieldsDlg* fields) {
+            QTest::mouseClick(ButtonOf(fields, "IDC_TRANSFER_CANCEL"), Qt::LeftButton);
+        });
+        QVERIFY(table.Execute(ID_IMPORT));
+        QCOMPARE(view.refreshes.size(), std::size_t{2});
+        QVERIFY(view.refreshes[1].save);
+        QCOMPARE(records.size(), std::size_t{2});
+        // No file chosen: nothing at all.
+        QVERIFY(table.Execute(ID_IMPORT));
+        QCOMPARE(view.refreshes.size(), std::size_t{2});
+    }
+
+    void cancelDuringALongImportKeepsTheRecordsSoFar() {
+        FakeKinbookView view(fs);
+        view.doc.GetCategories().ResetToDefaults();
+        std::string text;
+        for (int i = 0; i < 100000; ++i)
+            text += "Name" + std::to_string(i) + ",First\r\n";
+        fs.files["/in/long.csv"] = text;
+        std::vector<std::string> rows = {"Last Name", "First Name"};
+        CImportRecordsDlg dlg(&view.parent, "/in/long.csv", 100000, view.doc.GetRecords(),
+                              view.doc.GetCategories(), rows, view.services);
+        dlg.show();
+        QPushButton* cancel = ButtonOf(&dlg, "IDC_TRANSFER_CANCEL");
+        auto* bar = dlg.findChild<QProgressBar*>(S("IDC_IMPORT_PROGRESS"));
+        connect(bar, &QProgressBar::valueChanged, cancel, [cancel](int value) {
+            if (value == 25)
+                QTest::mouseClick(cancel, Qt::LeftButton);
+        });
+        dlg.OnBeginImport();
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        const std::size_t kept = view.doc.GetRecords().size();
+        QVERIFY(kept > 24000 && kept < 26000);
+        QVERIFY(view.messageBox.shown.empty());
+    }
+};
+
+QTEST_MAIN(TestTransferImport)
+#include "tst_transfer_import.moc"
