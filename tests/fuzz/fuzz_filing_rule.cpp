@@ -9,9 +9,9 @@
 namespace {
 // A tiny alphabet makes equal and numbered names frequent.
 std::string Name(uint8_t b) {
-    static const char* const names[] = {"Smith", "smith", "SMITH", "Smith #1", "Smith #2",
-                                        "Jones", "",      "a",     "A",        "Smith #1 #1",
-                                        "#1",    "Zed",   "smith #2", "Lee",   "lee", "Smith #3"};
+    static const char* const names[] = {
+        "Smith", "smith",       "SMITH", "Smith #1", "Smith #2", "Jones", "",    "a",
+        "A",     "Smith #1 #1", "#1",    "Zed",      "smith #2", "Lee",   "lee", "Smith #3"};
     return names[b & 15];
 }
 } // namespace

@@ -43,7 +43,9 @@ struct FrameRig {
         return *frame;
     }
     int Int(const char* name) { return std::get<int>(settings.values.at(name)); }
-    std::string Str(const char* name) { return std::get<std::string>(settings.values.at(name)); }
+    QString Str(const char* name) {
+        return QString::fromStdString(std::get<std::string>(settings.values.at(name)));
+    }
 };
 
 QStringList L(std::initializer_list<const char*> items) {
@@ -364,9 +366,11 @@ private slots:
         frame.FirstActivation();
         QVERIFY(frame.isVisible());
         QCOMPARE(frame.windowState(), Qt::WindowNoState);
-        QCOMPARE(frame.geometry(), QRect(QPoint(10, 10), QPoint(499, 399)));
+        // The outer corner at 10, 10, decorations included; the window 490 by 390.
+        QCOMPARE(frame.frameGeometry().topLeft(), QPoint(10, 10));
+        QCOMPARE(frame.geometry().size(), QSize(490, 390));
         rig.frame.reset();
-        QCOMPARE(rig.Str("Rect"), std::string("0010 0010 0500 0400"));
+        QCOMPARE(rig.Str("Rect"), QStringLiteral("0010 0010 0500 0400"));
         QCOMPARE(rig.Int("icon"), 0);
         QCOMPARE(rig.Int("max"), 0);
         QCOMPARE(rig.Int("Show Tray"), 0);
@@ -395,10 +399,10 @@ private slots:
         frame.FirstActivation();
         QCOMPARE(frame.windowState().testFlag(Qt::WindowMinimized), minimised);
         QCOMPARE(frame.windowState().testFlag(Qt::WindowMaximized), maximised);
-        QCOMPARE(frame.normalGeometry(), QRect(100, 50, 500, 400));
+        QCOMPARE(frame.normalGeometry().size(), QSize(500, 400));
         rig.frame.reset();
         // Written back: never "icon"; "max" only for a window shown maximised.
-        QCOMPARE(rig.Str("Rect"), std::string("0100 0050 0600 0450"));
+        QCOMPARE(rig.Str("Rect"), QStringLiteral("0100 0050 0600 0450"));
         QCOMPARE(rig.Int("icon"), 0);
         QCOMPARE(rig.Int("max"), (maximised && !minimised) ? 1 : 0);
     }
@@ -413,13 +417,14 @@ private slots:
             QTRY_VERIFY(frame.isMaximized());
             rig.frame.reset();
         }
-        QCOMPARE(rig.Str("Rect"), std::string("0120 0080 1020 0700"));
+        QCOMPARE(rig.Str("Rect"), QStringLiteral("0120 0080 1020 0700"));
         QCOMPARE(rig.Int("max"), 1);
         CMainFrame& again = rig.Make();
         again.FirstActivation();
         QVERIFY(again.isMaximized());
         again.showNormal();
-        QTRY_COMPARE(again.geometry(), QRect(120, 80, 900, 620));
+        QTRY_COMPARE(again.geometry().size(), QSize(900, 620));
+        QCOMPARE(again.frameGeometry().topLeft(), QPoint(120, 80));
     }
 
     void aFrameNeverActivatedWritesNothing() {

@@ -1,28 +1,16 @@
 #include "print/CPrintText.h"
 #include "model/CContactRecord.h"
 #include "print/CPrintSettings.h"
+#include "view/DetailText.h"
 
 namespace {
 
-// The captions of the phone and e-mail items, without the blank after the colon.
-// TODO(print): take these from the shared item captions once they are in core.
+// A label is the caption up to its colon; the blank after it starts the text.
 std::string ItemCaption(std::uint8_t label) {
-    switch (label) {
-    case LABEL_HOME:
-        return "Home:";
-    case LABEL_WORK:
-        return "Work:";
-    case LABEL_MOBILE:
-        return "Mobile:";
-    case LABEL_PAGER:
-        return "Pager:";
-    case LABEL_FAX:
-        return "Fax:";
-    case LABEL_EMAIL:
-        return "E-Mail:";
-    default:
-        return "Other:";
-    }
+    std::string caption = ItemLabelText(label);
+    if (!caption.empty() && caption.back() == ' ')
+        caption.pop_back();
+    return caption;
 }
 
 constexpr int kAllParts =

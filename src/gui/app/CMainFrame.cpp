@@ -245,7 +245,12 @@ void CMainFrame::FirstActivation() {
     CWindowRect r = f.rect;
     if (r.Width() <= 0 || r.Height() <= 0)
         r = CWindowRect{};
-    setGeometry(r.left, r.top, r.Width(), r.Height());
+    // The left and top edges place the whole window, decorations included, so the
+    // title bar of a window at 10, 10 stays on the screen; the size is the window's
+    // own, as the decorations are only known once it is shown.
+    resize(r.Width(), r.Height());
+    move(r.left, r.top);
+    m_placedRect = r;
     if (f.icon != 0) {
         // Minimised without taking the focus; restoring brings back the maximised
         // window when "max" is set too.
@@ -263,17 +268,21 @@ void CMainFrame::FirstActivation() {
 }
 
 void CMainFrame::SavePlacement() {
+    NoteFrameOffset();
     QRect normal = normalGeometry();
     if (!normal.isValid())
         normal = geometry();
+    normal.moveTopLeft(normal.topLeft() - m_frameOffset);
+    CWindowRect rect{normal.left(), normal.top(), normal.left() + normal.width(),
+                     normal.top() + normal.height()};
+    // A window that was never shown normal (started minimised or maximised) never
+    // told us its decorations: keep the rectangle it was given rather than drift.
+    if (!m_bFrameOffsetKnown && normal.size() == QSize(m_placedRect.Width(), m_placedRect.Height()))
+        rect = m_placedRect;
     const Qt::WindowStates state = windowState();
     const bool maximised =
         state.testFlag(Qt::WindowMaximized) && !state.testFlag(Qt::WindowMinimized);
-    SettingsSchema::WriteFrameSettings(m_services.settings,
-                                       CWindowRect{normal.left(), normal.top(),
-                                                   normal.left() + normal.width(),
-                                                   normal.top() + normal.height()},
-                                       maximised, m_tray.ShowTray());
+    SettingsSchema::WriteFrameSettings(m_services.settings, rect, maximised, m_tray.ShowTray());
     if (m_barState) {
         m_barState->beginGroup(kBarGroup);
         m_barState->setValue(kBarState, saveState());
@@ -297,6 +306,25 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 void CMainFrame::showEvent(QShowEvent* event) {
     m_tray.OnShowNotification();
     QMainWindow::showEvent(event);
+    NoteFrameOffset();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+    NoteFrameOffset();
+    QMainWindow::moveEvent(event);
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    NoteFrameOffset();
+    QMainWindow::resizeEvent(event);
+}
+
+void CMainFrame::NoteFrameOffset() {
+    // Only a normal window shows the decorations the normal rectangle goes with.
+    if (isVisible() && windowState() == Qt::WindowNoState) {
+        m_frameOffset = geometry().topLeft() - frameGeometry().topLeft();
+        m_bFrameOffsetKnown = true;
+    }
 }
 
 void CMainFrame::hideEvent(QHideEvent* event) {

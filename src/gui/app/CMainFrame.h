@@ -1,5 +1,6 @@
 #pragma once
 #include "app/CTrayLogic.h"
+#include "view/CWindowRect.h"
 #include <QMainWindow>
 
 class CommandTable;
@@ -51,6 +52,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private slots:
     void OnTitleChanged(const QString& title);
@@ -66,6 +69,7 @@ private:
     void ShowHelp();
     void ShowAbout();
     void SavePlacement();
+    void NoteFrameOffset();
 
     bool m_bFirstActivation = true;
     CommandTable* m_commands;
@@ -78,4 +82,7 @@ private:
     QMenu* m_trayMenu = nullptr;
     CHelpWindow* m_helpWindow = nullptr;
     QSettings* m_barState = nullptr;
+    QPoint m_frameOffset; // from the window's outer corner to its own, while normal
+    bool m_bFrameOffsetKnown = false;
+    CWindowRect m_placedRect;
 };

@@ -5,6 +5,9 @@ QtSettingsStore::QtSettingsStore()
     : m_settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Feltmoor Kinbook"),
                  QStringLiteral("Kinbook")) {}
 
+QtSettingsStore::QtSettingsStore(const QString& iniFile)
+    : m_settings(iniFile, QSettings::IniFormat) {}
+
 QString QtSettingsStore::Key(const std::string& name) const {
     return QString::fromLatin1(kSettingsSection) + QLatin1Char('/') + ToQString(name);
 }

@@ -7,6 +7,8 @@
 class QtSettingsStore final : public ISettingsStore {
 public:
     QtSettingsStore();
+    // The same values in a file of its own (tests, never the user's settings).
+    explicit QtSettingsStore(const QString& iniFile);
     int GetInt(const std::string& name, int defaultValue) const override;
     std::string GetString(const std::string& name, const std::string& defaultValue) const override;
     void WriteInt(const std::string& name, int value) override;

@@ -1,6 +1,7 @@
 #include "app/SubsystemCommands.h"
 #include "app/CommandTable.h"
 #include "edit/EditCommands.h"
+#include "print/PrintCommands.h"
 #include "transfer/TransferCommands.h"
 #include "view/IKinbookView.h"
 
@@ -10,6 +11,7 @@ std::vector<std::unique_ptr<QObject>> CreateSubsystemCommands(IKinbookView& view
     commands.push_back(std::make_unique<EditCommands>(view, table));
     // One line per subsystem, for example:
     // commands.push_back(std::make_unique<EditCommands>(view, table));
+    commands.push_back(std::make_unique<PrintCommands>(view, table));
     commands.push_back(std::make_unique<TransferCommands>(view, table));
     (void)view;
     (void)table;

@@ -1,0 +1,9 @@
+#pragma once
+#include <QString>
+
+class CPrintJob;
+
+// Writes every page of a job to a PDF file on Letter paper, laid out as a printer with
+// a quarter-inch unprintable edge would print it. Returns the page count, or -1 when
+// the file could not be written.
+int PrintJobToPdf(CPrintJob& job, const QString& path);

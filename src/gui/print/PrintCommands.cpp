@@ -1,0 +1,114 @@
+#include "print/PrintCommands.h"
+#include "app/AppServices.h"
+#include "app/CommandTable.h"
+#include "model/CKinbookDoc.h"
+#include "port/IMessageBox.h"
+#include "print/CBookPrintDialog.h"
+#include "print/CRecordPrintDialog.h"
+#include "print/PrintRunner.h"
+#include "resources/CommandIds.h"
+#include "view/DisplayName.h"
+#include "view/IKinbookView.h"
+#include <QApplication>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+PrintCommands::PrintCommands(IKinbookView& view, CommandTable& table)
+    : m_view(view), m_pPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    m_runDialog = [](QDialog& dialog) { return dialog.exec(); };
+    m_startJob = [this](PrintMode mode, const CContactRecord* record, bool preview) {
+        StartJob(mode, record, preview);
+    };
+    // The view decides when Print Contact's Record is enabled (a record is selected).
+    table.SetHandler(ID_PRINT_RECORD, [this] { OnPrintRecord(); });
+    table.SetHandler(ID_PRINT_BOOK, [this] { OnPrintBook(); });
+    table.SetHandler(ID_FILE_PRINT_SETUP, [this] { OnPrintSetup(); });
+}
+
+PrintCommands::~PrintCommands() = default;
+
+bool PrintCommands::PrintDialogOpen() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->windowTitle() == QStringLiteral("Print"))
+            return true;
+    }
+    return false;
+}
+
+void PrintCommands::OnPrintBook() {
+    if (PrintDialogOpen())
+        return;
+    CPrintSettings& settings = m_view.GetPrintSettings();
+    CBookPrintDialog dialog(settings, m_view.GetDocument().GetCategories(),
+                            m_view.Services().messageBox, m_view.DialogParent());
+    const int result = m_runDialog(dialog);
+    if (result == CPrintOptionsDialog::Cancelled)
+        return;
+    settings = dialog.Settings();
+    if (result == CPrintOptionsDialog::Print) {
+        m_startJob(PrintMode::Book, nullptr, false);
+    } else if (result == CPrintOptionsDialog::Preview) {
+        m_startJob(PrintMode::Book, nullptr, true);
+        m_view.SetReopenBookPrint(true);
+    }
+}
+
+void PrintCommands::OnPrintRecord() {
+    CContactRecord* record = m_view.GetSelectedRecord();
+    if (!record || PrintDialogOpen())
+        return;
+    CPrintSettings& settings = m_view.GetPrintSettings();
+    CRecordPrintDialog dialog(settings, DisplayName(*record), m_view.Services().messageBox,
+                              m_view.DialogParent());
+    const int result = m_runDialog(dialog);
+    if (result == CPrintOptionsDialog::Cancelled)
+        return;
+    settings = dialog.Settings();
+    if (result == CPrintOptionsDialog::Print) {
+        m_startJob(PrintMode::Record, record, false);
+    } else if (result == CPrintOptionsDialog::Preview) {
+        m_startJob(PrintMode::Record, record, true);
+        m_view.SetReopenRecordPrint(true);
+    }
+}
+
+void PrintCommands::OnPrintSetup() {
+    QPageSetupDialog dialog(m_pPrinter.get(), m_view.DialogParent());
+    m_runDialog(dialog);
+}
+
+void PrintCommands::StartJob(PrintMode mode, const CContactRecord* record, bool preview) {
+    CKinbookDoc& doc = m_view.GetDocument();
+    const CPrintSettings& settings = m_view.GetPrintSettings();
+    IMessageBox& box = m_view.Services().messageBox;
+    CPrintJob job(mode, settings, doc.GetRecords(), doc.GetCategories(), record,
+                  m_view.Services().clock);
+
+    if (preview) {
+        QPrintPreviewDialog dialog(m_pPrinter.get(), m_view.DialogParent());
+        connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* printer) {
+            PrintRunner::Run(job, *printer, box, settings.m_bPause, true);
+        });
+        m_runDialog(dialog);
+        return;
+    }
+
+    const int count = PrintRunner::CountPages(job, *m_pPrinter);
+    QPrintDialog dialog(m_pPrinter.get(), m_view.DialogParent());
+    dialog.setWindowTitle(QStringLiteral("Print"));
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
+                      QAbstractPrintDialog::PrintShowPageSize);
+    dialog.setMinMax(1, std::max(1, count));
+    m_pPrinter->setFromTo(0, 0);
+    if (m_runDialog(dialog) != QDialog::Accepted)
+        return;
+    int first = 0, last = 0;
+    if (m_pPrinter->printRange() == QPrinter::PageRange) {
+        first = m_pPrinter->fromPage();
+        last = m_pPrinter->toPage();
+    }
+    if (PrintRunner::Run(job, *m_pPrinter, box, settings.m_bPause, false, first, last) < 0)
+        box.Show("The print job could not be started.", MbIcon::Stop);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+// The two print option dialogs and their controls.
+enum PrintDialogId : int {
+    IDD_PRINT_BOOK = 142,
+    IDD_PRINT_RECORD = 143,
+};
+
+enum PrintControlId : int {
+    IDC_PRINT_CANCEL = 2, // the dialogs' Cancel button
+
+    // Contact Book Printing
+    IDC_BOOK_CATEGORY = 1133,
+    IDC_BOOK_ALPHA_BREAK = 1140,
+    IDC_BOOK_SIZE = 1142,
+    IDC_BOOK_BORDER = 1155,
+    IDC_BOOK_PRINT = 1156,
+    IDC_BOOK_PREVIEW = 1157,
+    IDC_BOOK_PAUSE = 1159,
+    IDC_BOOK_DEFAULTS = 1160,
+    IDC_BOOK_TOP = 1161,
+    IDC_BOOK_LEFT = 1162,
+    IDC_BOOK_TITLE = 1165,
+    IDC_BOOK_OTHER_REF = 1166,
+    IDC_BOOK_PHONES = 1167,
+    IDC_BOOK_ADDRESS = 1168,
+    IDC_BOOK_OTHER_INFO = 1169,
+    IDC_BOOK_NOTES = 1170,
+    IDC_BOOK_FONTS = 1173,
+
+    // Print Contact's Record
+    IDC_RECORD_NAME = 1143,
+    IDC_RECORD_PREVIEW = 1145,
+    IDC_RECORD_PRINT = 1146,
+    IDC_RECORD_NOTES = 1147,
+    IDC_RECORD_BORDER = 1148,
+    IDC_RECORD_SIZE = 1149,
+    IDC_RECORD_TOP = 1150,
+    IDC_RECORD_LEFT = 1151,
+    IDC_RECORD_DEFAULTS = 1153,
+    IDC_RECORD_PAUSE = 1154,
+    IDC_RECORD_FONTS = 1172,
+};

@@ -1,0 +1,388 @@
+#include "FakeKinbookView.h"
+#include "app/CommandTable.h"
+#include "port/IFileSystem.h"
+#include "print/CBookPrintDialog.h"
+#include "print/CPaperSize.h"
+#include "print/CRecordPrintDialog.h"
+#include "print/PdfExport.h"
+#include "print/PrintCommands.h"
+#include "print/PrintRunner.h"
+#include "print/QtPageSurface.h"
+#include "resources/CommandIds.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+template <class T> T* Find(QWidget& parent, const char* name) {
+    T* w = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("no control %s", name);
+    return w;
+}
+
+void ChooseSize(QWidget& dialog, const char* comboName, std::string_view size) {
+    auto* combo = Find<QComboBox>(dialog, comboName);
+    const int index = combo->findText(QString::fromUtf8(size.data(), qsizetype(size.size())));
+    QVERIFY(index >= 0);
+    combo->setCurrentIndex(index);
+    emit combo->activated(index); // as the user's choice
+}
+
+int PdfPageCount(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QString data = QString::fromLatin1(file.readAll());
+    return int(data.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))));
+}
+
+std::unique_ptr<CContactRecord> Person(const std::string& last, const std::string& first) {
+    auto r = std::make_unique<CContactRecord>();
+    r->m_strLastName = last;
+    r->m_strFirstName = first;
+    r->m_strItem[0] = "555-0100";
+    r->m_nItemLabel[0] = LABEL_HOME;
+    r->m_strAddress = "12 Elm Street\r\nApartment 4";
+    r->m_strCity = "Springfield";
+    return r;
+}
+
+} // namespace
+
+class TestPrint : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void regularDisablesTheBorder() {
+        FakeMessageBox box;
+        CPrintSettings s;
+        s.m_strSelectedSize = std::string(kSizePocket);
+        s.m_bBorder = true;
+        CBookPrintDialog dialog(s, CCategoryList(), box);
+        auto* border = Find<QCheckBox>(dialog, "IDC_BOOK_BORDER");
+        QVERIFY(border->isEnabled());
+        QVERIFY(border->isChecked());
+        for (auto size : {kSizeRegular, kSizeMonarch}) {
+            ChooseSize(dialog, "IDC_BOOK_SIZE", kSizePocket);
+            QVERIFY(border->isEnabled());
+            if (!border->isChecked())
+                border->click();
+            QCOMPARE(Find<QLineEdit>(dialog, "IDC_BOOK_TOP")->text(), QStringLiteral("2.25"));
+            ChooseSize(dialog, "IDC_BOOK_SIZE", size);
+            QVERIFY(!border->isEnabled());
+            QVERIFY(!border->isChecked());
+            QCOMPARE(Find<QLineEdit>(dialog, "IDC_BOOK_TOP")->text(), QStringLiteral("0"));
+            QCOMPARE(Find<QLineEdit>(dialog, "IDC_BOOK_LEFT")->text(), QStringLiteral("0"));
+        }
+        QVERIFY(box.shown.empty());
+    }
+
+    void borderSetsPocketMargins_data() {
+        QTest::addColumn<bool>("record");
+        QTest::newRow("book") << false;
+        QTest::newRow("record") << true;
+    }
+    void borderSetsPocketMargins() {
+        QFETCH(bool, record);
+        FakeMessageBox box;
+        CPrintSettings s;
+        std::unique_ptr<CPrintOptionsDialog> dialog;
+        if (record)
+            dialog = std::make_unique<CRecordPrintDialog>(s, "Smith, John", box);
+        else
+            dialog = std::make_unique<CBookPrintDialog>(s, CCategoryList(), box);
+        const char* prefix = record ? "IDC_RECORD_" : "IDC_BOOK_";
+        auto name = [&](const char* n) { return (std::string(prefix) + n); };
+        ChooseSize(*dialog, name("SIZE").c_str(), kSizePocket);
+        auto* border = Find<QCheckBox>(*dialog, name("BORDER").c_str());
+        auto* top = Find<QLineEdit>(*dialog, name("TOP").c_str());
+        auto* left = Find<QLineEdit>(*dialog, name("LEFT").c_str());
+        QVERIFY(border->isEnabled());
+        border->click();
+        QCOMPARE(top->text(), QStringLiteral("2.25"));
+        QCOMPARE(left->text(), QStringLiteral("2.25"));
+        border->click();
+        QCOMPARE(top->text(), QStringLiteral("0"));
+        QCOMPARE(left->text(), QStringLiteral("0"));
+        border->click();
+        QCOMPARE(top->text(), QStringLiteral("2.25"));
+        ChooseSize(*dialog, name("SIZE").c_str(), kSizeCompact);
+        QCOMPARE(top->text(), QStringLiteral("1.875"));
+        QCOMPARE(dialog->Settings().m_font.m_nHeight, -9);
+        QVERIFY(box.shown.empty());
+    }
+
+    void marginChecksAsTheUserTypes() {
+        FakeMessageBox box;
+        CPrintSettings s;
+        s.m_dTopMargin = 0.5;
+        s.m_dLeftMargin = 0.5;
+        CBookPrintDialog dialog(s, CCategoryList(), box);
+        dialog.show();
+        auto* top = Find<QLineEdit>(dialog, "IDC_BOOK_TOP");
+        top->clear();
+        QTest::keyClicks(top, QStringLiteral("1"));
+        QVERIFY(box.shown.empty());
+        QTest::keyClicks(top, QStringLiteral("2"));
+        QCOMPARE(box.Texts(), std::vector<std::string>{"Please enter a number between 0 and 11."});
+        QCOMPARE(box.shown[0].icon, MbIcon::Exclamation);
+        QCOMPARE(dialog.Settings().m_dTopMargin, 1.0); // the last valid value
+
+        auto* left = Find<QLineEdit>(dialog, "IDC_BOOK_LEFT");
+        box.shown.clear();
+        left->selectAll();
+        QTest::keyClick(left, Qt::Key_Backspace);
+        QCOMPARE(box.Texts(), std::vector<std::string>{"Please enter a number."});
+        QCOMPARE(dialog.Settings().m_dLeftMargin, 0.5);
+    }
+
+    void cancelKeepsEverySetting() {
+        FakeKinbookView view(RealFileSystem());
+        CommandTable table;
+        PrintCommands commands(view, table);
+        int started = 0;
+        commands.m_startJob = [&](PrintMode, const CContactRecord*, bool) { ++started; };
+        commands.m_runDialog = [](QDialog& d) {
+            d.show();
+            ChooseSize(d, "IDC_BOOK_SIZE", kSizeClassic);
+            Find<QCheckBox>(d, "IDC_BOOK_PAUSE")->click();
+            Find<QCheckBox>(d, "IDC_BOOK_TITLE")->click();
+            Find<QPushButton>(d, "IDC_PRINT_CANCEL")->click();
+            return d.result();
+        };
+        const CPrintSettings before = view.printSettings;
+        QVERIFY(table.Execute(ID_PRINT_BOOK));
+        QVERIFY(view.printSettings == before);
+        QCOMPARE(started, 0);
+        QVERIFY(!view.reopenBook);
+    }
+
+    void enterKeepsChangesWithoutPrinting() {
+        FakeKinbookView view(RealFileSystem());
+        view.doc.GetCategories().ResetToDefaults();
+        CommandTable table;
+        PrintCommands commands(view, table);
+        int started = 0;
+        commands.m_startJob = [&](PrintMode, const CContactRecord*, bool) { ++started; };
+        commands.m_runDialog = [](QDialog& d) {
+            d.show();
+            ChooseSize(d, "IDC_BOOK_SIZE", kSizeCompact);
+            auto* alpha = Find<QCheckBox>(d, "IDC_BOOK_ALPHA_BREAK");
+            alpha->click();
+            auto* category = Find<QComboBox>(d, "IDC_BOOK_CATEGORY");
+            category->setCurrentIndex(category->findText(QStringLiteral("Personal")));
+            alpha->setFocus();
+            QTest::keyClick(alpha, Qt::Key_Return);
+            return d.result();
+        };
+        QVERIFY(table.Execute(ID_PRINT_BOOK));
+        QCOMPARE(started, 0);
+        QCOMPARE(view.printSettings.m_strSelectedSize, std::string(kSizeCompact));
+        QVERIFY(view.printSettings.m_bAlphaPageBreak);
+        QCOMPARE(view.printSettings.m_strBookCategory, std::string("Personal"));
+        QCOMPARE(view.printSettings.m_font.m_nHeight, -9);
+        QCOMPARE(view.printSettings.m_dTopMargin, 0.0);
+    }
+
+    void buttonsStartPrintingAndPreview() {
+        FakeKinbookView view(RealFileSystem());
+        view.doc.GetCategories().ResetToDefaults();
+        view.doc.GetRecords().push_back(Person("Smith", "John"));
+        CommandTable table;
+        PrintCommands commands(view, table);
+        std::vector<std::tuple<PrintMode, const CContactRecord*, bool>> started;
+        commands.m_startJob = [&](PrintMode m, const CContactRecord* r, bool p) {
+            started.emplace_back(m, r, p);
+        };
+        const char* button = "IDC_BOOK_PREVIEW";
+        commands.m_runDialog = [&](QDialog& d) {
+            d.show();
+            auto* b = Find<QPushButton>(d, button);
+            b->setFocus();
+            QTest::keyClick(b, Qt::Key_Return); // Enter presses the focused button
+            return d.result();
+        };
+        QVERIFY(table.Execute(ID_PRINT_BOOK));
+        QCOMPARE(started.size(), size_t(1));
+        QVERIFY(std::get<0>(started[0]) == PrintMode::Book);
+        QVERIFY(std::get<2>(started[0]));
+        QVERIFY(view.reopenBook);
+
+        // No record selected: the record command does nothing at all.
+        commands.OnPrintRecord();
+        QCOMPARE(started.size(), size_t(1));
+
+        view.selected = view.doc.GetRecords()[0].get();
+        button = "IDC_RECORD_PRINT";
+        commands.OnPrintRecord();
+        QCOMPARE(started.size(), size_t(2));
+        QVERIFY(std::get<0>(started[1]) == PrintMode::Record);
+        QCOMPARE(std::get<1>(started[1]), view.selected);
+        QVERIFY(!std::get<2>(started[1]));
+        QVERIFY(!view.reopenRecord);
+    }
+
+    void previewRendersWithoutPausing() {
+        FakeKinbookView view(RealFileSystem());
+        view.doc.GetCategories().ResetToDefaults();
+        for (char c = 'A'; c <= 'C'; ++c)
+            view.doc.GetRecords().push_back(Person(std::string(1, c) + "name", "First"));
+        view.printSettings.m_bAlphaPageBreak = true;
+        view.printSettings.m_bPause = true;
+        CommandTable table;
+        PrintCommands commands(view, table);
+        int previews = 0;
+        commands.m_runDialog = [&](QDialog& d) -> int {
+            if (auto* preview = qobject_cast<QPrintPreviewDialog*>(&d)) {
+                auto* widget = preview->findChild<QPrintPreviewWidget*>();
+                preview->show();
+                if (QTest::qWaitFor([&] { return widget && widget->pageCount() == 3; }))
+                    ++previews;
+                preview->reject();
+                return int(QDialog::Rejected);
+            }
+            d.show();
+            Find<QPushButton>(d, "IDC_BOOK_PREVIEW")->click();
+            return d.result();
+        };
+        QVERIFY(table.Execute(ID_PRINT_BOOK));
+        QCOMPARE(previews, 1);
+        QVERIFY(view.messageBox.shown.empty());
+        QVERIFY(view.reopenBook);
+    }
+
+    void recordNameFitsInDarkRed() {
+        FakeMessageBox box;
+        const std::string longName(200, 'W');
+        CRecordPrintDialog dialog(CPrintSettings(), longName + ", John", box);
+        auto* name = Find<QLabel>(dialog, "IDC_RECORD_NAME");
+        QVERIFY(name->text().endsWith(QStringLiteral("...")));
+        QVERIFY(name->fontMetrics().horizontalAdvance(name->text()) <=
+                CRecordPrintDialog::kNameWidth);
+        QCOMPARE(name->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+        CRecordPrintDialog shortName(CPrintSettings(), "Smith, John", box);
+        QCOMPARE(Find<QLabel>(shortName, "IDC_RECORD_NAME")->text(), QStringLiteral("Smith, John"));
+    }
+
+    void fontChooserKeepsFaceAndSize() {
+        FakeMessageBox box;
+        CBookPrintDialog dialog(CPrintSettings(), CCategoryList(), box);
+        dialog.SetFontChooser([](QWidget*, QFont& font) {
+            if (font.family() != QStringLiteral("ARIAL") || font.pointSize() != 12)
+                return false;
+            font = QFont(QStringLiteral("Liberation Serif"), 10);
+            font.setBold(true);
+            return true;
+        });
+        Find<QPushButton>(dialog, "IDC_BOOK_FONTS")->click();
+        QCOMPARE(dialog.Settings().m_font.m_strFaceName, std::string("Liberation Serif"));
+        QCOMPARE(dialog.Settings().m_font.m_nHeight, -10);
+        Find<QPushButton>(dialog, "IDC_BOOK_DEFAULTS")->click();
+        QCOMPARE(dialog.Settings().m_font.m_strFaceName, std::string("ARIAL"));
+        QCOMPARE(dialog.Settings().m_font.m_nHeight, -12);
+    }
+
+    void bookCategoryThatIsGoneOpensAsAll() {
+        FakeMessageBox box;
+        CCategoryList categories;
+        categories.ResetToDefaults();
+        CPrintSettings s;
+        s.m_strBookCategory = "Friends";
+        CBookPrintDialog dialog(s, categories, box);
+        QCOMPARE(Find<QComboBox>(dialog, "IDC_BOOK_CATEGORY")->currentText(),
+                 QStringLiteral("All"));
+        s.m_strBookCategory = "business";
+        CBookPrintDialog business(s, categories, box);
+        QCOMPARE(Find<QComboBox>(business, "IDC_BOOK_CATEGORY")->currentText(),
+                 QStringLiteral("Business"));
+    }
+
+    void arialFallsBackToAMetricCompatibleSans() {
+        QTemporaryDir dir;
+        QPdfWriter writer(dir.filePath(QStringLiteral("probe.pdf")));
+        writer.setResolution(1200);
+        const QFont font = QtPageSurface::MakeFont(CFontSpec{"ARIAL", 240, 400}, writer);
+        const QString family = QFontInfo(font).family();
+        QVERIFY2(family == QStringLiteral("Arial") || family == QStringLiteral("Liberation Sans"),
+                 qPrintable(family));
+    }
+
+    void pauseCancelEndsTheJobBeforeThePage() {
+        CCategoryList categories;
+        categories.ResetToDefaults();
+        CRecordList list;
+        for (char c = 'A'; c <= 'F'; ++c)
+            list.push_back(Person(std::string(1, c) + "name", "First"));
+        CPrintSettings s;
+        s.m_bAlphaPageBreak = true; // six pages
+        s.m_dTopMargin = s.m_dLeftMargin = 0;
+        FakeClock clock;
+        CPrintJob job(PrintMode::Book, s, list, categories, nullptr, clock);
+        QTemporaryDir dir;
+        FakeMessageBox box;
+        box.answers = {MbResult::Ok, MbResult::Cancel};
+        {
+            QPdfWriter writer(dir.filePath(QStringLiteral("range.pdf")));
+            // Pages 2 to 5: asked before 3 (OK) and 4 (Cancel): pages 2 and 3 printed.
+            QCOMPARE(PrintRunner::Run(job, writer, box, true, false, 2, 5), 2);
+        }
+        QCOMPARE(box.shown.size(), size_t(2));
+        QCOMPARE(PdfPageCount(dir.filePath(QStringLiteral("range.pdf"))), 2);
+        QCOMPARE(job.GetPageCount(), 6);
+
+        box.shown.clear();
+        QPdfWriter preview(dir.filePath(QStringLiteral("preview.pdf")));
+        QCOMPARE(PrintRunner::Run(job, preview, box, true, true), 6);
+        QVERIFY(box.shown.empty());
+    }
+
+    void smallBookToPdf_data() {
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<int>("records");
+        for (const auto& size : CPaperSize::All())
+            QTest::newRow(std::string(size.m_strName).c_str())
+                << QString::fromUtf8(size.m_strName.data(), qsizetype(size.m_strName.size())) << 40;
+    }
+    void smallBookToPdf() {
+        QFETCH(QString, size);
+        QFETCH(int, records);
+        CCategoryList categories;
+        categories.ResetToDefaults();
+        CRecordList list;
+        for (int i = 0; i < records; ++i) // in filing order: one or two records a letter
+            list.push_back(
+                Person(std::string(1, char('A' + i * 26 / records)) + "name" + std::to_string(i),
+                       "First"));
+        CPrintSettings s;
+        s.m_strSelectedSize = size.toStdString();
+        s.m_bBorder = true;
+        s.m_dTopMargin = 0;
+        s.m_dLeftMargin = 0;
+        s.m_bAlphaPageBreak = true;
+        FakeClock clock;
+        CPrintJob job(PrintMode::Book, s, list, categories, nullptr, clock);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("book.pdf"));
+        const int pages = PrintJobToPdf(job, path);
+        // A new page per letter: each letter's one or two records fit on its own page.
+        QCOMPARE(pages, 26);
+        QCOMPARE(PdfPageCount(path), pages);
+    }
+};
+
+QTEST_MAIN(TestPrint)
+#include "tst_print.moc"
