@@ -151,6 +151,10 @@ TEST(ExportPaths, ExtensionsAndVariants) {
     EXPECT_EQ(PathWithExtension("/home/u.d/out", 1), "/home/u.d/out.tab");
     EXPECT_EQ(PathWithExtension("/home/u/out.txt", 2), "/home/u/out.txt");
     EXPECT_EQ(PathForVariant("/home/u/out.txt", ExportVariant::CommaQuote), "/home/u/out.csv");
+    EXPECT_EQ(PathForVariant("/home/u/out.csv", ExportVariant::Tab), "/home/u/out.tab");
+    EXPECT_EQ(PathForVariant("/home/u/names.c", ExportVariant::CommaQuote), "/home/u/names.csv");
+    EXPECT_EQ(PathForVariant("/home/u/names.json", ExportVariant::Tab), "/home/u/names.tab");
+    EXPECT_EQ(PathForVariant("/home/u.v/names", ExportVariant::Tab), "/home/u.v/names.tab");
     EXPECT_EQ(VariantFromText("comma-quote delimited (*.csv)"), ExportVariant::CommaQuote);
     EXPECT_EQ(VariantFromText(kVariantTabName), ExportVariant::Tab);
     CCategoryList c;

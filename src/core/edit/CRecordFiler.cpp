@@ -51,6 +51,15 @@ void CRecordFiler::Build() {
     }
     for (auto& b : m_blocks)
         Refresh(*b);
+    m_prefixGreatest.resize(m_blocks.size());
+    for (std::size_t i = 0; i < m_blocks.size(); ++i)
+        SetPrefixGreatest(i);
+}
+
+void CRecordFiler::SetPrefixGreatest(std::size_t i) {
+    const std::string& own = m_blocks[i]->greatest;
+    m_prefixGreatest[i] =
+        i == 0 || CompareNoCase(own, m_prefixGreatest[i - 1]) > 0 ? own : m_prefixGreatest[i - 1];
 }
 
 void CRecordFiler::Refresh(Block& b) {
@@ -102,20 +111,23 @@ bool CRecordFiler::Next(Place& p) const {
 }
 
 bool CRecordFiler::FindFirstGreater(const std::string& last, Place& out) const {
-    for (std::size_t bi = 0; bi < m_blocks.size(); ++bi) {
-        const Block& b = *m_blocks[bi];
-        if (b.entries.empty() || CompareNoCase(b.greatest, last) <= 0)
-            continue; // nothing in this block is greater
-        const auto greater = [&last](const Entry& e) {
-            return CompareNoCase(e.record->m_strLastName, last) > 0;
-        };
-        auto it = b.ordered ? std::partition_point(b.entries.begin(), b.entries.end(),
-                                                   [&](const Entry& e) { return !greater(e); })
-                            : std::find_if(b.entries.begin(), b.entries.end(), greater);
-        out = {bi, static_cast<std::size_t>(it - b.entries.begin())};
-        return true;
-    }
-    return false;
+    // The greatest name so far only grows from block to block, so the first block that
+    // holds a greater name is found by halving.
+    const auto first = std::partition_point(
+        m_prefixGreatest.begin(), m_prefixGreatest.end(),
+        [&last](const std::string& greatest) { return CompareNoCase(greatest, last) <= 0; });
+    if (first == m_prefixGreatest.end())
+        return false;
+    const auto bi = static_cast<std::size_t>(first - m_prefixGreatest.begin());
+    const Block& b = *m_blocks[bi];
+    const auto greater = [&last](const Entry& e) {
+        return CompareNoCase(e.record->m_strLastName, last) > 0;
+    };
+    auto it = b.ordered ? std::partition_point(b.entries.begin(), b.entries.end(),
+                                               [&](const Entry& e) { return !greater(e); })
+                        : std::find_if(b.entries.begin(), b.entries.end(), greater);
+    out = {bi, static_cast<std::size_t>(it - b.entries.begin())};
+    return true;
 }
 
 std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record) {
@@ -164,8 +176,10 @@ std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record) {
 }
 
 std::size_t CRecordFiler::Insert(Place at, std::unique_ptr<CContactRecord> record) {
-    if (m_blocks.empty())
+    if (m_blocks.empty()) {
         m_blocks.push_back(std::make_unique<Block>());
+        m_prefixGreatest.emplace_back();
+    }
     Block& b = *m_blocks[at.block];
     CContactRecord* raw = record.get();
     m_pending.push_back(std::move(record));
@@ -177,6 +191,9 @@ std::size_t CRecordFiler::Insert(Place at, std::unique_ptr<CContactRecord> recor
     const std::string& last = raw->m_strLastName;
     if (b.entries.size() == 1 || CompareNoCase(last, b.greatest) > 0)
         b.greatest = last;
+    for (std::size_t j = at.block;
+         j < m_prefixGreatest.size() && CompareNoCase(m_prefixGreatest[j], last) < 0; ++j)
+        m_prefixGreatest[j] = last;
     if (b.ordered) {
         if (at.offset > 0 &&
             CompareNoCase(b.entries[at.offset - 1].record->m_strLastName, last) > 0)
@@ -206,6 +223,10 @@ std::size_t CRecordFiler::Insert(Place at, std::unique_ptr<CContactRecord> recor
         Refresh(*tail);
         m_blocks.insert(m_blocks.begin() + static_cast<std::ptrdiff_t>(at.block) + 1,
                         std::move(tail));
+        m_prefixGreatest.insert(
+            m_prefixGreatest.begin() + static_cast<std::ptrdiff_t>(at.block) + 1, std::string());
+        SetPrefixGreatest(at.block);
+        SetPrefixGreatest(at.block + 1);
     }
     return position;
 }

@@ -9,15 +9,15 @@
 // Files many records in a row into one list (import) with exactly the results of
 // FileRecord, without walking the whole list for every record.
 //
-// The filer indexes the list in blocks that know their greatest last name and whether
-// they are in order, plus a table of every last/first name pair, so the first greater
-// name and the first namesake are found without a walk from the head. Records filed
-// through it are written back into the list by Flush (and by the destructor); until
-// then the list keeps exactly the records it had. Nothing else may change the list
-// while a filer is alive.
+// The filer indexes the list in blocks that know their greatest last name (and the
+// greatest of all blocks up to them) and whether they are in order, plus a table of every
+// last/first name pair, so the first greater name and the first namesake are found without a walk
+// from the head. Records filed through it are written back into the list by Flush (and by the
+// destructor); until then the list keeps exactly the records it had. Nothing else may change the
+// list while a filer is alive.
 class CRecordFiler {
 public:
-    explicit CRecordFiler(CRecordList& records, std::size_t blockSize = 64);
+    explicit CRecordFiler(CRecordList& records, std::size_t blockSize = 32);
     ~CRecordFiler();
     CRecordFiler(const CRecordFiler&) = delete;
     CRecordFiler& operator=(const CRecordFiler&) = delete;
@@ -55,12 +55,15 @@ private:
     bool FindFirstGreater(const std::string& last, Place& out) const;
     std::size_t Insert(Place at, std::unique_ptr<CContactRecord> record);
     static void Refresh(Block& b);
+    void SetPrefixGreatest(std::size_t blockIndex);
 
     CRecordList& m_list;
     std::size_t m_blockSize;
     std::size_t m_count = 0;
     std::vector<std::unique_ptr<Block>> m_blocks;
     std::vector<std::unique_ptr<CContactRecord>> m_pending;
+    // The greatest last name in blocks 0 to i, for every block i.
+    std::vector<std::string> m_prefixGreatest;
     // Which block holds a record, and every record of a folded "last\0first" pair in
     // list order.
     std::unordered_map<const CContactRecord*, Block*> m_blockOf;

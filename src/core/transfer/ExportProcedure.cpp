@@ -54,10 +54,13 @@ std::string PathWithExtension(const std::string& path, int filterIndex) {
 }
 
 std::string PathForVariant(const std::string& path, ExportVariant variant) {
+    // The extension is swapped whatever its length, so "names.c" becomes "names.csv"
+    // and not "namcsv".
     const std::string ext = variant == ExportVariant::CommaQuote ? "csv" : "tab";
-    if (path.size() < 3)
-        return ext;
-    return path.substr(0, path.size() - 3) + ext;
+    const std::string current = ExtensionOf(path);
+    if (current.empty())
+        return path + "." + ext;
+    return path.substr(0, path.size() - current.size()) + ext;
 }
 
 ExportResult RunExport(const CRecordList& records, const CCategoryList& categories,

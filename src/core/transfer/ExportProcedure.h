@@ -48,7 +48,7 @@ ExportVariant VariantFromText(const std::string& text);
 std::string PathWithExtension(const std::string& path, int filterIndex);
 // The extension of the file name in a path (after its last dot), or empty.
 std::string ExtensionOf(const std::string& path);
-// The last three characters replaced by the variant's "csv" or "tab".
+// The extension replaced by the variant's "csv" or "tab" (appended when there is none).
 std::string PathForVariant(const std::string& path, ExportVariant variant);
 
 // Writes the records of the category to the path, asking before it replaces a file and

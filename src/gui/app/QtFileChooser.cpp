@@ -10,10 +10,23 @@ QStringList QtFileChooser::QtFilters(const std::string& filter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         if (parts[i].isEmpty())
             break;
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        // Show the pattern Qt matches on; keep the display name the user knows.
-        out << parts[i] + QStringLiteral(" [") + patterns + QStringLiteral("]");
+        // Qt matches on the patterns in the name's last parentheses, so they must close the
+        // name; "*.*" means every file, also one without a dot in its name.
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            if (p == QStringLiteral("*.*"))
+                p = QStringLiteral("*");
+        }
+        const QString qtPatterns =
+            QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        QString name = parts[i];
+        const qsizetype open = name.lastIndexOf(QLatin1Char('('));
+        if (name.endsWith(QLatin1Char(')')) && open >= 0)
+            name = name.left(open) + qtPatterns;
+        else
+            name += QLatin1Char(' ') + qtPatterns;
+        out << name;
     }
     return out;
 }

@@ -13,7 +13,8 @@ public:
     std::optional<FileChoice> ChooseOpen(const FileDialogRequest& request) override;
     std::optional<FileChoice> ChooseSave(const FileDialogRequest& request) override;
 
-    // "A (*.a)|*.a|B (*.b)|*.b||" -> {"A (*.a)", "B (*.b)"}; exposed for tests.
+    // "A (*.a)|*.a|B|*.b;*.c|All (*.*)|*.*||" -> {"A (*.a)", "B (*.b *.c)", "All (*)"};
+    // exposed for tests.
     static QStringList QtFilters(const std::string& filter);
 
 private:

@@ -147,7 +147,10 @@ void CImportFieldsDlg::Preview() {
     const int rows = m_list->topLevelItemCount();
     for (std::size_t i = 0; i < p.values.size() && static_cast<int>(i) < rows; ++i) {
         const QString number = QString::asprintf("%-4d ", static_cast<int>(i) + 1);
-        m_list->topLevelItem(static_cast<int>(i))->setText(1, number + ToWidgetText(p.values[i]));
+        // One line per row: line breaks of a value show as a return arrow.
+        QString value = ToWidgetText(p.values[i]);
+        value.replace(QLatin1Char('\n'), QChar(0x21B5));
+        m_list->topLevelItem(static_cast<int>(i))->setText(1, number + value);
     }
     m_next->setVisible(p.hasNext);
     m_nRecord = p.record;

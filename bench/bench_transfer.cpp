@@ -1,0 +1,207 @@
+// Export and import of delimited text at the sizes users bring: 100,000 records out, a
+// 14 MB file through the tokenizer, 100,000 lines into an empty book and into one of 10,000,
+// and the filing of those records on its own (its share of the import).
+#include "edit/CRecordFiler.h"
+#include "model/CCategoryList.h"
+#include "port/IFileSystem.h"
+#include "port/IMessageBox.h"
+#include "port/IProgress.h"
+#include "transfer/CDelimitedTokenizer.h"
+#include "transfer/ExportProcedure.h"
+#include "transfer/ImportProcedure.h"
+#include "transfer/ImportScan.h"
+#include <benchmark/benchmark.h>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+
+namespace {
+
+class SilentBox final : public IMessageBox {
+public:
+    using IMessageBox::Show;
+    MbResult Show(const std::string&, const std::string&, MbIcon, MbButtons) override {
+        return MbResult::Yes;
+    }
+};
+
+class NoProgress final : public IProgress {
+public:
+    void SetPosition(int) override {}
+    bool CancelRequested() override { return false; }
+};
+
+// Files in memory; written bytes are counted, not kept.
+class BenchFs final : public IFileSystem {
+public:
+    std::map<std::string, std::string> files;
+    std::size_t written = 0;
+    std::unique_ptr<IByteSource> OpenRead(const std::string& path) override {
+        struct Source : IByteSource {
+            const std::string* data;
+            std::size_t pos = 0;
+            std::size_t Read(char* b, std::size_t n) override {
+                n = std::min(n, data->size() - pos);
+                std::memcpy(b, data->data() + pos, n);
+                pos += n;
+                return n;
+            }
+        };
+        auto s = std::make_unique<Source>();
+        s->data = &files.at(path);
+        return s;
+    }
+    std::unique_ptr<IByteSink> CreateAtomic(const std::string&) override {
+        struct Sink : IByteSink {
+            std::size_t* count;
+            void Write(const char*, std::size_t n) override { *count += n; }
+            void Commit() override {}
+        };
+        auto s = std::make_unique<Sink>();
+        s->count = &written;
+        return s;
+    }
+    bool Exists(const std::string&) override { return false; }
+    bool Remove(const std::string&) override { return false; }
+};
+
+std::unique_ptr<CContactRecord> SampleRecord(std::mt19937& rng, int i) {
+    std::uniform_int_distribution<int> last(0, 4999), first(0, 299);
+    auto r = std::make_unique<CContactRecord>();
+    const int l = last(rng);
+    r->m_strLastName = std::string(1, static_cast<char>('A' + l % 26)) + "name" + std::to_string(l);
+    r->m_strFirstName = "First" + std::to_string(first(rng));
+    r->m_strItem[0] = "555-01" + std::to_string(i % 100);
+    r->m_nItemLabel[0] = LABEL_HOME;
+    r->m_strItem[1] = "person" + std::to_string(i) + "@example.org";
+    r->m_nItemLabel[1] = LABEL_EMAIL;
+    r->m_strAddress = std::to_string(i % 997) + " Elm Street\r\nFlat " + std::to_string(i % 9);
+    r->m_strCity = "Springfield";
+    r->m_strState = "IL";
+    r->m_strZip = "62701";
+    r->m_nCategory = static_cast<std::uint16_t>(i % 3);
+    return r;
+}
+
+CRecordList Book(int count, unsigned seed) {
+    std::mt19937 rng(seed);
+    CRecordList list;
+    CRecordFiler filer(list);
+    for (int i = 0; i < count; ++i)
+        filer.File(SampleRecord(rng, i));
+    filer.Flush();
+    return list;
+}
+
+// About 140 bytes a line, like a spreadsheet's contact list.
+std::string CsvLines(int lines) {
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> last(0, 4999), first(0, 299);
+    std::string text;
+    text.reserve(static_cast<std::size_t>(lines) * 150);
+    for (int i = 0; i < lines; ++i) {
+        const int l = last(rng);
+        text += std::string(1, static_cast<char>('A' + l % 26)) + "name" + std::to_string(l) +
+                ",First" + std::to_string(first(rng)) + ",\"" + std::to_string(i % 997) +
+                " Elm Street, Flat 3\",Springfield,IL,62701,555-0100,person" + std::to_string(i) +
+                "@example.org,\"Met at the fair, \"\"twice\"\"\",Business,Other info here\n";
+    }
+    return text;
+}
+
+const std::vector<std::string> kCsvRows = {"Last Name", "First Name", "Address",       "City",
+                                           "State",     "Zip",        "Home",          "E-Mail",
+                                           "Notes",     "Category",   "Other Info 1st"};
+
+void BM_Export100k(benchmark::State& state) {
+    CRecordList records = Book(100000, 1);
+    CCategoryList categories;
+    categories.ResetToDefaults();
+    ExportRequest request{"/out.tab", -1, kImportRowOrder, kVariantTabName};
+    BenchFs fs;
+    SilentBox box;
+    NoProgress progress;
+    for (auto _ : state) {
+        fs.written = 0;
+        const ExportResult r = RunExport(records, categories, request, fs, box, progress);
+        benchmark::DoNotOptimize(r.written);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fs.written));
+    state.counters["file_MB"] = static_cast<double>(fs.written) / 1e6;
+}
+BENCHMARK(BM_Export100k)->Unit(benchmark::kMillisecond);
+
+void BM_Tokenize14MB(benchmark::State& state) {
+    std::string text = CsvLines(100000);
+    while (text.size() < 14'000'000)
+        text += text.substr(0, 14'000'000 - text.size());
+    struct Count : ITokenConsumer {
+        bool OnField(std::string_view v, int) override {
+            bytes += v.size();
+            return true;
+        }
+        bool OnRecordEnd() override { return true; }
+        std::size_t bytes = 0;
+    };
+    BenchFs fs;
+    fs.files["/in.csv"] = text;
+    std::vector<char> buffer;
+    for (auto _ : state) {
+        Count c;
+        auto source = fs.OpenRead("/in.csv");
+        benchmark::DoNotOptimize(TokenizeSource(*source, c, buffer));
+        benchmark::DoNotOptimize(c.bytes);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_Tokenize14MB)->Unit(benchmark::kMillisecond);
+
+// The whole import procedure (tokenize, build, file) of 100,000 lines into a book of
+// range(0) records.
+void BM_Import100k(benchmark::State& state) {
+    BenchFs fs;
+    fs.files["/in.csv"] = CsvLines(100000);
+    CCategoryList categories;
+    categories.ResetToDefaults();
+    SilentBox box;
+    NoProgress progress;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CRecordList records = Book(static_cast<int>(state.range(0)), 3);
+        state.ResumeTiming();
+        const ImportResult r =
+            RunImport("/in.csv", 100000, kCsvRows, records, categories, fs, box, progress);
+        benchmark::DoNotOptimize(r.imported);
+        state.PauseTiming();
+        records.clear(); // freeing is not part of the import
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(BM_Import100k)->Arg(0)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The filing alone of 100,000 records like the imported ones: its share of the import.
+void BM_FilingShareOfImport(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        CRecordList records = Book(static_cast<int>(state.range(0)), 3);
+        std::mt19937 rng(7);
+        std::vector<std::unique_ptr<CContactRecord>> incoming;
+        for (int i = 0; i < 100000; ++i)
+            incoming.push_back(SampleRecord(rng, i));
+        state.ResumeTiming();
+        {
+            CRecordFiler filer(records);
+            for (auto& r : incoming)
+                filer.File(std::move(r));
+        }
+        state.PauseTiming();
+        records.clear();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(BM_FilingShareOfImport)->Arg(0)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,79 @@
+// kinbook-cli export and import, run as a user would run them.
+#include "RunCli.h"
+#include "TempDir.h"
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CliTransfer : public testing::Test {
+protected:
+    void SetUp() override {
+        if (Cli().empty())
+            GTEST_SKIP() << "KINBOOK_CLI is not set (run through ctest)";
+        ASSERT_EQ(RunCli({"new", book}).exitCode, 0);
+    }
+    void Write(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    TempDir dir;
+    std::string book = dir.File("book.kbk");
+    std::string in = dir.File("in.csv");
+    std::string out = dir.File("out.tab");
+};
+
+TEST_F(CliTransfer, ImportThenExportGivesTheValuesBack) {
+    Write(in, "\xEF\xBB\xBFSmith,\"Springfield, IL\",Personal,\"say \"\"hi\"\"\"\n"
+              "Doe,\"two\nlines\",Business,x\n");
+    CliRun run = RunCli({"import", book, in, "--fields", "Last Name, Address,Category,Notes"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "2 records imported.\n");
+
+    run = RunCli(
+        {"export", book, out, "--format", "csv", "--fields", "Last Name,Address,Category,Notes"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "2 records exported.\n");
+    EXPECT_EQ(ReadFileBytes(out),
+              "\"Doe\",\"two\nlines\",\"Business\",\"x\"\r\n"
+              "\"Smith\",\"Springfield, IL\",\"Personal\",\"say \"\"hi\"\"\"\r\n");
+
+    // The tab variant of one category, with the default fields.
+    run = RunCli({"export", book, out, "--category", "personal", "--force"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadFileBytes(out),
+              "\"Smith\"\t\t\t\t\t\t\t\t\t\t\t\"Springfield, IL\"\t\t\t\t\t\t\t\t\t"
+              "\"say \"\"hi\"\"\"\t\"Personal\"\r\n");
+}
+
+TEST_F(CliTransfer, RefusalsLeaveFilesAsTheyWere) {
+    Write(out, "keep");
+    CliRun run = RunCli({"export", book, out});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(ReadFileBytes(out), "keep");
+    EXPECT_EQ(RunCli({"export", book, dir.File("x"), "--fields", "Last Name,Phone"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"export", book, dir.File("x"), "--format", "xls"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"import", book, in, "--fields", "Surname"}).exitCode, 2);
+
+    const std::string before = ReadFileBytes(book);
+    Write(in, "\"a\"\r\n\"b\" c\r\n");
+    run = RunCli({"import", book, in});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "This data file is not in a compatable format and cannot be imported.\n");
+    EXPECT_EQ(ReadFileBytes(book), before);
+
+    run = RunCli({"import", book, dir.File("missing.csv")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("missing.csv could not be opened."), std::string::npos) << run.err;
+}
+
+TEST_F(CliTransfer, SkippedColumnsAndAnEmptyCategoryExport) {
+    Write(in, "x\tSmith\tAnn\r\n");
+    ASSERT_EQ(RunCli({"import", book, in, "--fields", "*,Last Name,First Name"}).exitCode, 0);
+    const CliRun run = RunCli({"export", book, out, "--fields", "First Name,Last Name"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadFileBytes(out), "\"Ann\"\t\"Smith\"\r\n");
+    const CliRun none = RunCli({"export", book, dir.File("none.tab"), "--category", "Personal"});
+    EXPECT_EQ(none.out, "There are no records in the choosen category to export.\n");
+}
+
+} // namespace
