@@ -164,8 +164,9 @@ TEST_P(ViewLayoutWidths, ListPaneTabsAndSlider) {
 
 INSTANTIATE_TEST_SUITE_P(
     Widths, ViewLayoutWidths,
-    ::testing::Values(LayoutCase{800, 500, 392, 390, 205},   // half the width each
-                      LayoutCase{477, 400, 230, 229, 43},    // (477-16)/2 = 230: no floor
-                      LayoutCase{475, 400, 237, 220, 42},    // 229 < 230: the list keeps 237
-                      LayoutCase{300, 300, 237, 45, -45},    // narrower than the tab row
-                      LayoutCase{200, 300, 237, -55, -95})); // the pane width goes negative
+    ::testing::Values(LayoutCase{800, 500, 392, 390, 205},  // half the width each
+                      LayoutCase{477, 400, 230, 229, 43},   // (477-16)/2 = 230: no floor
+                      LayoutCase{475, 400, 237, 220, 42},   // 229 < 230: the list keeps 237
+                      LayoutCase{300, 300, 237, 45, -45},   // narrower than the tab row
+                      LayoutCase{200, 300, 237, -55, -95}), // the pane width goes negative
+    [](const auto& info) { return "Width" + std::to_string(info.param.width); });

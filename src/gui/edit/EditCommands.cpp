@@ -16,9 +16,8 @@ EditCommands::EditCommands(IKinbookView& view, CommandTable& table) : m_view(vie
     table.SetHandler(ID_EDIT_RECORD, [this] { OnEditRecord(); });
     table.SetHandler(ID_DELETE_RECORD, [this] { OnDeleteRecord(); });
     table.SetHandler(ID_FIND_CONTACT, [this] { OnFindContact(); });
-    const auto hasSelection = [this] { return m_view.GetSelectedRecord() != nullptr; };
-    table.SetEnabler(ID_EDIT_RECORD, hasSelection);
-    table.SetEnabler(ID_DELETE_RECORD, hasSelection);
+    // Edit and Delete are enabled by the view's record-commands flag, which the view
+    // sets on its own command table entries; with nothing selected they do nothing.
 }
 
 EditCommands::~EditCommands() {
