@@ -110,4 +110,3 @@ TEST(RecordSearch, HitsComeInRecordListOrder) {
 }
 
 } // namespace
-

@@ -16,8 +16,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPdfWriter>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -263,6 +265,41 @@ private slots:
         QCOMPARE(previews, 1);
         QVERIFY(view.messageBox.shown.empty());
         QVERIFY(view.reopenBook);
+    }
+
+    void printToFileThroughThePrintDialog() {
+        FakeKinbookView view(RealFileSystem());
+        view.doc.GetCategories().ResetToDefaults();
+        for (char c = 'A'; c <= 'D'; ++c)
+            view.doc.GetRecords().push_back(Person(std::string(1, c) + "name", "First"));
+        view.printSettings.m_bAlphaPageBreak = true;
+        view.printSettings.m_bPause = true;
+        CommandTable table;
+        PrintCommands commands(view, table);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("printed.pdf"));
+        int printDialogs = 0;
+        commands.m_runDialog = [&](QDialog& d) -> int {
+            if (auto* print = qobject_cast<QPrintDialog*>(&d)) {
+                QPrinter* printer = print->printer();
+                if (print->windowTitle() == QStringLiteral("Print") && print->maxPage() == 4)
+                    ++printDialogs;
+                printer->setOutputFormat(QPrinter::PdfFormat);
+                printer->setOutputFileName(path);
+                printer->setPrintRange(QPrinter::PageRange);
+                printer->setFromTo(2, 3);
+                return int(QDialog::Accepted);
+            }
+            d.show();
+            Find<QPushButton>(d, "IDC_BOOK_PRINT")->click();
+            return d.result();
+        };
+        QVERIFY(table.Execute(ID_PRINT_BOOK));
+        QCOMPARE(printDialogs, 1);
+        QCOMPARE(view.messageBox.Texts(),
+                 std::vector<std::string>{"Press enter to continue printing."});
+        QCOMPARE(PdfPageCount(path), 2);
+        QVERIFY(!view.reopenBook);
     }
 
     void recordNameFitsInDarkRed() {

@@ -80,6 +80,13 @@ private slots:
         category->setCurrentIndex(category->findText(QStringLiteral("Personal")));
         QVERIFY(sheet.OnOk());
         QCOMPARE(r.m_nCategory, 2);
+
+        // An index the list does not hold opens as "Unfiled" and is stored as 0.
+        r.m_nCategory = 7;
+        sheet.Prepare(r, m_categories);
+        QCOMPARE(category->currentText(), QStringLiteral("Unfiled"));
+        QVERIFY(sheet.OnOk());
+        QCOMPARE(r.m_nCategory, 0);
     }
 
     void labelsAndDefaultItem_data() {

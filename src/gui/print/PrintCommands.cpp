@@ -10,6 +10,7 @@
 #include "view/DisplayName.h"
 #include "view/IKinbookView.h"
 #include <QApplication>
+#include <QGuiApplication>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -95,7 +96,9 @@ void PrintCommands::StartJob(PrintMode mode, const CContactRecord* record, bool 
         return;
     }
 
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const int count = PrintRunner::CountPages(job, *m_pPrinter);
+    QGuiApplication::restoreOverrideCursor();
     QPrintDialog dialog(m_pPrinter.get(), m_view.DialogParent());
     dialog.setWindowTitle(QStringLiteral("Print"));
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
