@@ -13,11 +13,12 @@
 namespace {
 
 #ifdef Q_OS_UNIX
+// O_NOFOLLOW: in a shared temporary directory another user could plant a link.
 int OpenLockFile(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     int fd = -1;
     do {
-        fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
