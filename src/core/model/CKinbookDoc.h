@@ -4,6 +4,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 class IMessageBox;
@@ -51,6 +52,20 @@ public:
 
     // Destroys every record and category.
     void DeleteContents();
+
+    // Replaces the book by other's records and categories, which are the whole content of
+    // the file at path (loaded from it or just written to it); other is left empty. Lets a
+    // command read or build a book aside and take it over only when that succeeded. A
+    // later Save to path no longer needs protecting.
+    void TakeContents(CKinbookDoc& other, const std::string& path) {
+        m_records = std::move(other.m_records);
+        m_categories = std::move(other.m_categories);
+        m_categories.m_pRecords = &m_records;
+        other.m_records.clear();
+        other.m_categories.RemoveAll();
+        other.m_categories.m_pRecords = &other.m_records;
+        m_protectedPaths.erase(path);
+    }
 
     IMessageBox& MessageBox() { return m_messageBox; }
     IFileSystem& FileSystem() { return m_fileSystem; }

@@ -1,6 +1,7 @@
 #include "app/SubsystemCommands.h"
 #include "app/CommandTable.h"
 #include "edit/EditCommands.h"
+#include "model/DataFileCommands.h"
 #include "print/PrintCommands.h"
 #include "transfer/TransferCommands.h"
 #include "view/IKinbookView.h"
@@ -13,6 +14,7 @@ std::vector<std::unique_ptr<QObject>> CreateSubsystemCommands(IKinbookView& view
     // commands.push_back(std::make_unique<EditCommands>(view, table));
     commands.push_back(std::make_unique<PrintCommands>(view, table));
     commands.push_back(std::make_unique<TransferCommands>(view, table));
+    commands.push_back(std::make_unique<DataFileCommands>(view, table));
     (void)view;
     (void)table;
     return commands;

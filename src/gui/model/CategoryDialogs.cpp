@@ -1,4 +1,7 @@
 #include "model/CategoryDialogs.h"
+#include "model/CCategoryListDlg.h"
 
-// Placeholder until the category dialogs land.
-void EditCategories(QWidget*, CCategoryList&, IMessageBox&) {}
+void EditCategories(QWidget* parent, CCategoryList& categories, IMessageBox& messageBox) {
+    CCategoryListDlg dialog(categories, messageBox, parent);
+    dialog.exec();
+}
