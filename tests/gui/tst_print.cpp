@@ -15,6 +15,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPageSetupDialog>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -313,6 +314,20 @@ private slots:
         QVERIFY(!view.reopenBook);
     }
 
+    void printerSetupEditsTheJobsPrinter() {
+        FakeKinbookView view(RealFileSystem());
+        CommandTable table;
+        PrintCommands commands(view, table);
+        QPrinter* edited = nullptr;
+        commands.m_runDialog = [&](QDialog& d) {
+            if (auto* setup = qobject_cast<QPageSetupDialog*>(&d))
+                edited = setup->printer();
+            return int(QDialog::Rejected);
+        };
+        QVERIFY(table.Execute(ID_FILE_PRINT_SETUP));
+        QCOMPARE(edited, &commands.Printer());
+    }
+
     void recordNameFitsInDarkRed() {
         FakeMessageBox box;
         const std::string longName(200, 'W');
@@ -363,7 +378,7 @@ private slots:
         QTemporaryDir dir;
         QPdfWriter writer(dir.filePath(QStringLiteral("probe.pdf")));
         writer.setResolution(1200);
-        const QFont font = QtPageSurface::MakeFont(CFontSpec{"ARIAL", 240, 400}, writer);
+        const QFont font = QtPageSurface::MakeFont(CFontRequest{"ARIAL", 240, 400}, writer);
         const QString family = QFontInfo(font).family();
         QVERIFY2(family == QStringLiteral("Arial") || family == QStringLiteral("Liberation Sans"),
                  qPrintable(family));
