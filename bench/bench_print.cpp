@@ -12,7 +12,7 @@ namespace {
 // Fixed metrics and no output: the layout's own cost.
 class NullSurface final : public IPageSurface {
 public:
-    void CreateFont(PrintFontId, const CFontSpec&) override {}
+    void CreateFont(PrintFontId, const CFontRequest&) override {}
     void SelectFont(PrintFontId) override {}
     CFontMetrics GetMetrics() override { return {240, 192, 48, 30, 10}; }
     int GetTextWidth(std::string_view text) override { return 110 * static_cast<int>(text.size()); }

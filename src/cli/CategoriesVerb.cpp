@@ -39,6 +39,15 @@ public:
                                  "expected nothing, --add NAME, --rename OLD NEW or --delete NAME "
                                  "after FILE");
 
+        // The name dialog takes no more than this; neither does the command line.
+        const std::string* newName = op == Op::Add      ? &rest[1]
+                                     : op == Op::Rename ? &rest[2]
+                                                        : nullptr;
+        if (newName && CharacterCount(*newName) > CategoryOps::kMaxNameLength)
+            return CliUsageError(*this, "a category name has at most " +
+                                            std::to_string(CategoryOps::kMaxNameLength) +
+                                            " characters");
+
         StderrMessageBox box;
         CKinbookDoc doc(box, RealFileSystem());
         // Listing writes nothing, so a damaged file needs no safety copy then.
@@ -89,6 +98,12 @@ private:
                               [i](const auto& record) { return record->m_nCategory == i; });
             std::cout << i << '\t' << categories.At(i).m_strName << '\t' << count << '\n';
         }
+    }
+    // Characters of UTF-8 text: every byte that does not continue a sequence.
+    static int CharacterCount(const std::string& text) {
+        return static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) {
+            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        }));
     }
     // Rename and Delete reach only what the dialog lists: never "Unfiled".
     static bool IsListed(const CCategoryList& categories, const std::string& name) {

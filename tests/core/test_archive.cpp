@@ -6,6 +6,8 @@
 #include "model/CRecordList.h"
 #include <gtest/gtest.h>
 
+// Everything here is local to this file, so that case tables of other suites with
+// the same names cannot clash with these.
 namespace {
 
 constexpr const char* kWorkedExample = "01 00"
@@ -76,8 +78,6 @@ CCategoryList Categories(std::initializer_list<const char*> stored) {
         list.AddTail(name);
     return list;
 }
-
-} // namespace
 
 TEST(DataFileBytes, WorkedExampleIsWrittenAndReadByteForByte) {
     CCategoryList categories = Categories({"Business"});
@@ -517,3 +517,5 @@ TEST(DataFileReader, DamagedBytesAreRefusedOrReadNeverAnythingElse) {
     }
     EXPECT_GT(refused, 100);
 }
+
+} // namespace

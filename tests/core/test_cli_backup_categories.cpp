@@ -93,6 +93,16 @@ INSTANTIATE_TEST_SUITE_P(
                     CategoryRefusal{{"--delete", "unfiled"},
                                     "You must first select a category to Delete it."}));
 
+TEST_F(CliBookTest, CategoryNamesAreAtMost255Characters) {
+    const std::string longest(255, 'x');
+    EXPECT_EQ(RunCli({"categories", book, "--add", longest}).exitCode, 0);
+    const std::string tooLong = std::string(255, 'y') + "\xC3\xA9"; // 256 characters
+    const CliRun r = RunCli({"categories", book, "--rename", longest, tooLong});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("at most 255 characters"), std::string::npos) << r.err;
+    EXPECT_EQ(Names().back(), longest);
+}
+
 TEST_F(CliBookTest, BackupCopiesAndRefusesToOverwriteWithoutForce) {
     const std::string copy = dir.File("copy.kbk");
     CliRun r = RunCli({"backup", book, copy});

@@ -5,6 +5,8 @@
 #include "model/DocMessages.h"
 #include <gtest/gtest.h>
 
+// Everything here is local to this file, so that case tables of other suites with
+// the same names cannot clash with these.
 namespace {
 
 class CliDataFile : public testing::Test {
@@ -20,8 +22,6 @@ protected:
 const std::string kEmptyBook = HexBytes("02 00 FF FF 00 00 09 00 43 43 61 74 65 67 6F 72 79"
                                         "08 42 75 73 69 6E 65 73 73 01 80 08 50 65 72 73 6F"
                                         "6E 61 6C 00 00");
-
-} // namespace
 
 TEST_F(CliDataFile, NewWritesTheEmptyBookAndRefusesToReplaceWithoutForce) {
     const std::string file = dir.File("book.kbk");
@@ -208,3 +208,5 @@ TEST_F(CliDataFile, DumpOfADamagedFileGivesTheMessageOnly) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, std::string(DocMessages::kLoadCorrupted) + "\n");
 }
+
+} // namespace

@@ -17,6 +17,8 @@
 namespace fs = std::filesystem;
 using namespace DocMessages;
 
+// Everything here is local to this file, so that case tables of other suites with
+// the same names cannot clash with these.
 namespace {
 
 const std::string kCorrupted(kLoadCorrupted);
@@ -59,8 +61,6 @@ protected:
     FaultyFileSystem files;
     CKinbookDoc doc;
 };
-
-} // namespace
 
 TEST_F(DocumentTest, FirstStartWithoutADataFileIsANewBookWithoutAMessage) {
     EXPECT_TRUE(doc.Load());
@@ -115,6 +115,7 @@ TEST_F(DocumentTest, ACutDataFileKeepsWhatWasReadAndACopyOfTheFile) {
               (std::vector<std::string>{kCorrupted, WithPath(kDamagedCopyKept, copy)}));
     EXPECT_EQ(messages.shown[0].icon, MbIcon::Exclamation);
     EXPECT_EQ(messages.shown[1].caption, "Kinbook");
+    EXPECT_EQ(messages.shown[1].icon, MbIcon::Information);
     EXPECT_EQ(doc.GetRecords().size(), 2u);
     EXPECT_EQ(Names(), (std::vector<std::string>{"Unfiled", "Business", "Personal", "Golf"}));
     EXPECT_EQ(ReadFileBytes(copy), cut);
@@ -151,6 +152,7 @@ TEST_F(DocumentTest, ADamagedFileThatCannotBeCopiedIsNeverSavedOver) {
     EXPECT_FALSE(doc.Load());
     ASSERT_EQ(messages.Texts(), (std::vector<std::string>{
                                     kCorrupted, WithPath(kDamagedCopyFailed, doc.GetDataPath())}));
+    EXPECT_EQ(messages.shown[1].icon, MbIcon::Exclamation);
     files.failCreate.reset();
     messages.shown.clear();
     EXPECT_FALSE(doc.Save());
@@ -378,3 +380,5 @@ TEST_F(DocumentTest, PipesAndDevicesAreNeitherReadNorReplaced) {
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
+
+} // namespace

@@ -518,10 +518,10 @@ TEST(PrintJob, FontsAndFooter) {
     CPrintFont font;
     font.m_strFaceName = "Times";
     font.m_nHeight = -9;
-    EXPECT_EQ(CPrintJob::FontFor(PrintFontId::Footer, font), (CFontSpec{"Times", 140, 400}));
-    EXPECT_EQ(CPrintJob::FontFor(PrintFontId::Body, font), (CFontSpec{"Times", 180, 400}));
-    EXPECT_EQ(CPrintJob::FontFor(PrintFontId::Label, font), (CFontSpec{"Times", 180, 700}));
-    EXPECT_EQ(CPrintJob::FontFor(PrintFontId::Heading, font), (CFontSpec{"Times", 240, 700}));
+    EXPECT_EQ(CPrintJob::FontFor(PrintFontId::Footer, font), (CFontRequest{"Times", 140, 400}));
+    EXPECT_EQ(CPrintJob::FontFor(PrintFontId::Body, font), (CFontRequest{"Times", 180, 400}));
+    EXPECT_EQ(CPrintJob::FontFor(PrintFontId::Label, font), (CFontRequest{"Times", 180, 700}));
+    EXPECT_EQ(CPrintJob::FontFor(PrintFontId::Heading, font), (CFontRequest{"Times", 240, 700}));
 
     std::tm t{};
     t.tm_year = 126;

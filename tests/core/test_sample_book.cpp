@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <set>
 
+// Everything here is local to this file, so that case tables of other suites with
+// the same names cannot clash with these.
 namespace {
 
 std::string SampleBytes(std::uint64_t seed, std::size_t count) {
@@ -17,8 +19,6 @@ std::string SampleBytes(std::uint64_t seed, std::size_t count) {
     CSampleBook(seed).Fill(categories, records, count);
     return WriteBook(categories, records);
 }
-
-} // namespace
 
 TEST(SampleBook, TheSameSeedGivesTheSameBytes) {
     EXPECT_EQ(SampleBytes(7, 500), SampleBytes(7, 500));
@@ -113,3 +113,5 @@ INSTANTIATE_TEST_SUITE_P(
                     DecodeCase{"Surrogate", "\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
                     DecodeCase{"CutSequence", "ab\xC3", "ab\xC3\x83"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

@@ -15,6 +15,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPageSetupDialog>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -265,6 +266,17 @@ private slots:
         QCOMPARE(previews, 1);
         QVERIFY(view.messageBox.shown.empty());
         QVERIFY(view.reopenBook);
+
+        // Once the preview has gone, the dialog comes back; cancelling it ends the round.
+        int reopened = 0;
+        commands.m_runDialog = [&](QDialog&) {
+            ++reopened;
+            return int(QDialog::Rejected);
+        };
+        QTRY_COMPARE(reopened, 1);
+        QVERIFY(!view.reopenBook);
+        QTest::qWait(20);
+        QCOMPARE(reopened, 1);
     }
 
     void printToFileThroughThePrintDialog() {
@@ -300,6 +312,20 @@ private slots:
                  std::vector<std::string>{"Press enter to continue printing."});
         QCOMPARE(PdfPageCount(path), 2);
         QVERIFY(!view.reopenBook);
+    }
+
+    void printerSetupEditsTheJobsPrinter() {
+        FakeKinbookView view(RealFileSystem());
+        CommandTable table;
+        PrintCommands commands(view, table);
+        QPrinter* edited = nullptr;
+        commands.m_runDialog = [&](QDialog& d) {
+            if (auto* setup = qobject_cast<QPageSetupDialog*>(&d))
+                edited = setup->printer();
+            return int(QDialog::Rejected);
+        };
+        QVERIFY(table.Execute(ID_FILE_PRINT_SETUP));
+        QCOMPARE(edited, &commands.Printer());
     }
 
     void recordNameFitsInDarkRed() {
@@ -352,7 +378,7 @@ private slots:
         QTemporaryDir dir;
         QPdfWriter writer(dir.filePath(QStringLiteral("probe.pdf")));
         writer.setResolution(1200);
-        const QFont font = QtPageSurface::MakeFont(CFontSpec{"ARIAL", 240, 400}, writer);
+        const QFont font = QtPageSurface::MakeFont(CFontRequest{"ARIAL", 240, 400}, writer);
         const QString family = QFontInfo(font).family();
         QVERIFY2(family == QStringLiteral("Arial") || family == QStringLiteral("Liberation Sans"),
                  qPrintable(family));

@@ -31,7 +31,7 @@ public:
         metrics[PrintFontId::Footer] = {140, 112, 28, 0, 0};
     }
 
-    void CreateFont(PrintFontId id, const CFontSpec& spec) override { fonts[id] = spec; }
+    void CreateFont(PrintFontId id, const CFontRequest& request) override { fonts[id] = request; }
     void SelectFont(PrintFontId id) override { selected = id; }
     CFontMetrics GetMetrics() override { return metrics[selected]; }
     int GetTextWidth(std::string_view text) override {
@@ -67,7 +67,7 @@ public:
 
     int charWidth = 100;
     std::map<PrintFontId, CFontMetrics> metrics;
-    std::map<PrintFontId, CFontSpec> fonts;
+    std::map<PrintFontId, CFontRequest> fonts;
     PrintFontId selected = PrintFontId::Body;
     PenStyle pen = PenStyle::Solid;
     CRgb fillColour{};

@@ -52,10 +52,8 @@ bool CKinbookDoc::Load(const std::string& path) {
         try {
             step();
         } catch (const CArchiveException&) {
-            m_messageBox.Show(std::string(kLoadCorrupted), MbIcon::Exclamation);
             failure = Failure::Archive;
         } catch (const CFileException&) {
-            m_messageBox.Show(std::string(kLoadDrive), MbIcon::Exclamation);
             failure = Failure::File;
         }
     };
@@ -70,19 +68,26 @@ bool CKinbookDoc::Load(const std::string& path) {
     case Failure::None:
         m_protectedPaths.erase(file);
         return true;
-    case Failure::Archive:
-        KeepDamagedCopy(file);
+    case Failure::Archive: {
+        // The copy is made before the user is told, so it exists whatever happens next.
+        const std::string copyMessage = KeepDamagedCopy(file);
+        m_messageBox.Show(std::string(kLoadCorrupted), MbIcon::Exclamation);
+        if (!copyMessage.empty())
+            m_messageBox.Show(copyMessage,
+                              IsProtected(file) ? MbIcon::Exclamation : MbIcon::Information);
         return false;
+    }
     case Failure::File:
         m_protectedPaths.insert(file);
+        m_messageBox.Show(std::string(kLoadDrive), MbIcon::Exclamation);
         return false;
     }
     return false;
 }
 
-void CKinbookDoc::KeepDamagedCopy(const std::string& path) {
+std::string CKinbookDoc::KeepDamagedCopy(const std::string& path) {
     if (!m_bKeepDamagedCopies)
-        return;
+        return {};
     for (int k = 0; k < kDamagedCopyAttempts; ++k) {
         std::string copy = path + ".damaged";
         if (k > 0)
@@ -96,11 +101,10 @@ void CKinbookDoc::KeepDamagedCopy(const std::string& path) {
         } catch (const std::bad_alloc&) {
             break;
         }
-        m_messageBox.Show(WithPath(kDamagedCopyKept, copy), MbIcon::Information);
-        return;
+        return WithPath(kDamagedCopyKept, copy);
     }
     m_protectedPaths.insert(path);
-    m_messageBox.Show(WithPath(kDamagedCopyFailed, path), MbIcon::Exclamation);
+    return WithPath(kDamagedCopyFailed, path);
 }
 
 void CKinbookDoc::CopyFile(const std::string& from, const std::string& to) {

@@ -71,7 +71,9 @@ public:
     IFileSystem& FileSystem() { return m_fileSystem; }
 
 private:
-    void KeepDamagedCopy(const std::string& path);
+    // Copies a damaged file beside itself; the message that tells the user where (or why
+    // not, and then path is protected), or nothing when copies are off.
+    std::string KeepDamagedCopy(const std::string& path);
     void CopyFile(const std::string& from, const std::string& to);
     bool SaveStep(const std::function<void()>& step);
 

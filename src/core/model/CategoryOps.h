@@ -14,6 +14,8 @@ namespace CategoryOps {
 
 inline constexpr const char* kInvalidNameCaption = "Invalid Category Name";
 inline constexpr const char* kSelectionErrorCaption = "Selection Error";
+// The longest name the category name dialog takes, in characters.
+inline constexpr int kMaxNameLength = 255;
 
 // The names the category list dialog offers: every category except those named
 // "Unfiled", sorted as the list box sorts them.

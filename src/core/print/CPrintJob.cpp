@@ -11,7 +11,7 @@ CPrintJob::CPrintJob(PrintMode mode, const CPrintSettings& settings, const CReco
     : m_mode(mode), m_settings(settings), m_records(records), m_categories(categories),
       m_pRecord(record), m_clock(clock), m_geometry(CPageGeometry::Compute(settings)) {}
 
-CFontSpec CPrintJob::FontFor(PrintFontId id, const CPrintFont& font) {
+CFontRequest CPrintJob::FontFor(PrintFontId id, const CPrintFont& font) {
     const int s = font.m_nHeight;
     switch (id) {
     case PrintFontId::Footer:

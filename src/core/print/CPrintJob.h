@@ -31,7 +31,7 @@ public:
     const CLayoutMetrics& Metrics() const { return m_metrics; }
 
     // The fonts of a job for a print font: footer, body, label, heading.
-    static CFontSpec FontFor(PrintFontId id, const CPrintFont& font);
+    static CFontRequest FontFor(PrintFontId id, const CPrintFont& font);
     // "Page %d : %s" with the time as "%x - %I:%M %p" (C conventions, whatever the
     // user's locale, so a page reads the same everywhere).
     static std::string FooterText(int page, const std::tm& now);

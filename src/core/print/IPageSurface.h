@@ -8,11 +8,11 @@ enum class PrintFontId { Footer, Body, Label, Heading };
 
 // A font as the layout asks for it. Heights are in twips: a positive height is the
 // cell height (ascent plus descent), a negative one the character height.
-struct CFontSpec {
+struct CFontRequest {
     std::string m_strFaceName;
     int m_nHeight = 0;
     int m_nWeight = 400; // 400 normal, 700 bold
-    bool operator==(const CFontSpec&) const = default;
+    bool operator==(const CFontRequest&) const = default;
 };
 
 // Metrics of the selected font, in twips.
@@ -38,7 +38,7 @@ public:
     virtual ~IPageSurface() = default;
 
     // Makes one of the job's fonts; called before any use of that font.
-    virtual void CreateFont(PrintFontId id, const CFontSpec& spec) = 0;
+    virtual void CreateFont(PrintFontId id, const CFontRequest& request) = 0;
     virtual void SelectFont(PrintFontId id) = 0;
     virtual CFontMetrics GetMetrics() = 0;               // of the selected font
     virtual int GetTextWidth(std::string_view text) = 0; // in the selected font

@@ -18,7 +18,7 @@ CCategoryNameDlg::CCategoryNameDlg(IMessageBox& messageBox, QWidget* parent)
     SetIdName(prompt, "IDC_CATEGORY_PROMPT");
     m_edit = new QLineEdit(this);
     SetIdName(m_edit, "IDC_CATEGORY_NAME");
-    m_edit->setMaxLength(kMaxNameLength);
+    m_edit->setMaxLength(CategoryOps::kMaxNameLength);
     prompt->setBuddy(m_edit);
 
     m_ok = new QPushButton(tr("&Ok"), this);

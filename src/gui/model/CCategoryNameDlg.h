@@ -12,8 +12,6 @@ class QPushButton;
 class CCategoryNameDlg : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kMaxNameLength = 255;
-
     CCategoryNameDlg(IMessageBox& messageBox, QWidget* parent = nullptr);
 
     std::string m_strName;

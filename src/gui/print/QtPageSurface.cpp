@@ -20,16 +20,16 @@ int QtPageSurface::ToTwips(double px) const {
     return static_cast<int>(std::lround(px / m_dScale));
 }
 
-QFont QtPageSurface::MakeFont(const CFontSpec& spec, const QPaintDevice& device) {
-    QFont font(ToQString(spec.m_strFaceName));
+QFont QtPageSurface::MakeFont(const CFontRequest& request, const QPaintDevice& device) {
+    QFont font(ToQString(request.m_strFaceName));
     font.setStyleHint(QFont::SansSerif);
-    font.setWeight(spec.m_nWeight >= 700 ? QFont::Bold : QFont::Normal);
+    font.setWeight(request.m_nWeight >= 700 ? QFont::Bold : QFont::Normal);
     font.setItalic(false);
     font.setUnderline(false);
     font.setStrikeOut(false);
     const double scale = device.logicalDpiY() / kTwipsPerInch;
-    const double wanted = std::abs(spec.m_nHeight) * scale; // device pixels
-    if (spec.m_nHeight < 0) {
+    const double wanted = std::abs(request.m_nHeight) * scale; // device pixels
+    if (request.m_nHeight < 0) {
         font.setPixelSize(std::max(1, static_cast<int>(std::lround(wanted))));
         return font;
     }
@@ -43,9 +43,9 @@ QFont QtPageSurface::MakeFont(const CFontSpec& spec, const QPaintDevice& device)
     return font;
 }
 
-void QtPageSurface::CreateFont(PrintFontId id, const CFontSpec& spec) {
+void QtPageSurface::CreateFont(PrintFontId id, const CFontRequest& request) {
     Font& f = m_fonts[id];
-    f.font = MakeFont(spec, m_device);
+    f.font = MakeFont(request, m_device);
     f.metrics = std::make_unique<QFontMetricsF>(f.font, &m_device);
     f.widths.clear();
 }
@@ -58,7 +58,7 @@ QtPageSurface::Font& QtPageSurface::Selected() {
     auto it = m_fonts.find(m_selected);
     if (it == m_fonts.end()) {
         // Never asked for: the body's default face at 12 points.
-        CreateFont(m_selected, CFontSpec{"ARIAL", 240, 400});
+        CreateFont(m_selected, CFontRequest{"ARIAL", 240, 400});
         it = m_fonts.find(m_selected);
     }
     return it->second;

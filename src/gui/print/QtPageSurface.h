@@ -18,7 +18,7 @@ class QtPageSurface final : public IPageSurface {
 public:
     QtPageSurface(QPaintDevice& device, QPainter* painter);
 
-    void CreateFont(PrintFontId id, const CFontSpec& spec) override;
+    void CreateFont(PrintFontId id, const CFontRequest& request) override;
     void SelectFont(PrintFontId id) override;
     CFontMetrics GetMetrics() override;
     int GetTextWidth(std::string_view text) override;
@@ -28,10 +28,10 @@ public:
     void DrawLine(int x1, int y1, int x2, int y2) override;
     void SetPen(PenStyle style) override;
 
-    // The Qt font a spec gives on a device: the face falls back through the platform's
+    // The Qt font for a request on a device: the face falls back through the platform's
     // font configuration (ARIAL gives a metric-compatible sans where Arial is absent),
     // and a cell height is met by scaling the pixel size to the face's ascent + descent.
-    static QFont MakeFont(const CFontSpec& spec, const QPaintDevice& device);
+    static QFont MakeFont(const CFontRequest& request, const QPaintDevice& device);
 
 private:
     struct Font {
