@@ -265,6 +265,17 @@ private slots:
         QCOMPARE(previews, 1);
         QVERIFY(view.messageBox.shown.empty());
         QVERIFY(view.reopenBook);
+
+        // Once the preview has gone, the dialog comes back; cancelling it ends the round.
+        int reopened = 0;
+        commands.m_runDialog = [&](QDialog&) {
+            ++reopened;
+            return int(QDialog::Rejected);
+        };
+        QTRY_COMPARE(reopened, 1);
+        QVERIFY(!view.reopenBook);
+        QTest::qWait(20);
+        QCOMPARE(reopened, 1);
     }
 
     void printToFileThroughThePrintDialog() {

@@ -15,6 +15,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QTimer>
 
 PrintCommands::PrintCommands(IKinbookView& view, CommandTable& table)
     : m_view(view), m_pPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
@@ -53,6 +54,10 @@ void PrintCommands::OnPrintBook() {
     } else if (result == CPrintOptionsDialog::Preview) {
         m_startJob(PrintMode::Book, nullptr, true);
         m_view.SetReopenBookPrint(true);
+        ReopenAfterPreview([this] {
+            m_view.SetReopenBookPrint(false);
+            OnPrintBook();
+        });
     }
 }
 
@@ -72,7 +77,17 @@ void PrintCommands::OnPrintRecord() {
     } else if (result == CPrintOptionsDialog::Preview) {
         m_startJob(PrintMode::Record, record, true);
         m_view.SetReopenRecordPrint(true);
+        ReopenAfterPreview([this] {
+            m_view.SetReopenRecordPrint(false);
+            OnPrintRecord(); // for the record selected by then
+        });
     }
+}
+
+void PrintCommands::ReopenAfterPreview(std::function<void()> reopen) {
+    // The preview is a modal window over the view, so the view is never hidden and shown
+    // again: the dialog comes back once the preview has gone, from the event loop.
+    QTimer::singleShot(0, this, std::move(reopen));
 }
 
 void PrintCommands::OnPrintSetup() {

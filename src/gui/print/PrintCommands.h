@@ -33,6 +33,7 @@ private:
     // True while the platform's print dialog of a job is open.
     static bool PrintDialogOpen();
     void StartJob(PrintMode mode, const CContactRecord* record, bool preview);
+    void ReopenAfterPreview(std::function<void()> reopen);
 
     IKinbookView& m_view;
     std::unique_ptr<QPrinter> m_pPrinter;
