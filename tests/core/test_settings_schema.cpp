@@ -194,22 +194,22 @@ TEST(SettingsSchema, StoredFontWinsOverTheSizeAndEmptyValuesCountAsAbsent) {
     EXPECT_EQ(ReadPrintSettings(store).m_font.m_nHeight, -8) << "a zero height prints nothing";
 }
 
-struct MarginCase {
+struct MarginTextCase {
     const char* text;
     double expected;
 };
-class MarginParsing : public ::testing::TestWithParam<MarginCase> {};
+class MarginParsing : public ::testing::TestWithParam<MarginTextCase> {};
 TEST_P(MarginParsing, ReadsDecimalsOrNotSet) {
     EXPECT_DOUBLE_EQ(ParseMargin(GetParam().text), GetParam().expected) << GetParam().text;
 }
 INSTANTIATE_TEST_SUITE_P(Cases, MarginParsing,
-                         ::testing::Values(MarginCase{"0.500000", 0.5}, MarginCase{"1.875", 1.875},
-                                           MarginCase{"  2.25", 2.25}, MarginCase{"+0.75", 0.75},
-                                           MarginCase{"1", 1.0}, MarginCase{"0.5in", 0.5},
-                                           MarginCase{"", -1.0}, MarginCase{"-1.000000", -1.0},
-                                           MarginCase{"abc", -1.0}, MarginCase{"-3", -1.0},
-                                           MarginCase{"nan", -1.0}, MarginCase{"inf", -1.0},
-                                           MarginCase{"0.000000", 0.0}));
+                         ::testing::Values(MarginTextCase{"0.500000", 0.5}, MarginTextCase{"1.875", 1.875},
+                                           MarginTextCase{"  2.25", 2.25}, MarginTextCase{"+0.75", 0.75},
+                                           MarginTextCase{"1", 1.0}, MarginTextCase{"0.5in", 0.5},
+                                           MarginTextCase{"", -1.0}, MarginTextCase{"-1.000000", -1.0},
+                                           MarginTextCase{"abc", -1.0}, MarginTextCase{"-3", -1.0},
+                                           MarginTextCase{"nan", -1.0}, MarginTextCase{"inf", -1.0},
+                                           MarginTextCase{"0.000000", 0.0}));
 
 TEST(SettingsSchema, MarginFormatIsSixDecimalsWithAFullStop) {
     EXPECT_EQ(FormatMargin(0.5), "0.500000");
