@@ -26,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 
@@ -533,10 +534,11 @@ void CKinbookView::LayoutControls() {
 }
 
 void CKinbookView::SetColumnWidths() {
-    // Half the list's client width each.
-    int client = m_contactList->width() - 2 * m_contactList->frameWidth();
-    if (m_contactList->verticalScrollBar()->isVisible())
-        client -= m_contactList->verticalScrollBar()->width();
+    // Half the list's client width each. The room of the vertical scroll bar is kept
+    // free whether it shows or not, so a long letter never needs a horizontal one.
+    const int scrollBar =
+        m_contactList->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_contactList);
+    const int client = m_contactList->width() - 2 * m_contactList->frameWidth() - scrollBar;
     QHeaderView* header = m_contactList->header();
     header->resizeSection(0, client / 2);
     header->resizeSection(1, client / 2);
