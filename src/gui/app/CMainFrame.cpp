@@ -79,6 +79,9 @@ CMainFrame::CMainFrame(CKinbookDoc& doc, AppServices& services, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
+    // A frame destroyed while it has the focus loses it on the way out; its command
+    // rules must not run on a half-destroyed window then.
+    disconnect(qApp, nullptr, m_commands, nullptr);
     if (!m_bFirstActivation)
         SavePlacement();
     if (m_trayIcon)

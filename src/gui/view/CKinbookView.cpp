@@ -47,10 +47,14 @@ LayoutRect ToLayoutRect(const QRect& r) {
     return {r.x(), r.y(), r.width(), r.height()};
 }
 
-// A focus change that only concerns a menu or popup opening is no focus change: the
-// commands the menu offers must see the state from before it opened.
+// A menu or popup opening is no focus change: the commands it offers must see the
+// state from before it opened. Nor is the window losing its activation (a dialog
+// opening, the window closing): the form keeps its focus widget and gets it back.
 bool IsRealFocusChange(QEvent* event) {
-    return static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason;
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason == Qt::PopupFocusReason)
+        return false;
+    return event->type() != QEvent::FocusOut || reason != Qt::ActiveWindowFocusReason;
 }
 
 } // namespace
