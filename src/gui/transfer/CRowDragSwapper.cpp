@@ -5,11 +5,11 @@
 #include <QScrollBar>
 
 CRowDragSwapper::CRowDragSwapper(QAbstractItemView* view, SwapRows swap)
-    : QObject(view), m_view(view), m_swap(std::move(swap)) {
+    : QObject(view), m_view(view), m_viewport(view->viewport()), m_swap(std::move(swap)) {
     // One scroll step is one row.
     m_view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     m_view->setDragEnabled(false);
-    m_view->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 CRowDragSwapper::~CRowDragSwapper() {
@@ -74,7 +74,9 @@ void CRowDragSwapper::EndDrag() {
 }
 
 bool CRowDragSwapper::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_view->viewport())
+    // Compare with the pointer kept at construction: while the list is being destroyed its
+    // viewport still sends events, and the half-destroyed list must not be called.
+    if (watched != m_viewport)
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress: {

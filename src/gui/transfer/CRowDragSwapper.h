@@ -34,6 +34,7 @@ private:
     void Restore();
 
     QAbstractItemView* m_view;
+    QObject* m_viewport;
     SwapRows m_swap;
     bool m_bDragging = false;
     bool m_bCursorSet = false;
