@@ -20,6 +20,7 @@ CKinbookDoc::CKinbookDoc(IMessageBox& messageBox, IFileSystem& fileSystem)
 CKinbookDoc::~CKinbookDoc() = default;
 
 void CKinbookDoc::DeleteContents() {
+    ++m_nGeneration;
     m_categories.RemoveAll();
     m_records.clear();
 }
@@ -134,6 +135,8 @@ bool CKinbookDoc::SaveStep(const std::function<void()>& step) {
 
 bool CKinbookDoc::Save(const std::string& path) {
     const std::string file = path.empty() ? m_strDataPath : path;
+    if (file == m_strDataPath)
+        ++m_nGeneration;
     if (IsProtected(file)) {
         m_messageBox.Show(WithPath(kCannotCreate, file), MbIcon::Stop);
         return false;

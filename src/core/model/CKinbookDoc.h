@@ -1,6 +1,7 @@
 #pragma once
 #include "model/CCategoryList.h"
 #include "model/CRecordList.h"
+#include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
@@ -53,6 +54,10 @@ public:
     // Destroys every record and category.
     void DeleteContents();
 
+    // Counts the changes of the book: every save to the data path, load and take-over
+    // moves it on, so a caller can tell whether the book changed since it looked.
+    std::uint64_t Generation() const { return m_nGeneration; }
+
     // Replaces the book by other's records and categories, which are the whole content of
     // the file at path (loaded from it or just written to it); other is left empty. Lets a
     // command read or build a book aside and take it over only when that succeeded. A
@@ -65,6 +70,7 @@ public:
         other.m_categories.RemoveAll();
         other.m_categories.m_pRecords = &other.m_records;
         m_protectedPaths.erase(path);
+        ++m_nGeneration;
     }
 
     IMessageBox& MessageBox() { return m_messageBox; }
@@ -84,4 +90,5 @@ private:
     IFileSystem& m_fileSystem;
     std::set<std::string> m_protectedPaths;
     bool m_bKeepDamagedCopies = true;
+    std::uint64_t m_nGeneration = 0;
 };
