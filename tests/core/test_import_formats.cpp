@@ -241,7 +241,7 @@ TEST_F(ImportFormats, RefusalNamesTheLineAndTheText) {
     ImportBytes("\"a\"\r\n\"b\"\r\n\"ééééé\"xéééééééééééééééééééééééééééé\r\n");
     EXPECT_EQ(box.shown.front().text,
               "This data file is not in a compatable format and cannot be imported.\n\n"
-              "Line 3: \"ééééé\"xéééééééééééééé");
+              "Line 3: \"ééééé\"xééééééééééééé");
 }
 
 TEST_F(ImportFormats, LastLineWithoutLineEndIsImported) {

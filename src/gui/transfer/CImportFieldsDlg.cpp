@@ -207,11 +207,17 @@ void CImportFieldsDlg::ShowFormat() {
     m_encoding->setCurrentIndex(static_cast<int>(
         std::find(std::begin(kEncodings), std::end(kEncodings), m_choice.encoding) -
         std::begin(kEncodings)));
-    m_inUse->setText(QStringLiteral("Reading the file as %1, separated by %2.")
-                         .arg(ToQString(std::string(EncodingName(m_format.encoding))),
-                              m_format.separator == Separator::Semicolon
-                                  ? QStringLiteral("semicolons")
-                                  : QStringLiteral("TABs and commas")));
+    QString text = QStringLiteral("Reading the file as %1, separated by %2.")
+                       .arg(ToQString(std::string(EncodingName(m_format.encoding))),
+                            m_format.separator == Separator::Semicolon
+                                ? QStringLiteral("semicolons")
+                                : QStringLiteral("TABs and commas"));
+    if (m_format.hasHeader) {
+        const std::string profile = transfer::ArrangeColumns(m_format.firstRecord).profile;
+        if (!profile.empty())
+            text += QStringLiteral(" Recognised layout: %1.").arg(ToQString(profile));
+    }
+    m_inUse->setText(text);
 }
 
 void CImportFieldsDlg::SetHeaderChoice(bool firstLineHoldsNames) {
