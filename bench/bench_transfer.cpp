@@ -7,8 +7,8 @@
 #include "port/IMessageBox.h"
 #include "port/IProgress.h"
 #include "transfer/CDelimitedReader.h"
-#include "transfer/FileFormat.h"
 #include "transfer/ExportProcedure.h"
+#include "transfer/FileFormat.h"
 #include "transfer/ImportColumns.h"
 #include "transfer/ImportProcedure.h"
 #include "transfer/ImportScan.h"
@@ -205,14 +205,13 @@ std::string WebMailLines(int lines) {
     for (int i = 0; i < lines; ++i) {
         const std::string given = "Given" + std::to_string(rng() % 5000);
         const std::string family = "Family" + std::to_string(i);
-        text += given + " " + family + "," + given + ",," + family +
-                ",,,,,,,,,,,1980-04-0" + std::to_string(1 + i % 9) +
-                ",,,,,,,,,,,\"Note line one\nline two\",,,Group" + std::to_string(i % 20) +
-                " ::: * myContacts,* Home," + family + "@example.org,,,Mobile,+1 555 " +
-                std::to_string(1000 + i % 9000) + ",Work,+1 555 0100,,,Home,\"" +
-                std::to_string(i) + " Main St\nSpringfield\",\"" + std::to_string(i) +
-                " Main St\",Springfield,,IL,62701,USA,,,Acme " + std::to_string(i % 100) +
-                ",,Engineer,,,,,,\n";
+        text += given + " " + family + "," + given + ",," + family + ",,,,,,,,,,,1980-04-0" +
+                std::to_string(1 + i % 9) + ",,,,,,,,,,,\"Note line one\nline two\",,,Group" +
+                std::to_string(i % 20) + " ::: * myContacts,* Home," + family +
+                "@example.org,,,Mobile,+1 555 " + std::to_string(1000 + i % 9000) +
+                ",Work,+1 555 0100,,,Home,\"" + std::to_string(i) + " Main St\nSpringfield\",\"" +
+                std::to_string(i) + " Main St\",Springfield,,IL,62701,USA,,,Acme " +
+                std::to_string(i % 100) + ",,Engineer,,,,,,\n";
     }
     return text;
 }
@@ -235,8 +234,8 @@ void BM_ImportWebMail100k(benchmark::State& state) {
         options.rowNames = transfer::ArrangeColumns(scan.format.firstRecord).rowNames;
         options.defaultCategory = "Unfiled";
         options.createCategories = true;
-        const ImportResult r = RunImport("/in.csv", scan.recordCount, options, records,
-                                         categories, fs, box, progress);
+        const ImportResult r =
+            RunImport("/in.csv", scan.recordCount, options, records, categories, fs, box, progress);
         if (r.imported != 100000)
             state.SkipWithError("not every contact was imported");
         state.PauseTiming();

@@ -14,7 +14,8 @@ class ExportVerb final : public CliVerb {
 public:
     const char* Name() const override { return "export"; }
     const char* Usage() const override {
-        return "export FILE OUT [--fields \"Last Name,First Name,...\"] [--format tab|csv|semicolon] "
+        return "export FILE OUT [--fields \"Last Name,First Name,...\"] [--format "
+               "tab|csv|semicolon] "
                "[--category NAME] [--header] [--encoding utf8|utf8-bom|cp1252] [--force]";
     }
     const char* Summary() const override {

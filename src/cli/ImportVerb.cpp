@@ -44,28 +44,29 @@ public:
             return CliUsageError(*this, "expected FILE and IN");
         ImportFormatChoice choice;
         if (a.values.count("--header")) {
-            const auto h = OneOf<HeaderChoice>(
-                a.values.at("--header"),
-                {{"yes", HeaderChoice::Yes}, {"no", HeaderChoice::No}, {"auto", HeaderChoice::Auto}});
+            const auto h =
+                OneOf<HeaderChoice>(a.values.at("--header"), {{"yes", HeaderChoice::Yes},
+                                                              {"no", HeaderChoice::No},
+                                                              {"auto", HeaderChoice::Auto}});
             if (!h)
                 return CliUsageError(*this, "--header takes yes, no or auto");
             choice.header = *h;
         }
         if (a.values.count("--encoding")) {
-            const auto e = OneOf<TextEncoding>(a.values.at("--encoding"),
-                                               {{"auto", TextEncoding::Auto},
-                                                {"utf8", TextEncoding::Utf8},
-                                                {"utf16", TextEncoding::Utf16LE},
-                                                {"cp1252", TextEncoding::Cp1252}});
+            const auto e =
+                OneOf<TextEncoding>(a.values.at("--encoding"), {{"auto", TextEncoding::Auto},
+                                                                {"utf8", TextEncoding::Utf8},
+                                                                {"utf16", TextEncoding::Utf16LE},
+                                                                {"cp1252", TextEncoding::Cp1252}});
             if (!e)
                 return CliUsageError(*this, "--encoding takes auto, utf8, utf16 or cp1252");
             choice.encoding = *e;
         }
         if (a.values.count("--separator")) {
-            const auto s = OneOf<Separator>(a.values.at("--separator"),
-                                            {{"auto", Separator::Auto},
-                                             {"tab-comma", Separator::TabComma},
-                                             {"semicolon", Separator::Semicolon}});
+            const auto s =
+                OneOf<Separator>(a.values.at("--separator"), {{"auto", Separator::Auto},
+                                                              {"tab-comma", Separator::TabComma},
+                                                              {"semicolon", Separator::Semicolon}});
             if (!s)
                 return CliUsageError(*this, "--separator takes auto, tab-comma or semicolon");
             choice.separator = *s;

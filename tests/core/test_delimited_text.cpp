@@ -3,9 +3,9 @@
 #include "port/IFileSystem.h"
 #include "transfer/CDelimitedReader.h"
 #include "transfer/CDelimitedTokenizer.h"
-#include "transfer/FileFormat.h"
 #include "transfer/CDelimitedWriter.h"
 #include "transfer/ColumnVocabulary.h"
+#include "transfer/FileFormat.h"
 #include <gtest/gtest.h>
 #include <random>
 #include <string>

@@ -22,8 +22,7 @@ with open(out, 'w', encoding='utf-8', newline='') as f:
 
 // The rows Python's csv module reads from the file, as UTF-8.
 std::vector<std::vector<std::string>> ReadWithPython(TempDir& dir, const std::string& path,
-                                                     const char* encoding,
-                                                     const char* delimiter) {
+                                                     const char* encoding, const char* delimiter) {
     WriteFileBytes(dir.File("reader.py"), kReader);
     const std::string out = dir.File("rows.txt");
     const std::string command = "python3 '" + dir.File("reader.py") + "' '" + path + "' " +
@@ -58,9 +57,8 @@ protected:
     }
 
     std::string Export(const char* variant, ExportEncoding encoding, bool header) {
-        ExportRequest request{dir.File("out.csv"), -1, {"Last Name", "First Name", "Notes",
-                                                         "Category"},
-                              variant};
+        ExportRequest request{
+            dir.File("out.csv"), -1, {"Last Name", "First Name", "Notes", "Category"}, variant};
         request.encoding = encoding;
         request.header = header;
         FakeMessageBox box;
@@ -91,9 +89,15 @@ TEST_F(ExportReadBack, EveryEncodingAndVariantWithTheFieldNames) {
     };
     const Case cases[] = {
         {kVariantCommaName, ExportEncoding::Utf8, "utf-8", ",", {"Żółć", "€uro", "", "Business"}},
-        {kVariantTabName, ExportEncoding::Utf8Bom, "utf-8-sig", "\t",
+        {kVariantTabName,
+         ExportEncoding::Utf8Bom,
+         "utf-8-sig",
+         "\t",
          {"Żółć", "€uro", "", "Business"}},
-        {kVariantSemicolonName, ExportEncoding::Cp1252, "cp1252", ";",
+        {kVariantSemicolonName,
+         ExportEncoding::Cp1252,
+         "cp1252",
+         ";",
          {"?ó??", "€uro", "", "Business"}},
     };
     for (const Case& c : cases) {

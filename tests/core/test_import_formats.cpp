@@ -5,8 +5,8 @@
 #include "TransferFakes.h"
 #include "edit/FilingRule.h"
 #include "model/CCategoryList.h"
-#include "model/CKinbookDoc.h"
 #include "model/CContactRecord.h"
+#include "model/CKinbookDoc.h"
 #include "transfer/CDelimitedReader.h"
 #include "transfer/CImportUndo.h"
 #include "transfer/CTextDecoder.h"
@@ -30,8 +30,8 @@ std::string SampleBytes(const std::string& name) {
 
 // One line per record with every value, so a whole import is compared at once.
 std::string Describe(const CContactRecord& r, const CCategoryList& categories) {
-    static const char* const kLabels[] = {"Home", "Work", "Mobile", "Pager", "Fax", "E-Mail",
-                                          "Other"};
+    static const char* const kLabels[] = {"Home", "Work",   "Mobile", "Pager",
+                                          "Fax",  "E-Mail", "Other"};
     std::string d = r.m_strLastName + " | " + r.m_strFirstName + " | title=" + r.m_strTitle +
                     " | ref=" + r.m_strOtherRef + " | cat=" + categories.NameOf(r.m_nCategory) +
                     "\n  items:";
@@ -167,17 +167,16 @@ TEST_F(ImportFormats, SemicolonSpreadsheetKeepsDecimalCommasAndSkipsBlankLines) 
     EXPECT_EQ(scan.format.separator, Separator::Semicolon);
     EXPECT_EQ(scan.recordCount, 2);
     EXPECT_EQ(r.imported, 2);
-    EXPECT_EQ(All(),
-              "Bianchi | Luca | title= | ref= | cat=Unfiled\n"
-              "  items: E-Mail=luca@example.it\n"
-              "  address:  / Milano; Centro /  /  / \n"
-              "  info: [] [] [] []\n"
-              "  notes: \n"
-              "Rossi | Maria | title= | ref= | cat=Unfiled\n"
-              "  items: Mobile=+39 06 5550 1234 E-Mail=maria@example.it\n"
-              "  address:  / Roma /  /  / \n"
-              "  info: [] [] [] []\n"
-              "  notes: \n");
+    EXPECT_EQ(All(), "Bianchi | Luca | title= | ref= | cat=Unfiled\n"
+                     "  items: E-Mail=luca@example.it\n"
+                     "  address:  / Milano; Centro /  /  / \n"
+                     "  info: [] [] [] []\n"
+                     "  notes: \n"
+                     "Rossi | Maria | title= | ref= | cat=Unfiled\n"
+                     "  items: Mobile=+39 06 5550 1234 E-Mail=maria@example.it\n"
+                     "  address:  / Roma /  /  / \n"
+                     "  info: [] [] [] []\n"
+                     "  notes: \n");
     std::vector<char> buffer;
     const PreviewResult p = PreviewRecord("/in/file", 1, 2, fs, box, buffer, scan.format);
     ASSERT_EQ(p.values.size(), 6u);
@@ -189,17 +188,16 @@ TEST_F(ImportFormats, Utf16TextWithEitherByteOrder) {
         records.clear();
         const ImportResult r = ImportSample(name);
         EXPECT_EQ(r.imported, 2) << name;
-        EXPECT_EQ(All(),
-                  "Nakamura | Yuki | title= | ref= | cat=Unfiled\n"
-                  "  items: Other=+81 3 5555 0101 E-Mail=yuki@example.jp\n"
-                  "  address:  /  /  /  / \n"
-                  "  info: [] [] [] []\n"
-                  "  notes: 東京の友人\n"
-                  "Żółć | Jan | title= | ref= | cat=Unfiled\n"
-                  "  items: Other=+48 22 555 0102 E-Mail=jan@example.pl\n"
-                  "  address:  /  /  /  / \n"
-                  "  info: [] [] [] []\n"
-                  "  notes: Gęślą jaźń 🎉\n")
+        EXPECT_EQ(All(), "Nakamura | Yuki | title= | ref= | cat=Unfiled\n"
+                         "  items: Other=+81 3 5555 0101 E-Mail=yuki@example.jp\n"
+                         "  address:  /  /  /  / \n"
+                         "  info: [] [] [] []\n"
+                         "  notes: 東京の友人\n"
+                         "Żółć | Jan | title= | ref= | cat=Unfiled\n"
+                         "  items: Other=+48 22 555 0102 E-Mail=jan@example.pl\n"
+                         "  address:  /  /  /  / \n"
+                         "  info: [] [] [] []\n"
+                         "  notes: Gęślą jaźń 🎉\n")
             << name;
     }
 }
@@ -208,22 +206,21 @@ TEST_F(ImportFormats, MixedQuotingBlankLinesAndAShortLastLine) {
     const ImportResult r = ImportSample("mixed-quoting.csv");
     EXPECT_EQ(r.imported, 3);
     EXPECT_EQ(scan.fieldCount, 7) << "the widest record, not the short last one";
-    EXPECT_EQ(All(),
-              "Okafor | Chinwe | title= | ref= | cat=Unfiled\n"
-              "  items: Home=5550101\n"
-              "  address:  / Berlin /  / 10115 / Germany\n"
-              "  info: [] [] [] []\n"
-              "  notes: likes \"jollof\"\n"
-              "Short | Last | title= | ref= | cat=Unfiled\n"
-              "  items:\n"
-              "  address:  /  /  /  / \n"
-              "  info: [] [] [] []\n"
-              "  notes: \n"
-              "Tanaka | Kenji | title= | ref= | cat=Unfiled\n"
-              "  items: Home=5550102\n"
-              "  address:  / Tokyo /  / 100 / Japan\n"
-              "  info: [] [] [] []\n"
-              "  notes: \n");
+    EXPECT_EQ(All(), "Okafor | Chinwe | title= | ref= | cat=Unfiled\n"
+                     "  items: Home=5550101\n"
+                     "  address:  / Berlin /  / 10115 / Germany\n"
+                     "  info: [] [] [] []\n"
+                     "  notes: likes \"jollof\"\n"
+                     "Short | Last | title= | ref= | cat=Unfiled\n"
+                     "  items:\n"
+                     "  address:  /  /  /  / \n"
+                     "  info: [] [] [] []\n"
+                     "  notes: \n"
+                     "Tanaka | Kenji | title= | ref= | cat=Unfiled\n"
+                     "  items: Home=5550102\n"
+                     "  address:  / Tokyo /  / 100 / Japan\n"
+                     "  info: [] [] [] []\n"
+                     "  notes: \n");
 }
 
 TEST_F(ImportFormats, RefusalNamesTheLineAndTheText) {
@@ -267,16 +264,21 @@ INSTANTIATE_TEST_SUITE_P(
                     HeaderCase{"\"surname\"\t\"given name\"\t\"Notes\"\r\n", true},
                     HeaderCase{"Name,Phone,City\r\nAnn,555 0101,Rome\r\n", true},
                     HeaderCase{"City,Smith,555 0101 22\r\n", false},
-                    HeaderCase{"Alpha,Beta,Gamma\r\n", false},
-                    HeaderCase{"Title\r\n", false},
+                    HeaderCase{"Alpha,Beta,Gamma\r\n", false}, HeaderCase{"Title\r\n", false},
                     HeaderCase{"\r\n\r\nFirst Name;Last Name\r\n", true}));
 
 TEST(FormatDetection, EncodingsAndOverrides) {
     EXPECT_EQ(DetectFormat(std::string_view("a,b\r\n")).encoding, TextEncoding::Utf8);
     EXPECT_EQ(DetectFormat(std::string_view("M\xC3\xBCller,b\r\n")).encoding, TextEncoding::Utf8);
     EXPECT_EQ(DetectFormat(std::string_view("M\xFCller,b\r\n")).encoding, TextEncoding::Cp1252);
-    EXPECT_EQ(DetectFormat(std::string_view("\xEF\xBB\xBF" "a\r\n")).encoding, TextEncoding::Utf8);
-    EXPECT_EQ(DetectFormat(std::string_view("\xFF\xFE" "a\0,\0b\0", 8)).encoding,
+    EXPECT_EQ(DetectFormat(std::string_view("\xEF\xBB\xBF"
+                                            "a\r\n"))
+                  .encoding,
+              TextEncoding::Utf8);
+    EXPECT_EQ(DetectFormat(std::string_view("\xFF\xFE"
+                                            "a\0,\0b\0",
+                                            8))
+                  .encoding,
               TextEncoding::Utf16LE);
     EXPECT_EQ(DetectFormat(std::string_view("\xFE\xFF\0a\0,\0b", 8)).encoding,
               TextEncoding::Utf16BE);
@@ -312,7 +314,8 @@ TEST(TextDecoder, ChunkBoundariesNeverChangeTheText) {
         be += static_cast<char>(u >> 8);
         be += static_cast<char>(u & 0xFF);
     }
-    const std::string latin = "M\xFC" "ller \x93q\x94 \x80";
+    const std::string latin = "M\xFC"
+                              "ller \x93q\x94 \x80";
     struct Case {
         TextEncoding encoding;
         std::string bytes;
@@ -323,7 +326,10 @@ TEST(TextDecoder, ChunkBoundariesNeverChangeTheText) {
         {TextEncoding::Utf16LE, "\xFF\xFE" + le, text},
         {TextEncoding::Utf16BE, "\xFE\xFF" + be, text},
         {TextEncoding::Cp1252, latin, "Müller “q” €"},
-        {TextEncoding::Utf8, "ok\xFF" "ok\xC3", "ok\xEF\xBF\xBDok\xEF\xBF\xBD"},
+        {TextEncoding::Utf8,
+         "ok\xFF"
+         "ok\xC3",
+         "ok\xEF\xBF\xBDok\xEF\xBF\xBD"},
     };
     std::mt19937 rng(15);
     for (const Case& c : cases) {
@@ -332,8 +338,7 @@ TEST(TextDecoder, ChunkBoundariesNeverChangeTheText) {
             std::string out;
             std::size_t at = 0;
             while (at < c.bytes.size()) {
-                const std::size_t n =
-                    std::min<std::size_t>(c.bytes.size() - at, 1 + rng() % 5);
+                const std::size_t n = std::min<std::size_t>(c.bytes.size() - at, 1 + rng() % 5);
                 decoder.Decode(c.bytes.data() + at, n, out);
                 at += n;
             }
@@ -388,18 +393,16 @@ TEST_F(ImportFormats, NothingIsDropped) {
     // Nine items: seven kept in column order, the rest labelled in the notes; two
     // extras beyond the four Other Info lines go to the notes too.
     const ImportResult r = ImportBytes(
-        "\"Smith\",\"h1\",\"w1\",\"m1\",\"p1\",\"f1\",\"e1\",\"o1\",\"h2\",\"w2\"\r\n",
-        {}, true);
+        "\"Smith\",\"h1\",\"w1\",\"m1\",\"p1\",\"f1\",\"e1\",\"o1\",\"h2\",\"w2\"\r\n", {}, true);
     ASSERT_EQ(r.imported, 1);
     records.clear();
     ImportOptions options;
     std::vector<char> buffer;
     fs.files["/in/x"] = "Smith,1,2,3,4,5,6,h1,w1,m1,p1,f1,e1,o1,h2,w2\r\n";
     options.format = CountRecords("/in/x", fs, box, buffer).format;
-    options.rowNames = {"Last Name",  "Extra: A",   "Extra: B", "Extra: C", "Extra: D",
-                        "Extra: E",   "Extra: F",   "Home",     "Work",     "Mobile",
-                        "Pager",      "FAX",        "E-Mail",   "Other",    "Home",
-                        "Work"};
+    options.rowNames = {"Last Name", "Extra: A", "Extra: B", "Extra: C", "Extra: D", "Extra: E",
+                        "Extra: F",  "Home",     "Work",     "Mobile",   "Pager",    "FAX",
+                        "E-Mail",    "Other",    "Home",     "Work"};
     RunImport("/in/x", 1, options, records, categories, fs, box, progress);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(Describe(*records[0], categories),

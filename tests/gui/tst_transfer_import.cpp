@@ -244,8 +244,8 @@ private slots:
                 auto* box = records->findChild<QComboBox*>(S("IDC_IMPORT_DEFAULT_CATEGORY"));
                 QCOMPARE(box->currentText(), S("Unfiled"));
                 box->setCurrentIndex(box->findText(S("Personal")));
-                QVERIFY(records->findChild<QCheckBox*>(S("IDC_IMPORT_CREATE_CATEGORIES"))
-                            ->isChecked());
+                QVERIFY(
+                    records->findChild<QCheckBox*>(S("IDC_IMPORT_CREATE_CATEGORIES"))->isChecked());
                 QTest::mouseClick(ButtonOf(records, "IDC_TRANSFER_OK"), Qt::LeftButton);
             });
             QTest::mouseClick(ButtonOf(fields, "IDC_TRANSFER_OK"), Qt::LeftButton);

@@ -1,6 +1,6 @@
 #include "transfer/CDelimitedWriter.h"
-#include "port/IFileSystem.h"
 #include "model/TextDecode.h"
+#include "port/IFileSystem.h"
 #include "transfer/ColumnVocabulary.h"
 #include <algorithm>
 #include <cstring>

@@ -6,7 +6,8 @@
 
 std::string CImportUndo::CopyPathFor(const std::string& dataPath) {
     const std::size_t slash = dataPath.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : dataPath.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : dataPath.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? dataPath : dataPath.substr(slash + 1);
     return folder + "." + name + ".before-import";
 }
@@ -29,13 +30,12 @@ void CImportUndo::Completed(const CKinbookDoc& doc, int imported, std::string so
 }
 
 bool CImportUndo::Available(const CKinbookDoc& doc) const {
-    return m_bAvailable && doc.Generation() == m_nGeneration &&
-           doc.GetDataPath() == m_strDataPath;
+    return m_bAvailable && doc.Generation() == m_nGeneration && doc.GetDataPath() == m_strDataPath;
 }
 
 std::string CImportUndo::Question() const {
-    return "Remove the " + std::to_string(m_nImported) + " contacts imported from " +
-           m_strSource + "?";
+    return "Remove the " + std::to_string(m_nImported) + " contacts imported from " + m_strSource +
+           "?";
 }
 
 bool CImportUndo::Undo(CKinbookDoc& doc) {

@@ -98,8 +98,7 @@ void CTextDecoder::Decode(const char* data, std::size_t size, std::string& out) 
     }
 }
 
-void CTextDecoder::DecodeUtf8(const unsigned char* p, const unsigned char* end,
-                              std::string& out) {
+void CTextDecoder::DecodeUtf8(const unsigned char* p, const unsigned char* end, std::string& out) {
     std::string_view chunk;
     std::string joined;
     if (!m_carry.empty()) {
@@ -108,8 +107,8 @@ void CTextDecoder::DecodeUtf8(const unsigned char* p, const unsigned char* end,
         joined.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
         chunk = joined;
     } else {
-        chunk = std::string_view(reinterpret_cast<const char*>(p),
-                                 static_cast<std::size_t>(end - p));
+        chunk =
+            std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
     }
     const std::size_t whole = CompleteUtf8Prefix(chunk);
     std::string_view done = chunk.substr(0, whole);
@@ -133,8 +132,7 @@ void CTextDecoder::DecodeUtf8(const unsigned char* p, const unsigned char* end,
     m_carry.assign(chunk.substr(whole));
 }
 
-void CTextDecoder::DecodeUtf16(const unsigned char* p, const unsigned char* end,
-                               std::string& out) {
+void CTextDecoder::DecodeUtf16(const unsigned char* p, const unsigned char* end, std::string& out) {
     const bool little = m_encoding == TextEncoding::Utf16LE;
     auto unit = [little](unsigned char a, unsigned char b) -> char32_t {
         return little ? static_cast<char32_t>(a | (b << 8)) : static_cast<char32_t>((a << 8) | b);

@@ -11,7 +11,7 @@ enum class TextEncoding {
     Utf8,    // with or without a byte-order mark
     Utf16LE, // little-endian UTF-16 ("Unicode text")
     Utf16BE,
-    Cp1252,  // Western (Windows-1252)
+    Cp1252, // Western (Windows-1252)
 };
 
 // "UTF-8", "UTF-16 LE", ...: how the import names an encoding to the user.

@@ -102,8 +102,8 @@ DetectedFormat Detect(std::string_view head, bool wholeIsUtf8, const ImportForma
     if (!first.blank)
         f.firstRecord = std::move(first.values);
     f.headerDetected = transfer::LooksLikeHeader(f.firstRecord);
-    f.hasHeader = choice.header == HeaderChoice::Auto ? f.headerDetected
-                                                      : choice.header == HeaderChoice::Yes;
+    f.hasHeader =
+        choice.header == HeaderChoice::Auto ? f.headerDetected : choice.header == HeaderChoice::Yes;
     return f;
 }
 

@@ -239,9 +239,8 @@ int MatchPattern(std::string_view pattern, std::string_view name) {
             ++i;
             continue;
         }
-        if (j >= name.size() ||
-            std::tolower(static_cast<unsigned char>(pattern[i])) !=
-                std::tolower(static_cast<unsigned char>(name[j])))
+        if (j >= name.size() || std::tolower(static_cast<unsigned char>(pattern[i])) !=
+                                    std::tolower(static_cast<unsigned char>(name[j])))
             return 0;
         ++i;
         ++j;
@@ -467,8 +466,8 @@ ColumnRole ParseRowName(std::string_view row) {
         rest.remove_suffix(2);
     }
     static constexpr std::pair<std::string_view, ColumnRole::Part> kParts[] = {
-        {"Address", ColumnRole::Part::Street}, {"City", ColumnRole::Part::City},
-        {"State", ColumnRole::Part::State},    {"Zip", ColumnRole::Part::Zip},
+        {"Address", ColumnRole::Part::Street},  {"City", ColumnRole::Part::City},
+        {"State", ColumnRole::Part::State},     {"Zip", ColumnRole::Part::Zip},
         {"Country", ColumnRole::Part::Country},
     };
     for (const auto& [name, part] : kParts) {

@@ -61,8 +61,7 @@ void AppendLine(std::string& text, std::string_view line) {
 }
 
 // Every word of the display name is one of the record's names: nothing to keep.
-bool DerivedFromNames(std::string_view display, const CContactRecord& r,
-                      std::string_view middle) {
+bool DerivedFromNames(std::string_view display, const CContactRecord& r, std::string_view middle) {
     std::string names = r.m_strFirstName + " " + std::string(middle) + " " + r.m_strLastName;
     for (char& c : names)
         c = kb::FoldAscii(c);
@@ -115,7 +114,7 @@ struct AddressGroup {
 // The roles of the columns and what each needs from the header.
 struct ColumnPlan {
     std::vector<ColumnRole> roles;
-    std::vector<int> typeColumn;                          // PhoneByType: its type column, or -1
+    std::vector<int> typeColumn; // PhoneByType: its type column, or -1
     std::array<std::string, transfer::kAddressGroups> groupLabel; // "Business Address"
 };
 
@@ -124,7 +123,8 @@ std::string GroupLabel(std::string_view streetHeader, int group) {
     if (h.empty())
         return "Address " + std::to_string(group);
     for (std::string_view cut : {std::string_view(" - Street"), std::string_view(" Street")}) {
-        if (h.size() > cut.size() && kb::EqualsNoCase(std::string_view(h).substr(h.size() - cut.size()), cut)) {
+        if (h.size() > cut.size() &&
+            kb::EqualsNoCase(std::string_view(h).substr(h.size() - cut.size()), cut)) {
             h.resize(h.size() - cut.size());
             return cut == " Street" ? h + " Address" : h;
         }
@@ -154,7 +154,8 @@ ColumnPlan PlanColumns(const ImportOptions& o, IMessageBox& box) {
             std::string want = header[c];
             constexpr std::string_view kValue = "Value";
             if (want.size() >= kValue.size() &&
-                kb::EqualsNoCase(std::string_view(want).substr(want.size() - kValue.size()), kValue)) {
+                kb::EqualsNoCase(std::string_view(want).substr(want.size() - kValue.size()),
+                                 kValue)) {
                 want.replace(want.size() - kValue.size(), kValue.size(), "Type");
                 for (std::size_t k = 0; k < header.size(); ++k) {
                     if (kb::EqualsNoCase(header[k], want))
@@ -206,8 +207,8 @@ class RecordBuilder {
 public:
     RecordBuilder(const ImportOptions& options, ColumnPlan plan, CRecordList& records,
                   CCategoryList& categories, IProgress& progress, int recordCount)
-        : m_options(options), m_plan(std::move(plan)), m_filer(records),
-          m_categories(categories), m_progress(progress),
+        : m_options(options), m_plan(std::move(plan)), m_filer(records), m_categories(categories),
+          m_progress(progress),
           // An empty or unreadable file has no records to pace the bar by.
           m_step(recordCount > 0 ? 100.0f / static_cast<float>(recordCount) : 0.0f) {
         if (!options.defaultCategory.empty())
@@ -246,8 +247,8 @@ public:
 private:
     struct Line {
         int nextItem = 0;
-        std::vector<std::string> extras;      // "Label: value", for Other Info or notes
-        std::vector<std::string> overflow;    // items past the seventh, labelled
+        std::vector<std::string> extras;   // "Label: value", for Other Info or notes
+        std::vector<std::string> overflow; // items past the seventh, labelled
         std::string company, display, middle;
         std::array<std::string, 3> birth; // year, month, day
         bool hasCategory = false;
@@ -300,8 +301,9 @@ private:
             const std::vector<std::string_view> values = SplitSeveral(v);
             const std::vector<std::string_view> types = SplitSeveral(type);
             for (std::size_t i = 0; i < values.size(); ++i)
-                AddItem(r, line, values[i],
-                        transfer::LabelForType(types.size() == values.size() ? types[i] : types[0]));
+                AddItem(
+                    r, line, values[i],
+                    transfer::LabelForType(types.size() == values.size() ? types[i] : types[0]));
             return;
         }
         case ColumnRole::Kind::Company:
@@ -559,13 +561,14 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
 
 ImportResult RunImport(const std::string& path, int recordCount,
                        const std::vector<std::string>& rowNames, CRecordList& records,
-                       CCategoryList& categories, IFileSystem& fileSystem,
-                       IMessageBox& messageBox, IProgress& progress) {
+                       CCategoryList& categories, IFileSystem& fileSystem, IMessageBox& messageBox,
+                       IProgress& progress) {
     ImportOptions options;
     options.rowNames = rowNames;
     try {
         auto source = fileSystem.OpenRead(path);
-        options.format = DetectFormat(*source, {TextEncoding::Auto, Separator::Auto, HeaderChoice::No});
+        options.format =
+            DetectFormat(*source, {TextEncoding::Auto, Separator::Auto, HeaderChoice::No});
     } catch (const CFileException&) {
         // RunImport reports it.
     }

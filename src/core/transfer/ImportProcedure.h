@@ -19,7 +19,7 @@ enum class ImportOutcome {
 struct ImportResult {
     ImportOutcome outcome = ImportOutcome::Completed;
     int imported = 0;
-    int duplicates = 0;            // lines skipped because the book already held them
+    int duplicates = 0; // lines skipped because the book already held them
     int categoriesCreated = 0;
 };
 
@@ -50,8 +50,8 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
 // A file read as it comes: detected encoding and separator, no column names.
 ImportResult RunImport(const std::string& path, int recordCount,
                        const std::vector<std::string>& rowNames, CRecordList& records,
-                       CCategoryList& categories, IFileSystem& fileSystem,
-                       IMessageBox& messageBox, IProgress& progress);
+                       CCategoryList& categories, IFileSystem& fileSystem, IMessageBox& messageBox,
+                       IProgress& progress);
 
 // "This data file is not in a compatable format..." and, when known, the line and text
 // that broke the rules.

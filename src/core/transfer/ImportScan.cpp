@@ -129,8 +129,8 @@ PreviewResult PreviewRecord(const std::string& path, int k, int recordCount, IFi
             result.status = ScanStatus::NotOpened;
         }
         if (r == TokenizeResult::Incompatible) {
-            box.Show(IncompatibleMessage(reader.ErrorLine(), reader.ErrorText()),
-                     kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);
+            box.Show(IncompatibleMessage(reader.ErrorLine(), reader.ErrorText()), kFileErrorCaption,
+                     MbIcon::Stop, MbButtons::Ok);
             result.status = ScanStatus::Incompatible;
         }
     }

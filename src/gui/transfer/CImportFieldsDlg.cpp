@@ -207,11 +207,11 @@ void CImportFieldsDlg::ShowFormat() {
     m_encoding->setCurrentIndex(static_cast<int>(
         std::find(std::begin(kEncodings), std::end(kEncodings), m_choice.encoding) -
         std::begin(kEncodings)));
-    QString text = QStringLiteral("Reading the file as %1, separated by %2.")
-                       .arg(ToQString(std::string(EncodingName(m_format.encoding))),
-                            m_format.separator == Separator::Semicolon
-                                ? QStringLiteral("semicolons")
-                                : QStringLiteral("TABs and commas"));
+    QString text =
+        QStringLiteral("Reading the file as %1, separated by %2.")
+            .arg(ToQString(std::string(EncodingName(m_format.encoding))),
+                 m_format.separator == Separator::Semicolon ? QStringLiteral("semicolons")
+                                                            : QStringLiteral("TABs and commas"));
     if (m_format.hasHeader) {
         const std::string profile = transfer::ArrangeColumns(m_format.firstRecord).profile;
         if (!profile.empty())
@@ -242,9 +242,9 @@ int CImportFieldsDlg::Run() {
 }
 
 void CImportFieldsDlg::Preview() {
-    const PreviewResult p = PreviewRecord(m_strPath, m_nRecord, m_nRecordCount,
-                                          m_services.fileSystem, m_services.messageBox, m_buffer,
-                                          m_format);
+    const PreviewResult p =
+        PreviewRecord(m_strPath, m_nRecord, m_nRecordCount, m_services.fileSystem,
+                      m_services.messageBox, m_buffer, m_format);
     const int rows = m_list->topLevelItemCount();
     for (std::size_t i = 0; i < p.values.size() && static_cast<int>(i) < rows; ++i) {
         const QString number = QString::asprintf("%-4d ", static_cast<int>(i) + 1);

@@ -69,8 +69,8 @@ CImportRecordsDlg::CImportRecordsDlg(QWidget* parent, std::string path, int reco
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Importing From file:"), this), 0, 0);
     grid->addWidget(m_fileName, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("File contacts without a category under:"), this),
-                    1, 0);
+    grid->addWidget(new QLabel(QStringLiteral("File contacts without a category under:"), this), 1,
+                    0);
     grid->addWidget(m_defaultCategory, 1, 1);
     grid->addWidget(m_createCategories, 2, 1);
     grid->addWidget(m_progressLabel, 3, 0);
