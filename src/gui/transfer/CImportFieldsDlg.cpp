@@ -121,9 +121,13 @@ CImportFieldsDlg::CImportFieldsDlg(QWidget* parent, std::string path, CRecordLis
     auto* format = new QHBoxLayout;
     format->addWidget(m_header);
     format->addStretch();
-    format->addWidget(new QLabel(QStringLiteral("&Separator:"), this));
+    auto* separatorLabel = new QLabel(QStringLiteral("&Separator:"), this);
+    separatorLabel->setBuddy(m_separator);
+    format->addWidget(separatorLabel);
     format->addWidget(m_separator);
-    format->addWidget(new QLabel(QStringLiteral("E&ncoding:"), this));
+    auto* encodingLabel = new QLabel(QStringLiteral("E&ncoding:"), this);
+    encodingLabel->setBuddy(m_encoding);
+    format->addWidget(encodingLabel);
     format->addWidget(m_encoding);
     layout->addLayout(format);
     layout->addWidget(m_inUse);

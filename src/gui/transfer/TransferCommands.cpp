@@ -31,8 +31,12 @@ void TransferCommands::OnUndoImport() {
     if (m_view.Services().messageBox.Show(m_undo.Question(), "Undo Import", MbIcon::Question,
                                           MbButtons::YesNo) != MbResult::Yes)
         return;
-    if (m_undo.Undo(doc))
-        m_view.RefreshView(nullptr, false);
+    if (!m_undo.Undo(doc))
+        return;
+    // The categories the import created went with it.
+    m_view.RefillCategoryFilter();
+    m_view.SelectFilterAll(0);
+    m_view.RefreshView(nullptr, false);
 }
 
 void TransferCommands::OnExport() {
@@ -52,16 +56,21 @@ void TransferCommands::OnImport() {
     CKinbookDoc& doc = m_view.GetDocument();
     // The book as it is now, for Undo Import.
     m_undo.Prepare(doc);
-    int imported = 0;
+    ImportResult result;
     {
         CImportFieldsDlg dialog(m_view.DialogParent(), choice->path, doc.GetRecords(),
                                 doc.GetCategories(), m_view.Services());
         dialog.Run();
-        imported = dialog.LastResult().imported;
+        result = dialog.LastResult();
+    }
+    if (result.categoriesCreated > 0) {
+        // The filter offers the categories the file brought.
+        m_view.RefillCategoryFilter();
+        m_view.SelectFilterAll(0);
     }
     // Whatever happened, imported records are shown and saved at once.
     m_view.RefreshView(m_view.GetSelectedRecord(), true);
     const std::size_t slash = choice->path.find_last_of('/');
-    m_undo.Completed(doc, imported,
+    m_undo.Completed(doc, result.imported,
                      slash == std::string::npos ? choice->path : choice->path.substr(slash + 1));
 }
