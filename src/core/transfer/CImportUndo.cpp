@@ -61,7 +61,12 @@ bool CImportUndo::Undo(CKinbookDoc& doc) {
                               MbIcon::Stop, MbButtons::Ok);
         return false;
     }
-    doc.TakeContents(kept, m_strDataPath);
+    // The book comes from the data file as now written, so the document follows that file
+    // again as after any load.
+    CKinbookDoc restored(doc.MessageBox(), fs);
+    if (!restored.Load(m_strDataPath))
+        return false;
+    doc.TakeContents(restored, m_strDataPath);
     m_bAvailable = false;
     fs.Remove(copy);
     return true;

@@ -170,7 +170,7 @@ CImportFieldsDlg::CImportFieldsDlg(QWidget* parent, std::string path, CRecordLis
 }
 
 bool CImportFieldsDlg::Initialize() {
-    setWindowTitle(ToQString(m_strPath));
+    setWindowTitle(PlainWindowTitle(ToQString(m_strPath)));
     return Scan();
 }
 
