@@ -451,7 +451,7 @@ TEST(ImportUndo, RestoresTheBookByteForByte) {
     FakeMessageBox box;
     CKinbookDoc doc(box, RealFileSystem());
     doc.SetDataPath(data);
-    ASSERT_TRUE(doc.Load());
+    ASSERT_TRUE(doc.LoadDataFile());
     auto r = std::make_unique<CContactRecord>();
     r->m_strLastName = "Keeper";
     r->m_strNotes = "was here first";
@@ -493,7 +493,7 @@ TEST(ImportUndo, OfferedOnlyUntilTheBookChanges) {
     FakeMessageBox box;
     CKinbookDoc doc(box, RealFileSystem());
     doc.SetDataPath(dir.File("book.kbk"));
-    ASSERT_TRUE(doc.Load());
+    ASSERT_TRUE(doc.LoadDataFile());
     CImportUndo undo;
     ASSERT_TRUE(undo.Prepare(doc));
     EXPECT_TRUE(std::filesystem::exists(dir.File(".book.kbk.before-import")));
