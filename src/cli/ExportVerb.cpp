@@ -14,8 +14,9 @@ class ExportVerb final : public CliVerb {
 public:
     const char* Name() const override { return "export"; }
     const char* Usage() const override {
-        return "export FILE OUT [--fields \"Last Name,First Name,...\"] [--format tab|csv] "
-               "[--category NAME] [--force]";
+        return "export FILE OUT [--fields \"Last Name,First Name,...\"] [--format "
+               "tab|csv|semicolon] "
+               "[--category NAME] [--header] [--encoding utf8|utf8-bom|cp1252] [--force]";
     }
     const char* Summary() const override {
         return "write the records of a category to delimited text, as the Export dialog does";
@@ -33,6 +34,18 @@ public:
             const bool hasValue = i + 1 < args.size();
             if (a == "--force") {
                 force = true;
+            } else if (a == "--header") {
+                request.header = true;
+            } else if (a == "--encoding" && hasValue) {
+                const std::string& e = args[++i];
+                if (e == "utf8")
+                    request.encoding = ExportEncoding::Utf8;
+                else if (e == "utf8-bom")
+                    request.encoding = ExportEncoding::Utf8Bom;
+                else if (e == "cp1252")
+                    request.encoding = ExportEncoding::Cp1252;
+                else
+                    return UsageError("unknown encoding '" + e + "' (utf8, utf8-bom or cp1252)");
             } else if (a == "--fields" && hasValue) {
                 request.columns = SplitFieldList(args[++i]);
             } else if (a == "--format" && hasValue) {
@@ -41,8 +54,10 @@ public:
                     request.variantText = kVariantTabName;
                 else if (f == "csv")
                     request.variantText = kVariantCommaName;
+                else if (f == "semicolon")
+                    request.variantText = kVariantSemicolonName;
                 else
-                    return UsageError("unknown format '" + f + "' (tab or csv)");
+                    return UsageError("unknown format '" + f + "' (tab, csv or semicolon)");
             } else if (a == "--category" && hasValue) {
                 category = args[++i];
             } else if (a.rfind("--", 0) == 0) {

@@ -34,7 +34,7 @@ TEST_F(CliTransfer, ImportThenExportGivesTheValuesBack) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "2 records exported.\n");
     EXPECT_EQ(ReadFileBytes(out),
-              "\"Doe\",\"two\nlines\",\"Business\",\"x\"\r\n"
+              "\"Doe\",\"two\r\nlines\",\"Business\",\"x\"\r\n"
               "\"Smith\",\"Springfield, IL\",\"Personal\",\"say \"\"hi\"\"\"\r\n");
 
     // The tab variant of one category, with the default fields.
@@ -58,7 +58,8 @@ TEST_F(CliTransfer, RefusalsLeaveFilesAsTheyWere) {
     Write(in, "\"a\"\r\n\"b\" c\r\n");
     run = RunCli({"import", book, in});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "This data file is not in a compatable format and cannot be imported.\n");
+    EXPECT_EQ(run.err, "This data file is not in a compatable format and cannot be imported.\n\n"
+                       "Line 2: \"b\" c\n");
     EXPECT_EQ(ReadFileBytes(book), before);
 
     run = RunCli({"import", book, dir.File("missing.csv")});
@@ -74,6 +75,45 @@ TEST_F(CliTransfer, SkippedColumnsAndAnEmptyCategoryExport) {
     EXPECT_EQ(ReadFileBytes(out), "\"Ann\"\t\"Smith\"\r\n");
     const CliRun none = RunCli({"export", book, dir.File("none.tab"), "--category", "Personal"});
     EXPECT_EQ(none.out, "There are no records in the choosen category to export.\n");
+}
+
+TEST_F(CliTransfer, ImportsOtherProgramsFilesByTheirColumnNames) {
+    const std::string sample = std::string(KINBOOK_TEST_DATA_DIR) + "/import/webmail-contacts.csv";
+    CliRun run = RunCli({"import", book, sample});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "3 records imported.\n");
+    run = RunCli({"import", book, sample});
+    EXPECT_EQ(run.out, "0 records imported, 3 already in the book.\n");
+
+    run = RunCli({"export", book, out, "--fields", "Last Name,First Name,Category", "--header",
+                  "--format", "semicolon", "--encoding", "cp1252"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadFileBytes(out), "\"Last Name\";\"First Name\";\"Category\"\r\n"
+                                  "\"Lovelace\";\"Ada\";\"Friends\"\r\n"
+                                  "\"Mu\xF1oz\";\"Carlos\";\"Work Team\"\r\n"
+                                  "\"Northwind Help Desk\";\"\";\"Unfiled\"\r\n");
+}
+
+TEST_F(CliTransfer, FormatOptionsOverrideDetection) {
+    Write(in, "Last Name;First Name\r\nRossi;Maria\r\n");
+    ASSERT_EQ(RunCli({"import", book, in, "--separator", "tab-comma", "--header", "no",
+                      "--category", "Personal", "--no-create-categories"})
+                  .exitCode,
+              0);
+    CliRun run = RunCli({"export", book, out, "--fields", "Last Name,Category", "--force"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadFileBytes(out), "\"Last Name;First Name\"\t\"Personal\"\r\n"
+                                  "\"Rossi;Maria\"\t\"Personal\"\r\n");
+    EXPECT_EQ(RunCli({"import", book, in, "--separator", "pipe"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"import", book, in, "--encoding", "ebcdic"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"import", book, in, "--category", "Nowhere"}).exitCode, 2);
+    EXPECT_EQ(RunCli({"export", book, out, "--encoding", "latin9"}).exitCode, 2);
+
+    Write(in, "M\xFCller,Anna\r\n");
+    ASSERT_EQ(RunCli({"import", book, in, "--encoding", "cp1252"}).exitCode, 0);
+    run = RunCli({"export", book, out, "--fields", "Last Name", "--force"});
+    EXPECT_NE(ReadFileBytes(out).find("\"Müller\""), std::string::npos)
+        << "stored as UTF-8 on the way in";
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 #include "model/CCategoryList.h"
 #include "model/CContactRecord.h"
 #include "port/IFileSystem.h"
+#include "transfer/CDelimitedReader.h"
 #include "transfer/CDelimitedTokenizer.h"
 #include "transfer/CDelimitedWriter.h"
 #include "transfer/ColumnVocabulary.h"
+#include "transfer/FileFormat.h"
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -166,12 +168,21 @@ TEST(Tokenizer, ReadsSourcesInChunksOfAtMost8192Bytes) {
     } source;
     for (int i = 0; i < 3000; ++i)
         source.data += "\"Name " + std::to_string(i) + "\"\t\"x\"\r\n";
-    Collected c;
+    std::vector<std::vector<std::string>> records;
     std::vector<char> buffer;
-    EXPECT_EQ(TokenizeSource(source, c, buffer), TokenizeResult::Completed);
+    const DetectedFormat format;
+    CDelimitedReader reader(format);
+    EXPECT_EQ(reader.Run(
+                  source,
+                  [&](const std::vector<std::string>& fields, long long) {
+                      records.push_back(fields);
+                      return true;
+                  },
+                  buffer),
+              TokenizeResult::Completed);
     EXPECT_EQ(source.largest, 8192u);
-    ASSERT_EQ(c.records.size(), 3000u);
-    EXPECT_EQ(c.records[2999][0], "Name 2999");
+    ASSERT_EQ(records.size(), 3000u);
+    EXPECT_EQ(records[2999][0], "Name 2999");
 }
 
 // --- writing ---------------------------------------------------------------

@@ -1,10 +1,14 @@
-// Any bytes as a delimited file: the counting scan, the preview and the import either
-// read them or report the file as incompatible; nothing crashes, hangs or leaks, and
-// every record the import reports is in the book.
+// Any bytes as a file to import: format detection (encoding, separator, header row, known
+// layouts), the counting scan, the preview and the import either read them or report the
+// file as incompatible; nothing crashes, hangs or leaks, every record the import reports is
+// in the book, and decoding in pieces gives what decoding the whole does.
 #include "model/CCategoryList.h"
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
 #include "port/IProgress.h"
+#include "transfer/CTextDecoder.h"
+#include "transfer/FileFormat.h"
+#include "transfer/ImportColumns.h"
 #include "transfer/ImportProcedure.h"
 #include "transfer/ImportScan.h"
 #include <cstdint>
@@ -62,28 +66,78 @@ public:
     bool CancelRequested() override { return false; }
 };
 
+// The first byte picks the choices a user could make in the matching dialog.
+ImportFormatChoice ChoiceFrom(uint8_t b) {
+    static constexpr TextEncoding kEnc[] = {TextEncoding::Auto, TextEncoding::Utf8,
+                                            TextEncoding::Utf16LE, TextEncoding::Utf16BE,
+                                            TextEncoding::Cp1252};
+    static constexpr Separator kSep[] = {Separator::Auto, Separator::TabComma,
+                                         Separator::Semicolon};
+    static constexpr HeaderChoice kHead[] = {HeaderChoice::Auto, HeaderChoice::Yes,
+                                             HeaderChoice::No};
+    ImportFormatChoice c;
+    c.encoding = kEnc[b % 5];
+    c.separator = kSep[(b / 5) % 3];
+    c.header = kHead[(b / 15) % 3];
+    return c;
+}
+
+void CheckDecoderPieces(const uint8_t* data, size_t size, TextEncoding encoding) {
+    const char* p = reinterpret_cast<const char*>(data);
+    std::string whole;
+    CTextDecoder one(encoding);
+    one.Decode(p, size, whole);
+    one.Finish(whole);
+    std::string pieces;
+    CTextDecoder many(encoding);
+    for (size_t at = 0; at < size;) {
+        const size_t n = std::min<size_t>(size - at, 1 + (data[at] % 7));
+        many.Decode(p + at, n, pieces);
+        at += n;
+    }
+    many.Finish(pieces);
+    if (whole != pieces)
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    for (TextEncoding e : {TextEncoding::Utf8, TextEncoding::Utf16LE, TextEncoding::Cp1252})
+        CheckDecoderPieces(data, size, e);
+
     OneFile fs;
     fs.bytes.assign(reinterpret_cast<const char*>(data), size);
     QuietBox box;
     std::vector<char> buffer;
-    const ScanResult scan = CountRecords("in.csv", fs, box, buffer);
+    const ImportFormatChoice choice = size > 0 ? ChoiceFrom(data[0]) : ImportFormatChoice{};
+    const ScanResult scan = CountRecords("in.csv", fs, box, buffer, choice);
     if (scan.status == ScanStatus::Ok && scan.recordCount > 0)
-        PreviewRecord("in.csv", 1 + static_cast<int>(size % 3), scan.recordCount, fs, box, buffer);
+        PreviewRecord("in.csv", 1 + static_cast<int>(size % 3), scan.recordCount, fs, box, buffer,
+                      scan.format);
 
     // Import whatever the scan said, even 0 records: the progress must not divide by zero.
     CCategoryList categories;
     categories.ResetToDefaults();
     CRecordList records;
     NoCancel progress;
-    std::vector<std::string> rows = kImportRowOrder;
+    ImportOptions options;
+    options.format = scan.format;
+    options.createCategories = size > 1 && data[1] % 2;
+    options.defaultCategory = size > 2 && data[2] % 2 ? "Personal" : "";
+    if (scan.format.hasHeader)
+        options.rowNames = transfer::ArrangeColumns(scan.format.firstRecord).rowNames;
+    else
+        options.rowNames = kImportRowOrder;
     if (size > 0 && data[0] % 2)
-        rows.insert(rows.begin(), "** Skipped Field ** Notes");
+        options.rowNames.insert(options.rowNames.begin(), "** Skipped Field ** Notes");
     const ImportResult result =
-        RunImport("in.csv", scan.recordCount, rows, records, categories, fs, box, progress);
+        RunImport("in.csv", scan.recordCount, options, records, categories, fs, box, progress);
     if (result.imported < 0 || static_cast<size_t>(result.imported) != records.size())
         std::abort();
+    for (const auto& r : records) {
+        if (r->m_nCategory >= categories.GetCount())
+            std::abort(); // a record filed under a category that does not exist
+    }
     return 0;
 }

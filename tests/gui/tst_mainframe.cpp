@@ -90,8 +90,9 @@ private slots:
                     "&Export...", "-", "&Print Contact's Record...", "Print &Contact Book...",
                     "Printer Set&up...", "-", "&Backup Data...", "&Restore From Backup...", "-",
                     "E&xit"}));
-        QCOMPARE(Entries(menus[1]->menu()), L({"&Copy Record", "&Edit Record", "&Delete Record",
-                                               "-", "&Find Contact\tCtrl-F"}));
+        QCOMPARE(Entries(menus[1]->menu()),
+                 L({"&Undo Import", "-", "&Copy Record", "&Edit Record", "&Delete Record", "-",
+                    "&Find Contact\tCtrl-F"}));
         QCOMPARE(Entries(menus[2]->menu()),
                  L({"&Toolbar", "&Status Bar", "-", "Show Tray &Icon", "-", "&Reload Data"}));
         QCOMPARE(Entries(menus[3]->menu()), L({"&Help Topics", "-", "&About Kinbook..."}));

@@ -120,8 +120,10 @@ private slots:
                                        0, path, 1, services);
         VerifyLabelsArePlain(exportDialog);
         QVERIFY(exportDialog.DisplayedPath().contains(QStringLiteral("<b>")));
+        ImportOptions options;
+        options.rowNames = {"Last Name"};
         CImportRecordsDlg importDialog(&frame, path, 1, doc.GetRecords(), doc.GetCategories(),
-                                       {"Last Name"}, services);
+                                       options, services);
         VerifyLabelsArePlain(importDialog);
         QVERIFY(importDialog.DisplayedPath().contains(QStringLiteral("&amp;")));
     }

@@ -189,7 +189,7 @@ private slots:
         // to comma-quote turns it into ".csv".
         const std::string chosen = "/Exports/A Rather Long Folder Name For Exports/"
                                    "Another Long Folder/And Yet Another One/Contacts";
-        view.fileChooser.answers.push_back(FileChoice{chosen, 3});
+        view.fileChooser.answers.push_back(FileChoice{chosen, 4});
         bool ran = false;
         WhenModal<CExportFieldsDlg>([&](CExportFieldsDlg* fields) {
             Select(fields->ContactList(), "Last Name");
@@ -218,7 +218,7 @@ private slots:
                  std::string("\"Alpha\",\"Business\"\r\n\"Gamma\",\"Personal\"\r\n"));
         QCOMPARE(view.fileChooser.asked.at(0).request.filter,
                  std::string("Tab Delimited (*.tab)|*.tab|Comma-Quote Delimited (*.csv)|*.csv|"
-                             "All Files (*.*)|*.*||"));
+                             "Semicolon delimited (*.csv)|*.csv|All Files (*.*)|*.*||"));
         QCOMPARE(view.fileChooser.asked.at(0).request.initialName, std::string("*.tab"));
         QCOMPARE(view.messageBox.shown.back().text, std::string("2 records exported."));
         QVERIFY2(view.refreshes.empty(), "export changes nothing in the view");

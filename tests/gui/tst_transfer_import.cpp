@@ -7,6 +7,8 @@
 #include "transfer/CImportRecordsDlg.h"
 #include "transfer/CRowDragSwapper.h"
 #include "transfer/TransferCommands.h"
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -134,7 +136,7 @@ private slots:
         QCOMPARE(dlg.Run(), int(QDialog::Rejected));
         QCOMPARE(view.messageBox.shown.at(0).text,
                  std::string("This data file is not in a compatable format and cannot be "
-                             "imported."));
+                             "imported.\n\nLine 1: \"a\" b"));
     }
 
     void importCommandFilesRefreshesAndSaves() {
@@ -189,6 +191,84 @@ private slots:
         QCOMPARE(view.refreshes.size(), std::size_t{2});
     }
 
+    void columnNamesArrangeTheRowsAndCanBeRefused() {
+        FakeKinbookView view(fs);
+        fs.files["/in/sheet.csv"] =
+            "Surname;Given Name;Mobile;Favourite colour\r\nRossi;Maria;555 0101;\"blu, scuro\"\r\n";
+        CImportFieldsDlg dlg(&view.parent, "/in/sheet.csv", view.doc.GetRecords(),
+                             view.doc.GetCategories(), view.services);
+        QVERIFY(dlg.Initialize());
+        auto* header = dlg.findChild<QCheckBox*>(S("IDC_IMPORT_HEADER"));
+        QCOMPARE(header->text(), S("&First line holds column names"));
+        QVERIFY(header->isChecked());
+        QCOMPARE(dlg.RowNames().mid(0, 5),
+                 (QStringList{S("Last Name"), S("First Name"), S("Mobile"),
+                              S("** Skipped Field ** Favourite colour"), S("Title")}));
+        QCOMPARE(dlg.MatchingList()->topLevelItem(1)->text(2), S("Given Name"));
+        QCOMPARE(dlg.ValueText(0), S("1    Rossi"));
+        QCOMPARE(dlg.ValueText(3), S("4    blu, scuro"));
+        QCOMPARE(dlg.findChild<QLabel*>(S("IDC_IMPORT_FORMAT_IN_USE"))->text(),
+                 S("Reading the file as UTF-8, separated by semicolons."));
+        // Unticked: the first line is a record again and the rows start as they always did.
+        header->click();
+        QVERIFY(!header->isChecked());
+        QCOMPARE(dlg.RowNames().at(0), S("Last Name"));
+        QCOMPARE(dlg.RowNames().at(1), S("First Name"));
+        QCOMPARE(dlg.RowNames().at(2), S("Title"));
+        QCOMPARE(dlg.ValueText(0), S("1    Surname"));
+        QCOMPARE(dlg.RecordCount(), 2);
+        // Choosing TAB/comma reads the semicolons as text.
+        dlg.SetSeparatorChoice(Separator::TabComma);
+        QCOMPARE(dlg.ValueText(0), S("1    Surname;Given Name;Mobile;Favourite colour"));
+        QCOMPARE(dlg.findChild<QComboBox*>(S("IDC_IMPORT_SEPARATOR"))->currentText(),
+                 S("TAB/comma"));
+        dlg.SetEncodingChoice(TextEncoding::Cp1252);
+        QCOMPARE(dlg.findChild<QLabel*>(S("IDC_IMPORT_FORMAT_IN_USE"))->text(),
+                 S("Reading the file as Western (Windows-1252), separated by TABs and commas."));
+    }
+
+    void undoImportPutsTheBookBack() {
+        FakeKinbookView view(fs);
+        view.doc.SetDataPath("/data/book.kbk");
+        view.doc.GetCategories().ResetToDefaults();
+        QVERIFY(view.doc.Save());
+        const std::string before = fs.files["/data/book.kbk"];
+        CommandTable table;
+        TransferCommands commands(view, table);
+        QVERIFY(!commands.CanUndoImport());
+        fs.files["/in/people.csv"] = "First Name,Last Name,Category\r\nAnn,Smith,Friends\r\n"
+                                     "Bob,Jones,\r\n";
+        view.fileChooser.answers.push_back(FileChoice{"/in/people.csv", 3});
+        WhenModal<CImportFieldsDlg>([&](CImportFieldsDlg* fields) {
+            WhenModal<CImportRecordsDlg>([&](CImportRecordsDlg* records) {
+                auto* box = records->findChild<QComboBox*>(S("IDC_IMPORT_DEFAULT_CATEGORY"));
+                QCOMPARE(box->currentText(), S("Unfiled"));
+                box->setCurrentIndex(box->findText(S("Personal")));
+                QVERIFY(
+                    records->findChild<QCheckBox*>(S("IDC_IMPORT_CREATE_CATEGORIES"))->isChecked());
+                QTest::mouseClick(ButtonOf(records, "IDC_TRANSFER_OK"), Qt::LeftButton);
+            });
+            QTest::mouseClick(ButtonOf(fields, "IDC_TRANSFER_OK"), Qt::LeftButton);
+        });
+        QVERIFY(table.Execute(ID_IMPORT));
+        auto& records = view.doc.GetRecords();
+        QCOMPARE(records.size(), std::size_t{2});
+        QCOMPARE(view.doc.GetCategories().NameOf(records[0]->m_nCategory), std::string("Personal"));
+        QCOMPARE(view.doc.GetCategories().NameOf(records[1]->m_nCategory), std::string("Friends"));
+        QVERIFY(commands.CanUndoImport());
+
+        view.messageBox.answers.push_back(MbResult::No);
+        QVERIFY(table.Execute(ID_UNDO_IMPORT));
+        QCOMPARE(view.messageBox.shown.back().text,
+                 std::string("Remove the 2 contacts imported from people.csv?"));
+        QCOMPARE(records.size(), std::size_t{2});
+        QVERIFY(table.Execute(ID_UNDO_IMPORT));
+        QCOMPARE(view.doc.GetRecords().size(), std::size_t{0});
+        QCOMPARE(view.doc.GetCategories().GetCount(), std::size_t{3});
+        QCOMPARE(fs.files["/data/book.kbk"], before);
+        QVERIFY(!commands.CanUndoImport());
+    }
+
     void cancelDuringALongImportKeepsTheRecordsSoFar() {
         FakeKinbookView view(fs);
         view.doc.GetCategories().ResetToDefaults();
@@ -196,9 +276,10 @@ private slots:
         for (int i = 0; i < 100000; ++i)
             text += "Name" + std::to_string(i) + ",First\r\n";
         fs.files["/in/long.csv"] = text;
-        std::vector<std::string> rows = {"Last Name", "First Name"};
+        ImportOptions options;
+        options.rowNames = {"Last Name", "First Name"};
         CImportRecordsDlg dlg(&view.parent, "/in/long.csv", 100000, view.doc.GetRecords(),
-                              view.doc.GetCategories(), rows, view.services);
+                              view.doc.GetCategories(), options, view.services);
         dlg.show();
         QPushButton* cancel = ButtonOf(&dlg, "IDC_TRANSFER_CANCEL");
         auto* bar = dlg.findChild<QProgressBar*>(S("IDC_IMPORT_PROGRESS"));

@@ -23,6 +23,7 @@ CKinbookDoc::CKinbookDoc(IMessageBox& messageBox, IFileSystem& fileSystem)
 CKinbookDoc::~CKinbookDoc() = default;
 
 void CKinbookDoc::DeleteContents() {
+    ++m_nGeneration;
     m_categories.RemoveAll();
     m_records.clear();
 }
@@ -231,6 +232,8 @@ bool CKinbookDoc::SaveStep(const std::function<void()>& step) {
 
 bool CKinbookDoc::Save(const std::string& path) {
     const std::string file = path.empty() ? m_strDataPath : path;
+    if (file == m_strDataPath)
+        ++m_nGeneration;
     const bool tracked = m_tracked && m_tracked->path == file;
     for (int attempt = 1;; ++attempt) {
         // Another program's changes to the file come in before it is written over.

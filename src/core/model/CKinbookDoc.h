@@ -79,6 +79,10 @@ public:
     // Destroys every record and category.
     void DeleteContents();
 
+    // Counts the changes of the book: every save to the data path, load and take-over
+    // moves it on, so a caller can tell whether the book changed since it looked.
+    std::uint64_t Generation() const { return m_nGeneration; }
+
     // Replaces the book by other's records and categories, which are the whole content of
     // the file at path (loaded from it or just written to it); other is left empty. Lets a
     // command read or build a book aside and take it over only when that succeeded. A
@@ -91,6 +95,7 @@ public:
         other.m_categories.RemoveAll();
         other.m_categories.m_pRecords = &other.m_records;
         m_protectedPaths.erase(path);
+        ++m_nGeneration;
         m_tracked.reset();
         if (other.m_tracked && other.m_tracked->path == path)
             m_tracked = std::move(other.m_tracked);
@@ -127,4 +132,5 @@ private:
     bool m_bKeepDamagedCopies = false;
     std::optional<TrackedFile> m_tracked;
     std::uint64_t m_nMerges = 0;
+    std::uint64_t m_nGeneration = 0;
 };

@@ -76,6 +76,20 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+char32_t Cp1252ToUnicode(unsigned char c) noexcept {
+    return c >= 0x80 && c <= 0x9F ? kCp1252High[c - 0x80] : c;
+}
+
+int UnicodeToCp1252(char32_t cp) noexcept {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+        return static_cast<int>(cp);
+    for (int i = 0; i < 32; ++i) {
+        if (kCp1252High[i] == cp)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
 std::string DecodeToUtf8(std::string_view bytes) {
     if (IsValidUtf8(bytes))
         return std::string(bytes);

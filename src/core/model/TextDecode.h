@@ -13,5 +13,9 @@ std::string DecodeToUtf8(std::string_view bytes);
 // Appends the UTF-8 form of one code point (surrogates and values beyond U+10FFFF become
 // U+FFFD).
 void AppendUtf8(std::string& out, char32_t codePoint);
+// One Windows-1252 byte as a code point (the five undefined bytes as their C1 controls).
+char32_t Cp1252ToUnicode(unsigned char byte) noexcept;
+// The Windows-1252 byte of a code point, or -1 when that code page lacks it.
+int UnicodeToCp1252(char32_t codePoint) noexcept;
 
 } // namespace kb

@@ -1,5 +1,4 @@
 #include "transfer/CDelimitedTokenizer.h"
-#include "port/IFileSystem.h"
 #include <array>
 #include <cstring>
 
@@ -7,20 +6,60 @@ namespace {
 
 enum ByteClass : unsigned char { kOrdinary, kSeparator, kCr, kLf, kQuote };
 
-constexpr std::array<unsigned char, 256> MakeClasses() {
+constexpr std::array<unsigned char, 256> MakeClasses(bool semicolon) {
     std::array<unsigned char, 256> t{};
-    t['\t'] = kSeparator;
-    t[','] = kSeparator;
+    if (semicolon) {
+        t[';'] = kSeparator;
+    } else {
+        t['\t'] = kSeparator;
+        t[','] = kSeparator;
+    }
     t['\r'] = kCr;
     t['\n'] = kLf;
     t['"'] = kQuote;
     return t;
 }
-constexpr std::array<unsigned char, 256> kClass = MakeClasses();
+constexpr std::array<unsigned char, 256> kTabComma = MakeClasses(false);
+constexpr std::array<unsigned char, 256> kSemicolon = MakeClasses(true);
+
+long long CountLineEnds(const unsigned char* p, const unsigned char* end) {
+    long long n = 0;
+    while (const void* q = std::memchr(p, '\n', static_cast<std::size_t>(end - p))) {
+        ++n;
+        p = static_cast<const unsigned char*>(q) + 1;
+    }
+    return n;
+}
+
+// At most max bytes of s, not cutting a UTF-8 sequence in two.
+std::string Clip(std::string s, std::size_t max) {
+    if (s.size() <= max)
+        return s;
+    std::size_t n = max;
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80)
+        --n;
+    s.resize(n);
+    return s;
+}
 
 constexpr unsigned char kBom[3] = {0xEF, 0xBB, 0xBF};
 
 } // namespace
+
+CDelimitedTokenizer::CDelimitedTokenizer(Separator separator)
+    : m_class(separator == Separator::Semicolon ? kSemicolon.data() : kTabComma.data()) {}
+
+TokenizeResult CDelimitedTokenizer::Incompatible(const unsigned char* p, const unsigned char* end) {
+    // The value as it was written, and the rest of its line as far as this chunk holds it.
+    std::string text = "\"" + m_value + "\"";
+    const unsigned char* e = p;
+    while (e < end && *e != '\r' && *e != '\n' && text.size() + (e - p) <= kErrorTextMax)
+        ++e;
+    text.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(e - p));
+    m_errorText = Clip(std::move(text), kErrorTextMax);
+    m_bDone = true;
+    return TokenizeResult::Incompatible;
+}
 
 bool CDelimitedTokenizer::EndField(ITokenConsumer& consumer) {
     const bool go = consumer.OnField(m_value, m_nField);
@@ -33,6 +72,7 @@ bool CDelimitedTokenizer::EndRecord(ITokenConsumer& consumer) {
     m_nField = 0;
     ++m_nRecords;
     m_bPending = false;
+    m_nRecordLine = m_nLine;
     return consumer.OnRecordEnd();
 }
 
@@ -66,6 +106,7 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
         m_bDone = true;
         return r;
     };
+    const unsigned char* const kClass = m_class;
     while (p < end) {
         switch (m_state) {
         case State::Start: {
@@ -84,6 +125,7 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
                 break;
             case kLf:
                 m_bUnquotedMode = true;
+                ++m_nLine;
                 if (!EndField(consumer) || !EndRecord(consumer))
                     return stop(TokenizeResult::Stopped);
                 break;
@@ -99,8 +141,8 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
             const unsigned char b = *p;
             const unsigned char c = kClass[b];
             if (c == kOrdinary) {
-                if (!m_bUnquotedMode)
-                    return stop(TokenizeResult::Incompatible);
+                // A value without quotes (a number beside quoted text) runs to the next
+                // separator in either mode.
                 m_state = State::Unquoted;
                 break;
             }
@@ -112,6 +154,7 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
                 if (!EndField(consumer))
                     return stop(TokenizeResult::Stopped);
             } else if (c == kLf) {
+                ++m_nLine;
                 if (!EndField(consumer) || !EndRecord(consumer))
                     return stop(TokenizeResult::Stopped);
             }
@@ -135,6 +178,7 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
                     return stop(TokenizeResult::Stopped);
             } else if (c == kLf) {
                 m_state = State::FieldStart;
+                ++m_nLine;
                 if (!EndField(consumer) || !EndRecord(consumer))
                     return stop(TokenizeResult::Stopped);
             }
@@ -145,6 +189,7 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
             const unsigned char* s = q ? static_cast<const unsigned char*>(q) : end;
             if (s > p) {
                 m_value.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(s - p));
+                m_nLine += CountLineEnds(p, s);
                 m_bPending = true;
             }
             p = s;
@@ -168,7 +213,7 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
         case State::AfterQuoted: {
             const unsigned char c = kClass[*p];
             if (c == kOrdinary)
-                return stop(TokenizeResult::Incompatible);
+                return Incompatible(p, end);
             ++p;
             if (c == kQuote) {
                 m_state = State::Quoted;
@@ -178,6 +223,7 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
                     return stop(TokenizeResult::Stopped);
             } else if (c == kLf) {
                 m_state = State::FieldStart;
+                ++m_nLine;
                 if (!EndField(consumer) || !EndRecord(consumer))
                     return stop(TokenizeResult::Stopped);
             }
@@ -204,20 +250,4 @@ TokenizeResult CDelimitedTokenizer::Finish(ITokenConsumer& consumer) {
             return TokenizeResult::Stopped;
     }
     return TokenizeResult::Completed;
-}
-
-TokenizeResult TokenizeSource(IByteSource& source, ITokenConsumer& consumer,
-                              std::vector<char>& buffer, CDelimitedTokenizer* state) {
-    CDelimitedTokenizer local;
-    CDelimitedTokenizer& t = state ? *state : local;
-    if (buffer.size() < CDelimitedTokenizer::kChunkSize)
-        buffer.resize(CDelimitedTokenizer::kChunkSize);
-    for (;;) {
-        const std::size_t n = source.Read(buffer.data(), CDelimitedTokenizer::kChunkSize);
-        if (n == 0)
-            return t.Finish(consumer);
-        const TokenizeResult r = t.Feed(buffer.data(), n, consumer);
-        if (r != TokenizeResult::Continue)
-            return r;
-    }
 }

@@ -6,6 +6,13 @@
 
 class IByteSource;
 
+// Which bytes separate the values of a line.
+enum class Separator {
+    Auto,      // decided from the file (only as a choice, never a result)
+    TabComma,  // TAB and comma both separate
+    Semicolon, // only the semicolon separates (commas are decimal commas)
+};
+
 // What a pass over a delimited file reports, in file order. Returning false stops the pass.
 class ITokenConsumer {
 public:
@@ -26,16 +33,22 @@ enum class TokenizeResult {
 // carries across chunk boundaries.
 //
 // The mode is decided by the first byte (after a UTF-8 byte-order mark, which is skipped):
-// a double quote, TAB, comma or CR means quoted reading, where every value byte must lie
-// inside quotes; any other byte means unquoted reading. In both, TAB and comma separate,
-// CR outside quotes is dropped and LF outside quotes ends the record, a value that begins
-// with a double quote runs to its closing quote (separators and line ends inside are
-// value bytes) and a doubled quote inside it is one quote. In unquoted reading a quote
-// anywhere else is an ordinary byte; in quoted reading any other byte outside quotes makes
-// the file incompatible.
+// a double quote, a separator or CR means quoted reading; any other byte means unquoted
+// reading. In both, the separators (TAB and comma, or the semicolon) separate, CR outside
+// quotes is dropped and LF outside quotes ends the record, a value that begins with a
+// double quote runs to its closing quote (separators and line ends inside are value bytes)
+// and a doubled quote inside it is one quote; a value that does not begin with a quote runs
+// to the next separator or line end, so numbers may go unquoted beside quoted text. In
+// unquoted reading a quote anywhere else is an ordinary byte; in quoted reading a byte
+// right after a closing quote that is not a separator or line end makes the file
+// incompatible.
 class CDelimitedTokenizer {
 public:
     static constexpr std::size_t kChunkSize = 8192;
+    // The most of the offending text an incompatible file's message shows.
+    static constexpr std::size_t kErrorTextMax = 40;
+
+    explicit CDelimitedTokenizer(Separator separator = Separator::TabComma);
 
     TokenizeResult Feed(const char* data, std::size_t size, ITokenConsumer& consumer);
     // End of input: a last line without a line end is still a record.
@@ -48,6 +61,11 @@ public:
     // True when bytes were read since the last record end (a pending last record).
     bool HasPendingRecord() const { return m_bPending; }
     bool UnquotedMode() const { return m_bUnquotedMode; }
+    // The physical line (1-based) being read, and the one the current record began on.
+    long long Line() const { return m_nLine; }
+    long long RecordLine() const { return m_nRecordLine; }
+    // After Incompatible: the value that broke the rules and what follows it on its line.
+    const std::string& ErrorText() const { return m_errorText; }
 
 private:
     enum class State { Start, FieldStart, Unquoted, Quoted, QuoteInQuoted, AfterQuoted };
@@ -55,6 +73,9 @@ private:
     bool EndField(ITokenConsumer& consumer);
     bool EndRecord(ITokenConsumer& consumer);
 
+    TokenizeResult Incompatible(const unsigned char* p, const unsigned char* end);
+
+    const unsigned char* m_class;
     State m_state = State::Start;
     bool m_bUnquotedMode = false;
     bool m_bPending = false;
@@ -62,11 +83,8 @@ private:
     int m_nBomMatched = 0;
     int m_nField = 0;
     long long m_nRecords = 0;
+    long long m_nLine = 1;
+    long long m_nRecordLine = 1;
     std::string m_value;
+    std::string m_errorText;
 };
-
-// One whole pass over a source, read in chunks of at most 8192 bytes into buffer (resized
-// to that when smaller; the caller keeps it for the next pass). CFileException from the
-// source passes through.
-TokenizeResult TokenizeSource(IByteSource& source, ITokenConsumer& consumer,
-                              std::vector<char>& buffer, CDelimitedTokenizer* state = nullptr);

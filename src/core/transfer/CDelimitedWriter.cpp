@@ -1,6 +1,8 @@
 #include "transfer/CDelimitedWriter.h"
+#include "model/TextDecode.h"
 #include "port/IFileSystem.h"
 #include "transfer/ColumnVocabulary.h"
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -37,9 +39,59 @@ void CDelimitedWriter::Put(std::string_view bytes) {
     }
 }
 
+void CDelimitedWriter::WriteStart() {
+    if (m_encoding == ExportEncoding::Utf8Bom)
+        Put("\xEF\xBB\xBF");
+}
+
+std::string_view CDelimitedWriter::Encoded(std::string_view value) {
+    const bool ascii = std::all_of(value.begin(), value.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii)
+        return value;
+    if (m_encoding != ExportEncoding::Cp1252) {
+        if (kb::IsValidUtf8(value))
+            return value;
+        m_converted = kb::DecodeToUtf8(value);
+        return m_converted;
+    }
+    const std::string utf8 = kb::DecodeToUtf8(value);
+    m_converted.clear();
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const std::size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        char32_t cp = len == 1 ? c : c & (0x3F >> (len - 1));
+        for (std::size_t k = 1; k < len && i + k < utf8.size(); ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        const int b = kb::UnicodeToCp1252(cp);
+        if (b < 0) {
+            m_converted += '?';
+            ++m_nReplaced;
+        } else {
+            m_converted += static_cast<char>(b);
+        }
+        i += len;
+    }
+    return m_converted;
+}
+
+void CDelimitedWriter::WriteHeader(std::span<const int> fields, ExportVariant variant) {
+    const char separator = variant == ExportVariant::Tab         ? '\t'
+                           : variant == ExportVariant::Semicolon ? ';'
+                                                                 : ',';
+    for (std::size_t j = 0; j < fields.size(); ++j) {
+        if (j > 0)
+            PutChar(separator);
+        const int f = fields[j];
+        WriteValue(f < 0 ? std::string_view() : FieldName(static_cast<Field>(f)), variant);
+    }
+}
+
 void CDelimitedWriter::WriteValue(std::string_view value, ExportVariant variant) {
     if (value.empty() && variant == ExportVariant::Tab)
         return;
+    value = Encoded(value);
     PutChar('"');
     for (;;) {
         const void* q = std::memchr(value.data(), '"', value.size());
@@ -58,7 +110,9 @@ void CDelimitedWriter::WriteValue(std::string_view value, ExportVariant variant)
 
 void CDelimitedWriter::WriteRecord(const CContactRecord& record, std::span<const int> fields,
                                    ExportVariant variant, const CCategoryList& categories) {
-    const char separator = variant == ExportVariant::Tab ? '\t' : ',';
+    const char separator = variant == ExportVariant::Tab         ? '\t'
+                           : variant == ExportVariant::Semicolon ? ';'
+                                                                 : ',';
     for (std::size_t j = 0; j < fields.size(); ++j) {
         if (j > 0)
             PutChar(separator);

@@ -1,5 +1,6 @@
 #pragma once
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -11,6 +12,16 @@ class CCategoryList;
 enum class ExportVariant : int {
     Tab = 1,        // TAB separated, non-empty values quoted, empty ones written as nothing
     CommaQuote = 2, // comma separated, every value quoted
+    Semicolon = 3,  // semicolon separated, every value quoted (spreadsheets that use
+                    // the comma for decimals)
+};
+
+// The encoding an export is written in. Stored text that is not UTF-8 (Windows-1252 from
+// older files) is decoded first, so one file never mixes two encodings.
+enum class ExportEncoding : int {
+    Utf8 = 0,
+    Utf8Bom = 1, // with a byte-order mark, so spreadsheets recognise it
+    Cp1252 = 2,  // Western; a character it lacks is written as "?"
 };
 
 // Writes record lines to a sink. Bytes are gathered in a buffer of its own and handed to
@@ -21,6 +32,14 @@ public:
     explicit CDelimitedWriter(IByteSink& sink);
     CDelimitedWriter(const CDelimitedWriter&) = delete;
     CDelimitedWriter& operator=(const CDelimitedWriter&) = delete;
+
+    void SetEncoding(ExportEncoding encoding) { m_encoding = encoding; }
+    // Characters written as "?" because the encoding lacks them.
+    long long Replaced() const { return m_nReplaced; }
+    // The byte-order mark of a UTF-8 file with one; nothing otherwise.
+    void WriteStart();
+    // The field names as the first line's values (quoted as values are), no line end.
+    void WriteHeader(std::span<const int> fields, ExportVariant variant);
 
     // One record's values in column order, with their quotes and separators; no line end.
     // A column of -1 names no field and is written as an empty value.
@@ -36,6 +55,8 @@ public:
 
 private:
     void Put(std::string_view bytes);
+    // The value in the file's encoding (valid UTF-8 under UTF-8 is used as it is).
+    std::string_view Encoded(std::string_view value);
     void PutChar(char c) {
         if (m_buffer.size() == m_buffer.capacity())
             Flush();
@@ -44,4 +65,7 @@ private:
 
     IByteSink& m_sink;
     std::vector<char> m_buffer;
+    ExportEncoding m_encoding = ExportEncoding::Utf8;
+    std::string m_converted;
+    long long m_nReplaced = 0;
 };

@@ -34,8 +34,11 @@ int ExportCategoryIndex(const CCategoryList& categories, const std::string& sele
 }
 
 ExportVariant VariantFromText(const std::string& text) {
-    return kb::EqualsNoCase(text, kVariantCommaName) ? ExportVariant::CommaQuote
-                                                     : ExportVariant::Tab;
+    if (kb::EqualsNoCase(text, kVariantCommaName))
+        return ExportVariant::CommaQuote;
+    if (kb::EqualsNoCase(text, kVariantSemicolonName))
+        return ExportVariant::Semicolon;
+    return ExportVariant::Tab;
 }
 
 std::string ExtensionOf(const std::string& path) {
@@ -50,13 +53,13 @@ std::string ExtensionOf(const std::string& path) {
 std::string PathWithExtension(const std::string& path, int filterIndex) {
     if (!ExtensionOf(path).empty())
         return path;
-    return path + (filterIndex == 2 ? ".csv" : ".tab");
+    return path + (filterIndex == 2 || filterIndex == 3 ? ".csv" : ".tab");
 }
 
 std::string PathForVariant(const std::string& path, ExportVariant variant) {
     // The extension is swapped whatever its length, so "names.c" becomes "names.csv"
     // and not "namcsv".
-    const std::string ext = variant == ExportVariant::CommaQuote ? "csv" : "tab";
+    const std::string ext = variant == ExportVariant::Tab ? "tab" : "csv";
     const std::string current = ExtensionOf(path);
     if (current.empty())
         return path + "." + ext;
@@ -111,9 +114,15 @@ ExportResult RunExport(const CRecordList& records, const CCategoryList& categori
     }
 
     CDelimitedWriter writer(*sink);
+    writer.SetEncoding(request.encoding);
     const float step = 100.0f / static_cast<float>(n);
     float accumulator = 0.0f;
     try {
+        writer.WriteStart();
+        if (request.header) {
+            writer.WriteHeader(fields, variant);
+            writer.WriteLineEnd();
+        }
         for (const auto& r : records) {
             if (progress.CancelRequested()) {
                 // The lines written so far stay on disk.
@@ -139,7 +148,11 @@ ExportResult RunExport(const CRecordList& records, const CCategoryList& categori
         result.outcome = ExportOutcome::Failed;
         return result;
     }
-    messageBox.Show(std::to_string(result.written) + " records exported.", "Export Complete",
-                    MbIcon::Information, MbButtons::Ok);
+    result.replaced = writer.Replaced();
+    std::string done = std::to_string(result.written) + " records exported.";
+    if (result.replaced > 0)
+        done += "\n\n" + std::to_string(result.replaced) +
+                " characters that Western (Windows-1252) lacks were written as \"?\".";
+    messageBox.Show(done, "Export Complete", MbIcon::Information, MbButtons::Ok);
     return result;
 }

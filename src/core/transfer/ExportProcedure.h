@@ -12,15 +12,25 @@ class IProgress;
 // The variant names the export dialog offers, and the filters of its save dialog.
 inline constexpr const char* kVariantTabName = "Tab Delimited (*.tab)";
 inline constexpr const char* kVariantCommaName = "Comma-Quote Delimited (*.csv)";
+inline constexpr const char* kVariantSemicolonName = "Semicolon delimited (*.csv)";
 inline constexpr const char* kExportFilter =
-    "Tab Delimited (*.tab)|*.tab|Comma-Quote Delimited (*.csv)|*.csv|All Files (*.*)|*.*||";
+    "Tab Delimited (*.tab)|*.tab|Comma-Quote Delimited (*.csv)|*.csv|Semicolon delimited "
+    "(*.csv)|*.csv|All Files (*.*)|*.*||";
+// The encodings the export offers, in the order of ExportEncoding.
+inline constexpr const char* kExportEncodingNames[] = {
+    "UTF-8",
+    "UTF-8 with byte-order mark (for spreadsheets)",
+    "Western (Windows-1252)",
+};
 inline constexpr const char* kTransferInitialName = "*.tab";
 
 struct ExportRequest {
     std::string path;
     int nCategory = -1;               // -1: every record
     std::vector<std::string> columns; // export rows in order, names of the vocabulary
-    std::string variantText;          // one of the two variant names
+    std::string variantText;          // one of the variant names
+    bool header = false;              // the field names as the first line
+    ExportEncoding encoding = ExportEncoding::Utf8;
 };
 
 enum class ExportOutcome {
@@ -35,6 +45,7 @@ enum class ExportOutcome {
 struct ExportResult {
     ExportOutcome outcome = ExportOutcome::Completed;
     int written = 0;
+    long long replaced = 0; // characters written as "?" (Windows-1252 lacks them)
 };
 
 // "All" names every category; any other name the category list's index for it.
@@ -43,7 +54,7 @@ int ExportCategoryIndex(const CCategoryList& categories, const std::string& sele
 // The variant code of a variant name; Tab for a name that is neither.
 ExportVariant VariantFromText(const std::string& text);
 
-// The path as the records dialog opens with it: ".csv" (filter 2) or ".tab" appended when
+// The path as the records dialog opens with it: ".csv" (filter 2 or 3) or ".tab" appended when
 // the chosen name has no extension.
 std::string PathWithExtension(const std::string& path, int filterIndex);
 // The extension of the file name in a path (after its last dot), or empty.

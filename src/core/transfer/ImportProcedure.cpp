@@ -6,47 +6,233 @@
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
 #include "port/IProgress.h"
-#include "transfer/CDelimitedTokenizer.h"
+#include "transfer/CDelimitedReader.h"
 #include "transfer/ColumnVocabulary.h"
+#include "transfer/ImportColumns.h"
 #include "transfer/ImportScan.h"
 #include <array>
 #include <memory>
+#include <optional>
+#include <unordered_set>
 
 namespace {
 
-constexpr std::uint8_t kNoColumn = 255;
+using transfer::ColumnRole;
+
+constexpr std::string_view kSeveral = " ::: ";
+constexpr std::size_t kCategoryNameMax = 255;
+
+// The label texts the editor shows, by label code.
+constexpr std::array<std::string_view, 7> kLabelText = {"Home", "Work",   "Mobile", "Pager",
+                                                        "Fax",  "E-Mail", "Other"};
+
+// Values that mean "nothing" in other programs' exports.
+bool IsEmptyMarker(std::string_view v) {
+    return v.empty() || v == "0/0/00" || kb::EqualsNoCase(v, "Unspecified");
+}
+
+std::vector<std::string_view> SplitSeveral(std::string_view v) {
+    std::vector<std::string_view> parts;
+    for (;;) {
+        const std::size_t at = v.find(kSeveral);
+        parts.push_back(v.substr(0, at));
+        if (at == std::string_view::npos)
+            return parts;
+        v.remove_prefix(at + kSeveral.size());
+    }
+}
+
+// Multi-line values keep CR LF in the book.
+std::string WithCrLf(std::string_view v) {
+    std::string out;
+    out.reserve(v.size());
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (v[i] == '\n' && (i == 0 || v[i - 1] != '\r'))
+            out += '\r';
+        out += v[i];
+    }
+    return out;
+}
+
+void AppendLine(std::string& text, std::string_view line) {
+    if (!text.empty())
+        text += "\r\n";
+    text.append(line);
+}
+
+// Every word of the display name is one of the record's names: nothing to keep.
+bool DerivedFromNames(std::string_view display, const CContactRecord& r, std::string_view middle) {
+    std::string names = r.m_strFirstName + " " + std::string(middle) + " " + r.m_strLastName;
+    for (char& c : names)
+        c = kb::FoldAscii(c);
+    std::size_t i = 0;
+    while (i < display.size()) {
+        while (i < display.size() && (display[i] == ' ' || display[i] == ','))
+            ++i;
+        std::size_t j = i;
+        while (j < display.size() && display[j] != ' ' && display[j] != ',')
+            ++j;
+        if (j > i) {
+            std::string word(display.substr(i, j - i));
+            for (char& c : word)
+                c = kb::FoldAscii(c);
+            if (names.find(word) == std::string::npos)
+                return false;
+        }
+        i = j;
+    }
+    return true;
+}
+
+struct AddressGroup {
+    std::string street, city, state, zip, country;
+    bool Empty() const {
+        return street.empty() && city.empty() && state.empty() && zip.empty() && country.empty();
+    }
+    // "1 Main St, Springfield, IL 62701, USA"
+    std::string OneLine() const {
+        std::string out;
+        auto add = [&](std::string_view part, std::string_view sep) {
+            if (part.empty())
+                return;
+            if (!out.empty())
+                out += sep;
+            out += part;
+        };
+        std::string s = street;
+        for (std::size_t at; (at = s.find("\r\n")) != std::string::npos;)
+            s.replace(at, 2, ", ");
+        add(s, ", ");
+        add(city, ", ");
+        add(state, ", ");
+        add(zip, state.empty() ? ", " : " ");
+        add(country, ", ");
+        return out;
+    }
+};
+
+// The roles of the columns and what each needs from the header.
+struct ColumnPlan {
+    std::vector<ColumnRole> roles;
+    std::vector<int> typeColumn; // PhoneByType: its type column, or -1
+    std::array<std::string, transfer::kAddressGroups> groupLabel; // "Business Address"
+};
+
+std::string GroupLabel(std::string_view streetHeader, int group) {
+    std::string h(streetHeader);
+    if (h.empty())
+        return "Address " + std::to_string(group);
+    for (std::string_view cut : {std::string_view(" - Street"), std::string_view(" Street")}) {
+        if (h.size() > cut.size() &&
+            kb::EqualsNoCase(std::string_view(h).substr(h.size() - cut.size()), cut)) {
+            h.resize(h.size() - cut.size());
+            return cut == " Street" ? h + " Address" : h;
+        }
+    }
+    return h;
+}
+
+ColumnPlan PlanColumns(const ImportOptions& o, IMessageBox& box) {
+    ColumnPlan plan;
+    const std::vector<std::string>& header = o.format.firstRecord;
+    const bool named = o.format.hasHeader;
+    for (const std::string& row : o.rowNames) {
+        ColumnRole role = transfer::ParseRowName(row);
+        if (role.kind == ColumnRole::Kind::Invalid) {
+            box.Show("Invalid Category.", kAppTitle, MbIcon::None, MbButtons::Ok);
+            role.kind = ColumnRole::Kind::Skip;
+        }
+        plan.roles.push_back(std::move(role));
+    }
+    plan.typeColumn.assign(plan.roles.size(), -1);
+    for (std::size_t c = 0; c < plan.roles.size(); ++c) {
+        const ColumnRole& role = plan.roles[c];
+        if (!named || c >= header.size())
+            continue;
+        if (role.kind == ColumnRole::Kind::PhoneByType) {
+            // "Phone 1 - Value" takes its label from "Phone 1 - Type".
+            std::string want = header[c];
+            constexpr std::string_view kValue = "Value";
+            if (want.size() >= kValue.size() &&
+                kb::EqualsNoCase(std::string_view(want).substr(want.size() - kValue.size()),
+                                 kValue)) {
+                want.replace(want.size() - kValue.size(), kValue.size(), "Type");
+                for (std::size_t k = 0; k < header.size(); ++k) {
+                    if (kb::EqualsNoCase(header[k], want))
+                        plan.typeColumn[c] = static_cast<int>(k);
+                }
+            }
+        }
+        if (role.kind == ColumnRole::Kind::AddressPart && role.part == ColumnRole::Part::Street)
+            plan.groupLabel[static_cast<std::size_t>(role.group - 1)] =
+                GroupLabel(header[c], role.group);
+    }
+    for (int g = 1; g < transfer::kAddressGroups; ++g) {
+        if (plan.groupLabel[static_cast<std::size_t>(g)].empty())
+            plan.groupLabel[static_cast<std::size_t>(g)] = "Address " + std::to_string(g + 1);
+    }
+    return plan;
+}
+
+// What makes two records the same contact line: every value, the category included.
+std::string RecordKey(const CContactRecord& r) {
+    std::string key;
+    auto put = [&key](std::string_view v) {
+        key += std::to_string(v.size());
+        key += ':';
+        key += v;
+    };
+    put(r.m_strFirstName);
+    put(r.m_strLastName);
+    put(r.m_strTitle);
+    put(r.m_strOtherRef);
+    key += std::to_string(r.m_nCategory) + ";";
+    for (int i = 0; i < CContactRecord::kItemCount; ++i) {
+        put(r.m_strItem[static_cast<std::size_t>(i)]);
+        key += std::to_string(r.m_nItemLabel[static_cast<std::size_t>(i)]) + ";";
+    }
+    put(r.m_strAddress);
+    put(r.m_strCity);
+    put(r.m_strState);
+    put(r.m_strZip);
+    put(r.m_strCountry);
+    for (const std::string& o : r.m_strOtherInfo)
+        put(o);
+    put(r.m_strNotes);
+    return key;
+}
 
 // Builds one record per line and files it.
-class RecordBuilder final : public ITokenConsumer {
+class RecordBuilder {
 public:
-    RecordBuilder(std::vector<int> columnFields, CRecordList& records,
-                  const CCategoryList& categories, IProgress& progress, int recordCount)
-        : m_columnFields(std::move(columnFields)), m_filer(records), m_categories(categories),
+    RecordBuilder(const ImportOptions& options, ColumnPlan plan, CRecordList& records,
+                  CCategoryList& categories, IProgress& progress, int recordCount)
+        : m_options(options), m_plan(std::move(plan)), m_filer(records), m_categories(categories),
           m_progress(progress),
           // An empty or unreadable file has no records to pace the bar by.
           m_step(recordCount > 0 ? 100.0f / static_cast<float>(recordCount) : 0.0f) {
-        Start();
-    }
-
-    bool OnField(std::string_view value, int column) override {
-        if (column >= 0 && static_cast<std::size_t>(column) < m_columnFields.size()) {
-            const int f = m_columnFields[static_cast<std::size_t>(column)];
-            if (f >= 0)
-                Store(static_cast<Field>(f), value);
+        if (!options.defaultCategory.empty())
+            m_nDefaultCategory = categories.IndexOf(options.defaultCategory);
+        if (options.skipDuplicates) {
+            for (const auto& r : records)
+                m_keys.insert(RecordKey(*r));
         }
-        return true;
     }
 
-    bool OnRecordEnd() override {
-        AddRecord();
-        ++imported;
+    bool OnRecord(const std::vector<std::string>& fields) {
+        auto record = Build(fields);
+        if (m_options.skipDuplicates && !m_keys.insert(RecordKey(*record)).second) {
+            ++duplicates;
+        } else {
+            m_filer.File(std::move(record));
+            ++imported;
+        }
         m_accumulator += m_step;
         m_progress.SetPosition(m_accumulator >= 100.0f ? 100 : static_cast<int>(m_accumulator));
-        if (!finishing && m_progress.CancelRequested()) {
+        if (m_progress.CancelRequested()) {
             cancelled = true;
             return false;
         }
-        Start();
         return true;
     }
 
@@ -54,94 +240,272 @@ public:
     void Flush() { m_filer.Flush(); }
 
     int imported = 0;
+    int duplicates = 0;
+    int categoriesCreated = 0;
     bool cancelled = false;
-    bool finishing = false;
 
 private:
-    void Start() {
-        m_record = std::make_unique<CContactRecord>();
-        m_nextItem = 0;
+    struct Line {
+        int nextItem = 0;
+        std::vector<std::string> extras;   // "Label: value", for Other Info or notes
+        std::vector<std::string> overflow; // items past the seventh, labelled
+        std::string company, display, middle;
+        std::array<std::string, 3> birth; // year, month, day
+        bool hasCategory = false;
+        std::string category;
+        std::array<AddressGroup, transfer::kAddressGroups> groups;
+        std::string firstStreetMore;
+    };
+
+    void AddItem(CContactRecord& r, Line& line, std::string_view v, std::uint8_t label) {
+        for (std::string_view part : SplitSeveral(v)) {
+            if (part.empty())
+                continue;
+            if (line.nextItem < CContactRecord::kItemCount) {
+                const auto i = static_cast<std::size_t>(line.nextItem++);
+                r.m_strItem[i].assign(part);
+                r.m_nItemLabel[i] = label;
+            } else {
+                line.overflow.push_back(std::string(kLabelText[label]) + ": " + std::string(part));
+            }
+        }
     }
 
-    void Store(Field f, std::string_view v) {
-        CContactRecord& r = *m_record;
-        if (f == Field::Category) {
-            if (kb::EqualsNoCase(v, kFilterAll) || kb::EqualsNoCase(v, kFilterEditCategories))
-                r.m_nCategory = 0;
-            else
-                r.m_nCategory = m_categories.IndexOf(v);
-            return;
-        }
-        const std::uint8_t label = transfer::ItemLabelOf(f);
-        if (label != LABEL_NONE) {
-            // Items fill in column order, whatever their labels; the eighth is dropped.
-            if (v.empty() || m_nextItem >= CContactRecord::kItemCount)
+    void Store(CContactRecord& r, Line& line, const ColumnRole& role, const std::string& v,
+               const std::vector<std::string>& fields, std::size_t column) {
+        switch (role.kind) {
+        case ColumnRole::Kind::Field: {
+            if (role.field == Field::Category) {
+                line.hasCategory = true;
+                line.category = v;
                 return;
-            r.m_strItem[static_cast<std::size_t>(m_nextItem)].assign(v);
-            r.m_nItemLabel[static_cast<std::size_t>(m_nextItem)] = label;
-            ++m_nextItem;
+            }
+            const std::uint8_t label = transfer::ItemLabelOf(role.field);
+            if (label != LABEL_NONE) {
+                AddItem(r, line, v, label);
+                return;
+            }
+            std::string* member = transfer::TextMember(r, role.field);
+            if (role.field == Field::Notes || role.field == Field::Address)
+                *member = WithCrLf(v);
+            else
+                member->assign(v);
             return;
         }
-        transfer::TextMember(r, f)->assign(v);
-    }
-
-    void AddRecord() {
-        CContactRecord& r = *m_record;
-        if (r.m_strLastName.empty()) {
-            if (!r.m_strFirstName.empty())
-                r.m_strLastName.swap(r.m_strFirstName);
-            else if (!r.m_strOtherRef.empty())
-                r.m_strLastName.swap(r.m_strOtherRef);
-            else
-                r.m_strLastName = "Unnamed";
+        case ColumnRole::Kind::PhoneByType: {
+            const int tc = m_plan.typeColumn[column];
+            const std::string_view type =
+                tc >= 0 && static_cast<std::size_t>(tc) < fields.size()
+                    ? std::string_view(fields[static_cast<std::size_t>(tc)])
+                    : std::string_view();
+            const std::vector<std::string_view> values = SplitSeveral(v);
+            const std::vector<std::string_view> types = SplitSeveral(type);
+            for (std::size_t i = 0; i < values.size(); ++i)
+                AddItem(
+                    r, line, values[i],
+                    transfer::LabelForType(types.size() == values.size() ? types[i] : types[0]));
+            return;
         }
-        m_filer.File(std::move(m_record));
+        case ColumnRole::Kind::Company:
+            line.company = v;
+            return;
+        case ColumnRole::Kind::DisplayName:
+            line.display = v;
+            return;
+        case ColumnRole::Kind::MiddleName:
+            line.middle = v;
+            return;
+        case ColumnRole::Kind::AddressPart: {
+            if (role.group == 1) { // only "Address (more)" comes here
+                if (!v.empty())
+                    AppendLine(line.firstStreetMore, v);
+                return;
+            }
+            AddressGroup& g = line.groups[static_cast<std::size_t>(role.group - 1)];
+            switch (role.part) {
+            case ColumnRole::Part::Street:
+                g.street = WithCrLf(v) + g.street;
+                break;
+            case ColumnRole::Part::StreetMore:
+                if (!v.empty())
+                    g.street += "\r\n" + v;
+                break;
+            case ColumnRole::Part::City:
+                g.city = v;
+                break;
+            case ColumnRole::Part::State:
+                g.state = v;
+                break;
+            case ColumnRole::Part::Zip:
+                g.zip = v;
+                break;
+            case ColumnRole::Part::Country:
+                g.country = v;
+                break;
+            }
+            return;
+        }
+        case ColumnRole::Kind::BirthPart:
+            line.birth[static_cast<std::size_t>(role.group)] = v;
+            return;
+        case ColumnRole::Kind::Extra:
+            if (!IsEmptyMarker(v))
+                line.extras.push_back(role.label + ": " + v);
+            return;
+        default:
+            return;
+        }
     }
 
-    std::vector<int> m_columnFields;
+    std::unique_ptr<CContactRecord> Build(const std::vector<std::string>& fields) {
+        auto record = std::make_unique<CContactRecord>();
+        CContactRecord& r = *record;
+        Line line;
+        const std::size_t n = std::min(fields.size(), m_plan.roles.size());
+        for (std::size_t c = 0; c < n; ++c)
+            Store(r, line, m_plan.roles[c], fields[c], fields, c);
+        Finish(r, line);
+        return record;
+    }
+
+    void Finish(CContactRecord& r, Line& line) {
+        // Addresses: the first one that holds anything goes to the address fields.
+        if (!line.firstStreetMore.empty())
+            AppendLine(r.m_strAddress, line.firstStreetMore);
+        bool placed = !(r.m_strAddress.empty() && r.m_strCity.empty() && r.m_strState.empty() &&
+                        r.m_strZip.empty() && r.m_strCountry.empty());
+        for (std::size_t g = 1; g < line.groups.size(); ++g) {
+            AddressGroup& a = line.groups[g];
+            // A group whose street came only as further lines starts with a line end.
+            if (a.street.rfind("\r\n", 0) == 0)
+                a.street.erase(0, 2);
+            if (a.Empty())
+                continue;
+            if (!placed) {
+                r.m_strAddress = a.street;
+                r.m_strCity = a.city;
+                r.m_strState = a.state;
+                r.m_strZip = a.zip;
+                r.m_strCountry = a.country;
+                placed = true;
+            } else {
+                line.extras.push_back(m_plan.groupLabel[g] + ": " + a.OneLine());
+            }
+        }
+
+        if (!line.birth[0].empty() || !line.birth[1].empty() || !line.birth[2].empty()) {
+            auto two = [](const std::string& v) { return v.size() == 1 ? "0" + v : v; };
+            std::string date = line.birth[0];
+            for (std::size_t i = 1; i < 3; ++i) {
+                if (!line.birth[i].empty())
+                    date += (date.empty() ? "" : "-") + two(line.birth[i]);
+            }
+            line.extras.push_back("Birthday: " + date);
+        }
+
+        if (!line.middle.empty())
+            r.m_strFirstName =
+                r.m_strFirstName.empty() ? line.middle : r.m_strFirstName + " " + line.middle;
+
+        bool companyUsed = false;
+        bool displayUsed = false;
+        if (r.m_strLastName.empty()) {
+            if (!r.m_strFirstName.empty()) {
+                r.m_strLastName.swap(r.m_strFirstName);
+            } else if (!r.m_strOtherRef.empty()) {
+                r.m_strLastName.swap(r.m_strOtherRef);
+            } else if (!line.display.empty()) {
+                r.m_strLastName = line.display;
+                displayUsed = true;
+            } else if (!line.company.empty()) {
+                r.m_strLastName = line.company;
+                companyUsed = true;
+            } else {
+                r.m_strLastName = "Unnamed";
+            }
+        }
+        if (!companyUsed && !line.company.empty()) {
+            if (r.m_strTitle.empty())
+                r.m_strTitle = line.company;
+            else
+                line.extras.push_back("Company: " + line.company);
+        }
+        if (!displayUsed && !line.display.empty() &&
+            !DerivedFromNames(line.display, r, line.middle) &&
+            !kb::EqualsNoCase(line.display, line.company))
+            line.extras.insert(line.extras.begin(), "Name: " + line.display);
+
+        // Extras fill the free Other Info lines, then the notes; so do items past the seventh.
+        std::size_t next = 0;
+        for (std::string& extra : line.extras) {
+            while (next < r.m_strOtherInfo.size() && !r.m_strOtherInfo[next].empty())
+                ++next;
+            if (next < r.m_strOtherInfo.size() && extra.find('\n') == std::string::npos)
+                r.m_strOtherInfo[next] = std::move(extra);
+            else
+                AppendLine(r.m_strNotes, WithCrLf(extra));
+        }
+        for (const std::string& item : line.overflow)
+            AppendLine(r.m_strNotes, item);
+
+        if (line.hasCategory)
+            r.m_nCategory = CategoryIndex(line.category);
+        else if (m_nDefaultCategory)
+            r.m_nCategory = *m_nDefaultCategory;
+    }
+
+    // The category a value names: the first group that is not a system one ("* starred",
+    // "System Group: ..."), created when the options allow it.
+    std::uint16_t CategoryIndex(std::string_view value) {
+        std::string_view name;
+        for (std::string_view part : SplitSeveral(value)) {
+            if (!part.empty() && part[0] != '*' && !kb::StartsWithNoCase(part, "System Group:")) {
+                name = part;
+                break;
+            }
+        }
+        const std::uint16_t fallback = m_nDefaultCategory.value_or(0);
+        if (name.empty() || kb::EqualsNoCase(name, kFilterAll) ||
+            kb::EqualsNoCase(name, kFilterEditCategories))
+            return m_nDefaultCategory ? fallback : 0;
+        if (kb::EqualsNoCase(name, kUnfiled))
+            return 0;
+        const std::uint16_t found = m_categories.IndexOf(name);
+        if (found != 0)
+            return found;
+        if (!m_options.createCategories || name.size() > kCategoryNameMax ||
+            m_categories.GetCount() >= 0xFFFF)
+            return fallback;
+        m_categories.AddTail(std::string(name));
+        ++categoriesCreated;
+        return static_cast<std::uint16_t>(m_categories.GetCount() - 1);
+    }
+
+    const ImportOptions& m_options;
+    ColumnPlan m_plan;
     CRecordFiler m_filer; // writes the filed records back into the list when it goes
-    const CCategoryList& m_categories;
+    CCategoryList& m_categories;
     IProgress& m_progress;
     float m_step;
     float m_accumulator = 0.0f;
-    std::unique_ptr<CContactRecord> m_record;
-    int m_nextItem = 0;
+    std::optional<std::uint16_t> m_nDefaultCategory;
+    std::unordered_set<std::string> m_keys;
 };
-
-// Column -> field, from the rows of the matching list; only the first 255 rows count.
-std::vector<int> MapColumns(const std::vector<std::string>& rowNames, IMessageBox& box) {
-    std::array<std::uint8_t, kFieldCount> rowOf;
-    rowOf.fill(kNoColumn);
-    const std::size_t rows = rowNames.size() < kNoColumn ? rowNames.size() : kNoColumn;
-    for (std::size_t i = 0; i < rows; ++i) {
-        const std::string& name = rowNames[i];
-        if (name.empty() || name[0] == '*')
-            continue;
-        const int f = transfer::ResolveField(name);
-        if (f < 0) {
-            box.Show("Invalid Category.", kAppTitle, MbIcon::None, MbButtons::Ok);
-            continue;
-        }
-        rowOf[static_cast<std::size_t>(f)] = static_cast<std::uint8_t>(i);
-    }
-    std::vector<int> columnFields(rows, -1);
-    // Names are tried in vocabulary order: the first that has the column decides.
-    for (int f = kFieldCount - 1; f >= 0; --f) {
-        const std::uint8_t row = rowOf[static_cast<std::size_t>(f)];
-        if (row != kNoColumn)
-            columnFields[row] = f;
-    }
-    return columnFields;
-}
 
 } // namespace
 
-ImportResult RunImport(const std::string& path, int recordCount,
-                       const std::vector<std::string>& rowNames, CRecordList& records,
-                       const CCategoryList& categories, IFileSystem& fileSystem,
+std::string IncompatibleMessage(long long line, const std::string& text) {
+    std::string m = kIncompatibleText;
+    if (line > 0)
+        m += "\n\nLine " + std::to_string(line) + ": " + text;
+    return m;
+}
+
+ImportResult RunImport(const std::string& path, int recordCount, const ImportOptions& options,
+                       CRecordList& records, CCategoryList& categories, IFileSystem& fileSystem,
                        IMessageBox& messageBox, IProgress& progress) {
     ImportResult result;
-    std::vector<int> columnFields = MapColumns(rowNames, messageBox);
+    ColumnPlan plan = PlanColumns(options, messageBox);
     std::unique_ptr<IByteSource> source;
     try {
         source = fileSystem.OpenRead(path);
@@ -152,20 +516,17 @@ ImportResult RunImport(const std::string& path, int recordCount,
         return result;
     }
 
-    RecordBuilder builder(std::move(columnFields), records, categories, progress, recordCount);
-    CDelimitedTokenizer tokenizer;
-    std::vector<char> buffer(CDelimitedTokenizer::kChunkSize);
+    RecordBuilder builder(options, std::move(plan), records, categories, progress, recordCount);
+    CDelimitedReader reader(options.format);
+    std::vector<char> buffer;
     TokenizeResult r = TokenizeResult::Continue;
     try {
-        while (r == TokenizeResult::Continue) {
-            const std::size_t n = source->Read(buffer.data(), buffer.size());
-            if (n == 0) {
-                builder.finishing = true;
-                r = tokenizer.Finish(builder);
-            } else {
-                r = tokenizer.Feed(buffer.data(), n, builder);
-            }
-        }
+        r = reader.Run(
+            *source,
+            [&builder](const std::vector<std::string>& fields, long long) {
+                return builder.OnRecord(fields);
+            },
+            buffer);
     } catch (const CFileException&) {
         // A drive that fails midway: keep what was filed, say the file could not be read.
         builder.Flush();
@@ -177,8 +538,11 @@ ImportResult RunImport(const std::string& path, int recordCount,
     }
     builder.Flush();
     result.imported = builder.imported;
+    result.duplicates = builder.duplicates;
+    result.categoriesCreated = builder.categoriesCreated;
     if (r == TokenizeResult::Incompatible) {
-        messageBox.Show(kIncompatibleText, kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);
+        messageBox.Show(IncompatibleMessage(reader.ErrorLine(), reader.ErrorText()),
+                        kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);
         result.outcome = ImportOutcome::Incompatible;
         return result;
     }
@@ -187,7 +551,27 @@ ImportResult RunImport(const std::string& path, int recordCount,
         return result;
     }
     progress.SetPosition(100);
-    messageBox.Show(std::to_string(result.imported) + " records imported.", "Import Complete",
-                    MbIcon::Information, MbButtons::Ok);
+    std::string done = std::to_string(result.imported) + " records imported";
+    done += result.duplicates > 0
+                ? ", " + std::to_string(result.duplicates) + " already in the book."
+                : ".";
+    messageBox.Show(done, "Import Complete", MbIcon::Information, MbButtons::Ok);
     return result;
+}
+
+ImportResult RunImport(const std::string& path, int recordCount,
+                       const std::vector<std::string>& rowNames, CRecordList& records,
+                       CCategoryList& categories, IFileSystem& fileSystem, IMessageBox& messageBox,
+                       IProgress& progress) {
+    ImportOptions options;
+    options.rowNames = rowNames;
+    try {
+        auto source = fileSystem.OpenRead(path);
+        options.format =
+            DetectFormat(*source, {TextEncoding::Auto, Separator::Auto, HeaderChoice::No});
+    } catch (const CFileException&) {
+        // RunImport reports it.
+    }
+    return RunImport(path, recordCount, options, records, categories, fileSystem, messageBox,
+                     progress);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "model/CRecordList.h"
+#include "transfer/FileFormat.h"
 #include <string>
 #include <vector>
 
@@ -18,13 +19,40 @@ enum class ImportOutcome {
 struct ImportResult {
     ImportOutcome outcome = ImportOutcome::Completed;
     int imported = 0;
+    int duplicates = 0; // lines skipped because the book already held them
+    int categoriesCreated = 0;
 };
 
-// Row i of rowNames names the contact field that receives the file's column i; an empty
-// name or one that begins with "*" skips its column.
-// Every line of the file becomes a new record filed into records; recordCount (from the
-// counting scan) only paces the progress bar.
+// How one import reads its file and where its records go.
+struct ImportOptions {
+    // How to read the file: encoding, separator, and whether its first line holds column
+    // names (never imported) whose names label the extras and pair value columns with
+    // their type columns.
+    DetectedFormat format;
+    // Row i names the destination of the file's column i (see ImportColumns.h); an empty
+    // name or one that begins with "*" skips its column.
+    std::vector<std::string> rowNames;
+    // Where a record without a category goes; empty keeps a new record's own default.
+    std::string defaultCategory;
+    // Whether a category named in the file that does not exist yet is created (otherwise
+    // such records go to the default).
+    bool createCategories = false;
+    // Whether a line equal to a record already in the book is skipped and counted.
+    bool skipDuplicates = true;
+};
+
+// Files every record of the file into records; recordCount (from the counting scan) only
+// paces the progress bar.
+ImportResult RunImport(const std::string& path, int recordCount, const ImportOptions& options,
+                       CRecordList& records, CCategoryList& categories, IFileSystem& fileSystem,
+                       IMessageBox& messageBox, IProgress& progress);
+
+// A file read as it comes: detected encoding and separator, no column names.
 ImportResult RunImport(const std::string& path, int recordCount,
                        const std::vector<std::string>& rowNames, CRecordList& records,
-                       const CCategoryList& categories, IFileSystem& fileSystem,
-                       IMessageBox& messageBox, IProgress& progress);
+                       CCategoryList& categories, IFileSystem& fileSystem, IMessageBox& messageBox,
+                       IProgress& progress);
+
+// "This data file is not in a compatable format..." and, when known, the line and text
+// that broke the rules.
+std::string IncompatibleMessage(long long line, const std::string& text);

@@ -2,7 +2,8 @@
 #include "model/NoCase.h"
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
-#include "transfer/CDelimitedTokenizer.h"
+#include "transfer/CDelimitedReader.h"
+#include "transfer/ImportProcedure.h"
 #include <cstring>
 #include <limits>
 
@@ -15,67 +16,19 @@ const std::vector<std::string> kImportRowOrder = {
 
 namespace {
 
-// Opens the file and reads its first chunk; reports why when there is nothing to read.
-class FirstChunk {
+// Counts the bytes read through it, to tell an empty file.
+class CountingSource final : public IByteSource {
 public:
-    ScanStatus Open(const std::string& path, IFileSystem& fs, IMessageBox& box,
-                    std::vector<char>& buffer) {
-        try {
-            source = fs.OpenRead(path);
-            if (buffer.size() < CDelimitedTokenizer::kChunkSize)
-                buffer.resize(CDelimitedTokenizer::kChunkSize);
-            size = source->Read(buffer.data(), CDelimitedTokenizer::kChunkSize);
-        } catch (const CFileException&) {
-            box.Show(path + " could not be opened.", kFileErrorCaption, MbIcon::Stop,
-                     MbButtons::Ok);
-            return ScanStatus::NotOpened;
-        }
-        if (size == 0) {
-            box.Show(path + " has no data.", kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);
-            return ScanStatus::NoData;
-        }
-        return ScanStatus::Ok;
+    explicit CountingSource(IByteSource& inner) : m_inner(inner) {}
+    std::size_t Read(char* buffer, std::size_t size) override {
+        const std::size_t n = m_inner.Read(buffer, size);
+        total += n;
+        return n;
     }
-
-    // The rest of the pass, the first chunk included.
-    TokenizeResult Run(CDelimitedTokenizer& t, ITokenConsumer& consumer,
-                       std::vector<char>& buffer) {
-        TokenizeResult r = t.Feed(buffer.data(), size, consumer);
-        while (r == TokenizeResult::Continue) {
-            const std::size_t n = source->Read(buffer.data(), CDelimitedTokenizer::kChunkSize);
-            r = n == 0 ? t.Finish(consumer) : t.Feed(buffer.data(), n, consumer);
-        }
-        return r;
-    }
-
-    std::unique_ptr<IByteSource> source;
-    std::size_t size = 0;
-};
-
-class Counter final : public ITokenConsumer {
-public:
-    bool OnField(std::string_view, int index) override {
-        lastFields = index + 1;
-        return true;
-    }
-    bool OnRecordEnd() override { return true; }
-    int lastFields = 0;
-};
-
-class RecordCollector final : public ITokenConsumer {
-public:
-    explicit RecordCollector(long long wanted) : m_wanted(wanted) {}
-    bool OnField(std::string_view value, int) override {
-        if (m_record == m_wanted)
-            values.emplace_back(value);
-        return true;
-    }
-    bool OnRecordEnd() override { return ++m_record <= m_wanted; }
-    std::vector<std::string> values;
+    std::size_t total = 0;
 
 private:
-    long long m_record = 1;
-    long long m_wanted;
+    IByteSource& m_inner;
 };
 
 int ClampCount(long long n) {
@@ -83,62 +36,103 @@ int ClampCount(long long n) {
                                                : static_cast<int>(n);
 }
 
-void ReportIncompatible(IMessageBox& box) {
-    box.Show(kIncompatibleText, kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);
+void ReportNotOpened(IMessageBox& box, const std::string& path) {
+    box.Show(path + " could not be opened.", kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);
+}
+
+// Opens the file and tells whether it has anything to read; reports why not.
+ScanStatus OpenChecked(const std::string& path, IFileSystem& fs, IMessageBox& box,
+                       std::unique_ptr<IByteSource>& source, const ImportFormatChoice* choice,
+                       DetectedFormat* format) {
+    try {
+        source = fs.OpenRead(path);
+        CountingSource counted(*source);
+        if (choice) {
+            *format = DetectFormat(counted, *choice);
+            source = fs.OpenRead(path);
+        } else {
+            char probe[1];
+            counted.Read(probe, 1);
+            if (counted.total > 0)
+                source = fs.OpenRead(path);
+        }
+        if (counted.total == 0) {
+            box.Show(path + " has no data.", kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);
+            return ScanStatus::NoData;
+        }
+    } catch (const CFileException&) {
+        ReportNotOpened(box, path);
+        return ScanStatus::NotOpened;
+    }
+    return ScanStatus::Ok;
 }
 
 } // namespace
 
 ScanResult CountRecords(const std::string& path, IFileSystem& fs, IMessageBox& box,
-                        std::vector<char>& buffer) {
+                        std::vector<char>& buffer, const ImportFormatChoice& choice) {
     ScanResult result;
-    FirstChunk file;
-    result.status = file.Open(path, fs, box, buffer);
+    std::unique_ptr<IByteSource> source;
+    result.status = OpenChecked(path, fs, box, source, &choice, &result.format);
     if (result.status != ScanStatus::Ok)
         return result;
-    CDelimitedTokenizer t;
-    Counter counter;
+    CDelimitedReader reader(result.format);
+    long long records = 0;
     TokenizeResult r;
     try {
-        r = file.Run(t, counter, buffer);
+        r = reader.Run(
+            *source,
+            [&records](const std::vector<std::string>&, long long) {
+                ++records;
+                return true;
+            },
+            buffer);
     } catch (const CFileException&) {
-        box.Show(path + " could not be opened.", kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);
+        ReportNotOpened(box, path);
         result.status = ScanStatus::NotOpened;
         return result;
     }
     if (r == TokenizeResult::Incompatible) {
-        ReportIncompatible(box);
+        box.Show(IncompatibleMessage(reader.ErrorLine(), reader.ErrorText()), kFileErrorCaption,
+                 MbIcon::Stop, MbButtons::Ok);
         result.status = ScanStatus::Incompatible;
         return result;
     }
-    // The flush at the end of input already counted a last line without a line end.
-    result.recordCount = ClampCount(t.CompletedRecords());
-    result.fieldCount = counter.lastFields;
+    result.recordCount = ClampCount(records);
+    result.fieldCount = reader.WidestRecord();
     return result;
 }
 
 PreviewResult PreviewRecord(const std::string& path, int k, int recordCount, IFileSystem& fs,
-                            IMessageBox& box, std::vector<char>& buffer) {
+                            IMessageBox& box, std::vector<char>& buffer,
+                            const DetectedFormat& format) {
     PreviewResult result;
     result.record = k;
-    FirstChunk file;
-    result.status = file.Open(path, fs, box, buffer);
+    std::unique_ptr<IByteSource> source;
+    result.status = OpenChecked(path, fs, box, source, nullptr, nullptr);
     if (result.status == ScanStatus::Ok) {
-        CDelimitedTokenizer t;
-        RecordCollector collector(k);
+        CDelimitedReader reader(format);
+        long long seen = 0;
         TokenizeResult r = TokenizeResult::Completed;
         try {
-            r = file.Run(t, collector, buffer);
+            r = reader.Run(
+                *source,
+                [&](const std::vector<std::string>& fields, long long) {
+                    if (++seen < k)
+                        return true;
+                    result.values = fields;
+                    return false;
+                },
+                buffer);
         } catch (const CFileException&) {
-            box.Show(path + " could not be opened.", kFileErrorCaption, MbIcon::Stop,
-                     MbButtons::Ok);
+            ReportNotOpened(box, path);
             result.status = ScanStatus::NotOpened;
         }
         if (r == TokenizeResult::Incompatible) {
-            ReportIncompatible(box);
+            box.Show(IncompatibleMessage(reader.ErrorLine(), reader.ErrorText()), kFileErrorCaption,
+                     MbIcon::Stop, MbButtons::Ok);
             result.status = ScanStatus::Incompatible;
         }
-        result.values = std::move(collector.values);
     }
     if (k < recordCount) {
         result.hasNext = true;

@@ -1,4 +1,5 @@
 #pragma once
+#include "transfer/FileFormat.h"
 #include <string>
 #include <vector>
 
@@ -23,14 +24,16 @@ enum class ScanStatus { Ok, NotOpened, NoData, Incompatible };
 
 struct ScanResult {
     ScanStatus status = ScanStatus::Ok;
-    int recordCount = 0;
-    int fieldCount = 0; // the fields of the file's last record
+    int recordCount = 0; // records to import: blank lines and the header row left out
+    int fieldCount = 0;  // the fields of the file's widest record
+    DetectedFormat format;
 };
 
-// Reads the whole file once and counts its records; reports a file that cannot be opened,
-// is empty or cannot be read as delimited text.
+// Detects the file's format (within what choice fixes), then reads the whole file once
+// and counts its records; reports a file that cannot be opened, is empty or cannot be read
+// as delimited text (naming the line that breaks the rules).
 ScanResult CountRecords(const std::string& path, IFileSystem& fileSystem, IMessageBox& messageBox,
-                        std::vector<char>& buffer);
+                        std::vector<char>& buffer, const ImportFormatChoice& choice = {});
 
 struct PreviewResult {
     ScanStatus status = ScanStatus::Ok;
@@ -39,10 +42,11 @@ struct PreviewResult {
     std::vector<std::string> values; // its fields in file order
 };
 
-// The values of record k (1-based), read again from the start of the file.
+// The values of record k (1-based, not counting blank lines or the header row), read
+// again from the start of the file.
 PreviewResult PreviewRecord(const std::string& path, int k, int recordCount,
                             IFileSystem& fileSystem, IMessageBox& messageBox,
-                            std::vector<char>& buffer);
+                            std::vector<char>& buffer, const DetectedFormat& format = {});
 
 // The matching list's row marking: the marker put in front of a name, or taken off again.
 std::string ToggleSkippedMarker(const std::string& rowName);

@@ -1,11 +1,13 @@
 #include "transfer/CExportRecordsDlg.h"
 #include "app/AppServices.h"
 #include "app/TextCodec.h"
+#include "port/ISettingsStore.h"
 #include "resources/ObjectName.h"
 #include "resources/TransferIds.h"
 #include "transfer/CDialogProgress.h"
 #include "transfer/ExportProcedure.h"
 #include "transfer/TransferWidgets.h"
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -16,7 +18,9 @@
 
 namespace {
 constexpr int kFileNameWidth = 380;
-}
+// Remembered between exports: whether the field names go in the first line.
+constexpr const char* kHeaderSetting = "Export Field Names";
+} // namespace
 
 CExportRecordsDlg::CExportRecordsDlg(QWidget* parent, const CRecordList& records,
                                      const CCategoryList& categories,
@@ -35,6 +39,13 @@ CExportRecordsDlg::CExportRecordsDlg(QWidget* parent, const CRecordList& records
     transfer_gui::SetTextColor(m_fileName, 128, 0, 0);
     m_format = new QComboBox(this);
     SetIdName(m_format, "IDC_EXPORT_FORMAT");
+    m_header = new QCheckBox(QStringLiteral("Put the field names in the first line"), this);
+    SetIdName(m_header, "IDC_EXPORT_HEADER");
+    m_header->setChecked(m_services.settings.GetInt(kHeaderSetting, 0) != 0);
+    m_encoding = new QComboBox(this);
+    SetIdName(m_encoding, "IDC_EXPORT_ENCODING");
+    for (const char* name : kExportEncodingNames)
+        m_encoding->addItem(QString::fromLatin1(name));
     m_progressLabel = new QLabel(QStringLiteral("Progress:"), this);
     SetIdName(m_progressLabel, "IDC_EXPORT_PROGRESS_LABEL");
     m_progressBar = new QProgressBar(this);
@@ -52,20 +63,24 @@ CExportRecordsDlg::CExportRecordsDlg(QWidget* parent, const CRecordList& records
     grid->addWidget(m_fileName, 0, 1, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Export Format:"), this), 1, 0);
     grid->addWidget(m_format, 1, 1, 1, 2);
-    grid->addWidget(m_progressLabel, 2, 0);
-    grid->addWidget(m_progressBar, 2, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Encoding:"), this), 2, 0);
+    grid->addWidget(m_encoding, 2, 1, 1, 2);
+    grid->addWidget(m_header, 3, 1, 1, 2);
+    grid->addWidget(m_progressLabel, 4, 0);
+    grid->addWidget(m_progressBar, 4, 1, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_begin);
     buttons->addWidget(m_cancel);
-    grid->addLayout(buttons, 3, 0, 1, 3);
+    grid->addLayout(buttons, 5, 0, 1, 3);
 
     m_format->addItem(QString::fromLatin1(kVariantCommaName));
     m_format->addItem(QString::fromLatin1(kVariantTabName));
+    m_format->addItem(QString::fromLatin1(kVariantSemicolonName));
     if (ExtensionOf(m_strPath).empty())
         m_strPath = PathWithExtension(m_strPath, filterIndex);
     ShowPath();
-    m_format->setCurrentIndex(filterIndex == 2 ? 0 : 1);
+    m_format->setCurrentIndex(filterIndex == 2 ? 0 : filterIndex == 3 ? 2 : 1);
     m_progressLabel->hide();
     m_progressBar->hide();
     m_progress = std::make_unique<CDialogProgress>(m_progressBar);
@@ -97,7 +112,12 @@ void CExportRecordsDlg::OnBeginExport() {
     m_progressBar->show();
     m_format->hide();
     m_begin->hide();
+    m_header->setEnabled(false);
+    m_encoding->setEnabled(false);
+    m_services.settings.WriteInt(kHeaderSetting, m_header->isChecked() ? 1 : 0);
     ExportRequest request{m_strPath, m_nCategory, m_columns, FromQString(m_format->currentText())};
+    request.header = m_header->isChecked();
+    request.encoding = static_cast<ExportEncoding>(m_encoding->currentIndex());
     m_progress->SetRunning(true);
     const ExportResult result = RunExport(m_records, m_categories, request, m_services.fileSystem,
                                           m_services.messageBox, *m_progress);

@@ -6,6 +6,7 @@
 #include <vector>
 
 class CCategoryList;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -46,6 +47,8 @@ private:
 
     QLabel* m_fileName;
     QComboBox* m_format;
+    QCheckBox* m_header;
+    QComboBox* m_encoding;
     QLabel* m_progressLabel;
     QProgressBar* m_progressBar;
     QPushButton* m_begin;

@@ -5,8 +5,11 @@
 #include "resources/TransferIds.h"
 #include "transfer/CImportRecordsDlg.h"
 #include "transfer/CRowDragSwapper.h"
+#include "transfer/ImportColumns.h"
 #include "transfer/ImportScan.h"
 #include "transfer/TransferWidgets.h"
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -14,10 +17,29 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
-constexpr int kListWidth = 480;
+constexpr int kListWidth = 560;
+
+// The override boxes, in the order of their items.
+constexpr Separator kSeparators[] = {Separator::Auto, Separator::TabComma, Separator::Semicolon};
+constexpr TextEncoding kEncodings[] = {TextEncoding::Auto, TextEncoding::Utf8,
+                                       TextEncoding::Utf16LE, TextEncoding::Utf16BE,
+                                       TextEncoding::Cp1252};
+
+QString SeparatorName(Separator s) {
+    switch (s) {
+    case Separator::Auto:
+        return QStringLiteral("Detect");
+    case Separator::Semicolon:
+        return QStringLiteral("Semicolon");
+    default:
+        return QStringLiteral("TAB/comma");
+    }
+}
 
 QPushButton* Button(QWidget* parent, const char* text, const char* idName) {
     auto* b = new QPushButton(QString::fromLatin1(text), parent);
@@ -37,7 +59,7 @@ QLabel* Instruction(QWidget* parent, const char* text, const char* idName) {
 } // namespace
 
 CImportFieldsDlg::CImportFieldsDlg(QWidget* parent, std::string path, CRecordList& records,
-                                   const CCategoryList& categories, AppServices& services)
+                                   CCategoryList& categories, AppServices& services)
     : QDialog(parent), m_strPath(std::move(path)), m_records(records), m_categories(categories),
       m_services(services) {
     SetIdName(this, "IDD_IMPORT_FIELDS");
@@ -49,12 +71,26 @@ CImportFieldsDlg::CImportFieldsDlg(QWidget* parent, std::string path, CRecordLis
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSortingEnabled(false);
     m_list->header()->setSectionsClickable(false);
-    m_list->setColumnCount(2);
-    m_list->setHeaderLabels(
-        {QStringLiteral("Contact Fields"), QStringLiteral("Imported Data Field Count")});
+    m_list->setColumnCount(3);
+    m_list->setHeaderLabels({QStringLiteral("Contact Fields"),
+                             QStringLiteral("Imported Data Field Count"),
+                             QStringLiteral("Column Name")});
     m_list->setMinimumWidth(kListWidth);
     m_list->setColumnWidth(0, kListWidth / 3);
-    m_list->setColumnWidth(1, kListWidth - kListWidth / 3 - 16);
+    m_list->setColumnWidth(1, kListWidth / 3);
+
+    m_header = new QCheckBox(QStringLiteral("&First line holds column names"), this);
+    SetIdName(m_header, "IDC_IMPORT_HEADER");
+    m_separator = new QComboBox(this);
+    SetIdName(m_separator, "IDC_IMPORT_SEPARATOR");
+    for (Separator sep : kSeparators)
+        m_separator->addItem(SeparatorName(sep));
+    m_encoding = new QComboBox(this);
+    SetIdName(m_encoding, "IDC_IMPORT_ENCODING");
+    for (TextEncoding e : kEncodings)
+        m_encoding->addItem(ToQString(std::string(EncodingName(e))));
+    m_inUse = new QLabel(this);
+    SetIdName(m_inUse, "IDC_IMPORT_FORMAT_IN_USE");
 
     QPushButton* up = Button(this, "&Up", "IDC_IMPORT_UP");
     QPushButton* down = Button(this, "&Down", "IDC_IMPORT_DOWN");
@@ -82,6 +118,19 @@ CImportFieldsDlg::CImportFieldsDlg(QWidget* parent, std::string path, CRecordLis
     layout->addWidget(
         Instruction(this, "3. Imported fields matched with a 'Skipped Field' will not be imported.",
                     "IDC_IMPORT_INSTRUCTION_3"));
+    auto* format = new QHBoxLayout;
+    format->addWidget(m_header);
+    format->addStretch();
+    auto* separatorLabel = new QLabel(QStringLiteral("&Separator:"), this);
+    separatorLabel->setBuddy(m_separator);
+    format->addWidget(separatorLabel);
+    format->addWidget(m_separator);
+    auto* encodingLabel = new QLabel(QStringLiteral("E&ncoding:"), this);
+    encodingLabel->setBuddy(m_encoding);
+    format->addWidget(encodingLabel);
+    format->addWidget(m_encoding);
+    layout->addLayout(format);
+    layout->addWidget(m_inUse);
     auto* middle = new QHBoxLayout;
     middle->addWidget(m_list, 1);
     auto* moves = new QVBoxLayout;
@@ -113,26 +162,81 @@ CImportFieldsDlg::CImportFieldsDlg(QWidget* parent, std::string path, CRecordLis
     connect(toggle, &QPushButton::clicked, this, [this] { OnToggle(); });
     connect(ok, &QPushButton::clicked, this, [this] { OnImport(); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_header, &QCheckBox::clicked, this, [this](bool on) { SetHeaderChoice(on); });
+    connect(m_separator, &QComboBox::activated, this,
+            [this](int i) { SetSeparatorChoice(kSeparators[i]); });
+    connect(m_encoding, &QComboBox::activated, this,
+            [this](int i) { SetEncodingChoice(kEncodings[i]); });
 }
 
 bool CImportFieldsDlg::Initialize() {
     setWindowTitle(PlainWindowTitle(ToQString(m_strPath)));
+    return Scan();
+}
+
+bool CImportFieldsDlg::Scan() {
     m_list->clear();
-    for (const std::string& name : kImportRowOrder)
-        m_list->addTopLevelItem(new QTreeWidgetItem(QStringList{ToQString(name), QString()}));
     const ScanResult scan =
-        CountRecords(m_strPath, m_services.fileSystem, m_services.messageBox, m_buffer);
+        CountRecords(m_strPath, m_services.fileSystem, m_services.messageBox, m_buffer, m_choice);
+    m_format = scan.format;
+    std::vector<std::string> rows = kImportRowOrder;
+    if (m_format.hasHeader)
+        rows = transfer::ArrangeColumns(m_format.firstRecord).rowNames;
+    for (const std::string& name : rows)
+        m_list->addTopLevelItem(new QTreeWidgetItem(QStringList{ToQString(name), QString()}));
     if (scan.status == ScanStatus::Incompatible)
         return false;
     m_nRecordCount = scan.recordCount;
     m_nFieldCount = scan.fieldCount;
     while (m_list->topLevelItemCount() < m_nFieldCount)
         m_list->addTopLevelItem(new QTreeWidgetItem(QStringList{QString(), QString()}));
+    if (m_format.hasHeader) {
+        for (std::size_t i = 0; i < m_format.firstRecord.size(); ++i)
+            m_list->topLevelItem(static_cast<int>(i))
+                ->setText(2, ToQString(m_format.firstRecord[i]));
+    }
+    ShowFormat();
     m_nRecord = 1;
     Preview();
     m_recordNumber->setText(QStringLiteral("Record 1"));
     m_previous->hide();
     return true;
+}
+
+void CImportFieldsDlg::ShowFormat() {
+    m_header->setChecked(m_format.hasHeader);
+    m_separator->setCurrentIndex(static_cast<int>(
+        std::find(std::begin(kSeparators), std::end(kSeparators), m_choice.separator) -
+        std::begin(kSeparators)));
+    m_encoding->setCurrentIndex(static_cast<int>(
+        std::find(std::begin(kEncodings), std::end(kEncodings), m_choice.encoding) -
+        std::begin(kEncodings)));
+    QString text =
+        QStringLiteral("Reading the file as %1, separated by %2.")
+            .arg(ToQString(std::string(EncodingName(m_format.encoding))),
+                 m_format.separator == Separator::Semicolon ? QStringLiteral("semicolons")
+                                                            : QStringLiteral("TABs and commas"));
+    if (m_format.hasHeader) {
+        const std::string profile = transfer::ArrangeColumns(m_format.firstRecord).profile;
+        if (!profile.empty())
+            text += QStringLiteral(" Recognised layout: %1.").arg(ToQString(profile));
+    }
+    m_inUse->setText(text);
+}
+
+void CImportFieldsDlg::SetHeaderChoice(bool firstLineHoldsNames) {
+    m_choice.header = firstLineHoldsNames ? HeaderChoice::Yes : HeaderChoice::No;
+    Scan();
+}
+
+void CImportFieldsDlg::SetSeparatorChoice(Separator separator) {
+    m_choice.separator = separator;
+    Scan();
+}
+
+void CImportFieldsDlg::SetEncodingChoice(TextEncoding encoding) {
+    m_choice.encoding = encoding;
+    Scan();
 }
 
 int CImportFieldsDlg::Run() {
@@ -142,8 +246,9 @@ int CImportFieldsDlg::Run() {
 }
 
 void CImportFieldsDlg::Preview() {
-    const PreviewResult p = PreviewRecord(m_strPath, m_nRecord, m_nRecordCount,
-                                          m_services.fileSystem, m_services.messageBox, m_buffer);
+    const PreviewResult p =
+        PreviewRecord(m_strPath, m_nRecord, m_nRecordCount, m_services.fileSystem,
+                      m_services.messageBox, m_buffer, m_format);
     const int rows = m_list->topLevelItemCount();
     for (std::size_t i = 0; i < p.values.size() && static_cast<int>(i) < rows; ++i) {
         const QString number = QString::asprintf("%-4d ", static_cast<int>(i) + 1);
@@ -241,8 +346,12 @@ void CImportFieldsDlg::OnImport() {
         rows.push_back(FromQString(name));
     // The records dialog reads with a buffer of its own.
     std::vector<char>().swap(m_buffer);
+    ImportOptions options;
+    options.format = m_format;
+    options.rowNames = std::move(rows);
     CImportRecordsDlg records(this, m_strPath, m_nRecordCount, m_records, m_categories,
-                              std::move(rows), m_services);
+                              std::move(options), m_services);
     const int result = records.exec();
+    m_result = records.LastResult();
     done(result);
 }

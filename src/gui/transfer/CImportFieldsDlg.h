@@ -1,5 +1,7 @@
 #pragma once
 #include "model/CRecordList.h"
+#include "transfer/FileFormat.h"
+#include "transfer/ImportProcedure.h"
 #include <QDialog>
 #include <QStringList>
 #include <string>
@@ -7,6 +9,8 @@
 
 class CCategoryList;
 class CRowDragSwapper;
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
@@ -14,12 +18,14 @@ struct AppServices;
 
 // The field-matching dialog of the import: previews the file a record at a time and lets
 // the user line up the contact field names (column 0) against the file's columns (the
-// values in column 1 belong to the file and never move).
+// values in column 1 and the column names in column 2 belong to the file and never move).
+// A first line of column names is recognised and the rows arranged by them; the separator
+// and encoding in use are shown and can be overridden.
 class CImportFieldsDlg : public QDialog {
     Q_OBJECT
 public:
     CImportFieldsDlg(QWidget* parent, std::string path, CRecordList& records,
-                     const CCategoryList& categories, AppServices& services);
+                     CCategoryList& categories, AppServices& services);
 
     // The counting scan and the preview of record 1. False when the file cannot be read as
     // delimited text: the dialog is then not shown.
@@ -32,6 +38,13 @@ public:
     int CurrentRecord() const { return m_nRecord; }
     int RecordCount() const { return m_nRecordCount; }
     QTreeWidget* MatchingList() const { return m_list; }
+    const DetectedFormat& Format() const { return m_format; }
+    // What the import did (when it ran).
+    const ImportResult& LastResult() const { return m_result; }
+    // The choices of the dialog: the header box, the separator and the encoding.
+    void SetHeaderChoice(bool firstLineHoldsNames);
+    void SetSeparatorChoice(Separator separator);
+    void SetEncodingChoice(TextEncoding encoding);
     CRowDragSwapper* Dragger() const { return m_drag; }
 
     void OnNext();
@@ -43,6 +56,9 @@ public:
     void OnImport();
 
 private:
+    // Reads the file again with the current choices and arranges the rows.
+    bool Scan();
+    void ShowFormat();
     void Preview();
     void ShowRecordNumber();
     int SelectedRow() const;
@@ -52,14 +68,21 @@ private:
 
     std::string m_strPath;
     CRecordList& m_records;
-    const CCategoryList& m_categories;
+    CCategoryList& m_categories;
     AppServices& m_services;
+    ImportFormatChoice m_choice;
+    DetectedFormat m_format;
+    ImportResult m_result;
     std::vector<char> m_buffer;
     int m_nRecordCount = 0;
     int m_nFieldCount = 0;
     int m_nRecord = 1;
 
     QTreeWidget* m_list;
+    QCheckBox* m_header;
+    QComboBox* m_separator;
+    QComboBox* m_encoding;
+    QLabel* m_inUse;
     QPushButton* m_previous;
     QPushButton* m_next;
     QLabel* m_recordNumber;

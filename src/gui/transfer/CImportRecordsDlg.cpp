@@ -1,26 +1,32 @@
 #include "transfer/CImportRecordsDlg.h"
 #include "app/AppServices.h"
+#include "app/TextCodec.h"
+#include "model/CCategoryList.h"
+#include "model/NoCase.h"
 #include "resources/ObjectName.h"
 #include "resources/TransferIds.h"
 #include "transfer/CDialogProgress.h"
 #include "transfer/ImportProcedure.h"
 #include "transfer/TransferWidgets.h"
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 constexpr int kFileNameWidth = 380;
 }
 
 CImportRecordsDlg::CImportRecordsDlg(QWidget* parent, std::string path, int recordCount,
-                                     CRecordList& records, const CCategoryList& categories,
-                                     std::vector<std::string> rowNames, AppServices& services)
+                                     CRecordList& records, CCategoryList& categories,
+                                     ImportOptions options, AppServices& services)
     : QDialog(parent), m_strPath(std::move(path)), m_nRecordCount(recordCount), m_records(records),
-      m_categories(categories), m_rowNames(std::move(rowNames)), m_services(services) {
+      m_categories(categories), m_options(std::move(options)), m_services(services) {
     SetIdName(this, "IDD_IMPORT_RECORDS");
     setWindowTitle(QStringLiteral("Import Records"));
 
@@ -42,16 +48,39 @@ CImportRecordsDlg::CImportRecordsDlg(QWidget* parent, std::string path, int reco
     auto* cancel = new QPushButton(QStringLiteral("&Cancel"), this);
     SetIdName(cancel, "IDC_TRANSFER_CANCEL");
 
+    m_defaultCategory = new QComboBox(this);
+    SetIdName(m_defaultCategory, "IDC_IMPORT_DEFAULT_CATEGORY");
+    std::vector<std::string> names = m_categories.FillComboNames();
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return kb::CompareNoCase(a, b) < 0;
+    });
+    names.erase(std::unique(names.begin(), names.end(),
+                            [](const std::string& a, const std::string& b) {
+                                return kb::EqualsNoCase(a, b);
+                            }),
+                names.end());
+    for (const std::string& n : names)
+        m_defaultCategory->addItem(ToQString(n));
+    m_defaultCategory->setCurrentIndex(m_defaultCategory->findText(ToQString(kUnfiled)));
+    m_createCategories =
+        new QCheckBox(QStringLiteral("&Create categories named in the file"), this);
+    SetIdName(m_createCategories, "IDC_IMPORT_CREATE_CATEGORIES");
+    m_createCategories->setChecked(true);
+
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Importing From file:"), this), 0, 0);
     grid->addWidget(m_fileName, 0, 1);
-    grid->addWidget(m_progressLabel, 1, 0);
-    grid->addWidget(m_progressBar, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("File contacts without a category under:"), this), 1,
+                    0);
+    grid->addWidget(m_defaultCategory, 1, 1);
+    grid->addWidget(m_createCategories, 2, 1);
+    grid->addWidget(m_progressLabel, 3, 0);
+    grid->addWidget(m_progressBar, 3, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_begin);
     buttons->addWidget(cancel);
-    grid->addLayout(buttons, 2, 0, 1, 2);
+    grid->addLayout(buttons, 4, 0, 1, 2);
 
     m_fileName->setText(transfer_gui::DisplayPath(m_strPath, m_fileName));
     m_progressLabel->hide();
@@ -74,12 +103,15 @@ void CImportRecordsDlg::OnBeginImport() {
     m_progressLabel->show();
     m_progressBar->show();
     m_begin->hide();
+    m_defaultCategory->setEnabled(false);
+    m_createCategories->setEnabled(false);
+    m_options.defaultCategory = FromQString(m_defaultCategory->currentText());
+    m_options.createCategories = m_createCategories->isChecked();
     m_progress->SetRunning(true);
-    const ImportResult result =
-        RunImport(m_strPath, m_nRecordCount, m_rowNames, m_records, m_categories,
-                  m_services.fileSystem, m_services.messageBox, *m_progress);
+    m_result = RunImport(m_strPath, m_nRecordCount, m_options, m_records, m_categories,
+                         m_services.fileSystem, m_services.messageBox, *m_progress);
     m_progress->SetRunning(false);
-    if (result.outcome == ImportOutcome::Completed)
+    if (m_result.outcome == ImportOutcome::Completed)
         accept();
     else
         QDialog::reject();

@@ -1,5 +1,6 @@
 #pragma once
 #include "model/CRecordList.h"
+#include "transfer/ImportProcedure.h"
 #include <QDialog>
 #include <memory>
 #include <string>
@@ -7,6 +8,8 @@
 
 class CCategoryList;
 class CDialogProgress;
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -16,12 +19,15 @@ struct AppServices;
 class CImportRecordsDlg : public QDialog {
     Q_OBJECT
 public:
+    // options: how to read the file and the matching list's rows; the dialog adds where
+    // the records go.
     CImportRecordsDlg(QWidget* parent, std::string path, int recordCount, CRecordList& records,
-                      const CCategoryList& categories, std::vector<std::string> rowNames,
-                      AppServices& services);
+                      CCategoryList& categories, ImportOptions options, AppServices& services);
     ~CImportRecordsDlg() override;
 
     QString DisplayedPath() const;
+    // What the last Begin Import did.
+    const ImportResult& LastResult() const { return m_result; }
     // Begin Import: runs the import, then closes the dialog.
     void OnBeginImport();
 
@@ -35,10 +41,13 @@ private:
     std::string m_strPath;
     int m_nRecordCount;
     CRecordList& m_records;
-    const CCategoryList& m_categories;
-    std::vector<std::string> m_rowNames;
+    CCategoryList& m_categories;
+    ImportOptions m_options;
     AppServices& m_services;
+    ImportResult m_result;
 
+    QComboBox* m_defaultCategory;
+    QCheckBox* m_createCategories;
     QLabel* m_fileName;
     QLabel* m_progressLabel;
     QProgressBar* m_progressBar;

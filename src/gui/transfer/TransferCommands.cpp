@@ -3,6 +3,7 @@
 #include "app/CommandTable.h"
 #include "model/CKinbookDoc.h"
 #include "port/IFileChooser.h"
+#include "port/IMessageBox.h"
 #include "resources/CommandIds.h"
 #include "transfer/CExportFieldsDlg.h"
 #include "transfer/CImportFieldsDlg.h"
@@ -15,6 +16,27 @@ TransferCommands::TransferCommands(IKinbookView& view, CommandTable& table) : m_
     table.SetEnabler(ID_EXPORT, [this] { return !m_view.GetDocument().GetRecords().empty(); });
     table.SetHandler(ID_IMPORT, [this] { OnImport(); });
     table.SetEnabler(ID_IMPORT, [] { return true; });
+    table.SetHandler(ID_UNDO_IMPORT, [this] { OnUndoImport(); });
+    table.SetEnabler(ID_UNDO_IMPORT, [this] { return CanUndoImport(); });
+}
+
+bool TransferCommands::CanUndoImport() const {
+    return m_undo.Available(m_view.GetDocument());
+}
+
+void TransferCommands::OnUndoImport() {
+    CKinbookDoc& doc = m_view.GetDocument();
+    if (!m_undo.Available(doc))
+        return;
+    if (m_view.Services().messageBox.Show(m_undo.Question(), "Undo Import", MbIcon::Question,
+                                          MbButtons::YesNo) != MbResult::Yes)
+        return;
+    if (!m_undo.Undo(doc))
+        return;
+    // The categories the import created went with it.
+    m_view.RefillCategoryFilter();
+    m_view.SelectFilterAll(0);
+    m_view.RefreshView(nullptr, false);
 }
 
 void TransferCommands::OnExport() {
@@ -31,12 +53,24 @@ void TransferCommands::OnImport() {
     const std::optional<FileChoice> choice = m_view.Services().fileChooser.ChooseOpen(request);
     if (!choice)
         return;
+    CKinbookDoc& doc = m_view.GetDocument();
+    // The book as it is now, for Undo Import.
+    m_undo.Prepare(doc);
+    ImportResult result;
     {
-        CKinbookDoc& doc = m_view.GetDocument();
         CImportFieldsDlg dialog(m_view.DialogParent(), choice->path, doc.GetRecords(),
                                 doc.GetCategories(), m_view.Services());
         dialog.Run();
+        result = dialog.LastResult();
+    }
+    if (result.categoriesCreated > 0) {
+        // The filter offers the categories the file brought.
+        m_view.RefillCategoryFilter();
+        m_view.SelectFilterAll(0);
     }
     // Whatever happened, imported records are shown and saved at once.
     m_view.RefreshView(m_view.GetSelectedRecord(), true);
+    const std::size_t slash = choice->path.find_last_of('/');
+    m_undo.Completed(doc, result.imported,
+                     slash == std::string::npos ? choice->path : choice->path.substr(slash + 1));
 }

@@ -1,0 +1,73 @@
+#pragma once
+#include "port/IFileSystem.h"
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// The encodings a file to import may be in. Everything read is turned into UTF-8.
+enum class TextEncoding {
+    Auto,    // decided from the bytes (only as a choice, never a result)
+    Utf8,    // with or without a byte-order mark
+    Utf16LE, // little-endian UTF-16 ("Unicode text")
+    Utf16BE,
+    Cp1252, // Western (Windows-1252)
+};
+
+// "UTF-8", "UTF-16 LE", ...: how the import names an encoding to the user.
+std::string_view EncodingName(TextEncoding encoding);
+
+// The byte-order mark a text starts with: its encoding and length, or Auto and 0.
+struct ByteOrderMark {
+    TextEncoding encoding = TextEncoding::Auto;
+    std::size_t size = 0;
+};
+ByteOrderMark DetectByteOrderMark(std::string_view head);
+
+// Turns text in one encoding into UTF-8, fed in chunks of any size (a character split over
+// two chunks is put together). A leading byte-order mark is dropped. Bytes that are not
+// text in the encoding (a broken UTF-8 sequence, a lone UTF-16 surrogate, an odd last byte)
+// become U+FFFD, so what comes out is always valid UTF-8.
+class CTextDecoder {
+public:
+    explicit CTextDecoder(TextEncoding encoding);
+    void Decode(const char* data, std::size_t size, std::string& out);
+    // End of input: whatever is left of an unfinished character.
+    void Finish(std::string& out);
+
+private:
+    void DecodeUtf8(const unsigned char* p, const unsigned char* end, std::string& out);
+    void DecodeUtf16(const unsigned char* p, const unsigned char* end, std::string& out);
+
+    TextEncoding m_encoding;
+    bool m_bStart = true;
+    std::string m_carry; // bytes of a character not yet complete (and of a possible mark)
+    char32_t m_highSurrogate = 0;
+};
+
+// Checks, chunk by chunk, whether a whole file is valid UTF-8.
+class CUtf8Check {
+public:
+    void Feed(const char* data, std::size_t size);
+    // True when every byte fed belongs to a complete, valid UTF-8 sequence.
+    bool Finish();
+
+private:
+    std::string m_carry;
+    bool m_bValid = true;
+};
+
+// A source whose bytes are those of another source decoded to UTF-8.
+class CDecodingSource final : public IByteSource {
+public:
+    CDecodingSource(IByteSource& raw, TextEncoding encoding);
+    std::size_t Read(char* buffer, std::size_t size) override;
+
+private:
+    IByteSource& m_raw;
+    CTextDecoder m_decoder;
+    std::string m_chunk;
+    std::string m_out;
+    std::size_t m_pos = 0;
+    bool m_bEnd = false;
+};

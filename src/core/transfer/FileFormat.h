@@ -1,0 +1,46 @@
+#pragma once
+#include "transfer/CDelimitedTokenizer.h"
+#include "transfer/CTextDecoder.h"
+#include <string>
+#include <vector>
+
+class IByteSource;
+
+// The kinds of file the import reads.
+enum class FileKind {
+    Delimited, // values separated by TAB and comma, or by semicolons
+};
+
+// Whether the first line holds column names.
+enum class HeaderChoice { Auto, Yes, No };
+
+// What the user (or the command line) fixed; Auto leaves it to detection.
+struct ImportFormatChoice {
+    TextEncoding encoding = TextEncoding::Auto;
+    Separator separator = Separator::Auto;
+    HeaderChoice header = HeaderChoice::Auto;
+};
+
+// What a file to import is, as found by DetectFormat: every field is resolved (never Auto).
+struct DetectedFormat {
+    FileKind kind = FileKind::Delimited;
+    TextEncoding encoding = TextEncoding::Utf8;
+    Separator separator = Separator::TabComma;
+    // What the first line looks like, whatever the choice: column names or a contact.
+    bool headerDetected = false;
+    // Whether the first record is taken as column names (and never imported).
+    bool hasHeader = false;
+    // The first record's values (decoded): the column names when hasHeader.
+    std::vector<std::string> firstRecord;
+};
+
+// The one place that looks at a file to import and tells its kind, encoding, separator and
+// header row. Reads the source to its end (a file is UTF-8 only when all of it is);
+// CFileException passes through. Encoding: a UTF-16 or UTF-8 byte-order mark decides;
+// otherwise valid UTF-8 is UTF-8 and anything else Windows-1252. Separator: semicolons
+// when the first line (or, when it has no separator at all, the first lines) holds more
+// semicolons outside quotes than commas and TABs together.
+DetectedFormat DetectFormat(IByteSource& source, const ImportFormatChoice& choice = {});
+
+// Detection over bytes already in memory.
+DetectedFormat DetectFormat(std::string_view bytes, const ImportFormatChoice& choice = {});

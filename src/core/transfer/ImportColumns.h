@@ -1,0 +1,82 @@
+#pragma once
+#include "model/FieldVocabulary.h"
+#include <string>
+#include <string_view>
+#include <vector>
+
+// How the columns of a file to import are matched to a record's fields: by the column
+// names of its first line, through tables of the names other programs use, and through
+// the known layouts ("profiles") of other address books' exports.
+//
+// A column's destination is written as the name of its row in the matching list. Besides
+// the 22 field names (and the skipped-field marker) the import knows these:
+//   "Phone by Type"     an item whose label comes from the "... - Type" column beside it
+//   "Company"           the Title when that is free, otherwise a labelled extra
+//   "Display Name"      the name to file under when the record has no other name
+//   "Middle Name"       added to the first name
+//   "Address (more)"    a further line of the street address
+//   "Address 2", "City 2", "State 2", "Zip 2", "Country 2", "Address 2 (more)" (and 3):
+//                       a second (third) address, used when the first is empty and
+//                       otherwise kept, labelled, with the extras
+//   "Birth Year", "Birth Month", "Birth Day"
+//                       put together as the extra "Birthday: 1980-04-04"
+//   "Extra: LABEL"      kept as "LABEL: value" on a free Other Info line, else in the notes
+namespace transfer {
+
+inline constexpr std::string_view kRowPhoneByType = "Phone by Type";
+inline constexpr std::string_view kRowCompany = "Company";
+inline constexpr std::string_view kRowDisplayName = "Display Name";
+inline constexpr std::string_view kRowMiddleName = "Middle Name";
+inline constexpr std::string_view kRowExtraPrefix = "Extra: ";
+inline constexpr std::string_view kMoreSuffix = " (more)";
+inline constexpr int kAddressGroups = 3;
+
+// What one row of the matching list does with its column's values.
+struct ColumnRole {
+    enum class Kind {
+        Skip,        // empty row or skipped-field marker
+        Invalid,     // a name the import does not know
+        Field,       // one of the 22 fields
+        PhoneByType, // an item labelled by its type column
+        Company,
+        DisplayName,
+        MiddleName,
+        AddressPart, // part of address group `group` (1-based)
+        BirthPart,   // year (group 0), month (1) or day (2) of the birthday
+        Extra,       // labelled extra
+    };
+    enum class Part { Street, StreetMore, City, State, Zip, Country };
+
+    Kind kind = Kind::Skip;
+    Field field = Field::Notes;
+    int group = 1;
+    Part part = Part::Street;
+    std::string label; // Extra
+};
+
+ColumnRole ParseRowName(std::string_view rowName);
+
+// Lower case without blanks, punctuation or a trailing number: "E-mail 2" -> "email".
+std::string NormalizeColumnName(std::string_view name);
+
+// The row name a column name matches by itself (Kinbook's own names and the common
+// spellings), or empty when it matches none.
+std::string MatchColumnName(std::string_view columnName);
+
+// Whether a first record holds column names: every value is text that is neither an
+// e-mail address nor a phone number, and at least two values are known column names.
+bool LooksLikeHeader(const std::vector<std::string>& firstRecord);
+
+// The matching list's rows for a file with these column names: one row per column (its
+// destination, or the marker and the column name when it has none), then the field names
+// that no column took. profile names the known layout recognised, or is empty.
+struct ColumnArrangement {
+    std::string profile;
+    std::vector<std::string> rowNames;
+};
+ColumnArrangement ArrangeColumns(const std::vector<std::string>& columnNames);
+
+// The label an item's type text gives ("Mobile", "Work Fax", "* Home" ...).
+std::uint8_t LabelForType(std::string_view type);
+
+} // namespace transfer

@@ -1,0 +1,512 @@
+// Files from other address books and spreadsheets: detection of encoding, separator and
+// header row, the known layouts, and where every value of such a file ends up.
+#include "FakeMessageBox.h"
+#include "TempDir.h"
+#include "TransferFakes.h"
+#include "edit/FilingRule.h"
+#include "model/CCategoryList.h"
+#include "model/CContactRecord.h"
+#include "model/CKinbookDoc.h"
+#include "transfer/CDelimitedReader.h"
+#include "transfer/CImportUndo.h"
+#include "transfer/CTextDecoder.h"
+#include "transfer/FileFormat.h"
+#include "transfer/ImportColumns.h"
+#include "transfer/ImportProcedure.h"
+#include "transfer/ImportScan.h"
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <sstream>
+
+namespace {
+
+std::string SampleBytes(const std::string& name) {
+    std::ifstream in(std::string(KINBOOK_TEST_DATA_DIR) + "/import/" + name, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// One line per record with every value, so a whole import is compared at once.
+std::string Describe(const CContactRecord& r, const CCategoryList& categories) {
+    static const char* const kLabels[] = {"Home", "Work",   "Mobile", "Pager",
+                                          "Fax",  "E-Mail", "Other"};
+    std::string d = r.m_strLastName + " | " + r.m_strFirstName + " | title=" + r.m_strTitle +
+                    " | ref=" + r.m_strOtherRef + " | cat=" + categories.NameOf(r.m_nCategory) +
+                    "\n  items:";
+    for (int i = 0; i < CContactRecord::kItemCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (!r.m_strItem[k].empty())
+            d += std::string(" ") + (r.m_nItemLabel[k] < 7 ? kLabels[r.m_nItemLabel[k]] : "-") +
+                 "=" + r.m_strItem[k];
+    }
+    d += "\n  address: " + r.m_strAddress + " / " + r.m_strCity + " / " + r.m_strState + " / " +
+         r.m_strZip + " / " + r.m_strCountry + "\n  info:";
+    for (const std::string& o : r.m_strOtherInfo)
+        d += " [" + o + "]";
+    d += "\n  notes: " + r.m_strNotes + "\n";
+    return d;
+}
+
+class ImportFormats : public testing::Test {
+protected:
+    ImportFormats() { categories.ResetToDefaults(); }
+
+    // What the Import dialogs do without a single drag: detect, arrange, import.
+    ImportResult ImportBytes(const std::string& bytes, ImportFormatChoice choice = {},
+                             bool createCategories = true) {
+        fs.files["/in/file"] = bytes;
+        std::vector<char> buffer;
+        scan = CountRecords("/in/file", fs, box, buffer, choice);
+        ImportOptions options;
+        options.format = scan.format;
+        options.rowNames = scan.format.hasHeader
+                               ? transfer::ArrangeColumns(scan.format.firstRecord).rowNames
+                               : kImportRowOrder;
+        options.defaultCategory = "Unfiled";
+        options.createCategories = createCategories;
+        return RunImport("/in/file", scan.recordCount, options, records, categories, fs, box,
+                         progress);
+    }
+    ImportResult ImportSample(const std::string& name) { return ImportBytes(SampleBytes(name)); }
+
+    std::string All() const {
+        std::string out;
+        for (const auto& r : records)
+            out += Describe(*r, categories);
+        return out;
+    }
+
+    CRecordList records;
+    CCategoryList categories;
+    TransferMemoryFs fs;
+    FakeMessageBox box;
+    ScriptedProgress progress;
+    ScanResult scan;
+};
+
+TEST_F(ImportFormats, WebMailExportNeedsNoDrag) {
+    const ImportResult r = ImportSample("webmail-contacts.csv");
+    EXPECT_EQ(r.imported, 3);
+    EXPECT_EQ(scan.format.encoding, TextEncoding::Utf8);
+    EXPECT_TRUE(scan.format.hasHeader);
+    EXPECT_EQ(scan.fieldCount, 58);
+    EXPECT_EQ(transfer::ArrangeColumns(scan.format.firstRecord).profile, "Web mail contacts");
+    EXPECT_EQ(All(),
+              "Lovelace | Ada | title=Mathematician | ref= | cat=Friends\n"
+              "  items: E-Mail=ada@example.org Mobile=+44 7700 900123 Home=+44 20 7946 0018\n"
+              "  address: 12 St James's Square / London /  / SW1Y 4JH / UK\n"
+              "  info: [Birthday: 1815-12-10] [Website: https://example.org/ada] [Company: "
+              "Analytical Society] []\n"
+              "  notes: Met at the analytical\r\nengine demo\n"
+              "Muñoz | Carlos | title=Muñoz y Hijos | ref= | cat=Work Team\n"
+              "  items: E-Mail=carlos@work.example E-Mail=cmunoz@example.net Work=+34 91 555 "
+              "0101 Fax=+34 91 555 0102 Pager=555 0199\n"
+              "  address: Calle Mayor 5 / Madrid / Madrid / 28013 / Spain\n"
+              "  info: [] [] [] []\n"
+              "  notes: \n"
+              "Northwind Help Desk |  | title=Northwind | ref= | cat=Unfiled\n"
+              "  items: E-Mail=help@northwind.example Other=0800 555 0100\n"
+              "  address:  /  /  /  / \n"
+              "  info: [] [] [] []\n"
+              "  notes: \n");
+    // The groups named in the file became categories; the system groups did not.
+    EXPECT_EQ(categories.GetCount(), 5u);
+    EXPECT_EQ(r.categoriesCreated, 2);
+}
+
+TEST_F(ImportFormats, DesktopMailExportInWindows1252NeedsNoDrag) {
+    const ImportResult r = ImportSample("desktop-mail.csv");
+    EXPECT_EQ(r.imported, 3);
+    EXPECT_EQ(scan.format.encoding, TextEncoding::Cp1252);
+    EXPECT_EQ(scan.fieldCount, 92);
+    EXPECT_EQ(All(),
+              "Acme Supplies |  | title= | ref= | cat=Unfiled\n"
+              "  items: Work=+1 555 0166 Mobile=+1 555 0122 Work=+1 555 0100 Home=+1 555 0144 "
+              "Home=+1 555 0155 Other=+1 555 0111 Pager=+1 555 0133\n"
+              "  address:  /  /  /  / \n"
+              "  info: [] [] [] []\n"
+              "  notes: Other: +1 555 0177\r\nE-Mail: orders@acme.example\n"
+              "Größer | Jürgen K. | title=Architekt | ref= | cat=Kunden\n"
+              "  items: Fax=+49 221 555011 Work=+49 221 555010 Home=+49 228 555020 Mobile=+49 "
+              "171 5550303 E-Mail=j.groesser@oekobau.example\n"
+              "  address: Gartenweg 7 / Bonn /  / 53111 / Germany\n"
+              "  info: [Prefix: Dr.] [Birthday: 4/4/1980] [Web Page: http://oekobau.example/] "
+              "[Business Address: Hauptstraße 1, Köln, 50667, Germany]\n"
+              "  notes: Prefers calls “after 10” – not before.\r\nSecond line.\r\nCompany: Öko "
+              "Bau GmbH\n"
+              "Lefèvre | Brigitte | title=Café Lumière | ref= | cat=Business\n"
+              "  items: Work=+33 1 55 55 01 02 E-Mail=brigitte@lumiere.example "
+              "E-Mail=b.lefevre@example.fr\n"
+              "  address: 3 rue de Rivoli\r\nBâtiment B / Paris /  / 75001 / France\n"
+              "  info: [] [] [] []\n"
+              "  notes: \n");
+}
+
+TEST_F(ImportFormats, MailClientExportNeedsNoDrag) {
+    const ImportResult r = ImportSample("mail-client.csv");
+    EXPECT_EQ(r.imported, 2);
+    EXPECT_TRUE(box.shown.size() == 1) << "only the completion message";
+    EXPECT_EQ(All(),
+              "Hopper | Grace | title=Rear Admiral | ref= | cat=Unfiled\n"
+              "  items: E-Mail=grace@navy.example Work=+1 202 555 0150 Mobile=+1 202 555 0151\n"
+              "  address: 1 Compiler Way / Arlington / VA / 22201 / USA\n"
+              "  info: [Nickname: Amazing Grace] [Birthday: 1906-12-09] [Company: US Navy] []\n"
+              "  notes: Found the first bug\n"
+              "Öhman | Linus | title= | ref= | cat=Unfiled\n"
+              "  items: E-Mail=linus@example.se E-Mail=lo@example.com Home=+46 18 555 12\n"
+              "  address: Storgatan 1\r\nlgh 1102 / Uppsala /  / 753 20 / Sweden\n"
+              "  info: [Name: Linus Öhman (Uppsala)] [Custom 1: Chess club] [Work Address: "
+              "Kungsgatan 2, Uppsala] []\n"
+              "  notes: \n");
+}
+
+TEST_F(ImportFormats, SemicolonSpreadsheetKeepsDecimalCommasAndSkipsBlankLines) {
+    const ImportResult r = ImportSample("spreadsheet-semicolon.csv");
+    EXPECT_EQ(scan.format.separator, Separator::Semicolon);
+    EXPECT_EQ(scan.recordCount, 2);
+    EXPECT_EQ(r.imported, 2);
+    EXPECT_EQ(All(), "Bianchi | Luca | title= | ref= | cat=Unfiled\n"
+                     "  items: E-Mail=luca@example.it\n"
+                     "  address:  / Milano; Centro /  /  / \n"
+                     "  info: [] [] [] []\n"
+                     "  notes: \n"
+                     "Rossi | Maria | title= | ref= | cat=Unfiled\n"
+                     "  items: Mobile=+39 06 5550 1234 E-Mail=maria@example.it\n"
+                     "  address:  / Roma /  /  / \n"
+                     "  info: [] [] [] []\n"
+                     "  notes: \n");
+    std::vector<char> buffer;
+    const PreviewResult p = PreviewRecord("/in/file", 1, 2, fs, box, buffer, scan.format);
+    ASSERT_EQ(p.values.size(), 6u);
+    EXPECT_EQ(p.values[4], "1,50");
+}
+
+TEST_F(ImportFormats, Utf16TextWithEitherByteOrder) {
+    for (const char* name : {"unicode-text-utf16le.txt", "unicode-text-utf16be.txt"}) {
+        records.clear();
+        const ImportResult r = ImportSample(name);
+        EXPECT_EQ(r.imported, 2) << name;
+        EXPECT_EQ(All(), "Nakamura | Yuki | title= | ref= | cat=Unfiled\n"
+                         "  items: Other=+81 3 5555 0101 E-Mail=yuki@example.jp\n"
+                         "  address:  /  /  /  / \n"
+                         "  info: [] [] [] []\n"
+                         "  notes: 東京の友人\n"
+                         "Żółć | Jan | title= | ref= | cat=Unfiled\n"
+                         "  items: Other=+48 22 555 0102 E-Mail=jan@example.pl\n"
+                         "  address:  /  /  /  / \n"
+                         "  info: [] [] [] []\n"
+                         "  notes: Gęślą jaźń 🎉\n")
+            << name;
+    }
+}
+
+TEST_F(ImportFormats, MixedQuotingBlankLinesAndAShortLastLine) {
+    const ImportResult r = ImportSample("mixed-quoting.csv");
+    EXPECT_EQ(r.imported, 3);
+    EXPECT_EQ(scan.fieldCount, 7) << "the widest record, not the short last one";
+    EXPECT_EQ(All(), "Okafor | Chinwe | title= | ref= | cat=Unfiled\n"
+                     "  items: Home=5550101\n"
+                     "  address:  / Berlin /  / 10115 / Germany\n"
+                     "  info: [] [] [] []\n"
+                     "  notes: likes \"jollof\"\n"
+                     "Short | Last | title= | ref= | cat=Unfiled\n"
+                     "  items:\n"
+                     "  address:  /  /  /  / \n"
+                     "  info: [] [] [] []\n"
+                     "  notes: \n"
+                     "Tanaka | Kenji | title= | ref= | cat=Unfiled\n"
+                     "  items: Home=5550102\n"
+                     "  address:  / Tokyo /  / 100 / Japan\n"
+                     "  info: [] [] [] []\n"
+                     "  notes: \n");
+}
+
+TEST_F(ImportFormats, RefusalNamesTheLineAndTheText) {
+    const ImportResult r = ImportSample("broken-quote.csv");
+    EXPECT_EQ(scan.status, ScanStatus::Incompatible);
+    EXPECT_EQ(r.outcome, ImportOutcome::Incompatible);
+    EXPECT_EQ(r.imported, 1) << "the lines before the bad one stay";
+    ASSERT_FALSE(box.shown.empty());
+    EXPECT_EQ(box.shown.front().text,
+              "This data file is not in a compatable format and cannot be imported.\n\n"
+              "Line 3: \"Bad \"quote\" here\",\"x\"");
+    EXPECT_EQ(box.shown.front().caption, "File Error");
+    // A long line is cut to 40 bytes, never inside a character.
+    box.shown.clear();
+    ImportBytes("\"a\"\r\n\"b\"\r\n\"ééééé\"xéééééééééééééééééééééééééééé\r\n");
+    EXPECT_EQ(box.shown.front().text,
+              "This data file is not in a compatable format and cannot be imported.\n\n"
+              "Line 3: \"ééééé\"xééééééééééééé");
+}
+
+TEST_F(ImportFormats, LastLineWithoutLineEndIsImported) {
+    const ImportResult r = ImportBytes("\"Alpha\",\"Beta\"\r\n\"Gamma\",\"Delta\"");
+    ASSERT_EQ(r.imported, 2);
+    EXPECT_EQ(records[1]->m_strLastName, "Gamma");
+    EXPECT_EQ(records[1]->m_strFirstName, "Delta");
+}
+
+struct HeaderCase {
+    const char* line;
+    bool header;
+};
+class HeaderDetection : public testing::TestWithParam<HeaderCase> {};
+TEST_P(HeaderDetection, FirstLine) {
+    const DetectedFormat f = DetectFormat(std::string_view(GetParam().line));
+    EXPECT_EQ(f.headerDetected, GetParam().header) << GetParam().line;
+}
+INSTANTIATE_TEST_SUITE_P(
+    Lines, HeaderDetection,
+    testing::Values(HeaderCase{"Smith, John, john@x.org\r\n", false},
+                    HeaderCase{"Last Name,First Name,E-mail Address\r\n", true},
+                    HeaderCase{"\"surname\"\t\"given name\"\t\"Notes\"\r\n", true},
+                    HeaderCase{"Name,Phone,City\r\nAnn,555 0101,Rome\r\n", true},
+                    HeaderCase{"City,Smith,555 0101 22\r\n", false},
+                    HeaderCase{"Alpha,Beta,Gamma\r\n", false}, HeaderCase{"Title\r\n", false},
+                    HeaderCase{"\r\n\r\nFirst Name;Last Name\r\n", true}));
+
+TEST(FormatDetection, EncodingsAndOverrides) {
+    EXPECT_EQ(DetectFormat(std::string_view("a,b\r\n")).encoding, TextEncoding::Utf8);
+    EXPECT_EQ(DetectFormat(std::string_view("M\xC3\xBCller,b\r\n")).encoding, TextEncoding::Utf8);
+    EXPECT_EQ(DetectFormat(std::string_view("M\xFCller,b\r\n")).encoding, TextEncoding::Cp1252);
+    EXPECT_EQ(DetectFormat(std::string_view("\xEF\xBB\xBF"
+                                            "a\r\n"))
+                  .encoding,
+              TextEncoding::Utf8);
+    EXPECT_EQ(DetectFormat(std::string_view("\xFF\xFE"
+                                            "a\0,\0b\0",
+                                            8))
+                  .encoding,
+              TextEncoding::Utf16LE);
+    EXPECT_EQ(DetectFormat(std::string_view("\xFE\xFF\0a\0,\0b", 8)).encoding,
+              TextEncoding::Utf16BE);
+    // Without a mark, text whose every other byte is NUL is UTF-16 all the same.
+    EXPECT_EQ(DetectFormat(std::string_view("a\0,\0b\0\r\0\n\0", 10)).encoding,
+              TextEncoding::Utf16LE);
+    ImportFormatChoice latin;
+    latin.encoding = TextEncoding::Cp1252;
+    EXPECT_EQ(DetectFormat(std::string_view("M\xC3\xBCller\r\n"), latin).encoding,
+              TextEncoding::Cp1252);
+    ImportFormatChoice wide;
+    wide.encoding = TextEncoding::Utf16LE;
+    EXPECT_EQ(DetectFormat(std::string_view("\xFE\xFF\0a", 4), wide).encoding,
+              TextEncoding::Utf16BE)
+        << "the mark tells the byte order of a UTF-16 choice";
+    // Separators: semicolons win only when they outnumber commas and TABs outside quotes.
+    EXPECT_EQ(DetectFormat(std::string_view("a;b;\"c,d,e\"\r\n")).separator, Separator::Semicolon);
+    EXPECT_EQ(DetectFormat(std::string_view("a,b;c\r\n")).separator, Separator::TabComma);
+    EXPECT_EQ(DetectFormat(std::string_view("a,\"b;c;d\"\r\n")).separator, Separator::TabComma);
+    ImportFormatChoice comma;
+    comma.separator = Separator::TabComma;
+    EXPECT_EQ(DetectFormat(std::string_view("a;b;c\r\n"), comma).separator, Separator::TabComma);
+}
+
+// Decoding in pieces of any size gives what decoding the whole does.
+TEST(TextDecoder, ChunkBoundariesNeverChangeTheText) {
+    const std::string text = "Żółć \xF0\x9F\x8E\x89 “q” Müller é,\r\n東京";
+    std::u16string wide = u"Żółć 🎉 “q” Müller é,\r\n東京";
+    std::string le, be;
+    for (char16_t u : wide) {
+        le += static_cast<char>(u & 0xFF);
+        le += static_cast<char>(u >> 8);
+        be += static_cast<char>(u >> 8);
+        be += static_cast<char>(u & 0xFF);
+    }
+    const std::string latin = "M\xFC"
+                              "ller \x93q\x94 \x80";
+    struct Case {
+        TextEncoding encoding;
+        std::string bytes;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {TextEncoding::Utf8, "\xEF\xBB\xBF" + text, text},
+        {TextEncoding::Utf16LE, "\xFF\xFE" + le, text},
+        {TextEncoding::Utf16BE, "\xFE\xFF" + be, text},
+        {TextEncoding::Cp1252, latin, "Müller “q” €"},
+        {TextEncoding::Utf8,
+         "ok\xFF"
+         "ok\xC3",
+         "ok\xEF\xBF\xBDok\xEF\xBF\xBD"},
+    };
+    std::mt19937 rng(15);
+    for (const Case& c : cases) {
+        for (int round = 0; round < 200; ++round) {
+            CTextDecoder decoder(c.encoding);
+            std::string out;
+            std::size_t at = 0;
+            while (at < c.bytes.size()) {
+                const std::size_t n = std::min<std::size_t>(c.bytes.size() - at, 1 + rng() % 5);
+                decoder.Decode(c.bytes.data() + at, n, out);
+                at += n;
+            }
+            decoder.Finish(out);
+            ASSERT_EQ(out, c.expected) << static_cast<int>(c.encoding) << " round " << round;
+        }
+    }
+}
+
+TEST_F(ImportFormats, ImportingTheSameFileTwiceSkipsWhatTheBookHolds) {
+    ImportSample("webmail-contacts.csv");
+    box.shown.clear();
+    const ImportResult again = ImportSample("webmail-contacts.csv");
+    EXPECT_EQ(again.imported, 0);
+    EXPECT_EQ(again.duplicates, 3);
+    EXPECT_EQ(records.size(), 3u);
+    EXPECT_EQ(box.Texts().back(), "0 records imported, 3 already in the book.");
+}
+
+TEST_F(ImportFormats, CategoriesFromTheFileAndTheDefault) {
+    categories.AddTail("Friends");
+    const std::string file = "Last Name,Category\r\nA,friends\r\nB,New Group\r\nC,all\r\nD,\r\n"
+                             "E,* starred ::: Club\r\nF," +
+                             std::string(256, 'x') + "\r\n";
+    ImportBytes(file);
+    auto category = [&](const char* last) {
+        for (const auto& r : records)
+            if (r->m_strLastName == last)
+                return categories.NameOf(r->m_nCategory);
+        return std::string("?");
+    };
+    EXPECT_EQ(category("A"), "Friends");
+    EXPECT_EQ(category("B"), "New Group");
+    EXPECT_EQ(category("C"), "Unfiled");
+    EXPECT_EQ(category("D"), "Unfiled");
+    EXPECT_EQ(category("E"), "Club");
+    EXPECT_EQ(category("F"), "Unfiled") << "a name over 255 characters is not created";
+    EXPECT_EQ(categories.GetCount(), 6u);
+
+    // Without creating, unknown names go to the default.
+    records.clear();
+    CCategoryList fresh;
+    fresh.ResetToDefaults();
+    categories = std::move(fresh);
+    ImportBytes("Last Name,Category\r\nA,Elsewhere\r\nB,Personal\r\n", {}, false);
+    EXPECT_EQ(category("A"), "Unfiled");
+    EXPECT_EQ(category("B"), "Personal");
+    EXPECT_EQ(categories.GetCount(), 3u);
+}
+
+TEST_F(ImportFormats, NothingIsDropped) {
+    // Nine items: seven kept in column order, the rest labelled in the notes; two
+    // extras beyond the four Other Info lines go to the notes too.
+    const ImportResult r = ImportBytes(
+        "\"Smith\",\"h1\",\"w1\",\"m1\",\"p1\",\"f1\",\"e1\",\"o1\",\"h2\",\"w2\"\r\n", {}, true);
+    ASSERT_EQ(r.imported, 1);
+    records.clear();
+    ImportOptions options;
+    std::vector<char> buffer;
+    fs.files["/in/x"] = "Smith,1,2,3,4,5,6,h1,w1,m1,p1,f1,e1,o1,h2,w2\r\n";
+    options.format = CountRecords("/in/x", fs, box, buffer).format;
+    options.rowNames = {"Last Name", "Extra: A", "Extra: B", "Extra: C", "Extra: D", "Extra: E",
+                        "Extra: F",  "Home",     "Work",     "Mobile",   "Pager",    "FAX",
+                        "E-Mail",    "Other",    "Home",     "Work"};
+    RunImport("/in/x", 1, options, records, categories, fs, box, progress);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(Describe(*records[0], categories),
+              "Smith |  | title= | ref= | cat=Business\n"
+              "  items: Home=h1 Work=w1 Mobile=m1 Pager=p1 Fax=f1 E-Mail=e1 Other=o1\n"
+              "  address:  /  /  /  / \n"
+              "  info: [A: 1] [B: 2] [C: 3] [D: 4]\n"
+              "  notes: E: 5\r\nF: 6\r\nHome: h2\r\nWork: w2\n");
+}
+
+TEST(ImportColumns, CommonSpellingsAndRowNames) {
+    EXPECT_EQ(transfer::MatchColumnName("E-mail 2"), "E-Mail");
+    EXPECT_EQ(transfer::MatchColumnName("ZIP Code"), "Zip");
+    EXPECT_EQ(transfer::MatchColumnName("Country/Region"), "Country");
+    EXPECT_EQ(transfer::MatchColumnName("cellular"), "Mobile");
+    EXPECT_EQ(transfer::MatchColumnName("Other Info 3rd"), "Other Info 3rd");
+    EXPECT_EQ(transfer::MatchColumnName("Favourite colour"), "");
+    const auto arranged =
+        transfer::ArrangeColumns({"Surname", "Favourite colour", "Street", "Home Address", ""});
+    EXPECT_EQ(arranged.profile, "");
+    ASSERT_GE(arranged.rowNames.size(), 5u);
+    EXPECT_EQ(arranged.rowNames[0], "Last Name");
+    EXPECT_EQ(arranged.rowNames[1], "** Skipped Field ** Favourite colour");
+    EXPECT_EQ(arranged.rowNames[2], "Address");
+    EXPECT_EQ(arranged.rowNames[3], "Extra: Home Address") << "a second street is kept";
+    EXPECT_EQ(arranged.rowNames[4], "** Skipped Field ** ");
+    // The field names no column took follow, so they can still be dragged into place.
+    EXPECT_EQ(arranged.rowNames[5], "First Name");
+    using K = transfer::ColumnRole::Kind;
+    EXPECT_EQ(transfer::ParseRowName("City 2").kind, K::AddressPart);
+    EXPECT_EQ(transfer::ParseRowName("Address 3 (more)").part,
+              transfer::ColumnRole::Part::StreetMore);
+    EXPECT_EQ(transfer::ParseRowName("City 4").kind, K::Invalid);
+    EXPECT_EQ(transfer::ParseRowName("Extra: Birthday").label, "Birthday");
+    EXPECT_EQ(transfer::ParseRowName("Surname").kind, K::Invalid);
+}
+
+} // namespace
+
+namespace {
+
+// Undo Import over real files: the data file comes back byte for byte.
+TEST(ImportUndo, RestoresTheBookByteForByte) {
+    TempDir dir;
+    const std::string data = dir.File("book.kbk");
+    FakeMessageBox box;
+    CKinbookDoc doc(box, RealFileSystem());
+    doc.SetDataPath(data);
+    ASSERT_TRUE(doc.LoadDataFile());
+    auto r = std::make_unique<CContactRecord>();
+    r->m_strLastName = "Keeper";
+    r->m_strNotes = "was here first";
+    FileRecord(doc.GetRecords(), std::move(r));
+    ASSERT_TRUE(doc.Save());
+    const std::string before = ReadFileBytes(data);
+
+    CImportUndo undo;
+    EXPECT_FALSE(undo.Available(doc));
+    ASSERT_TRUE(undo.Prepare(doc));
+    const std::string in = dir.File("contacts.csv");
+    WriteFileBytes(in, SampleBytes("webmail-contacts.csv"));
+    std::vector<char> buffer;
+    const ScanResult scan = CountRecords(in, RealFileSystem(), box, buffer);
+    ImportOptions options;
+    options.format = scan.format;
+    options.rowNames = transfer::ArrangeColumns(scan.format.firstRecord).rowNames;
+    options.defaultCategory = "Unfiled";
+    options.createCategories = true;
+    ScriptedProgress progress;
+    const ImportResult result = RunImport(in, scan.recordCount, options, doc.GetRecords(),
+                                          doc.GetCategories(), RealFileSystem(), box, progress);
+    ASSERT_TRUE(doc.Save());
+    undo.Completed(doc, result.imported, "contacts.csv");
+    ASSERT_TRUE(undo.Available(doc));
+    EXPECT_EQ(undo.Question(), "Remove the 3 contacts imported from contacts.csv?");
+    EXPECT_NE(ReadFileBytes(data), before);
+
+    ASSERT_TRUE(undo.Undo(doc));
+    EXPECT_EQ(ReadFileBytes(data), before);
+    ASSERT_EQ(doc.GetRecords().size(), 1u);
+    EXPECT_EQ(doc.GetCategories().GetCount(), 3u) << "the created categories went too";
+    EXPECT_FALSE(undo.Available(doc)) << "one undo per import";
+    EXPECT_FALSE(std::filesystem::exists(CImportUndo::CopyPathFor(data)));
+}
+
+TEST(ImportUndo, OfferedOnlyUntilTheBookChanges) {
+    TempDir dir;
+    FakeMessageBox box;
+    CKinbookDoc doc(box, RealFileSystem());
+    doc.SetDataPath(dir.File("book.kbk"));
+    ASSERT_TRUE(doc.LoadDataFile());
+    CImportUndo undo;
+    ASSERT_TRUE(undo.Prepare(doc));
+    EXPECT_TRUE(std::filesystem::exists(dir.File(".book.kbk.before-import")));
+    ASSERT_TRUE(doc.Save());
+    undo.Completed(doc, 0, "empty.csv");
+    EXPECT_FALSE(undo.Available(doc)) << "nothing imported, nothing to undo";
+    ASSERT_TRUE(undo.Prepare(doc));
+    ASSERT_TRUE(doc.Save());
+    undo.Completed(doc, 2, "two.csv");
+    EXPECT_TRUE(undo.Available(doc));
+    ASSERT_TRUE(doc.Save()); // any later change of the book
+    EXPECT_FALSE(undo.Available(doc));
+    EXPECT_FALSE(undo.Undo(doc));
+}
+
+} // namespace
