@@ -132,8 +132,9 @@ public:
             return kExitFile;
         const std::string category = single.count("--category") ? single["--category"] : "Unfiled";
         const auto names = doc.GetCategories().FillComboNames();
-        if (std::none_of(names.begin(), names.end(),
-                         [&](const std::string& n) { return kb::EqualsNoCase(n, category); }))
+        if (std::none_of(names.begin(), names.end(), [&](const std::string& n) {
+                return kb::EqualsNoCaseDecoded(n, category);
+            }))
             return CliUsageError(*this, "there is no category named '" + category + "'");
         r.m_nCategory = doc.GetCategories().IndexOf(category);
 

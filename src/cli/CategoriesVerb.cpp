@@ -4,6 +4,7 @@
 #include "model/CKinbookDoc.h"
 #include "model/CategoryOps.h"
 #include "model/NoCase.h"
+#include "model/TextDecode.h"
 #include "port/IFileSystem.h"
 #include <algorithm>
 
@@ -95,7 +96,9 @@ private:
             const auto count =
                 std::count_if(doc.GetRecords().begin(), doc.GetRecords().end(),
                               [i](const auto& record) { return record->m_nCategory == i; });
-            std::cout << i << '\t' << categories.At(i).m_strName << '\t' << count << '\n';
+            // As the window shows it: a name stored in Windows-1252 is printed as UTF-8.
+            std::cout << i << '\t' << kb::DecodeToUtf8(categories.At(i).m_strName) << '\t' << count
+                      << '\n';
         }
     }
     // Characters of UTF-8 text: every byte that does not continue a sequence.
@@ -108,7 +111,7 @@ private:
     static bool IsListed(const CCategoryList& categories, const std::string& name) {
         const auto names = CategoryOps::ListedNames(categories);
         return std::any_of(names.begin(), names.end(),
-                           [&](const std::string& n) { return kb::EqualsNoCase(n, name); });
+                           [&](const std::string& n) { return kb::EqualsNoCaseDecoded(n, name); });
     }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "CliVerb.h"
+#include "view/ContactListing.h"
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -61,4 +62,36 @@ inline int CliUsageError(const CliVerb& verb, const std::string& why) {
     std::cerr << "kinbook-cli " << verb.Name() << ": " << why << "\nUsage: kinbook-cli "
               << verb.Usage() << "\n";
     return kExitUsage;
+}
+
+// The record a verb's NAME argument means. Names are display names ("Last, First"),
+// compared as the user reads them; when several records share the name, --nth N (1 for
+// the first in filing order) picks one, and without it the verb says how many there are.
+struct NamedRecord {
+    CContactRecord* record = nullptr; // null: none is named so, or error is set
+    int error = 0;                    // the exit status after a reported usage error
+};
+
+inline NamedRecord ResolveNamedRecord(const CliVerb& verb, const CRecordList& records,
+                                      const std::string& name, const CliArgs& args) {
+    const std::vector<CContactRecord*> found = FindAllByDisplayName(records, name);
+    const std::string count = std::to_string(found.size());
+    std::size_t index = 0;
+    if (auto it = args.values.find("--nth"); it != args.values.end()) {
+        const auto n = ParseUnsigned(it->second);
+        if (!n || *n < 1)
+            return {nullptr, CliUsageError(verb, "--nth must be a number from 1")};
+        if (!found.empty() && *n > found.size())
+            return {
+                nullptr,
+                CliUsageError(verb, count + (found.size() == 1 ? " contact is" : " contacts are") +
+                                        " named '" + name + "'; there is no --nth " + it->second)};
+        index = static_cast<std::size_t>(*n - 1);
+    } else if (found.size() > 1) {
+        return {nullptr, CliUsageError(verb, count + " contacts are named '" + name +
+                                                 "'; choose one with --nth 1 to --nth " + count)};
+    }
+    if (found.empty())
+        return {};
+    return {found[index], 0};
 }

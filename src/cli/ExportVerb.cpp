@@ -84,7 +84,8 @@ public:
         if (!kb::EqualsNoCase(category, kFilterAll)) {
             bool known = false;
             for (std::size_t i = 0; i < doc.GetCategories().GetCount(); ++i)
-                known = known || kb::EqualsNoCase(doc.GetCategories().At(i).m_strName, category);
+                known =
+                    known || kb::EqualsNoCaseDecoded(doc.GetCategories().At(i).m_strName, category);
             if (!known)
                 return UsageError("no category named '" + category + "'");
         }

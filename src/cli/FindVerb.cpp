@@ -3,6 +3,7 @@
 #include "CliVerb.h"
 #include "edit/RecordSearch.h"
 #include "model/CKinbookDoc.h"
+#include "model/TextDecode.h"
 #include "port/IFileSystem.h"
 #include "view/DetailText.h"
 #include "view/DisplayName.h"
@@ -41,7 +42,8 @@ public:
         if (!doc.Load(a.positional[0]))
             return kExitFile;
         for (const CContactRecord* r : SearchRecords(doc.GetRecords(), a.positional[1], scope))
-            std::cout << DisplayName(*r) << '\t' << DefaultItemText(*r) << '\n';
+            std::cout << DecodedDisplayName(*r) << '\t' << kb::DecodeToUtf8(DefaultItemText(*r))
+                      << '\n';
         return kExitOk;
     }
 };

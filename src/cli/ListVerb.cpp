@@ -3,6 +3,7 @@
 #include "CliVerb.h"
 #include "model/CKinbookDoc.h"
 #include "model/NoCase.h"
+#include "model/TextDecode.h"
 #include "port/IFileSystem.h"
 #include "view/ContactListing.h"
 #include <iostream>
@@ -16,7 +17,8 @@ public:
     const char* Usage() const override { return "list FILE [--category NAME] [--letter L]"; }
     const char* Summary() const override {
         return "print the main list's entries for a category (default All) and a letter "
-               "(default A): display name, TAB, default item, one per line";
+               "(A to Z, or # for every other first character; default A): display name, TAB, "
+               "default item, one per line";
     }
 
     int Run(const std::vector<std::string>& args) override {
@@ -33,8 +35,11 @@ public:
                 letter = c - 'A';
             else if (c >= 'a' && c <= 'z')
                 letter = c - 'a';
+            else if (c == '#')
+                letter = kOtherLetter;
             else
-                return CliUsageError(*this, "the letter must be one of A to Z, not '" + l + "'");
+                return CliUsageError(*this,
+                                     "the letter must be one of A to Z or #, not '" + l + "'");
         }
         std::string category(kFilterAll);
         if (auto it = a.values.find("--category"); it != a.values.end())
@@ -50,8 +55,10 @@ public:
 
         const CContactListing listing =
             ListContacts(doc.GetRecords(), doc.GetCategories(), category, letter);
+        // As the window shows them: names stored in Windows-1252 are printed as UTF-8.
         for (const CContactListEntry& entry : listing.entries)
-            std::cout << entry.displayName << '\t' << entry.itemText << '\n';
+            std::cout << DecodedDisplayName(*entry.record) << '\t'
+                      << kb::DecodeToUtf8(entry.itemText) << '\n';
         std::cout.flush();
         return std::cout ? kExitOk : kExitFile;
     }
@@ -60,7 +67,7 @@ private:
     static bool HasCategory(const CKinbookDoc& doc, const std::string& name) {
         const CCategoryList& categories = doc.GetCategories();
         for (std::size_t i = 0; i < categories.GetCount(); ++i)
-            if (kb::EqualsNoCase(categories.At(i).m_strName, name))
+            if (kb::EqualsNoCaseDecoded(categories.At(i).m_strName, name))
                 return true;
         return false;
     }

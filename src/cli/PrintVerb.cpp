@@ -1,4 +1,5 @@
 #if defined(KINBOOK_WITH_GUI)
+#include "CliArgs.h"
 #include "CliSupport.h"
 #include "CliVerb.h"
 #include "model/CKinbookDoc.h"
@@ -22,7 +23,8 @@ class PrintVerb final : public CliVerb {
 public:
     const char* Name() const override { return "print"; }
     const char* Usage() const override {
-        return "print FILE OUT.pdf [--record NAME] [--category NAME] [--size NAME] [--border] "
+        return "print FILE OUT.pdf [--record NAME [--nth N]] [--category NAME] [--size NAME] "
+               "[--border] "
                "[--top INCHES] [--left INCHES] [--font FACE] [--points N] [--content BITS] "
                "[--new-page-per-letter] [--notes]";
     }
@@ -38,6 +40,7 @@ public:
         settings.m_strBookCategory = "All";
         std::string record;
         bool haveRecord = false;
+        CliArgs nth; // --nth, for a record name that several records share
         std::string top, left;
         std::vector<std::string> positional;
 
@@ -53,6 +56,8 @@ public:
             } else if (a == "--record" && hasValue) {
                 record = args[++i];
                 haveRecord = true;
+            } else if (a == "--nth" && hasValue) {
+                nth.values[a] = args[++i];
             } else if (a == "--category" && hasValue) {
                 settings.m_strBookCategory = args[++i];
             } else if (a == "--size" && hasValue) {
@@ -91,6 +96,8 @@ public:
         }
         if (positional.size() != 2)
             return UsageError("expected FILE and OUT.pdf");
+        if (!nth.values.empty() && !haveRecord)
+            return UsageError("--nth chooses among the records of --record NAME");
 
         // Margins: as the dialogs check them; unset ones take the size's defaults.
         CPrintOptions options(settings);
@@ -115,20 +122,18 @@ public:
 
         const CContactRecord* chosen = nullptr;
         if (haveRecord) {
-            for (const auto& r : doc.GetRecords()) {
-                if (DisplayNameEquals(*r, record)) {
-                    chosen = r.get();
-                    break;
-                }
-            }
+            const NamedRecord named = ResolveNamedRecord(*this, doc.GetRecords(), record, nth);
+            if (named.error)
+                return named.error;
+            chosen = named.record;
             if (!chosen)
                 return UsageError("no record named '" + record + "'");
         } else if (!kb::EqualsNoCase(settings.m_strBookCategory, "All")) {
             bool known = false;
             const auto& categories = doc.GetCategories();
             for (std::size_t i = 0; i < categories.GetCount(); ++i)
-                known = known ||
-                        kb::EqualsNoCase(categories.At(i).m_strName, settings.m_strBookCategory);
+                known = known || kb::EqualsNoCaseDecoded(categories.At(i).m_strName,
+                                                         settings.m_strBookCategory);
             if (!known)
                 return UsageError("no category named '" + settings.m_strBookCategory + "'");
         }

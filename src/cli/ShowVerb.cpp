@@ -13,14 +13,14 @@ namespace {
 class ShowVerb final : public CliVerb {
 public:
     const char* Name() const override { return "show"; }
-    const char* Usage() const override { return "show FILE NAME"; }
+    const char* Usage() const override { return "show FILE NAME [--nth N]"; }
     const char* Summary() const override {
-        return "print the detail text (CR LF line ends) of the first record whose display "
-               "name (\"Last, First\") is NAME, ignoring case";
+        return "print the detail text (CR LF line ends) of the record whose display "
+               "name (\"Last, First\") is NAME, ignoring case (--nth N: the N-th of several)";
     }
 
     int Run(const std::vector<std::string>& args) override {
-        const CliArgs a = ParseCliArgs(args, {}, {});
+        const CliArgs a = ParseCliArgs(args, {}, {"--nth"});
         if (!a.error.empty())
             return CliUsageError(*this, a.error);
         if (a.positional.size() != 2 || a.positional[0].empty())
@@ -30,7 +30,10 @@ public:
         doc.SetKeepDamagedCopies(false); // showing writes nothing
         if (!doc.Load(a.positional[0]))
             return kExitFile;
-        const CContactRecord* record = FindByDisplayName(doc.GetRecords(), a.positional[1]);
+        const NamedRecord named = ResolveNamedRecord(*this, doc.GetRecords(), a.positional[1], a);
+        if (named.error)
+            return named.error;
+        const CContactRecord* record = named.record;
         if (!record) {
             std::cerr << "kinbook-cli show: no record is named '" << a.positional[1] << "'\n";
             return kExitFile;

@@ -71,7 +71,7 @@ TEST_F(CliView, ListShowsTheEntriesOfACategoryAndLetter) {
 }
 
 TEST_F(CliView, ListRefusesABadLetterOrCategory) {
-    for (const std::vector<std::string>& options : {std::vector<std::string>{"--letter", "#"},
+    for (const std::vector<std::string>& options : {std::vector<std::string>{"--letter", "?"},
                                                     {"--letter", "AB"},
                                                     {"--letter", ""},
                                                     {"--category", "Golf"},

@@ -74,8 +74,40 @@ const SearchCase kSearchCases[] = {
          r.m_nDefaultItem = 2;
      },
      "2", "-----"},
-    {"only ASCII letters fold", [](CContactRecord& r) { r.m_strLastName = "\xC3\x89mile"; },
-     "\xC3\xA9mile", "-----"},
+    {"case folds in every script: emile finds \xC3\x89mile",
+     [](CContactRecord& r) { r.m_strLastName = "\xC3\x89mile"; }, "\xC3\xA9mile", "y--yy"},
+    {"\xC5\x82ukasz finds \xC5\x81ukasz",
+     [](CContactRecord& r) { r.m_strFirstName = "\xC5\x81ukasz"; }, "\xC5\x82ukasz", "y--yy"},
+    {"zoe finds Zo\xC3\xAB", [](CContactRecord& r) { r.m_strFirstName = "Zo\xC3\xAB"; }, "zoe",
+     "y--yy"},
+    {"muller finds M\xC3\xBCller in the city",
+     [](CContactRecord& r) { r.m_strCity = "M\xC3\xBCller"; }, "muller", "--yyy"},
+    {"M\xC3\xBCller stored in Windows-1252",
+     [](CContactRecord& r) { r.m_strLastName = "M\xFCller"; }, "M\xC3\x9CLLER", "y--yy"},
+    {"accents of the find string are ignored too",
+     [](CContactRecord& r) { r.m_strLastName = "Zoe"; }, "Zo\xC3\xAB", "y--yy"},
+    {"a decomposed accent", [](CContactRecord& r) { r.m_strLastName = "Zoe\xCC\x88"; },
+     "ZO\xC3\x8B", "y--yy"},
+    {"Cyrillic case",
+     [](CContactRecord& r) { r.m_strNotes = "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2"; },
+     "\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD", "----y"},
+    {"Greek final sigma",
+     [](CContactRecord& r) {
+         r.m_strLastName = "\xCE\xA3\xCE\x99\xCE\xA3\xCE\xA5\xCE\xA6\xCE\x9F\xCE\xA3";
+     },
+     "\xCF\x83\xCE\xB9\xCF\x83\xCF\x85\xCF\x86\xCE\xBF\xCF\x82", "y--yy"},
+    {"ss finds \xC3\x9F",
+     [](CContactRecord& r) {
+         r.m_strAddress = "Hauptstra\xC3\x9F"
+                          "e 1";
+     },
+     "STRASSE", "--yyy"},
+    {"CJK as it is", [](CContactRecord& r) { r.m_strLastName = "\xE7\x94\xB0\xE4\xB8\xAD"; },
+     "\xE4\xB8\xAD", "y--yy"},
+    {"fran\xC3\xA7 finds Francois", [](CContactRecord& r) { r.m_strLastName = "Francois"; },
+     "fran\xC3\xA7", "y--yy"},
+    {"an ASCII field never holds a non-ASCII key",
+     [](CContactRecord& r) { r.m_strLastName = "Lukasz"; }, "\xC5\x82", "-----"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, SearchScopeTest, ::testing::ValuesIn(kSearchCases));
@@ -93,6 +125,14 @@ TEST(RecordSearch, FirstFieldOfTheScopeWinsAndEmptyFieldsNeverMatch) {
     EXPECT_EQ(FindInRecord(empty, " ", SCOPE_ALL), nullptr);
     EXPECT_TRUE(SearchFields(r, 5).empty());
     EXPECT_EQ(SearchFields(r, SCOPE_ALL).size(), 21u);
+}
+
+TEST(RecordSearch, AHangulSyllableIsNotFoundByPartOfIt) {
+    CContactRecord r;
+    r.m_strLastName = "\xEA\xB0\x81";                                 // 각 = ᄀ ᅡ ᆨ
+    EXPECT_EQ(FindInRecord(r, "\xEA\xB0\x80", SCOPE_NAMES), nullptr); // 가
+    EXPECT_NE(FindInRecord(r, "\xEA\xB0\x81", SCOPE_NAMES), nullptr);
+    EXPECT_EQ(FindInRecord(r, "\xCC\x88", SCOPE_NAMES), nullptr) << "marks alone find nothing";
 }
 
 TEST(RecordSearch, HitsComeInRecordListOrder) {

@@ -203,10 +203,12 @@ TEST_P(MarginParsing, ReadsDecimalsOrNotSet) {
     EXPECT_DOUBLE_EQ(ParseMargin(GetParam().text), GetParam().expected) << GetParam().text;
 }
 INSTANTIATE_TEST_SUITE_P(Cases, MarginParsing,
-                         ::testing::Values(MarginTextCase{"0.500000", 0.5}, MarginTextCase{"1.875", 1.875},
-                                           MarginTextCase{"  2.25", 2.25}, MarginTextCase{"+0.75", 0.75},
-                                           MarginTextCase{"1", 1.0}, MarginTextCase{"0.5in", 0.5},
-                                           MarginTextCase{"", -1.0}, MarginTextCase{"-1.000000", -1.0},
+                         ::testing::Values(MarginTextCase{"0.500000", 0.5},
+                                           MarginTextCase{"1.875", 1.875},
+                                           MarginTextCase{"  2.25", 2.25},
+                                           MarginTextCase{"+0.75", 0.75}, MarginTextCase{"1", 1.0},
+                                           MarginTextCase{"0.5in", 0.5}, MarginTextCase{"", -1.0},
+                                           MarginTextCase{"-1.000000", -1.0},
                                            MarginTextCase{"abc", -1.0}, MarginTextCase{"-3", -1.0},
                                            MarginTextCase{"nan", -1.0}, MarginTextCase{"inf", -1.0},
                                            MarginTextCase{"0.000000", 0.0}));
@@ -270,8 +272,9 @@ TEST(SettingsSchema, FrameWritesTheRestoredRectangleAndNeverIcon) {
 }
 
 TEST(SettingsSchema, SliderAndFilterPositionsFallBack) {
-    const std::vector<std::pair<int, int>> indexCases = {{-1, 0},  {0, 0},     {13, 13}, {25, 25},
-                                                         {26, 25}, {1000, 25}, {-7, 0}};
+    // 26 is the "#" tab after Z.
+    const std::vector<std::pair<int, int>> indexCases = {{-1, 0},  {0, 0},   {13, 13},   {25, 25},
+                                                         {26, 26}, {27, 26}, {1000, 26}, {-7, 0}};
     for (auto [stored, expected] : indexCases) {
         MemorySettingsStore store;
         store.WriteInt("Selected Index", stored);

@@ -4,6 +4,8 @@
 #include "view/DisplayName.h"
 #include "view/ViewLayout.h"
 #include <gtest/gtest.h>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -61,13 +63,78 @@ TEST(DisplayName, LastCommaFirstOrLastAlone) {
 }
 
 TEST(DisplayName, LetterOfARecord) {
+    // A to Z in either case, a Latin letter with a diacritic under its base letter (also
+    // when stored in Windows-1252), everything else under "#" (26).
     const std::vector<std::pair<std::string, int>> table = {
-        {"Smith", 18}, {"smith", 18}, {"Adams", 0},     {"zed", 25}, {"#1 Club", -1},
-        {"", -1},      {"1st", -1},   {"\xC9mile", -1}, {"[x", -1},  {"`x", -1}};
+        {"Smith", 18},
+        {"smith", 18},
+        {"Adams", 0},
+        {"zed", 25},
+        {"\xC3\x85ngstr\xC3\xB6m", 0}, // Ångström
+        {"\xC3\xA4rger", 0},           // ärger
+        {"\xC3\x98stergaard", 14},     // Østergaard
+        {"\xC3\x96"
+         "berg",
+         14},                  // Öberg
+        {"\xC5\x81ukasz", 11}, // Łukasz
+        {"\xC5\x82ukasz", 11}, // łukasz
+        {"\xC3\x9F", 18},      // ß
+        {"\xC3\x89mile", 4},   // Émile
+        {"\xC9mile", 4},       // Émile in Windows-1252
+        {"\xC5ngstr\xF6m", 0}, // Ångström in Windows-1252
+        {"\x8A"
+         "evic",
+         18},                                                     // Š in Windows-1252
+        {"\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2", 26}, // Иванов
+        {"\xE7\x94\xB0\xE4\xB8\xAD", 26},                         // 田中
+        {"\xC3\x86r\xC3\xB8", 26},                                // Ærø: a ligature, no diacritic
+        {"#1 Club", 26},
+        {"", 26},
+        {"1st", 26},
+        {" Smith", 26},
+        {"[x", 26},
+        {"`x", 26},
+        {"\xCC\x88"
+         "a",
+         26}, // a combining mark first
+    };
     for (const auto& [last, letter] : table) {
         CContactRecord r;
         r.m_strLastName = last;
         EXPECT_EQ(LetterIndexOf(r), letter) << last;
+    }
+    EXPECT_EQ(LetterText(0), "A");
+    EXPECT_EQ(LetterText(25), "Z");
+    EXPECT_EQ(LetterText(kOtherLetter), "#");
+}
+
+// Whatever their names, the 27 letters together list every record of the category once.
+TEST(ContactListing, NoRecordIsMissingFromTheLetters) {
+    CCategoryList categories;
+    categories.ResetToDefaults();
+    CRecordList records;
+    std::mt19937 rng(12);
+    const std::vector<std::string> starts = {
+        "",  "A", "z",    "\xC3\x85", "\xC5", "\xE7\x94\xB0", "\xD0\x98",         "1",
+        " ", "#", "\xC3", "\xFF",     "\x81", "\xCC\x88",     "\xF0\x9F\x98\x80", "\xC3\x9F"};
+    for (int i = 0; i < 400; ++i) {
+        auto r = std::make_unique<CContactRecord>();
+        r->m_strLastName = starts[rng() % starts.size()] + starts[rng() % starts.size()];
+        r->m_nCategory = static_cast<std::uint16_t>(rng() % 3);
+        records.push_back(std::move(r));
+    }
+    for (const char* filter : {"All", "Business", "Unfiled"}) {
+        std::multiset<const CContactRecord*> listed;
+        int count = 0;
+        for (int letter = 0; letter < kLetterCount; ++letter) {
+            const CContactListing l = ListContacts(records, categories, filter, letter);
+            count = l.categoryRecordCount;
+            for (const auto& e : l.entries)
+                listed.insert(e.record);
+        }
+        EXPECT_EQ(static_cast<int>(listed.size()), count) << filter;
+        for (const auto* r : listed)
+            EXPECT_EQ(listed.count(r), 1u);
     }
 }
 
@@ -98,14 +165,14 @@ TEST_F(ListingTest, LetterFlagsOfACategory) {
     std::string marked;
     for (int k = 0; k < kLetterCount; ++k)
         if (flags[static_cast<std::size_t>(k)])
-            marked += static_cast<char>('A' + k);
-    EXPECT_EQ(marked, "ASZ") << "#1 Club and an empty last name mark nothing";
+            marked += LetterText(k);
+    EXPECT_EQ(marked, "ASZ#") << "#1 Club and an empty last name mark the \"#\" tab";
 
     flags = MarkLetterFlags(records, categories, "Personal");
     marked.clear();
     for (int k = 0; k < kLetterCount; ++k)
         if (flags[static_cast<std::size_t>(k)])
-            marked += static_cast<char>('A' + k);
+            marked += LetterText(k);
     EXPECT_EQ(marked, "S");
 }
 
@@ -117,6 +184,26 @@ TEST_F(ListingTest, NamesThatDifferOnlyInCaseResolveToTheFirstRecord) {
     EXPECT_EQ(FindByDisplayName(records, "Adams", &pos), records[4].get());
     EXPECT_EQ(pos, 4u);
     EXPECT_EQ(FindByDisplayName(records, "Smith", &pos), nullptr);
+}
+
+TEST_F(ListingTest, TheCommandLineFindsEveryRecordOfANameAsTheUserReadsIt) {
+    Add(records, "SMITH", "JOHN", 2);
+    Add(records, "Caf\xE9", "Jo", 2);     // Windows-1252
+    Add(records, "CAF\xC3\x89", "jo", 1); // UTF-8, another case
+    const auto smiths = FindAllByDisplayName(records, "smith, john");
+    ASSERT_EQ(smiths.size(), 2u);
+    EXPECT_EQ(smiths[0], records[0].get());
+    EXPECT_EQ(smiths[1], records[7].get());
+    const auto cafes = FindAllByDisplayName(records, "Caf\xC3\xA9, Jo");
+    ASSERT_EQ(cafes.size(), 1u) << "only ASCII letters fold";
+    EXPECT_EQ(cafes[0], records[8].get());
+    EXPECT_EQ(FindAllByDisplayName(records, "CAF\xC3\x89, JO").size(), 1u);
+    EXPECT_TRUE(FindAllByDisplayName(records, "Smith").empty());
+    std::size_t pos = 0;
+    EXPECT_EQ(FindRecord(records, records[3].get(), &pos), records[3].get());
+    EXPECT_EQ(pos, 3u);
+    CContactRecord stranger;
+    EXPECT_EQ(FindRecord(records, &stranger), nullptr);
 }
 
 TEST(ViewLayout, DialogUnitsToPixels) {
@@ -154,19 +241,19 @@ TEST_P(ViewLayoutWidths, ListPaneTabsAndSlider) {
     EXPECT_EQ(out.nameLabel, (LayoutRect{c.list + 11, 16, c.pane, 20}));
     EXPECT_EQ(out.categoryFilter, (LayoutRect{71, 11, c.list - 71 + 7, 22}));
     EXPECT_EQ(out.letterTabs[0], (LayoutRect{c.tabsLeft, 36 + listHeight + 2, 15, 16}));
-    EXPECT_EQ(out.letterTabs[25].left, c.tabsLeft + 25 * 15);
-    EXPECT_EQ(out.slider, (LayoutRect{c.tabsLeft - 5, 36 + listHeight + 20, 26 * 15 + 12, 24}));
+    EXPECT_EQ(out.letterTabs[26].left, c.tabsLeft + 26 * 15) << "the \"#\" tab after Z";
+    EXPECT_EQ(out.slider, (LayoutRect{c.tabsLeft - 5, 36 + listHeight + 20, 27 * 15 + 12, 24}));
     // The slider ends 3 pixels above the bottom; the pane 7 pixels from the right.
     EXPECT_EQ(out.slider.top + out.slider.height, c.height - 3);
-    EXPECT_EQ(out.minWidth, 27 * 15);
+    EXPECT_EQ(out.minWidth, 28 * 15);
     EXPECT_EQ(out.minHeight, 300);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Widths, ViewLayoutWidths,
-    ::testing::Values(LayoutCase{800, 500, 392, 390, 205},  // half the width each
-                      LayoutCase{477, 400, 230, 229, 43},   // (477-16)/2 = 230: no floor
-                      LayoutCase{475, 400, 237, 220, 42},   // 229 < 230: the list keeps 237
-                      LayoutCase{300, 300, 237, 45, -45},   // narrower than the tab row
-                      LayoutCase{200, 300, 237, -55, -95}), // the pane width goes negative
+    ::testing::Values(LayoutCase{800, 500, 392, 390, 197},   // half the width each
+                      LayoutCase{477, 400, 230, 229, 36},    // (477-16)/2 = 230: no floor
+                      LayoutCase{475, 400, 237, 220, 35},    // 229 < 230: the list keeps 237
+                      LayoutCase{300, 300, 237, 45, -52},    // narrower than the tab row
+                      LayoutCase{200, 300, 237, -55, -102}), // the pane width goes negative
     [](const auto& info) { return "Width" + std::to_string(info.param.width); });

@@ -291,6 +291,45 @@ private slots:
         QVERIFY(!none.findChild<QPushButton*>(QStringLiteral("IDC_DETAILS"))->isEnabled());
     }
 
+    void resultsRowsOfTwinsReachTheirOwnRecords() {
+        Fixture f;
+        CContactRecord& first = f.Add("Smith", "John");
+        CContactRecord& second = f.Add("smith", "john");
+        f.Add("M\xFCller", "Zo\xEB"); // Windows-1252
+        CSearchResultsDlg results("SMITH", 0, f.view.doc, f.view.messageBox, f.view.clock, {});
+        QTreeWidget& list = results.List();
+        QCOMPARE(list.topLevelItemCount(), 2);
+        list.setCurrentItem(list.topLevelItem(1));
+        QCOMPARE(results.SelectedRecord(), &second);
+        list.setCurrentItem(list.topLevelItem(0));
+        QCOMPARE(results.SelectedRecord(), &first);
+        // Find ignores case and accents in every script, and reads old bytes as text.
+        CSearchResultsDlg accents(QString::fromUtf8("m\xC3\xBCLLER").toStdString(), 4, f.view.doc,
+                                  f.view.messageBox, f.view.clock, {});
+        QCOMPARE(accents.List().topLevelItemCount(), 1);
+        QCOMPARE(accents.List().topLevelItem(0)->text(0),
+                 QString::fromUtf8("M\xC3\xBCller, Zo\xC3\xAB"));
+        CSearchResultsDlg bare("zoe", 0, f.view.doc, f.view.messageBox, f.view.clock, {});
+        QCOMPARE(bare.List().topLevelItemCount(), 1);
+    }
+
+    void newContactAcceptsAnyLetterAndListsItUnderItsTab() {
+        Fixture f;
+        f.view.slider = 0;
+        AnswerEditor(QString::fromUtf8("\xC3\x85ngstr\xC3\xB6m"), QStringLiteral("Anders"));
+        QVERIFY(f.table.Execute(ID_NEW_CONTACT));
+        QVERIFY(f.view.messageBox.shown.empty());
+        QCOMPARE(f.Lasts(), (std::vector<std::string>{"\xC3\x85ngstr\xC3\xB6m"}));
+        // Å belongs to the A tab, so the new record is selected there.
+        QCOMPARE(f.view.refreshes.back().record, f.view.doc.GetRecords()[0].get());
+        f.view.slider = 26;
+        AnswerEditor(QString::fromUtf8("\xE7\x94\xB0\xE4\xB8\xAD"), QString());
+        QVERIFY(f.table.Execute(ID_NEW_CONTACT));
+        QCOMPARE(f.view.doc.GetRecords().size(), std::size_t(2));
+        // The "#" tab holds every other first character.
+        QVERIFY(f.view.refreshes.back().record != nullptr);
+    }
+
     void detailsRefilesAndSavesLikeEdit() {
         Fixture f;
         f.Add("Adams", "Al");

@@ -178,8 +178,11 @@ private slots:
                                << QStringLiteral("Last Name Error");
         QTest::newRow("punctuation")
             << QStringLiteral("#1 Club") << error << QStringLiteral("Last Name Error");
-        QTest::newRow("accented letter")
-            << QStringLiteral("\u00C9mile") << error << QStringLiteral("Last Name Error");
+        // Any letter is accepted (Émile, Иванов, 田中); other symbols are not.
+        QTest::newRow("currency sign")
+            << QStringLiteral("\u20ACuro") << error << QStringLiteral("Last Name Error");
+        QTest::newRow("combining mark")
+            << QStringLiteral("\u0308a") << error << QStringLiteral("Last Name Error");
     }
     void refusedLastNameKeepsTheEditorOpen() {
         QFETCH(QString, lastName);

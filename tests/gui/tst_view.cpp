@@ -85,6 +85,8 @@ struct ViewRig {
     QLabel* Label() { return view->findChild<QLabel*>(QStringLiteral("IDC_NAME_LABEL")); }
     QSlider* Slider() { return view->findChild<QSlider*>(QStringLiteral("IDC_LETTER_SLIDER")); }
     QWidget* Tab(char letter) {
+        if (letter == '#')
+            return view->findChild<QWidget*>(QStringLiteral("IDC_LETTER_OTHER"));
         return view->findChild<QWidget*>(QStringLiteral("IDC_LETTER_") + QLatin1Char(letter));
     }
     QStringList FilterItems() {
@@ -250,16 +252,17 @@ private slots:
             QTest::mouseMove(slider, at);
         }
         QTest::mouseRelease(slider, Qt::LeftButton, {}, at);
-        QCOMPARE(slider->value(), 25);
-        QCOMPARE(refreshes.count(), 25);
-        QCOMPARE(rig.ListNames(), L({"Zed"}));
+        QCOMPARE(slider->value(), 26); // "#", after Z
+        QCOMPARE(refreshes.count(), 26);
+        QVERIFY(rig.ListNames().isEmpty());
 
         // Keys move one letter at a time.
         refreshes.clear();
         slider->setFocus();
         QTest::keyClick(slider, Qt::Key_PageDown);
+        QCOMPARE(rig.ListNames(), L({"Zed"}));
         QTest::keyClick(slider, Qt::Key_Left);
-        QCOMPARE(slider->value(), 23);
+        QCOMPARE(slider->value(), 24);
         QCOMPARE(refreshes.count(), 2);
     }
 
@@ -350,32 +353,80 @@ private slots:
         QCOMPARE(edits, 1);
     }
 
-    void namesDifferingOnlyInCaseResolveToTheFirst() {
+    void twinRowsEachReachTheirOwnRecord() {
+        // Two records of one name (from a data file made elsewhere): each row shows,
+        // selects and hands the commands its own record.
         ViewRig rig;
         rig.Start();
         CContactRecord& first = rig.Add("Smith", "John", 1);
-        rig.Add("SMITH", "JOHN", 2);
+        CContactRecord& second = rig.Add("SMITH", "JOHN", 2);
         rig.Activate();
         QTest::mouseClick(rig.Tab('S'), Qt::LeftButton);
-        QCOMPARE(rig.ListNames().size(), 2);
-        for (int row : {0, 1}) {
+        QCOMPARE(rig.ListNames(), L({"Smith, John", "SMITH, JOHN"}));
+        const std::pair<CContactRecord*, QString> rows[] = {
+            {&first, QStringLiteral("Category: Business\nJohn Smith")},
+            {&second, QStringLiteral("Category: Personal\nJOHN SMITH")}};
+        for (int row : {1, 0, 1}) {
             rig.SelectRow(row);
             std::size_t position = 99;
-            QCOMPARE(rig.view->GetSelectedRecord(&position), &first);
-            QCOMPARE(position, std::size_t(0));
-            QVERIFY(rig.Pane()->toPlainText().startsWith(
-                QStringLiteral("Category: Business\nJohn Smith")));
+            QCOMPARE(rig.view->GetSelectedRecord(&position), rows[row].first);
+            QCOMPARE(position, std::size_t(row));
+            QVERIFY2(rig.Pane()->toPlainText().startsWith(rows[row].second),
+                     qPrintable(rig.Pane()->toPlainText()));
         }
-        // A record given to the refresh selects the first entry of its name.
-        rig.view->RefreshView(rig.doc.GetRecords()[1].get(), false);
+        // A record given to the refresh selects its own row.
+        rig.view->RefreshView(&second, false);
         QCOMPARE(rig.List()->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(rig.List()->selectionModel()->selectedRows().front().row(), 1);
+        QCOMPARE(rig.view->GetSelectedRecord(), &second);
         // A record that is not listed leaves nothing selected.
         CContactRecord stranger;
-        stranger.m_strLastName = "Stranger";
+        stranger.m_strLastName = "Smith";
+        stranger.m_strFirstName = "John";
         rig.view->RefreshView(&stranger, false);
         QVERIFY(rig.List()->selectionModel()->selectedRows().isEmpty());
         QVERIFY(rig.Label()->text().isEmpty());
         QVERIFY(rig.Pane()->toPlainText().isEmpty());
+        // A row whose record has left the book stands for nothing.
+        rig.SelectRow(1);
+        rig.doc.GetRecords().pop_back();
+        QCOMPARE(rig.view->GetSelectedRecord(), nullptr);
+    }
+
+    void namesBeyondAToZAreListedUnderTheirTab() {
+        ViewRig rig;
+        rig.settings.WriteInt("Selected Index", 26);
+        rig.Start();
+        rig.Add("Adams");
+        rig.Add("\xC3\x85ngstr\xC3\xB6m", "Anders");                 // Ångström
+        rig.Add("\xC3\x98stergaard");                                // Østergaard
+        rig.Add("\xC5\x81ukasz");                                    // Łukasz
+        rig.Add("\xC9mile");                                         // Émile in Windows-1252
+        rig.Add("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2"); // Иванов
+        rig.Add("\xE7\x94\xB0\xE4\xB8\xAD");                         // 田中
+        rig.Add("#1 Club");
+        rig.Add("", "Nobody");
+        rig.Activate(700, 420);
+        QCOMPARE(rig.Slider()->maximum(), 26);
+        QCOMPARE(rig.Slider()->value(), 26);
+        QCOMPARE(rig.Tab('#')->property("text").toString(), QStringLiteral("#"));
+        QCOMPARE(rig.ListNames().size(), 4); // Иванов, 田中, #1 Club and the nameless one
+        QVERIFY(rig.ListNames().contains(QString::fromUtf8("\xE7\x94\xB0\xE4\xB8\xAD")));
+        QVERIFY(rig.ListNames().contains(QStringLiteral(", Nobody")));
+        QVERIFY(RendersColour(rig.Tab('#'), kRed));
+        QVERIFY(RendersColour(rig.Tab('A'), kBlue));
+        QVERIFY(RendersColour(rig.Tab('B'), kGrey));
+        QTest::mouseClick(rig.Tab('A'), Qt::LeftButton);
+        QCOMPARE(rig.ListNames(), L({"Adams", "\xC3\x85ngstr\xC3\xB6m, Anders"}));
+        QTest::mouseClick(rig.Tab('O'), Qt::LeftButton);
+        QCOMPARE(rig.ListNames(), L({"\xC3\x98stergaard"}));
+        QTest::mouseClick(rig.Tab('L'), Qt::LeftButton);
+        QCOMPARE(rig.ListNames(), L({"\xC5\x81ukasz"}));
+        QTest::mouseClick(rig.Tab('E'), Qt::LeftButton);
+        QCOMPARE(rig.ListNames(), L({"\xC3\x89mile"}));
+        QTest::mouseClick(rig.Tab('#'), Qt::LeftButton);
+        QCOMPARE(rig.Slider()->value(), 26);
+        QCOMPARE(rig.ListNames().size(), 4);
     }
 
     void filterChangesReportEmptyCategoriesAndEditCategoriesSaves() {
@@ -433,11 +484,13 @@ private slots:
         QCOMPARE(rig.Filter()->geometry().right() + 1, listWidth + 7);
         QCOMPARE(rig.Slider()->geometry().bottom() + 1, 400 - 3);
         const int bw = rig.Tab('A')->width();
-        QCOMPARE(rig.Tab('A')->x(), (width - 26 * bw) / 2);
-        QCOMPARE(rig.Tab('Z')->x(), (width - 26 * bw) / 2 + 25 * bw);
+        QCOMPARE(rig.Tab('A')->x(), (width - 27 * bw) / 2);
+        QCOMPARE(rig.Tab('Z')->x(), (width - 27 * bw) / 2 + 25 * bw);
+        QCOMPARE(rig.Tab('#')->x(), (width - 27 * bw) / 2 + 26 * bw);
+        QCOMPARE(rig.Slider()->width(), 27 * bw + 12);
         QCOMPARE(rig.Tab('A')->y(), rig.List()->geometry().bottom() + 1 + 2);
         QVERIFY(minimum.count() >= 1);
-        QCOMPARE(minimum.last().at(0).toSize(), QSize(27 * bw, 300));
+        QCOMPARE(minimum.last().at(0).toSize(), QSize(28 * bw, 300));
         const int half = rig.List()->header()->sectionSize(0);
         QCOMPARE(rig.List()->header()->sectionSize(1), half);
         QVERIFY(half * 2 <= rig.List()->width() && half * 2 >= rig.List()->width() - 40);

@@ -1,10 +1,9 @@
 #include "edit/LastNameRule.h"
+#include "model/UnicodeText.h"
 
-LastNameProblem CheckLastName(std::string_view lastName) noexcept {
+LastNameProblem CheckLastName(std::string_view lastName) {
     if (lastName.empty())
         return LastNameProblem::Missing;
-    const char c = lastName.front();
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
-        return LastNameProblem::None;
-    return LastNameProblem::NotALetter;
+    return kb::IsLetter(kb::FirstCodePoint(lastName)) ? LastNameProblem::None
+                                                      : LastNameProblem::NotALetter;
 }

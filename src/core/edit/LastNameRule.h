@@ -2,10 +2,11 @@
 #include <string_view>
 
 // Records are filed alphabetically, so the editor (and everything that adds records as
-// the editor would) accepts only a last name that begins with a letter A to Z or a to z.
+// the editor would) accepts only a last name that begins with a letter: any letter of any
+// script (Ångström, Иванов, 田中), but no digit, punctuation mark or blank.
 enum class LastNameProblem { None, Missing, NotALetter };
 
-LastNameProblem CheckLastName(std::string_view lastName) noexcept;
+LastNameProblem CheckLastName(std::string_view lastName);
 
 // The refusals, exactly as the editor shows them (stop icon, OK button).
 inline constexpr const char* kLastNameNeededText =

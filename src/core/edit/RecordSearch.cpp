@@ -1,6 +1,7 @@
 #include "edit/RecordSearch.h"
 #include "model/CContactRecord.h"
 #include "model/NoCase.h"
+#include "model/UnicodeText.h"
 
 std::string LowerAscii(std::string_view text) {
     std::string out(text);
@@ -54,12 +55,42 @@ std::vector<const std::string*> SearchFields(const CContactRecord& r, int scope)
 
 namespace {
 
-const std::string* FindLowered(const CContactRecord& record, const std::string& lowered,
-                               int scope) {
-    if (lowered.empty())
+bool IsAscii(std::string_view text) noexcept {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// The find string, ready to be looked for: its search key, and the same as bytes when
+// the key is plain ASCII (then an ASCII field is searched without being decoded).
+struct Needle {
+    explicit Needle(std::string_view text) : key(kb::SearchKey(text)) {
+        ascii = true;
+        for (char32_t c : key)
+            ascii = ascii && c < 0x80;
+        if (ascii)
+            for (char32_t c : key)
+                narrow += static_cast<char>(c);
+    }
+    std::u32string key;
+    std::string narrow;
+    bool ascii = false;
+};
+
+bool Contains(const std::string& field, const Needle& needle) {
+    if (field.empty())
+        return false;
+    if (IsAscii(field))
+        return needle.ascii && LowerAscii(field).find(needle.narrow) != std::string::npos;
+    return kb::SearchKey(field).find(needle.key) != std::u32string::npos;
+}
+
+const std::string* FindNeedle(const CContactRecord& record, const Needle& needle, int scope) {
+    if (needle.key.empty())
         return nullptr;
     for (const std::string* field : SearchFields(record, scope)) {
-        if (!field->empty() && LowerAscii(*field).find(lowered) != std::string::npos)
+        if (Contains(*field, needle))
             return field;
     }
     return nullptr;
@@ -68,15 +99,15 @@ const std::string* FindLowered(const CContactRecord& record, const std::string& 
 } // namespace
 
 const std::string* FindInRecord(const CContactRecord& record, std::string_view text, int scope) {
-    return FindLowered(record, LowerAscii(text), scope);
+    return FindNeedle(record, Needle(text), scope);
 }
 
 std::vector<CContactRecord*> SearchRecords(const CRecordList& records, std::string_view text,
                                            int scope) {
-    const std::string lowered = LowerAscii(text);
+    const Needle needle(text);
     std::vector<CContactRecord*> hits;
     for (const auto& r : records)
-        if (FindLowered(*r, lowered, scope))
+        if (FindNeedle(*r, needle, scope))
             hits.push_back(r.get());
     return hits;
 }

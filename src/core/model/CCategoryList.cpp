@@ -10,7 +10,7 @@ void CCategoryList::ResetToDefaults() {
 
 std::uint16_t CCategoryList::IndexOf(std::string_view name) const {
     for (std::size_t i = 0; i < m_list.size(); ++i) {
-        if (kb::EqualsNoCase(m_list[i]->m_strName, name))
+        if (kb::EqualsNoCaseDecoded(m_list[i]->m_strName, name))
             return static_cast<std::uint16_t>(i);
     }
     return 0;

@@ -9,7 +9,7 @@ std::vector<std::string> ListedNames(const CCategoryList& categories) {
     std::vector<std::string> names;
     for (std::size_t i = 0; i < categories.GetCount(); ++i) {
         const std::string& name = categories.At(i).m_strName;
-        if (!kb::EqualsNoCase(name, kUnfiled))
+        if (!kb::EqualsNoCaseDecoded(name, kUnfiled))
             names.insert(names.begin() + static_cast<std::ptrdiff_t>(SortedPosition(names, name)),
                          name);
     }
@@ -42,14 +42,14 @@ bool CheckNameEntered(const std::string& name, IMessageBox& messageBox) {
 bool CheckNewName(const CCategoryList& categories, const std::string& name,
                   IMessageBox& messageBox) {
     for (std::string_view reserved : {kFilterAll, kFilterEditCategories, kUnfiled}) {
-        if (kb::EqualsNoCase(name, reserved)) {
+        if (kb::EqualsNoCaseDecoded(name, reserved)) {
             messageBox.Show("The word " + name + " is a reserved category name.",
                             kInvalidNameCaption, MbIcon::Stop, MbButtons::Ok);
             return false;
         }
     }
     for (std::size_t i = 0; i < categories.GetCount(); ++i) {
-        if (kb::EqualsNoCase(categories.At(i).m_strName, name)) {
+        if (kb::EqualsNoCaseDecoded(categories.At(i).m_strName, name)) {
             messageBox.Show("The word " + name + " already exists.", kInvalidNameCaption,
                             MbIcon::Information, MbButtons::Ok);
             return false;
@@ -67,7 +67,7 @@ std::uint16_t AddCategory(CCategoryList& categories, std::string name) {
 bool RenameCategory(CCategoryList& categories, std::string_view oldName, std::string newName) {
     for (std::size_t i = 0; i < categories.GetCount(); ++i) {
         CCategory& category = categories.At(i);
-        if (kb::EqualsNoCase(category.m_strName, oldName)) {
+        if (kb::EqualsNoCaseDecoded(category.m_strName, oldName)) {
             category.m_strName = std::move(newName);
             return true;
         }
@@ -78,7 +78,7 @@ bool RenameCategory(CCategoryList& categories, std::string_view oldName, std::st
 bool DeleteCategory(CCategoryList& categories, std::string_view name) {
     std::size_t removed = categories.GetCount();
     for (std::size_t i = 0; i < categories.GetCount(); ++i) {
-        if (kb::EqualsNoCase(categories.At(i).m_strName, name)) {
+        if (kb::EqualsNoCaseDecoded(categories.At(i).m_strName, name)) {
             removed = i;
             break;
         }

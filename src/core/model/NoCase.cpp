@@ -1,4 +1,6 @@
 #include "model/NoCase.h"
+#include "model/TextDecode.h"
+#include <string>
 
 namespace kb {
 
@@ -22,6 +24,15 @@ bool EqualsNoCase(std::string_view a, std::string_view b) noexcept {
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) noexcept {
     return text.size() >= prefix.size() &&
            CompareNoCase(text.substr(0, prefix.size()), prefix) == 0;
+}
+
+bool EqualsNoCaseDecoded(std::string_view a, std::string_view b) {
+    const bool utf8a = IsValidUtf8(a);
+    const bool utf8b = IsValidUtf8(b);
+    if (utf8a && utf8b)
+        return EqualsNoCase(a, b);
+    return EqualsNoCase(utf8a ? std::string(a) : DecodeToUtf8(a),
+                        utf8b ? std::string(b) : DecodeToUtf8(b));
 }
 
 } // namespace kb

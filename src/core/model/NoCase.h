@@ -10,6 +10,10 @@ int CompareNoCase(std::string_view a, std::string_view b) noexcept;
 bool EqualsNoCase(std::string_view a, std::string_view b) noexcept;
 // True when text begins with prefix, compared as CompareNoCase does.
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) noexcept;
+// EqualsNoCase on the texts as the user reads them: stored bytes that are not UTF-8 are
+// Windows-1252 and are decoded first, so a category stored as "Caf\xE9" equals a typed
+// "Caf\xC3\xA9". Every comparison of stored text with text the user sees or types uses it.
+bool EqualsNoCaseDecoded(std::string_view a, std::string_view b);
 inline char FoldAscii(char c) noexcept {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }

@@ -3,14 +3,10 @@
 #include "model/NoCase.h"
 #include "print/CPrintSettings.h"
 #include "print/LineBreaker.h"
-
-namespace {
-
-char UpperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-} // namespace
+#include "view/DisplayName.h"
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 CPageLayout::CPageLayout(IPageSurface& surface, const CPageGeometry& geometry,
                          const CLayoutMetrics& metrics)
@@ -98,24 +94,30 @@ int CPageLayout::RunBook(const CRecordList& records, const CCategoryList& catego
     const std::uint16_t category = all ? 0 : categories.IndexOf(settings.m_strBookCategory);
     const int columnWidth = m_geometry.m_size.m_nColumnWidth;
     const int indent = m_geometry.m_size.m_nIndent;
-    signed char section = 0;
     bool firstSection = true;
     m_surface.SelectFont(PrintFontId::Body);
 
-    for (const auto& record : records) {
-        if (!all && record->m_nCategory != category)
-            continue;
+    // Sections A to Z, then "#": a record prints under its letter tab (a letter with a
+    // diacritic under its base letter), in filing order within the section.
+    std::vector<std::pair<int, const CContactRecord*>> book;
+    for (const auto& record : records)
+        if (all || record->m_nCategory == category)
+            book.emplace_back(LetterIndexOf(*record), record.get());
+    std::stable_sort(book.begin(), book.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    int section = -1;
+    for (const auto& [letter, record] : book) {
         const CPrintText text = CPrintText::ForBook(*record, settings.m_nPrintData);
         m_surface.SelectFont(PrintFontId::Heading);
 
-        const auto letter = static_cast<signed char>(UpperAscii(text.FirstCharacter()));
-        if (letter > section) {
+        if (letter != section) {
             if (settings.m_bAlphaPageBreak && !firstSection && !NewPage())
                 return m_nPageCount;
             firstSection = false;
             section = letter;
             if (OnDrawPage())
-                DrawLetterHeading(static_cast<char>(letter), m_nX, m_nY);
+                DrawLetterHeading(LetterText(letter).front(), m_nX, m_nY);
             if (!Advance(m_metrics.m_nHeadingLineHeight + 2))
                 return m_nPageCount;
         }

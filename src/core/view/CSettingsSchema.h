@@ -36,7 +36,7 @@ inline constexpr int kPrintDataMask = 63;
 inline constexpr const char* kDefaultSelectedSize = "Regular (8 1/2\" x 11\")";
 inline constexpr const char* kDefaultFontName = "ARIAL";
 inline constexpr double kMarginNotSet = -1.0;
-inline constexpr int kLastSliderPosition = 25; // Z
+inline constexpr int kLastSliderPosition = 26; // "#", after Z
 inline constexpr int kNoCategory = -1;         // "Selected Category": select "All"
 
 // ---- Pure encodings -------------------------------------------------------------
@@ -87,7 +87,7 @@ void WritePrintSettings(ISettingsStore& store, const CPrintSettings& settings);
 // The view's initial update reads these three, in this order: slider position,
 // data path (before the data file is loaded), filter position (after the filter
 // was filled).
-int ReadSelectedIndex(const ISettingsStore& store);       // 0..25
+int ReadSelectedIndex(const ISettingsStore& store);       // 0..26
 std::string ReadCurrentPath(const ISettingsStore& store); // empty: keep the default path
 int ReadSelectedCategory(const ISettingsStore& store);    // -1 when none is stored
 

@@ -1,6 +1,7 @@
 #include "view/ContactListing.h"
 #include "model/CCategoryList.h"
 #include "model/NoCase.h"
+#include "model/TextDecode.h"
 #include "view/DetailText.h"
 #include "view/DisplayName.h"
 #include <algorithm>
@@ -60,4 +61,28 @@ CContactRecord* FindByDisplayName(const CRecordList& records, std::string_view t
         }
     }
     return nullptr;
+}
+
+CContactRecord* FindRecord(const CRecordList& records, const CContactRecord* record,
+                           std::size_t* position) {
+    if (!record)
+        return nullptr;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (records[i].get() == record) {
+            if (position)
+                *position = i;
+            return records[i].get();
+        }
+    }
+    return nullptr;
+}
+
+std::vector<CContactRecord*> FindAllByDisplayName(const CRecordList& records,
+                                                  std::string_view text) {
+    const std::string wanted = kb::DecodeToUtf8(text);
+    std::vector<CContactRecord*> found;
+    for (const auto& r : records)
+        if (kb::EqualsNoCase(DecodedDisplayName(*r), wanted))
+            found.push_back(r.get());
+    return found;
 }

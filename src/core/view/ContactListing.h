@@ -1,5 +1,6 @@
 #pragma once
 #include "model/CRecordList.h"
+#include "view/DisplayName.h"
 #include <array>
 #include <cstddef>
 #include <string>
@@ -8,8 +9,6 @@
 
 class CCategoryList;
 class CContactRecord;
-
-inline constexpr int kLetterCount = 26;
 
 // One entry of the main contact list.
 struct CContactListEntry {
@@ -39,7 +38,7 @@ private:
     unsigned m_nIndex;
 };
 
-// The entries for filter choice filterText and letter (0 = A .. 25 = Z), in one walk
+// The entries for filter choice filterText and letter (0 = A .. 25 = Z, 26 = "#"), in one walk
 // of the record list.
 CContactListing ListContacts(const CRecordList& records, const CCategoryList& categories,
                              std::string_view filterText, int letter);
@@ -53,3 +52,13 @@ std::array<bool, kLetterCount> MarkLetterFlags(const CRecordList& records,
 // case, with its position; null when none does.
 CContactRecord* FindByDisplayName(const CRecordList& records, std::string_view text,
                                   std::size_t* position = nullptr);
+
+// The record itself when it is still in the list (rows and commands hold records by
+// identity, and a record may have left the book since), with its position; null when not.
+CContactRecord* FindRecord(const CRecordList& records, const CContactRecord* record,
+                           std::size_t* position = nullptr);
+
+// Every record whose display name, decoded as the window shows it, equals text (decoded
+// too) ignoring case, in record-list order: how the command line names a record.
+std::vector<CContactRecord*> FindAllByDisplayName(const CRecordList& records,
+                                                  std::string_view text);

@@ -1,6 +1,8 @@
 #include "view/DisplayName.h"
 #include "model/CContactRecord.h"
 #include "model/NoCase.h"
+#include "model/TextDecode.h"
+#include "model/UnicodeText.h"
 
 namespace {
 constexpr std::string_view kSeparator = ", ";
@@ -17,6 +19,13 @@ std::string DisplayName(const CContactRecord& r) {
     return name;
 }
 
+std::string DecodedDisplayName(const CContactRecord& r) {
+    if (r.m_strFirstName.empty())
+        return kb::DecodeToUtf8(r.m_strLastName);
+    return kb::DecodeToUtf8(r.m_strLastName) + std::string(kSeparator) +
+           kb::DecodeToUtf8(r.m_strFirstName);
+}
+
 bool DisplayNameEquals(const CContactRecord& r, std::string_view text) noexcept {
     const std::string_view last = r.m_strLastName;
     if (r.m_strFirstName.empty())
@@ -29,13 +38,17 @@ bool DisplayNameEquals(const CContactRecord& r, std::string_view text) noexcept 
            kb::EqualsNoCase(text.substr(last.size() + kSeparator.size()), first);
 }
 
-int LetterIndexOf(const CContactRecord& r) noexcept {
-    if (r.m_strLastName.empty())
-        return -1;
-    const char c = r.m_strLastName.front();
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a';
-    return -1;
+int LetterIndexOf(std::string_view lastName) {
+    const int letter = kb::BaseLetterIndex(kb::FirstCodePoint(lastName));
+    return letter < 0 ? kOtherLetter : letter;
+}
+
+int LetterIndexOf(const CContactRecord& r) {
+    return LetterIndexOf(r.m_strLastName);
+}
+
+std::string LetterText(int k) {
+    if (k >= 0 && k < kOtherLetter)
+        return std::string(1, static_cast<char>('A' + k));
+    return "#";
 }

@@ -9,10 +9,21 @@ class CContactRecord;
 // the caption show it, and list entries are traced back to records by it.
 std::string DisplayName(const CContactRecord& record);
 
+// The display name as the user reads it: each name decoded on its own, as UTF-8.
+std::string DecodedDisplayName(const CContactRecord& record);
+
 // DisplayName(record) equals text ignoring case, without building the name.
 bool DisplayNameEquals(const CContactRecord& record, std::string_view text) noexcept;
 
-// The letter a record is filed under in the main list: 0 for A to 25 for Z, from the
-// first character of its last name in either case; -1 when the last name is empty or
-// does not begin with a letter A to Z.
-int LetterIndexOf(const CContactRecord& record) noexcept;
+// The main list's letter tabs: A to Z, then "#".
+inline constexpr int kLetterCount = 27;
+inline constexpr int kOtherLetter = 26; // the "#" tab
+
+// The letter tab a last name belongs to: 0 for A to 25 for Z when its first character
+// (decoded) is a Latin letter A to Z in either case, with or without a diacritic (Å, Ø, Ł,
+// ß and É go to A, O, L, S and E); kOtherLetter for every other first character (other
+// scripts, digits, punctuation) and for an empty name.
+int LetterIndexOf(std::string_view lastName);
+int LetterIndexOf(const CContactRecord& record);
+// The text of tab k: "A" to "Z", "#".
+std::string LetterText(int k);

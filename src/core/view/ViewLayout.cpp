@@ -44,13 +44,15 @@ LayoutResult LayoutControls(const LayoutInput& in) {
     const int e = in.categoryFilter.left;
     out.categoryFilter = {e, in.categoryFilter.top, b - e + 7, in.categoryFilter.height};
 
-    const int x0 = (w - 26 * bw) / 2;
+    // The row of tabs (A to Z and "#") is centred, with the slider under it reaching
+    // a little beyond both ends; the frame never gets narrower than the row plus a tab.
+    const int x0 = (w - kLetterCount * bw) / 2;
     const int y = y0 + listHeight + 2;
-    for (int k = 0; k < 26; ++k)
+    for (int k = 0; k < kLetterCount; ++k)
         out.letterTabs[static_cast<std::size_t>(k)] = {x0 + k * bw, y, bw, bh};
-    out.slider = {x0 - 5, y + bh + 2, 26 * bw + 12, in.sliderHeight};
+    out.slider = {x0 - 5, y + bh + 2, kLetterCount * bw + 12, in.sliderHeight};
 
-    out.minWidth = 27 * bw;
+    out.minWidth = (kLetterCount + 1) * bw;
     out.minHeight = 300;
     return out;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "view/DisplayName.h"
 #include <array>
 
 // The main form's geometry: the template in dialog units, their conversion to pixels
@@ -31,8 +32,8 @@ struct FormTemplate {
     static constexpr LayoutRect kNameLabel{157, 10, 144, 12};
     static constexpr LayoutRect kContactList{7, 22, 150, 106};
     static constexpr LayoutRect kDetailPane{160, 22, 142, 106};
-    static constexpr LayoutRect kSlider{6, 142, 268, 15};
-    // Letter tab k (A = 0).
+    static constexpr LayoutRect kSlider{6, 142, 278, 15};
+    // Letter tab k (A = 0, "#" = 26).
     static constexpr LayoutRect LetterTab(int k) { return {7 + 10 * k, 132, 10, 10}; }
 };
 
@@ -54,7 +55,7 @@ struct LayoutResult {
     LayoutRect detailPane;
     LayoutRect nameLabel;
     LayoutRect categoryFilter;
-    std::array<LayoutRect, 26> letterTabs;
+    std::array<LayoutRect, kLetterCount> letterTabs;
     LayoutRect slider;
     // The frame's minimum size.
     int minWidth = 0;

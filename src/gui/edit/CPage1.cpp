@@ -90,7 +90,7 @@ void CPage1::Load(const CContactRecord& r, const CCategoryList& categories) {
     const std::string& current = categories.NameOf(r.m_nCategory);
     int selected = -1;
     for (const std::string& name : names) {
-        if (selected < 0 && kb::EqualsNoCase(name, current))
+        if (selected < 0 && kb::EqualsNoCaseDecoded(name, current))
             selected = m_category->count();
         m_category->addItem(ToQString(name),
                             QByteArray(name.data(), static_cast<qsizetype>(name.size())));

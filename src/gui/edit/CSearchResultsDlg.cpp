@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kNameBytesRole = Qt::UserRole;
+constexpr int kRecordRole = Qt::UserRole;
 
 } // namespace
 
@@ -77,8 +77,7 @@ void CSearchResultsDlg::RunSearch() {
         const std::string name = DisplayName(*record);
         auto* item = new QTreeWidgetItem(m_list);
         item->setText(0, ToQString(name));
-        item->setData(0, kNameBytesRole,
-                      QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+        item->setData(0, kRecordRole, QVariant::fromValue(reinterpret_cast<quintptr>(record)));
         item->setText(1, ToQString(DefaultItemText(*record)));
         if (m_nRows == 0) {
             m_list->setCurrentItem(item);
@@ -93,11 +92,10 @@ CContactRecord* CSearchResultsDlg::SelectedRecord() const {
     const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
     if (selected.isEmpty())
         return nullptr;
-    // The row's own bytes, so that a name that is not UTF-8 is found again.
-    const QByteArray name = selected.front()->data(0, kNameBytesRole).toByteArray();
-    return FindByDisplayName(
-        m_doc.GetRecords(),
-        std::string_view(name.constData(), static_cast<std::size_t>(name.size())));
+    // A row stands for its own record, also when another has the same name.
+    const auto* record = reinterpret_cast<const CContactRecord*>(
+        selected.front()->data(0, kRecordRole).value<quintptr>());
+    return FindRecord(m_doc.GetRecords(), record);
 }
 
 void CSearchResultsDlg::SetItemColumnHeader(const CContactRecord& record) {

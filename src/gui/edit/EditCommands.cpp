@@ -8,6 +8,7 @@
 #include "model/NoCase.h"
 #include "port/IMessageBox.h"
 #include "resources/CommandIds.h"
+#include "view/DisplayName.h"
 #include "view/IKinbookView.h"
 #include <algorithm>
 
@@ -49,9 +50,7 @@ void EditCommands::OnNewContact() {
 
     CContactRecord* filed = record.get();
     FileRecord(doc.GetRecords(), std::move(record));
-    const int letter = m_view.GetSliderPosition();
-    const char first = kb::FoldAscii(filed->m_strLastName.front());
-    const bool underLetter = letter >= 0 && letter < 26 && first == static_cast<char>('a' + letter);
+    const bool underLetter = LetterIndexOf(*filed) == m_view.GetSliderPosition();
     m_view.RefreshView(underLetter ? filed : nullptr, true);
 }
 

@@ -35,11 +35,12 @@
 namespace {
 
 const char* const kLetterTabNames[kLetterCount] = {
-    "IDC_LETTER_A", "IDC_LETTER_B", "IDC_LETTER_C", "IDC_LETTER_D", "IDC_LETTER_E", "IDC_LETTER_F",
-    "IDC_LETTER_G", "IDC_LETTER_H", "IDC_LETTER_I", "IDC_LETTER_J", "IDC_LETTER_K", "IDC_LETTER_L",
-    "IDC_LETTER_M", "IDC_LETTER_N", "IDC_LETTER_O", "IDC_LETTER_P", "IDC_LETTER_Q", "IDC_LETTER_R",
-    "IDC_LETTER_S", "IDC_LETTER_T", "IDC_LETTER_U", "IDC_LETTER_V", "IDC_LETTER_W", "IDC_LETTER_X",
-    "IDC_LETTER_Y", "IDC_LETTER_Z"};
+    "IDC_LETTER_A", "IDC_LETTER_B",    "IDC_LETTER_C", "IDC_LETTER_D", "IDC_LETTER_E",
+    "IDC_LETTER_F", "IDC_LETTER_G",    "IDC_LETTER_H", "IDC_LETTER_I", "IDC_LETTER_J",
+    "IDC_LETTER_K", "IDC_LETTER_L",    "IDC_LETTER_M", "IDC_LETTER_N", "IDC_LETTER_O",
+    "IDC_LETTER_P", "IDC_LETTER_Q",    "IDC_LETTER_R", "IDC_LETTER_S", "IDC_LETTER_T",
+    "IDC_LETTER_U", "IDC_LETTER_V",    "IDC_LETTER_W", "IDC_LETTER_X", "IDC_LETTER_Y",
+    "IDC_LETTER_Z", "IDC_LETTER_OTHER"};
 
 QRect ToQRect(const LayoutRect& r) {
     return {r.left, r.top, r.width, r.height};
@@ -360,7 +361,7 @@ void CKinbookView::RefreshView(CContactRecord* record, bool save) {
     if (record) {
         const int count = m_contactModel->Count();
         for (int row = 0; row < count; ++row) {
-            if (!DisplayNameEquals(*record, m_contactModel->Entry(row)->displayName))
+            if (m_contactModel->Entry(row)->record != record)
                 continue;
             m_contactList->selectionModel()->setCurrentIndex(m_contactModel->index(row, 0),
                                                              QItemSelectionModel::ClearAndSelect |
@@ -456,7 +457,9 @@ CContactRecord* CKinbookView::GetSelectedRecord(std::size_t* position) {
     const CContactListEntry* entry = m_contactModel->Entry(rows.front().row());
     if (!entry)
         return nullptr;
-    return FindByDisplayName(m_doc.GetRecords(), entry->displayName, position);
+    // A row stands for its own record, whatever its name; one that has left the book
+    // since the list was built stands for nothing.
+    return FindRecord(m_doc.GetRecords(), entry->record, position);
 }
 
 void CKinbookView::ShowRecordDetail(const CContactRecord& record) {

@@ -1,9 +1,10 @@
 #include "view/CLetterTab.h"
+#include "view/DisplayName.h"
 #include <QPainter>
 
 CLetterTab::CLetterTab(int letter, std::function<QColor(int)> colour, QWidget* parent)
     : QAbstractButton(parent), m_nLetter(letter), m_colour(std::move(colour)) {
-    setText(QString(QChar(u'A' + letter)));
+    setText(QString::fromStdString(LetterText(letter)));
     setFocusPolicy(Qt::NoFocus);
 }
 

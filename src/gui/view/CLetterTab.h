@@ -2,7 +2,7 @@
 #include <QAbstractButton>
 #include <functional>
 
-// One of the 26 letter tabs under the contact list: only its letter, centred, in the
+// One of the 27 letter tabs (A to Z, "#") under the contact list: only its letter, centred, in the
 // colour the view gives it at paint time; no frame, face or pushed state.
 class CLetterTab : public QAbstractButton {
     Q_OBJECT

@@ -25,7 +25,7 @@ public:
     // Rebuilds list, letters, selection and detail pane; saves when asked.
     virtual void RefreshView(CContactRecord* record, bool save) = 0;
 
-    virtual int GetSliderPosition() const = 0; // 0 = A .. 25 = Z
+    virtual int GetSliderPosition() const = 0; // 0 = A .. 25 = Z, 26 = "#"
     virtual bool ListHasEntries() const = 0;
     virtual std::string GetCurrentCategoryName() const = 0;
     virtual std::string GetFilterSelectionText() const = 0;
