@@ -9,6 +9,7 @@
 #include "port/IMessageBox.h"
 #include "resources/CommandIds.h"
 #include "view/IKinbookView.h"
+#include <QWidget>
 #include <algorithm>
 
 EditCommands::EditCommands(IKinbookView& view, CommandTable& table) : m_view(view) {
@@ -106,6 +107,12 @@ void EditCommands::OnFindContact() {
             },
             m_view.DialogParent());
         find.exec();
+    }
+    // The results dialog closes over the find dialog, which closes at once: the window
+    // manager is left with nothing to activate, and the main window's keys would be dead.
+    if (QWidget* window = m_view.DialogParent()) {
+        window->raise();
+        window->activateWindow();
     }
     m_view.RefreshView(nullptr, false);
 }

@@ -13,6 +13,8 @@ class CommandTable;
 class CContactListModel;
 class CLetterTab;
 class QComboBox;
+class QKeyEvent;
+class QMenu;
 class QLabel;
 class QPlainTextEdit;
 class QSlider;
@@ -53,6 +55,9 @@ public:
     // its first activation, after it has placed itself.
     void FirstActivation();
 
+    // The print settings, the slider's letter, the filter's position and the data path.
+    void WriteSettings();
+
     // Moves and sizes the controls to the view's current size.
     void LayoutControls();
 
@@ -68,6 +73,8 @@ public:
 
     // Copy Record: the pane's selection, or its whole text when nothing is selected.
     void CopyRecord();
+    // The contact list's right-button menu.
+    QMenu* ContactMenu() { return m_contactMenu; }
 
 signals:
     // The document title (the selected contact's display name) changed.
@@ -98,6 +105,7 @@ private:
     void OnSliderScrolled();
     void OnContactSelectionChanged();
     void OnFilterIndexChanged();
+    bool HandleListKey(const QKeyEvent& event);
 
     CKinbookDoc& m_doc;
     AppServices& m_services;
@@ -112,12 +120,15 @@ private:
     QPlainTextEdit* m_detailPane = nullptr;
     std::array<CLetterTab*, kLetterCount> m_letterTabs{};
     QSlider* m_letterSlider = nullptr;
+    QMenu* m_contactMenu = nullptr;
 
+    QString m_paneText; // the detail text exactly as composed
     std::string m_strNameLabel;
     std::string m_strCurrentCategory;
     int m_nCategoryRecordCount = 0;
     std::array<bool, kLetterCount> m_letterFlags{};
     int m_nAppliedLetter = 0;
+    int m_nFilterIndexBeforeStep = -1; // while the closed filter handles a wheel or key step
     bool m_bCopyEnabled = false;
     bool m_bRecordCommands = false;
     bool m_bFirstActivation = true;
