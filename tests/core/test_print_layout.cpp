@@ -225,7 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
         BreakCase{"LabelAloneReaches", {"Notes:", " ab"}, 500, 600, {{"Notes:", " "}, {"", "ab"}}},
         // Lines break between words; the blank at the break is dropped.
         BreakCase{"WordGoesWhole", {"", "every year"}, 700, 0, {{"", "every"}, {"", "year"}}},
-        BreakCase{"BlankReaches", {"", "every year"}, 600, 0, {{"", "every "}, {"", "year"}}},
+        // A blank that reaches the width is the break, and dropped.
+        BreakCase{"BlankReaches", {"", "every year"}, 600, 0, {{"", "every"}, {"", "year"}}},
         BreakCase{"LongWordAfterABreak",
                   {"", "ab cdefghij"},
                   500,
