@@ -11,6 +11,7 @@
 
 class CommandTable;
 class CContactListModel;
+class CDataFileWatcher;
 class CLetterTab;
 class QComboBox;
 class QKeyEvent;
@@ -76,6 +77,11 @@ public:
     // The contact list's right-button menu.
     QMenu* ContactMenu() { return m_contactMenu; }
 
+    // When another program changed the data file: merges its changes into the book and
+    // shows them, keeping the category, the letter and the selected record. The watcher of
+    // the data file calls it while no command is under way.
+    void MergeDataFileChanges();
+
 signals:
     // The document title (the selected contact's display name) changed.
     void TitleChanged(const QString& title);
@@ -106,6 +112,10 @@ private:
     void OnContactSelectionChanged();
     void OnFilterIndexChanged();
     bool HandleListKey(const QKeyEvent& event);
+    // After a merge: the filter holds the categories afresh, still on the same one.
+    void RefillFilterKeepingSelection();
+    // The record of the book whose content hashes to hash, preferring one listed now.
+    CContactRecord* FindByContent(std::uint64_t hash);
 
     CKinbookDoc& m_doc;
     AppServices& m_services;
@@ -138,4 +148,5 @@ private:
     QSize m_minimumSize;
 
     std::vector<std::unique_ptr<QObject>> m_subsystemCommands;
+    CDataFileWatcher* m_dataFileWatcher = nullptr;
 };
