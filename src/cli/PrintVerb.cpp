@@ -43,6 +43,7 @@ public:
         CliArgs nth; // --nth, for a record name that several records share
         std::string top, left;
         std::vector<std::string> positional;
+        bool pointsGiven = false;
 
         for (std::size_t i = 0; i < args.size(); ++i) {
             const std::string& a = args[i];
@@ -77,6 +78,7 @@ public:
                 if (settings.m_font.m_strFaceName.empty())
                     return UsageError("--font needs a face name");
             } else if (a == "--points" && hasValue) {
+                pointsGiven = true;
                 int points = 0;
                 if (!ParseInt(args[++i], points) || points < 1 || points > 144)
                     return UsageError("--points takes a whole number from 1 to 144");
@@ -99,6 +101,12 @@ public:
         if (!nth.values.empty() && !haveRecord)
             return UsageError("--nth chooses among the records of --record NAME");
 
+        // Without --points the size's own default font size, as the dialogs give it.
+        if (!pointsGiven)
+            settings.m_font.m_nHeight =
+                CPaperSize::DefaultFont(settings.m_strSelectedSize).m_nHeight;
+        // Opening the options turns the border off where the size has none.
+        const bool borderAsked = settings.m_bBorder;
         // Margins: as the dialogs check them; unset ones take the size's defaults.
         CPrintOptions options(settings);
         options.Open();
@@ -109,7 +117,7 @@ public:
         if (!left.empty() &&
             !Margin("--left", left, CPrintOptions::kMaxLeftMargin, settings.m_dLeftMargin))
             return kExitUsage;
-        if (settings.m_bBorder && CPaperSize::IsRegularOrMonarch(settings.m_strSelectedSize))
+        if (borderAsked && CPaperSize::IsRegularOrMonarch(settings.m_strSelectedSize))
             std::cerr << "kinbook-cli print: the border is not offered on this size; "
                          "printing without it\n";
         if (CPaperSize::IsRegularOrMonarch(settings.m_strSelectedSize))

@@ -27,7 +27,7 @@ int main(int argc, char* argv[]) {
     // A second start ends at once and quietly, leaving the first alone.
     if (!app.ClaimSingleInstance())
         return 0;
-    if (!app.InitInstance())
+    if (!app.InitInstance() || app.Ending())
         return 0;
     return QApplication::exec();
 }

@@ -90,3 +90,37 @@ INSTANTIATE_TEST_SUITE_P(Options, CliPrintRefused,
                          [](const ::testing::TestParamInfo<Refusal>& info) {
                              return std::string(info.param.name);
                          });
+
+TEST_F(CliPrint, EachSizeTakesItsOwnFontSizeUnlessOneIsGiven) {
+    const std::string many = dir.File("many.kbk");
+    ASSERT_EQ(RunCli({"sample", many, "--records", "60"}).exitCode, 0);
+    const std::string pdf = dir.File("out.pdf");
+    auto pages = [&](std::vector<std::string> options) {
+        std::vector<std::string> args{"print", many, pdf, "--content", "63"};
+        args.insert(args.end(), options.begin(), options.end());
+        const CliRun run = RunCli(args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return run.out;
+    };
+    // The defaults of the dialogs: 8 points on Pocket, 9 on Compact and Classic, 12 else.
+    for (const auto& [size, points] : std::vector<std::pair<std::string, std::string>>{
+             {"Pocket", "8"}, {"Compact", "9"}, {"Classic", "9"}, {"Regular", "12"}}) {
+        SCOPED_TRACE(size);
+        const std::string byDefault = pages({"--size", size});
+        EXPECT_EQ(byDefault, pages({"--size", size, "--points", points}));
+        EXPECT_NE(byDefault, pages({"--size", size, "--points", points == "12" ? "8" : "12"}));
+    }
+}
+
+TEST_F(CliPrint, WarnsOfABorderTheSizeDoesNotOffer) {
+    const std::string pdf = dir.File("out.pdf");
+    const CliRun regular = RunCli({"print", book, pdf, "--size", "Regular", "--border"});
+    ASSERT_EQ(regular.exitCode, 0) << regular.err;
+    EXPECT_EQ(regular.err, "kinbook-cli print: the border is not offered on this size; "
+                           "printing without it\n");
+    const CliRun pocket = RunCli({"print", book, pdf, "--size", "Pocket", "--border"});
+    ASSERT_EQ(pocket.exitCode, 0) << pocket.err;
+    EXPECT_EQ(pocket.err, "");
+    const CliRun plain = RunCli({"print", book, pdf, "--size", "Monarch"});
+    EXPECT_EQ(plain.err, "");
+}

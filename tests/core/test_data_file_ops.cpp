@@ -1,3 +1,4 @@
+#include "FakeClock.h"
 #include "FakeFileChooser.h"
 #include "FakeMessageBox.h"
 #include "FaultyFileSystem.h"
@@ -145,14 +146,35 @@ const std::vector<std::string> kOriginalNames{"Lee", "Moss"};
 } // namespace
 
 TEST_F(DataFileOpsTest, FileDialogUsesTheDataFileFilterAndPattern) {
+    FakeClock clock;
+    ops.SetClock(clock);
     EXPECT_FALSE(ops.Backup()); // cancelled
     ASSERT_EQ(chooser.asked.size(), 1u);
     EXPECT_TRUE(chooser.asked[0].save);
     EXPECT_EQ(chooser.asked[0].request.filter,
               "Kinbook Data file (*.kbk)|*.kbk|All Files (*.*)|*.*||");
-    EXPECT_EQ(chooser.asked[0].request.initialName, "*.kbk");
+    // Backup suggests a dated name; the others start from the pattern.
+    EXPECT_EQ(chooser.asked[0].request.initialName, "Kinbook backup 2024-03-05.kbk");
+    EXPECT_EQ(DataFileOps::FileRequest().initialName, "*.kbk");
     EXPECT_EQ(chooser.asked[0].request.defaultExt, "");
     EXPECT_TRUE(messageBox.shown.empty());
+}
+
+TEST_F(DataFileOpsTest, BackupNamedWithoutAnExtensionGetsTheDataFilesOwn) {
+    Choose(Path("backup1"));
+    EXPECT_TRUE(ops.Backup());
+    EXPECT_EQ(ReadBytes(Path("backup1.kbk")), dataBytes);
+    EXPECT_FALSE(fs::exists(Path("backup1")));
+    // A name with an extension of its own keeps it.
+    Choose(Path("copy.bak"));
+    EXPECT_TRUE(ops.Backup());
+    EXPECT_EQ(ReadBytes(Path("copy.bak")), dataBytes);
+    EXPECT_FALSE(fs::exists(Path("copy.bak.kbk")));
+    // The extension is looked for in the name, not in a folder's.
+    fs::create_directories(dir / "old.d");
+    Choose((dir / "old.d" / "plain").string());
+    EXPECT_TRUE(ops.Backup());
+    EXPECT_TRUE(fs::exists(dir / "old.d" / "plain.kbk"));
 }
 
 TEST_F(DataFileOpsTest, BackupIsEnabledOnlyWhileTheListShowsAnEntry) {

@@ -194,7 +194,7 @@ struct BreakCase {
 
 class LineBreaking : public ::testing::TestWithParam<BreakCase> {};
 
-TEST_P(LineBreaking, BreaksBetweenCharacters) {
+TEST_P(LineBreaking, BreaksBetweenWordsOrInsideALongOne) {
     const auto& c = GetParam();
     const auto lines = BreakEntry(c.entry, c.width, c.labelWidth, [](std::string_view t) {
         return 100 * static_cast<int>(t.size());
@@ -223,6 +223,27 @@ INSTANTIATE_TEST_SUITE_P(
                   500,
                   {{"Home:", " 12"}, {"", "34567890"}, {"", "123"}}},
         BreakCase{"LabelAloneReaches", {"Notes:", " ab"}, 500, 600, {{"Notes:", " "}, {"", "ab"}}},
+        // Lines break between words; the blank at the break is dropped.
+        BreakCase{"WordGoesWhole", {"", "every year"}, 700, 0, {{"", "every"}, {"", "year"}}},
+        // A blank that reaches the width is the break, and dropped.
+        BreakCase{"BlankReaches", {"", "every year"}, 600, 0, {{"", "every"}, {"", "year"}}},
+        BreakCase{"LongWordAfterABreak",
+                  {"", "ab cdefghij"},
+                  500,
+                  0,
+                  {{"", "ab"}, {"", "cdefg"}, {"", "hij"}}},
+        BreakCase{"LabelledWords",
+                  {"Notes:", " one two three"},
+                  900,
+                  300,
+                  {{"Notes:", " one"}, {"", "two three"}}},
+        BreakCase{
+            "OnlyTheLastBlankIsDropped", {"", "ab  cdef"}, 600, 0, {{"", "ab "}, {"", "cdef"}}},
+        BreakCase{"WordBeforeALineEnd",
+                  {"", "abc de\r\nf"},
+                  500,
+                  0,
+                  {{"", "abc"}, {"", "de"}, {"", "f"}}},
         // A multi-byte character is never split.
         BreakCase{"Utf8Whole",
                   {"", "\xC3\xA9\xC3\xA9\xC3\xA9"},

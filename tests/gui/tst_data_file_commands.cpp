@@ -6,7 +6,7 @@
 #include "resources/CommandIds.h"
 #include <QAction>
 #include <QApplication>
-#include <QLineEdit>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -33,8 +33,13 @@ QPushButton* Button(QWidget* dialog, const char* name) {
     return dialog->findChild<QPushButton*>(QString::fromLatin1(name));
 }
 
-QLineEdit* Field(QWidget* dialog, const char* name) {
-    return dialog->findChild<QLineEdit*>(QString::fromLatin1(name));
+// A path line of the Open Archive dialog: the whole path is its tooltip.
+QString PathOf(QWidget* dialog, const char* name) {
+    return dialog->findChild<QLabel*>(QString::fromLatin1(name))->toolTip();
+}
+
+QLabel* Field(QWidget* dialog, const char* name) {
+    return dialog->findChild<QLabel*>(QString::fromLatin1(name));
 }
 
 std::string Str(const QString& s) {
@@ -101,7 +106,8 @@ private slots:
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Open Archive"));
         QCOMPARE(Field(&dlg, "IDC_CURRENT_ARCHIVE")->text(), QStringLiteral("/data/current.kbk"));
         QCOMPARE(Field(&dlg, "IDC_LOAD_ARCHIVE")->text(), QStringLiteral("/data/current.kbk"));
-        QCOMPARE(Field(&dlg, "IDC_LOAD_ARCHIVE")->palette().color(QPalette::Text),
+        QCOMPARE(PathOf(&dlg, "IDC_LOAD_ARCHIVE"), QStringLiteral("/data/current.kbk"));
+        QCOMPARE(Field(&dlg, "IDC_LOAD_ARCHIVE")->palette().color(QPalette::WindowText),
                  QColor(0, 0, 128));
         QCOMPARE(Button(&dlg, "IDC_ARCHIVE_BROWSE")->text(), QStringLiteral("Browse"));
         QCOMPARE(Button(&dlg, "IDOK")->text(), QStringLiteral("&Load"));
@@ -124,6 +130,37 @@ private slots:
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(dlg.m_strLoad, std::string("/data/second.kbk"));
         QCOMPARE(dlg.m_strCurrent, std::string("/data/current.kbk"));
+    }
+
+    void openArchiveElidesALongPathInTheMiddle() {
+        FakeFileChooser chooser;
+        COpenArchiveDlg dlg(chooser);
+        dlg.m_strCurrent = dlg.m_strLoad = "/data/current.kbk";
+        dlg.show();
+        // A path too long for the line is elided in the middle, whole in the tooltip,
+        // and loaded whole.
+        const QString deep = QStringLiteral("/home/someone/") + QString(40, QLatin1Char('d')) +
+                             QStringLiteral("/") + QString(40, QLatin1Char('e')) +
+                             QStringLiteral("/") + QString(40, QLatin1Char('f')) +
+                             QStringLiteral("/book-of-the-family.kbk");
+        chooser.answers = {FileChoice{deep.toStdString(), 1}};
+        QTest::mouseClick(Button(&dlg, "IDC_ARCHIVE_BROWSE"), Qt::LeftButton);
+        QLabel* load = Field(&dlg, "IDC_LOAD_ARCHIVE");
+        QCOMPARE(load->toolTip(), deep);
+        QVERIFY(load->text().startsWith(QStringLiteral("/home/")));
+        QVERIFY(load->text().endsWith(QStringLiteral("book-of-the-family.kbk")));
+        QVERIFY(load->text().contains(QChar(0x2026)));
+        QVERIFY(load->fontMetrics().horizontalAdvance(load->text()) <=
+                load->contentsRect().width());
+        // Nothing of it lies under the Browse button.
+        QVERIFY2(load->geometry().right() < Button(&dlg, "IDC_ARCHIVE_BROWSE")->geometry().left(),
+                 qPrintable(QStringLiteral("label %1..%2, browse at %3, dialog %4")
+                                .arg(load->geometry().left())
+                                .arg(load->geometry().right())
+                                .arg(Button(&dlg, "IDC_ARCHIVE_BROWSE")->geometry().left())
+                                .arg(dlg.width())));
+        QTest::mouseClick(Button(&dlg, "IDOK"), Qt::LeftButton);
+        QCOMPARE(dlg.m_strLoad, deep.toStdString());
     }
 
     void openArchiveWithoutBrowseReloadsTheCurrentFile() {

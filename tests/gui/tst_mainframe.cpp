@@ -14,10 +14,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -282,8 +284,11 @@ private slots:
                 break;
             }
             QCOMPARE(visible, logic.Shown());
-            QCOMPARE(icon, logic.CurrentState() == CTrayLogic::State::ShownIcon ||
-                               logic.CurrentState() == CTrayLogic::State::HiddenIcon);
+            // The icon is asked for whenever the setting is on; it shows where a tray is.
+            QCOMPARE(icon, logic.ShowTray());
+            QCOMPARE(icon && trayAvailable,
+                     logic.CurrentState() == CTrayLogic::State::ShownIcon ||
+                         logic.CurrentState() == CTrayLogic::State::HiddenIcon);
             QCOMPARE(logic.CanRestore(), !visible);
             switch (logic.CurrentState()) {
             case CTrayLogic::State::ShownNoIcon:
@@ -361,6 +366,90 @@ private slots:
         rig.frame.reset();
         // The setting is kept for a desktop with a tray.
         QCOMPARE(rig.Int("Show Tray"), 1);
+    }
+
+    void aLeftClickOnTheIconRestores() {
+        FrameRig rig;
+        rig.settings.WriteInt("Show Tray", 1);
+        CMainFrame& frame = rig.Make();
+        frame.SetTrayAvailable(true);
+        frame.FirstActivation();
+        frame.close();
+        QVERIFY(!frame.isVisible());
+        emit frame.TrayIcon()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(frame.isVisible());
+        QVERIFY(!frame.TrayMenu()->isVisible());
+        QVERIFY(!frame.Commands().Action(ID_TRAY_RESTORE)->isEnabled());
+        // The menu belongs to the right button.
+        QCOMPARE(frame.TrayIcon()->contextMenu(), frame.TrayMenu());
+        emit frame.TrayIcon()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(frame.isVisible());
+    }
+
+    void anotherStartShowsTheWindow() {
+        FrameRig rig;
+        rig.settings.WriteInt("Show Tray", 1);
+        CMainFrame& frame = rig.Make();
+        frame.SetTrayAvailable(true);
+        frame.FirstActivation();
+        frame.close(); // to the tray
+        frame.ShowFromOutside();
+        QVERIFY(frame.isVisible());
+        QVERIFY(frame.Tray().Shown());
+        frame.showMinimized();
+        QTRY_VERIFY(frame.isMinimized());
+        frame.ShowFromOutside();
+        QTRY_VERIFY(!frame.isMinimized());
+        QVERIFY(frame.isVisible());
+    }
+
+    void theIconIsAskedForBeforeATrayExists() {
+        FrameRig rig;
+        CMainFrame& frame = rig.Make();
+        frame.SetTrayAvailable(false);
+        frame.FirstActivation();
+        QVERIFY(frame.Commands().Execute(ID_SHOW_TRAY_ICON));
+        // The icon waits for a tray; a tray appearing later shows it.
+        QVERIFY(frame.TrayIcon()->isVisible());
+        frame.SetTrayAvailable(true); // the tray has appeared
+        frame.close();
+        QVERIFY(!frame.isVisible());
+        QVERIFY(frame.Tray().CanRestore());
+    }
+
+    void aWindowClosedToTheTrayKeepsItsPlace() {
+        FrameRig rig;
+        rig.settings.WriteString("Rect", "0134 0100 0634 0500");
+        rig.settings.WriteInt("Show Tray", 1);
+        for (int run = 0; run < 3; ++run) {
+            CMainFrame& frame = rig.Make();
+            frame.SetTrayAvailable(true);
+            frame.FirstActivation();
+            QCOMPARE(frame.frameGeometry().topLeft(), QPoint(134, 100));
+            frame.close();
+            QVERIFY(!frame.isVisible());
+            QVERIFY(frame.Commands().Execute(ID_TRAY_EXIT));
+            rig.frame.reset();
+            QCOMPARE(rig.Str("Rect"), QStringLiteral("0134 0100 0634 0500"));
+        }
+    }
+
+    void aPlaceOffEveryScreenComesBack() {
+        FrameRig rig;
+        rig.settings.WriteString("Rect", "3000 2500 3500 2900");
+        CMainFrame& frame = rig.Make();
+        frame.FirstActivation();
+        const QRect screen = frame.screen()->availableGeometry();
+        // All of it is on the screen again (it fits); the size is kept.
+        QVERIFY2(screen.contains(frame.frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(frame.frameGeometry().x())
+                                .arg(frame.frameGeometry().y())
+                                .arg(frame.frameGeometry().width())
+                                .arg(frame.frameGeometry().height())));
+        QCOMPARE(frame.geometry().size(), QSize(500, 400));
+        rig.frame.reset();
+        QVERIFY(rig.Str("Rect") != QStringLiteral("3000 2500 3500 2900"));
     }
 
     void firstRunOpensNormalAtTheDefaultRectangle() {

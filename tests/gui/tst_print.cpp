@@ -9,6 +9,7 @@
 #include "print/PrintRunner.h"
 #include "print/QtPageSurface.h"
 #include "resources/CommandIds.h"
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -16,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPageSetupDialog>
+#include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -129,28 +132,44 @@ private slots:
         QVERIFY(box.shown.empty());
     }
 
-    void marginChecksAsTheUserTypes() {
+    void marginsAreCheckedWhenLeftOrOnOk() {
         FakeMessageBox box;
         CPrintSettings s;
         s.m_dTopMargin = 0.5;
         s.m_dLeftMargin = 0.5;
         CBookPrintDialog dialog(s, CCategoryList(), box);
         dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
         auto* top = Find<QLineEdit>(dialog, "IDC_BOOK_TOP");
-        top->clear();
-        QTest::keyClicks(top, QStringLiteral("1"));
+        auto* left = Find<QLineEdit>(dialog, "IDC_BOOK_LEFT");
+        top->setFocus();
+        // Clearing a box to type a new value says nothing, nor does a value on its way.
+        top->selectAll();
+        QTest::keyClick(top, Qt::Key_Backspace);
+        QTest::keyClicks(top, QStringLiteral("12"));
         QVERIFY(box.shown.empty());
-        QTest::keyClicks(top, QStringLiteral("2"));
+        // Leaving the box checks it; the box gets the focus back.
+        left->setFocus();
         QCOMPARE(box.Texts(), std::vector<std::string>{"Please enter a number between 0 and 11."});
         QCOMPARE(box.shown[0].icon, MbIcon::Exclamation);
-        QCOMPARE(dialog.Settings().m_dTopMargin, 1.0); // the last valid value
+        QCOMPARE(dialog.Settings().m_dTopMargin, 0.5); // the last valid value
+        QTRY_VERIFY(top->hasFocus());
+        top->selectAll();
+        QTest::keyClicks(top, QStringLiteral("1"));
+        left->setFocus();
+        QCOMPARE(box.shown.size(), std::size_t(1));
+        QCOMPARE(dialog.Settings().m_dTopMargin, 1.0);
 
-        auto* left = Find<QLineEdit>(dialog, "IDC_BOOK_LEFT");
+        // An empty box left as it is: OK checks it, and the last valid value is used.
         box.shown.clear();
         left->selectAll();
         QTest::keyClick(left, Qt::Key_Backspace);
+        QVERIFY(box.shown.empty());
+        Find<QPushButton>(dialog, "IDC_BOOK_PRINT")->click();
         QCOMPARE(box.Texts(), std::vector<std::string>{"Please enter a number."});
         QCOMPARE(dialog.Settings().m_dLeftMargin, 0.5);
+        QCOMPARE(dialog.Settings().m_dTopMargin, 1.0);
     }
 
     void cancelKeepsEverySetting() {
@@ -308,10 +327,58 @@ private slots:
         };
         QVERIFY(table.Execute(ID_PRINT_BOOK));
         QCOMPARE(printDialogs, 1);
-        QCOMPARE(view.messageBox.Texts(),
-                 std::vector<std::string>{"Press enter to continue printing."});
+        // A PDF file is no hand-fed paper: it never pauses.
+        QVERIFY(view.messageBox.shown.empty());
         QCOMPARE(PdfPageCount(path), 2);
         QVERIFY(!view.reopenBook);
+    }
+
+    void thePreviewsOwnPrintIsAPrint() {
+        // The preview draws through its printer in picture mode; its Print button draws
+        // again on the real printer, which pauses unless it is a PDF file.
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintPreviewWidget widget(&printer);
+        std::vector<bool> previewing;
+        std::vector<bool> pausing;
+        connect(&widget, &QPrintPreviewWidget::paintRequested, &widget, [&](QPrinter* p) {
+            previewing.push_back(PrintRunner::IsPreviewing(*p));
+            pausing.push_back(PrintRunner::Pauses(true, *p));
+            QPainter painter(p);
+            painter.drawText(100, 100, QStringLiteral("page"));
+        });
+        widget.show();
+        QTRY_VERIFY(!previewing.empty());
+        QCOMPARE(previewing.back(), true);
+        QCOMPARE(pausing.back(), false);
+        QTemporaryDir dir;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("from-preview.pdf")));
+        widget.print();
+        QCOMPARE(previewing.back(), false);
+        QCOMPARE(pausing.back(), false); // a PDF file
+        QVERIFY(!PrintRunner::Pauses(false, printer));
+    }
+
+    void theChosenSizePutsLetterPaperInThePrinter() {
+        FakeKinbookView view(RealFileSystem());
+        view.doc.GetCategories().ResetToDefaults();
+        CommandTable table;
+        PrintCommands commands(view, table);
+        commands.m_startJob = [](PrintMode, const CContactRecord*, bool) {};
+        commands.Printer().setPageSize(QPageSize(QPageSize::A4));
+        commands.m_runDialog = [&](QDialog& d) {
+            d.show();
+            ChooseSize(d, "IDC_BOOK_SIZE", kSizeRegular);
+            Find<QPushButton>(d, "IDC_BOOK_PRINT")->click();
+            return d.result();
+        };
+        QVERIFY(table.Execute(ID_PRINT_BOOK));
+        QCOMPARE(commands.Printer().pageLayout().pageSize().id(), QPageSize::Letter);
+        // Cancel leaves the printer alone.
+        commands.Printer().setPageSize(QPageSize(QPageSize::A4));
+        commands.m_runDialog = [](QDialog&) { return int(QDialog::Rejected); };
+        QVERIFY(table.Execute(ID_PRINT_BOOK));
+        QCOMPARE(commands.Printer().pageLayout().pageSize().id(), QPageSize::A4);
     }
 
     void printerSetupEditsTheJobsPrinter() {
@@ -341,11 +408,30 @@ private slots:
         QCOMPARE(Find<QLabel>(shortName, "IDC_RECORD_NAME")->text(), QStringLiteral("Smith, John"));
     }
 
+    void fontChooserOpensOnTheFaceInUse() {
+        FakeMessageBox box;
+        CBookPrintDialog dialog(CPrintSettings(), CCategoryList(), box);
+        const QString substitute = QFontInfo(QFont(QStringLiteral("ARIAL"))).family();
+        QString offered;
+        int offeredSize = 0;
+        dialog.SetFontChooser([&](QWidget*, QFont& font) {
+            offered = font.family();
+            offeredSize = font.pointSize();
+            return true; // OK without a change
+        });
+        Find<QPushButton>(dialog, "IDC_BOOK_FONTS")->click();
+        QCOMPARE(offered, substitute);
+        QCOMPARE(offeredSize, 12);
+        QCOMPARE(dialog.Settings().m_font.m_strFaceName, std::string("ARIAL"));
+        QCOMPARE(dialog.Settings().m_font.m_nHeight, -12);
+    }
+
     void fontChooserKeepsFaceAndSize() {
         FakeMessageBox box;
         CBookPrintDialog dialog(CPrintSettings(), CCategoryList(), box);
         dialog.SetFontChooser([](QWidget*, QFont& font) {
-            if (font.family() != QStringLiteral("ARIAL") || font.pointSize() != 12)
+            if (font.family() != QFontInfo(QFont(QStringLiteral("ARIAL"))).family() ||
+                font.pointSize() != 12)
                 return false;
             font = QFont(QStringLiteral("Liberation Serif"), 10);
             font.setBold(true);

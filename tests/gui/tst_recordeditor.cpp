@@ -292,11 +292,30 @@ private slots:
         notes->setTextCursor(cursor);
         QCOMPARE(notes->textCursor().selectedText(), QStringLiteral("DATE"));
 
+        // What the user copied stays on the clipboard.
+        QGuiApplication::clipboard()->setText(QStringLiteral("copied"));
         QTest::mouseClick(Find<QPushButton>(sheet, "IDC_DATE_STAMP"), Qt::LeftButton);
         const QString stamp = QStringLiteral("03/05/24 - 02:07:09 PM");
         QCOMPARE(notes->toPlainText(), QStringLiteral("Called on %1 about the order.").arg(stamp));
         QCOMPARE(sheet.focusWidget(), static_cast<QWidget*>(notes));
-        QCOMPARE(QGuiApplication::clipboard()->text(), stamp);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("copied"));
+        QCOMPARE(notes->textCursor().position(),
+                 int(QStringLiteral("Called on %1").arg(stamp).size()));
+
+        // Right after a word it is kept apart by a blank; after a blank or at a line's
+        // start it is not.
+        notes->setPlainText(QStringLiteral("Called\n"));
+        cursor = notes->textCursor();
+        cursor.setPosition(6);
+        notes->setTextCursor(cursor);
+        QTest::mouseClick(Find<QPushButton>(sheet, "IDC_DATE_STAMP"), Qt::LeftButton);
+        cursor = notes->textCursor();
+        cursor.movePosition(QTextCursor::End);
+        notes->setTextCursor(cursor);
+        QTest::mouseClick(Find<QPushButton>(sheet, "IDC_DATE_STAMP"), Qt::LeftButton);
+        notes->insertPlainText(QStringLiteral(" x "));
+        QTest::mouseClick(Find<QPushButton>(sheet, "IDC_DATE_STAMP"), Qt::LeftButton);
+        QCOMPARE(notes->toPlainText(), QStringLiteral("Called %1\n%1 x %1").arg(stamp));
 
         QTest::mouseClick(Find<QPushButton>(sheet, "IDC_CLEAR_NOTES"), Qt::LeftButton);
         QVERIFY(notes->toPlainText().isEmpty());

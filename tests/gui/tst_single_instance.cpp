@@ -1,6 +1,8 @@
 #include "app/CSingleInstance.h"
 #include <QDir>
 #include <QProcess>
+#include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -71,6 +73,55 @@ private slots:
         QCOMPARE(third->state(), QProcess::Running);
         third->kill();
         QVERIFY(third->waitForFinished(30000));
+    }
+
+    void endedBySigtermItWritesItsSettings() {
+        const QString conf =
+            m_home.filePath(QStringLiteral("config/Feltmoor Kinbook/Kinbook.conf"));
+        QFile::remove(conf);
+        auto running = Start();
+        QVERIFY(running->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(Held(), 30000);
+        running->terminate(); // SIGTERM, as when the session ends
+        QVERIFY(running->waitForFinished(30000));
+        QCOMPARE(running->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(running->exitCode(), 0);
+        QSettings written(conf, QSettings::IniFormat);
+        QCOMPARE(written.value(QStringLiteral("Window size/Rect")).toString(),
+                 QStringLiteral("0010 0010 0500 0400"));
+        QCOMPARE(written.value(QStringLiteral("Window size/Selected Index")).toInt(), 0);
+        QVERIFY(written.value(QStringLiteral("Window size/Current Path"))
+                    .toString()
+                    .endsWith(QStringLiteral("YourContactRecords.kbk")));
+        QVERIFY(!Held());
+    }
+
+    void aSecondStartAsksTheHolderToShow() {
+        const QString name = QStringLiteral("KinbookShowTest");
+        QVERIFY(!CSingleInstance::AskHolderToShow(name)); // nobody listens yet
+        {
+            CSingleInstance holder(name);
+            QSignalSpy asked(&holder, &CSingleInstance::ShowRequested);
+            QVERIFY(holder.Claim());
+            CSingleInstance second(name);
+            QVERIFY(!second.Claim());
+            QVERIFY(CSingleInstance::AskHolderToShow(name));
+            QTRY_COMPARE(asked.count(), 1);
+            QVERIFY(CSingleInstance::AskHolderToShow(name));
+            QTRY_COMPARE(asked.count(), 2);
+        }
+        // The holder took its socket with it.
+        QVERIFY(!QFile::exists(CSingleInstance::SocketPath(name)));
+        QVERIFY(!CSingleInstance::AskHolderToShow(name));
+        // A socket left behind by a killed holder does not stop the next one.
+        QFile stale(CSingleInstance::SocketPath(name));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+        CSingleInstance next(name);
+        QSignalSpy asked(&next, &CSingleInstance::ShowRequested);
+        QVERIFY(next.Claim());
+        QVERIFY(CSingleInstance::AskHolderToShow(name));
+        QTRY_COMPARE(asked.count(), 1);
     }
 
     void versionAndHelpAnswerWithoutStarting() {

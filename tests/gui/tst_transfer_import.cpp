@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTreeWidget>
 #include <QtTest>
@@ -126,6 +127,80 @@ private slots:
                  (QStringList{S("First Name"), S("Title"), S("Last Name")}));
         QCOMPARE(dlg.ValueText(0), S("1    Smith"));
         QCOMPARE(dlg.ValueText(2), S("3    Dr"));
+    }
+
+    void theClickAfterADragCounts() {
+        FakeKinbookView view(fs);
+        fs.files["/in/a.csv"] = "Smith,Ann,Dr\n";
+        CImportFieldsDlg dlg(&view.parent, "/in/a.csv", view.doc.GetRecords(),
+                             view.doc.GetCategories(), view.services);
+        QVERIFY(dlg.Initialize());
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QTreeWidget* list = dlg.MatchingList();
+        list->scrollToTop();
+        const QStringList before = dlg.RowNames();
+        auto centre = [&](int row) {
+            return list->visualItemRect(list->topLevelItem(row)).center();
+        };
+        // A real mouse: many moves of a pixel or two, the first ones below the drag distance.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const QPoint from = centre(0);
+            const QPoint to = centre(2);
+            SendMouse(list, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+            for (QPoint at = from; at.y() < to.y();) {
+                at.ry() += 1 + (at.y() % 2);
+                SendMouse(list, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
+            }
+            SendMouse(list, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+            SendMouse(list, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+            QVERIFY(!dlg.Dragger()->IsDragging());
+            QCOMPARE(list->currentIndex().row(), 2);
+
+            // The next click selects its row, and Up then moves that row's name.
+            const QString clicked = dlg.RowNames().at(5);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre(5));
+            QCOMPARE(list->currentIndex().row(), 5);
+            QTest::mouseClick(ButtonOf(&dlg, "IDC_IMPORT_UP"), Qt::LeftButton);
+            QCOMPARE(dlg.RowNames().at(4), clicked);
+            QTest::mouseClick(ButtonOf(&dlg, "IDC_IMPORT_DOWN"), Qt::LeftButton);
+            QCOMPARE(dlg.RowNames().at(5), clicked);
+        }
+        QCOMPARE(dlg.RowNames().at(0), before.at(2 - 0)); // three swaps of rows 0 and 2
+    }
+
+    void dragScrollsOneRowPerStep_data() {
+        QTest::addColumn<int>("height");
+        for (int height : {80, 85, 93, 101, 117})
+            QTest::newRow(qPrintable(QString::number(height))) << height;
+    }
+    void dragScrollsOneRowPerStep() {
+        QFETCH(int, height);
+        FakeKinbookView view(fs);
+        fs.files["/in/a.csv"] = "Smith,Ann,Dr\n";
+        CImportFieldsDlg dlg(&view.parent, "/in/a.csv", view.doc.GetRecords(),
+                             view.doc.GetCategories(), view.services);
+        QVERIFY(dlg.Initialize());
+        QTreeWidget* list = dlg.MatchingList();
+        list->setFixedHeight(height);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        list->scrollToTop();
+        QScrollBar* bar = list->verticalScrollBar();
+        dlg.Dragger()->BeginDrag(0);
+        const QPoint below(5, list->viewport()->height() + 10);
+        for (int step = 1; step <= 3; ++step) {
+            dlg.Dragger()->DragTo(below);
+            QCOMPARE(bar->value(), step);
+            // The drop row is the last one that shows whole.
+            const QRect drop = list->visualRect(list->model()->index(dlg.Dragger()->DropRow(), 0));
+            QVERIFY(drop.bottom() < list->viewport()->height());
+            QVERIFY(drop.bottom() + drop.height() >= list->viewport()->height());
+        }
+        dlg.Dragger()->DragTo(QPoint(5, -5));
+        QCOMPARE(bar->value(), 2);
+        QCOMPARE(dlg.Dragger()->DropRow(), 2);
+        dlg.Dragger()->EndDrag();
     }
 
     void incompatibleFileNeverOpensTheDialog() {

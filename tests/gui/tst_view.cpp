@@ -11,6 +11,7 @@
 #include "resources/CommandIds.h"
 #include "view/CKinbookView.h"
 #include "view/DisplayName.h"
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -25,6 +26,7 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTreeView>
+#include <QWheelEvent>
 #include <QtTest>
 #include <filesystem>
 #include <memory>
@@ -523,6 +525,81 @@ private slots:
         QTest::mouseClick(rig.Tab('Q'), Qt::LeftButton);
         rig.view->CopyRecord();
         QCOMPARE(clipboard->text(), QStringLiteral("kept"));
+    }
+
+    void copyRecordKeepsTheTextExactly() {
+        ViewRig rig;
+        rig.Start();
+        // A non-breaking space and a lone CR are the record's own characters.
+        rig.Add("Smith", "John").m_strNotes = "a\xC2\xA0"
+                                              "b\rc";
+        rig.Activate();
+        QTest::mouseClick(rig.Tab('S'), Qt::LeftButton);
+        const QString whole = QStringLiteral("Category: Business\nJohn Smith\n\nNOTES: \na") +
+                              QChar(0xA0) + QStringLiteral("b\rc");
+        rig.view->CopyRecord();
+        QCOMPARE(QGuiApplication::clipboard()->text(), whole);
+        // A selection across both keeps them too.
+        QTextCursor cursor = rig.Pane()->textCursor();
+        cursor.setPosition(int(whole.size()) - 5);
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        rig.Pane()->setTextCursor(cursor);
+        rig.view->CopyRecord();
+        QCOMPARE(QGuiApplication::clipboard()->text(), whole.right(5));
+    }
+
+    void theRestoredLetterIsTheAppliedOne() {
+        ViewRig rig;
+        rig.settings.WriteInt("Selected Index", 18);
+        rig.Start();
+        rig.Add("Adams");
+        rig.Add("Smith");
+        rig.Activate();
+        QCOMPARE(rig.ListNames(), L({"Smith"}));
+        rig.Slider()->setFocus();
+        QTest::keyClick(rig.Slider(), Qt::Key_Home);
+        QCOMPARE(rig.Slider()->value(), 0);
+        QCOMPARE(rig.ListNames(), L({"Adams"}));
+        QCOMPARE(rig.view->LetterColour(18), kBlue);
+    }
+
+    void editCategoriesOpensOnlyWhenPicked() {
+        ViewRig rig;
+        rig.Start();
+        rig.Add("Adams");
+        rig.Activate();
+        QCOMPARE(rig.Filter()->currentText(), QStringLiteral("All"));
+        QCOMPARE(rig.Filter()->itemText(0), QStringLiteral("- Edit Categories"));
+        int dialogs = 0;
+        WhenModal<QDialog>([&dialogs](QDialog& dialog) {
+            ++dialogs;
+            dialog.reject();
+        });
+        // The wheel and Up step through the closed filter without landing on it.
+        const QPoint centre = rig.Filter()->rect().center();
+        QWheelEvent wheel(centre, rig.Filter()->mapToGlobal(centre), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(rig.Filter(), &wheel);
+        rig.Filter()->setFocus();
+        QTest::keyClick(rig.Filter(), Qt::Key_Up);
+        QTest::keyClick(rig.Filter(), Qt::Key_Minus);
+        QCOMPARE(rig.Filter()->currentText(), QStringLiteral("All"));
+        QCOMPARE(dialogs, 0);
+        QVERIFY(!std::filesystem::exists(rig.doc.GetDataPath()));
+        QVERIFY(rig.messageBox.shown.empty());
+        // Down still steps to the categories.
+        QTest::keyClick(rig.Filter(), Qt::Key_Down);
+        QCOMPARE(rig.Filter()->currentText(), QStringLiteral("Business"));
+
+        // Picked from the open list with Enter, it opens the dialog.
+        rig.Filter()->showPopup();
+        QAbstractItemView* popup = rig.Filter()->view();
+        QTRY_VERIFY(popup->isVisible());
+        popup->setCurrentIndex(rig.Filter()->model()->index(0, 0));
+        QTest::keyClick(popup, Qt::Key_Return);
+        QTRY_COMPARE(dialogs, 1);
+        QCOMPARE(rig.Filter()->currentText(), QStringLiteral("All"));
+        QVERIFY(std::filesystem::exists(rig.doc.GetDataPath()));
     }
 
     void destructionWritesTheViewsSettings() {

@@ -2,18 +2,75 @@
 #include "FakeFileChooser.h"
 #include "FakeMessageBox.h"
 #include "MemorySettingsStore.h"
+#include "ModalDriver.h"
 #include "TempDir.h"
 #include "app/AppServices.h"
 #include "app/CMainFrame.h"
+#include "app/CommandTable.h"
+#include "edit/CFindDlg.h"
+#include "edit/CSearchResultsDlg.h"
+#include "edit/CSheet.h"
 #include "model/CKinbookDoc.h"
 #include "port/IFileSystem.h"
+#include "resources/CommandIds.h"
 #include "view/CKinbookView.h"
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
 #include <QStandardPaths>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QtTest>
+
+namespace {
+
+// The real frame and view over a book in a temporary folder, shown and active.
+struct ActiveFrame {
+    TempDir dir;
+    FakeMessageBox messageBox;
+    FakeFileChooser fileChooser;
+    FakeClock clock;
+    MemorySettingsStore settings;
+    AppServices services{messageBox, fileChooser, clock, settings, RealFileSystem()};
+    CKinbookDoc doc{messageBox, RealFileSystem()};
+    std::unique_ptr<CMainFrame> frame;
+
+    void Start(std::initializer_list<const char*> lastNames) {
+        doc.SetDataPath(dir.File("book.kbk"));
+        frame = std::make_unique<CMainFrame>(doc, services);
+        frame->View().InitialUpdate();
+        for (const char* last : lastNames) {
+            auto record = std::make_unique<CContactRecord>();
+            record->m_strLastName = last;
+            record->m_nCategory = 1;
+            doc.GetRecords().push_back(std::move(record));
+        }
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        frame->FirstActivation();
+        frame->View().FirstActivation();
+        QApplication::setActiveWindow(frame.get());
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        List()->setFocus();
+        QTRY_VERIFY(List()->hasFocus());
+    }
+    QTreeView* List() { return frame->findChild<QTreeView*>(QStringLiteral("IDC_CONTACT_LIST")); }
+    QSlider* Slider() { return frame->findChild<QSlider*>(QStringLiteral("IDC_LETTER_SLIDER")); }
+    QStringList Names() {
+        QStringList names;
+        for (int r = 0; r < List()->model()->rowCount(); ++r)
+            names << List()->model()->index(r, 0).data().toString();
+        return names;
+    }
+};
+
+} // namespace
 
 // The view inside the real main frame: the keys of Copy Record reach it.
 class TestViewInFrame : public QObject {
@@ -71,6 +128,98 @@ private slots:
             QTest::keySequence(pane, key);
             QCOMPARE(clipboard->text(), QStringLiteral("Ann Adams"));
         }
+    }
+
+    void findLeavesTheKeysWithTheMainWindow() {
+        ActiveFrame f;
+        f.Start({"Adams", "Baker"});
+        bool listed = false;
+        WhenModal<CFindDlg>([&listed](CFindDlg& find) {
+            find.FindString().setText(QStringLiteral("adams"));
+            WhenModal<CSearchResultsDlg>([&listed](CSearchResultsDlg& results) {
+                listed = results.List().topLevelItemCount() == 1;
+                results.findChild<QPushButton*>(QStringLiteral("IDOK"))->click();
+            });
+            find.OnFind();
+        });
+        QTest::keySequence(f.List(), QKeySequence(Qt::CTRL | Qt::Key_F));
+        QVERIFY(listed);
+        QTRY_COMPARE(QApplication::activeWindow(), f.frame.get());
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.List()));
+        // Ctrl+N works again without a click.
+        bool editorOpened = false;
+        WhenModal<CSheet>([&editorOpened](CSheet& sheet) {
+            editorOpened = true;
+            sheet.reject();
+        });
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence(Qt::CTRL | Qt::Key_N));
+        QVERIFY(editorOpened);
+    }
+
+    void listKeysEditDeleteAndMoveTheLetter() {
+        ActiveFrame f;
+        f.Start({"Adams", "Zed", "Zimmer"});
+        bool editorOpened = false;
+        WhenModal<CSheet>([&editorOpened](CSheet& sheet) {
+            editorOpened = true;
+            sheet.reject();
+        });
+        QTest::keyClick(f.List(), Qt::Key_Return);
+        QVERIFY(editorOpened);
+
+        f.messageBox.answers.push_back(MbResult::No);
+        QTest::keyClick(f.List(), Qt::Key_Delete);
+        QCOMPARE(f.messageBox.shown.size(), std::size_t(1));
+        QCOMPARE(f.doc.GetRecords().size(), std::size_t(3));
+
+        // A typed letter moves the slider, whatever its case; other keys do not. The
+        // list keeps the focus.
+        QApplication::setActiveWindow(f.frame.get());
+        QVERIFY(QTest::qWaitForWindowActive(f.frame.get()));
+        f.List()->setFocus();
+        QTRY_VERIFY(f.List()->hasFocus());
+        QTest::keyClick(f.List(), Qt::Key_Z);
+        QCOMPARE(f.Slider()->value(), 25);
+        QCOMPARE(f.Names(), (QStringList{QStringLiteral("Zed"), QStringLiteral("Zimmer")}));
+        QTest::keyClick(f.List(), 'a');
+        QCOMPARE(f.Slider()->value(), 0);
+        QCOMPARE(f.Names(), QStringList{QStringLiteral("Adams")});
+        QTest::keyClick(f.List(), Qt::Key_5);
+        QCOMPARE(f.Slider()->value(), 0);
+        QVERIFY(f.List()->hasFocus());
+    }
+
+    void rightButtonOffersTheRecordCommands() {
+        ActiveFrame f;
+        f.Start({"Adams", "Allen"});
+        const QRect row = f.List()->visualRect(f.List()->model()->index(1, 0));
+        QTest::mouseClick(f.List()->viewport(), Qt::RightButton, {}, row.center());
+        QContextMenuEvent event(QContextMenuEvent::Mouse, row.center(),
+                                f.List()->viewport()->mapToGlobal(row.center()));
+        QApplication::sendEvent(f.List()->viewport(), &event);
+        QMenu* menu = f.frame->View().ContactMenu();
+        QTRY_VERIFY(menu->isVisible());
+        QStringList entries;
+        for (QAction* a : menu->actions()) {
+            entries << a->text();
+            QVERIFY2(a->isEnabled(), qPrintable(a->text()));
+            // the very actions of the menus
+            QCOMPARE(a, f.frame->Commands().Action(a->data().toInt()));
+        }
+        QCOMPARE(entries,
+                 (QStringList{QStringLiteral("&Edit Record"), QStringLiteral("&Delete Record"),
+                              QStringLiteral("&Copy Record"),
+                              QStringLiteral("&Print Contact's Record...")}));
+        QCOMPARE(f.Names().at(f.List()->currentIndex().row()), QStringLiteral("Allen"));
+        menu->hide();
+        // Under a letter without entries the record commands are off.
+        f.frame->View().RefreshView(nullptr, false);
+        QTest::keyClick(f.List(), Qt::Key_Q);
+        QApplication::sendEvent(f.List()->viewport(), &event);
+        QTRY_VERIFY(menu->isVisible());
+        for (int id : {ID_EDIT_RECORD, ID_DELETE_RECORD, ID_EDIT_COPY, ID_PRINT_RECORD})
+            QVERIFY(!f.frame->Commands().Action(id)->isEnabled());
+        menu->hide();
     }
 };
 

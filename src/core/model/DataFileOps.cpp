@@ -2,6 +2,7 @@
 #include "model/CKinbookDoc.h"
 #include "model/DocMessages.h"
 #include "model/IDataFileView.h"
+#include "port/IClock.h"
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
 #include "port/ISettingsStore.h"
@@ -25,6 +26,14 @@ FileDialogRequest DataFileOps::FileRequest() {
     FileDialogRequest request;
     request.filter = "Kinbook Data file (*.kbk)|*.kbk|All Files (*.*)|*.*||";
     request.initialName = "*.kbk";
+    return request;
+}
+
+FileDialogRequest DataFileOps::BackupRequest(const std::tm& today) {
+    FileDialogRequest request = FileRequest();
+    char date[32];
+    if (std::strftime(date, sizeof date, "%Y-%m-%d", &today) > 0)
+        request.initialName = std::string("Kinbook backup ") + date + ".kbk";
     return request;
 }
 
@@ -58,9 +67,17 @@ bool DataFileOps::LoadWhole(const std::string& path) {
 }
 
 bool DataFileOps::Backup() {
-    const std::optional<FileChoice> choice = m_fileChooser.ChooseSave(FileRequest());
+    const SystemClock systemClock;
+    const IClock& clock = m_clock ? *m_clock : systemClock;
+    std::optional<FileChoice> choice = m_fileChooser.ChooseSave(BackupRequest(clock.Now()));
     if (!choice)
         return false;
+    // A name typed without an extension gets the data files' own, so that Restore's
+    // "*.kbk" filter lists the backup.
+    const std::size_t slash = choice->path.find_last_of("/\\");
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    if (choice->path.size() > nameStart && choice->path.find('.', nameStart) == std::string::npos)
+        choice->path += ".kbk";
     if (!ConfirmOverwrite(choice->path))
         return false;
     const bool saved = m_doc.Save(choice->path);

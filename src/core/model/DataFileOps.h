@@ -1,5 +1,6 @@
 #pragma once
 #include "port/IFileChooser.h"
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@ class IMessageBox;
 class IFileChooser;
 class ISettingsStore;
 class IFileSystem;
+class IClock;
 
 // The five commands on whole data files: Backup Data, Restore From Backup, New Archive,
 // Open Archive and Reload Data. No command may lose the book: another file is read into
@@ -26,6 +28,10 @@ public:
 
     // The file dialog all five commands use.
     static FileDialogRequest FileRequest();
+    // Backup's dialog: the same, suggesting "Kinbook backup YYYY-MM-DD.kbk" for today.
+    static FileDialogRequest BackupRequest(const std::tm& today);
+    // The clock that dates Backup's suggestion (the system's when none is set).
+    void SetClock(const IClock& clock) { m_clock = &clock; }
 
     bool CanBackup() const;
     // Each returns true when it completed.
@@ -48,4 +54,5 @@ private:
     IFileChooser& m_fileChooser;
     ISettingsStore& m_settings;
     IFileSystem& m_fileSystem;
+    const IClock* m_clock = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "print/CPrintJob.h"
+#include "edit/DateStamp.h"
 #include "port/IClock.h"
 #include "port/IMessageBox.h"
 #include <iomanip>
@@ -78,10 +79,8 @@ void CPrintJob::PrintPage(IPageSurface& surface, int page) {
 }
 
 std::string CPrintJob::FooterText(int page, const std::tm& now) {
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out << "Page " << page << " : " << std::put_time(&now, "%x - %I:%M %p");
-    return out.str();
+    // The same clock as the notes' stamp, in the same locale.
+    return "Page " + std::to_string(page) + " : " + FormatLocalTime(now, false);
 }
 
 bool CPrintJob::ConfirmPage(IMessageBox& messageBox, bool pause, bool preview, int page,

@@ -32,8 +32,8 @@ public:
 
     // The fonts of a job for a print font: footer, body, label, heading.
     static CFontRequest FontFor(PrintFontId id, const CPrintFont& font);
-    // "Page %d : %s" with the time as "%x - %I:%M %p" (C conventions, whatever the
-    // user's locale, so a page reads the same everywhere).
+    // "Page %d : %s" with the local time as the notes' stamp gives it, without seconds
+    // ("%x - %I:%M %p" in the C locale).
     static std::string FooterText(int page, const std::tm& now);
     // The pause before a page: asked only when pausing, not previewing, and the page is
     // past the first of the requested range and within it and the job. False when the

@@ -76,6 +76,21 @@ std::vector<CPrintLine> BreakEntry(const CPrintEntry& entry, int width, int labe
         i += n;
         const int used = (lines.empty() ? labelWidth : 0) + measure(line);
         if (used >= width) {
+            // Inside a word that does not fit: the line ends at its last blank, which is
+            // dropped, and the word begun goes on the next line. A line with no blank
+            // after its first word (one long word) still breaks by characters.
+            const bool insideWord =
+                i < text.size() && text[i] != ' ' &&
+                !(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n');
+            const std::size_t blank = insideWord ? line.rfind(' ') : std::string::npos;
+            if (blank != std::string::npos && line.find_first_not_of(' ') < blank) {
+                std::string rest = line.substr(blank + 1);
+                line.erase(blank);
+                endLine();
+                line = std::move(rest);
+                pending = !line.empty();
+                continue;
+            }
             endLine();
             if (i < text.size() && text[i] == ' ')
                 ++i;

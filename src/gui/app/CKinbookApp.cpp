@@ -6,6 +6,7 @@
 #include "port/IFileSystem.h"
 #include "view/CKinbookView.h"
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -21,7 +22,10 @@ CKinbookApp::~CKinbookApp() {
 }
 
 bool CKinbookApp::ClaimSingleInstance() {
-    return m_instance.Claim();
+    if (m_instance.Claim())
+        return true;
+    CSingleInstance::AskHolderToShow(InstanceName());
+    return false;
 }
 
 std::string CKinbookApp::DefaultDataPath() {
@@ -36,6 +40,20 @@ std::string CKinbookApp::DefaultDataPath() {
 #endif
 }
 
+void CKinbookApp::EndBySignal() {
+    // The settings first: whatever follows, they are on disk.
+    m_frame->WriteSettings();
+    m_settings.Raw().sync();
+    // Open dialogs are cancelled (no cancel changes the book), so that the program
+    // gets back to its own loop, or to the end of its start-up, and ends there.
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
+            dialog->done(QDialog::Rejected);
+    }
+    m_frame->Tray().ExitKinbook();
+}
+
 bool CKinbookApp::InitInstance() {
     // The frame decides when the program ends: closing it to the tray leaves no
     // visible window, yet the program runs on.
@@ -46,10 +64,21 @@ bool CKinbookApp::InitInstance() {
     m_doc->SetDataPath(DefaultDataPath());
     m_frame = std::make_unique<CMainFrame>(*m_doc, *m_services);
     m_frame->SetBarStateStore(&m_settings.Raw());
-    QObject::connect(m_frame.get(), &CMainFrame::ProgramEnding, qApp, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
+    QObject::connect(m_frame.get(), &CMainFrame::ProgramEnding, qApp, [this] {
+        m_bEnding = true;
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
     m_messageBox.SetParent(m_frame.get());
     m_fileChooser.SetParent(m_frame.get());
+    QObject::connect(&m_instance, &CSingleInstance::ShowRequested, m_frame.get(),
+                     &CMainFrame::ShowFromOutside);
+    // Ended by a signal: end as from the tray's Exit Kinbook.
+    QObject::connect(&m_endSignals, &CEndSignals::EndRequested, m_frame.get(),
+                     [this] { EndBySignal(); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_frame.get(), [this] {
+        m_frame->WriteSettings();
+        m_settings.Raw().sync();
+    });
     m_frame->View().InitialUpdate();
     m_frame->FirstActivation();
     m_frame->View().FirstActivation();

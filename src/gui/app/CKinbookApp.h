@@ -1,5 +1,6 @@
 #pragma once
 #include "app/AppServices.h"
+#include "app/CEndSignals.h"
 #include "app/CSingleInstance.h"
 #include "app/QtFileChooser.h"
 #include "app/QtMessageBox.h"
@@ -20,20 +21,28 @@ public:
 
     // The name of the lock that marks a running Kinbook.
     static QString InstanceName() { return QStringLiteral("FeltmureKinbook"); }
-    // Takes the lock; false when another Kinbook runs (this one must end quietly).
+    // Takes the lock; false when another Kinbook runs (this one must end quietly, after
+    // asking that one to show its window).
     bool ClaimSingleInstance();
 
     // Creates the document, the frame and the view, loads the data file and shows
     // the window. Returns false when the program should end at once.
     bool InitInstance();
     CMainFrame* MainFrame() { return m_frame.get(); }
+    // The window has closed for good, perhaps before the event loop even began (ended
+    // while the start-up message was up).
+    bool Ending() const { return m_bEnding; }
     CKinbookDoc& Document() { return *m_doc; }
 
     // The default data file path on this platform.
     static std::string DefaultDataPath();
 
 private:
+    // SIGTERM, SIGHUP or SIGINT: the settings are written and the program ends.
+    void EndBySignal();
+
     CSingleInstance m_instance{InstanceName()};
+    CEndSignals m_endSignals;
     QtMessageBox m_messageBox;
     QtFileChooser m_fileChooser;
     SystemClock m_clock;
@@ -41,4 +50,5 @@ private:
     std::unique_ptr<AppServices> m_services;
     std::unique_ptr<CKinbookDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
+    bool m_bEnding = false;
 };

@@ -10,15 +10,19 @@
 #include "resources/ViewIds.h"
 #include "view/CKinbookView.h"
 #include "view/CSettingsSchema.h"
+#include "view/ScreenPlacement.h"
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QHideEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QToolBar>
 #include <QWhatsThis>
@@ -163,21 +167,36 @@ void CMainFrame::CreateTrayIcon() {
     m_trayIcon->setObjectName(QStringLiteral("TrayIcon"));
     m_trayIcon->setToolTip(QStringLiteral("Kinbook"));
     m_trayIcon->setContextMenu(m_trayMenu);
+    // A left click brings the window back: today's trays deliver no double click. The
+    // menu is the right button's, shown by the tray itself.
     connect(m_trayIcon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (m_tray.Shown()) {
-                    raise();
-                    activateWindow();
-                }
-                if (reason == QSystemTrayIcon::DoubleClick) {
-                    m_trayMenu->hide();
-                    m_commands->Update();
-                    m_commands->Execute(ID_TRAY_RESTORE);
-                } else if (reason == QSystemTrayIcon::Trigger) {
-                    m_commands->Update();
-                    m_trayMenu->popup(QCursor::pos());
-                }
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                    ShowFromOutside();
             });
+}
+
+void CMainFrame::ShowFromOutside() {
+    m_commands->Update();
+    if (!m_tray.Shown())
+        m_commands->Execute(ID_TRAY_RESTORE);
+    if (isMinimized())
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::SetTrayAvailable(bool available) {
+    m_bTrayAvailabilityFixed = true;
+    m_tray.SetTrayAvailable(available);
+}
+
+bool CMainFrame::TrayAvailableNow() {
+    // A tray may come or go while the program runs.
+    if (!m_bTrayAvailabilityFixed)
+        m_tray.SetTrayAvailable(QSystemTrayIcon::isSystemTrayAvailable());
+    return m_tray.TrayAvailable();
 }
 
 void CMainFrame::SetWhatsThisTexts() {
@@ -204,7 +223,9 @@ void CMainFrame::SetWhatsThisTexts() {
                                 "categories."},
         {"IDC_CONTACT_LIST", "The contacts of the chosen category whose last name begins with "
                              "the chosen letter. Select one to see its details; double-click "
-                             "to edit it."},
+                             "it or press Enter to edit it, Delete to delete it. Type a "
+                             "letter to list that letter; the right button offers the "
+                             "record commands."},
         {"IDC_DETAIL_PANE", "Everything stored for the selected contact. Select text here and "
                             "use Copy Record to copy just that text."},
         {"IDC_NAME_LABEL", "The selected contact's name."},
@@ -249,6 +270,18 @@ void CMainFrame::FirstActivation() {
     CWindowRect r = f.rect;
     if (r.Width() <= 0 || r.Height() <= 0)
         r = CWindowRect{};
+    std::vector<CWindowRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect a = screen->availableGeometry();
+        screens.push_back({a.left(), a.top(), a.left() + a.width(), a.top() + a.height()});
+    }
+    // The rectangle places the decorations' corner and gives the window's own size;
+    // the decorations are not known yet, so allow for a title bar and thin borders.
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    constexpr int kBorder = 8;
+    const CWindowRect outer = KeepTitleBarOnScreen(
+        {r.left, r.top, r.right + 2 * kBorder, r.bottom + title + kBorder}, screens, title);
+    r = CWindowRect{outer.left, outer.top, outer.left + r.Width(), outer.top + r.Height()};
     // The left and top edges place the whole window, decorations included, so the
     // title bar of a window at 10, 10 stays on the screen; the size is the window's
     // own, as the decorations are only known once it is shown.
@@ -273,6 +306,29 @@ void CMainFrame::FirstActivation() {
 
 void CMainFrame::SavePlacement() {
     NoteFrameOffset();
+    const Qt::WindowStates state = windowState();
+    const bool maximised =
+        state.testFlag(Qt::WindowMaximized) && !state.testFlag(Qt::WindowMinimized);
+    // A window hidden to the tray no longer knows where it was on the screen: write the
+    // placement it had when it went.
+    const CWindowRect rect = (!isVisible() && m_bHiddenRectKnown) ? m_hiddenRect : NormalRect();
+    SettingsSchema::WriteFrameSettings(m_services.settings, rect, maximised, m_tray.ShowTray());
+    if (m_barState) {
+        m_barState->beginGroup(kBarGroup);
+        m_barState->setValue(kBarState, saveState());
+        m_barState->setValue(kStatusBarShown, !statusBar()->isHidden());
+        m_barState->endGroup();
+    }
+}
+
+void CMainFrame::WriteSettings() {
+    if (m_bFirstActivation)
+        return;
+    SavePlacement();
+    m_view->WriteSettings();
+}
+
+CWindowRect CMainFrame::NormalRect() const {
     QRect normal = normalGeometry();
     if (!normal.isValid())
         normal = geometry();
@@ -283,19 +339,18 @@ void CMainFrame::SavePlacement() {
     // told us its decorations: keep the rectangle it was given rather than drift.
     if (!m_bFrameOffsetKnown && normal.size() == QSize(m_placedRect.Width(), m_placedRect.Height()))
         rect = m_placedRect;
-    const Qt::WindowStates state = windowState();
-    const bool maximised =
-        state.testFlag(Qt::WindowMaximized) && !state.testFlag(Qt::WindowMinimized);
-    SettingsSchema::WriteFrameSettings(m_services.settings, rect, maximised, m_tray.ShowTray());
-    if (m_barState) {
-        m_barState->beginGroup(kBarGroup);
-        m_barState->setValue(kBarState, saveState());
-        m_barState->setValue(kStatusBarShown, !statusBar()->isHidden());
-        m_barState->endGroup();
-    }
+    return rect;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    TrayAvailableNow();
+    if (isVisible()) {
+        // Taken while the window still shows: once hidden, the window system may report
+        // the decorations' corner as the window's own.
+        NoteFrameOffset();
+        m_hiddenRect = NormalRect();
+        m_bHiddenRectTaken = true;
+    }
     if (m_tray.OnClose()) {
         event->accept();
         if (m_helpWindow)
@@ -309,6 +364,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::showEvent(QShowEvent* event) {
     m_tray.OnShowNotification();
+    m_bHiddenRectKnown = false;
     QMainWindow::showEvent(event);
     NoteFrameOffset();
 }
@@ -333,6 +389,12 @@ void CMainFrame::NoteFrameOffset() {
 
 void CMainFrame::hideEvent(QHideEvent* event) {
     m_tray.OnShowNotification();
+    if (!event->spontaneous()) {
+        if (!m_bHiddenRectTaken)
+            m_hiddenRect = NormalRect();
+        m_bHiddenRectTaken = false;
+        m_bHiddenRectKnown = true;
+    }
     QMainWindow::hideEvent(event);
 }
 

@@ -34,8 +34,15 @@ public:
     void FirstActivation();
 
     CTrayLogic& Tray() { return m_tray; }
-    // Whether the desktop offers a tray; without one, closing ends the program.
-    void SetTrayAvailable(bool available) { m_tray.SetTrayAvailable(available); }
+    // Fixes whether the desktop offers a tray (tests); otherwise it is asked at every
+    // close, as a tray may appear later. Without one, closing ends the program.
+    void SetTrayAvailable(bool available);
+    // Another start of Kinbook, or a click on the tray icon: show the window, from the
+    // tray or minimised, and bring it to the front.
+    void ShowFromOutside();
+    // Writes the frame's and the view's settings now, as at the end of the program (the
+    // session is ending and may not wait for that).
+    void WriteSettings();
     QSystemTrayIcon* TrayIcon() { return m_trayIcon; }
     QMenu* TrayMenu() { return m_trayMenu; }
     QToolBar* ToolBar() { return m_toolBar; }
@@ -69,6 +76,8 @@ private:
     void ShowHelp();
     void ShowAbout();
     void SavePlacement();
+    CWindowRect NormalRect() const;
+    bool TrayAvailableNow();
     void NoteFrameOffset();
 
     bool m_bFirstActivation = true;
@@ -85,4 +94,8 @@ private:
     QPoint m_frameOffset; // from the window's outer corner to its own, while normal
     bool m_bFrameOffsetKnown = false;
     CWindowRect m_placedRect;
+    CWindowRect m_hiddenRect; // the placement when the window last went to the tray
+    bool m_bHiddenRectKnown = false;
+    bool m_bHiddenRectTaken = false;
+    bool m_bTrayAvailabilityFixed = false;
 };

@@ -1,12 +1,16 @@
 #include "app/CSingleInstance.h"
 #include <QDir>
 #include <QFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
+#include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 #endif
 
@@ -32,6 +36,17 @@ bool TryLock(int fd) {
     } while (rc < 0 && errno == EINTR);
     return rc == 0;
 }
+
+// The socket's address; false when the path does not fit.
+bool SocketAddress(const QString& path, sockaddr_un& address) {
+    const QByteArray native = QFile::encodeName(path);
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (native.isEmpty() || static_cast<std::size_t>(native.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, native.constData(), static_cast<std::size_t>(native.size()));
+    return true;
+}
 #endif
 
 } // namespace
@@ -40,8 +55,77 @@ CSingleInstance::CSingleInstance(const QString& name) : m_name(name) {}
 
 CSingleInstance::~CSingleInstance() {
 #ifdef Q_OS_UNIX
+    if (m_listenFd >= 0) {
+        delete m_notifier;
+        ::close(m_listenFd);
+        // Still the holder here: nobody else can have bound the path meanwhile.
+        ::unlink(QFile::encodeName(SocketPath(m_name)).constData());
+    }
     if (m_fd >= 0)
         ::close(m_fd);
+#endif
+}
+
+QString CSingleInstance::SocketPath(const QString& name) {
+    QString path = LockPath(name);
+    path.chop(int(QStringLiteral(".lock").size()));
+    return path + QStringLiteral(".sock");
+}
+
+void CSingleInstance::Listen() {
+#ifdef Q_OS_UNIX
+    sockaddr_un address;
+    const QString path = SocketPath(m_name);
+    if (!SocketAddress(path, address))
+        return; // a second start then simply ends, as it always could
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return;
+    // A socket left by a process that was killed: the lock is ours, so it is stale.
+    ::unlink(address.sun_path);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, 4) != 0) {
+        ::close(fd);
+        return;
+    }
+    m_listenFd = fd;
+    m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &CSingleInstance::OnConnection);
+#endif
+}
+
+void CSingleInstance::OnConnection() {
+#ifdef Q_OS_UNIX
+    bool asked = false;
+    for (;;) {
+        const int client = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0)
+            break;
+        ::close(client);
+        asked = true;
+    }
+    if (asked)
+        emit ShowRequested();
+#endif
+}
+
+bool CSingleInstance::AskHolderToShow(const QString& name) {
+#ifdef Q_OS_UNIX
+    sockaddr_un address;
+    if (!SocketAddress(SocketPath(name), address))
+        return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    int rc = -1;
+    do {
+        rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    } while (rc < 0 && errno == EINTR);
+    ::close(fd);
+    return rc == 0;
+#else
+    Q_UNUSED(name);
+    return false;
 #endif
 }
 
@@ -69,6 +153,7 @@ bool CSingleInstance::Claim() {
         return false;
     }
     m_fd = fd;
+    Listen();
     return true;
 #else
     return true;

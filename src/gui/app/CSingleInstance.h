@@ -1,12 +1,17 @@
 #pragma once
+#include <QObject>
 #include <QString>
 
+class QSocketNotifier;
+
 // The per-user lock that marks a running Kinbook. The kernel drops it when the
-// process ends, however it ends, so a crash never blocks the next start.
-class CSingleInstance {
+// process ends, however it ends, so a crash never blocks the next start. Beside it the
+// holder listens on a local socket, so that a second start can ask it to show itself.
+class CSingleInstance : public QObject {
+    Q_OBJECT
 public:
     explicit CSingleInstance(const QString& name);
-    ~CSingleInstance();
+    ~CSingleInstance() override;
     CSingleInstance(const CSingleInstance&) = delete;
     CSingleInstance& operator=(const CSingleInstance&) = delete;
 
@@ -20,8 +25,22 @@ public:
     static QString LockPath(const QString& name);
     // True when some process holds the lock of that name.
     static bool IsHeldElsewhere(const QString& name);
+    // The socket beside the lock of that name.
+    static QString SocketPath(const QString& name);
+    // Asks the process that holds the lock to show its window. False when nobody
+    // listens; never waits for the other process to act.
+    static bool AskHolderToShow(const QString& name);
+
+signals:
+    // Another start asked this one, the holder, to show itself.
+    void ShowRequested();
 
 private:
+    void Listen();
+    void OnConnection();
+
     QString m_name;
     int m_fd = -1;
+    int m_listenFd = -1;
+    QSocketNotifier* m_notifier = nullptr;
 };

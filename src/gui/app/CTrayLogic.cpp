@@ -4,8 +4,9 @@ CTrayLogic::CTrayLogic(Hooks hooks, bool trayAvailable)
     : m_hooks(std::move(hooks)), m_bTrayAvailable(trayAvailable) {}
 
 void CTrayLogic::SetIcon(bool shown) {
+    // Asked for even without a tray: the icon then shows when a tray appears.
     if (m_hooks.setIconShown)
-        m_hooks.setIconShown(shown && m_bTrayAvailable);
+        m_hooks.setIconShown(shown);
 }
 
 void CTrayLogic::Start(bool showTray) {

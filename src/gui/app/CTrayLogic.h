@@ -12,10 +12,11 @@
 class CTrayLogic {
 public:
     struct Hooks {
-        std::function<void()> showWindow;       // show the frame and bring it to the front
-        std::function<void()> hideWindow;       // hide the frame
-        std::function<void(bool)> setIconShown; // add or remove the tray icon
-        std::function<void()> requestClose;     // the window's close request (ends in OnClose)
+        std::function<void()> showWindow; // show the frame and bring it to the front
+        std::function<void()> hideWindow; // hide the frame
+        std::function<void(bool)>
+            setIconShown;                   // want the tray icon or not (shows once a tray does)
+        std::function<void()> requestClose; // the window's close request (ends in OnClose)
     };
     enum class State { ShownNoIcon, ShownIcon, HiddenIcon, HiddenNoIcon };
 

@@ -5,11 +5,11 @@
 #include "port/IClock.h"
 #include "resources/EditIds.h"
 #include "resources/ObjectName.h"
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 CPage3::CPage3(IClock& clock, QWidget* parent) : QWidget(parent), m_clock(clock) {
@@ -46,15 +46,19 @@ void CPage3::Apply(CContactRecord& r) const {
 }
 
 void CPage3::OnInsertDateStamp() {
-    const QString stamp = ToQString(FormatDateStamp(m_clock.Now()));
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->setText(stamp);
-    // The stamp goes in through the clipboard, as a paste would; where the platform has
-    // no clipboard, it is typed in directly so that it is never lost.
-    if (clipboard->text() == stamp)
-        m_notes->paste();
-    else
-        m_notes->insertPlainText(stamp);
+    // Typed in at the cursor (over a selection), leaving the clipboard to the user; a
+    // blank keeps it apart from a word right before it.
+    QString stamp = ToQString(FormatDateStamp(m_clock.Now()));
+    QTextCursor cursor = m_notes->textCursor();
+    const int at = cursor.selectionStart();
+    if (at > 0) {
+        const QChar before = m_notes->document()->characterAt(at - 1);
+        if (before != QLatin1Char(' ') && before != QLatin1Char('\n') &&
+            before != QChar::ParagraphSeparator && before != QChar::LineSeparator)
+            stamp.prepend(QLatin1Char(' '));
+    }
+    cursor.insertText(stamp);
+    m_notes->setTextCursor(cursor);
     m_notes->setFocus();
 }
 

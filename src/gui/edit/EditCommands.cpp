@@ -10,6 +10,7 @@
 #include "resources/CommandIds.h"
 #include "view/DisplayName.h"
 #include "view/IKinbookView.h"
+#include <QWidget>
 #include <algorithm>
 
 EditCommands::EditCommands(IKinbookView& view, CommandTable& table) : m_view(view) {
@@ -107,6 +108,12 @@ void EditCommands::OnFindContact() {
             },
             m_view.DialogParent());
         find.exec();
+    }
+    // The results dialog closes over the find dialog, which closes at once: the window
+    // manager is left with nothing to activate, and the main window's keys would be dead.
+    if (QWidget* window = m_view.DialogParent()) {
+        window->raise();
+        window->activateWindow();
     }
     m_view.RefreshView(nullptr, false);
 }

@@ -8,25 +8,49 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 
 namespace {
 
-QLineEdit* MakePathField(QWidget* parent, const char* idName) {
-    auto* field = new QLineEdit(parent);
-    SetIdName(field, idName);
-    field->setReadOnly(true);
-    field->setFrame(false);
-    // The paths are drawn in dark blue.
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Text, QColor(0, 0, 128));
-    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
-    field->setPalette(palette);
-    field->setMinimumWidth(360);
-    return field;
-}
+// A path in one line: elided in the middle when it is longer than the line (the file
+// name and the start of the path stay), and whole in its tooltip.
+class CPathLabel : public QLabel {
+public:
+    CPathLabel(QWidget* parent, const char* idName) : QLabel(parent) {
+        SetIdName(this, idName);
+        setTextFormat(Qt::PlainText);
+        setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // The paths are drawn in dark blue.
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::WindowText, QColor(0, 0, 128));
+        setPalette(palette);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
+    // A long path never widens the dialog: it is elided to the room the line gets.
+    QSize sizeHint() const override { return {kMinimumWidth, QLabel::sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+    void SetPath(const QString& path) {
+        m_path = path;
+        setToolTip(path);
+        Elide();
+    }
+    QString Path() const { return m_path; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+private:
+    static constexpr int kMinimumWidth = 360;
+    void Elide() {
+        setText(fontMetrics().elidedText(m_path, Qt::ElideMiddle, contentsRect().width()));
+    }
+    QString m_path;
+};
 
 } // namespace
 
@@ -35,8 +59,8 @@ COpenArchiveDlg::COpenArchiveDlg(IFileChooser& fileChooser, QWidget* parent)
     SetIdName(this, "IDD_OPEN_ARCHIVE");
     setWindowTitle(tr("Open Archive"));
 
-    m_current = MakePathField(this, "IDC_CURRENT_ARCHIVE");
-    m_load = MakePathField(this, "IDC_LOAD_ARCHIVE");
+    m_current = new CPathLabel(this, "IDC_CURRENT_ARCHIVE");
+    m_load = new CPathLabel(this, "IDC_LOAD_ARCHIVE");
     auto* browse = new QPushButton(tr("Browse"), this);
     SetIdName(browse, "IDC_ARCHIVE_BROWSE");
     browse->setAutoDefault(false);
@@ -71,14 +95,14 @@ COpenArchiveDlg::COpenArchiveDlg(IFileChooser& fileChooser, QWidget* parent)
 }
 
 void COpenArchiveDlg::UpdateData(bool saveAndValidate) {
+    auto* current = static_cast<CPathLabel*>(m_current);
+    auto* load = static_cast<CPathLabel*>(m_load);
     if (saveAndValidate) {
-        m_strCurrent = FromQString(m_current->text());
-        m_strLoad = FromQString(m_load->text());
+        m_strCurrent = FromQString(current->Path());
+        m_strLoad = FromQString(load->Path());
     } else {
-        m_current->setText(ToQString(m_strCurrent));
-        m_load->setText(ToQString(m_strLoad));
-        m_current->setCursorPosition(0);
-        m_load->setCursorPosition(0);
+        current->SetPath(ToQString(m_strCurrent));
+        load->SetPath(ToQString(m_strLoad));
     }
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 
 class IFileChooser;
-class QLineEdit;
+class QLabel;
 
 // Shows the current data file and the one to load; Browse chooses another file and may
 // be used any number of times. Accepted with "&Load".
@@ -29,6 +29,6 @@ private slots:
 
 private:
     IFileChooser& m_fileChooser;
-    QLineEdit* m_current;
-    QLineEdit* m_load;
+    QLabel* m_current; // the paths, elided to fit, whole in their tooltips
+    QLabel* m_load;
 };

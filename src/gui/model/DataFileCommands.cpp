@@ -35,6 +35,7 @@ DataFileCommands::DataFileCommands(IKinbookView& view, CommandTable& table)
     m_ops =
         std::make_unique<DataFileOps>(view.GetDocument(), *m_adapter, services.messageBox,
                                       services.fileChooser, services.settings, services.fileSystem);
+    m_ops->SetClock(services.clock);
 
     table.SetHandler(ID_BACKUP_DATA, [this] { m_ops->Backup(); });
     table.SetEnabler(ID_BACKUP_DATA, [this] { return m_ops->CanBackup(); });

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -56,10 +57,10 @@ CPrintOptionsDialog::CPrintOptionsDialog(const CPrintSettings& settings, IMessag
     connect(m_pSize, &QComboBox::activated, this, &CPrintOptionsDialog::OnSizeActivated);
     connect(m_pBorder, &QCheckBox::clicked, this, &CPrintOptionsDialog::OnBorderClicked);
     connect(m_pPause, &QCheckBox::clicked, this, &CPrintOptionsDialog::StoreAll);
-    for (QLineEdit* edit : {m_pTop, m_pLeft}) {
-        connect(edit, &QLineEdit::textEdited, this, &CPrintOptionsDialog::OnMarginEdited);
+    // A margin is checked when its box is left and when the dialog ends, never while it
+    // is being typed: clearing a box to type a new value is no mistake.
+    for (QLineEdit* edit : {m_pTop, m_pLeft})
         connect(edit, &QLineEdit::editingFinished, this, &CPrintOptionsDialog::OnMarginLeft);
-    }
     connect(m_pDefaults, &QPushButton::clicked, this, &CPrintOptionsDialog::OnDefaults);
     connect(m_pFonts, &QPushButton::clicked, this, &CPrintOptionsDialog::OnFonts);
     connect(m_pPrint, &QPushButton::clicked, this, [this] { Finish(Print); });
@@ -148,10 +149,6 @@ void CPrintOptionsDialog::StoreAll() {
     m_bStoring = false;
 }
 
-void CPrintOptionsDialog::OnMarginEdited() {
-    StoreAll();
-}
-
 void CPrintOptionsDialog::OnMarginLeft() {
     // Leaving a box whose text was just reported would only say it again.
     if ((m_reportedLeft && *m_reportedLeft == m_pLeft->text()) ||
@@ -180,10 +177,17 @@ void CPrintOptionsDialog::OnDefaults() {
 
 void CPrintOptionsDialog::OnFonts() {
     const CPrintFont& current = m_options.Settings().m_font;
-    QFont font(ToQString(current.m_strFaceName));
+    const QString stored = ToQString(current.m_strFaceName);
+    // The chooser opens on the face that printing really uses: a stored face this
+    // system lacks ("ARIAL") is printed in its substitute.
+    const QString used = QFontInfo(QFont(stored)).family();
+    QFont font(used);
     font.setPointSize(current.m_nHeight < 0 ? -current.m_nHeight : std::max(1, current.m_nHeight));
-    if (m_fontChooser && m_fontChooser(this, font))
-        m_options.SetFont(FromQString(font.family()), font.pointSizeF());
+    if (!m_fontChooser || !m_fontChooser(this, font))
+        return;
+    // The substitute chosen again is the stored face still.
+    const QString face = font.family() == used ? stored : font.family();
+    m_options.SetFont(FromQString(face), font.pointSizeF());
 }
 
 void CPrintOptionsDialog::Finish(int result) {

@@ -78,7 +78,6 @@ protected:
 private:
     void OnSizeActivated(int index);
     void OnBorderClicked();
-    void OnMarginEdited();
     void OnMarginLeft();
     void OnDefaults();
     void OnFonts();

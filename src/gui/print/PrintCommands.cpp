@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPageSetupDialog>
+#include <QPageSize>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -49,6 +50,7 @@ void PrintCommands::OnPrintBook() {
     if (result == CPrintOptionsDialog::Cancelled)
         return;
     settings = dialog.Settings();
+    UseSheetPaper();
     if (result == CPrintOptionsDialog::Print) {
         m_startJob(PrintMode::Book, nullptr, false);
     } else if (result == CPrintOptionsDialog::Preview) {
@@ -72,6 +74,7 @@ void PrintCommands::OnPrintRecord() {
     if (result == CPrintOptionsDialog::Cancelled)
         return;
     settings = dialog.Settings();
+    UseSheetPaper();
     if (result == CPrintOptionsDialog::Print) {
         m_startJob(PrintMode::Record, record, false);
     } else if (result == CPrintOptionsDialog::Preview) {
@@ -82,6 +85,13 @@ void PrintCommands::OnPrintRecord() {
             OnPrintRecord(); // for the record selected by then
         });
     }
+}
+
+void PrintCommands::UseSheetPaper() {
+    // Every size is laid out on an 8 1/2" x 11" sheet (the small ones centred on it with
+    // their border, or in its corner without): the printer takes Letter paper, whatever
+    // its locale's default.
+    m_pPrinter->setPageSize(QPageSize(QPageSize::Letter));
 }
 
 void PrintCommands::ReopenAfterPreview(std::function<void()> reopen) {
@@ -104,8 +114,11 @@ void PrintCommands::StartJob(PrintMode mode, const CContactRecord* record, bool 
 
     if (preview) {
         QPrintPreviewDialog dialog(m_pPrinter.get(), m_view.DialogParent());
+        // The preview draws through here, and so does its own Print button, which prints
+        // like any other print.
         connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* printer) {
-            PrintRunner::Run(job, *printer, box, settings.m_bPause, true);
+            PrintRunner::Run(job, *printer, box, PrintRunner::Pauses(settings.m_bPause, *printer),
+                             PrintRunner::IsPreviewing(*printer));
         });
         m_runDialog(dialog);
         return;
@@ -127,6 +140,7 @@ void PrintCommands::StartJob(PrintMode mode, const CContactRecord* record, bool 
         first = m_pPrinter->fromPage();
         last = m_pPrinter->toPage();
     }
-    if (PrintRunner::Run(job, *m_pPrinter, box, settings.m_bPause, false, first, last) < 0)
+    if (PrintRunner::Run(job, *m_pPrinter, box, PrintRunner::Pauses(settings.m_bPause, *m_pPrinter),
+                         false, first, last) < 0)
         box.Show("The print job could not be started.", MbIcon::Stop);
 }

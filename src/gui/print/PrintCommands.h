@@ -34,6 +34,8 @@ private:
     static bool PrintDialogOpen();
     void StartJob(PrintMode mode, const CContactRecord* record, bool preview);
     void ReopenAfterPreview(std::function<void()> reopen);
+    // The paper the chosen paper size is laid out on.
+    void UseSheetPaper();
 
     IKinbookView& m_view;
     std::unique_ptr<QPrinter> m_pPrinter;

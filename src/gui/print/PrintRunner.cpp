@@ -3,6 +3,7 @@
 #include "print/QtPageSurface.h"
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
@@ -38,6 +39,16 @@ int Run(CPrintJob& job, QPagedPaintDevice& device, IMessageBox& messageBox, bool
     }
     painter.end();
     return printed;
+}
+
+bool IsPreviewing(QPrinter& printer) {
+    // A preview swaps in an engine that records pictures.
+    const QPaintEngine* engine = printer.paintEngine();
+    return engine && engine->type() == QPaintEngine::Picture;
+}
+
+bool Pauses(bool pauseSetting, QPrinter& printer) {
+    return pauseSetting && printer.outputFormat() != QPrinter::PdfFormat && !IsPreviewing(printer);
 }
 
 void SetUpPdf(QPrinter& printer, const QString& path) {

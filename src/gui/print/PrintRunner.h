@@ -20,6 +20,13 @@ int CountPages(CPrintJob& job, QPagedPaintDevice& device);
 int Run(CPrintJob& job, QPagedPaintDevice& device, IMessageBox& messageBox, bool pause,
         bool preview, int first = 0, int last = 0);
 
+// Whether the pause setting applies to a printer: the pause is for hand-fed paper, so
+// neither a print preview nor a PDF file ever pauses.
+bool Pauses(bool pauseSetting, QPrinter& printer);
+// True while the printer stands behind a print preview that is drawing its pages (its
+// own Print button prints on the real printer).
+bool IsPreviewing(QPrinter& printer);
+
 // Sets a printer up for a PDF file on Letter paper with a quarter-inch printable-area
 // margin, as a typical printer has.
 void SetUpPdf(QPrinter& printer, const QString& path);

@@ -47,9 +47,14 @@ void CRowDragSwapper::DragTo(QPoint pos) {
         return;
     int row = m_view->indexAt(pos).row();
     QScrollBar* bar = m_view->verticalScrollBar();
-    if (pos.y() >= 0 && pos.y() >= m_view->viewport()->height() && bar->value() < bar->maximum()) {
+    const int height = m_view->viewport()->height();
+    if (pos.y() >= 0 && pos.y() >= height && bar->value() < bar->maximum()) {
         bar->setValue(bar->value() + 1);
-        row = m_view->indexAt(QPoint(1, m_view->viewport()->height() - 1)).row();
+        // The last row that shows whole: a row cut off at the bottom would scroll the
+        // list once more when it is brought into view.
+        row = m_view->indexAt(QPoint(1, height - 1)).row();
+        if (row > 0 && m_view->visualRect(m_view->model()->index(row, 0)).bottom() >= height)
+            --row;
     } else if (pos.y() < 0 && bar->value() > 0) {
         bar->setValue(bar->value() - 1);
         row = m_view->indexAt(QPoint(1, 1)).row();
@@ -89,25 +94,25 @@ bool CRowDragSwapper::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::MouseMove: {
         auto* e = static_cast<QMouseEvent*>(event);
-        if (!(e->buttons() & Qt::LeftButton))
+        if (!(e->buttons() & Qt::LeftButton) || m_nPressRow < 0)
             return false;
         const QPoint pos = e->position().toPoint();
-        if (!m_bDragging && m_nPressRow >= 0 &&
+        if (!m_bDragging &&
             (pos - m_pressPos).manhattanLength() >= QApplication::startDragDistance())
             BeginDrag(m_nPressRow);
-        if (m_bDragging) {
+        if (m_bDragging)
             DragTo(pos);
-            return true; // no rubber-band selection while dragging
-        }
-        return false;
+        // Pressed on a row, the list never sees the moves, not even the small ones before
+        // the drag begins: it would start a selection of its own that outlives the drag.
+        return true;
     }
     case QEvent::MouseButtonRelease: {
         auto* e = static_cast<QMouseEvent*>(event);
         m_nPressRow = -1;
-        if (e->button() == Qt::LeftButton && m_bDragging) {
+        if (e->button() == Qt::LeftButton && m_bDragging)
             EndDrag();
-            return true;
-        }
+        // The list sees every release: without it, it would still think the button down
+        // and take the next click for the end of this one.
         return false;
     }
     default:

@@ -24,7 +24,9 @@
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSlider>
@@ -76,12 +78,7 @@ CKinbookView::CKinbookView(CKinbookDoc& doc, AppServices& services, CommandTable
 }
 
 CKinbookView::~CKinbookView() {
-    // A view that never loaded has nothing of its own to keep: writing its empty
-    // filter and slider would overwrite the user's stored choices.
-    if (m_bInitialUpdateDone)
-        SettingsSchema::WriteViewSettings(m_services.settings, m_printSettings,
-                                          m_letterSlider->value(), m_categoryFilter->currentIndex(),
-                                          m_doc.GetDataPath());
+    WriteSettings();
     // The controls outlive this body; nothing they do while they go may reach the view
     // (the command table may already be gone).
     const auto children = findChildren<QObject*>();
@@ -89,6 +86,15 @@ CKinbookView::~CKinbookView() {
         child->removeEventFilter(this);
         child->disconnect(this);
     }
+}
+
+void CKinbookView::WriteSettings() {
+    // A view that never loaded has nothing of its own to keep: writing its empty
+    // filter and slider would overwrite the user's stored choices.
+    if (m_bInitialUpdateDone)
+        SettingsSchema::WriteViewSettings(m_services.settings, m_printSettings,
+                                          m_letterSlider->value(), m_categoryFilter->currentIndex(),
+                                          m_doc.GetDataPath());
 }
 
 void CKinbookView::CreateControls() {
@@ -101,6 +107,7 @@ void CKinbookView::CreateControls() {
     m_categoryFilter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     connect(m_categoryFilter, &QComboBox::currentIndexChanged, this,
             &CKinbookView::OnFilterIndexChanged);
+    m_categoryFilter->installEventFilter(this);
 
     m_nameLabel = new QLabel(this);
     SetIdName(m_nameLabel, "IDC_NAME_LABEL");
@@ -141,6 +148,16 @@ void CKinbookView::CreateControls() {
     connect(m_contactList, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid())
             m_commands.Execute(ID_EDIT_RECORD);
+    });
+    // The right button offers the record commands of the menus, with their enable rules.
+    m_contactMenu = new QMenu(this);
+    m_contactMenu->setObjectName(QStringLiteral("ContactMenu"));
+    for (int id : {ID_EDIT_RECORD, ID_DELETE_RECORD, ID_EDIT_COPY, ID_PRINT_RECORD})
+        m_contactMenu->addAction(m_commands.Action(id));
+    connect(m_contactMenu, &QMenu::aboutToShow, &m_commands, &CommandTable::Update);
+    m_contactList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_contactList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        m_contactMenu->popup(m_contactList->viewport()->mapToGlobal(pos));
     });
 
     m_detailPane = new QPlainTextEdit(this);
@@ -217,7 +234,8 @@ void CKinbookView::InitialUpdate() {
         m_letterSlider->setRange(0, kLetterCount - 1);
         m_letterSlider->setValue(SettingsSchema::ReadSelectedIndex(m_services.settings));
     }
-    m_nAppliedLetter = 0;
+    // The list is first built for the restored letter, so that is the applied one.
+    m_nAppliedLetter = m_letterSlider->value();
 
     QFont labelFont = m_nameLabel->font();
     labelFont.setPointSize(12);
@@ -310,7 +328,41 @@ void CKinbookView::ReselectFilter() {
 }
 
 void CKinbookView::OnFilterIndexChanged() {
+    // "- Edit Categories" sorts first: stepping through the closed filter with the wheel
+    // or the keys would land on it on the way to "All". Only a pick from the open list
+    // opens the category dialog.
+    if (m_nFilterIndexBeforeStep >= 0 &&
+        kb::EqualsNoCase(GetFilterSelectionText(), kFilterEditCategories)) {
+        const QSignalBlocker block(m_categoryFilter);
+        m_categoryFilter->setCurrentIndex(m_nFilterIndexBeforeStep);
+        return;
+    }
     OnCategoryFilterChanged();
+}
+
+bool CKinbookView::HandleListKey(const QKeyEvent& event) {
+    if ((event.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) != Qt::NoModifier)
+        return false;
+    switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        m_commands.Execute(ID_EDIT_RECORD);
+        return true;
+    case Qt::Key_Delete:
+        m_commands.Execute(ID_DELETE_RECORD);
+        return true;
+    default:
+        break;
+    }
+    // A typed letter moves the slider to it, as a click on its tab would.
+    const QString text = event.text();
+    if (text.size() != 1)
+        return false;
+    const char16_t c = QChar(text[0]).toUpper().unicode();
+    if (c < u'A' || c > u'Z')
+        return false;
+    m_letterSlider->setValue(c - u'A');
+    return true;
 }
 
 void CKinbookView::OnCategoryFilterChanged() {
@@ -341,6 +393,7 @@ void CKinbookView::RefreshView(CContactRecord* record, bool save) {
     FillContactList();
     MarkLetters();
     m_detailPane->clear();
+    m_paneText.clear();
     m_strNameLabel.clear();
 
     if (!m_bFirstActivation && save) {
@@ -466,7 +519,8 @@ void CKinbookView::ShowRecordDetail(const CContactRecord& record) {
     const QString fitted = FitTextToWidth(ToQString(DisplayName(record)), m_nameLabel->width(),
                                           QFontMetrics(m_nameLabel->font()));
     m_contactModel->SetItemHeader(ToQString(ItemColumnCaption(record)));
-    m_detailPane->setPlainText(ToWidgetText(ComposeDetailText(record, m_doc.GetCategories())));
+    m_paneText = ToWidgetText(ComposeDetailText(record, m_doc.GetCategories()));
+    m_detailPane->setPlainText(m_paneText);
     m_strNameLabel = FromQString(fitted);
     m_nameLabel->setText(fitted);
 }
@@ -524,7 +578,17 @@ void CKinbookView::OnContactSelectionChanged() {
 
 bool CKinbookView::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (watched == m_categoryFilter && (type == QEvent::Wheel || type == QEvent::KeyPress) &&
+        m_nFilterIndexBeforeStep < 0) {
+        // Steps of the closed filter: handled here, so the index change knows it is one.
+        m_nFilterIndexBeforeStep = m_categoryFilter->currentIndex();
+        static_cast<QObject*>(m_categoryFilter)->event(event);
+        m_nFilterIndexBeforeStep = -1;
+        return true;
+    }
     if (watched == m_contactList) {
+        if (type == QEvent::KeyPress && HandleListKey(*static_cast<QKeyEvent*>(event)))
+            return true;
         if (type == QEvent::FocusIn && IsRealFocusChange(event)) {
             UpdateCommandFlagsFromSelection(false);
         } else if (type == QEvent::FocusOut && IsRealFocusChange(event)) {
@@ -553,11 +617,20 @@ bool CKinbookView::eventFilter(QObject* watched, QEvent* event) {
 // ---- Copy Record ------------------------------------------------------------------
 
 void CKinbookView::CopyRecord() {
-    if (m_detailPane->textCursor().hasSelection()) {
-        m_detailPane->copy();
+    // The pane's document turns a non-breaking space into a blank and a lone CR into a
+    // paragraph; the text it was given keeps them. Each character of that text is one
+    // position in the document, so a selection maps onto it directly.
+    const bool mapped = m_paneText.size() == m_detailPane->document()->characterCount() - 1;
+    const QTextCursor cursor = m_detailPane->textCursor();
+    if (cursor.hasSelection()) {
+        if (mapped)
+            QGuiApplication::clipboard()->setText(m_paneText.mid(
+                cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()));
+        else
+            m_detailPane->copy();
         return;
     }
-    const QString text = m_detailPane->toPlainText();
+    const QString text = mapped ? m_paneText : m_detailPane->toPlainText();
     if (!text.isEmpty())
         QGuiApplication::clipboard()->setText(text);
 }

@@ -14,6 +14,8 @@ class CContactListModel;
 class CDataFileWatcher;
 class CLetterTab;
 class QComboBox;
+class QKeyEvent;
+class QMenu;
 class QLabel;
 class QPlainTextEdit;
 class QSlider;
@@ -54,6 +56,9 @@ public:
     // its first activation, after it has placed itself.
     void FirstActivation();
 
+    // The print settings, the slider's letter, the filter's position and the data path.
+    void WriteSettings();
+
     // Moves and sizes the controls to the view's current size.
     void LayoutControls();
 
@@ -69,6 +74,8 @@ public:
 
     // Copy Record: the pane's selection, or its whole text when nothing is selected.
     void CopyRecord();
+    // The contact list's right-button menu.
+    QMenu* ContactMenu() { return m_contactMenu; }
 
     // When another program changed the data file: merges its changes into the book and
     // shows them, keeping the category, the letter and the selected record. The watcher of
@@ -104,6 +111,7 @@ private:
     void OnSliderScrolled();
     void OnContactSelectionChanged();
     void OnFilterIndexChanged();
+    bool HandleListKey(const QKeyEvent& event);
     // After a merge: the filter holds the categories afresh, still on the same one.
     void RefillFilterKeepingSelection();
     // The record of the book whose content hashes to hash, preferring one listed now.
@@ -122,12 +130,15 @@ private:
     QPlainTextEdit* m_detailPane = nullptr;
     std::array<CLetterTab*, kLetterCount> m_letterTabs{};
     QSlider* m_letterSlider = nullptr;
+    QMenu* m_contactMenu = nullptr;
 
+    QString m_paneText; // the detail text exactly as composed
     std::string m_strNameLabel;
     std::string m_strCurrentCategory;
     int m_nCategoryRecordCount = 0;
     std::array<bool, kLetterCount> m_letterFlags{};
     int m_nAppliedLetter = 0;
+    int m_nFilterIndexBeforeStep = -1; // while the closed filter handles a wheel or key step
     bool m_bCopyEnabled = false;
     bool m_bRecordCommands = false;
     bool m_bFirstActivation = true;
