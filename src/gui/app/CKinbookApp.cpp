@@ -2,6 +2,7 @@
 #include "app/CMainFrame.h"
 #include "app/TextCodec.h"
 #include "model/CKinbookDoc.h"
+#include "model/DataFileCommands.h"
 #include "model/DefaultDataPath.h"
 #include "port/IFileSystem.h"
 #include "view/CKinbookView.h"
@@ -36,7 +37,7 @@ std::string CKinbookApp::DefaultDataPath() {
 #endif
 }
 
-bool CKinbookApp::InitInstance() {
+bool CKinbookApp::InitInstance(const std::string& openPath) {
     // The frame decides when the program ends: closing it to the tray leaves no
     // visible window, yet the program runs on.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -53,5 +54,7 @@ bool CKinbookApp::InitInstance() {
     m_frame->View().InitialUpdate();
     m_frame->FirstActivation();
     m_frame->View().FirstActivation();
+    if (!openPath.empty())
+        DataFileCommands::OpenArchiveFile(m_frame->View(), openPath);
     return true;
 }

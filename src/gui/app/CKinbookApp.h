@@ -24,8 +24,9 @@ public:
     bool ClaimSingleInstance();
 
     // Creates the document, the frame and the view, loads the data file and shows
-    // the window. Returns false when the program should end at once.
-    bool InitInstance();
+    // the window; then opens openPath, when given, as Open Archive does. Returns false
+    // when the program should end at once.
+    bool InitInstance(const std::string& openPath = {});
     CMainFrame* MainFrame() { return m_frame.get(); }
     CKinbookDoc& Document() { return *m_doc; }
 
