@@ -93,7 +93,7 @@ private slots:
         auto program = Start({QStringLiteral("club.kbk")}, folder);
         QVERIFY(program->waitForStarted());
         const QByteArray expected =
-            "Current Path=" + QDir(folder).filePath(QStringLiteral("club.kbk")).toUtf8();
+            "Current%20Path=" + QDir(folder).filePath(QStringLiteral("club.kbk")).toUtf8();
         const auto stored = [this, &expected] {
             QFile conf(m_home.filePath(QStringLiteral("config/Feltmoor Kinbook/Kinbook.conf")));
             return conf.open(QIODevice::ReadOnly) && conf.readAll().contains(expected);

@@ -52,9 +52,10 @@ bool CKinbookApp::InitInstance(const std::string& openPath) {
     m_messageBox.SetParent(m_frame.get());
     m_fileChooser.SetParent(m_frame.get());
     m_frame->View().InitialUpdate();
-    m_frame->FirstActivation();
-    m_frame->View().FirstActivation();
+    // Before the first activation, which reports on the book the window then shows.
     if (!openPath.empty())
         DataFileCommands::OpenArchiveFile(m_frame->View(), openPath);
+    m_frame->FirstActivation();
+    m_frame->View().FirstActivation();
     return true;
 }
