@@ -1,8 +1,5 @@
-#include "CliArgs.h"
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
-#include "model/CKinbookDoc.h"
-#include "port/IFileSystem.h"
 #include <iostream>
 
 namespace {
@@ -15,21 +12,15 @@ public:
     const char* Summary() const override {
         return "load FILE and print \"N categories, M records\", or the program's message";
     }
+    CliSyntax Syntax() const override { return {{{"FILE"}}, {}}; }
 
-    int Run(const std::vector<std::string>& args) override {
-        const CliArgs a = ParseCliArgs(args, {}, {});
-        if (!a.error.empty())
-            return CliUsageError(*this, a.error);
-        if (a.positional.size() != 1 || a.positional[0].empty())
-            return CliUsageError(*this, "expected one FILE");
-        StderrMessageBox box;
-        CKinbookDoc doc(box, RealFileSystem());
-        doc.SetKeepDamagedCopies(false); // a check writes nothing
-        if (!doc.Load(a.positional[0]))
+    int Run(const CliArgs& a) override {
+        CliBook book(CliBook::Access::Read);
+        if (!book.Load(a.positional[0]))
             return kExitFile;
-        std::cout << doc.GetCategories().GetCount() << " categories, " << doc.GetRecords().size()
+        std::cout << book.Categories().GetCount() << " categories, " << book.Records().size()
                   << " records\n";
-        return kExitOk;
+        return FlushedStdout();
     }
 };
 

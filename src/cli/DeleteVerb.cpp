@@ -1,8 +1,5 @@
-#include "CliArgs.h"
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
-#include "model/CKinbookDoc.h"
-#include "port/IFileSystem.h"
 #include "view/ContactListing.h"
 
 namespace {
@@ -15,25 +12,19 @@ public:
     const char* Summary() const override {
         return "remove the contact shown as NAME (\"Last, First\" or \"Last\", any case)";
     }
+    CliSyntax Syntax() const override { return {{{"FILE"}, {"NAME", true}}, {}}; }
 
-    int Run(const std::vector<std::string>& args) override {
-        const CliArgs a = ParseCliArgs(args, {}, {});
-        if (!a.error.empty())
-            return CliUsageError(*this, a.error);
-        if (a.positional.size() != 2 || a.positional[0].empty())
-            return CliUsageError(*this, "expected FILE and NAME");
-        StderrMessageBox box;
-        CKinbookDoc doc(box, RealFileSystem());
-        if (!doc.Load(a.positional[0]))
+    int Run(const CliArgs& a) override {
+        CliBook book(CliBook::Access::Change);
+        if (!book.Load(a.positional[0]))
             return kExitFile;
         std::size_t position = 0;
-        if (!FindByDisplayName(doc.GetRecords(), a.positional[1], &position)) {
+        if (!FindByDisplayName(book.Records(), a.positional[1], &position)) {
             std::cerr << "kinbook-cli delete: no contact named '" << a.positional[1] << "'\n";
             return kExitFile;
         }
-        auto& records = doc.GetRecords();
-        records.erase(records.begin() + static_cast<std::ptrdiff_t>(position));
-        return doc.Save(a.positional[0]) ? kExitOk : kExitFile;
+        book.Records().erase(book.Records().begin() + static_cast<std::ptrdiff_t>(position));
+        return book.Save(a.positional[0]);
     }
 };
 

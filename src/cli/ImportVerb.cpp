@@ -1,7 +1,6 @@
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
-#include "TransferCliSupport.h"
-#include "model/CKinbookDoc.h"
+#include "TransferSupport.h"
 #include "port/IFileSystem.h"
 #include "transfer/ColumnVocabulary.h"
 #include "transfer/ImportProcedure.h"
@@ -18,50 +17,34 @@ public:
     const char* Summary() const override {
         return "add the lines of a delimited text file as records, filed and saved";
     }
+    CliSyntax Syntax() const override { return {{{"FILE"}, {"IN"}}, {{"--fields", 1}}}; }
 
-    int Run(const std::vector<std::string>& args) override {
-        std::vector<std::string> positional;
+    int Run(const CliArgs& a) override {
         std::vector<std::string> rows = kImportRowOrder;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            if (args[i] == "--fields" && i + 1 < args.size())
-                rows = SplitFieldList(args[++i]);
-            else if (args[i].rfind("--", 0) == 0)
-                return UsageError("unknown or incomplete option '" + args[i] + "'");
-            else
-                positional.push_back(args[i]);
-        }
-        if (positional.size() != 2)
-            return UsageError("expected FILE and IN");
+        if (const auto fields = a.Value("--fields"))
+            rows = SplitFieldList(*fields);
         for (const std::string& name : rows) {
             // An empty name or one that begins with "*" skips its column.
             if (!name.empty() && name[0] != '*' && transfer::ResolveField(name) < 0)
                 return UsageError("'" + name + "' is not a contact field");
         }
-        const std::string& dataPath = positional[0];
-        const std::string& inPath = positional[1];
+        const std::string& dataPath = a.positional[0];
+        const std::string& inPath = a.positional[1];
 
-        TransferCliMessageBox box;
-        IFileSystem& fs = RealFileSystem();
-        CKinbookDoc doc(box, fs);
-        if (!doc.Load(dataPath))
+        CliBook book(CliBook::Access::Change, CliMessageBox::Information::ToStdout);
+        if (!book.Load(dataPath))
             return kExitFile;
         std::vector<char> buffer;
-        const ScanResult scan = CountRecords(inPath, fs, box, buffer);
+        const ScanResult scan = CountRecords(inPath, RealFileSystem(), book.Box(), buffer);
         if (scan.status == ScanStatus::NotOpened || scan.status == ScanStatus::Incompatible)
             return kExitFile;
         NoProgress progress;
-        const ImportResult r = RunImport(inPath, scan.recordCount, rows, doc.GetRecords(),
-                                         doc.GetCategories(), fs, box, progress);
+        const ImportResult r = RunImport(inPath, scan.recordCount, rows, book.Records(),
+                                         book.Categories(), RealFileSystem(), book.Box(), progress);
         // A file that cannot be read whole leaves the data file as it was.
         if (r.outcome != ImportOutcome::Completed)
             return kExitFile;
-        return doc.Save(dataPath) ? kExitOk : kExitFile;
-    }
-
-private:
-    static int UsageError(const std::string& why) {
-        std::cerr << "kinbook-cli import: " << why << "\n";
-        return kExitUsage;
+        return book.Save(dataPath);
     }
 };
 

@@ -1,8 +1,5 @@
-#include "CliArgs.h"
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
-#include "model/CKinbookDoc.h"
-#include "port/IFileSystem.h"
 #include "view/ContactListing.h"
 #include "view/DetailText.h"
 #include <iostream>
@@ -18,27 +15,20 @@ public:
         return "print the detail text (CR LF line ends) of the first record whose display "
                "name (\"Last, First\") is NAME, ignoring case";
     }
+    CliSyntax Syntax() const override { return {{{"FILE"}, {"NAME", true}}, {}}; }
 
-    int Run(const std::vector<std::string>& args) override {
-        const CliArgs a = ParseCliArgs(args, {}, {});
-        if (!a.error.empty())
-            return CliUsageError(*this, a.error);
-        if (a.positional.size() != 2 || a.positional[0].empty())
-            return CliUsageError(*this, "expected FILE and NAME");
-        StderrMessageBox box;
-        CKinbookDoc doc(box, RealFileSystem());
-        doc.SetKeepDamagedCopies(false); // showing writes nothing
-        if (!doc.Load(a.positional[0]))
+    int Run(const CliArgs& a) override {
+        CliBook book(CliBook::Access::Read);
+        if (!book.Load(a.positional[0]))
             return kExitFile;
-        const CContactRecord* record = FindByDisplayName(doc.GetRecords(), a.positional[1]);
+        const CContactRecord* record = FindByDisplayName(book.Records(), a.positional[1]);
         if (!record) {
             std::cerr << "kinbook-cli show: no record is named '" << a.positional[1] << "'\n";
             return kExitFile;
         }
-        const std::string text = ComposeDetailText(*record, doc.GetCategories());
+        const std::string text = ComposeDetailText(*record, book.Categories());
         std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
-        std::cout.flush();
-        return std::cout ? kExitOk : kExitFile;
+        return FlushedStdout();
     }
 };
 

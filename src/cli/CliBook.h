@@ -1,0 +1,38 @@
+#pragma once
+#include "CliMessageBox.h"
+#include "model/CKinbookDoc.h"
+#include <optional>
+#include <string>
+
+class CliVerb;
+
+// The book a verb works on: the document on this machine's files, with the program's
+// messages going to the command line.
+class CliBook {
+public:
+    // A verb that only reads keeps no safety copy of a damaged file: it writes nothing.
+    enum class Access { Read, Change };
+
+    explicit CliBook(Access access,
+                     CliMessageBox::Information information = CliMessageBox::Information::ToStderr);
+
+    // Loads path; false when the book did not load whole (the program's message is out).
+    bool Load(const std::string& path);
+    // Saves to path: the exit code (kExitFile after the program's message).
+    int Save(const std::string& path);
+    // The position of the category named name (any case); nothing after a usage error
+    // naming it.
+    std::optional<std::uint16_t> Category(const CliVerb& verb, const std::string& name) const;
+
+    CKinbookDoc& Doc() { return m_doc; }
+    CCategoryList& Categories() { return m_doc.GetCategories(); }
+    CRecordList& Records() { return m_doc.GetRecords(); }
+    CliMessageBox& Box() { return m_box; }
+
+private:
+    CliMessageBox m_box;
+    CKinbookDoc m_doc;
+};
+
+// Output a verb writes must reach its reader: kExitFile when stdout failed.
+int FlushedStdout();
