@@ -86,11 +86,11 @@ private:
 
 class PosixByteSink final : public IByteSink {
 public:
-    PosixByteSink(int fd, std::string tempPath, std::string target)
-        : m_fd(fd), m_tempPath(std::move(tempPath)), m_target(std::move(target)) {}
+    PosixByteSink(const PosixCalls& calls, int fd, std::string tempPath, std::string target)
+        : m_calls(calls), m_fd(fd), m_tempPath(std::move(tempPath)), m_target(std::move(target)) {}
     ~PosixByteSink() override {
         if (m_fd >= 0)
-            ::close(m_fd);
+            m_calls.close(m_fd);
         if (!m_bCommitted)
             ::unlink(m_tempPath.c_str());
     }
@@ -99,7 +99,7 @@ public:
 
     void Write(const char* data, std::size_t size) override {
         while (size > 0) {
-            const ssize_t n = ::write(m_fd, data, size);
+            const ssize_t n = m_calls.write(m_fd, data, size);
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -110,25 +110,28 @@ public:
         }
     }
 
+    // The bytes reach the disk before the rename makes them the file: a crash between
+    // the two must never leave an empty or partial file under the target's name.
     void Commit() override {
-        if (::fsync(m_fd) != 0)
+        if (m_calls.fsync(m_fd) != 0)
             Throw(errno, m_target);
         const int fd = m_fd;
         m_fd = -1;
-        if (::close(fd) != 0)
+        if (m_calls.close(fd) != 0)
             Throw(errno, m_target);
-        if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
+        if (m_calls.rename(m_tempPath.c_str(), m_target.c_str()) != 0)
             Throw(errno, m_target);
         m_bCommitted = true;
         // Make the rename itself durable; a failure here loses nothing.
-        const int dir = ::open(DirectoryOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int dir = m_calls.openDirectory(DirectoryOf(m_target).c_str());
         if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
+            m_calls.fsync(dir);
+            m_calls.close(dir);
         }
     }
 
 private:
+    PosixCalls m_calls; // a copy: the sink may outlive its file system
     int m_fd;
     std::string m_tempPath;
     std::string m_target;
@@ -136,6 +139,18 @@ private:
 };
 
 } // namespace
+
+PosixCalls PosixCalls::System() {
+    PosixCalls calls;
+    calls.write = [](int fd, const void* data, size_t size) { return ::write(fd, data, size); };
+    calls.fsync = [](int fd) { return ::fsync(fd); };
+    calls.close = [](int fd) { return ::close(fd); };
+    calls.rename = [](const char* from, const char* to) { return ::rename(from, to); };
+    calls.openDirectory = [](const char* path) {
+        return ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    };
+    return calls;
+}
 
 std::unique_ptr<IByteSource> PosixFileSystem::OpenRead(const std::string& path) {
     // Not blocking: a pipe without a writer must not hang the program at the open.
@@ -186,7 +201,7 @@ std::unique_ptr<IByteSink> PosixFileSystem::CreateAtomic(const std::string& path
         }
         ::fchmod(fd, st.st_mode & 07777);
     }
-    return std::make_unique<PosixByteSink>(fd, temp, target);
+    return std::make_unique<PosixByteSink>(m_calls, fd, temp, target);
 }
 
 bool PosixFileSystem::Exists(const std::string& path) {
