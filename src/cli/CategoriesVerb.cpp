@@ -31,9 +31,9 @@ public:
                               std::to_string(CategoryOps::kMaxNameLength) + " characters");
 
         const std::string& path = a.positional[0];
-        // Listing writes nothing, so a damaged file needs no safety copy then.
-        CliBook book(a.options.empty() ? CliBook::Access::Read : CliBook::Access::Change);
-        // Only a book that loaded whole may be changed and saved again.
+        CliBook book(CliBook::Access::Read);
+        // Only a book that loaded whole may be changed and saved again, so a damaged file
+        // is never written over and needs no safety copy.
         if (!book.Load(path))
             return kExitFile;
         if (a.options.empty()) {

@@ -1,5 +1,6 @@
 #include "CliBook.h"
 #include "CliVerb.h"
+#include "port/IFileSystem.h"
 #include <iostream>
 
 namespace {
@@ -15,8 +16,14 @@ public:
     CliSyntax Syntax() const override { return {{{"FILE"}}, {}}; }
 
     int Run(const CliArgs& a) override {
+        const std::string& path = a.positional[0];
+        // Said plainly: the program's own open-failure message speaks of a backup file.
+        if (!RealFileSystem().Exists(path)) {
+            std::cerr << "kinbook-cli check: the file " << path << " does not exist\n";
+            return kExitFile;
+        }
         CliBook book(CliBook::Access::Read);
-        if (!book.Load(a.positional[0]))
+        if (!book.Load(path))
             return kExitFile;
         std::cout << book.Categories().GetCount() << " categories, " << book.Records().size()
                   << " records\n";
