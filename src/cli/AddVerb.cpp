@@ -46,7 +46,7 @@ public:
         auto record = std::make_unique<CContactRecord>();
         if (const int refused = Fill(a, *record); refused != kExitOk)
             return refused;
-        CliBook book(CliBook::Access::Change);
+        CliBook book;
         if (!book.Load(a.positional[0]))
             return kExitFile;
         const auto category = book.Category(*this, a.Value("--category").value_or("Unfiled"));

@@ -18,7 +18,7 @@ public:
         const std::string& copy = a.positional[1];
         if (!a.Has("--force") && RealFileSystem().Exists(copy))
             return UsageError(copy + " exists (use --force to replace it)");
-        CliBook book(CliBook::Access::Read); // FILE is only read
+        CliBook book;
         // A book that did not load whole is not copied: a backup must not be partial.
         if (!book.Load(a.positional[0]))
             return kExitFile;

@@ -31,7 +31,7 @@ public:
                               std::to_string(CategoryOps::kMaxNameLength) + " characters");
 
         const std::string& path = a.positional[0];
-        CliBook book(CliBook::Access::Read);
+        CliBook book;
         // Only a book that loaded whole may be changed and saved again, so a damaged file
         // is never written over and needs no safety copy.
         if (!book.Load(path))

@@ -22,7 +22,7 @@ public:
             std::cerr << "kinbook-cli check: the file " << path << " does not exist\n";
             return kExitFile;
         }
-        CliBook book(CliBook::Access::Read);
+        CliBook book;
         if (!book.Load(path))
             return kExitFile;
         std::cout << book.Categories().GetCount() << " categories, " << book.Records().size()

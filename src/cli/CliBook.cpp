@@ -3,9 +3,9 @@
 #include "port/IFileSystem.h"
 #include <iostream>
 
-CliBook::CliBook(Access access, CliMessageBox::Information information)
+CliBook::CliBook(CliMessageBox::Information information)
     : m_box(information), m_doc(m_box, RealFileSystem()) {
-    m_doc.SetKeepDamagedCopies(access == Access::Change);
+    m_doc.SetKeepDamagedCopies(false);
 }
 
 bool CliBook::Load(const std::string& path) {

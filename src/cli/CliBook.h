@@ -8,13 +8,12 @@ class CliVerb;
 
 // The book a verb works on: the document on this machine's files, with the program's
 // messages going to the command line.
+// No verb makes a safety copy of a damaged file: only a book that loaded whole is ever
+// saved again, so a damaged file is never written over.
 class CliBook {
 public:
-    // A verb that only reads keeps no safety copy of a damaged file: it writes nothing.
-    enum class Access { Read, Change };
-
-    explicit CliBook(Access access,
-                     CliMessageBox::Information information = CliMessageBox::Information::ToStderr);
+    explicit CliBook(
+        CliMessageBox::Information information = CliMessageBox::Information::ToStderr);
 
     // Loads path; false when the book did not load whole (the program's message is out).
     bool Load(const std::string& path);

@@ -15,7 +15,7 @@ public:
     CliSyntax Syntax() const override { return {{{"FILE"}, {"NAME", true}}, {}}; }
 
     int Run(const CliArgs& a) override {
-        CliBook book(CliBook::Access::Change);
+        CliBook book;
         if (!book.Load(a.positional[0]))
             return kExitFile;
         std::size_t position = 0;

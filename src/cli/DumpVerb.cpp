@@ -40,7 +40,7 @@ public:
     CliSyntax Syntax() const override { return {{{"FILE"}}, {}}; }
 
     int Run(const CliArgs& a) override {
-        CliBook book(CliBook::Access::Read);
+        CliBook book;
         if (!book.Load(a.positional[0]))
             return kExitFile;
         Json categories = Json::array();

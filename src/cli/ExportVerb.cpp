@@ -41,7 +41,7 @@ public:
         if (!a.Has("--force") && RealFileSystem().Exists(request.path))
             return UsageError(request.path + " exists (use --force to overwrite it)");
 
-        CliBook book(CliBook::Access::Change, CliMessageBox::Information::ToStdout);
+        CliBook book(CliMessageBox::Information::ToStdout);
         if (!book.Load(a.positional[0]))
             return kExitFile;
         const std::string category = a.Value("--category").value_or(std::string(kFilterAll));

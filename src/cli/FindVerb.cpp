@@ -25,7 +25,7 @@ public:
             std::cerr << "No search data was entered.\n";
             return kExitUsage;
         }
-        CliBook book(CliBook::Access::Change);
+        CliBook book;
         if (!book.Load(a.positional[0]))
             return kExitFile;
         for (const CContactRecord* r :

@@ -31,7 +31,7 @@ public:
         const std::string& dataPath = a.positional[0];
         const std::string& inPath = a.positional[1];
 
-        CliBook book(CliBook::Access::Change, CliMessageBox::Information::ToStdout);
+        CliBook book(CliMessageBox::Information::ToStdout);
         if (!book.Load(dataPath))
             return kExitFile;
         std::vector<char> buffer;

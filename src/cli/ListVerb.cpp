@@ -27,7 +27,7 @@ public:
         const int letter = (c >= 'a' ? c - 'a' : c - 'A');
         const std::string category = a.Value("--category").value_or(std::string(kFilterAll));
 
-        CliBook book(CliBook::Access::Read);
+        CliBook book;
         if (!book.Load(a.positional[0]))
             return kExitFile;
         if (!kb::EqualsNoCase(category, kFilterAll) && !book.Category(*this, category))

@@ -18,7 +18,7 @@ public:
         const std::string& file = a.positional[0];
         if (!a.Has("--force") && RealFileSystem().Exists(file))
             return UsageError(file + " exists (use --force to replace it)");
-        CliBook book(CliBook::Access::Change);
+        CliBook book;
         book.Categories().ResetToDefaults();
         return book.Save(file);
     }

@@ -40,7 +40,7 @@ public:
         CPrintSettings settings;
         if (!Settings(a, settings))
             return kExitUsage;
-        CliBook book(CliBook::Access::Change);
+        CliBook book;
         if (!book.Load(a.positional[0]))
             return kExitFile;
 

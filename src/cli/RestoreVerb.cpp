@@ -20,7 +20,7 @@ public:
         if (!a.Has("--force") && RealFileSystem().Exists(path))
             return UsageError("all current data in " + path +
                               " would be replaced (use --force to replace it)");
-        CliBook backup(CliBook::Access::Read); // COPY is only read
+        CliBook backup;
         if (!backup.Load(a.positional[1]) || backup.Save(path) != kExitOk) {
             std::cerr << "Backup was not restored.\n";
             return kExitFile;

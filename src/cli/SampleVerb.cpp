@@ -30,7 +30,7 @@ public:
         if (!a.Has("--force") && RealFileSystem().Exists(file))
             return UsageError(file + " exists (use --force to replace it)");
 
-        CliBook book(CliBook::Access::Change);
+        CliBook book;
         CSampleBook(*seed).Fill(book.Categories(), book.Records(),
                                 static_cast<std::size_t>(*records));
         return book.Save(file);

@@ -18,7 +18,7 @@ public:
     CliSyntax Syntax() const override { return {{{"FILE"}, {"NAME", true}}, {}}; }
 
     int Run(const CliArgs& a) override {
-        CliBook book(CliBook::Access::Read);
+        CliBook book;
         if (!book.Load(a.positional[0]))
             return kExitFile;
         const CContactRecord* record = FindByDisplayName(book.Records(), a.positional[1]);
