@@ -1,10 +1,12 @@
-# Kinbook: `make run` builds and starts the program, `make test` builds and runs every test.
+# Kinbook: `make run` builds and starts the program, `make test` builds and runs every test,
+# `make install PREFIX=DIR` installs it, `make package` builds a Debian package.
 BUILD_DIR ?= build
+PREFIX ?= /usr/local
 export CCACHE_BASEDIR := $(CURDIR)
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench test-sanitize clean format
+.PHONY: all deps configure build run test bench test-sanitize install package clean format
 
 all: build
 
@@ -24,6 +26,18 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# Outside a DESTDIR staging install, tell the desktop about the new MIME type and entry.
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+	@if [ -z "$(DESTDIR)" ]; then \
+		update-mime-database $(PREFIX)/share/mime 2>/dev/null || true; \
+		update-desktop-database $(PREFIX)/share/applications 2>/dev/null || true; \
+	fi
+
+# The .deb lands in $(BUILD_DIR)/packages/.
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done

@@ -1,7 +1,8 @@
-// Draws the program's toolbar and window icons as PNG files at 16 and 32 pixels.
-// Build and run by hand when an icon changes:
+// Draws the program's toolbar and window icons as PNG files at 16 and 32 pixels, and
+// with a second folder the application icon at the icon theme's sizes (dist/icons holds
+// the same drawing as SVG). Build and run by hand when an icon changes:
 //   g++ -std=c++20 -fPIC make-icons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/make-icons
-//   QT_QPA_PLATFORM=offscreen /tmp/make-icons src/gui/resources/icons
+//   QT_QPA_PLATFORM=offscreen /tmp/make-icons src/gui/resources/icons dist/icons
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -128,22 +129,32 @@ const std::vector<std::pair<const char*, std::function<void(QPainter&)>>> kIcons
      }},
 };
 
+QImage Draw(const std::function<void(QPainter&)>& draw, int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 16.0, size / 16.0);
+    draw(p);
+    p.end();
+    return image;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     for (const auto& [name, draw] : kIcons) {
-        for (int size : {16, 32}) {
-            QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter p(&image);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.scale(size / 16.0, size / 16.0);
-            draw(p);
-            p.end();
-            image.save(QStringLiteral("%1/%2-%3.png").arg(dir, QLatin1String(name)).arg(size));
-        }
+        for (int size : {16, 32})
+            Draw(draw, size).save(
+                QStringLiteral("%1/%2-%3.png").arg(dir, QLatin1String(name)).arg(size));
+    }
+    if (argc > 2) {
+        const QString theme = QString::fromLocal8Bit(argv[2]);
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            Draw(kIcons.front().second, size)
+                .save(QStringLiteral("%1/org.feltmoor.Kinbook-%2.png").arg(theme).arg(size));
     }
     return 0;
 }

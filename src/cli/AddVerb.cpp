@@ -1,13 +1,10 @@
-#include "CliArgs.h"
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
 #include "edit/FilingRule.h"
 #include "edit/LastNameRule.h"
-#include "model/CKinbookDoc.h"
 #include "model/NoCase.h"
-#include "port/IFileSystem.h"
+#include <algorithm>
 #include <array>
-#include <map>
 
 namespace {
 
@@ -36,81 +33,78 @@ public:
                "or Other; at most 4 other-info lines), file it and print its filed last name";
     }
 
-    int Run(const std::vector<std::string>& args) override {
-        static const std::array<std::string_view, 12> kSingle = {
-            "--last",    "--first", "--title", "--other-ref", "--category", "--default-item",
-            "--address", "--city",  "--state", "--zip",       "--country",  "--notes"};
-        std::vector<std::string> positional;
-        std::map<std::string, std::string> single;
-        std::vector<std::string> items, otherInfo;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            const std::string& a = args[i];
-            if (a.size() <= 2 || a.rfind("--", 0) != 0) {
-                positional.push_back(a);
-                continue;
-            }
-            const bool known = a == "--item" || a == "--other-info" ||
-                               std::find(kSingle.begin(), kSingle.end(), a) != kSingle.end();
-            if (!known)
-                return CliUsageError(*this, "unknown option '" + a + "'");
-            if (i + 1 >= args.size())
-                return CliUsageError(*this, "option '" + a + "' needs a value");
-            const std::string& value = args[++i];
-            if (a == "--item")
-                items.push_back(value);
-            else if (a == "--other-info")
-                otherInfo.push_back(value);
-            else if (!single.emplace(a, value).second)
-                return CliUsageError(*this, "option '" + a + "' given twice");
-        }
-        if (positional.size() != 1 || positional[0].empty())
-            return CliUsageError(*this, "expected one FILE");
-        if (items.size() > CContactRecord::kItemCount)
-            return CliUsageError(*this, "at most 7 items");
-        if (otherInfo.size() > CContactRecord::kOtherInfoCount)
-            return CliUsageError(*this, "at most 4 other-info lines");
+    CliSyntax Syntax() const override {
+        CliSyntax syntax{{{"FILE"}}, {{"--item", 1, true}, {"--other-info", 1, true}}};
+        for (const auto& [option, field] : kTextFields)
+            syntax.options.push_back({option, 1});
+        syntax.options.push_back({"--category", 1});
+        syntax.options.push_back({"--default-item", 1});
+        return syntax;
+    }
 
+    int Run(const CliArgs& a) override {
         auto record = std::make_unique<CContactRecord>();
-        CContactRecord& r = *record;
-        const auto take = [&single](const char* option, std::string& field) {
-            if (auto it = single.find(option); it != single.end())
-                field = it->second;
-        };
-        take("--last", r.m_strLastName);
-        take("--first", r.m_strFirstName);
-        take("--title", r.m_strTitle);
-        take("--other-ref", r.m_strOtherRef);
-        take("--city", r.m_strCity);
-        take("--state", r.m_strState);
-        take("--zip", r.m_strZip);
-        take("--country", r.m_strCountry);
-        take("--address", r.m_strAddress);
-        take("--notes", r.m_strNotes);
+        if (const int refused = Fill(a, *record); refused != kExitOk)
+            return refused;
+        CliBook book;
+        if (!book.Load(a.positional[0]))
+            return kExitFile;
+        const auto category = book.Category(*this, a.Value("--category").value_or("Unfiled"));
+        if (!category)
+            return kExitUsage;
+        record->m_nCategory = *category;
+
+        CContactRecord* filed = record.get();
+        FileRecord(book.Records(), std::move(record));
+        if (book.Save(a.positional[0]) != kExitOk)
+            return kExitFile;
+        std::cout << filed->m_strLastName << "\n";
+        return FlushedStdout();
+    }
+
+private:
+    // The options that set one text field each.
+    static constexpr std::array<std::pair<std::string_view, std::string CContactRecord::*>, 10>
+        kTextFields = {{{"--last", &CContactRecord::m_strLastName},
+                        {"--first", &CContactRecord::m_strFirstName},
+                        {"--title", &CContactRecord::m_strTitle},
+                        {"--other-ref", &CContactRecord::m_strOtherRef},
+                        {"--address", &CContactRecord::m_strAddress},
+                        {"--city", &CContactRecord::m_strCity},
+                        {"--state", &CContactRecord::m_strState},
+                        {"--zip", &CContactRecord::m_strZip},
+                        {"--country", &CContactRecord::m_strCountry},
+                        {"--notes", &CContactRecord::m_strNotes}}};
+
+    // The record the options describe, checked as the editor checks it; kExitOk, or the
+    // exit code after the refusal.
+    int Fill(const CliArgs& a, CContactRecord& r) const {
+        for (const auto& [option, field] : kTextFields)
+            r.*field = a.Value(option).value_or("");
         r.m_strAddress = WithCrLf(r.m_strAddress);
         r.m_strNotes = WithCrLf(r.m_strNotes);
-        for (std::size_t i = 0; i < otherInfo.size(); ++i)
-            r.m_strOtherInfo[i] = otherInfo[i];
 
-        static const char* const kLabels[] = {"Home", "Work",   "Mobile", "Pager",
-                                              "Fax",  "E-Mail", "Other"};
+        const std::vector<std::string> items = a.Values("--item");
+        if (items.size() > CContactRecord::kItemCount)
+            return UsageError("at most 7 items");
+        const std::vector<std::string> otherInfo = a.Values("--other-info");
+        if (otherInfo.size() > CContactRecord::kOtherInfoCount)
+            return UsageError("at most 4 other-info lines");
+        std::copy(otherInfo.begin(), otherInfo.end(), r.m_strOtherInfo.begin());
         for (std::size_t i = 0; i < items.size(); ++i) {
             const std::size_t colon = items[i].find(':');
-            const std::string label = items[i].substr(0, colon);
-            int code = -1;
-            for (int k = 0; k < 7; ++k)
-                if (colon != std::string::npos && kb::EqualsNoCase(label, kLabels[k]))
-                    code = k;
+            const int code = colon == std::string::npos ? -1 : LabelCode(items[i].substr(0, colon));
             if (code < 0)
-                return CliUsageError(*this, "item '" + items[i] +
-                                                "' is not LABEL:TEXT with LABEL Home, Work, "
-                                                "Mobile, Pager, Fax, E-Mail or Other");
+                return UsageError("item '" + items[i] +
+                                  "' is not LABEL:TEXT with LABEL Home, Work, Mobile, Pager, "
+                                  "Fax, E-Mail or Other");
             r.m_strItem[i] = items[i].substr(colon + 1);
             r.m_nItemLabel[i] = static_cast<std::uint8_t>(code);
         }
-        if (auto it = single.find("--default-item"); it != single.end()) {
-            const auto n = ParseUnsigned(it->second);
+        if (const auto text = a.Value("--default-item")) {
+            const auto n = ParseUnsigned(*text);
             if (!n || *n < 1 || *n > 7)
-                return CliUsageError(*this, "--default-item must be 1 to 7");
+                return UsageError("--default-item must be 1 to 7");
             r.m_nDefaultItem = static_cast<std::uint8_t>(*n - 1);
         }
 
@@ -125,25 +119,16 @@ public:
         case LastNameProblem::None:
             break;
         }
-
-        StderrMessageBox box;
-        CKinbookDoc doc(box, RealFileSystem());
-        if (!doc.Load(positional[0]))
-            return kExitFile;
-        const std::string category = single.count("--category") ? single["--category"] : "Unfiled";
-        const auto names = doc.GetCategories().FillComboNames();
-        if (std::none_of(names.begin(), names.end(), [&](const std::string& n) {
-                return kb::EqualsNoCaseDecoded(n, category);
-            }))
-            return CliUsageError(*this, "there is no category named '" + category + "'");
-        r.m_nCategory = doc.GetCategories().IndexOf(category);
-
-        CContactRecord* filed = record.get();
-        FileRecord(doc.GetRecords(), std::move(record));
-        if (!doc.Save(positional[0]))
-            return kExitFile;
-        std::cout << filed->m_strLastName << "\n";
         return kExitOk;
+    }
+
+    static int LabelCode(const std::string& label) {
+        static const char* const kLabels[] = {"Home", "Work",   "Mobile", "Pager",
+                                              "Fax",  "E-Mail", "Other"};
+        for (int k = 0; k < 7; ++k)
+            if (kb::EqualsNoCase(label, kLabels[k]))
+                return k;
+        return -1;
     }
 };
 

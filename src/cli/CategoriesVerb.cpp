@@ -1,11 +1,8 @@
-#include "CliArgs.h"
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
-#include "model/CKinbookDoc.h"
 #include "model/CategoryOps.h"
 #include "model/NoCase.h"
 #include "model/TextDecode.h"
-#include "port/IFileSystem.h"
 #include <algorithm>
 
 namespace {
@@ -20,86 +17,78 @@ public:
     const char* Summary() const override {
         return "list the categories (index, name, records) or add, rename or delete one";
     }
+    CliSyntax Syntax() const override {
+        return {{{"FILE"}}, {{"--add", 1}, {"--rename", 2}, {"--delete", 1}}};
+    }
 
-    int Run(const std::vector<std::string>& args) override {
-        if (args.empty() || args[0].rfind("--", 0) == 0)
-            return CliUsageError(*this, "expected FILE");
-        const std::string& path = args[0];
-        const std::vector<std::string> rest(args.begin() + 1, args.end());
-        enum class Op { List, Add, Rename, Delete } op = Op::List;
-        if (rest.empty())
-            op = Op::List;
-        else if (rest[0] == "--add" && rest.size() == 2)
-            op = Op::Add;
-        else if (rest[0] == "--rename" && rest.size() == 3)
-            op = Op::Rename;
-        else if (rest[0] == "--delete" && rest.size() == 2)
-            op = Op::Delete;
-        else
-            return CliUsageError(*this,
-                                 "expected nothing, --add NAME, --rename OLD NEW or --delete NAME "
-                                 "after FILE");
-
+    int Run(const CliArgs& a) override {
+        if (a.options.size() > 1)
+            return UsageError("expected nothing, --add NAME, --rename OLD NEW or --delete NAME "
+                              "after FILE");
         // The name dialog takes no more than this; neither does the command line.
-        const std::string* newName = op == Op::Add      ? &rest[1]
-                                     : op == Op::Rename ? &rest[2]
-                                                        : nullptr;
+        const auto newName = a.Has("--add") ? a.Value("--add") : Second(a.Values("--rename"));
         if (newName && CharacterCount(*newName) > CategoryOps::kMaxNameLength)
-            return CliUsageError(*this, "a category name has at most " +
-                                            std::to_string(CategoryOps::kMaxNameLength) +
-                                            " characters");
+            return UsageError("a category name has at most " +
+                              std::to_string(CategoryOps::kMaxNameLength) + " characters");
 
-        StderrMessageBox box;
-        CKinbookDoc doc(box, RealFileSystem());
+        const std::string& path = a.positional[0];
+        CliBook book;
         // Only a book that loaded whole may be changed and saved again, so a damaged file
         // is never written over and needs no safety copy.
-        if (!doc.Load(path))
+        if (!book.Load(path))
             return kExitFile;
-        CCategoryList& categories = doc.GetCategories();
-
-        switch (op) {
-        case Op::List:
-            List(doc);
-            return kExitOk;
-        case Op::Add:
-            if (!CategoryOps::CheckNameEntered(rest[1], box) ||
-                !CategoryOps::CheckNewName(categories, rest[1], box))
-                return kExitUsage;
-            CategoryOps::AddCategory(categories, rest[1]);
-            break;
-        case Op::Rename:
-            if (!IsListed(categories, rest[1])) {
-                box.Show("You must first select a category to rename it.",
-                         CategoryOps::kSelectionErrorCaption, MbIcon::Information, MbButtons::Ok);
-                return kExitUsage;
-            }
-            if (!CategoryOps::CheckNameEntered(rest[2], box))
-                return kExitUsage;
-            CategoryOps::RenameCategory(categories, rest[1], rest[2]);
-            break;
-        case Op::Delete:
-            if (!IsListed(categories, rest[1])) {
-                box.Show("You must first select a category to Delete it.",
-                         CategoryOps::kSelectionErrorCaption, MbIcon::Information, MbButtons::Ok);
-                return kExitUsage;
-            }
-            CategoryOps::DeleteCategory(categories, rest[1]);
-            break;
+        if (a.options.empty()) {
+            List(book);
+            return FlushedStdout();
         }
-        return doc.Save(path) ? kExitOk : kExitFile;
+        if (!Change(book, a))
+            return kExitUsage;
+        return book.Save(path);
     }
 
 private:
-    static void List(const CKinbookDoc& doc) {
-        const CCategoryList& categories = doc.GetCategories();
+    // Carries out --add, --rename or --delete; false after the dialog's refusal.
+    static bool Change(CliBook& book, const CliArgs& a) {
+        CCategoryList& categories = book.Categories();
+        IMessageBox& box = book.Box();
+        if (const auto name = a.Value("--add")) {
+            if (!CategoryOps::CheckNameEntered(*name, box) ||
+                !CategoryOps::CheckNewName(categories, *name, box))
+                return false;
+            CategoryOps::AddCategory(categories, *name);
+            return true;
+        }
+        const bool rename = a.Has("--rename");
+        const std::string old = rename ? a.Values("--rename")[0] : *a.Value("--delete");
+        if (!IsListed(categories, old)) {
+            box.Show(rename ? "You must first select a category to rename it."
+                            : "You must first select a category to Delete it.",
+                     CategoryOps::kSelectionErrorCaption, MbIcon::Information, MbButtons::Ok);
+            return false;
+        }
+        if (!rename) {
+            CategoryOps::DeleteCategory(categories, old);
+            return true;
+        }
+        const std::string newName = a.Values("--rename")[1];
+        if (!CategoryOps::CheckNameEntered(newName, box))
+            return false;
+        CategoryOps::RenameCategory(categories, old, newName);
+        return true;
+    }
+    static void List(CliBook& book) {
+        const CCategoryList& categories = book.Categories();
         for (std::size_t i = 0; i < categories.GetCount(); ++i) {
             const auto count =
-                std::count_if(doc.GetRecords().begin(), doc.GetRecords().end(),
+                std::count_if(book.Records().begin(), book.Records().end(),
                               [i](const auto& record) { return record->m_nCategory == i; });
             // As the window shows it: a name stored in Windows-1252 is printed as UTF-8.
             std::cout << i << '\t' << kb::DecodeToUtf8(categories.At(i).m_strName) << '\t' << count
                       << '\n';
         }
+    }
+    static std::optional<std::string> Second(const std::vector<std::string>& values) {
+        return values.size() > 1 ? std::optional(values[1]) : std::nullopt;
     }
     // Characters of UTF-8 text: every byte that does not continue a sequence.
     static int CharacterCount(const std::string& text) {

@@ -1,7 +1,5 @@
-#include "CliArgs.h"
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
-#include "model/CKinbookDoc.h"
 #include "port/IFileSystem.h"
 #include <iostream>
 
@@ -15,27 +13,21 @@ public:
     const char* Summary() const override {
         return "load FILE and print \"N categories, M records\", or the program's message";
     }
+    CliSyntax Syntax() const override { return {{{"FILE"}}, {}}; }
 
-    int Run(const std::vector<std::string>& args) override {
-        const CliArgs a = ParseCliArgs(args, {}, {});
-        if (!a.error.empty())
-            return CliUsageError(*this, a.error);
-        if (a.positional.size() != 1 || a.positional[0].empty())
-            return CliUsageError(*this, "expected one FILE");
+    int Run(const CliArgs& a) override {
         const std::string& path = a.positional[0];
         // Said plainly: the program's own open-failure message speaks of a backup file.
         if (!RealFileSystem().Exists(path)) {
             std::cerr << "kinbook-cli check: the file " << path << " does not exist\n";
             return kExitFile;
         }
-        StderrMessageBox box;
-        CKinbookDoc doc(box, RealFileSystem());
-        doc.SetKeepDamagedCopies(false); // a check writes nothing
-        if (!doc.Load(path))
+        CliBook book;
+        if (!book.Load(path))
             return kExitFile;
-        std::cout << doc.GetCategories().GetCount() << " categories, " << doc.GetRecords().size()
+        std::cout << book.Categories().GetCount() << " categories, " << book.Records().size()
                   << " records\n";
-        return kExitOk;
+        return FlushedStdout();
     }
 };
 

@@ -1,8 +1,5 @@
-#include "CliArgs.h"
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
-#include "model/CKinbookDoc.h"
-#include "port/IFileSystem.h"
 #include "view/ContactListing.h"
 
 namespace {
@@ -16,28 +13,23 @@ public:
         return "remove the contact shown as NAME (\"Last, First\" or \"Last\", any case; "
                "--nth N: the N-th of several)";
     }
+    CliSyntax Syntax() const override { return {{{"FILE"}, {"NAME", true}}, {{"--nth", 1}}}; }
 
-    int Run(const std::vector<std::string>& args) override {
-        const CliArgs a = ParseCliArgs(args, {}, {"--nth"});
-        if (!a.error.empty())
-            return CliUsageError(*this, a.error);
-        if (a.positional.size() != 2 || a.positional[0].empty())
-            return CliUsageError(*this, "expected FILE and NAME");
-        StderrMessageBox box;
-        CKinbookDoc doc(box, RealFileSystem());
-        if (!doc.Load(a.positional[0]))
+    int Run(const CliArgs& a) override {
+        CliBook book;
+        if (!book.Load(a.positional[0]))
             return kExitFile;
-        const NamedRecord named = ResolveNamedRecord(*this, doc.GetRecords(), a.positional[1], a);
+        const NamedRecord named =
+            ResolveNamedRecord(*this, book.Records(), a.positional[1], a.Value("--nth"));
         if (named.error)
             return named.error;
         std::size_t position = 0;
-        if (!FindRecord(doc.GetRecords(), named.record, &position)) {
+        if (!FindRecord(book.Records(), named.record, &position)) {
             std::cerr << "kinbook-cli delete: no contact named '" << a.positional[1] << "'\n";
             return kExitFile;
         }
-        auto& records = doc.GetRecords();
-        records.erase(records.begin() + static_cast<std::ptrdiff_t>(position));
-        return doc.Save(a.positional[0]) ? kExitOk : kExitFile;
+        book.Records().erase(book.Records().begin() + static_cast<std::ptrdiff_t>(position));
+        return book.Save(a.positional[0]);
     }
 };
 

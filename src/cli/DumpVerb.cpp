@@ -1,9 +1,6 @@
-#include "CliArgs.h"
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
-#include "model/CKinbookDoc.h"
 #include "model/TextDecode.h"
-#include "port/IFileSystem.h"
 #include <iostream>
 #include <nlohmann/json.hpp>
 
@@ -40,27 +37,21 @@ public:
         return "print the categories and records of FILE as one JSON document";
     }
 
-    int Run(const std::vector<std::string>& args) override {
-        const CliArgs a = ParseCliArgs(args, {}, {});
-        if (!a.error.empty())
-            return CliUsageError(*this, a.error);
-        if (a.positional.size() != 1 || a.positional[0].empty())
-            return CliUsageError(*this, "expected one FILE");
-        StderrMessageBox box;
-        CKinbookDoc doc(box, RealFileSystem());
-        doc.SetKeepDamagedCopies(false); // a dump writes nothing
-        if (!doc.Load(a.positional[0]))
-            return kExitFile;
+    CliSyntax Syntax() const override { return {{{"FILE"}}, {}}; }
 
+    int Run(const CliArgs& a) override {
+        CliBook book;
+        if (!book.Load(a.positional[0]))
+            return kExitFile;
         Json categories = Json::array();
-        for (const std::string& name : doc.GetCategories().FillComboNames())
+        for (const std::string& name : book.Categories().FillComboNames())
             categories.push_back(Text(name));
         Json records = Json::array();
-        for (const auto& r : doc.GetRecords())
+        for (const auto& r : book.Records())
             records.push_back(RecordJson(*r));
-        const Json book = {{"categories", std::move(categories)}, {"records", std::move(records)}};
-        std::cout << book.dump(2) << "\n";
-        return std::cout ? kExitOk : kExitFile;
+        const Json json = {{"categories", std::move(categories)}, {"records", std::move(records)}};
+        std::cout << json.dump(2) << "\n";
+        return FlushedStdout();
     }
 };
 

@@ -1,10 +1,7 @@
-#include "CliArgs.h"
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
-#include "model/CKinbookDoc.h"
 #include "model/NoCase.h"
 #include "model/TextDecode.h"
-#include "port/IFileSystem.h"
 #include "view/ContactListing.h"
 #include <iostream>
 
@@ -20,56 +17,36 @@ public:
                "(A to Z, or # for every other first character; default A): display name, TAB, "
                "default item, one per line";
     }
+    CliSyntax Syntax() const override {
+        return {{{"FILE"}}, {{"--category", 1}, {"--letter", 1}}};
+    }
 
-    int Run(const std::vector<std::string>& args) override {
-        const CliArgs a = ParseCliArgs(args, {}, {"--category", "--letter"});
-        if (!a.error.empty())
-            return CliUsageError(*this, a.error);
-        if (a.positional.size() != 1 || a.positional[0].empty())
-            return CliUsageError(*this, "expected one FILE");
+    int Run(const CliArgs& a) override {
+        const std::string l = a.Value("--letter").value_or("A");
+        const char c = l.size() == 1 ? l[0] : '\0';
         int letter = 0;
-        if (auto it = a.values.find("--letter"); it != a.values.end()) {
-            const std::string& l = it->second;
-            const char c = l.size() == 1 ? l[0] : '\0';
-            if (c >= 'A' && c <= 'Z')
-                letter = c - 'A';
-            else if (c >= 'a' && c <= 'z')
-                letter = c - 'a';
-            else if (c == '#')
-                letter = kOtherLetter;
-            else
-                return CliUsageError(*this,
-                                     "the letter must be one of A to Z or #, not '" + l + "'");
-        }
-        std::string category(kFilterAll);
-        if (auto it = a.values.find("--category"); it != a.values.end())
-            category = it->second;
+        if (c >= 'A' && c <= 'Z')
+            letter = c - 'A';
+        else if (c >= 'a' && c <= 'z')
+            letter = c - 'a';
+        else if (c == '#')
+            letter = kOtherLetter;
+        else
+            return UsageError("the letter must be one of A to Z or #, not '" + l + "'");
+        const std::string category = a.Value("--category").value_or(std::string(kFilterAll));
 
-        StderrMessageBox box;
-        CKinbookDoc doc(box, RealFileSystem());
-        doc.SetKeepDamagedCopies(false); // listing writes nothing
-        if (!doc.Load(a.positional[0]))
+        CliBook book;
+        if (!book.Load(a.positional[0]))
             return kExitFile;
-        if (!kb::EqualsNoCase(category, kFilterAll) && !HasCategory(doc, category))
-            return CliUsageError(*this, "the book has no category named '" + category + "'");
-
+        if (!kb::EqualsNoCase(category, kFilterAll) && !book.Category(*this, category))
+            return kExitUsage;
         const CContactListing listing =
-            ListContacts(doc.GetRecords(), doc.GetCategories(), category, letter);
+            ListContacts(book.Records(), book.Categories(), category, letter);
         // As the window shows them: names stored in Windows-1252 are printed as UTF-8.
         for (const CContactListEntry& entry : listing.entries)
             std::cout << DecodedDisplayName(*entry.record) << '\t'
                       << kb::DecodeToUtf8(entry.itemText) << '\n';
-        std::cout.flush();
-        return std::cout ? kExitOk : kExitFile;
-    }
-
-private:
-    static bool HasCategory(const CKinbookDoc& doc, const std::string& name) {
-        const CCategoryList& categories = doc.GetCategories();
-        for (std::size_t i = 0; i < categories.GetCount(); ++i)
-            if (kb::EqualsNoCaseDecoded(categories.At(i).m_strName, name))
-                return true;
-        return false;
+        return FlushedStdout();
     }
 };
 

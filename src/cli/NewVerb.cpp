@@ -1,7 +1,5 @@
-#include "CliArgs.h"
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
-#include "model/CKinbookDoc.h"
 #include "port/IFileSystem.h"
 
 namespace {
@@ -14,21 +12,15 @@ public:
     const char* Summary() const override {
         return "write an empty book with the default categories (--force replaces FILE)";
     }
+    CliSyntax Syntax() const override { return {{{"FILE"}}, {{"--force"}}}; }
 
-    int Run(const std::vector<std::string>& args) override {
-        const CliArgs a = ParseCliArgs(args, {"--force"}, {});
-        if (!a.error.empty())
-            return CliUsageError(*this, a.error);
-        if (a.positional.size() != 1 || a.positional[0].empty())
-            return CliUsageError(*this, "expected one FILE");
+    int Run(const CliArgs& a) override {
         const std::string& file = a.positional[0];
-        IFileSystem& fs = RealFileSystem();
-        if (!a.Has("--force") && fs.Exists(file))
-            return CliUsageError(*this, file + " exists (use --force to replace it)");
-        StderrMessageBox box;
-        CKinbookDoc doc(box, fs);
-        doc.GetCategories().ResetToDefaults();
-        return doc.Save(file) ? kExitOk : kExitFile;
+        if (!a.Has("--force") && RealFileSystem().Exists(file))
+            return UsageError(file + " exists (use --force to replace it)");
+        CliBook book;
+        book.Categories().ResetToDefaults();
+        return book.Save(file);
     }
 };
 

@@ -1,7 +1,5 @@
-#include "CliArgs.h"
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
-#include "model/CKinbookDoc.h"
 #include "port/IFileSystem.h"
 
 namespace {
@@ -15,31 +13,20 @@ public:
     const char* Summary() const override {
         return "replace a data file by a backup's content (--force replaces an existing FILE)";
     }
+    CliSyntax Syntax() const override { return {{{"FILE"}, {"COPY"}}, {{"--force"}}}; }
 
-    int Run(const std::vector<std::string>& args) override {
-        const CliArgs a = ParseCliArgs(args, {"--force"}, {});
-        if (!a.error.empty())
-            return CliUsageError(*this, a.error);
-        if (a.positional.size() != 2 || a.positional[0].empty() || a.positional[1].empty())
-            return CliUsageError(*this, "expected FILE and COPY");
-        const bool force = a.Has("--force");
-        const std::vector<std::string>& positional = a.positional;
-        const std::string& path = positional[0];
-        const std::string& copy = positional[1];
-        IFileSystem& fs = RealFileSystem();
-        if (fs.Exists(path) && !force)
-            return CliUsageError(*this, "all current data in " + path +
-                                            " would be replaced (use --force to replace it)");
-
-        StderrMessageBox box;
-        CKinbookDoc backup(box, fs);
-        backup.SetKeepDamagedCopies(false); // COPY is only read
-        if (!backup.Load(copy) || !backup.Save(path)) {
+    int Run(const CliArgs& a) override {
+        const std::string& path = a.positional[0];
+        if (!a.Has("--force") && RealFileSystem().Exists(path))
+            return UsageError("all current data in " + path +
+                              " would be replaced (use --force to replace it)");
+        CliBook backup;
+        if (!backup.Load(a.positional[1]) || backup.Save(path) != kExitOk) {
             std::cerr << "Backup was not restored.\n";
             return kExitFile;
         }
         std::cout << "Backup restored.\n";
-        return kExitOk;
+        return FlushedStdout();
     }
 };
 

@@ -1,7 +1,5 @@
-#include "CliArgs.h"
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
-#include "model/CKinbookDoc.h"
 #include "model/CSampleBook.h"
 #include "port/IFileSystem.h"
 
@@ -17,34 +15,25 @@ public:
     const char* Summary() const override {
         return "write a book of N made-up contacts, the same for the same seed (default 1)";
     }
+    CliSyntax Syntax() const override {
+        return {{{"FILE"}}, {{"--force"}, {"--records", 1}, {"--seed", 1}}};
+    }
 
-    int Run(const std::vector<std::string>& args) override {
-        const CliArgs a = ParseCliArgs(args, {"--force"}, {"--records", "--seed"});
-        if (!a.error.empty())
-            return CliUsageError(*this, a.error);
-        if (a.positional.size() != 1 || a.positional[0].empty())
-            return CliUsageError(*this, "expected one FILE");
-        const auto records =
-            a.values.count("--records") ? ParseUnsigned(a.values.at("--records")) : std::nullopt;
+    int Run(const CliArgs& a) override {
+        const auto records = ParseUnsigned(a.Value("--records").value_or(""));
         if (!records || *records > kMaxRecords)
-            return CliUsageError(*this, "--records needs a number from 0 to 10000000");
-        std::uint64_t seed = 1;
-        if (a.values.count("--seed")) {
-            const auto s = ParseUnsigned(a.values.at("--seed"));
-            if (!s)
-                return CliUsageError(*this, "--seed needs a whole number");
-            seed = *s;
-        }
+            return UsageError("--records needs a number from 0 to 10000000");
+        const auto seed = ParseUnsigned(a.Value("--seed").value_or("1"));
+        if (!seed)
+            return UsageError("--seed needs a whole number");
         const std::string& file = a.positional[0];
-        IFileSystem& fs = RealFileSystem();
-        if (!a.Has("--force") && fs.Exists(file))
-            return CliUsageError(*this, file + " exists (use --force to replace it)");
+        if (!a.Has("--force") && RealFileSystem().Exists(file))
+            return UsageError(file + " exists (use --force to replace it)");
 
-        StderrMessageBox box;
-        CKinbookDoc doc(box, fs);
-        CSampleBook(seed).Fill(doc.GetCategories(), doc.GetRecords(),
-                               static_cast<std::size_t>(*records));
-        return doc.Save(file) ? kExitOk : kExitFile;
+        CliBook book;
+        CSampleBook(*seed).Fill(book.Categories(), book.Records(),
+                                static_cast<std::size_t>(*records));
+        return book.Save(file);
     }
 };
 

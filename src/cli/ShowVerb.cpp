@@ -1,8 +1,5 @@
-#include "CliArgs.h"
-#include "CliSupport.h"
+#include "CliBook.h"
 #include "CliVerb.h"
-#include "model/CKinbookDoc.h"
-#include "port/IFileSystem.h"
 #include "view/ContactListing.h"
 #include "view/DetailText.h"
 #include <iostream>
@@ -18,19 +15,14 @@ public:
         return "print the detail text (CR LF line ends) of the record whose display "
                "name (\"Last, First\") is NAME, ignoring case (--nth N: the N-th of several)";
     }
+    CliSyntax Syntax() const override { return {{{"FILE"}, {"NAME", true}}, {{"--nth", 1}}}; }
 
-    int Run(const std::vector<std::string>& args) override {
-        const CliArgs a = ParseCliArgs(args, {}, {"--nth"});
-        if (!a.error.empty())
-            return CliUsageError(*this, a.error);
-        if (a.positional.size() != 2 || a.positional[0].empty())
-            return CliUsageError(*this, "expected FILE and NAME");
-        StderrMessageBox box;
-        CKinbookDoc doc(box, RealFileSystem());
-        doc.SetKeepDamagedCopies(false); // showing writes nothing
-        if (!doc.Load(a.positional[0]))
+    int Run(const CliArgs& a) override {
+        CliBook book;
+        if (!book.Load(a.positional[0]))
             return kExitFile;
-        const NamedRecord named = ResolveNamedRecord(*this, doc.GetRecords(), a.positional[1], a);
+        const NamedRecord named =
+            ResolveNamedRecord(*this, book.Records(), a.positional[1], a.Value("--nth"));
         if (named.error)
             return named.error;
         const CContactRecord* record = named.record;
@@ -38,10 +30,9 @@ public:
             std::cerr << "kinbook-cli show: no record is named '" << a.positional[1] << "'\n";
             return kExitFile;
         }
-        const std::string text = ComposeDetailText(*record, doc.GetCategories());
+        const std::string text = ComposeDetailText(*record, book.Categories());
         std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
-        std::cout.flush();
-        return std::cout ? kExitOk : kExitFile;
+        return FlushedStdout();
     }
 };
 

@@ -8,11 +8,30 @@ std::vector<CliVerb*>& CliVerbs() {
     return verbs;
 }
 
+int CliVerb::UsageError(const std::string& why) const {
+    std::cerr << "kinbook-cli " << Name() << ": " << why << "\nUsage: kinbook-cli " << Usage()
+              << "\n";
+    return kExitUsage;
+}
+
+int CliVerb::Main(const std::vector<std::string>& args) {
+    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+        std::cout << "Usage: kinbook-cli " << Usage() << "\n" << Summary() << "\n";
+        return kExitOk;
+    }
+    std::string error;
+    const std::optional<CliArgs> parsed = ParseCliArgs(args, Syntax(), &error);
+    if (!parsed)
+        return UsageError(error);
+    return Run(*parsed);
+}
+
 namespace {
 
 void PrintHelp(std::ostream& out) {
     out << "kinbook-cli: the command-line companion of Kinbook, the desktop contact manager.\n\n"
-           "Usage: kinbook-cli VERB ARGUMENTS...\n\nVerbs:\n";
+           "Usage: kinbook-cli VERB ARGUMENTS...   (kinbook-cli VERB --help for one verb)\n\n"
+           "Verbs:\n";
     auto verbs = CliVerbs();
     std::sort(verbs.begin(), verbs.end(),
               [](CliVerb* a, CliVerb* b) { return std::strcmp(a->Name(), b->Name()) < 0; });
@@ -38,10 +57,8 @@ int main(int argc, char* argv[]) {
         return kExitOk;
     }
     for (CliVerb* v : CliVerbs()) {
-        if (args[0] == v->Name()) {
-            args.erase(args.begin());
-            return v->Run(args);
-        }
+        if (args[0] == v->Name())
+            return v->Main(std::vector<std::string>(args.begin() + 1, args.end()));
     }
     std::cerr << "kinbook-cli: unknown verb '" << args[0] << "' (see kinbook-cli --help)\n";
     return kExitUsage;

@@ -1,6 +1,8 @@
 #include "app/CKinbookApp.h"
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
 
 int main(int argc, char* argv[]) {
     QApplication qapp(argc, argv);
@@ -12,10 +14,11 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(QStringLiteral("Kinbook, a personal address book."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    // Other arguments are accepted and read no contact data.
-    parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("Ignored; Kinbook opens its current data file."),
-                                 QStringLiteral("[file...]"));
+    parser.addPositionalArgument(
+        QStringLiteral("file"),
+        QStringLiteral("A data file to open as File > Open Archive does (it becomes the "
+                       "current data file when all of it loads)."),
+        QStringLiteral("[file]"));
     // Unknown options are no error either.
     parser.parse(QCoreApplication::arguments());
     if (parser.isSet(help))
@@ -23,11 +26,17 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(version))
         parser.showVersion();
 
+    // The data file is remembered for the next start: keep it as a whole path.
+    const QStringList files = parser.positionalArguments();
+    const std::string openPath =
+        files.isEmpty() ? std::string()
+                        : QFile::encodeName(QFileInfo(files.front()).absoluteFilePath()).toStdString();
+
     CKinbookApp app;
     // A second start ends at once and quietly, leaving the first alone.
     if (!app.ClaimSingleInstance())
         return 0;
-    if (!app.InitInstance() || app.Ending())
+    if (!app.InitInstance(openPath) || app.Ending())
         return 0;
     return QApplication::exec();
 }

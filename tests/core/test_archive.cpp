@@ -465,11 +465,18 @@ INSTANTIATE_TEST_SUITE_P(
                              "A\xEF\xBF\xBD"}),
     [](const testing::TestParamInfo<WideCase>& info) { return std::string(info.param.name); });
 
+// An archive whose counter starts near its limit.
+class NearLimitArchive : public CArchive {
+public:
+    template <class Bytes> explicit NearLimitArchive(Bytes& bytes) : CArchive(bytes) {
+        SkipNumbers(kMaxMapCount - 1);
+    }
+};
+
 TEST(DataFileCounter, TheNumberAfterTheLimitIsABadIndexForWriterAndReader) {
     {
         MemorySink sink;
-        CArchive ar(sink);
-        ar.SkipNumbersForTesting(CArchive::kMaxMapCount - 1);
+        NearLimitArchive ar(sink);
         ar.WriteObjectTag(kCategoryClass); // class and object take the last two numbers
         EXPECT_EQ(ar.NextNumber(), CArchive::kMaxMapCount + 1);
         try {
@@ -481,8 +488,7 @@ TEST(DataFileCounter, TheNumberAfterTheLimitIsABadIndexForWriterAndReader) {
     }
     {
         MemorySource source(HexBytes(CATEGORY_CLASS " 00 01 80 00"));
-        CArchive ar(source);
-        ar.SkipNumbersForTesting(CArchive::kMaxMapCount - 1);
+        NearLimitArchive ar(source);
         ar.ReadObjectTag(kCategoryClass);
         EXPECT_EQ(ar.ReadString(), "");
         try {

@@ -11,8 +11,7 @@ namespace {
 class CliBookTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (Cli().empty())
-            GTEST_SKIP() << "KINBOOK_CLI is not set (run through ctest)";
+        ASSERT_TRUE(CliIsThere());
         book = dir.File("book.kbk");
         // "Unfiled", "Business", "Personal", "Friends"; records in 1, 1, 3 and 0.
         CKinbookDoc doc(quiet, RealFileSystem());

@@ -4,6 +4,7 @@
 #include "TempDir.h"
 #include "model/DocMessages.h"
 #include <gtest/gtest.h>
+#include <regex>
 
 // Everything here is local to this file, so that case tables of other suites with
 // the same names cannot clash with these.
@@ -12,8 +13,7 @@ namespace {
 class CliDataFile : public testing::Test {
 protected:
     void SetUp() override {
-        if (Cli().empty())
-            GTEST_SKIP() << "KINBOOK_CLI is not set (run through ctest)";
+        ASSERT_TRUE(CliIsThere());
     }
     TempDir dir;
 };
@@ -124,7 +124,9 @@ TEST_P(CliUsage, BadUsageExitsWith2AndWritesNothing) {
     }
     const CliRun run = RunCli(args);
     EXPECT_EQ(run.exitCode, 2) << run.err;
-    EXPECT_NE(run.err.find("Usage: kinbook-cli"), std::string::npos) << run.err;
+    // The reason, then the verb's own Usage line.
+    EXPECT_EQ(run.err.rfind("kinbook-cli " + args[0] + ": ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("\nUsage: kinbook-cli " + args[0] + " "), std::string::npos) << run.err;
     EXPECT_TRUE(dir.Entries().empty());
 }
 
@@ -137,8 +139,39 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{{"sample", "FILE", "--records", "-3"}},
                     UsageCase{{"sample", "FILE", "--records", "12x"}},
                     UsageCase{{"sample", "FILE", "--records", "99999999999"}},
-                    UsageCase{{"sample", "FILE", "--records", "5", "--seed", "abc"}}),
+                    UsageCase{{"sample", "FILE", "--records", "5", "--seed", "abc"}},
+                    UsageCase{{"sample", "FILE", "--records", "5", "--records", "6"}},
+                    UsageCase{{"backup", "FILE", ""}}, UsageCase{{"restore", "FILE"}},
+                    UsageCase{{"categories", "FILE", "--rename", "Old"}},
+                    UsageCase{{"categories", "FILE", "--add", "A", "--delete", "B"}},
+                    UsageCase{{"add", "FILE", "--last", "Lee", "--last", "Ng"}},
+                    UsageCase{{"add", "FILE", "--item", "Phone:5"}},
+                    UsageCase{{"find", "FILE", "x", "--scope", "5"}},
+                    UsageCase{{"list", "FILE", "--letter", "1"}}, UsageCase{{"show", "FILE"}},
+                    UsageCase{{"delete", "FILE", "A", "B"}},
+                    UsageCase{{"export", "FILE", "FILE", "--format", "xls"}},
+                    UsageCase{{"import", "FILE", "FILE", "--fields", "Shoe Size"}}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+TEST_F(CliDataFile, VersionAndEachVerbsHelpAnswerOnStdout) {
+    const CliRun version = RunCli({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("kinbook-cli [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+        << version.out;
+    const std::string all = RunCli({"--help"}).out;
+    for (const std::string verb : {"add", "backup", "categories", "check", "delete", "dump",
+                                   "export", "find", "import", "list", "new", "print", "restore",
+                                   "sample", "show"}) {
+        // --help anywhere wins over everything else, even a missing FILE.
+        const CliRun help = RunCli({verb, "--help"});
+        EXPECT_EQ(help.exitCode, 0) << verb;
+        EXPECT_EQ(help.err, "");
+        const std::string prefix = "Usage: kinbook-cli ";
+        ASSERT_EQ(help.out.rfind(prefix + verb + " ", 0), 0u) << help.out;
+        const std::string usage = help.out.substr(prefix.size(), help.out.find('\n') - prefix.size());
+        EXPECT_NE(all.find("\n  " + usage + "\n"), std::string::npos) << "the list of verbs shows " << usage;
+    }
+}
 
 TEST_F(CliDataFile, DumpPrintsTheBookAsJsonDecodingOldText) {
     // "Unfiled", "Caf\xE9" (Windows-1252) and one record "Lee, Ann" with notes "a\r\nb".

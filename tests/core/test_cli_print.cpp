@@ -17,8 +17,7 @@ int PdfPages(const std::string& path) {
 class CliPrint : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (Cli().empty())
-            GTEST_SKIP() << "KINBOOK_CLI is not set (run through ctest)";
+        ASSERT_TRUE(CliIsThere());
         book = dir.File("book.kbk");
         ASSERT_EQ(RunCli({"new", book}).exitCode, 0);
         ASSERT_EQ(RunCli({"add", book, "--last", "Smith", "--first", "John", "--item",

@@ -9,8 +9,7 @@ namespace {
 class CliTransfer : public testing::Test {
 protected:
     void SetUp() override {
-        if (Cli().empty())
-            GTEST_SKIP() << "KINBOOK_CLI is not set (run through ctest)";
+        ASSERT_TRUE(CliIsThere());
         ASSERT_EQ(RunCli({"new", book}).exitCode, 0);
     }
     void Write(const std::string& path, const std::string& bytes) {

@@ -8,8 +8,7 @@ namespace {
 class CliView : public testing::Test {
 protected:
     void SetUp() override {
-        if (Cli().empty())
-            GTEST_SKIP() << "KINBOOK_CLI is not set (run through ctest)";
+        ASSERT_TRUE(CliIsThere());
         ASSERT_EQ(RunCli({"new", book}).exitCode, 0);
         Add({"--last",    "Smith",           "--first",    "John",
              "--title",   "Manager",         "--category", "Business",

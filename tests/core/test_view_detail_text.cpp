@@ -43,6 +43,7 @@ TEST(DetailText, FullRecordLineByLine) {
     r.m_strFirstName = "John";
     r.m_strLastName = "Smith";
     r.m_strTitle = "Manager";
+    r.m_strOtherRef = "Met through Ann";
     r.m_nCategory = 1;
     r.m_strItem[0] = "555-0100";
     r.m_nItemLabel[0] = LABEL_HOME;
@@ -59,6 +60,7 @@ TEST(DetailText, FullRecordLineByLine) {
                                                "John Smith",
                                                "",
                                                "Manager",
+                                               "Met through Ann",
                                                "",
                                                "Home: 555-0100",
                                                "Mobile: 555-0199",

@@ -1,4 +1,7 @@
+#include "FakeMessageBox.h"
 #include "app/CSingleInstance.h"
+#include "model/CKinbookDoc.h"
+#include "port/IFileSystem.h"
 #include <QDir>
 #include <QProcess>
 #include <QSettings>
@@ -24,9 +27,11 @@ private:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.filePath(QStringLiteral("run")));
         return env;
     }
-    std::unique_ptr<QProcess> Start(const QStringList& args = {}) {
+    std::unique_ptr<QProcess> Start(const QStringList& args = {}, const QString& cwd = {}) {
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(Sandbox());
+        if (!cwd.isEmpty())
+            process->setWorkingDirectory(cwd);
         process->start(m_program, args);
         return process;
     }
@@ -66,7 +71,7 @@ private slots:
         QVERIFY(first->waitForFinished(30000));
         QTRY_VERIFY_WITH_TIMEOUT(!Held(), 30000);
 
-        // Any other argument is accepted and ignored.
+        // An unknown option is ignored, and a file that does not load ends nothing.
         auto third = Start({QStringLiteral("--unknown-option"), QStringLiteral("some.kbk")});
         QVERIFY(third->waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(Held(), 30000);
@@ -122,6 +127,32 @@ private slots:
         QVERIFY(next.Claim());
         QVERIFY(CSingleInstance::AskHolderToShow(name));
         QTRY_COMPARE(asked.count(), 1);
+    }
+
+    // What a double-click on a data file does: the file, named relative to the working
+    // folder, is opened as Open Archive opens it and becomes the current data file.
+    void fileOnTheCommandLineBecomesTheCurrentDataFile() {
+        QVERIFY(!Held());
+        const QString folder = m_home.filePath(QStringLiteral("books"));
+        QVERIFY(QDir().mkpath(folder));
+        {
+            FakeMessageBox box;
+            CKinbookDoc doc(box, RealFileSystem());
+            doc.GetCategories().ResetToDefaults();
+            QVERIFY(doc.Save(QDir(folder).filePath(QStringLiteral("club.kbk")).toStdString()));
+        }
+        auto program = Start({QStringLiteral("club.kbk")}, folder);
+        QVERIFY(program->waitForStarted());
+        const QByteArray expected =
+            "Current%20Path=" + QDir(folder).filePath(QStringLiteral("club.kbk")).toUtf8();
+        const auto stored = [this, &expected] {
+            QFile conf(m_home.filePath(QStringLiteral("config/Feltmoor Kinbook/Kinbook.conf")));
+            return conf.open(QIODevice::ReadOnly) && conf.readAll().contains(expected);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(stored(), 30000);
+        program->kill();
+        QVERIFY(program->waitForFinished(30000));
+        QTRY_VERIFY_WITH_TIMEOUT(!Held(), 30000);
     }
 
     void versionAndHelpAnswerWithoutStarting() {

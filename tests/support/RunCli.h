@@ -1,21 +1,31 @@
 #pragma once
 #include "TempDir.h"
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
-// Runs the kinbook-cli that ctest names in KINBOOK_CLI and captures what it says.
-// Cli() is empty when the variable is not set (the test binary run by hand): skip then.
+// Runs kinbook-cli and captures what it says.
 struct CliRun {
     int exitCode = -1;
     std::string out;
     std::string err;
 };
 
+// The kinbook-cli under test: the one KINBOOK_CLI names, else the one built with the tests
+// (the build makes it before them).
 inline std::string Cli() {
     const char* cli = std::getenv("KINBOOK_CLI");
-    return cli != nullptr ? cli : "";
+    return cli != nullptr ? cli : KINBOOK_CLI_PATH;
+}
+
+// For a fixture's SetUp: a missing program fails the tests that need it, never skips them.
+inline testing::AssertionResult CliIsThere() {
+    if (::access(Cli().c_str(), X_OK) == 0)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "kinbook-cli is missing: '" << Cli() << "'";
 }
 
 inline std::string ShellQuote(const std::string& s) {

@@ -65,8 +65,11 @@ public:
 
     // The number the next class or object would take.
     std::uint32_t NextNumber() const { return m_nNextNumber; }
-    // Lets tests reach the counter's limit without writing a billion objects.
-    void SkipNumbersForTesting(std::uint32_t next) { m_nNextNumber = next; }
+
+protected:
+    // Moves the counter on, as a stream of that many objects would have (the counter's
+    // limit is reached without writing a billion objects).
+    void SkipNumbers(std::uint32_t next) { m_nNextNumber = next; }
 
 private:
     std::uint32_t TakeNumber();

@@ -9,11 +9,15 @@ void CCategoryList::ResetToDefaults() {
 }
 
 std::uint16_t CCategoryList::IndexOf(std::string_view name) const {
+    return Find(name).value_or(0);
+}
+
+std::optional<std::uint16_t> CCategoryList::Find(std::string_view name) const {
     for (std::size_t i = 0; i < m_list.size(); ++i) {
         if (kb::EqualsNoCaseDecoded(m_list[i]->m_strName, name))
             return static_cast<std::uint16_t>(i);
     }
-    return 0;
+    return std::nullopt;
 }
 
 const std::string& CCategoryList::NameOf(std::size_t index) const {

@@ -3,6 +3,7 @@
 #include "model/CRecordList.h"
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,9 @@ public:
     void ResetToDefaults();
     // Position of the first category named name (ignoring case); 0 when none.
     std::uint16_t IndexOf(std::string_view name) const;
+    // Position of the first category named name (ignoring case), or nothing when there is
+    // no such category.
+    std::optional<std::uint16_t> Find(std::string_view name) const;
     // Name at index; "Unfiled" when index is not a position in the list.
     const std::string& NameOf(std::size_t index) const;
     void RemoveAll() { m_list.clear(); }

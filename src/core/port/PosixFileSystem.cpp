@@ -1,7 +1,4 @@
 #include "port/PosixFileSystem.h"
-
-#if !defined(_WIN32)
-
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -155,11 +152,11 @@ private:
 
 class PosixByteSink final : public IByteSink {
 public:
-    PosixByteSink(int fd, std::string tempPath, std::string target)
-        : m_fd(fd), m_tempPath(std::move(tempPath)), m_target(std::move(target)) {}
+    PosixByteSink(const PosixCalls& calls, int fd, std::string tempPath, std::string target)
+        : m_calls(calls), m_fd(fd), m_tempPath(std::move(tempPath)), m_target(std::move(target)) {}
     ~PosixByteSink() override {
         if (m_fd >= 0)
-            ::close(m_fd);
+            m_calls.close(m_fd);
         if (!m_bCommitted)
             ::unlink(m_tempPath.c_str());
     }
@@ -168,7 +165,7 @@ public:
 
     void Write(const char* data, std::size_t size) override {
         while (size > 0) {
-            const ssize_t n = ::write(m_fd, data, size);
+            const ssize_t n = m_calls.write(m_fd, data, size);
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -179,24 +176,26 @@ public:
         }
     }
 
+    // The bytes reach the disk before the rename makes them the file: a crash between
+    // the two must never leave an empty or partial file under the target's name.
     void Commit() override {
-        if (::fsync(m_fd) != 0)
+        if (m_calls.fsync(m_fd) != 0)
             Throw(errno, m_target);
         struct stat st {};
         if (::fstat(m_fd, &st) == 0)
             m_stamp = StampOf(st);
         const int fd = m_fd;
         m_fd = -1;
-        if (::close(fd) != 0)
+        if (m_calls.close(fd) != 0)
             Throw(errno, m_target);
-        if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
+        if (m_calls.rename(m_tempPath.c_str(), m_target.c_str()) != 0)
             Throw(errno, m_target);
         m_bCommitted = true;
         // Make the rename itself durable; a failure here loses nothing.
-        const int dir = ::open(DirectoryOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int dir = m_calls.openDirectory(DirectoryOf(m_target).c_str());
         if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
+            m_calls.fsync(dir);
+            m_calls.close(dir);
         }
         RemoveStaleTemporaries(m_target);
     }
@@ -206,6 +205,7 @@ public:
     }
 
 private:
+    PosixCalls m_calls; // a copy: the sink may outlive its file system
     int m_fd;
     std::string m_tempPath;
     std::string m_target;
@@ -214,6 +214,18 @@ private:
 };
 
 } // namespace
+
+PosixCalls PosixCalls::System() {
+    PosixCalls calls;
+    calls.write = [](int fd, const void* data, size_t size) { return ::write(fd, data, size); };
+    calls.fsync = [](int fd) { return ::fsync(fd); };
+    calls.close = [](int fd) { return ::close(fd); };
+    calls.rename = [](const char* from, const char* to) { return ::rename(from, to); };
+    calls.openDirectory = [](const char* path) {
+        return ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    };
+    return calls;
+}
 
 std::unique_ptr<IByteSource> PosixFileSystem::OpenRead(const std::string& path) {
     // Not blocking: a pipe without a writer must not hang the program at the open.
@@ -263,7 +275,7 @@ std::unique_ptr<IByteSink> PosixFileSystem::CreateAtomic(const std::string& path
         }
         ::fchmod(fd, st.st_mode & 07777);
     }
-    return std::make_unique<PosixByteSink>(fd, temp, target);
+    return std::make_unique<PosixByteSink>(m_calls, fd, temp, target);
 }
 
 bool PosixFileSystem::Exists(const std::string& path) {
@@ -281,113 +293,3 @@ std::optional<FileStamp> PosixFileSystem::Stamp(const std::string& path) {
         return std::nullopt;
     return StampOf(st);
 }
-
-#else // _WIN32: the standard library's files, replaced through a temporary file.
-
-#include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
-
-namespace {
-
-class StdByteSource final : public IByteSource {
-public:
-    StdByteSource(std::FILE* f, std::string path) : m_file(f), m_path(std::move(path)) {}
-    ~StdByteSource() override { std::fclose(m_file); }
-    std::size_t Read(char* buffer, std::size_t size) override {
-        const std::size_t n = std::fread(buffer, 1, size, m_file);
-        if (n == 0 && std::ferror(m_file))
-            throw CFileException(CFileException::IoError, m_path);
-        return n;
-    }
-
-private:
-    std::FILE* m_file;
-    std::string m_path;
-};
-
-class StdByteSink final : public IByteSink {
-public:
-    StdByteSink(std::FILE* f, std::string temp, std::string target)
-        : m_file(f), m_temp(std::move(temp)), m_target(std::move(target)) {}
-    ~StdByteSink() override {
-        if (m_file != nullptr)
-            std::fclose(m_file);
-        if (!m_bCommitted) {
-            std::error_code ec;
-            std::filesystem::remove(m_temp, ec);
-        }
-    }
-    void Write(const char* data, std::size_t size) override {
-        if (std::fwrite(data, 1, size, m_file) != size)
-            throw CFileException(CFileException::IoError, m_target);
-    }
-    void Commit() override {
-        const bool ok = std::fflush(m_file) == 0;
-        std::fclose(m_file);
-        m_file = nullptr;
-        if (!ok)
-            throw CFileException(CFileException::IoError, m_target);
-        std::error_code ec;
-        std::filesystem::rename(m_temp, m_target, ec);
-        if (ec)
-            throw CFileException(CFileException::AccessDenied, m_target);
-        m_bCommitted = true;
-    }
-
-private:
-    std::FILE* m_file;
-    std::string m_temp;
-    std::string m_target;
-    bool m_bCommitted = false;
-};
-
-} // namespace
-
-std::unique_ptr<IByteSource> PosixFileSystem::OpenRead(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec))
-        throw CFileException(CFileException::NotFound, path);
-    if (std::filesystem::is_directory(path, ec))
-        throw CFileException(CFileException::IsDirectory, path);
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        throw CFileException(CFileException::AccessDenied, path);
-    return std::make_unique<StdByteSource>(f, path);
-}
-
-std::unique_ptr<IByteSink> PosixFileSystem::CreateAtomic(const std::string& path) {
-    const std::string temp = path + ".saving";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (f == nullptr)
-        throw CFileException(CFileException::AccessDenied, path);
-    return std::make_unique<StdByteSink>(f, temp, path);
-}
-
-bool PosixFileSystem::Exists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::exists(path, ec);
-}
-
-bool PosixFileSystem::Remove(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::remove(path, ec);
-}
-
-std::optional<FileStamp> PosixFileSystem::Stamp(const std::string& path) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec)
-        return std::nullopt;
-    const auto modified = std::filesystem::last_write_time(path, ec);
-    if (ec)
-        return std::nullopt;
-    FileStamp stamp;
-    stamp.size = size;
-    stamp.modifiedNanoseconds = static_cast<std::int64_t>(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch()).count());
-    return stamp;
-}
-
-#endif

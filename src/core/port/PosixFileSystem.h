@@ -1,5 +1,20 @@
 #pragma once
 #include "port/IFileSystem.h"
+#include <functional>
+#include <sys/types.h>
+
+// The system calls by which a save reaches the disk, so that a test can watch their
+// order and make one of them fail. Each defaults to the real call.
+struct PosixCalls {
+    std::function<ssize_t(int fd, const void* data, size_t size)> write;
+    std::function<int(int fd)> fsync;
+    std::function<int(int fd)> close;
+    std::function<int(const char* from, const char* to)> rename;
+    std::function<int(const char* path)> openDirectory; // read-only, for its fsync
+
+    // The real calls.
+    static PosixCalls System();
+};
 
 // The files of this machine through the POSIX calls. Writing goes to a temporary file in
 // the target's directory, which Commit flushes to the disk and renames over the target
@@ -8,9 +23,15 @@
 // behind: its temporary files (".NAME.XXXXXX") older than a minute.
 class PosixFileSystem final : public IFileSystem {
 public:
+    PosixFileSystem() : m_calls(PosixCalls::System()) {}
+    explicit PosixFileSystem(PosixCalls calls) : m_calls(std::move(calls)) {}
+
     std::unique_ptr<IByteSource> OpenRead(const std::string& path) override;
     std::unique_ptr<IByteSink> CreateAtomic(const std::string& path) override;
     bool Exists(const std::string& path) override;
     bool Remove(const std::string& path) override;
     std::optional<FileStamp> Stamp(const std::string& path) override;
+
+private:
+    PosixCalls m_calls;
 };

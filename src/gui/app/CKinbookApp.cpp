@@ -2,6 +2,7 @@
 #include "app/CMainFrame.h"
 #include "app/TextCodec.h"
 #include "model/CKinbookDoc.h"
+#include "model/DataFileCommands.h"
 #include "model/DefaultDataPath.h"
 #include "port/IFileSystem.h"
 #include "view/CKinbookView.h"
@@ -54,7 +55,7 @@ void CKinbookApp::EndBySignal() {
     m_frame->Tray().ExitKinbook();
 }
 
-bool CKinbookApp::InitInstance() {
+bool CKinbookApp::InitInstance(const std::string& openPath) {
     // The frame decides when the program ends: closing it to the tray leaves no
     // visible window, yet the program runs on.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -80,6 +81,9 @@ bool CKinbookApp::InitInstance() {
         m_settings.Raw().sync();
     });
     m_frame->View().InitialUpdate();
+    // Before the first activation, which reports on the book the window then shows.
+    if (!openPath.empty())
+        DataFileCommands::OpenArchiveFile(m_frame->View(), openPath);
     m_frame->FirstActivation();
     m_frame->View().FirstActivation();
     return true;

@@ -26,8 +26,9 @@ public:
     bool ClaimSingleInstance();
 
     // Creates the document, the frame and the view, loads the data file and shows
-    // the window. Returns false when the program should end at once.
-    bool InitInstance();
+    // the window; then opens openPath, when given, as Open Archive does. Returns false
+    // when the program should end at once.
+    bool InitInstance(const std::string& openPath = {});
     CMainFrame* MainFrame() { return m_frame.get(); }
     // The window has closed for good, perhaps before the event loop even began (ended
     // while the start-up message was up).

@@ -50,6 +50,14 @@ DataFileCommands::DataFileCommands(IKinbookView& view, CommandTable& table)
 
 DataFileCommands::~DataFileCommands() = default;
 
+bool DataFileCommands::OpenArchiveFile(IKinbookView& view, const std::string& path) {
+    ViewAdapter adapter(view);
+    AppServices& services = view.Services();
+    DataFileOps ops(view.GetDocument(), adapter, services.messageBox, services.fileChooser,
+                    services.settings, services.fileSystem);
+    return ops.OpenArchive([&path](const std::string&) { return std::optional(path); });
+}
+
 void DataFileCommands::OpenArchive() {
     m_ops->OpenArchive([this](const std::string& current) -> std::optional<std::string> {
         COpenArchiveDlg dialog(m_view.Services().fileChooser, m_view.DialogParent());

@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <memory>
+#include <string>
 
 class IKinbookView;
 class CommandTable;
@@ -14,6 +15,10 @@ class DataFileCommands : public QObject {
 public:
     DataFileCommands(IKinbookView& view, CommandTable& table);
     ~DataFileCommands() override;
+
+    // Opens path as Open Archive does when the user names it in the dialog: the file a
+    // double-click or the command line hands the program.
+    static bool OpenArchiveFile(IKinbookView& view, const std::string& path);
 
 private:
     void OpenArchive();

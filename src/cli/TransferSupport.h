@@ -1,21 +1,7 @@
 #pragma once
-#include "port/IMessageBox.h"
 #include "port/IProgress.h"
-#include <iostream>
 #include <string>
 #include <vector>
-
-// The export and import verbs: reports go to stdout, warnings and failures to stderr.
-class TransferCliMessageBox final : public IMessageBox {
-public:
-    using IMessageBox::Show;
-    MbResult Show(const std::string& text, const std::string&, MbIcon icon,
-                  MbButtons buttons) override {
-        (icon == MbIcon::Information ? std::cout : std::cerr) << text << "\n";
-        return (buttons == MbButtons::YesNo || buttons == MbButtons::YesNoCancel) ? MbResult::Yes
-                                                                                  : MbResult::Ok;
-    }
-};
 
 // Nobody presses Cancel on the command line.
 class NoProgress final : public IProgress {
