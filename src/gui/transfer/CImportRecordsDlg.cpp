@@ -25,6 +25,7 @@ CImportRecordsDlg::CImportRecordsDlg(QWidget* parent, std::string path, int reco
     setWindowTitle(QStringLiteral("Import Records"));
 
     m_fileName = new QLabel(this);
+    m_fileName->setTextFormat(Qt::PlainText);
     SetIdName(m_fileName, "IDC_IMPORT_FILE_NAME");
     m_fileName->setMinimumWidth(kFileNameWidth);
     m_fileName->setMaximumWidth(kFileNameWidth);
