@@ -8,12 +8,16 @@
 #include "print/CPaperSize.h"
 #include "print/CPrintJob.h"
 #include "print/CPrintOptions.h"
+#include "print/CPrintProgress.h"
 #include "print/PdfExport.h"
+#include "print/PrintRunner.h"
 #include "print/QtPageSurface.h"
 #include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -195,6 +199,35 @@ private slots:
                                                             .arg(a[i][k], b[i][k])));
             QCOMPARE(a[i].size(), b[i].size());
         }
+    }
+
+    // A long count shows how far it has come, and its Cancel ends the job.
+    void cancelStopsALongCount() {
+        const SampleBook& book = Sample(10000);
+        FakeClock clock;
+        CPrintJob job(PrintMode::Book, Settings(Text(kSizePocket), true), book.records,
+                      book.categories, nullptr, clock);
+        QWidget window;
+        window.show();
+        QString seen;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = window.findChild<QProgressDialog*>(QStringLiteral("printProgress"));
+            if (!dialog || !dialog->isVisible())
+                return;
+            seen = dialog->labelText();
+            if (auto* cancel = dialog->findChild<QPushButton*>())
+                cancel->click();
+        });
+        poll.start(20);
+        QTemporaryDir dir;
+        QPdfWriter writer(dir.filePath(QStringLiteral("cancelled.pdf")));
+        SetUpPdfWriter(writer);
+        CPrintProgress progress(&window, 0); // at once, however fast the machine
+        QCOMPARE(PrintRunner::CountPages(job, writer, &progress), -1);
+        QVERIFY(progress.Cancelled());
+        QVERIFY2(seen.startsWith(QStringLiteral("Laying out the pages: ")), qPrintable(seen));
+        QVERIFY(job.PageStarts().empty());
     }
 };
 

@@ -6,7 +6,8 @@ namespace {
 constexpr qint64 kEventIntervalMs = 30;
 }
 
-CPrintProgress::CPrintProgress(QWidget* parent) : m_parent(parent) {
+CPrintProgress::CPrintProgress(QWidget* parent, qint64 showAfterMs)
+    : m_parent(parent), m_nShowAfterMs(showAfterMs) {
     m_started.start();
 }
 
@@ -30,7 +31,7 @@ bool CPrintProgress::Step(const QString& text, int value, int maximum) {
         return true;
     m_sinceEvents.start();
     if (!m_dialog) {
-        if (m_started.elapsed() < kShowAfterMs)
+        if (m_started.elapsed() < m_nShowAfterMs)
             return true;
         m_dialog = new QProgressDialog(m_parent);
         m_dialog->setObjectName(QStringLiteral("printProgress"));

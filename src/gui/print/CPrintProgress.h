@@ -12,20 +12,21 @@ class QWidget;
 // dialog handle its input every few milliseconds, so Cancel stops the job at once.
 class CPrintProgress final : public IPrintProgress {
 public:
-    explicit CPrintProgress(QWidget* parent);
+    // How long a job runs before the dialog shows.
+    static constexpr qint64 kShowAfterMs = 400;
+
+    explicit CPrintProgress(QWidget* parent, qint64 showAfterMs = kShowAfterMs);
     ~CPrintProgress() override;
 
     bool Counted(int pages) override;
     bool Printed(int page, int first, int last) override;
     bool Cancelled() const { return m_bCancelled; }
 
-    // How long a job runs before the dialog shows.
-    static constexpr qint64 kShowAfterMs = 400;
-
 private:
     bool Step(const QString& text, int value, int maximum);
 
     QWidget* m_parent;
+    qint64 m_nShowAfterMs;
     QPointer<QProgressDialog> m_dialog;
     QElapsedTimer m_started;
     QElapsedTimer m_sinceEvents;
