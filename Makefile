@@ -41,6 +41,7 @@ package: build
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@scripts/compare-peer $(BUILD_DIR)
 
 test-sanitize: deps
 	cmake -S . -B build-sanitize -G Ninja -DKINBOOK_SANITIZE=ON -DKINBOOK_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug

@@ -157,7 +157,11 @@ const FilingCase kFilingCases[] = {
      {{"Smith #1", "John"}, {"Zed", "Z"}, {"Smith", "John"}}},
     {"John, Mary, John, Mary, Mary Smith: the Marys met behind a numbered John are numbered",
      {},
-     {{"Smith", "John"}, {"Smith", "Mary"}, {"Smith", "John"}, {"Smith", "Mary"}, {"Smith", "Mary"}},
+     {{"Smith", "John"},
+      {"Smith", "Mary"},
+      {"Smith", "John"},
+      {"Smith", "Mary"},
+      {"Smith", "Mary"}},
      {0, 1, 1, 1, 1},
      {{"Smith", "John"},
       {"Smith #2", "Mary"},
@@ -248,7 +252,7 @@ TEST(FilingRule, BatchFilerAgreesWithThePlainRuleOnRandomSequences) {
             start.push_back({pick(lasts), pick(firsts)});
         CRecordList plain = MakeList(start);
         CRecordList batch = MakeList(start);
-        auto filer = std::make_unique<CRecordFiler>(batch, 4); // tiny blocks: many splits
+        auto filer = std::make_unique<CRecordFiler>(batch);
         const int n = std::uniform_int_distribution<int>(1, 200)(rng);
         for (int i = 0; i < n; ++i) {
             const Name name{pick(lasts), pick(firsts)};

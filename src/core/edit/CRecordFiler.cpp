@@ -20,9 +20,10 @@ std::string Folded(const std::string& s) {
 
 } // namespace
 
-CRecordFiler::CRecordFiler(CRecordList& records, std::size_t blockSize)
-    : m_list(records), m_blockSize(std::max<std::size_t>(blockSize, 2)) {
-    Build();
+CRecordFiler::CRecordFiler(CRecordList& records) : m_list(records) {
+    m_nodes.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+        Add(records[i].get(), i, false);
 }
 
 CRecordFiler::~CRecordFiler() {
@@ -34,213 +35,238 @@ std::string CRecordFiler::PairKey(const std::string& last, const std::string& fi
     return std::to_string(last.size()) + ':' + Folded(last) + Folded(first);
 }
 
-std::string CRecordFiler::PairKey(const CContactRecord& r) {
-    return PairKey(r.m_strLastName, r.m_strFirstName);
-}
-
-void CRecordFiler::Build() {
-    m_blocks.clear();
-    m_blockOf.clear();
-    m_pairs.clear();
-    m_nextFree.clear();
-    m_count = m_list.size();
-    for (std::size_t i = 0; i < m_list.size(); ++i) {
-        if (i % m_blockSize == 0)
-            m_blocks.push_back(std::make_unique<Block>());
-        Block& b = *m_blocks.back();
-        CContactRecord* r = m_list[i].get();
-        b.entries.push_back({r, i, false});
-        m_blockOf[r] = &b;
-        m_pairs[PairKey(*r)].push_back(r);
-    }
-    for (auto& b : m_blocks)
-        Refresh(*b);
-    m_prefixGreatest.resize(m_blocks.size());
-    for (std::size_t i = 0; i < m_blocks.size(); ++i)
-        SetPrefixGreatest(i);
-}
-
-void CRecordFiler::SetPrefixGreatest(std::size_t i) {
-    const std::string& own = m_blocks[i]->greatest;
-    m_prefixGreatest[i] =
-        i == 0 || CompareNoCase(own, m_prefixGreatest[i - 1]) > 0 ? own : m_prefixGreatest[i - 1];
-}
-
-void CRecordFiler::Refresh(Block& b) {
-    b.greatest.clear();
-    b.ordered = true;
-    for (std::size_t i = 0; i < b.entries.size(); ++i) {
-        const CContactRecord* r = b.entries[i].record;
-        if (i == 0 || CompareNoCase(r->m_strLastName, b.greatest) > 0)
-            b.greatest = r->m_strLastName;
-        if (i > 0 && CompareNoCase(b.entries[i - 1].record->m_strLastName, r->m_strLastName) > 0)
-            b.ordered = false;
+void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending) {
+    // splitmix64: priorities only need to look random to keep the tree shallow.
+    std::uint64_t z = (m_random += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    const auto n = static_cast<std::uint32_t>(m_nodes.size());
+    Node node{};
+    node.record = record;
+    node.source = source;
+    node.priority = static_cast<std::uint32_t>(z >> 32);
+    node.greatest = n;
+    node.pending = pending;
+    m_nodes.push_back(node);
+    if (!pending) {
+        // Built in list order: each record goes at the end.
+        m_root = Merge(m_root, n);
+        m_nodes[m_root].parent = kNone;
+        m_firstOfPair.try_emplace(PairKey(record->m_strLastName, record->m_strFirstName), n);
     }
 }
 
-std::size_t CRecordFiler::BlockOf(const CContactRecord* r) const {
-    const Block* b = m_blockOf.at(r);
-    for (std::size_t i = 0; i < m_blocks.size(); ++i)
-        if (m_blocks[i].get() == b)
-            return i;
-    return m_blocks.size();
+void CRecordFiler::Pull(std::uint32_t n) {
+    Node& t = m_nodes[n];
+    t.size = 1 + Size(t.left) + Size(t.right);
+    t.greatest = n;
+    for (const std::uint32_t child : {t.left, t.right}) {
+        if (child == kNone)
+            continue;
+        m_nodes[child].parent = n;
+        const std::uint32_t g = m_nodes[child].greatest;
+        if (CompareNoCase(LastOf(g), LastOf(m_nodes[n].greatest)) > 0)
+            m_nodes[n].greatest = g;
+    }
 }
 
-CRecordFiler::Place CRecordFiler::PlaceOf(const CContactRecord* r) const {
-    const std::size_t bi = BlockOf(r);
-    const auto& entries = m_blocks[bi]->entries;
-    const auto it =
-        std::find_if(entries.begin(), entries.end(), [r](const Entry& e) { return e.record == r; });
-    return {bi, static_cast<std::size_t>(it - entries.begin())};
+void CRecordFiler::Split(std::uint32_t t, std::uint32_t count, std::uint32_t& a, std::uint32_t& b) {
+    // a: the first count nodes of t, b: the rest.
+    if (t == kNone) {
+        a = b = kNone;
+        return;
+    }
+    if (Size(m_nodes[t].left) < count) {
+        std::uint32_t rest = kNone;
+        Split(m_nodes[t].right, count - Size(m_nodes[t].left) - 1, rest, b);
+        m_nodes[t].right = rest;
+        Pull(t);
+        a = t;
+    } else {
+        std::uint32_t front = kNone;
+        Split(m_nodes[t].left, count, a, front);
+        m_nodes[t].left = front;
+        Pull(t);
+        b = t;
+    }
 }
 
-std::size_t CRecordFiler::PositionOf(Place p) const {
-    std::size_t pos = p.offset;
-    for (std::size_t i = 0; i < p.block; ++i)
-        pos += m_blocks[i]->entries.size();
+std::uint32_t CRecordFiler::Merge(std::uint32_t a, std::uint32_t b) {
+    if (a == kNone)
+        return b;
+    if (b == kNone)
+        return a;
+    if (m_nodes[a].priority > m_nodes[b].priority) {
+        m_nodes[a].right = Merge(m_nodes[a].right, b);
+        Pull(a);
+        return a;
+    }
+    m_nodes[b].left = Merge(a, m_nodes[b].left);
+    Pull(b);
+    return b;
+}
+
+void CRecordFiler::InsertAt(std::uint32_t n, std::size_t position) {
+    // Down to where the new node's priority puts it, counting it into every subtree it
+    // joins; that subtree is then split around it.
+    auto pos = static_cast<std::uint32_t>(position);
+    std::uint32_t parent = kNone;
+    std::uint32_t* link = &m_root;
+    const std::string& last = LastOf(n);
+    while (*link != kNone && m_nodes[*link].priority > m_nodes[n].priority) {
+        Node& t = m_nodes[*link];
+        ++t.size;
+        if (CompareNoCase(last, LastOf(t.greatest)) > 0)
+            t.greatest = n;
+        parent = *link;
+        const std::uint32_t leftSize = Size(t.left);
+        if (pos <= leftSize) {
+            link = &t.left;
+        } else {
+            pos -= leftSize + 1;
+            link = &t.right;
+        }
+    }
+    std::uint32_t a = kNone, b = kNone;
+    Split(*link, pos, a, b);
+    m_nodes[n].left = a;
+    m_nodes[n].right = b;
+    Pull(n);
+    m_nodes[n].parent = parent;
+    *link = n;
+}
+
+std::size_t CRecordFiler::PositionOf(std::uint32_t n) const {
+    std::size_t pos = Size(m_nodes[n].left);
+    for (std::uint32_t p = m_nodes[n].parent; p != kNone; n = p, p = m_nodes[p].parent) {
+        if (m_nodes[p].right == n)
+            pos += Size(m_nodes[p].left) + 1;
+    }
     return pos;
 }
 
-bool CRecordFiler::Next(Place& p) const {
-    if (p.offset + 1 < m_blocks[p.block]->entries.size()) {
-        ++p.offset;
-        return true;
+std::uint32_t CRecordFiler::NextOf(std::uint32_t n) const {
+    if (m_nodes[n].right != kNone) {
+        n = m_nodes[n].right;
+        while (m_nodes[n].left != kNone)
+            n = m_nodes[n].left;
+        return n;
     }
-    if (p.block + 1 < m_blocks.size()) {
-        ++p.block;
-        p.offset = 0;
-        return true;
+    std::uint32_t p = m_nodes[n].parent;
+    while (p != kNone && m_nodes[p].right == n) {
+        n = p;
+        p = m_nodes[p].parent;
     }
-    return false;
+    return p;
 }
 
-bool CRecordFiler::FindFirstGreater(const std::string& last, Place& out) const {
-    // The greatest name so far only grows from block to block, so the first block that
-    // holds a greater name is found by halving.
-    const auto first = std::partition_point(
-        m_prefixGreatest.begin(), m_prefixGreatest.end(),
-        [&last](const std::string& greatest) { return CompareNoCase(greatest, last) <= 0; });
-    if (first == m_prefixGreatest.end())
-        return false;
-    const auto bi = static_cast<std::size_t>(first - m_prefixGreatest.begin());
-    const Block& b = *m_blocks[bi];
-    const auto greater = [&last](const Entry& e) {
-        return CompareNoCase(e.record->m_strLastName, last) > 0;
-    };
-    auto it = b.ordered ? std::partition_point(b.entries.begin(), b.entries.end(),
-                                               [&](const Entry& e) { return !greater(e); })
-                        : std::find_if(b.entries.begin(), b.entries.end(), greater);
-    out = {bi, static_cast<std::size_t>(it - b.entries.begin())};
-    return true;
+std::uint32_t CRecordFiler::PreviousOf(std::uint32_t n) const {
+    if (m_nodes[n].left != kNone) {
+        n = m_nodes[n].left;
+        while (m_nodes[n].right != kNone)
+            n = m_nodes[n].right;
+        return n;
+    }
+    std::uint32_t p = m_nodes[n].parent;
+    while (p != kNone && m_nodes[p].left == n) {
+        n = p;
+        p = m_nodes[p].parent;
+    }
+    return p;
+}
+
+std::uint32_t CRecordFiler::FirstGreater(const std::string& last) const {
+    // The leftmost node whose last name is greater: go left while the left subtree
+    // holds one, else take the node itself, else go right.
+    std::uint32_t t = m_root;
+    if (t == kNone || CompareNoCase(LastOf(m_nodes[t].greatest), last) <= 0)
+        return kNone;
+    for (;;) {
+        const Node& node = m_nodes[t];
+        if (node.left != kNone && CompareNoCase(LastOf(m_nodes[node.left].greatest), last) > 0)
+            t = node.left;
+        else if (CompareNoCase(LastOf(t), last) > 0)
+            return t;
+        else
+            t = node.right; // the subtree's greatest is there
+    }
 }
 
 std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record) {
     // Room for the write-back is taken now, so that Flush never needs memory.
-    if (m_list.capacity() < m_count + 1)
-        m_list.reserve(std::max(m_count + 1, 2 * m_list.capacity()));
-    const Place at = PlaceFor(*record);
-    record->m_strLastName = FreeName(record->m_strLastName, record->m_strFirstName);
-    return Insert(at, std::move(record));
+    const std::size_t count = m_nodes.size();
+    if (m_list.capacity() < count + 1)
+        m_list.reserve(std::max(count + 1, 2 * m_list.capacity()));
+
+    const std::string key = PairKey(record->m_strLastName, record->m_strFirstName);
+    const std::size_t at = PlaceFor(*record, key);
+    const bool taken = m_firstOfPair.count(key) != 0;
+    if (taken)
+        record->m_strLastName = FreeName(record->m_strLastName, record->m_strFirstName, key);
+    CContactRecord* raw = record.get();
+    m_pending.push_back(std::move(record));
+    Add(raw, m_pending.size() - 1, true);
+    const auto n = static_cast<std::uint32_t>(m_nodes.size() - 1);
+    InsertAt(n, at);
+    // The filed name is free, so this is the first record of its pair.
+    m_firstOfPair.try_emplace(taken ? PairKey(raw->m_strLastName, raw->m_strFirstName) : key, n);
+    return at;
 }
 
-CRecordFiler::Place CRecordFiler::PlaceFor(const CContactRecord& record) const {
-    const Place end = m_blocks.empty()
-                          ? Place{0, 0}
-                          : Place{m_blocks.size() - 1, m_blocks.back()->entries.size()};
-    Place greater{};
-    const bool hasGreater = FindFirstGreater(record.m_strLastName, greater);
-    const auto pair = m_pairs.find(PairKey(record.m_strLastName, record.m_strFirstName));
-    if (pair == m_pairs.end() || pair->second.empty())
-        return hasGreater ? greater : end;
-    const Place dup = PlaceOf(pair->second.front());
-    if (hasGreater &&
-        (greater.block < dup.block || (greater.block == dup.block && greater.offset < dup.offset)))
-        return greater;
+std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::string& key) {
+    const std::string& last = record.m_strLastName;
+    const std::string& first = record.m_strFirstName;
+    const std::uint32_t greater = FirstGreater(last);
+    const std::size_t greaterAt = greater == kNone ? m_nodes.size() : PositionOf(greater);
+    const auto pair = m_firstOfPair.find(key);
+    if (pair == m_firstOfPair.end())
+        return greaterAt;
+    const std::uint32_t dup = pair->second;
+    const std::size_t dupAt = PositionOf(dup);
+    if (greaterAt < dupAt)
+        return greaterAt;
 
-    // A namesake: the place is behind the run of its numbered twins.
-    Place e = dup;
-    for (int k = 1;; ++k) {
-        Place n = e;
-        if (!Next(n))
-            return {e.block, e.offset + 1};
-        const CContactRecord& next = *m_blocks[n.block]->entries[n.offset].record;
-        if (!EqualsNoCase(next.m_strLastName, Numbered(record.m_strLastName, k)) ||
-            !EqualsNoCase(next.m_strFirstName, record.m_strFirstName))
-            return n;
-        e = n;
+    // A namesake: the place is behind the run of its numbered twins. The walk goes on
+    // from where it ended last time when nothing has been filed inside the run since.
+    std::uint32_t e = dup;
+    int k = 1;
+    const auto run = m_runs.find(key);
+    if (run != m_runs.end() && PositionOf(run->second.end) == dupAt + std::size_t(run->second.k)) {
+        e = run->second.end;
+        k = run->second.k + 1;
     }
+    std::size_t at = 0;
+    for (;; ++k) {
+        const std::uint32_t next = NextOf(e);
+        if (next == kNone) {
+            at = m_nodes.size();
+            break;
+        }
+        const CContactRecord& r = *m_nodes[next].record;
+        if (!EqualsNoCase(r.m_strLastName, Numbered(last, k)) ||
+            !EqualsNoCase(r.m_strFirstName, first)) {
+            at = PositionOf(next);
+            break;
+        }
+        e = next;
+    }
+    if (k > 1)
+        m_runs[key] = Run{e, k - 1};
+    return at;
 }
 
 bool CRecordFiler::IsTaken(const std::string& last, const std::string& first) const {
-    const auto it = m_pairs.find(PairKey(last, first));
-    return it != m_pairs.end() && !it->second.empty();
+    return m_firstOfPair.count(PairKey(last, first)) != 0;
 }
 
-std::string CRecordFiler::FreeName(const std::string& last, const std::string& first) {
-    if (!IsTaken(last, first))
-        return last;
+std::string CRecordFiler::FreeName(const std::string& last, const std::string& first,
+                                   const std::string& key) {
     // Names are only ever added while the filer lives, so the smallest free number of a
     // name never goes down: the search goes on where it last stopped.
-    int& k = m_nextFree.try_emplace(PairKey(last, first), 1).first->second;
+    int& k = m_nextFree.try_emplace(key, 1).first->second;
     while (IsTaken(Numbered(last, k), first))
         ++k;
     return Numbered(last, k);
-}
-
-std::size_t CRecordFiler::Insert(Place at, std::unique_ptr<CContactRecord> record) {
-    if (m_blocks.empty()) {
-        m_blocks.push_back(std::make_unique<Block>());
-        m_prefixGreatest.emplace_back();
-    }
-    Block& b = *m_blocks[at.block];
-    CContactRecord* raw = record.get();
-    m_pending.push_back(std::move(record));
-    b.entries.insert(b.entries.begin() + static_cast<std::ptrdiff_t>(at.offset),
-                     Entry{raw, m_pending.size() - 1, true});
-    m_blockOf[raw] = &b;
-    ++m_count;
-
-    const std::string& last = raw->m_strLastName;
-    if (b.entries.size() == 1 || CompareNoCase(last, b.greatest) > 0)
-        b.greatest = last;
-    for (std::size_t j = at.block;
-         j < m_prefixGreatest.size() && CompareNoCase(m_prefixGreatest[j], last) < 0; ++j)
-        m_prefixGreatest[j] = last;
-    if (b.ordered) {
-        if (at.offset > 0 &&
-            CompareNoCase(b.entries[at.offset - 1].record->m_strLastName, last) > 0)
-            b.ordered = false;
-        if (at.offset + 1 < b.entries.size() &&
-            CompareNoCase(last, b.entries[at.offset + 1].record->m_strLastName) > 0)
-            b.ordered = false;
-    }
-
-    // Keep the namesakes in list order: the first one is what a walk from the head meets.
-    auto& same = m_pairs[PairKey(*raw)];
-    const auto before = [this, at](const CContactRecord* r) {
-        const Place p = PlaceOf(r);
-        return p.block < at.block || (p.block == at.block && p.offset < at.offset);
-    };
-    same.insert(std::partition_point(same.begin(), same.end(), before), raw);
-
-    const std::size_t position = PositionOf(at);
-    if (b.entries.size() > 2 * m_blockSize) {
-        auto tail = std::make_unique<Block>();
-        const auto mid = b.entries.begin() + static_cast<std::ptrdiff_t>(m_blockSize);
-        tail->entries.assign(mid, b.entries.end());
-        b.entries.erase(mid, b.entries.end());
-        for (const Entry& moved : tail->entries)
-            m_blockOf[moved.record] = tail.get();
-        Refresh(b);
-        Refresh(*tail);
-        m_blocks.insert(m_blocks.begin() + static_cast<std::ptrdiff_t>(at.block) + 1,
-                        std::move(tail));
-        m_prefixGreatest.insert(
-            m_prefixGreatest.begin() + static_cast<std::ptrdiff_t>(at.block) + 1, std::string());
-        SetPrefixGreatest(at.block);
-        SetPrefixGreatest(at.block + 1);
-    }
-    return position;
 }
 
 void CRecordFiler::Flush() noexcept {
@@ -248,20 +274,20 @@ void CRecordFiler::Flush() noexcept {
         return;
     // Merge from the back, in place: an old record never moves towards the head, and the
     // capacity was reserved by File, so nothing here can fail.
-    m_list.resize(m_count);
-    std::size_t w = m_count;
-    for (auto bi = m_blocks.size(); bi-- > 0;) {
-        auto& entries = m_blocks[bi]->entries;
-        for (auto ei = entries.size(); ei-- > 0;) {
-            Entry& e = entries[ei];
-            --w;
-            if (e.pending)
-                m_list[w] = std::move(m_pending[e.source]);
-            else if (e.source != w)
-                m_list[w] = std::move(m_list[e.source]);
-            e.source = w;
-            e.pending = false;
-        }
+    m_list.resize(m_nodes.size());
+    std::size_t w = m_nodes.size();
+    std::uint32_t n = m_root;
+    while (n != kNone && m_nodes[n].right != kNone)
+        n = m_nodes[n].right;
+    for (; n != kNone; n = PreviousOf(n)) {
+        Node& node = m_nodes[n];
+        --w;
+        if (node.pending)
+            m_list[w] = std::move(m_pending[node.source]);
+        else if (node.source != w)
+            m_list[w] = std::move(m_list[node.source]);
+        node.source = w;
+        node.pending = false;
     }
     m_pending.clear();
 }

@@ -1,24 +1,25 @@
 #pragma once
 #include "model/CRecordList.h"
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 // Files many records in a row into one list (import) with exactly the results of
-// FileRecord (the same place, the same free twin number), without walking the whole list
-// for every record.
+// FileRecord (the same place, the same free twin number), in logarithmic time a record.
 //
-// The filer indexes the list in blocks that know their greatest last name (and the
-// greatest of all blocks up to them) and whether they are in order, plus a table of every
-// last/first name pair, so the first greater name and the first namesake are found without a walk
-// from the head. Records filed through it are written back into the list by Flush (and by the
-// destructor); until then the list keeps exactly the records it had. Nothing else may change the
-// list while a filer is alive.
+// The filer keeps the list's order in a balanced tree (a treap by position) whose nodes
+// know the greatest last name below them, so the first greater name is found by one
+// descent, whatever the order of the list; a table of every last/first name pair gives
+// the first namesake, and its position comes from the tree. Records filed through it
+// are written back into the list by Flush (and by the destructor); until then the list
+// keeps exactly the records it had. Nothing else may change the list while a filer is
+// alive.
 class CRecordFiler {
 public:
-    explicit CRecordFiler(CRecordList& records, std::size_t blockSize = 32);
+    explicit CRecordFiler(CRecordList& records);
     ~CRecordFiler();
     CRecordFiler(const CRecordFiler&) = delete;
     CRecordFiler& operator=(const CRecordFiler&) = delete;
@@ -29,50 +30,50 @@ public:
     // Puts every filed record into the list, in filing order.
     void Flush() noexcept;
     // Records in the list plus those waiting for the write-back.
-    std::size_t GetCount() const { return m_count; }
+    std::size_t GetCount() const { return m_nodes.size(); }
 
 private:
-    struct Entry {
+    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    struct Node {
         CContactRecord* record;
         std::size_t source; // index into the list, or into m_pending when pending
+        std::uint32_t priority;
+        std::uint32_t left = kNone, right = kNone, parent = kNone;
+        std::uint32_t size = 1;
+        std::uint32_t greatest; // the node of the greatest last name in this subtree
         bool pending;
     };
-    struct Block {
-        std::vector<Entry> entries;
-        std::string greatest; // greatest last name in the block (a copy: no pointer to chase)
-        bool ordered = true;  // last names ascending (ignoring case) within the block
-    };
-    struct Place {
-        std::size_t block;
-        std::size_t offset;
+    // Where the run of a name's numbered twins was seen to end: the node of "last #k".
+    struct Run {
+        std::uint32_t end;
+        int k;
     };
 
-    void Build();
     static std::string PairKey(const std::string& last, const std::string& first);
-    static std::string PairKey(const CContactRecord& r);
-    Place PlaceFor(const CContactRecord& record) const;
+    void Add(CContactRecord* record, std::size_t source, bool pending);
+    std::size_t PlaceFor(const CContactRecord& record, const std::string& key);
     bool IsTaken(const std::string& last, const std::string& first) const;
-    std::string FreeName(const std::string& last, const std::string& first);
-    std::size_t BlockOf(const CContactRecord* r) const;
-    Place PlaceOf(const CContactRecord* r) const;
-    std::size_t PositionOf(Place p) const;
-    bool Next(Place& p) const;
-    bool FindFirstGreater(const std::string& last, Place& out) const;
-    std::size_t Insert(Place at, std::unique_ptr<CContactRecord> record);
-    static void Refresh(Block& b);
-    void SetPrefixGreatest(std::size_t blockIndex);
+    // The smallest free "last #k" of a taken name whose pair key is key.
+    std::string FreeName(const std::string& last, const std::string& first, const std::string& key);
+    std::uint32_t FirstGreater(const std::string& last) const;
+    std::size_t PositionOf(std::uint32_t n) const;
+    std::uint32_t NextOf(std::uint32_t n) const;
+    std::uint32_t PreviousOf(std::uint32_t n) const;
+    std::uint32_t Size(std::uint32_t n) const { return n == kNone ? 0 : m_nodes[n].size; }
+    const std::string& LastOf(std::uint32_t n) const { return m_nodes[n].record->m_strLastName; }
+    void Pull(std::uint32_t n);
+    void Split(std::uint32_t t, std::uint32_t count, std::uint32_t& a, std::uint32_t& b);
+    std::uint32_t Merge(std::uint32_t a, std::uint32_t b);
+    void InsertAt(std::uint32_t n, std::size_t position);
 
     CRecordList& m_list;
-    std::size_t m_blockSize;
-    std::size_t m_count = 0;
-    std::vector<std::unique_ptr<Block>> m_blocks;
+    std::vector<Node> m_nodes;
+    std::uint32_t m_root = kNone;
+    std::uint64_t m_random = 0x9E3779B97F4A7C15ull;
     std::vector<std::unique_ptr<CContactRecord>> m_pending;
-    // The greatest last name in blocks 0 to i, for every block i.
-    std::vector<std::string> m_prefixGreatest;
-    // Which block holds a record, and every record of a folded "last\0first" pair in
-    // list order.
-    std::unordered_map<const CContactRecord*, Block*> m_blockOf;
-    std::unordered_map<std::string, std::vector<const CContactRecord*>> m_pairs;
-    // Where the search for a free twin number of a "last\0first" pair goes on.
+    // The first node (in list order) of every folded "last\0first" pair.
+    std::unordered_map<std::string, std::uint32_t> m_firstOfPair;
+    // Where the search for a free twin number of a pair goes on.
     std::unordered_map<std::string, int> m_nextFree;
+    std::unordered_map<std::string, Run> m_runs;
 };

@@ -12,13 +12,26 @@ CPageLayout::CPageLayout(IPageSurface& surface, const CPageGeometry& geometry,
                          const CLayoutMetrics& metrics)
     : m_surface(surface), m_geometry(geometry), m_metrics(metrics) {}
 
-void CPageLayout::Reset(int drawPage) {
+void CPageLayout::Reset(int drawPage, std::vector<CPageStart>* pageStarts, const CPageStart* from) {
     m_nDrawPage = drawPage;
+    m_pPageStarts = pageStarts;
+    m_bStopped = false;
     m_nPageCount = 0;
     m_nPageNumber = 1;
     m_nColumn = 1;
     m_nX = m_geometry.m_nX1;
     m_nY = m_geometry.m_nY0;
+    m_next = CPageStart();
+    if (pageStarts) {
+        pageStarts->clear();
+        pageStarts->push_back(m_next);
+    }
+    if (from && drawPage > 1) {
+        // The pages before drawPage have been laid out by the counting pass.
+        m_nPageCount = drawPage - 1;
+        m_nPageNumber = drawPage;
+        m_next = *from;
+    }
 }
 
 int CPageLayout::Width(PrintFontId font, std::string_view text) {
@@ -32,7 +45,15 @@ bool CPageLayout::NewPage() {
     m_nColumn = 1;
     m_nX = m_geometry.m_nX1;
     m_nY = m_geometry.m_nY0;
-    return m_nDrawPage == 0 || m_nPageNumber <= m_nDrawPage;
+    if (m_nDrawPage != 0)
+        return m_nPageNumber <= m_nDrawPage;
+    if (m_pPageStarts)
+        m_pPageStarts->push_back(m_next);
+    if (m_onPage && !m_onPage(m_nPageCount)) {
+        m_bStopped = true;
+        return false;
+    }
+    return true;
 }
 
 bool CPageLayout::Advance(int h) {
@@ -60,14 +81,15 @@ void CPageLayout::DrawLetterHeading(char letter, int x, int y) {
 }
 
 bool CPageLayout::LayOutEntry(const CPrintEntry& entry, int inset, int width, PrintFontId textFont,
-                              int lineHeight) {
+                              int lineHeight, std::size_t firstLine) {
     const int labelWidth =
         entry.m_strLabel.empty() ? 0 : Width(PrintFontId::Label, entry.m_strLabel);
     m_surface.SelectFont(textFont);
     const auto lines = BreakEntry(entry, width, labelWidth, [this](std::string_view text) {
         return m_surface.GetTextWidth(text);
     });
-    for (const auto& line : lines) {
+    for (std::size_t n = firstLine; n < lines.size(); ++n) {
+        const auto& line = lines[n];
         if (OnDrawPage()) {
             // A line may fall into the next column: x follows the column.
             const int x = m_nX + inset;
@@ -80,91 +102,125 @@ bool CPageLayout::LayOutEntry(const CPrintEntry& entry, int inset, int width, Pr
             m_surface.SelectFont(textFont);
             m_surface.DrawText(textX, m_nY, line.m_strText);
         }
+        m_next.m_nLine = n + 1;
         if (!Advance(lineHeight))
             return false;
     }
     return true;
 }
 
-int CPageLayout::RunBook(const CRecordList& records, const CCategoryList& categories,
-                         const CPrintSettings& settings, int drawPage) {
-    m_bBook = true;
-    Reset(drawPage);
+CBookOrder CPageLayout::BookOrder(const CRecordList& records, const CCategoryList& categories,
+                                  const CPrintSettings& settings) {
     const bool all = kb::EqualsNoCase(settings.m_strBookCategory, "All");
     const std::uint16_t category = all ? 0 : categories.IndexOf(settings.m_strBookCategory);
-    const int columnWidth = m_geometry.m_size.m_nColumnWidth;
-    const int indent = m_geometry.m_size.m_nIndent;
-    bool firstSection = true;
-    m_surface.SelectFont(PrintFontId::Body);
-
     // Sections A to Z, then "#": a record prints under its letter tab (a letter with a
     // diacritic under its base letter), in filing order within the section.
-    std::vector<std::pair<int, const CContactRecord*>> book;
+    CBookOrder book;
     for (const auto& record : records)
         if (all || record->m_nCategory == category)
-            book.emplace_back(LetterIndexOf(*record), record.get());
+            book.push_back({LetterIndexOf(*record), record.get()});
     std::stable_sort(book.begin(), book.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+                     [](const CBookEntry& a, const CBookEntry& b) { return a.letter < b.letter; });
+    return book;
+}
 
-    int section = -1;
-    for (const auto& [letter, record] : book) {
+int CPageLayout::RunBook(const CRecordList& records, const CCategoryList& categories,
+                         const CPrintSettings& settings, int drawPage,
+                         std::vector<CPageStart>* pageStarts, const CPageStart* from) {
+    return RunBook(BookOrder(records, categories, settings), settings, drawPage, pageStarts,
+                   from);
+}
+
+int CPageLayout::RunBook(const CBookOrder& book, const CPrintSettings& settings, int drawPage,
+                         std::vector<CPageStart>* pageStarts, const CPageStart* from) {
+    m_bBook = true;
+    Reset(drawPage, pageStarts, from);
+    const int columnWidth = m_geometry.m_size.m_nColumnWidth;
+    const int indent = m_geometry.m_size.m_nIndent;
+
+    // A page that starts inside a record resumes it where the page before it ended.
+    const CPageStart resume = m_next;
+    bool resuming = m_nPageNumber > 1;
+
+    for (std::size_t r = resume.m_nRecord; r < book.size(); ++r) {
+        const auto [letter, record] = book[r];
         const CPrintText text = CPrintText::ForBook(*record, settings.m_nPrintData);
         m_surface.SelectFont(PrintFontId::Heading);
+        m_next = CPageStart{r, CPageStart::kHeading, 0, m_next.m_section, m_next.m_bFirstSection};
 
-        if (letter != section) {
-            if (settings.m_bAlphaPageBreak && !firstSection && !NewPage())
+        const bool atHeading = !resuming || resume.m_nEntry == CPageStart::kHeading;
+        if (atHeading && letter != m_next.m_section) {
+            // A page that starts at this heading has had its break already.
+            if (settings.m_bAlphaPageBreak && !m_next.m_bFirstSection && !resuming && !NewPage())
                 return m_nPageCount;
-            firstSection = false;
-            section = letter;
+            m_next.m_bFirstSection = false;
+            m_next.m_section = letter;
+            m_next.m_nEntry = 0;
             if (OnDrawPage())
                 DrawLetterHeading(LetterText(letter).front(), m_nX, m_nY);
             if (!Advance(m_metrics.m_nHeadingLineHeight + 2))
                 return m_nPageCount;
         }
 
+        std::size_t i = 0, line = 0;
+        if (resuming && resume.m_nEntry != CPageStart::kHeading) {
+            i = resume.m_nEntry;
+            line = resume.m_nLine;
+        }
+        resuming = false;
         const auto& entries = text.Entries();
-        std::size_t i = 0;
-        if (text.HasName()) {
+        if (i == 0 && text.HasName()) {
+            m_next.m_nEntry = 0;
             if (!LayOutEntry(entries[0], 0, columnWidth, PrintFontId::Heading,
-                             m_metrics.m_nHeadingLineHeight))
+                             m_metrics.m_nHeadingLineHeight, line))
                 return m_nPageCount;
             i = 1;
+            line = 0;
         }
         m_surface.SelectFont(PrintFontId::Body);
-        for (; i < entries.size(); ++i) {
+        for (; i < entries.size(); ++i, line = 0) {
+            m_next.m_nEntry = i;
             if (!LayOutEntry(entries[i], indent, columnWidth - indent, PrintFontId::Body,
-                             m_metrics.m_nBodyLineHeight))
+                             m_metrics.m_nBodyLineHeight, line))
                 return m_nPageCount;
         }
     }
     return ++m_nPageCount;
 }
 
-int CPageLayout::RunRecord(const CPrintText& text, int drawPage) {
+int CPageLayout::RunRecord(const CPrintText& text, int drawPage,
+                           std::vector<CPageStart>* pageStarts, const CPageStart* from) {
     m_bBook = false;
-    Reset(drawPage);
+    Reset(drawPage, pageStarts, from);
     const int columnWidth = m_geometry.m_size.m_nColumnWidth;
     const auto& entries = text.Entries();
-    std::size_t i = 0;
+    std::size_t i = 0, line = 0;
 
     m_surface.SelectFont(PrintFontId::Heading);
-    if (text.HasName()) {
-        // The name stays at the top of page 1, however long it is.
-        const auto lines = BreakEntry(entries[0], columnWidth, 0, [this](std::string_view t) {
-            return m_surface.GetTextWidth(t);
-        });
-        for (const auto& line : lines) {
-            if (OnDrawPage())
-                m_surface.DrawText(m_nX, m_nY, line.m_strText);
-            m_nY += m_metrics.m_nHeadingLineHeight;
+    if (m_nPageNumber > 1) {
+        // Only the entries after the name go on to later pages.
+        i = m_next.m_nEntry;
+        line = m_next.m_nLine;
+    } else {
+        if (text.HasName()) {
+            // The name stays at the top of page 1, however long it is.
+            const auto lines = BreakEntry(entries[0], columnWidth, 0, [this](std::string_view t) {
+                return m_surface.GetTextWidth(t);
+            });
+            for (const auto& nameLine : lines) {
+                if (OnDrawPage())
+                    m_surface.DrawText(m_nX, m_nY, nameLine.m_strText);
+                m_nY += m_metrics.m_nHeadingLineHeight;
+            }
+            i = 1;
         }
-        i = 1;
+        m_nY += m_metrics.m_nBodyLineHeight;
     }
     m_surface.SelectFont(PrintFontId::Body);
-    m_nY += m_metrics.m_nBodyLineHeight;
-    for (; i < entries.size(); ++i) {
-        if (!LayOutEntry(entries[i], 0, columnWidth, PrintFontId::Body,
-                         m_metrics.m_nBodyLineHeight))
+    for (; i < entries.size(); ++i, line = 0) {
+        m_next.m_nEntry = i;
+        if (!LayOutEntry(entries[i], 0, columnWidth, PrintFontId::Body, m_metrics.m_nBodyLineHeight,
+                         line))
             return m_nPageCount;
     }
     return ++m_nPageCount;

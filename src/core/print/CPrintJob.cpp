@@ -27,7 +27,7 @@ CFontRequest CPrintJob::FontFor(PrintFontId id, const CPrintFont& font) {
     return {};
 }
 
-int CPrintJob::BeginPrinting(IPageSurface& surface) {
+int CPrintJob::BeginPrinting(IPageSurface& surface, const PageCallback& onPage) {
     for (PrintFontId id :
          {PrintFontId::Footer, PrintFontId::Body, PrintFontId::Label, PrintFontId::Heading})
         surface.CreateFont(id, FontFor(id, m_settings.m_font));
@@ -47,12 +47,19 @@ int CPrintJob::BeginPrinting(IPageSurface& surface) {
         m_metrics.m_nBodyLineHeight = 1;
 
     CPageLayout layout(surface, m_geometry, m_metrics);
+    layout.SetPageCallback(onPage);
     if (m_mode == PrintMode::Record) {
         m_recordText = m_pRecord ? CPrintText::ForRecord(*m_pRecord, m_settings.m_bContactNotes)
                                  : CPrintText();
-        m_nPageCount = layout.RunRecord(m_recordText, 0);
+        m_nPageCount = layout.RunRecord(m_recordText, 0, &m_pageStarts);
     } else {
-        m_nPageCount = layout.RunBook(m_records, m_categories, m_settings, 0);
+        m_book = CPageLayout::BookOrder(m_records, m_categories, m_settings);
+        m_nPageCount = layout.RunBook(m_book, m_settings, 0, &m_pageStarts);
+    }
+    if (!layout.Completed()) {
+        m_pageStarts.clear();
+        m_nPageCount = 0;
+        return -1;
     }
     return m_nPageCount;
 }
@@ -66,10 +73,14 @@ void CPrintJob::PrintPage(IPageSurface& surface, int page) {
     surface.SetPen(PenStyle::Solid);
 
     CPageLayout layout(surface, m_geometry, m_metrics);
+    const std::size_t index = static_cast<std::size_t>(page) - 1;
+    const CPageStart* from = !m_bFromFirstRecord && page >= 1 && index < m_pageStarts.size()
+                                 ? &m_pageStarts[index]
+                                 : nullptr;
     if (m_mode == PrintMode::Record)
-        layout.RunRecord(m_recordText, page);
+        layout.RunRecord(m_recordText, page, nullptr, from);
     else
-        layout.RunBook(m_records, m_categories, m_settings, page);
+        layout.RunBook(m_book, m_settings, page, nullptr, from);
 
     if (g.m_size.m_nColumns == 2)
         surface.DrawLine(g.m_nRuleX, g.m_nY0, g.m_nRuleX, g.m_nYB);

@@ -7,6 +7,7 @@
 #include "print/IPageSurface.h"
 #include <ctime>
 #include <string>
+#include <vector>
 
 class CCategoryList;
 class IClock;
@@ -15,20 +16,29 @@ class IMessageBox;
 enum class PrintMode { Book, Record };
 
 // One print or preview job: the book of the settings' category or one record, laid out
-// on the settings' size. Begin printing makes the fonts and counts the pages; every page
-// lays out again from the start and draws only itself.
+// on the settings' size. Begin printing makes the fonts, counts the pages and keeps
+// where each page starts, so that drawing a page costs what that page holds.
 class CPrintJob {
 public:
     CPrintJob(PrintMode mode, const CPrintSettings& settings, const CRecordList& records,
               const CCategoryList& categories, const CContactRecord* record, const IClock& clock);
 
-    // Creates the four fonts, measures the line heights and counts the pages.
-    int BeginPrinting(IPageSurface& surface);
+    // Called while the pages are counted with the pages finished so far; false cancels.
+    using PageCallback = CPageLayout::PageCallback;
+
+    // Creates the four fonts, measures the line heights and counts the pages. Returns -1
+    // when onPage cancelled the count.
+    int BeginPrinting(IPageSurface& surface, const PageCallback& onPage = {});
     // Draws page n (1-based): outline, text, column rule and footer.
     void PrintPage(IPageSurface& surface, int page);
     int GetPageCount() const { return m_nPageCount; }
     const CPageGeometry& Geometry() const { return m_geometry; }
     const CLayoutMetrics& Metrics() const { return m_metrics; }
+    // Where each page starts, from the last count (page 1 first).
+    const std::vector<CPageStart>& PageStarts() const { return m_pageStarts; }
+    // Lays every page out from the first record again instead of from its start: the
+    // slow way, which the page starts must reproduce exactly.
+    void SetLayOutFromFirstRecord(bool fromFirst) { m_bFromFirstRecord = fromFirst; }
 
     // The fonts of a job for a print font: footer, body, label, heading.
     static CFontRequest FontFor(PrintFontId id, const CPrintFont& font);
@@ -51,5 +61,8 @@ private:
     CPageGeometry m_geometry;
     CLayoutMetrics m_metrics;
     CPrintText m_recordText;
+    CBookOrder m_book; // the book's records in print order, from the count
+    std::vector<CPageStart> m_pageStarts;
     int m_nPageCount = 0;
+    bool m_bFromFirstRecord = false;
 };

@@ -19,12 +19,16 @@ public:
 
 } // namespace
 
-int PrintJobToPdf(CPrintJob& job, const QString& path) {
-    QPdfWriter writer(path);
+void SetUpPdfWriter(QPdfWriter& writer) {
     writer.setResolution(1200);
     writer.setCreator(QStringLiteral("Kinbook"));
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
                                      QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch));
+}
+
+int PrintJobToPdf(CPrintJob& job, const QString& path) {
+    QPdfWriter writer(path);
+    SetUpPdfWriter(writer);
     NoMessages box;
     const int printed = PrintRunner::Run(job, writer, box, false, true);
     return printed < 0 ? -1 : job.GetPageCount();

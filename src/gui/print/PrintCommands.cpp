@@ -4,6 +4,7 @@
 #include "model/CKinbookDoc.h"
 #include "port/IMessageBox.h"
 #include "print/CBookPrintDialog.h"
+#include "print/CPrintProgress.h"
 #include "print/CRecordPrintDialog.h"
 #include "print/PrintRunner.h"
 #include "resources/CommandIds.h"
@@ -117,16 +118,24 @@ void PrintCommands::StartJob(PrintMode mode, const CContactRecord* record, bool 
         // The preview draws through here, and so does its own Print button, which prints
         // like any other print.
         connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* printer) {
-            PrintRunner::Run(job, *printer, box, PrintRunner::Pauses(settings.m_bPause, *printer),
-                             PrintRunner::IsPreviewing(*printer));
+            CPrintProgress progress(&dialog);
+            if (PrintRunner::Run(job, *printer, box, PrintRunner::Pauses(settings.m_bPause, *printer),
+                                 PrintRunner::IsPreviewing(*printer), 0, 0, &progress) == -2)
+                QTimer::singleShot(0, &dialog, &QDialog::reject);
         });
         m_runDialog(dialog);
         return;
     }
 
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const int count = PrintRunner::CountPages(job, *m_pPrinter);
+    int count = 0;
+    {
+        CPrintProgress progress(m_view.DialogParent());
+        count = PrintRunner::CountPages(job, *m_pPrinter, &progress);
+    }
     QGuiApplication::restoreOverrideCursor();
+    if (count < 0)
+        return;
     QPrintDialog dialog(m_pPrinter.get(), m_view.DialogParent());
     dialog.setWindowTitle(QStringLiteral("Print"));
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
@@ -140,7 +149,8 @@ void PrintCommands::StartJob(PrintMode mode, const CContactRecord* record, bool 
         first = m_pPrinter->fromPage();
         last = m_pPrinter->toPage();
     }
+    CPrintProgress progress(m_view.DialogParent());
     if (PrintRunner::Run(job, *m_pPrinter, box, PrintRunner::Pauses(settings.m_bPause, *m_pPrinter),
-                         false, first, last) < 0)
+                         false, first, last, &progress) == -1)
         box.Show("The print job could not be started.", MbIcon::Stop);
 }

@@ -10,18 +10,32 @@
 
 namespace PrintRunner {
 
-int CountPages(CPrintJob& job, QPagedPaintDevice& device) {
+namespace {
+
+CPrintJob::PageCallback CountCallback(IPrintProgress* progress) {
+    if (!progress)
+        return {};
+    return [progress](int pages) { return progress->Counted(pages); };
+}
+
+} // namespace
+
+int CountPages(CPrintJob& job, QPagedPaintDevice& device, IPrintProgress* progress) {
     QtPageSurface surface(device, nullptr);
-    return job.BeginPrinting(surface);
+    return job.BeginPrinting(surface, CountCallback(progress));
 }
 
 int Run(CPrintJob& job, QPagedPaintDevice& device, IMessageBox& messageBox, bool pause,
-        bool preview, int first, int last) {
+        bool preview, int first, int last, IPrintProgress* progress) {
     QPainter painter;
     if (!painter.begin(&device))
         return -1;
     QtPageSurface surface(device, &painter);
-    const int count = job.BeginPrinting(surface);
+    const int count = job.BeginPrinting(surface, CountCallback(progress));
+    if (count < 0) {
+        painter.end();
+        return -2;
+    }
     if (first <= 0 && last <= 0) {
         first = 1;
         last = count;
@@ -36,6 +50,10 @@ int Run(CPrintJob& job, QPagedPaintDevice& device, IMessageBox& messageBox, bool
             device.newPage();
         job.PrintPage(surface, page);
         ++printed;
+        if (progress && !progress->Printed(page, first, last)) {
+            painter.end();
+            return -2;
+        }
     }
     painter.end();
     return printed;
