@@ -10,6 +10,11 @@ CliBook::CliBook(CliMessageBox::Information information)
 }
 
 bool CliBook::Load(const std::string& path) {
+    // Said plainly: the program's own open-failure message speaks of a backup file.
+    if (!RealFileSystem().Exists(path)) {
+        std::cerr << "kinbook-cli: the file " << path << " does not exist\n";
+        return false;
+    }
     return m_doc.Load(path);
 }
 

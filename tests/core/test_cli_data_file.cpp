@@ -76,6 +76,18 @@ TEST_P(CliCheck, ReportsCountsOrTheProgramsMessage) {
     EXPECT_EQ(dir.Entries().size(), GetParam().bytes.empty() ? 0u : 1u);
 }
 
+TEST_F(CliDataFile, EveryVerbSaysAMissingBookIsMissing) {
+    const std::string file = dir.File("missing.kbk");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"add", file, "--last", "Lee"},
+          std::vector<std::string>{"show", file, "Lee"}, std::vector<std::string>{"list", file}}) {
+        const CliRun run = RunCli(args);
+        EXPECT_EQ(run.exitCode, 1) << args[0];
+        EXPECT_EQ(run.err, "kinbook-cli: the file " + file + " does not exist\n") << args[0];
+    }
+    EXPECT_TRUE(dir.Entries().empty()); // nothing was written
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Files, CliCheck,
     testing::Values(CheckCase{"EmptyBook", kEmptyBook, 0, "3 categories, 0 records\n", ""},
