@@ -33,8 +33,8 @@ int main(int argc, char* argv[]) {
                         : QFile::encodeName(QFileInfo(files.front()).absoluteFilePath()).toStdString();
 
     CKinbookApp app;
-    // A second start ends at once and quietly, leaving the first alone.
-    if (!app.ClaimSingleInstance())
+    // A second start ends at once and quietly, handing its file to the first.
+    if (!app.ClaimSingleInstance(openPath))
         return 0;
     if (!app.InitInstance(openPath) || app.Ending())
         return 0;

@@ -162,6 +162,57 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!Held(), 30000);
     }
 
+    // A file double-clicked while Kinbook runs opens in the running one.
+    void aSecondStartHandsItsFileToTheFirst() {
+        QVERIFY(!Held());
+        const QString folder = m_home.filePath(QStringLiteral("handed"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString book = QDir(folder).filePath(QStringLiteral("other.kbk"));
+        // The first start's own book holds a record, so that it asks nothing at start-up
+        // (and no earlier case's book is the current one).
+        QFile::remove(m_home.filePath(QStringLiteral("config/Feltmoor Kinbook/Kinbook.conf")));
+        const QString own = m_home.filePath(QStringLiteral("data/Feltmoor Kinbook/Kinbook"));
+        QVERIFY(QDir().mkpath(own));
+        for (const QString& path : {book, QDir(own).filePath(QStringLiteral("YourContactRecords.kbk"))}) {
+            FakeMessageBox box;
+            CKinbookDoc doc(box, RealFileSystem());
+            doc.GetCategories().ResetToDefaults();
+            auto record = std::make_unique<CContactRecord>();
+            record->m_strLastName = "Lee";
+            doc.GetRecords().push_back(std::move(record));
+            QVERIFY(doc.Save(path.toStdString()));
+        }
+        auto first = Start();
+        QVERIFY(first->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(Held(), 30000);
+        auto second = Start({QStringLiteral("other.kbk")}, folder);
+        QVERIFY(second->waitForFinished(30000));
+        QCOMPARE(second->exitCode(), 0);
+        const QByteArray expected = "Current%20Path=" + book.toUtf8();
+        const auto stored = [this, &expected] {
+            QFile conf(m_home.filePath(QStringLiteral("config/Feltmoor Kinbook/Kinbook.conf")));
+            return conf.open(QIODevice::ReadOnly) && conf.readAll().contains(expected);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(stored(), 30000);
+        first->kill();
+        QVERIFY(first->waitForFinished(30000));
+        QTRY_VERIFY_WITH_TIMEOUT(!Held(), 30000);
+    }
+
+    // Ended while its start-up still has messages to show (a file that does not load,
+    // then an empty book): none of them keeps it from ending.
+    void endedDuringItsStartUpMessagesItEnds() {
+        QVERIFY(!Held());
+        auto running = Start({QStringLiteral("no-such-book.kbk")}, m_home.path());
+        QVERIFY(running->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(Held(), 30000);
+        QTest::qWait(500); // into the first message
+        running->terminate();
+        QVERIFY(running->waitForFinished(30000));
+        QCOMPARE(running->exitStatus(), QProcess::NormalExit);
+        QTRY_VERIFY_WITH_TIMEOUT(!Held(), 30000);
+    }
+
     void versionAndHelpAnswerWithoutStarting() {
         auto version = Start({QStringLiteral("--version")});
         QVERIFY(version->waitForFinished(30000));

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QStandardPaths>
+#include <QTimer>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -22,10 +23,10 @@ CKinbookApp::~CKinbookApp() {
     m_frame.reset();
 }
 
-bool CKinbookApp::ClaimSingleInstance() {
+bool CKinbookApp::ClaimSingleInstance(const std::string& openPath) {
     if (m_instance.Claim())
         return true;
-    CSingleInstance::AskHolderToShow(InstanceName());
+    CSingleInstance::AskHolderToShow(InstanceName(), QByteArray::fromStdString(openPath));
     return false;
 }
 
@@ -46,13 +47,26 @@ void CKinbookApp::EndBySignal() {
     m_frame->WriteSettings();
     m_settings.Raw().sync();
     // Open dialogs are cancelled (no cancel changes the book), so that the program
-    // gets back to its own loop, or to the end of its start-up, and ends there.
+    // gets back to its own loop, or to the end of its start-up, and ends there; the
+    // rest of the start-up asks nothing more.
+    m_messageBox.SetEnding();
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows) {
         if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
             dialog->done(QDialog::Rejected);
     }
     m_frame->Tray().ExitKinbook();
+}
+
+void CKinbookApp::OpenFromOutside(const std::string& path) {
+    // A data file opened from the desktop while Kinbook runs. A dialog in the middle of
+    // something (an edit, a question) finishes first: the file opens after it closes.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(250, m_frame.get(), [this, path] { OpenFromOutside(path); });
+        return;
+    }
+    if (!m_bEnding)
+        DataFileCommands::OpenArchiveFile(m_frame->View(), path);
 }
 
 bool CKinbookApp::InitInstance(const std::string& openPath) {
@@ -72,7 +86,11 @@ bool CKinbookApp::InitInstance(const std::string& openPath) {
     m_messageBox.SetParent(m_frame.get());
     m_fileChooser.SetParent(m_frame.get());
     QObject::connect(&m_instance, &CSingleInstance::ShowRequested, m_frame.get(),
-                     &CMainFrame::ShowFromOutside);
+                     [this](const QByteArray& path) {
+                         m_frame->ShowFromOutside();
+                         if (!path.isEmpty())
+                             OpenFromOutside(path.toStdString());
+                     });
     // Ended by a signal: end as from the tray's Exit Kinbook.
     QObject::connect(&m_endSignals, &CEndSignals::EndRequested, m_frame.get(),
                      [this] { EndBySignal(); });

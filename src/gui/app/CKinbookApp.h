@@ -22,8 +22,8 @@ public:
     // The name of the lock that marks a running Kinbook.
     static QString InstanceName() { return QStringLiteral("FeltmureKinbook"); }
     // Takes the lock; false when another Kinbook runs (this one must end quietly, after
-    // asking that one to show its window).
-    bool ClaimSingleInstance();
+    // asking that one to show its window and to open openPath, when given).
+    bool ClaimSingleInstance(const std::string& openPath = {});
 
     // Creates the document, the frame and the view, loads the data file and shows
     // the window; then opens openPath, when given, as Open Archive does. Returns false
@@ -39,6 +39,8 @@ public:
     static std::string DefaultDataPath();
 
 private:
+    // Opens a data file another start was given, once no dialog is open.
+    void OpenFromOutside(const std::string& path);
     // SIGTERM, SIGHUP or SIGINT: the settings are written and the program ends.
     void EndBySignal();
 

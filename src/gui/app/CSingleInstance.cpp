@@ -10,11 +10,15 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 #endif
 
 namespace {
+
+// The longest path a second start passes on.
+constexpr qsizetype kMaxPath = 4096;
 
 #ifdef Q_OS_UNIX
 // O_NOFOLLOW: in a shared temporary directory another user could plant a link.
@@ -96,20 +100,35 @@ void CSingleInstance::Listen() {
 
 void CSingleInstance::OnConnection() {
 #ifdef Q_OS_UNIX
-    bool asked = false;
     for (;;) {
         const int client = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             break;
+        // The second start writes the path of the file it was given, if any, and
+        // closes; a client that says nothing is not waited for long.
+        const timeval wait{1, 0};
+        ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        QByteArray path;
+        char buffer[1024];
+        for (;;) {
+            const ssize_t n = ::read(client, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            path.append(buffer, n);
+            if (path.size() > kMaxPath) {
+                path.clear(); // not a path this program would have sent
+                break;
+            }
+        }
         ::close(client);
-        asked = true;
+        emit ShowRequested(path);
     }
-    if (asked)
-        emit ShowRequested();
 #endif
 }
 
-bool CSingleInstance::AskHolderToShow(const QString& name) {
+bool CSingleInstance::AskHolderToShow(const QString& name, const QByteArray& path) {
 #ifdef Q_OS_UNIX
     sockaddr_un address;
     if (!SocketAddress(SocketPath(name), address))
@@ -121,10 +140,20 @@ bool CSingleInstance::AskHolderToShow(const QString& name) {
     do {
         rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     } while (rc < 0 && errno == EINTR);
+    for (qsizetype sent = 0; rc == 0 && sent < path.size();) {
+        const ssize_t n = ::send(fd, path.constData() + sent, std::size_t(path.size() - sent),
+                                 MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break; // the window is still asked to show
+        sent += n;
+    }
     ::close(fd);
     return rc == 0;
 #else
     Q_UNUSED(name);
+    Q_UNUSED(path);
     return false;
 #endif
 }

@@ -27,13 +27,15 @@ public:
     static bool IsHeldElsewhere(const QString& name);
     // The socket beside the lock of that name.
     static QString SocketPath(const QString& name);
-    // Asks the process that holds the lock to show its window. False when nobody
-    // listens; never waits for the other process to act.
-    static bool AskHolderToShow(const QString& name);
+    // Asks the process that holds the lock to show its window, and to open the data
+    // file at path when one is given. False when nobody listens; never waits for the
+    // other process to act.
+    static bool AskHolderToShow(const QString& name, const QByteArray& path = {});
 
 signals:
-    // Another start asked this one, the holder, to show itself.
-    void ShowRequested();
+    // Another start asked this one, the holder, to show itself (and to open the data
+    // file at path, when that is not empty).
+    void ShowRequested(const QByteArray& path);
 
 private:
     void Listen();

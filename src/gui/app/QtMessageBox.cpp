@@ -3,8 +3,21 @@
 #include <QApplication>
 #include <QMessageBox>
 
+namespace {
+
+// What Escape or the close box answers.
+MbResult Dismissed(MbButtons buttons) {
+    return buttons == MbButtons::Ok      ? MbResult::Ok
+           : buttons == MbButtons::YesNo ? MbResult::No
+                                         : MbResult::Cancel;
+}
+
+} // namespace
+
 MbResult QtMessageBox::Show(const std::string& text, const std::string& caption, MbIcon icon,
                             MbButtons buttons) {
+    if (m_bEnding)
+        return Dismissed(buttons);
     QMessageBox box(m_parent ? m_parent : QApplication::activeWindow());
     box.setWindowTitle(ToQString(caption));
     // Messages quote names, categories and paths as the user typed them: never markup.
@@ -52,8 +65,6 @@ MbResult QtMessageBox::Show(const std::string& text, const std::string& caption,
         return MbResult::Ok;
     default:
         // Escape or the close box.
-        return buttons == MbButtons::Ok      ? MbResult::Ok
-               : buttons == MbButtons::YesNo ? MbResult::No
-                                             : MbResult::Cancel;
+        return Dismissed(buttons);
     }
 }
