@@ -1,3 +1,4 @@
+#include "ScriptedPorts.h"
 #include "FakeClock.h"
 #include "FakeFileChooser.h"
 #include "FakeMessageBox.h"
@@ -27,15 +28,8 @@
 class TestDataFileWatch : public QObject {
     Q_OBJECT
 
-    struct Window {
-        TempDir dir;
+    struct Window : ScriptedPorts {
         std::string path = dir.File("book.kbk");
-        FakeMessageBox messageBox;
-        FakeFileChooser fileChooser;
-        FakeClock clock;
-        MemorySettingsStore settings;
-        AppServices services{messageBox, fileChooser, clock, settings, RealFileSystem()};
-        CKinbookDoc doc{messageBox, RealFileSystem()};
         std::unique_ptr<CMainFrame> frame;
 
         Window() {

@@ -1,3 +1,4 @@
+#include "ScriptedPorts.h"
 #include "FakeClock.h"
 #include "FakeFileChooser.h"
 #include "FakeMessageBox.h"
@@ -31,13 +32,7 @@ Q_DECLARE_METATYPE(CTrayLogic::State)
 namespace {
 
 // A frame on fake ports and in-memory settings.
-struct FrameRig {
-    FakeMessageBox messageBox;
-    FakeFileChooser fileChooser;
-    FakeClock clock;
-    MemorySettingsStore settings;
-    AppServices services{messageBox, fileChooser, clock, settings, RealFileSystem()};
-    CKinbookDoc doc{messageBox, RealFileSystem()};
+struct FrameRig : ScriptedPorts {
     std::unique_ptr<CMainFrame> frame;
 
     CMainFrame& Make() {

@@ -1,3 +1,4 @@
+#include "ScriptedPorts.h"
 #include "FakeClock.h"
 #include "FakeFileChooser.h"
 #include "FakeMessageBox.h"
@@ -73,17 +74,13 @@ private slots:
     }
 
     void theWindowShowsNamesCategoriesNotesAndPathsAsText() {
-        TempDir dir;
-        const std::string folder = dir.File(kBold);
+        ScriptedPorts ports;
+        const std::string folder = ports.dir.File(kBold);
         QVERIFY(QDir().mkpath(QString::fromStdString(folder)));
-        FakeMessageBox messageBox;
-        FakeFileChooser fileChooser;
-        FakeClock clock;
-        MemorySettingsStore settings;
-        AppServices services{messageBox, fileChooser, clock, settings, RealFileSystem()};
-        CKinbookDoc doc{messageBox, RealFileSystem()};
+        CKinbookDoc& doc = ports.doc;
+        FakeMessageBox& messageBox = ports.messageBox;
         doc.SetDataPath(folder + "/" + kImage + ".kbk");
-        CMainFrame frame(doc, services);
+        CMainFrame frame(doc, ports.services);
         frame.View().InitialUpdate();
         doc.GetCategories().AddTail(kEntity);
         auto record = std::make_unique<CContactRecord>();
@@ -117,13 +114,13 @@ private slots:
 
         const std::string path = folder + "/" + kEntity + ".csv";
         CExportRecordsDlg exportDialog(&frame, doc.GetRecords(), doc.GetCategories(), {"Last Name"},
-                                       0, path, 1, services);
+                                       0, path, 1, ports.services);
         VerifyLabelsArePlain(exportDialog);
         QVERIFY(exportDialog.DisplayedPath().contains(QStringLiteral("<b>")));
         ImportOptions options;
         options.rowNames = {"Last Name"};
         CImportRecordsDlg importDialog(&frame, path, 1, doc.GetRecords(), doc.GetCategories(),
-                                       options, services);
+                                       options, ports.services);
         VerifyLabelsArePlain(importDialog);
         QVERIFY(importDialog.DisplayedPath().contains(QStringLiteral("&amp;")));
     }

@@ -1,3 +1,4 @@
+#include "ScriptedPorts.h"
 #include "FakeClock.h"
 #include "FakeFileChooser.h"
 #include "FakeMessageBox.h"
@@ -34,14 +35,7 @@
 namespace {
 
 // A view over a document in a temporary folder, with scripted ports.
-struct ViewRig {
-    TempDir dir;
-    FakeMessageBox messageBox;
-    FakeFileChooser fileChooser;
-    FakeClock clock;
-    MemorySettingsStore settings;
-    AppServices services{messageBox, fileChooser, clock, settings, RealFileSystem()};
-    CKinbookDoc doc{messageBox, RealFileSystem()};
+struct ViewRig : ScriptedPorts {
     CommandTable commands;
     std::unique_ptr<CKinbookView> view;
 

@@ -1,3 +1,4 @@
+#include "ScriptedPorts.h"
 #include "FakeClock.h"
 #include "FakeFileChooser.h"
 #include "FakeMessageBox.h"
@@ -31,14 +32,7 @@
 namespace {
 
 // The real frame and view over a book in a temporary folder, shown and active.
-struct ActiveFrame {
-    TempDir dir;
-    FakeMessageBox messageBox;
-    FakeFileChooser fileChooser;
-    FakeClock clock;
-    MemorySettingsStore settings;
-    AppServices services{messageBox, fileChooser, clock, settings, RealFileSystem()};
-    CKinbookDoc doc{messageBox, RealFileSystem()};
+struct ActiveFrame : ScriptedPorts {
     std::unique_ptr<CMainFrame> frame;
 
     void Start(std::initializer_list<const char*> lastNames) {
@@ -79,15 +73,10 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void copyKeysCopyTheRecordOrTheSelection() {
-        TempDir dir;
-        FakeMessageBox messageBox;
-        FakeFileChooser fileChooser;
-        FakeClock clock;
-        MemorySettingsStore settings;
-        AppServices services{messageBox, fileChooser, clock, settings, RealFileSystem()};
-        CKinbookDoc doc{messageBox, RealFileSystem()};
-        doc.SetDataPath(dir.File("book.kbk"));
-        CMainFrame frame(doc, services);
+        ScriptedPorts ports;
+        CKinbookDoc& doc = ports.doc;
+        doc.SetDataPath(ports.dir.File("book.kbk"));
+        CMainFrame frame(doc, ports.services);
         frame.View().InitialUpdate();
         auto record = std::make_unique<CContactRecord>();
         record->m_strLastName = "Adams";
