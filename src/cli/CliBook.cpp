@@ -13,7 +13,16 @@ bool CliBook::Load(const std::string& path) {
     return m_doc.Load(path);
 }
 
+bool CliBook::LoadToRead(const std::string& path) {
+    // No save will merge another program's changes: nothing to remember of the file.
+    m_doc.SetTrackFile(false);
+    return m_doc.Load(path);
+}
+
 int CliBook::Save(const std::string& path) {
+    // The save still merges what another program changed since the load; nothing comes
+    // after it that would need the file remembered again.
+    m_doc.SetTrackFile(false);
     return m_doc.Save(path) ? kExitOk : kExitFile;
 }
 

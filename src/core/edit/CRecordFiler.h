@@ -50,8 +50,15 @@ private:
     };
 
     static std::string PairKey(const std::string& last, const std::string& first);
+    static std::uint64_t PairHash(const std::string& last, const std::string& first);
+    // The first node of the folded pair, or kNone.
+    std::uint32_t FindPair(const std::string& last, const std::string& first,
+                           std::uint64_t hash) const;
+    // Makes node n the first of its pair, which has none yet.
+    void AddPair(std::uint32_t n, std::uint64_t hash);
     void Add(CContactRecord* record, std::size_t source, bool pending);
-    std::size_t PlaceFor(const CContactRecord& record, const std::string& key);
+    // dup: the first record of the record's name pair, or kNone.
+    std::size_t PlaceFor(const CContactRecord& record, const std::string& key, std::uint32_t dup);
     bool IsTaken(const std::string& last, const std::string& first) const;
     // The smallest free "last #k" of a taken name whose pair key is key.
     std::string FreeName(const std::string& last, const std::string& first, const std::string& key);
@@ -71,8 +78,12 @@ private:
     std::uint32_t m_root = kNone;
     std::uint64_t m_random = 0x9E3779B97F4A7C15ull;
     std::vector<std::unique_ptr<CContactRecord>> m_pending;
-    // The first node (in list order) of every folded "last\0first" pair.
-    std::unordered_map<std::string, std::uint32_t> m_firstOfPair;
+    // The first node (in list order) of every folded last/first name pair: a table open
+    // to linear probing, its slots holding the pair's hash and node (kNone when free).
+    // A hash that matches is checked against the node's names.
+    std::vector<std::uint64_t> m_pairHashes;
+    std::vector<std::uint32_t> m_pairNodes;
+    std::size_t m_nPairs = 0;
     // Where the search for a free twin number of a pair goes on.
     std::unordered_map<std::string, int> m_nextFree;
     std::unordered_map<std::string, Run> m_runs;

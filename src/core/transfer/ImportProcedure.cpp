@@ -10,10 +10,12 @@
 #include "transfer/ColumnVocabulary.h"
 #include "transfer/ImportColumns.h"
 #include "transfer/ImportScan.h"
+#include <algorithm>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace {
 
@@ -174,32 +176,41 @@ ColumnPlan PlanColumns(const ImportOptions& o, IMessageBox& box) {
     return plan;
 }
 
-// What makes two records the same contact line: every value, the category included.
-std::string RecordKey(const CContactRecord& r) {
-    std::string key;
-    auto put = [&key](std::string_view v) {
-        key += std::to_string(v.size());
-        key += ':';
-        key += v;
-    };
-    put(r.m_strFirstName);
-    put(r.m_strLastName);
-    put(r.m_strTitle);
-    put(r.m_strOtherRef);
-    key += std::to_string(r.m_nCategory) + ";";
-    for (int i = 0; i < CContactRecord::kItemCount; ++i) {
-        put(r.m_strItem[static_cast<std::size_t>(i)]);
-        key += std::to_string(r.m_nItemLabel[static_cast<std::size_t>(i)]) + ";";
-    }
-    put(r.m_strAddress);
-    put(r.m_strCity);
-    put(r.m_strState);
-    put(r.m_strZip);
-    put(r.m_strCountry);
-    for (const std::string& o : r.m_strOtherInfo)
-        put(o);
-    put(r.m_strNotes);
-    return key;
+// What makes two records the same contact line: every value, the category included. The
+// last name is given apart: a record filed as a numbered twin keeps the name it came with.
+bool SameLine(const CContactRecord& a, const CContactRecord& b, std::string_view lastOfB) {
+    return a.m_strLastName == lastOfB && a.m_strFirstName == b.m_strFirstName &&
+           a.m_strTitle == b.m_strTitle && a.m_strOtherRef == b.m_strOtherRef &&
+           a.m_nCategory == b.m_nCategory && a.m_strItem == b.m_strItem &&
+           a.m_nItemLabel == b.m_nItemLabel && a.m_strAddress == b.m_strAddress &&
+           a.m_strCity == b.m_strCity && a.m_strState == b.m_strState && a.m_strZip == b.m_strZip &&
+           a.m_strCountry == b.m_strCountry && a.m_strOtherInfo == b.m_strOtherInfo &&
+           a.m_strNotes == b.m_strNotes;
+}
+
+std::uint64_t HashStep(std::uint64_t h, std::uint64_t value) {
+    h = (h ^ value) * 0x9E3779B97F4A7C15ull;
+    return h ^ (h >> 32);
+}
+
+std::uint64_t HashText(std::uint64_t h, std::string_view text) {
+    return HashStep(HashStep(h, text.size()), std::hash<std::string_view>{}(text));
+}
+
+// A hash of what SameLine compares.
+std::uint64_t LineHash(const CContactRecord& r) {
+    std::uint64_t h = HashText(0, r.m_strLastName);
+    for (const std::string* text :
+         {&r.m_strFirstName, &r.m_strTitle, &r.m_strOtherRef, &r.m_strAddress, &r.m_strCity,
+          &r.m_strState, &r.m_strZip, &r.m_strCountry, &r.m_strNotes})
+        h = HashText(h, *text);
+    for (const std::string& text : r.m_strItem)
+        h = HashText(h, text);
+    for (const std::string& text : r.m_strOtherInfo)
+        h = HashText(h, text);
+    for (const std::uint8_t label : r.m_nItemLabel)
+        h = HashStep(h, label);
+    return HashStep(h, r.m_nCategory);
 }
 
 // Builds one record per line and files it.
@@ -214,17 +225,23 @@ public:
         if (!options.defaultCategory.empty())
             m_nDefaultCategory = categories.IndexOf(options.defaultCategory);
         if (options.skipDuplicates) {
+            m_lines.reserve(records.size());
             for (const auto& r : records)
-                m_keys.insert(RecordKey(*r));
+                Remember(*r, LineHash(*r));
         }
     }
 
     bool OnRecord(const std::vector<std::string>& fields) {
         auto record = Build(fields);
-        if (m_options.skipDuplicates && !m_keys.insert(RecordKey(*record)).second) {
+        const std::uint64_t hash = m_options.skipDuplicates ? LineHash(*record) : 0;
+        if (m_options.skipDuplicates && Known(*record, hash)) {
             ++duplicates;
         } else {
+            const CContactRecord& filed = *record;
+            const std::size_t lastLength = filed.m_strLastName.size();
             m_filer.File(std::move(record));
+            if (m_options.skipDuplicates)
+                Remember(filed, hash, lastLength);
             ++imported;
         }
         m_accumulator += m_step;
@@ -238,6 +255,29 @@ public:
 
     // Puts the records filed so far into the list.
     void Flush() { m_filer.Flush(); }
+
+    // Records stay where they are while the filer and the list move their pointers. The
+    // filer may give a record a twin number; it only ever appends it to the last name, so
+    // the name a line came with is the first lastLength bytes.
+    struct SeenLine {
+        const CContactRecord* record;
+        std::size_t lastLength;
+    };
+
+    void Remember(const CContactRecord& r, std::uint64_t hash,
+                  std::size_t lastLength = std::string::npos) {
+        m_lines.emplace(hash, SeenLine{&r, std::min(lastLength, r.m_strLastName.size())});
+    }
+
+    bool Known(const CContactRecord& r, std::uint64_t hash) const {
+        const auto [from, to] = m_lines.equal_range(hash);
+        return std::any_of(from, to, [&r](const auto& entry) {
+            const SeenLine& line = entry.second;
+            return SameLine(
+                r, *line.record,
+                std::string_view(line.record->m_strLastName).substr(0, line.lastLength));
+        });
+    }
 
     int imported = 0;
     int duplicates = 0;
@@ -489,7 +529,7 @@ private:
     float m_step;
     float m_accumulator = 0.0f;
     std::optional<std::uint16_t> m_nDefaultCategory;
-    std::unordered_set<std::string> m_keys;
+    std::unordered_multimap<std::uint64_t, SeenLine> m_lines;
 };
 
 } // namespace
