@@ -88,6 +88,14 @@ void CArchive::WriteCount(std::size_t count) {
 
 void CArchive::WriteString(std::string_view text) {
     const std::size_t n = text.size();
+    if (n < kStringByteEscape && n < kBufferSize - m_nPos) {
+        // The common case: a short text that fits in the buffer with its length.
+        m_buffer[m_nPos++] = static_cast<char>(n);
+        if (n != 0)
+            std::memcpy(m_buffer.data() + m_nPos, text.data(), n);
+        m_nPos += n;
+        return;
+    }
     if (n < kStringByteEscape) {
         WriteByte(static_cast<std::uint8_t>(n));
     } else if (n < kStringWideMarker) {

@@ -12,10 +12,9 @@
 #include "transfer/ImportScan.h"
 #include <algorithm>
 #include <array>
-#include <functional>
+#include <cstring>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 
 namespace {
 
@@ -31,6 +30,15 @@ constexpr std::array<std::string_view, 7> kLabelText = {"Home", "Work",   "Mobil
 // Values that mean "nothing" in other programs' exports.
 bool IsEmptyMarker(std::string_view v) {
     return v.empty() || v == "0/0/00" || kb::EqualsNoCase(v, "Unspecified");
+}
+
+// The first of several values and the rest after the mark (empty when there is no mark).
+std::string_view TakePart(std::string_view& v, bool& more) {
+    const std::size_t at = v.find(kSeveral);
+    const std::string_view part = v.substr(0, at);
+    more = at != std::string_view::npos;
+    v.remove_prefix(more ? at + kSeveral.size() : v.size());
+    return part;
 }
 
 std::vector<std::string_view> SplitSeveral(std::string_view v) {
@@ -194,7 +202,18 @@ std::uint64_t HashStep(std::uint64_t h, std::uint64_t value) {
 }
 
 std::uint64_t HashText(std::uint64_t h, std::string_view text) {
-    return HashStep(HashStep(h, text.size()), std::hash<std::string_view>{}(text));
+    h = HashStep(h, text.size());
+    std::size_t i = 0;
+    for (std::uint64_t word; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        h = HashStep(h, word);
+    }
+    if (i < text.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, text.size() - i);
+        h = HashStep(h, word);
+    }
+    return h;
 }
 
 // A hash of what SameLine compares.
@@ -225,7 +244,7 @@ public:
         if (!options.defaultCategory.empty())
             m_nDefaultCategory = categories.IndexOf(options.defaultCategory);
         if (options.skipDuplicates) {
-            m_lines.reserve(records.size());
+            Grow(records.size());
             for (const auto& r : records)
                 Remember(*r, LineHash(*r));
         }
@@ -258,25 +277,55 @@ public:
 
     // Records stay where they are while the filer and the list move their pointers. The
     // filer may give a record a twin number; it only ever appends it to the last name, so
-    // the name a line came with is the first lastLength bytes.
+    // the name a line came with is the first lastLength bytes. The lines are kept in a
+    // table open to linear probing, at most half full.
     struct SeenLine {
-        const CContactRecord* record;
-        std::size_t lastLength;
+        std::uint64_t hash = 0;
+        const CContactRecord* record = nullptr; // null: a free slot
+        std::size_t lastLength = 0;
     };
 
     void Remember(const CContactRecord& r, std::uint64_t hash,
                   std::size_t lastLength = std::string::npos) {
-        m_lines.emplace(hash, SeenLine{&r, std::min(lastLength, r.m_strLastName.size())});
+        if (2 * (m_nLines + 1) > m_lines.size())
+            Grow(m_nLines + 1);
+        Place(SeenLine{hash, &r, std::min(lastLength, r.m_strLastName.size())});
     }
 
     bool Known(const CContactRecord& r, std::uint64_t hash) const {
-        const auto [from, to] = m_lines.equal_range(hash);
-        return std::any_of(from, to, [&r](const auto& entry) {
-            const SeenLine& line = entry.second;
-            return SameLine(
-                r, *line.record,
-                std::string_view(line.record->m_strLastName).substr(0, line.lastLength));
-        });
+        if (m_lines.empty())
+            return false;
+        const std::size_t mask = m_lines.size() - 1;
+        for (std::size_t i = hash & mask; m_lines[i].record != nullptr; i = (i + 1) & mask) {
+            const SeenLine& line = m_lines[i];
+            if (line.hash == hash &&
+                SameLine(r, *line.record,
+                         std::string_view(line.record->m_strLastName).substr(0, line.lastLength)))
+                return true;
+        }
+        return false;
+    }
+
+    void Grow(std::size_t count) {
+        std::size_t size = std::max<std::size_t>(64, m_lines.size());
+        while (size < 2 * count)
+            size *= 2;
+        std::vector<SeenLine> old = std::move(m_lines);
+        m_lines.assign(size, SeenLine{});
+        m_nLines = 0;
+        for (const SeenLine& line : old) {
+            if (line.record != nullptr)
+                Place(line);
+        }
+    }
+
+    void Place(const SeenLine& line) {
+        const std::size_t mask = m_lines.size() - 1;
+        std::size_t i = line.hash & mask;
+        while (m_lines[i].record != nullptr)
+            i = (i + 1) & mask;
+        m_lines[i] = line;
+        ++m_nLines;
     }
 
     int imported = 0;
@@ -298,7 +347,8 @@ private:
     };
 
     void AddItem(CContactRecord& r, Line& line, std::string_view v, std::uint8_t label) {
-        for (std::string_view part : SplitSeveral(v)) {
+        for (bool more = true; more;) {
+            const std::string_view part = TakePart(v, more);
             if (part.empty())
                 continue;
             if (line.nextItem < CContactRecord::kItemCount) {
@@ -498,7 +548,8 @@ private:
     // "System Group: ..."), created when the options allow it.
     std::uint16_t CategoryIndex(std::string_view value) {
         std::string_view name;
-        for (std::string_view part : SplitSeveral(value)) {
+        for (bool more = true; more;) {
+            const std::string_view part = TakePart(value, more);
             if (!part.empty() && part[0] != '*' && !kb::StartsWithNoCase(part, "System Group:")) {
                 name = part;
                 break;
@@ -529,7 +580,8 @@ private:
     float m_step;
     float m_accumulator = 0.0f;
     std::optional<std::uint16_t> m_nDefaultCategory;
-    std::unordered_multimap<std::uint64_t, SeenLine> m_lines;
+    std::vector<SeenLine> m_lines;
+    std::size_t m_nLines = 0;
 };
 
 } // namespace
