@@ -54,6 +54,8 @@ std::vector<std::string_view> SplitSeveral(std::string_view v) {
 
 // Multi-line values keep CR LF in the book.
 std::string WithCrLf(std::string_view v) {
+    if (v.find('\n') == std::string_view::npos)
+        return std::string(v);
     std::string out;
     out.reserve(v.size());
     for (std::size_t i = 0; i < v.size(); ++i) {
