@@ -102,6 +102,7 @@ void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending)
     const auto n = static_cast<std::uint32_t>(m_nodes.size());
     Node node{};
     node.record = record;
+    node.last = record->m_strLastName;
     node.source = source;
     node.priority = static_cast<std::uint32_t>(z >> 32);
     node.greatest = n;
@@ -173,7 +174,7 @@ void CRecordFiler::InsertAt(std::uint32_t n, std::size_t position) {
     auto pos = static_cast<std::uint32_t>(position);
     std::uint32_t parent = kNone;
     std::uint32_t* link = &m_root;
-    const std::string& last = LastOf(n);
+    const std::string_view last = LastOf(n);
     while (*link != kNone && m_nodes[*link].priority > m_nodes[n].priority) {
         Node& t = m_nodes[*link];
         ++t.size;

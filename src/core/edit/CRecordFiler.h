@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -36,6 +37,9 @@ private:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
     struct Node {
         CContactRecord* record;
+        // The record's last name, kept beside the tree's links: the descents compare it
+        // at every step. The names do not change while the filer lives.
+        std::string_view last;
         std::size_t source; // index into the list, or into m_pending when pending
         std::uint32_t priority;
         std::uint32_t left = kNone, right = kNone, parent = kNone;
@@ -67,7 +71,7 @@ private:
     std::uint32_t NextOf(std::uint32_t n) const;
     std::uint32_t PreviousOf(std::uint32_t n) const;
     std::uint32_t Size(std::uint32_t n) const { return n == kNone ? 0 : m_nodes[n].size; }
-    const std::string& LastOf(std::uint32_t n) const { return m_nodes[n].record->m_strLastName; }
+    std::string_view LastOf(std::uint32_t n) const { return m_nodes[n].last; }
     void Pull(std::uint32_t n);
     void Split(std::uint32_t t, std::uint32_t count, std::uint32_t& a, std::uint32_t& b);
     std::uint32_t Merge(std::uint32_t a, std::uint32_t b);

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
 namespace {
 
@@ -548,7 +549,18 @@ private:
 
     // The category a value names: the first group that is not a system one ("* starred",
     // "System Group: ..."), created when the options allow it.
-    std::uint16_t CategoryIndex(std::string_view value) {
+    std::uint16_t CategoryIndex(const std::string& value) {
+        // Categories are only added during an import, so a value always names the same one;
+        // most lines repeat a few values.
+        const auto known = m_categoryOf.find(value);
+        if (known != m_categoryOf.end())
+            return known->second;
+        const std::uint16_t index = FindCategoryIndex(value);
+        m_categoryOf.emplace(value, index);
+        return index;
+    }
+
+    std::uint16_t FindCategoryIndex(std::string_view value) {
         std::string_view name;
         for (bool more = true; more;) {
             const std::string_view part = TakePart(value, more);
@@ -582,6 +594,7 @@ private:
     float m_step;
     float m_accumulator = 0.0f;
     std::optional<std::uint16_t> m_nDefaultCategory;
+    std::unordered_map<std::string, std::uint16_t> m_categoryOf;
     std::vector<SeenLine> m_lines;
     std::size_t m_nLines = 0;
 };
