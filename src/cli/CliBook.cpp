@@ -3,10 +3,20 @@
 #include "port/IFileSystem.h"
 #include "view/ContactListing.h"
 #include <iostream>
+#include <iterator>
 
 CliBook::CliBook(CliMessageBox::Information information)
     : m_box(information), m_doc(m_box, RealFileSystem()) {
     m_doc.SetKeepDamagedCopies(false);
+}
+
+CliBook::~CliBook() {
+    // A verb's book lives until the program ends, right after the verb. Handing a big
+    // book's records back to the heap one by one costs more than many a verb's whole work,
+    // so they are kept, still reachable, and the system takes the memory back at exit.
+    static CRecordList* const kept = new CRecordList;
+    kept->insert(kept->end(), std::make_move_iterator(m_doc.GetRecords().begin()),
+                 std::make_move_iterator(m_doc.GetRecords().end()));
 }
 
 bool CliBook::Load(const std::string& path) {

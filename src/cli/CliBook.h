@@ -13,6 +13,9 @@ class CliVerb;
 class CliBook {
 public:
     explicit CliBook(CliMessageBox::Information information = CliMessageBox::Information::ToStderr);
+    ~CliBook();
+    CliBook(const CliBook&) = delete;
+    CliBook& operator=(const CliBook&) = delete;
 
     // Loads path; false when the book did not load whole (the program's message is out).
     bool Load(const std::string& path);
