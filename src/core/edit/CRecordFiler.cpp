@@ -94,6 +94,25 @@ void CRecordFiler::AddPair(std::uint32_t n, std::uint64_t hash) {
     ++m_nPairs;
 }
 
+std::uint64_t CRecordFiler::NameKey(std::string_view last) {
+    // The first eight folded bytes, the first the highest, so that keys order as the
+    // names' beginnings do; a shorter name is padded with zeros.
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        key = (key << 8) |
+              (i < last.size() ? static_cast<unsigned char>(kb::FoldAscii(last[i])) : 0u);
+    return key;
+}
+
+int CRecordFiler::CompareLast(std::uint32_t n, std::string_view last, std::uint64_t key) const {
+    // Keys that differ order as the names do: the names differ within those bytes, or
+    // one ends there with the other going on with a byte that is not zero.
+    const Node& node = m_nodes[n];
+    if (node.key != key)
+        return node.key < key ? -1 : 1;
+    return CompareNoCase(node.last, last);
+}
+
 void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending) {
     // splitmix64: priorities only need to look random to keep the tree shallow.
     std::uint64_t z = (m_random += 0x9E3779B97F4A7C15ull);
@@ -103,6 +122,7 @@ void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending)
     Node node{};
     node.record = record;
     node.last = record->m_strLastName;
+    node.key = NameKey(node.last);
     node.source = source;
     node.priority = static_cast<std::uint32_t>(z >> 32);
     node.greatest = n;
@@ -127,7 +147,8 @@ void CRecordFiler::Pull(std::uint32_t n) {
             continue;
         m_nodes[child].parent = n;
         const std::uint32_t g = m_nodes[child].greatest;
-        if (CompareNoCase(LastOf(g), LastOf(m_nodes[n].greatest)) > 0)
+        const Node& best = m_nodes[m_nodes[n].greatest];
+        if (CompareLast(g, best.last, best.key) > 0)
             m_nodes[n].greatest = g;
     }
 }
@@ -175,10 +196,11 @@ void CRecordFiler::InsertAt(std::uint32_t n, std::size_t position) {
     std::uint32_t parent = kNone;
     std::uint32_t* link = &m_root;
     const std::string_view last = LastOf(n);
+    const std::uint64_t key = m_nodes[n].key;
     while (*link != kNone && m_nodes[*link].priority > m_nodes[n].priority) {
         Node& t = m_nodes[*link];
         ++t.size;
-        if (CompareNoCase(last, LastOf(t.greatest)) > 0)
+        if (CompareLast(t.greatest, last, key) < 0)
             t.greatest = n;
         parent = *link;
         const std::uint32_t leftSize = Size(t.left);
@@ -241,13 +263,14 @@ std::uint32_t CRecordFiler::FirstGreater(const std::string& last) const {
     // The leftmost node whose last name is greater: go left while the left subtree
     // holds one, else take the node itself, else go right.
     std::uint32_t t = m_root;
-    if (t == kNone || CompareNoCase(LastOf(m_nodes[t].greatest), last) <= 0)
+    const std::uint64_t key = NameKey(last);
+    if (t == kNone || CompareLast(m_nodes[t].greatest, last, key) <= 0)
         return kNone;
     for (;;) {
         const Node& node = m_nodes[t];
-        if (node.left != kNone && CompareNoCase(LastOf(m_nodes[node.left].greatest), last) > 0)
+        if (node.left != kNone && CompareLast(m_nodes[node.left].greatest, last, key) > 0)
             t = node.left;
-        else if (CompareNoCase(LastOf(t), last) > 0)
+        else if (CompareLast(t, last, key) > 0)
             return t;
         else
             t = node.right; // the subtree's greatest is there

@@ -40,6 +40,7 @@ private:
         // The record's last name, kept beside the tree's links: the descents compare it
         // at every step. The names do not change while the filer lives.
         std::string_view last;
+        std::uint64_t key;  // NameKey of last
         std::size_t source; // index into the list, or into m_pending when pending
         std::uint32_t priority;
         std::uint32_t left = kNone, right = kNone, parent = kNone;
@@ -72,6 +73,9 @@ private:
     std::uint32_t PreviousOf(std::uint32_t n) const;
     std::uint32_t Size(std::uint32_t n) const { return n == kNone ? 0 : m_nodes[n].size; }
     std::string_view LastOf(std::uint32_t n) const { return m_nodes[n].last; }
+    static std::uint64_t NameKey(std::string_view last);
+    // CompareNoCase of node n's last name with last, whose NameKey is key.
+    int CompareLast(std::uint32_t n, std::string_view last, std::uint64_t key) const;
     void Pull(std::uint32_t n);
     void Split(std::uint32_t t, std::uint32_t count, std::uint32_t& a, std::uint32_t& b);
     std::uint32_t Merge(std::uint32_t a, std::uint32_t b);

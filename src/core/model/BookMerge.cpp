@@ -105,7 +105,6 @@ CBookSnapshot CBookSnapshot::Of(const CRecordList& records, const CCategoryList&
     snapshot.recordHashes.reserve(records.size());
     for (const auto& record : records)
         snapshot.recordHashes.push_back(RecordContentHash(*record, categories));
-    std::sort(snapshot.recordHashes.begin(), snapshot.recordHashes.end());
     snapshot.categoryNames = NamesOf(categories);
     return snapshot;
 }
