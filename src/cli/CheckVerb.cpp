@@ -23,7 +23,7 @@ public:
             return kExitFile;
         }
         CliBook book;
-        if (!book.Load(path))
+        if (!book.LoadToRead(path))
             return kExitFile;
         std::cout << book.Categories().GetCount() << " categories, " << book.Records().size()
                   << " records\n";

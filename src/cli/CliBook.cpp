@@ -3,10 +3,20 @@
 #include "port/IFileSystem.h"
 #include "view/ContactListing.h"
 #include <iostream>
+#include <iterator>
 
 CliBook::CliBook(CliMessageBox::Information information)
     : m_box(information), m_doc(m_box, RealFileSystem()) {
     m_doc.SetKeepDamagedCopies(false);
+}
+
+CliBook::~CliBook() {
+    // A verb's book lives until the program ends, right after the verb. Handing a big
+    // book's records back to the heap one by one costs more than many a verb's whole work,
+    // so they are kept, still reachable, and the system takes the memory back at exit.
+    static CRecordList* const kept = new CRecordList;
+    kept->insert(kept->end(), std::make_move_iterator(m_doc.GetRecords().begin()),
+                 std::make_move_iterator(m_doc.GetRecords().end()));
 }
 
 bool CliBook::Load(const std::string& path) {
@@ -18,7 +28,16 @@ bool CliBook::Load(const std::string& path) {
     return m_doc.Load(path);
 }
 
+bool CliBook::LoadToRead(const std::string& path) {
+    // No save will merge another program's changes: nothing to remember of the file.
+    m_doc.SetTrackFile(false);
+    return m_doc.Load(path);
+}
+
 int CliBook::Save(const std::string& path) {
+    // The save still merges what another program changed since the load; nothing comes
+    // after it that would need the file remembered again.
+    m_doc.SetTrackFile(false);
     return m_doc.Save(path) ? kExitOk : kExitFile;
 }
 

@@ -12,12 +12,17 @@ class CliVerb;
 // saved again, so a damaged file is never written over.
 class CliBook {
 public:
-    explicit CliBook(
-        CliMessageBox::Information information = CliMessageBox::Information::ToStderr);
+    explicit CliBook(CliMessageBox::Information information = CliMessageBox::Information::ToStderr);
+    ~CliBook();
+    CliBook(const CliBook&) = delete;
+    CliBook& operator=(const CliBook&) = delete;
 
     // Loads path; false when the book did not load whole (the program's message is out).
     bool Load(const std::string& path);
-    // Saves to path: the exit code (kExitFile after the program's message).
+    // Loads path for a verb that never saves it.
+    bool LoadToRead(const std::string& path);
+    // Saves to path, a verb's last step: the exit code (kExitFile after the program's
+    // message).
     int Save(const std::string& path);
     // The position of the category named name (any case); nothing after a usage error
     // naming it.

@@ -41,7 +41,7 @@ public:
 
     int Run(const CliArgs& a) override {
         CliBook book;
-        if (!book.Load(a.positional[0]))
+        if (!book.LoadToRead(a.positional[0]))
             return kExitFile;
         Json categories = Json::array();
         for (const std::string& name : book.Categories().FillComboNames())

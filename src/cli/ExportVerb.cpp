@@ -64,7 +64,7 @@ public:
             return UsageError(request.path + " exists (use --force to overwrite it)");
 
         CliBook book(CliMessageBox::Information::ToStdout);
-        if (!book.Load(a.positional[0]))
+        if (!book.LoadToRead(a.positional[0]))
             return kExitFile;
         const std::string category = a.Value("--category").value_or(std::string(kFilterAll));
         if (!kb::EqualsNoCase(category, kFilterAll) && !book.Category(*this, category))

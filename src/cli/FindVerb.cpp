@@ -27,7 +27,7 @@ public:
             return kExitUsage;
         }
         CliBook book;
-        if (!book.Load(a.positional[0]))
+        if (!book.LoadToRead(a.positional[0]))
             return kExitFile;
         for (const CContactRecord* r :
              SearchRecords(book.Records(), a.positional[1], static_cast<int>(*scope)))

@@ -44,8 +44,9 @@ public:
     int Run(const CliArgs& a) override {
         ImportFormatChoice choice;
         if (const auto v = a.Value("--header")) {
-            const auto h = OneOf<HeaderChoice>(
-                *v, {{"yes", HeaderChoice::Yes}, {"no", HeaderChoice::No}, {"auto", HeaderChoice::Auto}});
+            const auto h = OneOf<HeaderChoice>(*v, {{"yes", HeaderChoice::Yes},
+                                                    {"no", HeaderChoice::No},
+                                                    {"auto", HeaderChoice::Auto}});
             if (!h)
                 return UsageError("--header takes yes, no or auto");
             choice.header = *h;
@@ -88,8 +89,8 @@ public:
             return kExitUsage;
         options.createCategories = !a.Has("--no-create-categories");
 
-        std::vector<char> buffer;
-        const ScanResult scan = CountRecords(inPath, RealFileSystem(), book.Box(), buffer, choice);
+        // No progress to pace: the file is read once for its format and once to import it.
+        const ScanResult scan = DetectImportFormat(inPath, RealFileSystem(), book.Box(), choice);
         if (scan.status == ScanStatus::NotOpened || scan.status == ScanStatus::Incompatible)
             return kExitFile;
         options.format = scan.format;

@@ -36,7 +36,7 @@ public:
         const std::string category = a.Value("--category").value_or(std::string(kFilterAll));
 
         CliBook book;
-        if (!book.Load(a.positional[0]))
+        if (!book.LoadToRead(a.positional[0]))
             return kExitFile;
         if (!kb::EqualsNoCase(category, kFilterAll) && !book.Category(*this, category))
             return kExitUsage;

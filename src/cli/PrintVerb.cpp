@@ -44,7 +44,7 @@ public:
         if (a.Has("--nth") && !a.Has("--record"))
             return UsageError("--nth chooses among the records of --record NAME");
         CliBook book;
-        if (!book.Load(a.positional[0]))
+        if (!book.LoadToRead(a.positional[0]))
             return kExitFile;
 
         const CContactRecord* chosen = nullptr;

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 int main(int argc, char* argv[]) {
     QApplication qapp(argc, argv);
@@ -14,6 +15,12 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(QStringLiteral("Kinbook, a personal address book."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    // For timing the start: ends as soon as the main window is up and the first events
+    // after showing it are handled.
+    const QCommandLineOption quitAfterShow(
+        QStringLiteral("quit-after-show"),
+        QStringLiteral("End as soon as the main window is shown (for timing the start)."));
+    parser.addOption(quitAfterShow);
     parser.addPositionalArgument(
         QStringLiteral("file"),
         QStringLiteral("A data file to open as File > Open Archive does (it becomes the "
@@ -38,5 +45,7 @@ int main(int argc, char* argv[]) {
         return 0;
     if (!app.InitInstance(openPath) || app.Ending())
         return 0;
+    if (parser.isSet(quitAfterShow))
+        QTimer::singleShot(0, &qapp, &QCoreApplication::quit);
     return QApplication::exec();
 }

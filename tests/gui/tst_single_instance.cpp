@@ -1,6 +1,7 @@
 #include "FakeMessageBox.h"
 #include "app/CSingleInstance.h"
 #include "model/CKinbookDoc.h"
+#include "model/CSampleBook.h"
 #include "port/IFileSystem.h"
 #include <QDir>
 #include <QProcess>
@@ -210,6 +211,34 @@ private slots:
         running->terminate();
         QVERIFY(running->waitForFinished(30000));
         QCOMPARE(running->exitStatus(), QProcess::NormalExit);
+        QTRY_VERIFY_WITH_TIMEOUT(!Held(), 30000);
+    }
+
+    // The switch for timing the start: the window comes up on the data file, the program
+    // ends by itself, and the book is left as it was.
+    void quitAfterShowEndsOnceTheWindowIsUp() {
+        QVERIFY(!Held());
+        // The data file at its usual place, not one an earlier case made current.
+        QFile::remove(m_home.filePath(QStringLiteral("config/Feltmoor Kinbook/Kinbook.conf")));
+        const QString data = m_home.filePath(QStringLiteral("data/Feltmoor Kinbook/Kinbook"));
+        QVERIFY(QDir().mkpath(data));
+        const QString path = QDir(data).filePath(QStringLiteral("YourContactRecords.kbk"));
+        {
+            FakeMessageBox box;
+            CKinbookDoc doc(box, RealFileSystem());
+            CSampleBook(3).Fill(doc.GetCategories(), doc.GetRecords(), 40);
+            QVERIFY(doc.Save(path.toStdString()));
+        }
+        QFile before(path);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray bytes = before.readAll();
+        auto program = Start({QStringLiteral("--quit-after-show")});
+        QVERIFY(program->waitForFinished(30000));
+        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->exitCode(), 0);
+        QFile after(path);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), bytes);
         QTRY_VERIFY_WITH_TIMEOUT(!Held(), 30000);
     }
 

@@ -11,17 +11,15 @@ std::string Numbered(const std::string& base, int k) {
     return base + " #" + std::to_string(k);
 }
 
-std::string Folded(const std::string& s) {
-    std::string out(s);
-    for (char& c : out)
-        c = kb::FoldAscii(c);
-    return out;
-}
-
 } // namespace
 
 CRecordFiler::CRecordFiler(CRecordList& records) : m_list(records) {
     m_nodes.reserve(records.size());
+    std::size_t slots = 64;
+    while (slots < 2 * records.size())
+        slots *= 2;
+    m_pairHashes.assign(slots, 0);
+    m_pairNodes.assign(slots, kNone);
     for (std::size_t i = 0; i < records.size(); ++i)
         Add(records[i].get(), i, false);
 }
@@ -32,7 +30,87 @@ CRecordFiler::~CRecordFiler() {
 
 std::string CRecordFiler::PairKey(const std::string& last, const std::string& first) {
     // Length first, so that names holding any byte never run into each other.
-    return std::to_string(last.size()) + ':' + Folded(last) + Folded(first);
+    const std::string length = std::to_string(last.size());
+    std::string key;
+    key.reserve(length.size() + 1 + last.size() + first.size());
+    key += length;
+    key += ':';
+    for (const char c : last)
+        key += kb::FoldAscii(c);
+    for (const char c : first)
+        key += kb::FoldAscii(c);
+    return key;
+}
+
+std::uint64_t CRecordFiler::PairHash(const std::string& last, const std::string& first) {
+    // FNV-1a over the folded bytes, the last name's length between the names.
+    std::uint64_t h = 0xCBF29CE484222325ull;
+    auto add = [&h](unsigned char c) { h = (h ^ c) * 0x100000001B3ull; };
+    for (const char c : last)
+        add(static_cast<unsigned char>(kb::FoldAscii(c)));
+    for (std::size_t n = last.size(); n != 0; n >>= 8)
+        add(static_cast<unsigned char>(n));
+    add(0);
+    for (const char c : first)
+        add(static_cast<unsigned char>(kb::FoldAscii(c)));
+    return h ^ (h >> 29);
+}
+
+std::uint32_t CRecordFiler::FindPair(const std::string& last, const std::string& first,
+                                     std::uint64_t hash) const {
+    if (m_pairNodes.empty())
+        return kNone;
+    const std::size_t mask = m_pairNodes.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const std::uint32_t n = m_pairNodes[i];
+        if (n == kNone)
+            return kNone;
+        if (m_pairHashes[i] == hash && EqualsNoCase(m_nodes[n].record->m_strLastName, last) &&
+            EqualsNoCase(m_nodes[n].record->m_strFirstName, first))
+            return n;
+    }
+}
+
+void CRecordFiler::AddPair(std::uint32_t n, std::uint64_t hash) {
+    // At most half full, so that a probe ends soon.
+    if (2 * (m_nPairs + 1) > m_pairNodes.size()) {
+        std::vector<std::uint64_t> hashes = std::move(m_pairHashes);
+        std::vector<std::uint32_t> nodes = std::move(m_pairNodes);
+        const std::size_t size = std::max<std::size_t>(64, 2 * nodes.size());
+        m_pairHashes.assign(size, 0);
+        m_pairNodes.assign(size, kNone);
+        m_nPairs = 0;
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            if (nodes[i] != kNone)
+                AddPair(nodes[i], hashes[i]);
+        }
+    }
+    const std::size_t mask = m_pairNodes.size() - 1;
+    std::size_t i = hash & mask;
+    while (m_pairNodes[i] != kNone)
+        i = (i + 1) & mask;
+    m_pairHashes[i] = hash;
+    m_pairNodes[i] = n;
+    ++m_nPairs;
+}
+
+std::uint64_t CRecordFiler::NameKey(std::string_view last) {
+    // The first eight folded bytes, the first the highest, so that keys order as the
+    // names' beginnings do; a shorter name is padded with zeros.
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        key = (key << 8) |
+              (i < last.size() ? static_cast<unsigned char>(kb::FoldAscii(last[i])) : 0u);
+    return key;
+}
+
+int CRecordFiler::CompareLast(std::uint32_t n, std::string_view last, std::uint64_t key) const {
+    // Keys that differ order as the names do: the names differ within those bytes, or
+    // one ends there with the other going on with a byte that is not zero.
+    const Node& node = m_nodes[n];
+    if (node.key != key)
+        return node.key < key ? -1 : 1;
+    return CompareNoCase(node.last, last);
 }
 
 void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending) {
@@ -43,6 +121,8 @@ void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending)
     const auto n = static_cast<std::uint32_t>(m_nodes.size());
     Node node{};
     node.record = record;
+    node.last = record->m_strLastName;
+    node.key = NameKey(node.last);
     node.source = source;
     node.priority = static_cast<std::uint32_t>(z >> 32);
     node.greatest = n;
@@ -52,7 +132,9 @@ void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending)
         // Built in list order: each record goes at the end.
         m_root = Merge(m_root, n);
         m_nodes[m_root].parent = kNone;
-        m_firstOfPair.try_emplace(PairKey(record->m_strLastName, record->m_strFirstName), n);
+        const std::uint64_t hash = PairHash(record->m_strLastName, record->m_strFirstName);
+        if (FindPair(record->m_strLastName, record->m_strFirstName, hash) == kNone)
+            AddPair(n, hash);
     }
 }
 
@@ -65,7 +147,8 @@ void CRecordFiler::Pull(std::uint32_t n) {
             continue;
         m_nodes[child].parent = n;
         const std::uint32_t g = m_nodes[child].greatest;
-        if (CompareNoCase(LastOf(g), LastOf(m_nodes[n].greatest)) > 0)
+        const Node& best = m_nodes[m_nodes[n].greatest];
+        if (CompareLast(g, best.last, best.key) > 0)
             m_nodes[n].greatest = g;
     }
 }
@@ -112,11 +195,12 @@ void CRecordFiler::InsertAt(std::uint32_t n, std::size_t position) {
     auto pos = static_cast<std::uint32_t>(position);
     std::uint32_t parent = kNone;
     std::uint32_t* link = &m_root;
-    const std::string& last = LastOf(n);
+    const std::string_view last = LastOf(n);
+    const std::uint64_t key = m_nodes[n].key;
     while (*link != kNone && m_nodes[*link].priority > m_nodes[n].priority) {
         Node& t = m_nodes[*link];
         ++t.size;
-        if (CompareNoCase(last, LastOf(t.greatest)) > 0)
+        if (CompareLast(t.greatest, last, key) < 0)
             t.greatest = n;
         parent = *link;
         const std::uint32_t leftSize = Size(t.left);
@@ -179,13 +263,14 @@ std::uint32_t CRecordFiler::FirstGreater(const std::string& last) const {
     // The leftmost node whose last name is greater: go left while the left subtree
     // holds one, else take the node itself, else go right.
     std::uint32_t t = m_root;
-    if (t == kNone || CompareNoCase(LastOf(m_nodes[t].greatest), last) <= 0)
+    const std::uint64_t key = NameKey(last);
+    if (t == kNone || CompareLast(m_nodes[t].greatest, last, key) <= 0)
         return kNone;
     for (;;) {
         const Node& node = m_nodes[t];
-        if (node.left != kNone && CompareNoCase(LastOf(m_nodes[node.left].greatest), last) > 0)
+        if (node.left != kNone && CompareLast(m_nodes[node.left].greatest, last, key) > 0)
             t = node.left;
-        else if (CompareNoCase(LastOf(t), last) > 0)
+        else if (CompareLast(t, last, key) > 0)
             return t;
         else
             t = node.right; // the subtree's greatest is there
@@ -198,9 +283,13 @@ std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record) {
     if (m_list.capacity() < count + 1)
         m_list.reserve(std::max(count + 1, 2 * m_list.capacity()));
 
-    const std::string key = PairKey(record->m_strLastName, record->m_strFirstName);
-    const std::size_t at = PlaceFor(*record, key);
-    const bool taken = m_firstOfPair.count(key) != 0;
+    const std::uint64_t hash = PairHash(record->m_strLastName, record->m_strFirstName);
+    const std::uint32_t dup = FindPair(record->m_strLastName, record->m_strFirstName, hash);
+    const bool taken = dup != kNone;
+    // The twins' bookkeeping is by the pair's key, made only for a name that is taken.
+    const std::string key =
+        taken ? PairKey(record->m_strLastName, record->m_strFirstName) : std::string();
+    const std::size_t at = PlaceFor(*record, key, dup);
     if (taken)
         record->m_strLastName = FreeName(record->m_strLastName, record->m_strFirstName, key);
     CContactRecord* raw = record.get();
@@ -209,19 +298,18 @@ std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record) {
     const auto n = static_cast<std::uint32_t>(m_nodes.size() - 1);
     InsertAt(n, at);
     // The filed name is free, so this is the first record of its pair.
-    m_firstOfPair.try_emplace(taken ? PairKey(raw->m_strLastName, raw->m_strFirstName) : key, n);
+    AddPair(n, taken ? PairHash(raw->m_strLastName, raw->m_strFirstName) : hash);
     return at;
 }
 
-std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::string& key) {
+std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::string& key,
+                                   std::uint32_t dup) {
     const std::string& last = record.m_strLastName;
     const std::string& first = record.m_strFirstName;
     const std::uint32_t greater = FirstGreater(last);
     const std::size_t greaterAt = greater == kNone ? m_nodes.size() : PositionOf(greater);
-    const auto pair = m_firstOfPair.find(key);
-    if (pair == m_firstOfPair.end())
+    if (dup == kNone)
         return greaterAt;
-    const std::uint32_t dup = pair->second;
     const std::size_t dupAt = PositionOf(dup);
     if (greaterAt < dupAt)
         return greaterAt;
@@ -256,7 +344,7 @@ std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::stri
 }
 
 bool CRecordFiler::IsTaken(const std::string& last, const std::string& first) const {
-    return m_firstOfPair.count(PairKey(last, first)) != 0;
+    return FindPair(last, first, PairHash(last, first)) != kNone;
 }
 
 std::string CRecordFiler::FreeName(const std::string& last, const std::string& first,

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -36,6 +37,10 @@ private:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
     struct Node {
         CContactRecord* record;
+        // The record's last name, kept beside the tree's links: the descents compare it
+        // at every step. The names do not change while the filer lives.
+        std::string_view last;
+        std::uint64_t key;  // NameKey of last
         std::size_t source; // index into the list, or into m_pending when pending
         std::uint32_t priority;
         std::uint32_t left = kNone, right = kNone, parent = kNone;
@@ -50,8 +55,15 @@ private:
     };
 
     static std::string PairKey(const std::string& last, const std::string& first);
+    static std::uint64_t PairHash(const std::string& last, const std::string& first);
+    // The first node of the folded pair, or kNone.
+    std::uint32_t FindPair(const std::string& last, const std::string& first,
+                           std::uint64_t hash) const;
+    // Makes node n the first of its pair, which has none yet.
+    void AddPair(std::uint32_t n, std::uint64_t hash);
     void Add(CContactRecord* record, std::size_t source, bool pending);
-    std::size_t PlaceFor(const CContactRecord& record, const std::string& key);
+    // dup: the first record of the record's name pair, or kNone.
+    std::size_t PlaceFor(const CContactRecord& record, const std::string& key, std::uint32_t dup);
     bool IsTaken(const std::string& last, const std::string& first) const;
     // The smallest free "last #k" of a taken name whose pair key is key.
     std::string FreeName(const std::string& last, const std::string& first, const std::string& key);
@@ -60,7 +72,10 @@ private:
     std::uint32_t NextOf(std::uint32_t n) const;
     std::uint32_t PreviousOf(std::uint32_t n) const;
     std::uint32_t Size(std::uint32_t n) const { return n == kNone ? 0 : m_nodes[n].size; }
-    const std::string& LastOf(std::uint32_t n) const { return m_nodes[n].record->m_strLastName; }
+    std::string_view LastOf(std::uint32_t n) const { return m_nodes[n].last; }
+    static std::uint64_t NameKey(std::string_view last);
+    // CompareNoCase of node n's last name with last, whose NameKey is key.
+    int CompareLast(std::uint32_t n, std::string_view last, std::uint64_t key) const;
     void Pull(std::uint32_t n);
     void Split(std::uint32_t t, std::uint32_t count, std::uint32_t& a, std::uint32_t& b);
     std::uint32_t Merge(std::uint32_t a, std::uint32_t b);
@@ -71,8 +86,12 @@ private:
     std::uint32_t m_root = kNone;
     std::uint64_t m_random = 0x9E3779B97F4A7C15ull;
     std::vector<std::unique_ptr<CContactRecord>> m_pending;
-    // The first node (in list order) of every folded "last\0first" pair.
-    std::unordered_map<std::string, std::uint32_t> m_firstOfPair;
+    // The first node (in list order) of every folded last/first name pair: a table open
+    // to linear probing, its slots holding the pair's hash and node (kNone when free).
+    // A hash that matches is checked against the node's names.
+    std::vector<std::uint64_t> m_pairHashes;
+    std::vector<std::uint32_t> m_pairNodes;
+    std::size_t m_nPairs = 0;
     // Where the search for a free twin number of a pair goes on.
     std::unordered_map<std::string, int> m_nextFree;
     std::unordered_map<std::string, Run> m_runs;

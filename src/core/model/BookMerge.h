@@ -15,7 +15,7 @@ std::uint64_t RecordContentHash(const CContactRecord& record, const CCategoryLis
 // each record and the category names. Enough to tell what changed since, in memory or in
 // the file, without keeping a second copy of the book.
 struct CBookSnapshot {
-    std::vector<std::uint64_t> recordHashes; // sorted
+    std::vector<std::uint64_t> recordHashes; // in list order
     std::vector<std::string> categoryNames;  // in list order
 
     static CBookSnapshot Of(const CRecordList& records, const CCategoryList& categories);

@@ -39,6 +39,12 @@ std::uint32_t CArchive::TakeNumber() {
 // ---- writing ----
 
 void CArchive::WriteBytes(const char* data, std::size_t size) {
+    if (size <= kBufferSize - m_nPos) {
+        if (size != 0) // an empty text may have no bytes at all
+            std::memcpy(m_buffer.data() + m_nPos, data, size);
+        m_nPos += size;
+        return;
+    }
     while (size > 0) {
         if (m_nPos == kBufferSize) {
             m_pSink->Write(m_buffer.data(), kBufferSize);
@@ -82,6 +88,14 @@ void CArchive::WriteCount(std::size_t count) {
 
 void CArchive::WriteString(std::string_view text) {
     const std::size_t n = text.size();
+    if (n < kStringByteEscape && n < kBufferSize - m_nPos) {
+        // The common case: a short text that fits in the buffer with its length.
+        m_buffer[m_nPos++] = static_cast<char>(n);
+        if (n != 0)
+            std::memcpy(m_buffer.data() + m_nPos, text.data(), n);
+        m_nPos += n;
+        return;
+    }
     if (n < kStringByteEscape) {
         WriteByte(static_cast<std::uint8_t>(n));
     } else if (n < kStringWideMarker) {
@@ -150,6 +164,8 @@ void CArchive::ReadBytes(char* data, std::size_t size) {
 }
 
 std::uint8_t CArchive::ReadByte() {
+    if (m_nPos < m_nEnd)
+        return static_cast<std::uint8_t>(m_buffer[m_nPos++]);
     char c = 0;
     ReadBytes(&c, 1);
     return static_cast<std::uint8_t>(c);
@@ -157,7 +173,12 @@ std::uint8_t CArchive::ReadByte() {
 
 std::uint16_t CArchive::ReadWord() {
     unsigned char b[2];
-    ReadBytes(reinterpret_cast<char*>(b), 2);
+    if (m_nEnd - m_nPos >= 2) {
+        std::memcpy(b, m_buffer.data() + m_nPos, 2);
+        m_nPos += 2;
+    } else {
+        ReadBytes(reinterpret_cast<char*>(b), 2);
+    }
     return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
 }
 
@@ -197,6 +218,12 @@ std::string CArchive::ReadString() {
     bool wide = false;
     const std::uint64_t length = ReadStringLength(wide);
     const std::uint64_t bytes = wide ? length * 2 : length;
+    if (!wide && bytes <= m_nEnd - m_nPos) {
+        // The common case: the whole text is in the buffer already.
+        std::string text(m_buffer.data() + m_nPos, static_cast<std::size_t>(bytes));
+        m_nPos += static_cast<std::size_t>(bytes);
+        return text;
+    }
     std::string raw;
     for (std::uint64_t done = 0; done < bytes;) {
         const std::size_t n =

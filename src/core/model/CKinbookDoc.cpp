@@ -110,6 +110,10 @@ bool CKinbookDoc::LoadFile(const std::string& file, bool keepDamagedCopy, bool d
 }
 
 void CKinbookDoc::Track(const std::string& path, std::optional<FileStamp> stamp) {
+    if (!m_bTrackFile) {
+        m_tracked.reset();
+        return;
+    }
     m_tracked = TrackedFile{path, stamp, CBookSnapshot::Of(m_records, m_categories)};
 }
 

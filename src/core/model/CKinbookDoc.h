@@ -71,6 +71,12 @@ public:
     bool IsProtected(const std::string& path) const { return m_protectedPaths.count(path) != 0; }
     // Whether Load copies a damaged file beside itself; off unless asked for.
     void SetKeepDamagedCopies(bool keep) { m_bKeepDamagedCopies = keep; }
+    // Whether loads and saves remember the file as it was, so that a later save merges
+    // another program's changes to it; on unless turned off. Remembering costs a pass over
+    // every record: a caller that will not save to the file again (a command that only
+    // reads, or one that ends with its save) turns it off. What is remembered already
+    // stays for the next save.
+    void SetTrackFile(bool track) { m_bTrackFile = track; }
 
     // What the category filter holds after a load: the category names in list
     // order, then "All" and "- Edit Categories" (the control sorts them).
@@ -130,6 +136,7 @@ private:
     IFileSystem& m_fileSystem;
     std::set<std::string> m_protectedPaths;
     bool m_bKeepDamagedCopies = false;
+    bool m_bTrackFile = true;
     std::optional<TrackedFile> m_tracked;
     std::uint64_t m_nMerges = 0;
     std::uint64_t m_nGeneration = 0;

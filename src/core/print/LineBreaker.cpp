@@ -1,4 +1,6 @@
 #include "print/LineBreaker.h"
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -63,19 +65,67 @@ std::vector<CPrintLine> BreakEntry(const CPrintEntry& entry, int width, int labe
         pending = false;
     };
 
+    auto lineEndAt = [&text](std::size_t k) {
+        return text[k] == '\r' && k + 1 < text.size() && text[k + 1] == '\n';
+    };
+    // The ends of the characters that may still join the line, up to the next line end.
+    std::vector<std::size_t> ends;
+    auto endOf = [&](std::size_t count) {
+        while (ends.size() < count) {
+            const std::size_t k = ends.back();
+            if (k >= text.size() || lineEndAt(k))
+                return false;
+            ends.push_back(k + CharLength(text, k, utf8));
+        }
+        return true;
+    };
+
     std::size_t i = 0;
     while (i < text.size()) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+        if (lineEndAt(i)) {
             endLine();
             i += 2;
             continue;
         }
-        const std::size_t n = CharLength(text, i, utf8);
-        line.append(text.substr(i, n));
+        // The line takes characters one by one until it is as wide as the column. A line
+        // only grows wider with each character, so the first that makes it so is found by
+        // measuring a few of the line's possible ends (1, 2, 4, ... characters, then
+        // halving) rather than every one.
+        ends.assign(1, i);
+        auto reaches = [&](std::size_t count) {
+            const std::string candidate = line + std::string(text.substr(i, ends[count] - i));
+            return (lines.empty() ? labelWidth : 0) + measure(candidate) >= width;
+        };
+        std::size_t low = 0; // fewer characters than this stay narrower
+        std::size_t high = 1;
+        bool found = false;
+        while (endOf(high + 1)) {
+            if (reaches(high)) {
+                found = true;
+                break;
+            }
+            low = high;
+            high *= 2;
+        }
+        if (!found) {
+            // The last possible end, however far the doubling overshot it.
+            high = ends.size() - 1;
+            if (high > low && reaches(high))
+                found = true;
+        }
+        if (found) {
+            while (high - low > 1) {
+                const std::size_t mid = low + (high - low) / 2;
+                if (reaches(mid))
+                    high = mid;
+                else
+                    low = mid;
+            }
+        }
+        line.append(text.substr(i, ends[high] - i));
         pending = true;
-        i += n;
-        const int used = (lines.empty() ? labelWidth : 0) + measure(line);
-        if (used >= width) {
+        i = ends[high];
+        if (found) {
             // Inside a word that does not fit: the line ends at its last blank, which is
             // dropped, and the word begun goes on the next line. A line with no blank
             // after its first word (one long word) still breaks by characters.

@@ -37,13 +37,10 @@ public:
             m_bSkipFirst = false;
             return true;
         }
-        m_fields.resize(n);
-        for (std::size_t i = 0; i < n; ++i)
-            m_fields[i].swap(m_store[i]);
-        const bool go = m_onRecord(m_fields, line);
-        for (std::size_t i = 0; i < n; ++i)
-            m_fields[i].swap(m_store[i]);
-        return go;
+        // A record as wide as the one before (the usual case) is handed over as it is.
+        if (m_store.size() != n)
+            m_store.resize(n);
+        return m_onRecord(m_store, line);
     }
 
     int widest = 0;
@@ -56,7 +53,6 @@ private:
     std::size_t m_nCount = 0;
     long long m_nLine = 1;
     std::vector<std::string> m_store;
-    std::vector<std::string> m_fields;
 };
 
 } // namespace

@@ -45,16 +45,16 @@ void CDelimitedWriter::WriteStart() {
 }
 
 std::string_view CDelimitedWriter::Encoded(std::string_view value) {
-    const bool ascii = std::all_of(value.begin(), value.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii)
-        return value;
     if (m_encoding != ExportEncoding::Cp1252) {
-        if (kb::IsValidUtf8(value))
+        if (kb::IsValidUtf8(value)) // ASCII too
             return value;
         m_converted = kb::DecodeToUtf8(value);
         return m_converted;
     }
+    const bool ascii = std::all_of(value.begin(), value.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii)
+        return value;
     const std::string utf8 = kb::DecodeToUtf8(value);
     m_converted.clear();
     std::size_t i = 0;

@@ -10,10 +10,12 @@
 #include "transfer/ColumnVocabulary.h"
 #include "transfer/ImportColumns.h"
 #include "transfer/ImportScan.h"
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <optional>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace {
 
@@ -31,6 +33,15 @@ bool IsEmptyMarker(std::string_view v) {
     return v.empty() || v == "0/0/00" || kb::EqualsNoCase(v, "Unspecified");
 }
 
+// The first of several values and the rest after the mark (empty when there is no mark).
+std::string_view TakePart(std::string_view& v, bool& more) {
+    const std::size_t at = v.find(kSeveral);
+    const std::string_view part = v.substr(0, at);
+    more = at != std::string_view::npos;
+    v.remove_prefix(more ? at + kSeveral.size() : v.size());
+    return part;
+}
+
 std::vector<std::string_view> SplitSeveral(std::string_view v) {
     std::vector<std::string_view> parts;
     for (;;) {
@@ -44,6 +55,8 @@ std::vector<std::string_view> SplitSeveral(std::string_view v) {
 
 // Multi-line values keep CR LF in the book.
 std::string WithCrLf(std::string_view v) {
+    if (v.find('\n') == std::string_view::npos)
+        return std::string(v);
     std::string out;
     out.reserve(v.size());
     for (std::size_t i = 0; i < v.size(); ++i) {
@@ -174,32 +187,52 @@ ColumnPlan PlanColumns(const ImportOptions& o, IMessageBox& box) {
     return plan;
 }
 
-// What makes two records the same contact line: every value, the category included.
-std::string RecordKey(const CContactRecord& r) {
-    std::string key;
-    auto put = [&key](std::string_view v) {
-        key += std::to_string(v.size());
-        key += ':';
-        key += v;
-    };
-    put(r.m_strFirstName);
-    put(r.m_strLastName);
-    put(r.m_strTitle);
-    put(r.m_strOtherRef);
-    key += std::to_string(r.m_nCategory) + ";";
-    for (int i = 0; i < CContactRecord::kItemCount; ++i) {
-        put(r.m_strItem[static_cast<std::size_t>(i)]);
-        key += std::to_string(r.m_nItemLabel[static_cast<std::size_t>(i)]) + ";";
+// What makes two records the same contact line: every value, the category included. The
+// last name is given apart: a record filed as a numbered twin keeps the name it came with.
+bool SameLine(const CContactRecord& a, const CContactRecord& b, std::string_view lastOfB) {
+    return a.m_strLastName == lastOfB && a.m_strFirstName == b.m_strFirstName &&
+           a.m_strTitle == b.m_strTitle && a.m_strOtherRef == b.m_strOtherRef &&
+           a.m_nCategory == b.m_nCategory && a.m_strItem == b.m_strItem &&
+           a.m_nItemLabel == b.m_nItemLabel && a.m_strAddress == b.m_strAddress &&
+           a.m_strCity == b.m_strCity && a.m_strState == b.m_strState && a.m_strZip == b.m_strZip &&
+           a.m_strCountry == b.m_strCountry && a.m_strOtherInfo == b.m_strOtherInfo &&
+           a.m_strNotes == b.m_strNotes;
+}
+
+std::uint64_t HashStep(std::uint64_t h, std::uint64_t value) {
+    h = (h ^ value) * 0x9E3779B97F4A7C15ull;
+    return h ^ (h >> 32);
+}
+
+std::uint64_t HashText(std::uint64_t h, std::string_view text) {
+    h = HashStep(h, text.size());
+    std::size_t i = 0;
+    for (std::uint64_t word; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        h = HashStep(h, word);
     }
-    put(r.m_strAddress);
-    put(r.m_strCity);
-    put(r.m_strState);
-    put(r.m_strZip);
-    put(r.m_strCountry);
-    for (const std::string& o : r.m_strOtherInfo)
-        put(o);
-    put(r.m_strNotes);
-    return key;
+    if (i < text.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, text.size() - i);
+        h = HashStep(h, word);
+    }
+    return h;
+}
+
+// A hash of what SameLine compares.
+std::uint64_t LineHash(const CContactRecord& r) {
+    std::uint64_t h = HashText(0, r.m_strLastName);
+    for (const std::string* text :
+         {&r.m_strFirstName, &r.m_strTitle, &r.m_strOtherRef, &r.m_strAddress, &r.m_strCity,
+          &r.m_strState, &r.m_strZip, &r.m_strCountry, &r.m_strNotes})
+        h = HashText(h, *text);
+    for (const std::string& text : r.m_strItem)
+        h = HashText(h, text);
+    for (const std::string& text : r.m_strOtherInfo)
+        h = HashText(h, text);
+    for (const std::uint8_t label : r.m_nItemLabel)
+        h = HashStep(h, label);
+    return HashStep(h, r.m_nCategory);
 }
 
 // Builds one record per line and files it.
@@ -214,17 +247,23 @@ public:
         if (!options.defaultCategory.empty())
             m_nDefaultCategory = categories.IndexOf(options.defaultCategory);
         if (options.skipDuplicates) {
+            Grow(records.size());
             for (const auto& r : records)
-                m_keys.insert(RecordKey(*r));
+                Remember(*r, LineHash(*r));
         }
     }
 
     bool OnRecord(const std::vector<std::string>& fields) {
         auto record = Build(fields);
-        if (m_options.skipDuplicates && !m_keys.insert(RecordKey(*record)).second) {
+        const std::uint64_t hash = m_options.skipDuplicates ? LineHash(*record) : 0;
+        if (m_options.skipDuplicates && Known(*record, hash)) {
             ++duplicates;
         } else {
+            const CContactRecord& filed = *record;
+            const std::size_t lastLength = filed.m_strLastName.size();
             m_filer.File(std::move(record));
+            if (m_options.skipDuplicates)
+                Remember(filed, hash, lastLength);
             ++imported;
         }
         m_accumulator += m_step;
@@ -238,6 +277,59 @@ public:
 
     // Puts the records filed so far into the list.
     void Flush() { m_filer.Flush(); }
+
+    // Records stay where they are while the filer and the list move their pointers. The
+    // filer may give a record a twin number; it only ever appends it to the last name, so
+    // the name a line came with is the first lastLength bytes. The lines are kept in a
+    // table open to linear probing, at most half full.
+    struct SeenLine {
+        std::uint64_t hash = 0;
+        const CContactRecord* record = nullptr; // null: a free slot
+        std::size_t lastLength = 0;
+    };
+
+    void Remember(const CContactRecord& r, std::uint64_t hash,
+                  std::size_t lastLength = std::string::npos) {
+        if (2 * (m_nLines + 1) > m_lines.size())
+            Grow(m_nLines + 1);
+        Place(SeenLine{hash, &r, std::min(lastLength, r.m_strLastName.size())});
+    }
+
+    bool Known(const CContactRecord& r, std::uint64_t hash) const {
+        if (m_lines.empty())
+            return false;
+        const std::size_t mask = m_lines.size() - 1;
+        for (std::size_t i = hash & mask; m_lines[i].record != nullptr; i = (i + 1) & mask) {
+            const SeenLine& line = m_lines[i];
+            if (line.hash == hash &&
+                SameLine(r, *line.record,
+                         std::string_view(line.record->m_strLastName).substr(0, line.lastLength)))
+                return true;
+        }
+        return false;
+    }
+
+    void Grow(std::size_t count) {
+        std::size_t size = std::max<std::size_t>(64, m_lines.size());
+        while (size < 2 * count)
+            size *= 2;
+        std::vector<SeenLine> old = std::move(m_lines);
+        m_lines.assign(size, SeenLine{});
+        m_nLines = 0;
+        for (const SeenLine& line : old) {
+            if (line.record != nullptr)
+                Place(line);
+        }
+    }
+
+    void Place(const SeenLine& line) {
+        const std::size_t mask = m_lines.size() - 1;
+        std::size_t i = line.hash & mask;
+        while (m_lines[i].record != nullptr)
+            i = (i + 1) & mask;
+        m_lines[i] = line;
+        ++m_nLines;
+    }
 
     int imported = 0;
     int duplicates = 0;
@@ -258,7 +350,8 @@ private:
     };
 
     void AddItem(CContactRecord& r, Line& line, std::string_view v, std::uint8_t label) {
-        for (std::string_view part : SplitSeveral(v)) {
+        for (bool more = true; more;) {
+            const std::string_view part = TakePart(v, more);
             if (part.empty())
                 continue;
             if (line.nextItem < CContactRecord::kItemCount) {
@@ -456,9 +549,21 @@ private:
 
     // The category a value names: the first group that is not a system one ("* starred",
     // "System Group: ..."), created when the options allow it.
-    std::uint16_t CategoryIndex(std::string_view value) {
+    std::uint16_t CategoryIndex(const std::string& value) {
+        // Categories are only added during an import, so a value always names the same one;
+        // most lines repeat a few values.
+        const auto known = m_categoryOf.find(value);
+        if (known != m_categoryOf.end())
+            return known->second;
+        const std::uint16_t index = FindCategoryIndex(value);
+        m_categoryOf.emplace(value, index);
+        return index;
+    }
+
+    std::uint16_t FindCategoryIndex(std::string_view value) {
         std::string_view name;
-        for (std::string_view part : SplitSeveral(value)) {
+        for (bool more = true; more;) {
+            const std::string_view part = TakePart(value, more);
             if (!part.empty() && part[0] != '*' && !kb::StartsWithNoCase(part, "System Group:")) {
                 name = part;
                 break;
@@ -489,7 +594,9 @@ private:
     float m_step;
     float m_accumulator = 0.0f;
     std::optional<std::uint16_t> m_nDefaultCategory;
-    std::unordered_set<std::string> m_keys;
+    std::unordered_map<std::string, std::uint16_t> m_categoryOf;
+    std::vector<SeenLine> m_lines;
+    std::size_t m_nLines = 0;
 };
 
 } // namespace

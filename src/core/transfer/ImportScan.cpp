@@ -103,6 +103,14 @@ ScanResult CountRecords(const std::string& path, IFileSystem& fs, IMessageBox& b
     return result;
 }
 
+ScanResult DetectImportFormat(const std::string& path, IFileSystem& fs, IMessageBox& box,
+                              const ImportFormatChoice& choice) {
+    ScanResult result;
+    std::unique_ptr<IByteSource> source;
+    result.status = OpenChecked(path, fs, box, source, &choice, &result.format);
+    return result;
+}
+
 PreviewResult PreviewRecord(const std::string& path, int k, int recordCount, IFileSystem& fs,
                             IMessageBox& box, std::vector<char>& buffer,
                             const DetectedFormat& format) {

@@ -35,6 +35,12 @@ struct ScanResult {
 ScanResult CountRecords(const std::string& path, IFileSystem& fileSystem, IMessageBox& messageBox,
                         std::vector<char>& buffer, const ImportFormatChoice& choice = {});
 
+// Detects the file's format as CountRecords does, without reading the file through once
+// more to count its records (recordCount stays 0): for an import that shows no progress.
+// RunImport reports a file that cannot be read as delimited text, before anything is saved.
+ScanResult DetectImportFormat(const std::string& path, IFileSystem& fileSystem,
+                              IMessageBox& messageBox, const ImportFormatChoice& choice = {});
+
 struct PreviewResult {
     ScanStatus status = ScanStatus::Ok;
     int record = 1;                  // the record shown (the last one when k was beyond it)
