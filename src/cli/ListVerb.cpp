@@ -17,9 +17,7 @@ public:
                "(A to Z, or # for every other first character; default A): display name, TAB, "
                "default item, one per line";
     }
-    CliSyntax Syntax() const override {
-        return {{{"FILE"}}, {{"--category", 1}, {"--letter", 1}}};
-    }
+    CliSyntax Syntax() const override { return {{{"FILE"}}, {{"--category", 1}, {"--letter", 1}}}; }
 
     int Run(const CliArgs& a) override {
         const std::string l = a.Value("--letter").value_or("A");
@@ -38,7 +36,7 @@ public:
         CliBook book;
         if (!book.Load(a.positional[0]))
             return kExitFile;
-        if (!kb::EqualsNoCase(category, kFilterAll) && !book.Category(*this, category))
+        if (!book.Filter(*this, category))
             return kExitUsage;
         const CContactListing listing =
             ListContacts(book.Records(), book.Categories(), category, letter);

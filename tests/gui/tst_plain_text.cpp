@@ -117,7 +117,7 @@ private slots:
 
         const std::string path = folder + "/" + kEntity + ".csv";
         CExportRecordsDlg exportDialog(&frame, doc.GetRecords(), doc.GetCategories(), {"Last Name"},
-                                       0, path, 1, services);
+                                       CCategoryFilter::Only(0), path, 1, services);
         VerifyLabelsArePlain(exportDialog);
         QVERIFY(exportDialog.DisplayedPath().contains(QStringLiteral("<b>")));
         ImportOptions options;

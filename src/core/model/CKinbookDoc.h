@@ -72,8 +72,8 @@ public:
     // Whether Load copies a damaged file beside itself; off unless asked for.
     void SetKeepDamagedCopies(bool keep) { m_bKeepDamagedCopies = keep; }
 
-    // What the category filter holds after a load: the category names in list
-    // order, then "All" and "- Edit Categories" (the control sorts them).
+    // What the category filter holds after a load: the category names, "All" and
+    // "- Edit Categories", sorted as the drop-down shows them.
     std::vector<std::string> FilterEntries() const;
 
     // Destroys every record and category.
@@ -90,10 +90,8 @@ public:
     void TakeContents(CKinbookDoc& other, const std::string& path) {
         m_records = std::move(other.m_records);
         m_categories = std::move(other.m_categories);
-        m_categories.m_pRecords = &m_records;
         other.m_records.clear();
         other.m_categories.RemoveAll();
-        other.m_categories.m_pRecords = &other.m_records;
         m_protectedPaths.erase(path);
         ++m_nGeneration;
         m_tracked.reset();
