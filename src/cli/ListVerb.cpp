@@ -21,15 +21,11 @@ public:
 
     int Run(const CliArgs& a) override {
         const std::string l = a.Value("--letter").value_or("A");
-        const char c = l.size() == 1 ? l[0] : '\0';
-        int letter = 0;
-        if (c >= 'A' && c <= 'Z')
-            letter = c - 'A';
-        else if (c >= 'a' && c <= 'z')
-            letter = c - 'a';
-        else if (c == '#')
-            letter = kOtherLetter;
-        else
+        int letter = -1;
+        for (int k = 0; k < kLetterCount && letter < 0; ++k)
+            if (kb::EqualsNoCase(l, LetterText(k)))
+                letter = k;
+        if (letter < 0)
             return UsageError("the letter must be one of A to Z or #, not '" + l + "'");
         const std::string category = a.Value("--category").value_or(std::string(kFilterAll));
 

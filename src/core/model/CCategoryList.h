@@ -1,6 +1,5 @@
 #pragma once
 #include "model/CCategory.h"
-#include "model/CRecordList.h"
 #include <cstdint>
 #include <memory>
 #include <optional>
