@@ -121,7 +121,7 @@ void BM_Export100k(benchmark::State& state) {
     CRecordList records = Book(100000, 1);
     CCategoryList categories;
     categories.ResetToDefaults();
-    ExportRequest request{"/out.tab", -1, kImportRowOrder, kVariantTabName};
+    ExportRequest request{"/out.tab", CCategoryFilter(), kImportRowOrder, kVariantTabName};
     BenchFs fs;
     SilentBox box;
     NoProgress progress;

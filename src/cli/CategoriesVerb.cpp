@@ -67,7 +67,7 @@ private:
             return false;
         }
         if (!rename) {
-            CategoryOps::DeleteCategory(categories, old);
+            CategoryOps::DeleteCategory(categories, book.Records(), old);
             return true;
         }
         const std::string newName = a.Values("--rename")[1];

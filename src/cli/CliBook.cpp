@@ -1,5 +1,6 @@
 #include "CliBook.h"
 #include "CliVerb.h"
+#include "model/NoCase.h"
 #include "port/IFileSystem.h"
 #include "view/ContactListing.h"
 #include <iostream>
@@ -46,6 +47,15 @@ std::optional<std::uint16_t> CliBook::Category(const CliVerb& verb, const std::s
     if (!index)
         verb.UsageError("the book has no category named '" + name + "'");
     return index;
+}
+
+std::optional<CCategoryFilter> CliBook::Filter(const CliVerb& verb,
+                                               const std::string& choice) const {
+    if (kb::EqualsNoCase(choice, kFilterAll))
+        return CCategoryFilter();
+    if (const auto index = Category(verb, choice))
+        return CCategoryFilter::Only(*index);
+    return std::nullopt;
 }
 
 int FlushedStdout() {

@@ -1,5 +1,6 @@
 #pragma once
 #include "CliMessageBox.h"
+#include "model/CCategoryFilter.h"
 #include "model/CKinbookDoc.h"
 #include <optional>
 #include <string>
@@ -27,6 +28,9 @@ public:
     // The position of the category named name (any case); nothing after a usage error
     // naming it.
     std::optional<std::uint16_t> Category(const CliVerb& verb, const std::string& name) const;
+    // What a --category choice selects: "All" (any case) or an existing category; nothing
+    // after a usage error naming it.
+    std::optional<CCategoryFilter> Filter(const CliVerb& verb, const std::string& choice) const;
 
     CKinbookDoc& Doc() { return m_doc; }
     CCategoryList& Categories() { return m_doc.GetCategories(); }

@@ -1,7 +1,6 @@
 #include "CliBook.h"
 #include "CliVerb.h"
 #include "TransferSupport.h"
-#include "model/NoCase.h"
 #include "port/IFileSystem.h"
 #include "transfer/ColumnVocabulary.h"
 #include "transfer/ExportProcedure.h"
@@ -66,10 +65,11 @@ public:
         CliBook book(CliMessageBox::Information::ToStdout);
         if (!book.LoadToRead(a.positional[0]))
             return kExitFile;
-        const std::string category = a.Value("--category").value_or(std::string(kFilterAll));
-        if (!kb::EqualsNoCase(category, kFilterAll) && !book.Category(*this, category))
+        const auto category =
+            book.Filter(*this, a.Value("--category").value_or(std::string(kFilterAll)));
+        if (!category)
             return kExitUsage;
-        request.nCategory = ExportCategoryIndex(book.Categories(), category);
+        request.category = *category;
         NoProgress progress;
         const ExportResult r = RunExport(book.Records(), book.Categories(), request,
                                          RealFileSystem(), book.Box(), progress);

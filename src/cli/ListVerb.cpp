@@ -17,28 +17,22 @@ public:
                "(A to Z, or # for every other first character; default A): display name, TAB, "
                "default item, one per line";
     }
-    CliSyntax Syntax() const override {
-        return {{{"FILE"}}, {{"--category", 1}, {"--letter", 1}}};
-    }
+    CliSyntax Syntax() const override { return {{{"FILE"}}, {{"--category", 1}, {"--letter", 1}}}; }
 
     int Run(const CliArgs& a) override {
         const std::string l = a.Value("--letter").value_or("A");
-        const char c = l.size() == 1 ? l[0] : '\0';
-        int letter = 0;
-        if (c >= 'A' && c <= 'Z')
-            letter = c - 'A';
-        else if (c >= 'a' && c <= 'z')
-            letter = c - 'a';
-        else if (c == '#')
-            letter = kOtherLetter;
-        else
+        int letter = -1;
+        for (int k = 0; k < kLetterCount && letter < 0; ++k)
+            if (kb::EqualsNoCase(l, LetterText(k)))
+                letter = k;
+        if (letter < 0)
             return UsageError("the letter must be one of A to Z or #, not '" + l + "'");
         const std::string category = a.Value("--category").value_or(std::string(kFilterAll));
 
         CliBook book;
         if (!book.LoadToRead(a.positional[0]))
             return kExitFile;
-        if (!kb::EqualsNoCase(category, kFilterAll) && !book.Category(*this, category))
+        if (!book.Filter(*this, category))
             return kExitUsage;
         const CContactListing listing =
             ListContacts(book.Records(), book.Categories(), category, letter);

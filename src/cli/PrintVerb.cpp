@@ -1,7 +1,6 @@
 #if defined(KINBOOK_WITH_GUI)
 #include "CliBook.h"
 #include "CliVerb.h"
-#include "model/NoCase.h"
 #include "port/IClock.h"
 #include "print/CPaperSize.h"
 #include "print/CPrintJob.h"
@@ -32,9 +31,18 @@ public:
 
     CliSyntax Syntax() const override {
         return {{{"FILE"}, {"OUT.pdf"}},
-                {{"--record", 1}, {"--nth", 1}, {"--category", 1}, {"--size", 1}, {"--border"}, {"--top", 1},
-                 {"--left", 1}, {"--font", 1}, {"--points", 1}, {"--content", 1},
-                 {"--new-page-per-letter"}, {"--notes"}}};
+                {{"--record", 1},
+                 {"--nth", 1},
+                 {"--category", 1},
+                 {"--size", 1},
+                 {"--border"},
+                 {"--top", 1},
+                 {"--left", 1},
+                 {"--font", 1},
+                 {"--points", 1},
+                 {"--content", 1},
+                 {"--new-page-per-letter"},
+                 {"--notes"}}};
     }
 
     int Run(const CliArgs& a) override {
@@ -56,8 +64,7 @@ public:
             chosen = named.record;
             if (!chosen)
                 return UsageError("no record named '" + *record + "'");
-        } else if (!kb::EqualsNoCase(settings.m_strBookCategory, kFilterAll) &&
-                   !book.Category(*this, settings.m_strBookCategory)) {
+        } else if (!book.Filter(*this, settings.m_strBookCategory)) {
             return kExitUsage;
         }
 
@@ -117,7 +124,8 @@ private:
             settings.m_font.m_nHeight = -points;
         } else {
             // Without --points the size's own default font size, as the dialogs give it.
-            settings.m_font.m_nHeight = CPaperSize::DefaultFont(settings.m_strSelectedSize).m_nHeight;
+            settings.m_font.m_nHeight =
+                CPaperSize::DefaultFont(settings.m_strSelectedSize).m_nHeight;
         }
         int bits = 0;
         if (const auto text = a.Value("--content")) {
@@ -136,9 +144,8 @@ private:
         if (const auto top = a.Value("--top");
             top && !Margin("--top", *top, CPrintOptions::kMaxTopMargin, settings.m_dTopMargin))
             return false;
-        if (const auto left = a.Value("--left"); left && !Margin("--left", *left,
-                                                                  CPrintOptions::kMaxLeftMargin,
-                                                                  settings.m_dLeftMargin))
+        if (const auto left = a.Value("--left");
+            left && !Margin("--left", *left, CPrintOptions::kMaxLeftMargin, settings.m_dLeftMargin))
             return false;
         if (CPaperSize::IsRegularOrMonarch(settings.m_strSelectedSize)) {
             if (borderAsked)

@@ -24,7 +24,6 @@ struct Book {
     CCategoryList categories;
     Book() {
         categories.ResetToDefaults(); // Unfiled, Business, Personal
-        categories.m_pRecords = &records;
     }
     Book Copy() const {
         Book b;

@@ -1,3 +1,4 @@
+#include "model/CCategoryFilter.h"
 #include "model/CCategoryList.h"
 #include "model/CContactRecord.h"
 #include "model/NoCase.h"
@@ -12,6 +13,45 @@ TEST(NoCase, FoldsAsciiOnlyAndSortsPrefixFirst) {
     // Only A-Z fold: '[' (0x5B) is not '{' (0x7B).
     EXPECT_NE(kb::CompareNoCase("[", "{"), 0);
     EXPECT_TRUE(kb::StartsWithNoCase("All", "al"));
+}
+
+TEST(NoCase, DecodedComparisonOrdersTextAsTheUserReadsIt) {
+    // "été" stored in Windows-1252 and "čaj" in UTF-8: as bytes, 0xE9 sorts after 0xC4;
+    // read as text, é (U+00E9) comes before č (U+010D).
+    EXPECT_GT(kb::CompareNoCase("\xE9t\xE9", "\xC4\x8D"
+                                             "aj"),
+              0);
+    EXPECT_LT(kb::CompareNoCaseDecoded("\xE9t\xE9", "\xC4\x8D"
+                                                    "aj"),
+              0);
+    EXPECT_EQ(kb::CompareNoCaseDecoded("CAF\xE9", "caf\xC3\xA9"), 0);
+    EXPECT_TRUE(kb::EqualsNoCaseDecoded("CAF\xE9", "caf\xC3\xA9"));
+    EXPECT_FALSE(kb::EqualsNoCaseDecoded("Caf\xE9", "Cafe"));
+    EXPECT_LT(kb::CompareNoCaseDecoded("Smit", "SMITH"), 0);
+}
+
+TEST(CategoryFilter, AllOrOneCategory) {
+    CCategoryList list;
+    list.ResetToDefaults();
+    list.AddTail("Caf\xE9");
+    CContactRecord unfiled, personal, cafe;
+    unfiled.m_nCategory = 0;
+    personal.m_nCategory = 2;
+    cafe.m_nCategory = 3;
+    const auto includes = [&](const CCategoryFilter& f) {
+        return std::vector<bool>{f.Includes(unfiled), f.Includes(personal), f.Includes(cafe)};
+    };
+    EXPECT_TRUE(CCategoryFilter().IsAll());
+    EXPECT_EQ(includes(CCategoryFilter()), (std::vector<bool>{true, true, true}));
+    EXPECT_TRUE(CCategoryFilter::FromChoice(list, "aLl").IsAll());
+    EXPECT_EQ(includes(CCategoryFilter::FromChoice(list, "PERSONAL")),
+              (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(CCategoryFilter::FromChoice(list, "caf\xC3\xA9").Index(), 3);
+    // A name no category has selects the unfiled records, as the category lookup falls back.
+    EXPECT_EQ(includes(CCategoryFilter::FromChoice(list, "Gone")),
+              (std::vector<bool>{true, false, false}));
+    EXPECT_FALSE(CCategoryFilter::Only(0).IsAll());
+    EXPECT_EQ(includes(CCategoryFilter::Only(3)), (std::vector<bool>{false, false, true}));
 }
 
 TEST(CategoryList, DefaultsLookupsAndFallbacks) {

@@ -98,14 +98,16 @@ TEST(CategoryOps, NamesThatOnlyResembleReservedOnesAreAccepted) {
 
 TEST(CategoryOps, DeleteRenumbersEveryLaterRecordAndUnfilesTheDeleted) {
     Book book;
-    ASSERT_TRUE(CategoryOps::DeleteCategory(book.doc.GetCategories(), "business"));
+    ASSERT_TRUE(
+        CategoryOps::DeleteCategory(book.doc.GetCategories(), book.doc.GetRecords(), "business"));
     EXPECT_EQ(book.Names(), (std::vector<std::string>{"Unfiled", "Personal", "Friends"}));
     EXPECT_EQ(book.Indexes(), (std::vector<std::uint16_t>{0, 0, 1, 2}));
 }
 
 TEST(CategoryOps, DeleteOfTheLastCategoryTouchesOnlyItsRecords) {
     Book book;
-    ASSERT_TRUE(CategoryOps::DeleteCategory(book.doc.GetCategories(), "Friends"));
+    ASSERT_TRUE(
+        CategoryOps::DeleteCategory(book.doc.GetCategories(), book.doc.GetRecords(), "Friends"));
     EXPECT_EQ(book.Indexes(), (std::vector<std::uint16_t>{0, 1, 2, 0}));
 }
 
@@ -113,7 +115,8 @@ TEST(CategoryOps, DeleteOfAnUnknownNameRemovesAndRenumbersNothing) {
     Book book;
     // A record with an index past the list must not drift either.
     book.doc.GetRecords()[0]->m_nCategory = 9;
-    EXPECT_FALSE(CategoryOps::DeleteCategory(book.doc.GetCategories(), "Family"));
+    EXPECT_FALSE(
+        CategoryOps::DeleteCategory(book.doc.GetCategories(), book.doc.GetRecords(), "Family"));
     EXPECT_EQ(book.Names().size(), 4u);
     EXPECT_EQ(book.Indexes(), (std::vector<std::uint16_t>{9, 1, 2, 3}));
 }
@@ -121,7 +124,8 @@ TEST(CategoryOps, DeleteOfAnUnknownNameRemovesAndRenumbersNothing) {
 TEST(CategoryOps, DeleteOfADuplicateNameRemovesTheFirstOnly) {
     Book book;
     book.doc.GetCategories().At(3).m_strName = "Business";
-    ASSERT_TRUE(CategoryOps::DeleteCategory(book.doc.GetCategories(), "Business"));
+    ASSERT_TRUE(
+        CategoryOps::DeleteCategory(book.doc.GetCategories(), book.doc.GetRecords(), "Business"));
     EXPECT_EQ(book.Names(), (std::vector<std::string>{"Unfiled", "Personal", "Business"}));
     EXPECT_EQ(book.Indexes(), (std::vector<std::uint16_t>{0, 0, 1, 2}));
 }
@@ -160,6 +164,31 @@ TEST(CategoryOps, ListedNamesLeaveOutEveryUnfiledAndSortIgnoringCase) {
     EXPECT_EQ(CategoryOps::FindEntry(entries, "Car"), 2u);
 }
 
+TEST(CategoryOps, DropDownsSortAsTheUserReadsAndKeepEqualNamesInListOrder) {
+    CCategoryList list;
+    list.ResetToDefaults();
+    list.AddTail("\xE9t\xE9"); // "été" in Windows-1252
+    list.AddTail("\xC4\x8D"
+                 "aj");
+    list.AddTail("business");
+    EXPECT_EQ(CategoryOps::DropDownNames(list, {kFilterAll, kFilterEditCategories}),
+              (std::vector<std::string>{"- Edit Categories", "All", "Business", "business",
+                                        "Personal", "Unfiled", "\xE9t\xE9",
+                                        "\xC4\x8D"
+                                        "aj"}));
+    EXPECT_EQ(CategoryOps::ListedNames(list),
+              (std::vector<std::string>{"Business", "business", "Personal", "\xE9t\xE9",
+                                        "\xC4\x8D"
+                                        "aj"}));
+    // The list box inserts where the sort would have put the name.
+    const std::vector<std::string> listed = CategoryOps::ListedNames(list);
+    EXPECT_EQ(CategoryOps::SortedPosition(listed, "BUSINESS"), 2u);
+    EXPECT_EQ(CategoryOps::SortedPosition(listed, "\xC3\xA9"
+                                                  "cole"),
+              3u);
+    EXPECT_EQ(CategoryOps::SortedPosition(listed, "\xC4\x8D"), 4u);
+}
+
 TEST(CategoryOps, EmptyNameIsRefusedWithAStop) {
     FakeMessageBox mb;
     EXPECT_FALSE(CategoryOps::CheckNameEntered("", mb));
@@ -172,14 +201,14 @@ TEST(CategoryOps, EmptyNameIsRefusedWithAStop) {
 
 TEST(CategoryListLogic, OpensSortedWithTheFirstEntrySelected) {
     Book book;
-    CategoryListLogic logic(book.doc.GetCategories(), book.messageBox);
+    CategoryListLogic logic(book.doc.GetCategories(), book.doc.GetRecords(), book.messageBox);
     EXPECT_EQ(logic.Entries(), (std::vector<std::string>{"Business", "Friends", "Personal"}));
     EXPECT_EQ(logic.Selected(), 0);
 }
 
 TEST(CategoryListLogic, NewAddsInSortedPlaceAndKeepsTheSelection) {
     Book book;
-    CategoryListLogic logic(book.doc.GetCategories(), book.messageBox);
+    CategoryListLogic logic(book.doc.GetCategories(), book.doc.GetRecords(), book.messageBox);
     logic.Select(1); // Friends
     std::vector<std::string> asked;
     EXPECT_TRUE(logic.New(Answer("Clients", &asked)));
@@ -198,7 +227,7 @@ TEST(CategoryListLogic, NewAddsInSortedPlaceAndKeepsTheSelection) {
 
 TEST(CategoryListLogic, RenameOffersTheSelectedNameAndResortsIt) {
     Book book;
-    CategoryListLogic logic(book.doc.GetCategories(), book.messageBox);
+    CategoryListLogic logic(book.doc.GetCategories(), book.doc.GetRecords(), book.messageBox);
     logic.Select(2); // Personal
     std::vector<std::string> asked;
     EXPECT_TRUE(logic.Rename(Answer("Acquaintances", &asked)));
@@ -216,7 +245,7 @@ TEST(CategoryListLogic, RenameOffersTheSelectedNameAndResortsIt) {
 
 TEST(CategoryListLogic, DeleteAsksThenRemovesAndLeavesNothingSelected) {
     Book book;
-    CategoryListLogic logic(book.doc.GetCategories(), book.messageBox);
+    CategoryListLogic logic(book.doc.GetCategories(), book.doc.GetRecords(), book.messageBox);
     book.messageBox.answers = {MbResult::No, MbResult::Yes};
     EXPECT_FALSE(logic.Delete());
     EXPECT_EQ(book.doc.GetCategories().GetCount(), 4u);
@@ -237,7 +266,8 @@ TEST(CategoryListLogic, OnlyUnfiledLeavesNothingToSelect) {
     FakeMessageBox mb;
     CCategoryList list;
     list.AddTail("Unfiled");
-    CategoryListLogic logic(list, mb);
+    CRecordList records;
+    CategoryListLogic logic(list, records, mb);
     EXPECT_TRUE(logic.Entries().empty());
     EXPECT_EQ(logic.Selected(), -1);
     EXPECT_FALSE(logic.Rename(Answer("X")));

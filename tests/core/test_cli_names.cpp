@@ -11,8 +11,7 @@ namespace {
 class CliNames : public testing::Test {
 protected:
     void SetUp() override {
-        if (Cli().empty())
-            GTEST_SKIP() << "KINBOOK_CLI is not set (run through ctest)";
+        ASSERT_TRUE(CliIsThere());
         book = dir.File("book.kbk");
         // A book from elsewhere: two records of one name, and a category and a last name
         // stored in Windows-1252.

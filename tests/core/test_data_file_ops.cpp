@@ -33,8 +33,6 @@ public:
     void RefillCategoryFilter() override {
         log.push_back("refill");
         filter = m_doc.FilterEntries();
-        std::sort(filter.begin(), filter.end(),
-                  [](const auto& a, const auto& b) { return kb::CompareNoCase(a, b) < 0; });
         selection = -1;
     }
     void SelectFilterAll(int start) override {

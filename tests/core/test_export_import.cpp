@@ -27,7 +27,7 @@ struct Book {
 
 class ExportTest : public testing::Test {
 protected:
-    ExportResult Export(int category, std::vector<std::string> columns,
+    ExportResult Export(CCategoryFilter category, std::vector<std::string> columns,
                         const char* variant = kVariantTabName) {
         ExportRequest req{"/out/x.tab", category, std::move(columns), variant};
         return RunExport(book.records, book.categories, req, fs, box, progress);
@@ -42,7 +42,8 @@ TEST_F(ExportTest, ThreeRecordsEndWithOneLineEndAndReportTheCount) {
     book.Add("Alpha", "Beta").m_strTitle = "Dr";
     book.Add("Gamma", "", 2);
     book.Add("Delta", "Eps", 0);
-    const ExportResult r = Export(-1, {"Last Name", "First Name", "Category"}, kVariantCommaName);
+    const ExportResult r =
+        Export(CCategoryFilter(), {"Last Name", "First Name", "Category"}, kVariantCommaName);
     EXPECT_EQ(r.outcome, ExportOutcome::Completed);
     EXPECT_EQ(fs.files["/out/x.tab"], "\"Alpha\",\"Beta\",\"Business\"\r\n"
                                       "\"Delta\",\"Eps\",\"Unfiled\"\r\n"
@@ -59,7 +60,7 @@ TEST_F(ExportTest, CategoryFilterWritesOnlyItsRecordsAndPacesTheBarByThem) {
     book.Add("B", "", 2);
     book.Add("C", "", 1);
     book.Add("D", "", 0);
-    const ExportResult r = Export(1, {"Last Name"});
+    const ExportResult r = Export(CCategoryFilter::Only(1), {"Last Name"});
     EXPECT_EQ(r.written, 2);
     EXPECT_EQ(fs.files["/out/x.tab"], "\"A\"\r\n\"C\"\r\n");
     EXPECT_EQ(progress.positions, (std::vector<int>{50, 100, 100}));
@@ -69,14 +70,14 @@ TEST_F(ExportTest, CategoryFilterWritesOnlyItsRecordsAndPacesTheBarByThem) {
 TEST_F(ExportTest, RefusalsTouchNoFile) {
     book.Add("Alpha", "", 1);
     // No record in the category.
-    EXPECT_EQ(Export(2, {"Last Name"}).outcome, ExportOutcome::NothingToDo);
+    EXPECT_EQ(Export(CCategoryFilter::Only(2), {"Last Name"}).outcome, ExportOutcome::NothingToDo);
     EXPECT_EQ(box.shown.back().text, "There are no records in the choosen category to export.");
     EXPECT_EQ(box.shown.back().caption, "Nothing to Do");
     EXPECT_TRUE(fs.files.empty());
     // Overwrite declined.
     fs.files["/out/x.tab"] = "keep me";
     box.answers.push_back(MbResult::No);
-    EXPECT_EQ(Export(-1, {"Last Name"}).outcome, ExportOutcome::Declined);
+    EXPECT_EQ(Export(CCategoryFilter(), {"Last Name"}).outcome, ExportOutcome::Declined);
     EXPECT_EQ(box.shown.back().text, "The file /out/x.tab already exists, overwrite it?");
     EXPECT_EQ(box.shown.back().caption, "Overwrite Confirmation");
     EXPECT_EQ(box.shown.back().icon, MbIcon::Question);
@@ -85,7 +86,7 @@ TEST_F(ExportTest, RefusalsTouchNoFile) {
     // Not writable.
     fs.refuseCreate = true;
     box.answers.push_back(MbResult::Yes);
-    EXPECT_EQ(Export(-1, {"Last Name"}).outcome, ExportOutcome::NotWritable);
+    EXPECT_EQ(Export(CCategoryFilter(), {"Last Name"}).outcome, ExportOutcome::NotWritable);
     EXPECT_EQ(box.shown.back().text, "/out/x.tab could not be written to.  Make sure the file or "
                                      "drive is not write protected.");
     EXPECT_EQ(box.shown.back().caption, "Drive Error");
@@ -110,7 +111,7 @@ TEST_P(ExportWriteFailure, ReportsAndLeavesNoNewFile) {
         fs.files["/out/x.tab"] = "previous export";
     fs.failAfterBytes = 100000;
     fs.failCause = c.cause;
-    const ExportResult r = Export(-1, {"Last Name", "Notes"}, kVariantCommaName);
+    const ExportResult r = Export(CCategoryFilter(), {"Last Name", "Notes"}, kVariantCommaName);
     EXPECT_EQ(r.outcome, ExportOutcome::Failed);
     ASSERT_FALSE(box.shown.empty());
     EXPECT_EQ(box.shown.back().text, c.text);
@@ -139,7 +140,7 @@ TEST_F(ExportTest, CancelKeepsTheWholeLinesWrittenSoFar) {
     book.Add("B");
     book.Add("C");
     progress.cancelAfter = 2; // asked before every record
-    const ExportResult r = Export(-1, {"Last Name"});
+    const ExportResult r = Export(CCategoryFilter(), {"Last Name"});
     EXPECT_EQ(r.outcome, ExportOutcome::Cancelled);
     EXPECT_EQ(fs.files["/out/x.tab"], "\"A\"\r\n\"B\"\r\n");
     EXPECT_TRUE(box.shown.empty()) << "a cancel says nothing";
@@ -160,11 +161,6 @@ TEST(ExportPaths, ExtensionsAndVariants) {
     EXPECT_EQ(PathForVariant("/home/u.v/names", ExportVariant::Tab), "/home/u.v/names.tab");
     EXPECT_EQ(VariantFromText("comma-quote delimited (*.csv)"), ExportVariant::CommaQuote);
     EXPECT_EQ(VariantFromText(kVariantTabName), ExportVariant::Tab);
-    CCategoryList c;
-    c.ResetToDefaults();
-    EXPECT_EQ(ExportCategoryIndex(c, "all"), -1);
-    EXPECT_EQ(ExportCategoryIndex(c, "Personal"), 2);
-    EXPECT_EQ(ExportCategoryIndex(c, "Gone"), 0);
 }
 
 // --- import ----------------------------------------------------------------
@@ -193,7 +189,7 @@ TEST_F(ImportTest, ExportedFileComesBackAsNumberedDuplicates) {
     book.Add("Gamma", "Delta", 0);
     book.Add("Zeta", "", 1).m_strItem[0] = "unlabelled";
     const std::vector<std::string> cols = {"Last Name", "First Name", "Title", "Home", "Category"};
-    ExportRequest req{"/in/f.csv", -1, cols, kVariantTabName};
+    ExportRequest req{"/in/f.csv", CCategoryFilter(), cols, kVariantTabName};
     ASSERT_EQ(RunExport(book.records, book.categories, req, fs, box, progress).outcome,
               ExportOutcome::Completed);
     std::vector<std::string> rows = cols;

@@ -57,8 +57,10 @@ protected:
     }
 
     std::string Export(const char* variant, ExportEncoding encoding, bool header) {
-        ExportRequest request{
-            dir.File("out.csv"), -1, {"Last Name", "First Name", "Notes", "Category"}, variant};
+        ExportRequest request{dir.File("out.csv"),
+                              CCategoryFilter(),
+                              {"Last Name", "First Name", "Notes", "Category"},
+                              variant};
         request.encoding = encoding;
         request.header = header;
         FakeMessageBox box;

@@ -69,10 +69,7 @@ protected:
         EXPECT_TRUE(writer.Save(path));
         EXPECT_TRUE(doc.LoadDataFile());
     }
-    void SetUp() override {
-        if (Cli().empty())
-            GTEST_SKIP() << "KINBOOK_CLI is not set (run through ctest)";
-    }
+    void SetUp() override { ASSERT_TRUE(CliIsThere()); }
     // What any reader finds in the file now.
     std::vector<std::string> InFile() {
         CKinbookDoc reader(quiet, RealFileSystem());
@@ -282,8 +279,7 @@ TEST(DamagedFiles, StartingAgainOnTheSameDamagedFileMakesNoSecondCopy) {
 }
 
 TEST(DamagedFiles, TheCommandLineMakesNoCopyItWouldNeverNeed) {
-    if (Cli().empty())
-        GTEST_SKIP() << "KINBOOK_CLI is not set (run through ctest)";
+    ASSERT_TRUE(CliIsThere());
     TempDir dir;
     const std::string path = dir.File("book.kbk");
     const std::string damaged("\x05\x00garbage", 9);

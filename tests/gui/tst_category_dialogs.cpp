@@ -102,7 +102,8 @@ private slots:
         CCategoryList cats;
         cats.ResetToDefaults();
         cats.AddTail("apple");
-        CCategoryListDlg dlg(cats, mb);
+        CRecordList records;
+        CCategoryListDlg dlg(cats, records, mb);
         dlg.show();
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Category List"));
         QCOMPARE(Items(dlg.List()),
@@ -120,7 +121,8 @@ private slots:
         FakeMessageBox mb;
         CCategoryList cats;
         cats.ResetToDefaults();
-        CCategoryListDlg dlg(cats, mb);
+        CRecordList records;
+        CCategoryListDlg dlg(cats, records, mb);
         dlg.show();
 
         WhenNameDialogOpens([](CCategoryNameDlg* d) {
@@ -145,13 +147,12 @@ private slots:
         FakeMessageBox mb;
         CCategoryList cats;
         CRecordList records;
-        cats.m_pRecords = &records;
         cats.ResetToDefaults();
         for (std::uint16_t i : {0, 1, 2}) {
             records.push_back(std::make_unique<CContactRecord>());
             records.back()->m_nCategory = i;
         }
-        CCategoryListDlg dlg(cats, mb);
+        CCategoryListDlg dlg(cats, records, mb);
         dlg.show();
         dlg.List()->setCurrentRow(1); // Personal
 

@@ -114,7 +114,7 @@ private slots:
 
         const std::string path = folder + "/" + kEntity + ".csv";
         CExportRecordsDlg exportDialog(&frame, doc.GetRecords(), doc.GetCategories(), {"Last Name"},
-                                       0, path, 1, ports.services);
+                                       CCategoryFilter::Only(0), path, 1, ports.services);
         VerifyLabelsArePlain(exportDialog);
         QVERIFY(exportDialog.DisplayedPath().contains(QStringLiteral("<b>")));
         ImportOptions options;

@@ -230,7 +230,7 @@ private slots:
         for (int i = 0; i < 200000; ++i)
             view.doc.GetRecords().push_back(std::make_unique<CContactRecord>());
         CExportRecordsDlg dlg(&view.parent, view.doc.GetRecords(), view.doc.GetCategories(),
-                              {"Last Name"}, -1, "/x/big.tab", 1, view.services);
+                              {"Last Name"}, CCategoryFilter(), "/x/big.tab", 1, view.services);
         dlg.show();
         auto* cancel = dlg.findChild<QPushButton*>(QStringLiteral("IDC_TRANSFER_CANCEL"));
         // The user clicks Cancel once a tenth is written.

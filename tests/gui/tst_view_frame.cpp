@@ -147,7 +147,8 @@ private slots:
 
     void listKeysEditDeleteAndMoveTheLetter() {
         ActiveFrame f;
-        f.Start({"Adams", "Zed", "Zimmer"});
+        f.Start({"Adams", "\xC3\x89mile", "Zed", "Zimmer",
+                 "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2"});
         bool editorOpened = false;
         WhenModal<CSheet>([&editorOpened](CSheet& sheet) {
             editorOpened = true;
@@ -159,7 +160,7 @@ private slots:
         f.messageBox.answers.push_back(MbResult::No);
         QTest::keyClick(f.List(), Qt::Key_Delete);
         QCOMPARE(f.messageBox.shown.size(), std::size_t(1));
-        QCOMPARE(f.doc.GetRecords().size(), std::size_t(3));
+        QCOMPARE(f.doc.GetRecords().size(), std::size_t(5));
 
         // A typed letter moves the slider, whatever its case; other keys do not. The
         // list keeps the focus.
@@ -175,6 +176,21 @@ private slots:
         QCOMPARE(f.Names(), QStringList{QStringLiteral("Adams")});
         QTest::keyClick(f.List(), Qt::Key_5);
         QCOMPARE(f.Slider()->value(), 0);
+        // A letter with a diacritic goes to its base letter's tab; "#" and the letters of
+        // other scripts to the "#" tab, where the names beyond A-Z are.
+        const auto type = [&f](const QString& text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
+            QApplication::sendEvent(f.List(), &press);
+        };
+        type(QStringLiteral("\u00E9"));
+        QCOMPARE(f.Slider()->value(), 4);
+        QCOMPARE(f.Names(), QStringList{QStringLiteral("\u00C9mile")});
+        type(QStringLiteral("#"));
+        QCOMPARE(f.Slider()->value(), 26);
+        QCOMPARE(f.Names(), QStringList{QStringLiteral("\u0418\u0432\u0430\u043D\u043E\u0432")});
+        type(QStringLiteral("a"));
+        type(QStringLiteral("\u0416"));
+        QCOMPARE(f.Slider()->value(), 26);
         QVERIFY(f.List()->hasFocus());
     }
 

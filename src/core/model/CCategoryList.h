@@ -1,6 +1,5 @@
 #pragma once
 #include "model/CCategory.h"
-#include "model/CRecordList.h"
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -51,9 +50,6 @@ public:
     void AddHead(std::string name);
     void AddTail(std::string name);
     void RemoveAt(std::size_t i) { m_list.erase(m_list.begin() + static_cast<std::ptrdiff_t>(i)); }
-
-    // The document's record list, used when a category is deleted.
-    CRecordList* m_pRecords = nullptr;
 
 private:
     std::vector<std::unique_ptr<CCategory>> m_list;

@@ -1,5 +1,6 @@
 #include "model/CKinbookDoc.h"
 #include "model/CArchive.h"
+#include "model/CategoryOps.h"
 #include "model/DocMessages.h"
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
@@ -16,9 +17,7 @@ constexpr int kSaveAttempts = 4;
 } // namespace
 
 CKinbookDoc::CKinbookDoc(IMessageBox& messageBox, IFileSystem& fileSystem)
-    : m_messageBox(messageBox), m_fileSystem(fileSystem) {
-    m_categories.m_pRecords = &m_records;
-}
+    : m_messageBox(messageBox), m_fileSystem(fileSystem) {}
 
 CKinbookDoc::~CKinbookDoc() = default;
 
@@ -276,8 +275,5 @@ bool CKinbookDoc::Save(const std::string& path) {
 }
 
 std::vector<std::string> CKinbookDoc::FilterEntries() const {
-    std::vector<std::string> entries = m_categories.FillComboNames();
-    entries.emplace_back(kFilterAll);
-    entries.emplace_back(kFilterEditCategories);
-    return entries;
+    return CategoryOps::DropDownNames(m_categories, {kFilterAll, kFilterEditCategories});
 }

@@ -78,8 +78,8 @@ public:
     // stays for the next save.
     void SetTrackFile(bool track) { m_bTrackFile = track; }
 
-    // What the category filter holds after a load: the category names in list
-    // order, then "All" and "- Edit Categories" (the control sorts them).
+    // What the category filter holds after a load: the category names, "All" and
+    // "- Edit Categories", sorted as the drop-down shows them.
     std::vector<std::string> FilterEntries() const;
 
     // Destroys every record and category.
@@ -96,10 +96,8 @@ public:
     void TakeContents(CKinbookDoc& other, const std::string& path) {
         m_records = std::move(other.m_records);
         m_categories = std::move(other.m_categories);
-        m_categories.m_pRecords = &m_records;
         other.m_records.clear();
         other.m_categories.RemoveAll();
-        other.m_categories.m_pRecords = &other.m_records;
         m_protectedPaths.erase(path);
         ++m_nGeneration;
         m_tracked.reset();

@@ -2,8 +2,9 @@
 #include "model/CategoryOps.h"
 #include "port/IMessageBox.h"
 
-CategoryListLogic::CategoryListLogic(CCategoryList& categories, IMessageBox& messageBox)
-    : m_categories(categories), m_messageBox(messageBox),
+CategoryListLogic::CategoryListLogic(CCategoryList& categories, CRecordList& records,
+                                     IMessageBox& messageBox)
+    : m_categories(categories), m_records(records), m_messageBox(messageBox),
       m_entries(CategoryOps::ListedNames(categories)) {
     if (!m_entries.empty())
         m_nSelected = 0;
@@ -70,7 +71,7 @@ bool CategoryListLogic::Delete() {
     if (m_messageBox.Show(CategoryOps::DeleteQuestion(name), "Confirmation", MbIcon::Exclamation,
                           MbButtons::YesNo) != MbResult::Yes)
         return false;
-    const bool deleted = CategoryOps::DeleteCategory(m_categories, name);
+    const bool deleted = CategoryOps::DeleteCategory(m_categories, m_records, name);
     RemoveEntry(name);
     return deleted;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "model/CRecordList.h"
 #include <functional>
 #include <optional>
 #include <string>
@@ -8,15 +9,16 @@ class CCategoryList;
 class IMessageBox;
 
 // What the category list dialog does, without its widgets: the sorted entries of its
-// list box, the selection, and New, Rename and Delete on the document's categories.
-// Every change takes effect on the category list at once; nothing is saved here.
+// list box, the selection, and New, Rename and Delete on the document's categories (Delete
+// moves the records of the deleted category to "Unfiled"). Every change takes effect on
+// the book at once; nothing is saved here.
 class CategoryListLogic {
 public:
     // Runs the category name dialog with an initial name; the name typed, or nothing
     // when the dialog was cancelled.
     using AskName = std::function<std::optional<std::string>(const std::string& initial)>;
 
-    CategoryListLogic(CCategoryList& categories, IMessageBox& messageBox);
+    CategoryListLogic(CCategoryList& categories, CRecordList& records, IMessageBox& messageBox);
 
     const std::vector<std::string>& Entries() const { return m_entries; }
     // The selected entry, -1 for none.
@@ -35,6 +37,7 @@ private:
     void RemoveEntry(const std::string& name);
 
     CCategoryList& m_categories;
+    CRecordList& m_records;
     IMessageBox& m_messageBox;
     std::vector<std::string> m_entries;
     int m_nSelected = -1;

@@ -5,21 +5,32 @@
 
 namespace CategoryOps {
 
+void SortAsDropDown(std::vector<std::string>& names) {
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return kb::CompareNoCaseDecoded(a, b) < 0;
+    });
+}
+
+std::vector<std::string> DropDownNames(const CCategoryList& categories,
+                                       std::initializer_list<std::string_view> extra) {
+    std::vector<std::string> names = categories.FillComboNames();
+    names.insert(names.end(), extra.begin(), extra.end());
+    SortAsDropDown(names);
+    return names;
+}
+
 std::vector<std::string> ListedNames(const CCategoryList& categories) {
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < categories.GetCount(); ++i) {
-        const std::string& name = categories.At(i).m_strName;
-        if (!kb::EqualsNoCaseDecoded(name, kUnfiled))
-            names.insert(names.begin() + static_cast<std::ptrdiff_t>(SortedPosition(names, name)),
-                         name);
-    }
+    std::vector<std::string> names = DropDownNames(categories);
+    std::erase_if(names,
+                  [](const std::string& name) { return kb::EqualsNoCaseDecoded(name, kUnfiled); });
     return names;
 }
 
 std::size_t SortedPosition(const std::vector<std::string>& entries, std::string_view name) {
-    const auto it = std::upper_bound(
-        entries.begin(), entries.end(), name,
-        [](std::string_view a, const std::string& b) { return kb::CompareNoCase(a, b) < 0; });
+    const auto it = std::upper_bound(entries.begin(), entries.end(), name,
+                                     [](std::string_view a, const std::string& b) {
+                                         return kb::CompareNoCaseDecoded(a, b) < 0;
+                                     });
     return static_cast<std::size_t>(it - entries.begin());
 }
 
@@ -48,12 +59,10 @@ bool CheckNewName(const CCategoryList& categories, const std::string& name,
             return false;
         }
     }
-    for (std::size_t i = 0; i < categories.GetCount(); ++i) {
-        if (kb::EqualsNoCaseDecoded(categories.At(i).m_strName, name)) {
-            messageBox.Show("The word " + name + " already exists.", kInvalidNameCaption,
-                            MbIcon::Information, MbButtons::Ok);
-            return false;
-        }
+    if (categories.Find(name)) {
+        messageBox.Show("The word " + name + " already exists.", kInvalidNameCaption,
+                        MbIcon::Information, MbButtons::Ok);
+        return false;
     }
     return true;
 }
@@ -65,35 +74,25 @@ std::uint16_t AddCategory(CCategoryList& categories, std::string name) {
 }
 
 bool RenameCategory(CCategoryList& categories, std::string_view oldName, std::string newName) {
-    for (std::size_t i = 0; i < categories.GetCount(); ++i) {
-        CCategory& category = categories.At(i);
-        if (kb::EqualsNoCaseDecoded(category.m_strName, oldName)) {
-            category.m_strName = std::move(newName);
-            return true;
-        }
-    }
-    return false;
+    const std::optional<std::uint16_t> found = categories.Find(oldName);
+    if (!found)
+        return false;
+    categories.At(*found).m_strName = std::move(newName);
+    return true;
 }
 
-bool DeleteCategory(CCategoryList& categories, std::string_view name) {
-    std::size_t removed = categories.GetCount();
-    for (std::size_t i = 0; i < categories.GetCount(); ++i) {
-        if (kb::EqualsNoCaseDecoded(categories.At(i).m_strName, name)) {
-            removed = i;
-            break;
-        }
-    }
+bool DeleteCategory(CCategoryList& categories, CRecordList& records, std::string_view name) {
     // A name that matches nothing must not shift anybody's category.
-    if (removed == categories.GetCount())
+    const std::optional<std::uint16_t> found = categories.Find(name);
+    if (!found)
         return false;
+    const std::uint16_t removed = *found;
     categories.RemoveAt(removed);
-    if (categories.m_pRecords) {
-        for (auto& record : *categories.m_pRecords) {
-            if (record->m_nCategory == removed)
-                record->m_nCategory = 0;
-            else if (record->m_nCategory > removed)
-                --record->m_nCategory;
-        }
+    for (auto& record : records) {
+        if (record->m_nCategory == removed)
+            record->m_nCategory = 0;
+        else if (record->m_nCategory > removed)
+            --record->m_nCategory;
     }
     return true;
 }

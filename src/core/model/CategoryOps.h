@@ -1,7 +1,9 @@
 #pragma once
 #include "model/CCategoryList.h"
+#include "model/CRecordList.h"
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +18,17 @@ inline constexpr const char* kInvalidNameCaption = "Invalid Category Name";
 inline constexpr const char* kSelectionErrorCaption = "Selection Error";
 // The longest name the category name dialog takes, in characters.
 inline constexpr int kMaxNameLength = 255;
+
+// Sorts names as every sorted drop-down and list box of categories shows them: ignoring
+// case, as the user reads them (CompareNoCaseDecoded); names that compare equal keep
+// their order.
+void SortAsDropDown(std::vector<std::string>& names);
+
+// The category names, then the extra entries ("All", "- Edit Categories"), sorted as a
+// drop-down shows them: the print options, the export and import dialogs, the main
+// view's filter and the editor's category list.
+std::vector<std::string> DropDownNames(const CCategoryList& categories,
+                                       std::initializer_list<std::string_view> extra = {});
 
 // The names the category list dialog offers: every category except those named
 // "Unfiled", sorted as the list box sorts them.
@@ -43,10 +56,10 @@ std::uint16_t AddCategory(CCategoryList& categories, std::string name);
 // no category is named oldName.
 bool RenameCategory(CCategoryList& categories, std::string_view oldName, std::string newName);
 
-// Removes the first category named name and renumbers the records of categories.m_pRecords:
-// the removed category's records become unfiled (0), later indexes move down by one.
-// False, and nothing changes, when no category is named name.
-bool DeleteCategory(CCategoryList& categories, std::string_view name);
+// Removes the first category named name and renumbers the records filed under the
+// categories: the removed category's records become unfiled (0), later indexes move down
+// by one. False, and nothing changes, when no category is named name.
+bool DeleteCategory(CCategoryList& categories, CRecordList& records, std::string_view name);
 
 // The question Delete asks before it removes a category.
 std::string DeleteQuestion(const std::string& name);

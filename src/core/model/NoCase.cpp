@@ -27,12 +27,18 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) noexcept {
 }
 
 bool EqualsNoCaseDecoded(std::string_view a, std::string_view b) {
+    if (a.size() == b.size() && IsValidUtf8(a) && IsValidUtf8(b))
+        return EqualsNoCase(a, b);
+    return CompareNoCaseDecoded(a, b) == 0;
+}
+
+int CompareNoCaseDecoded(std::string_view a, std::string_view b) {
     const bool utf8a = IsValidUtf8(a);
     const bool utf8b = IsValidUtf8(b);
     if (utf8a && utf8b)
-        return EqualsNoCase(a, b);
-    return EqualsNoCase(utf8a ? std::string(a) : DecodeToUtf8(a),
-                        utf8b ? std::string(b) : DecodeToUtf8(b));
+        return CompareNoCase(a, b);
+    return CompareNoCase(utf8a ? std::string(a) : DecodeToUtf8(a),
+                         utf8b ? std::string(b) : DecodeToUtf8(b));
 }
 
 } // namespace kb

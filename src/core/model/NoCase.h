@@ -14,6 +14,9 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) noexcept;
 // Windows-1252 and are decoded first, so a category stored as "Caf\xE9" equals a typed
 // "Caf\xC3\xA9". Every comparison of stored text with text the user sees or types uses it.
 bool EqualsNoCaseDecoded(std::string_view a, std::string_view b);
+// CompareNoCase on the texts as the user reads them, decoded as EqualsNoCaseDecoded does:
+// the order of names the user sees in a sorted list.
+int CompareNoCaseDecoded(std::string_view a, std::string_view b);
 inline char FoldAscii(char c) noexcept {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }

@@ -1,6 +1,5 @@
 #include "print/CPageLayout.h"
-#include "model/CCategoryList.h"
-#include "model/NoCase.h"
+#include "model/CCategoryFilter.h"
 #include "print/CPrintSettings.h"
 #include "print/LineBreaker.h"
 #include "view/DisplayName.h"
@@ -111,13 +110,12 @@ bool CPageLayout::LayOutEntry(const CPrintEntry& entry, int inset, int width, Pr
 
 CBookOrder CPageLayout::BookOrder(const CRecordList& records, const CCategoryList& categories,
                                   const CPrintSettings& settings) {
-    const bool all = kb::EqualsNoCase(settings.m_strBookCategory, "All");
-    const std::uint16_t category = all ? 0 : categories.IndexOf(settings.m_strBookCategory);
+    const auto filter = CCategoryFilter::FromChoice(categories, settings.m_strBookCategory);
     // Sections A to Z, then "#": a record prints under its letter tab (a letter with a
     // diacritic under its base letter), in filing order within the section.
     CBookOrder book;
     for (const auto& record : records)
-        if (all || record->m_nCategory == category)
+        if (filter.Includes(*record))
             book.push_back({LetterIndexOf(*record), record.get()});
     std::stable_sort(book.begin(), book.end(),
                      [](const CBookEntry& a, const CBookEntry& b) { return a.letter < b.letter; });
@@ -127,8 +125,7 @@ CBookOrder CPageLayout::BookOrder(const CRecordList& records, const CCategoryLis
 int CPageLayout::RunBook(const CRecordList& records, const CCategoryList& categories,
                          const CPrintSettings& settings, int drawPage,
                          std::vector<CPageStart>* pageStarts, const CPageStart* from) {
-    return RunBook(BookOrder(records, categories, settings), settings, drawPage, pageStarts,
-                   from);
+    return RunBook(BookOrder(records, categories, settings), settings, drawPage, pageStarts, from);
 }
 
 int CPageLayout::RunBook(const CBookOrder& book, const CPrintSettings& settings, int drawPage,

@@ -1,5 +1,5 @@
 #include "print/CPrintOptions.h"
-#include "model/CCategoryList.h"
+#include "model/CategoryOps.h"
 #include "model/NoCase.h"
 #include "port/IMessageBox.h"
 #include "print/CPaperSize.h"
@@ -129,12 +129,7 @@ std::string CPrintOptions::FormatNumber(double value) {
 }
 
 std::vector<std::string> CPrintOptions::BookCategoryEntries(const CCategoryList& categories) {
-    std::vector<std::string> entries = categories.FillComboNames();
-    entries.emplace_back(kFilterAll);
-    std::stable_sort(
-        entries.begin(), entries.end(),
-        [](const std::string& a, const std::string& b) { return kb::CompareNoCase(a, b) < 0; });
-    return entries;
+    return CategoryOps::DropDownNames(categories, {kFilterAll});
 }
 
 int CPrintOptions::SelectBookCategory(const std::vector<std::string>& entries,

@@ -27,12 +27,6 @@ void ReportWriteFailure(IMessageBox& box, const CFileException& e) {
 
 } // namespace
 
-int ExportCategoryIndex(const CCategoryList& categories, const std::string& selectedText) {
-    if (kb::EqualsNoCase(selectedText, kFilterAll))
-        return -1;
-    return categories.IndexOf(selectedText);
-}
-
 ExportVariant VariantFromText(const std::string& text) {
     if (kb::EqualsNoCase(text, kVariantCommaName))
         return ExportVariant::CommaQuote;
@@ -70,12 +64,9 @@ ExportResult RunExport(const CRecordList& records, const CCategoryList& categori
                        const ExportRequest& request, IFileSystem& fileSystem,
                        IMessageBox& messageBox, IProgress& progress) {
     ExportResult result;
-    auto inCategory = [&](const CContactRecord& r) {
-        return request.nCategory == -1 || r.m_nCategory == request.nCategory;
-    };
     int n = 0;
     for (const auto& r : records)
-        n += inCategory(*r) ? 1 : 0;
+        n += request.category.Includes(*r) ? 1 : 0;
     if (n < 1) {
         messageBox.Show("There are no records in the choosen category to export.", "Nothing to Do",
                         MbIcon::Information, MbButtons::Ok);
@@ -131,7 +122,7 @@ ExportResult RunExport(const CRecordList& records, const CCategoryList& categori
                 result.outcome = ExportOutcome::Cancelled;
                 return result;
             }
-            if (!inCategory(*r))
+            if (!request.category.Includes(*r))
                 continue;
             ++result.written;
             writer.WriteRecord(*r, fields, variant, categories);

@@ -1,4 +1,5 @@
 #pragma once
+#include "model/CCategoryFilter.h"
 #include "model/CRecordList.h"
 #include "transfer/CDelimitedWriter.h"
 #include <string>
@@ -26,7 +27,7 @@ inline constexpr const char* kTransferInitialName = "*.tab";
 
 struct ExportRequest {
     std::string path;
-    int nCategory = -1;               // -1: every record
+    CCategoryFilter category;         // every record unless narrowed
     std::vector<std::string> columns; // export rows in order, names of the vocabulary
     std::string variantText;          // one of the variant names
     bool header = false;              // the field names as the first line
@@ -47,9 +48,6 @@ struct ExportResult {
     int written = 0;
     long long replaced = 0; // characters written as "?" (Windows-1252 lacks them)
 };
-
-// "All" names every category; any other name the category list's index for it.
-int ExportCategoryIndex(const CCategoryList& categories, const std::string& selectedText);
 
 // The variant code of a variant name; Tab for a name that is neither.
 ExportVariant VariantFromText(const std::string& text);

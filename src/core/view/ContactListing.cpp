@@ -1,24 +1,17 @@
 #include "view/ContactListing.h"
-#include "model/CCategoryList.h"
+#include "model/CCategoryFilter.h"
 #include "model/NoCase.h"
 #include "model/TextDecode.h"
 #include "view/DetailText.h"
 #include "view/DisplayName.h"
 #include <algorithm>
 
-CCategoryFilter::CCategoryFilter(const CCategoryList& categories, std::string_view filterText)
-    : m_bAll(kb::EqualsNoCase(filterText, kFilterAll)), m_nIndex(categories.IndexOf(filterText)) {}
-
-bool CCategoryFilter::Includes(const CContactRecord& record) const noexcept {
-    return m_bAll || record.m_nCategory == m_nIndex;
-}
-
 CContactListing ListContacts(const CRecordList& records, const CCategoryList& categories,
                              std::string_view filterText, int letter) {
     CContactListing listing;
     if (records.empty())
         return listing;
-    const CCategoryFilter filter(categories, filterText);
+    const auto filter = CCategoryFilter::FromChoice(categories, filterText);
     for (const auto& record : records) {
         if (!filter.Includes(*record))
             continue;
@@ -40,7 +33,7 @@ std::array<bool, kLetterCount> MarkLetterFlags(const CRecordList& records,
     std::array<bool, kLetterCount> flags{};
     if (records.empty())
         return flags;
-    const CCategoryFilter filter(categories, filterText);
+    const auto filter = CCategoryFilter::FromChoice(categories, filterText);
     for (const auto& record : records) {
         if (!filter.Includes(*record))
             continue;

@@ -26,20 +26,8 @@ struct CContactListing {
     int categoryRecordCount = 0;
 };
 
-// Which records a filter choice selects: every record for "All" (any case),
-// otherwise those whose category index is the index of the chosen name.
-class CCategoryFilter {
-public:
-    CCategoryFilter(const CCategoryList& categories, std::string_view filterText);
-    bool Includes(const CContactRecord& record) const noexcept;
-
-private:
-    bool m_bAll;
-    unsigned m_nIndex;
-};
-
-// The entries for filter choice filterText and letter (0 = A .. 25 = Z, 26 = "#"), in one walk
-// of the record list.
+// The entries for filter choice filterText (see CCategoryFilter::FromChoice) and letter (0 = A ..
+// 25 = Z, 26 = "#"), in one walk of the record list.
 CContactListing ListContacts(const CRecordList& records, const CCategoryList& categories,
                              std::string_view filterText, int letter);
 

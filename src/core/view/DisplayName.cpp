@@ -47,6 +47,13 @@ int LetterIndexOf(const CContactRecord& r) {
     return LetterIndexOf(r.m_strLastName);
 }
 
+std::optional<int> LetterIndexOfKey(std::string_view typed) {
+    const std::u32string key = kb::DecodeToCodePoints(typed);
+    if (key.size() != 1 || (key[0] != U'#' && !kb::IsLetter(key[0])))
+        return std::nullopt;
+    return LetterIndexOf(typed);
+}
+
 std::string LetterText(int k) {
     if (k >= 0 && k < kOtherLetter)
         return std::string(1, static_cast<char>('A' + k));

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,5 +26,9 @@ inline constexpr int kOtherLetter = 26; // the "#" tab
 // scripts, digits, punctuation) and for an empty name.
 int LetterIndexOf(std::string_view lastName);
 int LetterIndexOf(const CContactRecord& record);
+// The tab a key typed in the main list goes to: for one typed letter (of any script) or
+// "#", the tab of the names that begin with it ("é" goes to E, "Ж" to "#"); nothing for
+// any other text.
+std::optional<int> LetterIndexOfKey(std::string_view typed);
 // The text of tab k: "A" to "Z", "#".
 std::string LetterText(int k);

@@ -3,6 +3,7 @@
 #include "edit/LastNameRule.h"
 #include "model/CCategoryList.h"
 #include "model/CContactRecord.h"
+#include "model/CategoryOps.h"
 #include "model/NoCase.h"
 #include "port/IMessageBox.h"
 #include "resources/EditIds.h"
@@ -15,7 +16,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <limits>
 
 namespace {
@@ -82,10 +82,7 @@ void CPage1::Load(const CContactRecord& r, const CCategoryList& categories) {
 
     // The category list is refilled at every opening, sorted like the platform's sorted
     // drop-down; each entry keeps the name's own bytes.
-    std::vector<std::string> names = categories.FillComboNames();
-    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return kb::CompareNoCase(a, b) < 0;
-    });
+    const std::vector<std::string> names = CategoryOps::DropDownNames(categories);
     m_category->clear();
     const std::string& current = categories.NameOf(r.m_nCategory);
     int selected = -1;

@@ -3,15 +3,15 @@
 #include "app/CommandTable.h"
 #include "edit/CFindDlg.h"
 #include "edit/CSheet.h"
+#include "edit/EditRules.h"
 #include "edit/FilingRule.h"
+#include "model/CCategoryFilter.h"
 #include "model/CKinbookDoc.h"
-#include "model/NoCase.h"
 #include "port/IMessageBox.h"
 #include "resources/CommandIds.h"
 #include "view/DisplayName.h"
 #include "view/IKinbookView.h"
 #include <QWidget>
-#include <algorithm>
 
 EditCommands::EditCommands(IKinbookView& view, CommandTable& table) : m_view(view) {
     table.SetHandler(ID_NEW_CONTACT, [this] { OnNewContact(); });
@@ -37,10 +37,8 @@ CSheet& EditCommands::Editor() {
 void EditCommands::OnNewContact() {
     CKinbookDoc& doc = m_view.GetDocument();
     auto record = std::make_unique<CContactRecord>();
-    std::string category = m_view.GetFilterSelectionText();
-    if (kb::EqualsNoCase(category, "All"))
-        category = "Unfiled";
-    record->m_nCategory = doc.GetCategories().IndexOf(category);
+    record->m_nCategory = NewRecordCategory(
+        CCategoryFilter::FromChoice(doc.GetCategories(), m_view.GetFilterSelectionText()));
 
     CSheet& sheet = Editor();
     sheet.Prepare(*record, doc.GetCategories());
@@ -68,18 +66,7 @@ void EditCommands::OnEditRecord() {
 }
 
 void EditCommands::FinishEdit(CContactRecord& record, const std::string& oldLastName) {
-    CRecordList& records = m_view.GetDocument().GetRecords();
-    // A changed last name is filed again; so is a record whose new first name made it the
-    // twin of another, which the rule then numbers.
-    if (!kb::EqualsNoCase(record.m_strLastName, oldLastName) || HasTwin(records, record)) {
-        const auto it = std::find_if(records.begin(), records.end(),
-                                     [&record](const auto& r) { return r.get() == &record; });
-        if (it != records.end()) {
-            std::unique_ptr<CContactRecord> owned = std::move(*it);
-            records.erase(it);
-            FileRecord(records, std::move(owned));
-        }
-    }
+    RefileEditedRecord(m_view.GetDocument().GetRecords(), record, oldLastName);
     m_view.RefreshView(&record, true);
 }
 

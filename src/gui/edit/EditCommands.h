@@ -25,8 +25,8 @@ public:
     // The view's record editor, created on first use.
     CSheet& Editor();
 
-    // After an OK in an editor: files the record again when its last name changed
-    // (ignoring case), then refreshes the view with it and saves.
+    // After an OK in an editor: files the record again as RefileEditedRecord says, then
+    // refreshes the view with it and saves.
     void FinishEdit(CContactRecord& record, const std::string& oldLastName);
 
 private:

@@ -9,9 +9,9 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-CCategoryListDlg::CCategoryListDlg(CCategoryList& categories, IMessageBox& messageBox,
-                                   QWidget* parent)
-    : QDialog(parent), m_messageBox(messageBox), m_logic(categories, messageBox) {
+CCategoryListDlg::CCategoryListDlg(CCategoryList& categories, CRecordList& records,
+                                   IMessageBox& messageBox, QWidget* parent)
+    : QDialog(parent), m_messageBox(messageBox), m_logic(categories, records, messageBox) {
     SetIdName(this, "IDD_CATEGORY_LIST");
     setWindowTitle(tr("Category List"));
 

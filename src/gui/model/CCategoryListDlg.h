@@ -9,12 +9,13 @@ class CCategoryList;
 class IMessageBox;
 class QListWidget;
 
-// Adds, renames and deletes the document's categories. Every change takes effect at
-// once; the opener saves after the dialog closed.
+// Adds, renames and deletes the document's categories (a deleted one's records become
+// unfiled). Every change takes effect at once; the opener saves after the dialog closed.
 class CCategoryListDlg : public QDialog {
     Q_OBJECT
 public:
-    CCategoryListDlg(CCategoryList& categories, IMessageBox& messageBox, QWidget* parent = nullptr);
+    CCategoryListDlg(CCategoryList& categories, CRecordList& records, IMessageBox& messageBox,
+                     QWidget* parent = nullptr);
 
     QListWidget* List() const { return m_list; }
 

@@ -1,7 +1,8 @@
 #include "model/CategoryDialogs.h"
 #include "model/CCategoryListDlg.h"
 
-void EditCategories(QWidget* parent, CCategoryList& categories, IMessageBox& messageBox) {
-    CCategoryListDlg dialog(categories, messageBox, parent);
+void EditCategories(QWidget* parent, CCategoryList& categories, CRecordList& records,
+                    IMessageBox& messageBox) {
+    CCategoryListDlg dialog(categories, records, messageBox, parent);
     dialog.exec();
 }

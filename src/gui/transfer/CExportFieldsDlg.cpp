@@ -2,6 +2,7 @@
 #include "app/AppServices.h"
 #include "app/TextCodec.h"
 #include "model/CCategoryList.h"
+#include "model/CategoryOps.h"
 #include "model/NoCase.h"
 #include "port/IFileChooser.h"
 #include "port/IMessageBox.h"
@@ -104,11 +105,7 @@ CExportFieldsDlg::CExportFieldsDlg(QWidget* parent, const CRecordList& records,
 
     for (const std::string& name : kImportRowOrder)
         m_contactFields->addItem(ToQString(name));
-    std::vector<std::string> names = m_categories.FillComboNames();
-    names.emplace_back(kFilterAll);
-    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return kb::CompareNoCase(a, b) < 0;
-    });
+    const std::vector<std::string> names = CategoryOps::DropDownNames(m_categories, {kFilterAll});
     for (const std::string& n : names)
         m_category->addItem(ToQString(n));
     m_category->setCurrentIndex(
@@ -223,7 +220,8 @@ void CExportFieldsDlg::OnExport() {
     const std::optional<FileChoice> choice = m_services.fileChooser.ChooseSave(request);
     if (!choice)
         return;
-    const int category = ExportCategoryIndex(m_categories, FromQString(m_category->currentText()));
+    const auto category =
+        CCategoryFilter::FromChoice(m_categories, FromQString(m_category->currentText()));
     CExportRecordsDlg records(this, m_records, m_categories, ToStrings(ExportNames()), category,
                               choice->path, choice->filterIndex, m_services);
     const int result = records.exec();

@@ -24,10 +24,10 @@ constexpr const char* kHeaderSetting = "Export Field Names";
 
 CExportRecordsDlg::CExportRecordsDlg(QWidget* parent, const CRecordList& records,
                                      const CCategoryList& categories,
-                                     std::vector<std::string> columns, int nCategory,
+                                     std::vector<std::string> columns, CCategoryFilter category,
                                      std::string path, int filterIndex, AppServices& services)
     : QDialog(parent), m_records(records), m_categories(categories), m_columns(std::move(columns)),
-      m_nCategory(nCategory), m_strPath(std::move(path)), m_services(services) {
+      m_category(category), m_strPath(std::move(path)), m_services(services) {
     SetIdName(this, "IDD_EXPORT_RECORDS");
     setWindowTitle(QStringLiteral("Export Records"));
 
@@ -115,7 +115,7 @@ void CExportRecordsDlg::OnBeginExport() {
     m_header->setEnabled(false);
     m_encoding->setEnabled(false);
     m_services.settings.WriteInt(kHeaderSetting, m_header->isChecked() ? 1 : 0);
-    ExportRequest request{m_strPath, m_nCategory, m_columns, FromQString(m_format->currentText())};
+    ExportRequest request{m_strPath, m_category, m_columns, FromQString(m_format->currentText())};
     request.header = m_header->isChecked();
     request.encoding = static_cast<ExportEncoding>(m_encoding->currentIndex());
     m_progress->SetRunning(true);

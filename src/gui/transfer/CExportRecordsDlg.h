@@ -1,4 +1,5 @@
 #pragma once
+#include "model/CCategoryFilter.h"
 #include "model/CRecordList.h"
 #include <QDialog>
 #include <memory>
@@ -19,7 +20,7 @@ class CExportRecordsDlg : public QDialog {
     Q_OBJECT
 public:
     CExportRecordsDlg(QWidget* parent, const CRecordList& records, const CCategoryList& categories,
-                      std::vector<std::string> columns, int nCategory, std::string path,
+                      std::vector<std::string> columns, CCategoryFilter category, std::string path,
                       int filterIndex, AppServices& services);
     ~CExportRecordsDlg() override;
 
@@ -41,7 +42,7 @@ private:
     const CRecordList& m_records;
     const CCategoryList& m_categories;
     std::vector<std::string> m_columns;
-    int m_nCategory;
+    CCategoryFilter m_category;
     std::string m_strPath;
     AppServices& m_services;
 

@@ -2,6 +2,7 @@
 #include "app/AppServices.h"
 #include "app/TextCodec.h"
 #include "model/CCategoryList.h"
+#include "model/CategoryOps.h"
 #include "model/NoCase.h"
 #include "resources/ObjectName.h"
 #include "resources/TransferIds.h"
@@ -50,10 +51,7 @@ CImportRecordsDlg::CImportRecordsDlg(QWidget* parent, std::string path, int reco
 
     m_defaultCategory = new QComboBox(this);
     SetIdName(m_defaultCategory, "IDC_IMPORT_DEFAULT_CATEGORY");
-    std::vector<std::string> names = m_categories.FillComboNames();
-    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return kb::CompareNoCase(a, b) < 0;
-    });
+    std::vector<std::string> names = CategoryOps::DropDownNames(m_categories);
     names.erase(std::unique(names.begin(), names.end(),
                             [](const std::string& a, const std::string& b) {
                                 return kb::EqualsNoCase(a, b);

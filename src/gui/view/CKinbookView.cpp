@@ -280,11 +280,7 @@ int CKinbookView::GetFilterSelectedPosition() const {
 }
 
 void CKinbookView::RefillCategoryFilter() {
-    std::vector<std::string> entries = m_doc.FilterEntries();
-    // The filter is a sorted list: keep it in the program's case-insensitive order.
-    std::stable_sort(
-        entries.begin(), entries.end(),
-        [](const std::string& a, const std::string& b) { return kb::CompareNoCase(a, b) < 0; });
+    const std::vector<std::string> entries = m_doc.FilterEntries();
     const QSignalBlocker block(m_categoryFilter);
     m_categoryFilter->clear();
     for (const std::string& entry : entries)
@@ -354,21 +350,19 @@ bool CKinbookView::HandleListKey(const QKeyEvent& event) {
     default:
         break;
     }
-    // A typed letter moves the slider to it, as a click on its tab would.
-    const QString text = event.text();
-    if (text.size() != 1)
+    // A typed letter moves the slider to its tab, as a click on the tab would.
+    const std::optional<int> letter = LetterIndexOfKey(FromQString(event.text()));
+    if (!letter)
         return false;
-    const char16_t c = QChar(text[0]).toUpper().unicode();
-    if (c < u'A' || c > u'Z')
-        return false;
-    m_letterSlider->setValue(c - u'A');
+    m_letterSlider->setValue(*letter);
     return true;
 }
 
 void CKinbookView::OnCategoryFilterChanged() {
     bool save = false;
     if (kb::EqualsNoCase(GetFilterSelectionText(), kFilterEditCategories)) {
-        EditCategories(DialogParent(), m_doc.GetCategories(), m_services.messageBox);
+        EditCategories(DialogParent(), m_doc.GetCategories(), m_doc.GetRecords(),
+                       m_services.messageBox);
         RefillCategoryFilter();
         SelectFilterAll(0);
         save = true;

@@ -56,8 +56,6 @@ public:
     int GetFilterSelectedPosition() const override { return filterSelection; }
     void RefillCategoryFilter() override {
         filter = doc.FilterEntries();
-        std::sort(filter.begin(), filter.end(),
-                  [](const std::string& a, const std::string& b) { return kb::CompareNoCase(a, b) < 0; });
         ++refills;
     }
     void SelectFilterAll(int startIndex) override {
