@@ -218,7 +218,8 @@ private slots:
                  std::string("\"Alpha\",\"Business\"\r\n\"Gamma\",\"Personal\"\r\n"));
         QCOMPARE(view.fileChooser.asked.at(0).request.filter,
                  std::string("Tab Delimited (*.tab)|*.tab|Comma-Quote Delimited (*.csv)|*.csv|"
-                             "All Files (*.*)|*.*||"));
+                             "All Files (*.*)|*.*|vCard 4.0 (*.vcf)|*.vcf|vCard 3.0 (*.vcf, "
+                             "for older phones)|*.vcf||"));
         QCOMPARE(view.fileChooser.asked.at(0).request.initialName, std::string("*.tab"));
         QCOMPARE(view.messageBox.shown.back().text, std::string("2 records exported."));
         QVERIFY2(view.refreshes.empty(), "export changes nothing in the view");

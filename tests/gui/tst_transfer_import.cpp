@@ -164,7 +164,7 @@ private slots:
         QCOMPARE(view.fileChooser.asked.at(0).request.filter,
                  std::string("Tab-Quote Delimited (*.tab)|*.tab|Tab-Only Delimited (*.tab)|*.tab|"
                              "Comma-Quote Delimited (*.csv)|*.csv|Comma-Only Delimited "
-                             "(*.csv)|*.csv|All Files (*.*)|*.*||"));
+                             "(*.csv)|*.csv|All Files (*.*)|*.*|vCard (*.vcf)|*.vcf||"));
         QCOMPARE(view.fileChooser.asked.at(0).request.initialName, std::string("*.tab"));
         auto& records = view.doc.GetRecords();
         QCOMPARE(records.size(), std::size_t{2});
