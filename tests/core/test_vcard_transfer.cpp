@@ -1,4 +1,5 @@
 #include "FakeMessageBox.h"
+#include "RunCli.h"
 #include "TempDir.h"
 #include "TransferFakes.h"
 #include "VCardCheck.h"
@@ -278,6 +279,47 @@ TEST(VCardTransfer, DetectionByContent) {
     EXPECT_FALSE(LooksLikeVCard("Name,BEGIN:VCARD\r\n"));
     EXPECT_EQ(PathForVCard("/a/b.tab"), "/a/b.vcf");
     EXPECT_EQ(PathForVCard("/a.d/b"), "/a.d/b.vcf");
+}
+
+} // namespace
+
+namespace {
+
+// kinbook-cli as a user runs it: a vCard file found by its content, whatever its name, and
+// both export formats read by python3-vobject.
+TEST(VCardCli, ImportFindsCardsByContentAndExportWritesBothVersions) {
+    if (Cli().empty())
+        GTEST_SKIP() << "KINBOOK_CLI is not set (run through ctest)";
+    TempDir dir;
+    const std::string book = dir.File("book.kbk");
+    ASSERT_EQ(RunCli({"new", book}).exitCode, 0);
+    const std::string in = dir.File("contacts.txt"); // no .vcf: the content decides
+    WriteFileBytes(in, ReadFileBytes(Sample("desktop-3.0.vcf")));
+    CliRun run = RunCli({"import", book, in});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "3 records imported.\n");
+    EXPECT_TRUE(std::filesystem::exists(book + ".uids"));
+
+    for (const char* format : {"vcard", "vcard3"}) {
+        const std::string out = dir.File(std::string(format) + ".vcf");
+        run = RunCli({"export", book, out, "--format", format});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, "3 records exported.\n");
+        const std::string bytes = ReadFileBytes(out);
+        EXPECT_NE(bytes.find(std::string("VERSION:") + (format[5] ? "3.0" : "4.0")),
+                  std::string::npos);
+        std::string error;
+        const std::vector<std::string> seen = VobjectLines(out, error);
+        ASSERT_EQ(seen.size(), 3u) << error;
+        EXPECT_EQ(seen[0], "Appleseed\x1fJohnny\x1fJohnny Appleseed\x1e(555) 010-1000\x1f(555) "
+                           "010-1001\x1f(555) 010-1002\x1ejohnny@example.com\x1f"
+                           "j.appleseed@orchard.example");
+        // The same records give the same UIDs on every export.
+        const std::string again = dir.File("again.vcf");
+        ASSERT_EQ(RunCli({"export", book, again, "--format", format, "--force"}).exitCode, 0);
+        EXPECT_EQ(ReadFileBytes(again), bytes);
+    }
+    EXPECT_EQ(RunCli({"export", book, dir.File("x.vcf"), "--format", "vcard5"}).exitCode, 2);
 }
 
 } // namespace

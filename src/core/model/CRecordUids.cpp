@@ -2,6 +2,7 @@
 #include "model/Sha1.h"
 #include "port/IFileSystem.h"
 #include <cstdio>
+#include <iterator>
 #include <unordered_set>
 #include <vector>
 
@@ -56,9 +57,9 @@ std::uint64_t CRecordUids::Fingerprint(const CContactRecord& record) {
     return h;
 }
 
-std::string CRecordUids::DerivedUid(const CContactRecord& record, int salt) {
+std::string CRecordUids::DerivedUid(std::uint64_t fingerprint, int salt) {
     std::string name(reinterpret_cast<const char*>(kNamespace), sizeof kNamespace);
-    AppendContent(name, record);
+    name += Hex(fingerprint);
     if (salt > 0)
         name += std::to_string(salt);
     std::array<std::uint8_t, 20> hash = kb::Sha1(name);
@@ -79,9 +80,14 @@ const std::string& CRecordUids::UidOf(const CContactRecord& record) {
     auto it = m_uidOf.find(&record);
     if (it != m_uidOf.end())
         return it->second;
-    std::string uid = DerivedUid(record);
+    auto loaded = m_loadedAs.find(&record);
+    const std::uint64_t fingerprint =
+        loaded != m_loadedAs.end() ? loaded->second : Fingerprint(record);
+    if (loaded != m_loadedAs.end())
+        m_loadedAs.erase(loaded);
+    std::string uid = DerivedUid(fingerprint);
     for (int salt = 1; m_recordOf.count(uid) != 0; ++salt)
-        uid = DerivedUid(record, salt); // the same content twice: each its own UID
+        uid = DerivedUid(fingerprint, salt); // the same content twice: each its own UID
     m_recordOf.emplace(uid, &record);
     return m_uidOf.emplace(&record, std::move(uid)).first->second;
 }
@@ -98,6 +104,7 @@ bool CRecordUids::Set(const CContactRecord& record, const std::string& uid) {
     if (owner != m_recordOf.end())
         return owner->second == &record;
     Forget(record);
+    m_loadedAs.erase(&record);
     m_recordOf.emplace(uid, &record);
     m_uidOf.emplace(&record, uid);
     return true;
@@ -109,6 +116,7 @@ const CContactRecord* CRecordUids::RecordOf(const std::string& uid) const {
 }
 
 void CRecordUids::Forget(const CContactRecord& record) {
+    m_loadedAs.erase(&record);
     auto it = m_uidOf.find(&record);
     if (it == m_uidOf.end())
         return;
@@ -119,6 +127,7 @@ void CRecordUids::Forget(const CContactRecord& record) {
 void CRecordUids::Clear() {
     m_uidOf.clear();
     m_recordOf.clear();
+    m_loadedAs.clear();
 }
 
 void CRecordUids::Attach(const CRecordList& records, std::string_view text) {
@@ -179,13 +188,15 @@ void CRecordUids::Attach(const CRecordList& records, std::string_view text) {
         if (done[i])
             continue;
         auto range = byFingerprint.equal_range(fps[i]);
-        for (auto it = range.first; it != range.second; ++it) {
+        for (auto it = range.first; it != range.second && !done[i]; ++it) {
             Entry& e = entries[it->second];
             if (!e.used && Set(*records[i], e.uid)) {
                 e.used = true;
-                break;
+                done[i] = true;
             }
         }
+        if (!done[i])
+            m_loadedAs.emplace(records[i].get(), fps[i]); // its UID comes from this content
     }
 }
 
@@ -196,6 +207,8 @@ std::string CRecordUids::Serialize(const CRecordList& records) {
     live.reserve(records.size());
     for (const auto& r : records)
         live.insert(r.get());
+    for (auto it = m_loadedAs.begin(); it != m_loadedAs.end();)
+        it = live.count(it->first) == 0 ? m_loadedAs.erase(it) : std::next(it);
     for (auto it = m_uidOf.begin(); it != m_uidOf.end();) {
         if (live.count(it->first) == 0) {
             m_recordOf.erase(it->second);

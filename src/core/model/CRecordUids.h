@@ -8,9 +8,10 @@
 //   const CContactRecord* r = doc.Uids().RecordOf(uid);
 // The document reads the file after every load and writes it, atomically, after every save.
 //
-// A UID is made from the record's content the first time it is needed (a name-based UUID,
-// so an unchanged record gets the same UID on every export even before it was saved) and
-// is kept from then on, whatever is edited. The file lists the UIDs in record order with a
+// A UID is made from the record's content as it was loaded (or, for a record made since,
+// as it is the first time a UID is needed): a name-based UUID, so an unchanged record gets
+// the same UID on every export even before a sidecar exists, and an edit made before the
+// next save does not change it. Once made it is kept, whatever is edited. The file lists the UIDs in record order with a
 // fingerprint of each record's content; a load takes the UID of the entry at the same
 // place when the fingerprint agrees, else of an entry with the same fingerprint anywhere
 // (records moved by another program), and a record that matches none gets a new one:
@@ -50,10 +51,12 @@ public:
 
     // A fingerprint of everything a record holds.
     static std::uint64_t Fingerprint(const CContactRecord& record);
-    // The name-based UUID made from a record's content (salt > 0 for a second try).
-    static std::string DerivedUid(const CContactRecord& record, int salt = 0);
+    // The name-based UUID made from a content fingerprint (salt > 0 for a second try).
+    static std::string DerivedUid(std::uint64_t fingerprint, int salt = 0);
 
 private:
     std::unordered_map<const CContactRecord*, std::string> m_uidOf;
     std::unordered_map<std::string, const CContactRecord*> m_recordOf;
+    // The content fingerprint of loaded records that have no UID yet.
+    std::unordered_map<const CContactRecord*, std::uint64_t> m_loadedAs;
 };
