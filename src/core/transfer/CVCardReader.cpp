@@ -244,7 +244,10 @@ bool ParseProperty(std::string_view text, VCardProperty& p) {
         p.group.assign(qualified.substr(0, dot));
         qualified.remove_prefix(dot + 1);
     }
-    p.name = Upper(qualified);
+    // Names and parameters are ASCII in every version; whatever else a file holds there is
+    // made valid UTF-8 like the values, so nothing downstream meets stray bytes.
+    p.group = kb::DecodeToUtf8(p.group);
+    p.name = kb::DecodeToUtf8(Upper(qualified));
     if (semi != std::string_view::npos) {
         std::string_view params = head.substr(semi + 1);
         std::size_t start = 0;
@@ -253,7 +256,7 @@ bool ParseProperty(std::string_view text, VCardProperty& p) {
             if (i < params.size() && params[i] == '"')
                 quoted = !quoted;
             if (i == params.size() || (params[i] == ';' && !quoted)) {
-                AddParam(p.params, params.substr(start, i - start));
+                AddParam(p.params, kb::DecodeToUtf8(params.substr(start, i - start)));
                 start = i + 1;
             }
         }
