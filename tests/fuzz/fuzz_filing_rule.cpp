@@ -1,5 +1,6 @@
 // Files a random sequence of records and checks that the list stays a permutation of
-// what went in: nothing lost, nothing duplicated, every record present once.
+// what went in: nothing lost, nothing duplicated, every record present once, and no two
+// records with one name.
 #include "edit/FilingRule.h"
 #include <cstdint>
 #include <cstdlib>
@@ -27,6 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::size_t pos = FileRecord(list, std::move(r));
         if (pos >= list.size() || list[pos].get() != p)
             std::abort(); // the returned position must hold the record
+        if (HasTwin(list, *p))
+            std::abort(); // a filed record never shares its name with another
         filed.insert(p);
     }
     if (list.size() != filed.size())

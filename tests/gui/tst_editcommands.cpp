@@ -177,6 +177,25 @@ private slots:
         QVERIFY(f.view.refreshes[0].save);
     }
 
+    void editThatMakesATwinNumbersTheRecord() {
+        // A changed first name alone may make two records of one name; the edited one is
+        // filed again and numbered, so that each keeps a name of its own.
+        Fixture f;
+        f.Add("Adams", "Al");
+        f.Add("Smith", "Ann");
+        CContactRecord& bob = f.Add("Smith", "Bob");
+        f.Add("Young", "Yan");
+        f.view.selected = &bob;
+        AnswerEditor(QStringLiteral("Smith"), QStringLiteral("ANN"));
+        QVERIFY(f.table.Execute(ID_EDIT_RECORD));
+        const std::vector<std::string> expected{"Adams", "Smith", "Smith #1", "Young"};
+        QCOMPARE(f.Lasts(), expected);
+        QCOMPARE(f.OnDisk(), expected);
+        QCOMPARE(bob.m_strFirstName, std::string("ANN"));
+        QCOMPARE(f.view.refreshes.size(), std::size_t(1));
+        QCOMPARE(f.view.refreshes[0].record, &bob);
+    }
+
     void editCancelAndNothingSelectedChangeNothing() {
         Fixture f;
         CContactRecord& r = f.Add("Smith", "Bob");

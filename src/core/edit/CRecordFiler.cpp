@@ -29,16 +29,20 @@ CRecordFiler::~CRecordFiler() {
     Flush();
 }
 
-std::string CRecordFiler::PairKey(const CContactRecord& r) {
+std::string CRecordFiler::PairKey(const std::string& last, const std::string& first) {
     // Length first, so that names holding any byte never run into each other.
-    return std::to_string(r.m_strLastName.size()) + ':' + Folded(r.m_strLastName) +
-           Folded(r.m_strFirstName);
+    return std::to_string(last.size()) + ':' + Folded(last) + Folded(first);
+}
+
+std::string CRecordFiler::PairKey(const CContactRecord& r) {
+    return PairKey(r.m_strLastName, r.m_strFirstName);
 }
 
 void CRecordFiler::Build() {
     m_blocks.clear();
     m_blockOf.clear();
     m_pairs.clear();
+    m_nextFree.clear();
     m_count = m_list.size();
     for (std::size_t i = 0; i < m_list.size(); ++i) {
         if (i % m_blockSize == 0)
@@ -134,45 +138,53 @@ std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record) {
     // Room for the write-back is taken now, so that Flush never needs memory.
     if (m_list.capacity() < m_count + 1)
         m_list.reserve(std::max(m_count + 1, 2 * m_list.capacity()));
+    const Place at = PlaceFor(*record);
+    record->m_strLastName = FreeName(record->m_strLastName, record->m_strFirstName);
+    return Insert(at, std::move(record));
+}
 
+CRecordFiler::Place CRecordFiler::PlaceFor(const CContactRecord& record) const {
     const Place end = m_blocks.empty()
                           ? Place{0, 0}
                           : Place{m_blocks.size() - 1, m_blocks.back()->entries.size()};
     Place greater{};
-    const bool hasGreater = FindFirstGreater(record->m_strLastName, greater);
-    const auto pair = m_pairs.find(PairKey(*record));
+    const bool hasGreater = FindFirstGreater(record.m_strLastName, greater);
+    const auto pair = m_pairs.find(PairKey(record.m_strLastName, record.m_strFirstName));
     if (pair == m_pairs.end() || pair->second.empty())
-        return Insert(hasGreater ? greater : end, std::move(record));
+        return hasGreater ? greater : end;
     const Place dup = PlaceOf(pair->second.front());
     if (hasGreater &&
         (greater.block < dup.block || (greater.block == dup.block && greater.offset < dup.offset)))
-        return Insert(greater, std::move(record));
+        return greater;
 
-    // A namesake: number the record behind the run of its numbered namesakes.
-    const std::string base = record->m_strLastName;
-    int k = 1;
+    // A namesake: the place is behind the run of its numbered twins.
     Place e = dup;
-    for (;;) {
+    for (int k = 1;; ++k) {
         Place n = e;
-        if (!Next(n)) {
-            record->m_strLastName = Numbered(base, k);
-            return Insert({e.block, e.offset + 1}, std::move(record));
-        }
+        if (!Next(n))
+            return {e.block, e.offset + 1};
         const CContactRecord& next = *m_blocks[n.block]->entries[n.offset].record;
-        const std::string candidate = Numbered(base, k);
-        ++k;
-        if (!EqualsNoCase(next.m_strLastName, candidate) ||
-            !EqualsNoCase(next.m_strFirstName, record->m_strFirstName)) {
-            record->m_strLastName = candidate;
-            return Insert(n, std::move(record));
-        }
-        Place after = n;
-        if (!Next(after)) {
-            record->m_strLastName = Numbered(base, k);
-            return Insert({n.block, n.offset + 1}, std::move(record));
-        }
+        if (!EqualsNoCase(next.m_strLastName, Numbered(record.m_strLastName, k)) ||
+            !EqualsNoCase(next.m_strFirstName, record.m_strFirstName))
+            return n;
         e = n;
     }
+}
+
+bool CRecordFiler::IsTaken(const std::string& last, const std::string& first) const {
+    const auto it = m_pairs.find(PairKey(last, first));
+    return it != m_pairs.end() && !it->second.empty();
+}
+
+std::string CRecordFiler::FreeName(const std::string& last, const std::string& first) {
+    if (!IsTaken(last, first))
+        return last;
+    // Names are only ever added while the filer lives, so the smallest free number of a
+    // name never goes down: the search goes on where it last stopped.
+    int& k = m_nextFree.try_emplace(PairKey(last, first), 1).first->second;
+    while (IsTaken(Numbered(last, k), first))
+        ++k;
+    return Numbered(last, k);
 }
 
 std::size_t CRecordFiler::Insert(Place at, std::unique_ptr<CContactRecord> record) {

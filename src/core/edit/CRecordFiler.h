@@ -7,7 +7,8 @@
 #include <vector>
 
 // Files many records in a row into one list (import) with exactly the results of
-// FileRecord, without walking the whole list for every record.
+// FileRecord (the same place, the same free twin number), without walking the whole list
+// for every record.
 //
 // The filer indexes the list in blocks that know their greatest last name (and the
 // greatest of all blocks up to them) and whether they are in order, plus a table of every
@@ -47,7 +48,11 @@ private:
     };
 
     void Build();
+    static std::string PairKey(const std::string& last, const std::string& first);
     static std::string PairKey(const CContactRecord& r);
+    Place PlaceFor(const CContactRecord& record) const;
+    bool IsTaken(const std::string& last, const std::string& first) const;
+    std::string FreeName(const std::string& last, const std::string& first);
     std::size_t BlockOf(const CContactRecord* r) const;
     Place PlaceOf(const CContactRecord* r) const;
     std::size_t PositionOf(Place p) const;
@@ -68,4 +73,6 @@ private:
     // list order.
     std::unordered_map<const CContactRecord*, Block*> m_blockOf;
     std::unordered_map<std::string, std::vector<const CContactRecord*>> m_pairs;
+    // Where the search for a free twin number of a "last\0first" pair goes on.
+    std::unordered_map<std::string, int> m_nextFree;
 };

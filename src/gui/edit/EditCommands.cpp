@@ -69,7 +69,9 @@ void EditCommands::OnEditRecord() {
 
 void EditCommands::FinishEdit(CContactRecord& record, const std::string& oldLastName) {
     CRecordList& records = m_view.GetDocument().GetRecords();
-    if (!kb::EqualsNoCase(record.m_strLastName, oldLastName)) {
+    // A changed last name is filed again; so is a record whose new first name made it the
+    // twin of another, which the rule then numbers.
+    if (!kb::EqualsNoCase(record.m_strLastName, oldLastName) || HasTwin(records, record)) {
         const auto it = std::find_if(records.begin(), records.end(),
                                      [&record](const auto& r) { return r.get() == &record; });
         if (it != records.end()) {

@@ -1,0 +1,50 @@
+#pragma once
+// The rules of a sync that need no network: which records are the same person on both
+// sides at a first sync, what to do with a record given what happened to it here and on
+// the server since the last sync, and how a conflict copy is marked.
+#include "model/CContactRecord.h"
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kb::sync {
+
+// What happened to one record (or its card) since the last sync.
+enum class Side { Unchanged, Changed, Gone };
+
+enum class Action {
+    None,         // both sides agree
+    Pull,         // take the server's card into the record
+    Push,         // send the record (merged into the server's last card), If-Match
+    PushNew,      // the server lost the card but the record was edited here: send it again
+    DeleteHere,   // the server deleted it, the record is untouched: delete the record
+    DeleteThere,  // deleted here, untouched on the server: DELETE If-Match
+    Restore,      // deleted here but edited on the server: the edit wins, record comes back
+    Conflict,     // edited on both sides: keep both
+    Forget,       // deleted on both sides
+};
+
+// No edit is ever lost: an edit beats a deletion on the other side, two edits keep both.
+Action Decide(Side here, Side there);
+
+// Whether two records are the same person for pairing at a first sync: the same last and
+// first name (ignoring case, compared as the user reads them) and at least one phone
+// number (its digits) or e-mail address (ignoring case) in common.
+bool SamePerson(const CContactRecord& a, const CContactRecord& b);
+
+// Pairs each record of `here` with at most one record of `there`, in order; indexes.
+std::vector<std::pair<std::size_t, std::size_t>>
+PairRecords(const std::vector<const CContactRecord*>& here,
+            const std::vector<const CContactRecord*>& there);
+
+// Marks the local copy kept in a conflict: "(conflict)" in the first empty Other Info
+// line, or after the last line's text when all are taken.
+void MarkConflict(CContactRecord& record);
+inline constexpr const char* kConflictMark = "(conflict)";
+
+// One number for a whole book from each record's UID and fingerprint, independent of the
+// records' order.
+std::uint64_t BookFingerprint(std::vector<std::pair<std::string, std::uint64_t>> uidsAndPrints);
+
+} // namespace kb::sync

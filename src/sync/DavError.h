@@ -1,0 +1,38 @@
+#pragma once
+#include <QString>
+
+// What went wrong talking to an address book server. Every kind has one message that
+// the window and the command line show as it is.
+struct DavError {
+    enum Kind {
+        None,
+        Unreachable,        // no connection could be made
+        Unauthorized,       // 401: wrong user name or password
+        TlsRefused,         // the certificate is not trusted; never ignored
+        NotCardDav,         // the address answers, but not as an address book server
+        InsufficientStorage, // 507
+        Truncated,          // the answer was cut off or could not be read to its end
+        ConnectionLost,     // the network went away after the sync had started
+        PreconditionFailed, // 412: the card changed on the server meanwhile
+        NotFound,           // 404 on a card or collection
+        Http,               // any other unexpected status
+        Timeout,            // no answer within the time allowed
+        Cancelled,          // the user stopped the sync
+    };
+
+    Kind kind = None;
+    int httpStatus = 0;
+    QString detail; // the server, the status line or Qt's own words, for the message
+
+    explicit operator bool() const { return kind != None; }
+    // The sentence shown to the user.
+    QString Message() const;
+
+    static DavError Make(Kind kind, QString detail = {}, int status = 0) {
+        DavError e;
+        e.kind = kind;
+        e.detail = std::move(detail);
+        e.httpStatus = status;
+        return e;
+    }
+};
