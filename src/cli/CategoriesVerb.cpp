@@ -50,9 +50,8 @@ public:
 
         StderrMessageBox box;
         CKinbookDoc doc(box, RealFileSystem());
-        // Listing writes nothing, so a damaged file needs no safety copy then.
-        doc.SetKeepDamagedCopies(op != Op::List);
-        // Only a book that loaded whole may be changed and saved again.
+        // Only a book that loaded whole may be changed and saved again, so a damaged file
+        // is never written over and needs no safety copy.
         if (!doc.Load(path))
             return kExitFile;
         CCategoryList& categories = doc.GetCategories();

@@ -22,10 +22,16 @@ public:
             return CliUsageError(*this, a.error);
         if (a.positional.size() != 1 || a.positional[0].empty())
             return CliUsageError(*this, "expected one FILE");
+        const std::string& path = a.positional[0];
+        // Said plainly: the program's own open-failure message speaks of a backup file.
+        if (!RealFileSystem().Exists(path)) {
+            std::cerr << "kinbook-cli check: the file " << path << " does not exist\n";
+            return kExitFile;
+        }
         StderrMessageBox box;
         CKinbookDoc doc(box, RealFileSystem());
         doc.SetKeepDamagedCopies(false); // a check writes nothing
-        if (!doc.Load(a.positional[0]))
+        if (!doc.Load(path))
             return kExitFile;
         std::cout << doc.GetCategories().GetCount() << " categories, " << doc.GetRecords().size()
                   << " records\n";

@@ -63,7 +63,7 @@ protected:
 };
 
 TEST_F(DocumentTest, FirstStartWithoutADataFileIsANewBookWithoutAMessage) {
-    EXPECT_TRUE(doc.Load());
+    EXPECT_TRUE(doc.LoadDataFile());
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(Names(), (std::vector<std::string>{"Unfiled", "Business", "Personal"}));
     EXPECT_TRUE(doc.GetRecords().empty());
@@ -89,7 +89,7 @@ TEST_F(DocumentTest, SaveThenLoadGivesTheSameBook) {
 TEST_F(DocumentTest, LoadReplacesTheListsCompletely) {
     WriteGoodFile(2);
     FillBook(doc, 5);
-    ASSERT_TRUE(doc.Load());
+    ASSERT_TRUE(doc.LoadDataFile());
     EXPECT_EQ(doc.GetRecords().size(), 2u);
     EXPECT_EQ(doc.GetCategories().GetCount(), 4u);
 }
@@ -111,7 +111,7 @@ TEST_F(DocumentTest, ACutDataFileKeepsWhatWasReadAndACopyOfTheFile) {
     const std::string cut = good.substr(0, good.size() - 10); // inside the last notes
     WriteFileBytes(doc.GetDataPath(), cut);
 
-    EXPECT_FALSE(doc.Load());
+    EXPECT_FALSE(doc.LoadDataFile());
     const std::string copy = doc.GetDataPath() + ".damaged";
     ASSERT_EQ(messages.Texts(),
               (std::vector<std::string>{kCorrupted, WithPath(kDamagedCopyKept, copy)}));
@@ -129,7 +129,7 @@ TEST_F(DocumentTest, ACutDataFileKeepsWhatWasReadAndACopyOfTheFile) {
     // A second damaged load never overwrites the first copy.
     WriteFileBytes(doc.GetDataPath(), "\x01");
     messages.shown.clear();
-    EXPECT_FALSE(doc.Load());
+    EXPECT_FALSE(doc.LoadDataFile());
     EXPECT_EQ(messages.Texts().back(), WithPath(kDamagedCopyKept, copy + ".1"));
     EXPECT_EQ(ReadFileBytes(copy), cut);
     EXPECT_EQ(ReadFileBytes(copy + ".1"), "\x01");
@@ -140,7 +140,7 @@ TEST_F(DocumentTest, ACutInsideTheCategoriesPutsTheDefaultsInFront) {
     const std::string good = WriteGoodFile(1);
     const std::size_t golf = good.find("Golf");
     WriteFileBytes(doc.GetDataPath(), good.substr(0, golf + 2));
-    EXPECT_FALSE(doc.Load());
+    EXPECT_FALSE(doc.LoadDataFile());
     EXPECT_EQ(messages.Texts().front(), kCorrupted);
     EXPECT_EQ(Names(), (std::vector<std::string>{"Unfiled", "Business", "Personal", "Business",
                                                  "Personal"}));
@@ -151,7 +151,7 @@ TEST_F(DocumentTest, ADamagedFileThatCannotBeCopiedIsNeverSavedOver) {
     const std::string damaged("\x05\x00garbage", 9);
     WriteFileBytes(doc.GetDataPath(), damaged);
     files.failCreate = CFileException::AccessDenied; // no room for the copy
-    EXPECT_FALSE(doc.Load());
+    EXPECT_FALSE(doc.LoadDataFile());
     ASSERT_EQ(messages.Texts(), (std::vector<std::string>{
                                     kCorrupted, WithPath(kDamagedCopyFailed, doc.GetDataPath())}));
     EXPECT_EQ(messages.shown[1].icon, MbIcon::Exclamation);
@@ -165,7 +165,7 @@ TEST_F(DocumentTest, ADamagedFileThatCannotBeCopiedIsNeverSavedOver) {
 
     // Once the file loads again, saving is allowed again.
     WriteGoodFile(1);
-    ASSERT_TRUE(doc.Load());
+    ASSERT_TRUE(doc.LoadDataFile());
     EXPECT_TRUE(doc.Save());
 }
 
@@ -189,7 +189,7 @@ TEST_P(UnreadableDataFile, IsReportedAndNeverDestroyed) {
         before = WriteGoodFile(2);
         files.failOpenRead = CFileException::AccessDenied;
     }
-    EXPECT_FALSE(doc.Load());
+    EXPECT_FALSE(doc.LoadDataFile());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, kDrive);
     EXPECT_EQ(messages.shown[0].icon, MbIcon::Exclamation);
@@ -216,7 +216,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableDataFile,
 TEST_F(DocumentTest, AReadErrorOfTheDriveIsReportedAndProtectsTheFile) {
     const std::string good = WriteGoodFile(3);
     files.failReadAfter = good.size() / 2;
-    EXPECT_FALSE(doc.Load());
+    EXPECT_FALSE(doc.LoadDataFile());
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kDrive}));
     EXPECT_FALSE(doc.GetRecords().empty()) << "records before the error stay";
     files.failReadAfter.reset();

@@ -27,7 +27,7 @@ TEST(HostilePaths, ADanglingLinkStartsANewBookAndTheSaveCreatesItsTarget) {
     FakeMessageBox mb;
     CKinbookDoc doc(mb, RealFileSystem());
     doc.SetDataPath(link);
-    EXPECT_TRUE(doc.Load());
+    EXPECT_TRUE(doc.LoadDataFile());
     EXPECT_TRUE(mb.shown.empty()) << "a link to a file not yet made is a first start";
     EXPECT_EQ(doc.GetCategories().GetCount(), 3u);
 
@@ -38,7 +38,7 @@ TEST(HostilePaths, ADanglingLinkStartsANewBookAndTheSaveCreatesItsTarget) {
 
     CKinbookDoc again(mb, RealFileSystem());
     again.SetDataPath(link);
-    ASSERT_TRUE(again.Load());
+    ASSERT_TRUE(again.LoadDataFile());
     ASSERT_EQ(again.GetRecords().size(), 1u);
     EXPECT_EQ(again.GetRecords()[0]->m_strLastName, "Lee");
 }

@@ -40,6 +40,7 @@ public:
     }
     bool Exists(const std::string&) override { return true; }
     bool Remove(const std::string&) override { return false; }
+    std::optional<FileStamp> Stamp(const std::string&) override { return std::nullopt; }
 };
 
 class QuietBox final : public IMessageBox {

@@ -1,6 +1,7 @@
 #include "FaultyFileSystem.h"
 #include <algorithm>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -33,6 +34,8 @@ public:
     FaultySink(std::unique_ptr<IByteSink> inner, FaultyFileSystem& fs, std::string path)
         : m_inner(std::move(inner)), m_fs(fs), m_path(std::move(path)) {}
     void Write(const char* data, std::size_t size) override {
+        if (m_fs.whileWriting)
+            std::exchange(m_fs.whileWriting, nullptr)();
         if (m_fs.failWriteAfter && m_written + size > *m_fs.failWriteAfter) {
             const std::size_t fits =
                 *m_fs.failWriteAfter - std::min(m_written, *m_fs.failWriteAfter);
@@ -53,6 +56,7 @@ public:
         m_inner->Commit();
         ++m_fs.commits;
     }
+    std::optional<FileStamp> CommittedStamp() const override { return m_inner->CommittedStamp(); }
 
 private:
     std::unique_ptr<IByteSink> m_inner;

@@ -1,6 +1,7 @@
 #pragma once
 #include "port/IFileSystem.h"
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,11 @@ public:
     std::unique_ptr<IByteSink> CreateAtomic(const std::string& path) override;
     bool Exists(const std::string& path) override { return m_inner.Exists(path); }
     bool Remove(const std::string& path) override { return m_inner.Remove(path); }
+    std::optional<FileStamp> Stamp(const std::string& path) override { return m_inner.Stamp(path); }
+
+    // Runs once, at the next write to a sink: lets a test act as another program that
+    // writes the file while a save is under way.
+    std::function<void()> whileWriting;
 
 private:
     IFileSystem& m_inner;

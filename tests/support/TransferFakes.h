@@ -34,6 +34,8 @@ public:
     }
     bool Exists(const std::string& path) override { return files.count(path) != 0; }
     bool Remove(const std::string& path) override { return files.erase(path) != 0; }
+    // Files in memory never change behind the program's back.
+    std::optional<FileStamp> Stamp(const std::string&) override { return std::nullopt; }
 
 private:
     class Source final : public IByteSource {

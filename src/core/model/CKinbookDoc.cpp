@@ -3,6 +3,7 @@
 #include "model/DocMessages.h"
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
+#include <algorithm>
 #include <new>
 
 using namespace DocMessages;
@@ -10,6 +11,8 @@ using namespace DocMessages;
 namespace {
 // Names tried for the copy of a damaged file before giving up.
 constexpr int kDamagedCopyAttempts = 1000;
+// Rounds of merging and writing a save makes while another program keeps changing the file.
+constexpr int kSaveAttempts = 4;
 } // namespace
 
 CKinbookDoc::CKinbookDoc(IMessageBox& messageBox, IFileSystem& fileSystem)
@@ -25,20 +28,37 @@ void CKinbookDoc::DeleteContents() {
     m_uids.Clear();
 }
 
+bool CKinbookDoc::LoadDataFile() {
+    return LoadFile(m_strDataPath, true, true);
+}
+
 bool CKinbookDoc::Load(const std::string& path) {
-    const std::string file = path.empty() ? m_strDataPath : path;
+    if (path.empty()) {
+        // No file to open: an empty path never means "start a new book" here.
+        m_messageBox.Show(std::string(kCannotOpenBackup), MbIcon::Exclamation);
+        return false;
+    }
+    return LoadFile(path, m_bKeepDamagedCopies, false);
+}
+
+bool CKinbookDoc::LoadFile(const std::string& file, bool keepDamagedCopy, bool dataFile) {
+    // Taken before the file is opened: should another program replace the file between
+    // the two, the next look at the disk sees a change and merges again, which is harmless.
+    const std::optional<FileStamp> stamp = m_fileSystem.Stamp(file);
     std::unique_ptr<IByteSource> source;
     try {
         source = m_fileSystem.OpenRead(file);
     } catch (const CFileException& e) {
-        if (!path.empty()) {
+        if (!dataFile) {
             m_messageBox.Show(std::string(kCannotOpenBackup), MbIcon::Exclamation);
             return false;
         }
-        // The default data file: a missing one simply starts a new book.
+        // The data file: a missing one simply starts a new book.
         m_categories.ResetToDefaults();
-        if (e.m_cause == CFileException::NotFound)
+        if (e.m_cause == CFileException::NotFound) {
+            Track(file, std::nullopt);
             return true;
+        }
         // It exists but cannot be read: that is not a new book, and a later save must
         // not replace what was never read.
         m_protectedPaths.insert(file);
@@ -65,6 +85,9 @@ bool CKinbookDoc::Load(const std::string& path) {
         guarded([&] { SerializeRecords(ar, m_records); });
     source.reset();
     m_uids.Load(file, m_records, m_fileSystem);
+    // Even a partial book is what this file held: another program's later changes to it
+    // are told apart from it.
+    Track(file, stamp);
 
     switch (failure) {
     case Failure::None:
@@ -72,7 +95,7 @@ bool CKinbookDoc::Load(const std::string& path) {
         return true;
     case Failure::Archive: {
         // The copy is made before the user is told, so it exists whatever happens next.
-        const std::string copyMessage = KeepDamagedCopy(file);
+        const std::string copyMessage = keepDamagedCopy ? KeepDamagedCopy(file) : std::string();
         m_messageBox.Show(std::string(kLoadCorrupted), MbIcon::Exclamation);
         if (!copyMessage.empty())
             m_messageBox.Show(copyMessage,
@@ -87,15 +110,60 @@ bool CKinbookDoc::Load(const std::string& path) {
     return false;
 }
 
+void CKinbookDoc::Track(const std::string& path, std::optional<FileStamp> stamp) {
+    m_tracked = TrackedFile{path, stamp, CBookSnapshot::Of(m_records, m_categories)};
+}
+
+bool CKinbookDoc::FileChangedOnDisk() {
+    return m_tracked && m_fileSystem.Stamp(m_tracked->path) != m_tracked->stamp;
+}
+
+bool CKinbookDoc::MergeFileChanges() {
+    if (!m_tracked)
+        return false;
+    const std::string path = m_tracked->path;
+    const std::optional<FileStamp> stamp = m_fileSystem.Stamp(path);
+    if (stamp == m_tracked->stamp)
+        return false;
+    if (!stamp) {
+        // The file went away: nothing to bring in. The book keeps everything and the next
+        // save writes it again.
+        m_tracked->stamp = std::nullopt;
+        return false;
+    }
+    CKinbookDoc file(m_messageBox, m_fileSystem);
+    // The next save writes over a damaged file: keep what it holds first.
+    file.SetKeepDamagedCopies(true);
+    if (!file.Load(path)) {
+        // Reported by the load; told once, not at every look at the disk.
+        if (file.IsProtected(path))
+            m_protectedPaths.insert(path);
+        m_tracked->stamp = stamp;
+        return false;
+    }
+    const CMergeOutcome outcome = MergeChangesFromFile(m_records, m_categories, m_tracked->snapshot,
+                                                       file.m_records, file.m_categories);
+    // From now on the file as it was just read is what the book's own changes are told
+    // apart from.
+    m_tracked = std::move(file.m_tracked);
+    if (!outcome.Changed())
+        return false;
+    ++m_nMerges;
+    return true;
+}
+
 std::string CKinbookDoc::KeepDamagedCopy(const std::string& path) {
-    if (!m_bKeepDamagedCopies)
-        return {};
     for (int k = 0; k < kDamagedCopyAttempts; ++k) {
         std::string copy = path + ".damaged";
         if (k > 0)
             copy += "." + std::to_string(k);
-        if (m_fileSystem.Exists(copy))
-            continue; // never overwrite an earlier copy
+        if (m_fileSystem.Exists(copy)) {
+            // Never overwrite an earlier copy, and never make a second one of the same
+            // damaged file (each start on it would add one).
+            if (SameBytes(path, copy))
+                return WithPath(kDamagedCopyKept, copy);
+            continue;
+        }
         try {
             CopyFile(path, copy);
         } catch (const CFileException&) {
@@ -118,6 +186,35 @@ void CKinbookDoc::CopyFile(const std::string& from, const std::string& to) {
     sink->Commit();
 }
 
+bool CKinbookDoc::SameBytes(const std::string& a, const std::string& b) {
+    try {
+        auto left = m_fileSystem.OpenRead(a);
+        auto right = m_fileSystem.OpenRead(b);
+        char bufferA[CArchive::kBufferSize];
+        char bufferB[CArchive::kBufferSize];
+        for (;;) {
+            // Sources may return short reads: fill each buffer as far as it goes.
+            auto fill = [](IByteSource& source, char* buffer) {
+                std::size_t n = 0;
+                while (n < sizeof bufferA) {
+                    const std::size_t got = source.Read(buffer + n, sizeof bufferA - n);
+                    if (got == 0)
+                        break;
+                    n += got;
+                }
+                return n;
+            };
+            const std::size_t n = fill(*left, bufferA);
+            if (n != fill(*right, bufferB) || !std::equal(bufferA, bufferA + n, bufferB))
+                return false;
+            if (n < sizeof bufferA)
+                return true;
+        }
+    } catch (const CFileException&) {
+        return false;
+    }
+}
+
 bool CKinbookDoc::SaveStep(const std::function<void()>& step) {
     try {
         step();
@@ -136,31 +233,44 @@ bool CKinbookDoc::SaveStep(const std::function<void()>& step) {
 
 bool CKinbookDoc::Save(const std::string& path) {
     const std::string file = path.empty() ? m_strDataPath : path;
-    if (IsProtected(file)) {
-        m_messageBox.Show(WithPath(kCannotCreate, file), MbIcon::Stop);
-        return false;
-    }
-    std::unique_ptr<IByteSink> sink;
-    try {
-        sink = m_fileSystem.CreateAtomic(file);
-    } catch (const CFileException&) {
-        m_messageBox.Show(WithPath(kCannotCreate, file), MbIcon::Stop);
-        return false;
-    }
-    // Each step runs only when the one before succeeded. A sink that is not committed
-    // removes its temporary file and leaves the previous file as it was.
-    CArchive ar(*sink);
-    const bool saved = SaveStep([&] { m_categories.SerializeCategories(ar); }) &&
-                       SaveStep([&] { SerializeRecords(ar, m_records); }) && SaveStep([&] {
-                           ar.Flush();
-                           sink->Commit();
-                       });
-    if (saved) {
+    const bool tracked = m_tracked && m_tracked->path == file;
+    for (int attempt = 1;; ++attempt) {
+        // Another program's changes to the file come in before it is written over.
+        if (tracked)
+            MergeFileChanges();
+        if (IsProtected(file)) {
+            m_messageBox.Show(WithPath(kCannotCreate, file), MbIcon::Stop);
+            return false;
+        }
+        std::unique_ptr<IByteSink> sink;
+        try {
+            sink = m_fileSystem.CreateAtomic(file);
+        } catch (const CFileException&) {
+            m_messageBox.Show(WithPath(kCannotCreate, file), MbIcon::Stop);
+            return false;
+        }
+        // Each step runs only when the one before succeeded. A sink that is not committed
+        // removes its temporary file and leaves the previous file as it was.
+        CArchive ar(*sink);
+        if (!SaveStep([&] { m_categories.SerializeCategories(ar); }) ||
+            !SaveStep([&] { SerializeRecords(ar, m_records); }) || !SaveStep([&] { ar.Flush(); }))
+            return false;
+        // Changed while this save was writing: merge again and write it afresh (the
+        // temporary file goes with the sink). A file that keeps changing is written after
+        // a few rounds rather than never.
+        if (tracked && attempt < kSaveAttempts && FileChangedOnDisk())
+            continue;
+        if (!SaveStep([&] { sink->Commit(); }))
+            return false;
+        if (tracked || file == m_strDataPath) {
+            std::optional<FileStamp> stamp = sink->CommittedStamp();
+            Track(file, stamp ? stamp : m_fileSystem.Stamp(file));
+        }
         // The UIDs follow the data file; a sidecar that cannot be written costs only the
         // UIDs of records edited before the next save that succeeds, never the save.
         m_uids.Save(file, m_records, m_fileSystem);
+        return true;
     }
-    return saved;
 }
 
 std::vector<std::string> CKinbookDoc::FilterEntries() const {

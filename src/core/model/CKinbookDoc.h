@@ -1,8 +1,12 @@
 #pragma once
+#include "model/BookMerge.h"
 #include "model/CCategoryList.h"
 #include "model/CRecordList.h"
 #include "model/CRecordUids.h"
+#include "port/IFileSystem.h"
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -32,22 +36,44 @@ public:
     const std::string& GetDataPath() const { return m_strDataPath; }
     void SetDataPath(std::string path) { m_strDataPath = std::move(path); }
 
-    // Loads path (empty: the current data path). True on success; every failure has
-    // been reported through the message box. An empty path whose file does not exist
-    // starts a new book with the default categories, silently. A file that fails to load
-    // is never overwritten later before an untouched copy of it exists: a damaged file is
-    // copied beside itself ("<path>.damaged", ".damaged.1", ...) and the user told where;
-    // a file that could not be read or copied is refused to every later Save until a load
-    // of that path succeeds.
-    bool Load(const std::string& path = {});
+    // Loads the current data file, the one the window works on: a file that does not
+    // exist yet starts a new book with the default categories, silently (it is written by
+    // the first save). A damaged one is copied beside itself before any save can replace
+    // it ("<path>.damaged", ".damaged.1", ...; an identical earlier copy is kept instead of
+    // making another) and the user is told where; one that could not be read or copied is
+    // refused to every later Save until a load of that path succeeds. True on success.
+    bool LoadDataFile();
+    // Loads path, an existing data file (a missing file or an empty path is reported as a
+    // file that cannot be opened). True on success; every failure has been reported
+    // through the message box. Damaged files are copied only when SetKeepDamagedCopies
+    // asked for it: a caller that goes on to save over the file needs the copy.
+    bool Load(const std::string& path);
     // Saves to path (empty: the current data path), atomically: a failed save leaves the
-    // previous file exactly as it was. True on success.
+    // previous file exactly as it was. True on success. Before it writes over the file
+    // this book was last read from or written to, and again before its new content
+    // replaces it, a save looks whether another program changed that file meanwhile, and
+    // if so merges those changes in first (MergeFileChanges): nothing another program
+    // wrote is ever overwritten.
     bool Save(const std::string& path = {});
+
+    // Whether the file this book was last read from or written to changed on disk since:
+    // its size, modification time or identity (another file renamed over it) differs, or
+    // it appeared or went away.
+    bool FileChangedOnDisk();
+    // When FileChangedOnDisk: reads the file again and merges what the other program
+    // changed into the book, keeping the book's own changes that are not saved yet
+    // (MergeChangesFromFile). A file that went away leaves the book as it is (the next
+    // save writes it again); one that cannot be read is reported once, as a load reports
+    // it. True when the records or categories changed.
+    bool MergeFileChanges();
+    // Counts the merges that changed the book: a view compares it across a Save to know
+    // that records it pointed to may be gone.
+    std::uint64_t MergeCount() const { return m_nMerges; }
 
     // Whether Save refuses path because its content was never loaded and no copy of it
     // exists.
     bool IsProtected(const std::string& path) const { return m_protectedPaths.count(path) != 0; }
-    // Tools that only read (kinbook-cli check and dump) switch the damaged-file copy off.
+    // Whether Load copies a damaged file beside itself; off unless asked for.
     void SetKeepDamagedCopies(bool keep) { m_bKeepDamagedCopies = keep; }
 
     // What the category filter holds after a load: the category names in list
@@ -71,16 +97,31 @@ public:
         other.m_categories.RemoveAll();
         other.m_categories.m_pRecords = &other.m_records;
         m_protectedPaths.erase(path);
+        m_tracked.reset();
+        if (other.m_tracked && other.m_tracked->path == path)
+            m_tracked = std::move(other.m_tracked);
+        other.m_tracked.reset();
     }
 
     IMessageBox& MessageBox() { return m_messageBox; }
     IFileSystem& FileSystem() { return m_fileSystem; }
 
 private:
+    // The file the book was last read from or written to, as it was then.
+    struct TrackedFile {
+        std::string path;
+        std::optional<FileStamp> stamp; // nothing: there was no file
+        CBookSnapshot snapshot;
+    };
+
+    // dataFile: a missing file starts a new book (LoadDataFile).
+    bool LoadFile(const std::string& file, bool keepDamagedCopy, bool dataFile);
+    void Track(const std::string& path, std::optional<FileStamp> stamp);
     // Copies a damaged file beside itself; the message that tells the user where (or why
-    // not, and then path is protected), or nothing when copies are off.
+    // not, and then path is protected).
     std::string KeepDamagedCopy(const std::string& path);
     void CopyFile(const std::string& from, const std::string& to);
+    bool SameBytes(const std::string& a, const std::string& b);
     bool SaveStep(const std::function<void()>& step);
 
     CRecordList m_records;
@@ -90,5 +131,7 @@ private:
     IMessageBox& m_messageBox;
     IFileSystem& m_fileSystem;
     std::set<std::string> m_protectedPaths;
-    bool m_bKeepDamagedCopies = true;
+    bool m_bKeepDamagedCopies = false;
+    std::optional<TrackedFile> m_tracked;
+    std::uint64_t m_nMerges = 0;
 };

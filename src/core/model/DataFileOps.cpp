@@ -99,6 +99,7 @@ bool DataFileOps::NewArchive() {
     // The empty book is built and written aside: when the new file cannot be written, the
     // book in memory and its data file stay exactly as they were.
     CKinbookDoc fresh(m_messageBox, m_fileSystem);
+    fresh.SetDataPath(path); // the book written there is the one later saves compare with
     fresh.GetCategories().ResetToDefaults();
     if (!fresh.Save(path)) {
         m_messageBox.Show("Create aborted!", "Create Aborted", MbIcon::Exclamation, MbButtons::Ok);

@@ -1,8 +1,22 @@
 #pragma once
 #include "port/FileErrors.h"
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+
+// What tells one version of a file from another without reading it: the file's identity
+// (device and inode), its size and its modification time. Another program that replaces
+// the file, rewrites it or only touches it changes at least one of them.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
 
 // Reads a file front to back. Read returns 0 only at the end of the file and
 // throws CFileException on a read error of the drive.
@@ -20,6 +34,10 @@ public:
     virtual ~IByteSink() = default;
     virtual void Write(const char* data, std::size_t size) = 0;
     virtual void Commit() = 0;
+    // After a successful Commit: the stamp the file had when it replaced the target, taken
+    // before the rename so that no later change by another program can slip into it.
+    // Nothing when the sink cannot tell (then the caller asks the file system).
+    virtual std::optional<FileStamp> CommittedStamp() const { return std::nullopt; }
 };
 
 // The files the program reads and writes; tests replace it to inject faults.
@@ -34,6 +52,9 @@ public:
     virtual std::unique_ptr<IByteSink> CreateAtomic(const std::string& path) = 0;
     virtual bool Exists(const std::string& path) = 0;
     virtual bool Remove(const std::string& path) = 0;
+    // The stamp of the file path names (a link is followed); nothing when there is no
+    // such file or it cannot be examined.
+    virtual std::optional<FileStamp> Stamp(const std::string& path) = 0;
 };
 
 // The real file system of this machine.

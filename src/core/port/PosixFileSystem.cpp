@@ -5,12 +5,31 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
+
+// A temporary file of a save that was killed is removed once it is this old: no save
+// that is still running takes that long to write its file.
+constexpr std::time_t kStaleTemporaryAge = 60;
+// mkostemp replaces these six characters.
+constexpr std::string_view kTempSuffix = "XXXXXX";
+
+FileStamp StampOf(const struct stat& st) {
+    FileStamp stamp;
+    stamp.device = static_cast<std::uint64_t>(st.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(st.st_ino);
+    stamp.size = static_cast<std::uint64_t>(st.st_size);
+    stamp.modifiedSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    stamp.modifiedNanoseconds = static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    return stamp;
+}
 
 CFileException::Cause CauseOf(int error) {
     switch (error) {
@@ -65,6 +84,53 @@ std::string FollowLinks(std::string path) {
     Throw(ELOOP, path);
 }
 
+std::string BaseNameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Whether name is one of our temporary files for the file base: "." + base + "." and the
+// six letters or digits mkostemp chose.
+bool IsTemporaryName(std::string_view name, std::string_view base) {
+    const std::size_t prefix = base.size() + 2;
+    if (name.size() != prefix + kTempSuffix.size() || name[0] != '.' ||
+        name.substr(1, base.size()) != base || name[prefix - 1] != '.')
+        return false;
+    for (const char c : name.substr(prefix)) {
+        const bool alnum =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!alnum)
+            return false;
+    }
+    return true;
+}
+
+// Removes the temporary files that killed saves of target left beside it: plain files of
+// ours, named by our pattern, older than a minute. Nothing else is touched, and a failure
+// here costs nothing but the space.
+void RemoveStaleTemporaries(const std::string& target) {
+    const std::string folder = DirectoryOf(target);
+    const std::string base = BaseNameOf(target);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    const std::time_t now = std::time(nullptr);
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTemporaryName(entry->d_name, base))
+            continue;
+        const std::string path = folder + "/" + entry->d_name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
+        if (now - st.st_mtim.tv_sec > kStaleTemporaryAge)
+            stale.push_back(path);
+    }
+    ::closedir(dir);
+    for (const std::string& path : stale)
+        ::unlink(path.c_str());
+}
+
 class PosixByteSource final : public IByteSource {
 public:
     PosixByteSource(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
@@ -116,6 +182,9 @@ public:
     void Commit() override {
         if (::fsync(m_fd) != 0)
             Throw(errno, m_target);
+        struct stat st {};
+        if (::fstat(m_fd, &st) == 0)
+            m_stamp = StampOf(st);
         const int fd = m_fd;
         m_fd = -1;
         if (::close(fd) != 0)
@@ -129,6 +198,11 @@ public:
             ::fsync(dir);
             ::close(dir);
         }
+        RemoveStaleTemporaries(m_target);
+    }
+
+    std::optional<FileStamp> CommittedStamp() const override {
+        return m_bCommitted ? m_stamp : std::nullopt;
     }
 
 private:
@@ -136,6 +210,7 @@ private:
     std::string m_tempPath;
     std::string m_target;
     bool m_bCommitted = false;
+    std::optional<FileStamp> m_stamp;
 };
 
 } // namespace
@@ -176,9 +251,8 @@ std::unique_ptr<IByteSink> PosixFileSystem::CreateAtomic(const std::string& path
         if (::access(target.c_str(), W_OK) != 0)
             Throw(errno, path);
     }
-    const auto slash = target.find_last_of('/');
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = DirectoryOf(target) + "/." + base + ".XXXXXX";
+    std::string temp =
+        DirectoryOf(target) + "/." + BaseNameOf(target) + "." + std::string(kTempSuffix);
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC); // created readable by the owner only
     if (fd < 0)
         Throw(errno, path);
@@ -201,8 +275,16 @@ bool PosixFileSystem::Remove(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
 }
 
+std::optional<FileStamp> PosixFileSystem::Stamp(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return StampOf(st);
+}
+
 #else // _WIN32: the standard library's files, replaced through a temporary file.
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -291,6 +373,21 @@ bool PosixFileSystem::Exists(const std::string& path) {
 bool PosixFileSystem::Remove(const std::string& path) {
     std::error_code ec;
     return std::filesystem::remove(path, ec);
+}
+
+std::optional<FileStamp> PosixFileSystem::Stamp(const std::string& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec)
+        return std::nullopt;
+    const auto modified = std::filesystem::last_write_time(path, ec);
+    if (ec)
+        return std::nullopt;
+    FileStamp stamp;
+    stamp.size = size;
+    stamp.modifiedNanoseconds = static_cast<std::int64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch()).count());
+    return stamp;
 }
 
 #endif

@@ -4,6 +4,7 @@
 #include "app/CLockIndicators.h"
 #include "app/CommandTable.h"
 #include "app/FrameCommands.h"
+#include "app/TextCodec.h"
 #include "resources/CommandIds.h"
 #include "resources/ObjectName.h"
 #include "resources/ViewIds.h"
@@ -222,7 +223,7 @@ void CMainFrame::SetWhatsThisTexts() {
 
 void CMainFrame::OnTitleChanged(const QString& title) {
     // The caption is the document title, " - " and the application title.
-    setWindowTitle(title + QStringLiteral(" - Kinbook"));
+    setWindowTitle(PlainWindowTitle(title) + QStringLiteral(" - Kinbook"));
 }
 
 void CMainFrame::OnMinimumSizeChanged(const QSize& size) {

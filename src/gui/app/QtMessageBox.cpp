@@ -7,6 +7,8 @@ MbResult QtMessageBox::Show(const std::string& text, const std::string& caption,
                             MbButtons buttons) {
     QMessageBox box(m_parent ? m_parent : QApplication::activeWindow());
     box.setWindowTitle(ToQString(caption));
+    // Messages quote names, categories and paths as the user typed them: never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(ToQString(text));
     switch (icon) {
     case MbIcon::Stop:

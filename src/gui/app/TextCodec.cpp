@@ -18,6 +18,12 @@ QString ToWidgetText(std::string_view bytes) {
     return s;
 }
 
+QString PlainWindowTitle(const QString& text) {
+    QString s = text;
+    s.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    return s;
+}
+
 std::string FromWidgetText(const QString& text) {
     QString s = text;
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

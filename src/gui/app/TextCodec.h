@@ -11,3 +11,6 @@ std::string FromQString(const QString& text);
 // Multi-line values keep CR LF in core; widgets use LF.
 QString ToWidgetText(std::string_view bytes);
 std::string FromWidgetText(const QString& text);
+// Text of the user's (a name, a path) made fit for a window title, which would otherwise
+// take "[*]" as the place of its modified mark and drop it.
+QString PlainWindowTitle(const QString& text);

@@ -25,6 +25,7 @@ CRecordPrintDialog::CRecordPrintDialog(const CPrintSettings& settings,
     topLayout->setContentsMargins(0, 0, 0, 0);
     topLayout->addWidget(new QLabel(QStringLiteral("Printing Record:"), top));
     m_pName = new QLabel(top);
+    m_pName->setTextFormat(Qt::PlainText);
     SetIdName(m_pName, "IDC_RECORD_NAME");
     m_pName->setFixedWidth(kNameWidth);
     QPalette palette = m_pName->palette();

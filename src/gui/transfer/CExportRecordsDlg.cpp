@@ -35,6 +35,7 @@ CExportRecordsDlg::CExportRecordsDlg(QWidget* parent, const CRecordList& records
     setWindowTitle(QStringLiteral("Export Records"));
 
     m_fileName = new QLabel(this);
+    m_fileName->setTextFormat(Qt::PlainText);
     SetIdName(m_fileName, "IDC_EXPORT_FILE_NAME");
     m_fileName->setMinimumWidth(kFileNameWidth);
     m_fileName->setMaximumWidth(kFileNameWidth);

@@ -116,7 +116,7 @@ CImportFieldsDlg::CImportFieldsDlg(QWidget* parent, std::string path, CRecordLis
 }
 
 bool CImportFieldsDlg::Initialize() {
-    setWindowTitle(ToQString(m_strPath));
+    setWindowTitle(PlainWindowTitle(ToQString(m_strPath)));
     m_list->clear();
     for (const std::string& name : kImportRowOrder)
         m_list->addTopLevelItem(new QTreeWidgetItem(QStringList{ToQString(name), QString()}));

@@ -38,6 +38,7 @@ void CImportRecordsDlg::Build() {
     setWindowTitle(QStringLiteral("Import Records"));
 
     m_fileName = new QLabel(this);
+    m_fileName->setTextFormat(Qt::PlainText);
     SetIdName(m_fileName, "IDC_IMPORT_FILE_NAME");
     m_fileName->setMinimumWidth(kFileNameWidth);
     m_fileName->setMaximumWidth(kFileNameWidth);

@@ -3,6 +3,8 @@
 #include "app/CommandTable.h"
 #include "app/SubsystemCommands.h"
 #include "app/TextCodec.h"
+#include "model/BookMerge.h"
+#include "model/CDataFileWatcher.h"
 #include "model/CKinbookDoc.h"
 #include "model/CategoryDialogs.h"
 #include "model/NoCase.h"
@@ -67,6 +69,7 @@ CKinbookView::CKinbookView(CKinbookDoc& doc, AppServices& services, CommandTable
     CreateControls();
     PlaceFromTemplate();
     m_subsystemCommands = CreateSubsystemCommands(*this, m_commands);
+    m_dataFileWatcher = new CDataFileWatcher([this] { MergeDataFileChanges(); }, this);
     // The view's enable rules come last: they follow the list's focus and selection.
     RegisterCommands();
 }
@@ -225,7 +228,7 @@ void CKinbookView::InitialUpdate() {
     const std::string path = SettingsSchema::ReadCurrentPath(m_services.settings);
     if (!path.empty())
         m_doc.SetDataPath(path);
-    m_doc.Load();
+    m_doc.LoadDataFile();
     RefillCategoryFilter();
     ReselectFilter();
     m_bInitialUpdateDone = true;
@@ -339,8 +342,20 @@ void CKinbookView::RefreshView(CContactRecord* record, bool save) {
     m_detailPane->clear();
     m_strNameLabel.clear();
 
-    if (!m_bFirstActivation && save)
+    if (!m_bFirstActivation && save) {
+        // The save may first merge another program's changes to the file, which can take
+        // records away: the record is then looked for again by its content.
+        const std::uint64_t merges = m_doc.MergeCount();
+        const std::uint64_t wanted = record ? RecordContentHash(*record, m_doc.GetCategories()) : 0;
         m_doc.Save();
+        if (m_doc.MergeCount() != merges) {
+            RefillFilterKeepingSelection();
+            FillContactList();
+            MarkLetters();
+            if (record)
+                record = FindByContent(wanted);
+        }
+    }
 
     if (record) {
         const int count = m_contactModel->Count();
@@ -367,7 +382,47 @@ void CKinbookView::RefreshView(CContactRecord* record, bool save) {
     SetDocumentTitle(m_strNameLabel);
     m_nameLabel->setText(ToQString(m_strNameLabel));
     m_commands.Update();
+    // Open Archive and New Archive change the data file.
+    m_dataFileWatcher->Watch(m_doc.GetDataPath());
     emit ViewRefreshed();
+}
+
+void CKinbookView::RefillFilterKeepingSelection() {
+    const QString current = m_categoryFilter->currentText();
+    RefillCategoryFilter();
+    const int again = m_categoryFilter->findText(current, Qt::MatchFixedString);
+    if (again >= 0) {
+        const QSignalBlocker block(m_categoryFilter);
+        m_categoryFilter->setCurrentIndex(again);
+    } else {
+        SelectFilterAll(0); // the category is gone
+    }
+    m_strCurrentCategory = GetFilterSelectionText();
+}
+
+CContactRecord* CKinbookView::FindByContent(std::uint64_t hash) {
+    const CCategoryList& categories = m_doc.GetCategories();
+    CContactRecord* found = nullptr;
+    for (const auto& record : m_doc.GetRecords()) {
+        if (RecordContentHash(*record, categories) == hash) {
+            found = record.get();
+            break;
+        }
+    }
+    return found;
+}
+
+void CKinbookView::MergeDataFileChanges() {
+    if (!m_bInitialUpdateDone || m_bFirstActivation || !m_doc.FileChangedOnDisk())
+        return;
+    const CContactRecord* selected = GetSelectedRecord();
+    const bool hadSelection = selected != nullptr;
+    const std::uint64_t wanted = selected ? RecordContentHash(*selected, m_doc.GetCategories()) : 0;
+    if (!m_doc.MergeFileChanges())
+        return;
+    RefillFilterKeepingSelection();
+    // The selected record stays selected unless the other program changed or removed it.
+    RefreshView(hadSelection ? FindByContent(wanted) : nullptr, false);
 }
 
 void CKinbookView::FillContactList() {

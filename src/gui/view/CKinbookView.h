@@ -11,6 +11,7 @@
 
 class CommandTable;
 class CContactListModel;
+class CDataFileWatcher;
 class CLetterTab;
 class QComboBox;
 class QLabel;
@@ -69,6 +70,11 @@ public:
     // Copy Record: the pane's selection, or its whole text when nothing is selected.
     void CopyRecord();
 
+    // When another program changed the data file: merges its changes into the book and
+    // shows them, keeping the category, the letter and the selected record. The watcher of
+    // the data file calls it while no command is under way.
+    void MergeDataFileChanges();
+
 signals:
     // The document title (the selected contact's display name) changed.
     void TitleChanged(const QString& title);
@@ -98,6 +104,10 @@ private:
     void OnSliderScrolled();
     void OnContactSelectionChanged();
     void OnFilterIndexChanged();
+    // After a merge: the filter holds the categories afresh, still on the same one.
+    void RefillFilterKeepingSelection();
+    // The record of the book whose content hashes to hash, preferring one listed now.
+    CContactRecord* FindByContent(std::uint64_t hash);
 
     CKinbookDoc& m_doc;
     AppServices& m_services;
@@ -127,4 +137,5 @@ private:
     QSize m_minimumSize;
 
     std::vector<std::unique_ptr<QObject>> m_subsystemCommands;
+    CDataFileWatcher* m_dataFileWatcher = nullptr;
 };

@@ -1,0 +1,168 @@
+#include "model/BookMerge.h"
+#include "edit/FilingRule.h"
+#include "model/NoCase.h"
+#include <algorithm>
+#include <functional>
+#include <string_view>
+#include <unordered_map>
+
+namespace {
+
+// Folds one field into the hash; the length goes in too, so that fields cannot trade
+// bytes ("ab" + "c" differs from "a" + "bc").
+std::uint64_t Mix(std::uint64_t h, std::uint64_t value) {
+    h ^= value + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+    // The finaliser of splitmix64: every input bit reaches every output bit.
+    h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
+    h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
+    return h ^ (h >> 31);
+}
+
+std::uint64_t MixText(std::uint64_t h, std::string_view text) {
+    return Mix(Mix(h, text.size()), std::hash<std::string_view>{}(text));
+}
+
+bool ContainsNoCase(const std::vector<std::string>& names, std::string_view name) {
+    return std::any_of(names.begin(), names.end(),
+                       [&](const std::string& n) { return kb::EqualsNoCase(n, name); });
+}
+
+std::vector<std::string> NamesOf(const CCategoryList& categories) {
+    std::vector<std::string> names;
+    names.reserve(categories.GetCount());
+    for (std::size_t i = 0; i < categories.GetCount(); ++i)
+        names.push_back(categories.At(i).m_strName);
+    return names;
+}
+
+// Removes the first category named name (never "Unfiled" at the head); its records become
+// unfiled and later indexes move down by one, as deleting a category does.
+bool RemoveCategory(CRecordList& records, CCategoryList& categories, std::string_view name) {
+    for (std::size_t i = 1; i < categories.GetCount(); ++i) {
+        if (!kb::EqualsNoCase(categories.At(i).m_strName, name))
+            continue;
+        categories.RemoveAt(i);
+        for (const auto& record : records) {
+            if (record->m_nCategory == i)
+                record->m_nCategory = 0;
+            else if (record->m_nCategory > i)
+                --record->m_nCategory;
+        }
+        return true;
+    }
+    return false;
+}
+
+using Counts = std::unordered_map<std::uint64_t, std::size_t>;
+
+} // namespace
+
+std::uint64_t RecordContentHash(const CContactRecord& r, const CCategoryList& categories) {
+    std::uint64_t h = 0x4B696E626F6F6Bull;
+    for (const std::string* text :
+         {&r.m_strFirstName, &r.m_strLastName, &r.m_strTitle, &r.m_strOtherRef, &r.m_strAddress,
+          &r.m_strCity, &r.m_strState, &r.m_strZip, &r.m_strCountry, &r.m_strNotes})
+        h = MixText(h, *text);
+    for (const std::string& text : r.m_strItem)
+        h = MixText(h, text);
+    for (const std::string& text : r.m_strOtherInfo)
+        h = MixText(h, text);
+    for (const std::uint8_t label : r.m_nItemLabel)
+        h = Mix(h, label);
+    h = Mix(h, r.m_nDefaultItem);
+    // The category by name; an index that names no category keeps its number.
+    if (r.m_nCategory < categories.GetCount())
+        h = MixText(h, categories.At(r.m_nCategory).m_strName);
+    else
+        h = Mix(Mix(h, 0xCA7E60D1ull), r.m_nCategory);
+    return h;
+}
+
+CBookSnapshot CBookSnapshot::Of(const CRecordList& records, const CCategoryList& categories) {
+    CBookSnapshot snapshot;
+    snapshot.recordHashes.reserve(records.size());
+    for (const auto& record : records)
+        snapshot.recordHashes.push_back(RecordContentHash(*record, categories));
+    std::sort(snapshot.recordHashes.begin(), snapshot.recordHashes.end());
+    snapshot.categoryNames = NamesOf(categories);
+    return snapshot;
+}
+
+CMergeOutcome MergeChangesFromFile(CRecordList& records, CCategoryList& categories,
+                                   const CBookSnapshot& base, CRecordList& file,
+                                   const CCategoryList& fileCategories) {
+    CMergeOutcome outcome;
+    const std::vector<std::string> fileNames = NamesOf(fileCategories);
+
+    // Categories the file gained come first, so that its new records find theirs.
+    for (const std::string& name : fileNames) {
+        if (!ContainsNoCase(base.categoryNames, name) &&
+            !ContainsNoCase(NamesOf(categories), name)) {
+            categories.AddTail(name);
+            ++outcome.categoriesAdded;
+        }
+    }
+
+    Counts baseCount;
+    for (const std::uint64_t h : base.recordHashes)
+        ++baseCount[h];
+    std::vector<std::uint64_t> fileHashes;
+    fileHashes.reserve(file.size());
+    Counts fileCount;
+    for (const auto& record : file) {
+        fileHashes.push_back(RecordContentHash(*record, fileCategories));
+        ++fileCount[fileHashes.back()];
+    }
+
+    // Records the file lost: taken from the book only where the book still holds them as
+    // they were (its own additions and edits are never among them).
+    Counts toRemove;
+    for (const auto& [h, n] : baseCount) {
+        const auto it = fileCount.find(h);
+        const std::size_t kept = it == fileCount.end() ? 0 : it->second;
+        if (n > kept)
+            toRemove[h] = n - kept;
+    }
+    if (!toRemove.empty()) {
+        Counts fromBase = baseCount; // how many records of each content the book had then
+        const auto end = std::remove_if(records.begin(), records.end(), [&](const auto& record) {
+            const std::uint64_t h = RecordContentHash(*record, categories);
+            const auto remove = toRemove.find(h);
+            if (remove == toRemove.end() || remove->second == 0)
+                return false;
+            std::size_t& unchanged = fromBase[h];
+            if (unchanged == 0)
+                return false;
+            --unchanged;
+            --remove->second;
+            ++outcome.recordsRemoved;
+            return true;
+        });
+        records.erase(end, records.end());
+    }
+
+    // Records the file gained: past as many of each content as the book had then.
+    Counts seen;
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        const std::uint64_t h = fileHashes[i];
+        const auto inBase = baseCount.find(h);
+        if (seen[h]++ < (inBase == baseCount.end() ? 0 : inBase->second))
+            continue;
+        std::unique_ptr<CContactRecord> record = std::move(file[i]);
+        if (record->m_nCategory < fileCategories.GetCount())
+            record->m_nCategory =
+                categories.IndexOf(fileCategories.At(record->m_nCategory).m_strName);
+        FileRecord(records, std::move(record));
+        ++outcome.recordsAdded;
+    }
+    file.erase(std::remove(file.begin(), file.end(), nullptr), file.end());
+
+    // Categories the file lost.
+    for (const std::string& name : base.categoryNames) {
+        if (kb::EqualsNoCase(name, kUnfiled) || ContainsNoCase(fileNames, name))
+            continue;
+        if (RemoveCategory(records, categories, name))
+            ++outcome.categoriesRemoved;
+    }
+    return outcome;
+}
