@@ -7,20 +7,20 @@
 #include "port/IMessageBox.h"
 #include "port/IProgress.h"
 #include "transfer/CDelimitedReader.h"
+#include "transfer/CImportFiler.h"
 #include "transfer/ColumnVocabulary.h"
 #include "transfer/ImportColumns.h"
 #include "transfer/ImportScan.h"
+#include "transfer/VCardTransfer.h"
 #include <array>
 #include <memory>
 #include <optional>
-#include <unordered_set>
 
 namespace {
 
 using transfer::ColumnRole;
 
 constexpr std::string_view kSeveral = " ::: ";
-constexpr std::size_t kCategoryNameMax = 255;
 
 // The label texts the editor shows, by label code.
 constexpr std::array<std::string_view, 7> kLabelText = {"Home", "Work",   "Mobile", "Pager",
@@ -174,75 +174,15 @@ ColumnPlan PlanColumns(const ImportOptions& o, IMessageBox& box) {
     return plan;
 }
 
-// What makes two records the same contact line: every value, the category included.
-std::string RecordKey(const CContactRecord& r) {
-    std::string key;
-    auto put = [&key](std::string_view v) {
-        key += std::to_string(v.size());
-        key += ':';
-        key += v;
-    };
-    put(r.m_strFirstName);
-    put(r.m_strLastName);
-    put(r.m_strTitle);
-    put(r.m_strOtherRef);
-    key += std::to_string(r.m_nCategory) + ";";
-    for (int i = 0; i < CContactRecord::kItemCount; ++i) {
-        put(r.m_strItem[static_cast<std::size_t>(i)]);
-        key += std::to_string(r.m_nItemLabel[static_cast<std::size_t>(i)]) + ";";
-    }
-    put(r.m_strAddress);
-    put(r.m_strCity);
-    put(r.m_strState);
-    put(r.m_strZip);
-    put(r.m_strCountry);
-    for (const std::string& o : r.m_strOtherInfo)
-        put(o);
-    put(r.m_strNotes);
-    return key;
-}
-
 // Builds one record per line and files it.
 class RecordBuilder {
 public:
-    RecordBuilder(const ImportOptions& options, ColumnPlan plan, CRecordList& records,
-                  CCategoryList& categories, IProgress& progress, int recordCount)
-        : m_options(options), m_plan(std::move(plan)), m_filer(records), m_categories(categories),
-          m_progress(progress),
-          // An empty or unreadable file has no records to pace the bar by.
-          m_step(recordCount > 0 ? 100.0f / static_cast<float>(recordCount) : 0.0f) {
-        if (!options.defaultCategory.empty())
-            m_nDefaultCategory = categories.IndexOf(options.defaultCategory);
-        if (options.skipDuplicates) {
-            for (const auto& r : records)
-                m_keys.insert(RecordKey(*r));
-        }
-    }
+    RecordBuilder(ColumnPlan plan, CImportFiler& filer) : m_plan(std::move(plan)), m_filer(filer) {}
 
     bool OnRecord(const std::vector<std::string>& fields) {
-        auto record = Build(fields);
-        if (m_options.skipDuplicates && !m_keys.insert(RecordKey(*record)).second) {
-            ++duplicates;
-        } else {
-            m_filer.File(std::move(record));
-            ++imported;
-        }
-        m_accumulator += m_step;
-        m_progress.SetPosition(m_accumulator >= 100.0f ? 100 : static_cast<int>(m_accumulator));
-        if (m_progress.CancelRequested()) {
-            cancelled = true;
-            return false;
-        }
-        return true;
+        m_filer.File(Build(fields));
+        return m_filer.Step();
     }
-
-    // Puts the records filed so far into the list.
-    void Flush() { m_filer.Flush(); }
-
-    int imported = 0;
-    int duplicates = 0;
-    int categoriesCreated = 0;
-    bool cancelled = false;
 
 private:
     struct Line {
@@ -450,46 +390,21 @@ private:
 
         if (line.hasCategory)
             r.m_nCategory = CategoryIndex(line.category);
-        else if (m_nDefaultCategory)
-            r.m_nCategory = *m_nDefaultCategory;
+        else if (const auto fallback = m_filer.DefaultCategory())
+            r.m_nCategory = *fallback;
     }
 
-    // The category a value names: the first group that is not a system one ("* starred",
-    // "System Group: ..."), created when the options allow it.
+    // The category a value names: its first group that is not a system one ("* starred").
     std::uint16_t CategoryIndex(std::string_view value) {
-        std::string_view name;
         for (std::string_view part : SplitSeveral(value)) {
-            if (!part.empty() && part[0] != '*' && !kb::StartsWithNoCase(part, "System Group:")) {
-                name = part;
-                break;
-            }
+            if (!part.empty() && part[0] != '*' && !kb::StartsWithNoCase(part, "System Group:"))
+                return m_filer.CategoryFor({part});
         }
-        const std::uint16_t fallback = m_nDefaultCategory.value_or(0);
-        if (name.empty() || kb::EqualsNoCase(name, kFilterAll) ||
-            kb::EqualsNoCase(name, kFilterEditCategories))
-            return m_nDefaultCategory ? fallback : 0;
-        if (kb::EqualsNoCase(name, kUnfiled))
-            return 0;
-        const std::uint16_t found = m_categories.IndexOf(name);
-        if (found != 0)
-            return found;
-        if (!m_options.createCategories || name.size() > kCategoryNameMax ||
-            m_categories.GetCount() >= 0xFFFF)
-            return fallback;
-        m_categories.AddTail(std::string(name));
-        ++categoriesCreated;
-        return static_cast<std::uint16_t>(m_categories.GetCount() - 1);
+        return m_filer.CategoryFor({});
     }
 
-    const ImportOptions& m_options;
     ColumnPlan m_plan;
-    CRecordFiler m_filer; // writes the filed records back into the list when it goes
-    CCategoryList& m_categories;
-    IProgress& m_progress;
-    float m_step;
-    float m_accumulator = 0.0f;
-    std::optional<std::uint16_t> m_nDefaultCategory;
-    std::unordered_set<std::string> m_keys;
+    CImportFiler& m_filer;
 };
 
 } // namespace
@@ -501,9 +416,74 @@ std::string IncompatibleMessage(long long line, const std::string& text) {
     return m;
 }
 
+namespace {
+
+std::string JoinWithAnd(const std::vector<std::string>& parts) {
+    std::string out;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            out += i + 1 == parts.size() ? " and " : ", ";
+        out += parts[i];
+    }
+    return out;
+}
+
+} // namespace
+
+std::string ImportFinishMessage(const ImportResult& result) {
+    std::string text = std::to_string(result.imported) + " records imported";
+    text += result.duplicates > 0
+                ? ", " + std::to_string(result.duplicates) + " already in the book."
+                : ".";
+    if (!result.binaries.empty()) {
+        // "1 photo", "2 logos": each kind once, in the order met.
+        std::vector<std::string> kinds;
+        std::vector<int> counts;
+        for (const std::string& b : result.binaries) {
+            std::size_t k = 0;
+            while (k < kinds.size() && kinds[k] != b)
+                ++k;
+            if (k == kinds.size()) {
+                kinds.push_back(b);
+                counts.push_back(0);
+            }
+            ++counts[k];
+        }
+        std::vector<std::string> parts;
+        for (std::size_t k = 0; k < kinds.size(); ++k)
+            parts.push_back(std::to_string(counts[k]) + " " + kinds[k] +
+                            (counts[k] == 1 ? "" : "s"));
+        text += " " + JoinWithAnd(parts) +
+                (result.binaries.size() == 1 ? " was not imported." : " were not imported.");
+    }
+    const std::size_t refused = result.refusedLines.size();
+    if (refused > 0) {
+        constexpr std::size_t kListed = 10;
+        std::vector<std::string> lines;
+        for (std::size_t i = 0; i < refused && i < kListed; ++i)
+            lines.push_back(std::to_string(result.refusedLines[i]));
+        if (refused > kListed)
+            lines.push_back("more");
+        text +=
+            " " + std::to_string(refused) +
+            (refused == 1 ? " card could not be read (line " : " cards could not be read (lines ") +
+            JoinWithAnd(lines) + ").";
+    }
+    return text;
+}
+
+void ShowImportFinished(const ImportResult& result, IMessageBox& messageBox) {
+    messageBox.Show(ImportFinishMessage(result), "Import Complete",
+                    result.refusedLines.empty() ? MbIcon::Information : MbIcon::Exclamation,
+                    MbButtons::Ok);
+}
+
 ImportResult RunImport(const std::string& path, int recordCount, const ImportOptions& options,
                        CRecordList& records, CCategoryList& categories, IFileSystem& fileSystem,
                        IMessageBox& messageBox, IProgress& progress) {
+    if (options.format.kind == FileKind::VCard)
+        return RunVCardImport(path, recordCount, options, records, categories, fileSystem,
+                              messageBox, progress);
     ImportResult result;
     ColumnPlan plan = PlanColumns(options, messageBox);
     std::unique_ptr<IByteSource> source;
@@ -516,7 +496,8 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
         return result;
     }
 
-    RecordBuilder builder(options, std::move(plan), records, categories, progress, recordCount);
+    CImportFiler filer(options, records, categories, progress, recordCount);
+    RecordBuilder builder(std::move(plan), filer);
     CDelimitedReader reader(options.format);
     std::vector<char> buffer;
     TokenizeResult r = TokenizeResult::Continue;
@@ -529,33 +510,30 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
             buffer);
     } catch (const CFileException&) {
         // A drive that fails midway: keep what was filed, say the file could not be read.
-        builder.Flush();
+        filer.Flush();
         messageBox.Show(path + " could not be opened.", kFileErrorCaption, MbIcon::Stop,
                         MbButtons::Ok);
-        result.imported = builder.imported;
+        result.imported = filer.imported;
+        result.categoriesCreated = filer.categoriesCreated;
         result.outcome = ImportOutcome::NotOpened;
         return result;
     }
-    builder.Flush();
-    result.imported = builder.imported;
-    result.duplicates = builder.duplicates;
-    result.categoriesCreated = builder.categoriesCreated;
+    filer.Flush();
+    result.imported = filer.imported;
+    result.duplicates = filer.duplicates;
+    result.categoriesCreated = filer.categoriesCreated;
     if (r == TokenizeResult::Incompatible) {
         messageBox.Show(IncompatibleMessage(reader.ErrorLine(), reader.ErrorText()),
                         kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);
         result.outcome = ImportOutcome::Incompatible;
         return result;
     }
-    if (builder.cancelled) {
+    if (filer.cancelled) {
         result.outcome = ImportOutcome::Cancelled;
         return result;
     }
     progress.SetPosition(100);
-    std::string done = std::to_string(result.imported) + " records imported";
-    done += result.duplicates > 0
-                ? ", " + std::to_string(result.duplicates) + " already in the book."
-                : ".";
-    messageBox.Show(done, "Import Complete", MbIcon::Information, MbButtons::Ok);
+    ShowImportFinished(result, messageBox);
     return result;
 }
 
