@@ -4,9 +4,6 @@
 
 namespace {
 
-// Room for the properties of a typical card, so that a card is not built by regrowing.
-constexpr std::size_t kPropertiesExpected = 24;
-
 std::string Upper(std::string_view s) {
     std::string out(s);
     for (char& c : out) {

@@ -82,7 +82,6 @@ const std::vector<VCardLabelEntry> kVCardLabels = {
 
 namespace {
 
-constexpr std::string_view kOtherInfoName = "X-KINBOOK-OTHER-INFO";
 constexpr std::string_view kDefaultItemName = "X-KINBOOK-DEFAULT-ITEM";
 constexpr std::string_view kItemsName = "X-KINBOOK-ITEMS";
 constexpr std::string_view kProdId = "-//Feltmoor//Kinbook//EN";
