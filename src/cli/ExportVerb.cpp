@@ -5,6 +5,7 @@
 #include "transfer/ColumnVocabulary.h"
 #include "transfer/ExportProcedure.h"
 #include "transfer/ImportScan.h"
+#include "transfer/VCardTransfer.h"
 
 namespace {
 
@@ -13,11 +14,12 @@ public:
     const char* Name() const override { return "export"; }
     const char* Usage() const override {
         return "export FILE OUT [--fields \"Last Name,First Name,...\"] [--format "
-               "tab|csv|semicolon] "
+               "tab|csv|semicolon|vcard|vcard3] "
                "[--category NAME] [--header] [--encoding utf8|utf8-bom|cp1252] [--force]";
     }
     const char* Summary() const override {
-        return "write the records of a category to delimited text, as the Export dialog does";
+        return "write the records of a category to delimited text or vCard, as the Export "
+               "dialog does";
     }
     CliSyntax Syntax() const override {
         return {{{"FILE"}, {"OUT"}},
@@ -56,8 +58,17 @@ public:
             request.variantText = kVariantCommaName;
         else if (format == "semicolon")
             request.variantText = kVariantSemicolonName;
+        else if (format == "vcard")
+            request.variantText = kVariantVCard40Name;
+        else if (format == "vcard3")
+            request.variantText = kVariantVCard30Name;
         else
-            return UsageError("unknown format '" + format + "' (tab, csv or semicolon)");
+            return UsageError("unknown format '" + format +
+                              "' (tab, csv, semicolon, vcard or vcard3)");
+        const bool vcard = IsVCardVariant(request.variantText);
+        // A card holds every field, always in UTF-8.
+        if (vcard && (a.Has("--fields") || a.Has("--header") || a.Has("--encoding")))
+            return UsageError("--fields, --header and --encoding do not apply to vCard");
         request.path = a.positional[1];
         if (!a.Has("--force") && RealFileSystem().Exists(request.path))
             return UsageError(request.path + " exists (use --force to overwrite it)");
@@ -71,8 +82,13 @@ public:
             return kExitUsage;
         request.category = *category;
         NoProgress progress;
-        const ExportResult r = RunExport(book.Records(), book.Categories(), request,
-                                         RealFileSystem(), book.Box(), progress);
+        const ExportResult r =
+            vcard ? RunVCardExport(
+                        book.Records(), book.Categories(), book.Doc().Uids(),
+                        {request.path, request.category, VCardVersionOf(request.variantText)},
+                        RealFileSystem(), book.Box(), progress)
+                  : RunExport(book.Records(), book.Categories(), request, RealFileSystem(),
+                              book.Box(), progress);
         const bool done =
             r.outcome == ExportOutcome::Completed || r.outcome == ExportOutcome::NothingToDo;
         return done ? FlushedStdout() : kExitFile;

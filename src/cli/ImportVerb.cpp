@@ -29,7 +29,8 @@ public:
                "[--category NAME] [--no-create-categories]";
     }
     const char* Summary() const override {
-        return "add the records of a delimited text file, filed and saved";
+        return "add the lines of a delimited text file, or the cards of a vCard file, as "
+               "records, filed and saved";
     }
     CliSyntax Syntax() const override {
         return {{{"FILE"}, {"IN"}},
@@ -94,7 +95,13 @@ public:
         if (scan.status == ScanStatus::NotOpened || scan.status == ScanStatus::Incompatible)
             return kExitFile;
         options.format = scan.format;
-        if (fields)
+        options.uids = &book.Doc().Uids();
+        if (scan.format.kind == FileKind::VCard) {
+            // A card names its own fields.
+            if (fields || a.Has("--header") || a.Has("--separator"))
+                return UsageError(inPath + " is a vCard file: --fields, --header and "
+                                           "--separator do not apply");
+        } else if (fields)
             options.rowNames = *fields;
         else if (scan.format.hasHeader)
             options.rowNames = transfer::ArrangeColumns(scan.format.firstRecord).rowNames;

@@ -80,10 +80,11 @@ Outcome SaveAndKill(CKinbookDoc& doc, const std::string& target, std::chrono::mi
     return Outcome::Absent;
 }
 
-// The directory holds the data file and, at most, hidden temporaries that no load reads.
+// The directory holds the data file, its UID sidecar and, at most, hidden temporaries that
+// no load reads.
 void ExpectOnlyDataFileAndTemporaries(const TempDir& dir, const std::string& name) {
     for (const auto& entry : dir.Entries()) {
-        if (entry == name || entry.rfind("reference-", 0) == 0)
+        if (entry == name || entry == name + ".uids" || entry.rfind("reference-", 0) == 0)
             continue;
         EXPECT_EQ(entry.rfind("." + name + ".", 0), 0u) << "unexpected file " << entry;
     }

@@ -82,7 +82,9 @@ TEST_F(DocumentTest, SaveThenLoadGivesTheSameBook) {
     EXPECT_EQ(other.GetCategories().FillComboNames(), Names());
     ASSERT_EQ(other.GetRecords().size(), 3u);
     EXPECT_EQ(*other.GetRecords()[2], *doc.GetRecords()[2]);
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"YourContactRecords.kbk"}));
+    // The data file and the UIDs of its records beside it.
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"YourContactRecords.kbk",
+                                                        "YourContactRecords.kbk.uids"}));
 }
 
 TEST_F(DocumentTest, LoadReplacesTheListsCompletely) {
@@ -257,7 +259,8 @@ TEST_P(SaveFault, LeavesTheOldFileByteForByteAndNoTemporaryFile) {
     EXPECT_EQ(messages.shown[0].icon, GetParam().icon);
     EXPECT_EQ(messages.shown[0].buttons, MbButtons::Ok);
     EXPECT_EQ(ReadFileBytes(doc.GetDataPath()), before);
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"YourContactRecords.kbk"}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"YourContactRecords.kbk",
+                                                        "YourContactRecords.kbk.uids"}));
     EXPECT_EQ(doc.GetRecords().size(), 40u) << "the lists in memory are kept";
 }
 
@@ -330,7 +333,7 @@ TEST_F(DocumentTest, SavingThroughASymbolicLinkKeepsTheLink) {
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadFileBytes(target), ReadFileBytes(link));
     EXPECT_NE(ReadFileBytes(target), "old");
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"link.kbk", "real"}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"link.kbk", "link.kbk.uids", "real"}));
 }
 
 TEST_F(DocumentTest, ASaveOverAFolderIsACreateFailure) {
@@ -364,7 +367,8 @@ TEST_F(DocumentTest, AWriteThatTheSystemRefusesMidwayLeavesTheOldFile) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the save must fail with the drive message";
     EXPECT_EQ(ReadFileBytes(doc.GetDataPath()), before);
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"YourContactRecords.kbk"}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"YourContactRecords.kbk",
+                                                        "YourContactRecords.kbk.uids"}));
 }
 
 TEST_F(DocumentTest, PipesAndDevicesAreNeitherReadNorReplaced) {

@@ -3,6 +3,7 @@
 // file as incompatible; nothing crashes, hangs or leaks, every record the import reports is
 // in the book, and decoding in pieces gives what decoding the whole does.
 #include "model/CCategoryList.h"
+#include "model/CRecordUids.h"
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
 #include "port/IProgress.h"
@@ -121,8 +122,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     categories.ResetToDefaults();
     CRecordList records;
     NoCancel progress;
+    CRecordUids uids;
     ImportOptions options;
     options.format = scan.format;
+    options.uids = &uids; // a vCard file's UIDs
     options.createCategories = size > 1 && data[1] % 2;
     options.defaultCategory = size > 2 && data[2] % 2 ? "Personal" : "";
     if (scan.format.hasHeader)

@@ -241,7 +241,7 @@ private slots:
         QCOMPARE(view.fileChooser.asked.at(0).request.filter,
                  std::string("Tab-Quote Delimited (*.tab)|*.tab|Tab-Only Delimited (*.tab)|*.tab|"
                              "Comma-Quote Delimited (*.csv)|*.csv|Comma-Only Delimited "
-                             "(*.csv)|*.csv|All Files (*.*)|*.*||"));
+                             "(*.csv)|*.csv|All Files (*.*)|*.*|vCard (*.vcf)|*.vcf||"));
         QCOMPARE(view.fileChooser.asked.at(0).request.initialName, std::string("*.tab"));
         auto& records = view.doc.GetRecords();
         QCOMPARE(records.size(), std::size_t{2});
@@ -342,6 +342,54 @@ private slots:
         QCOMPARE(view.doc.GetCategories().GetCount(), std::size_t{3});
         QCOMPARE(fs.files["/data/book.kbk"], before);
         QVERIFY(!commands.CanUndoImport());
+    }
+
+    void aVCardFileGoesStraightToTheProgressDialogAndCanBeUndone() {
+        FakeKinbookView view(fs);
+        view.doc.SetDataPath("/data/book.kbk");
+        view.doc.GetCategories().ResetToDefaults();
+        QVERIFY(view.doc.Save());
+        const std::string before = fs.files["/data/book.kbk"];
+        const std::string uidsBefore = fs.files["/data/book.kbk.uids"];
+        CommandTable table;
+        TransferCommands commands(view, table);
+        // Found by its content: the name says nothing.
+        fs.files["/in/export.txt"] = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Ann;;;\r\n"
+                                     "TEL;TYPE=CELL:555-0100\r\nCATEGORIES:Book Club\r\n"
+                                     "PHOTO;ENCODING=b;TYPE=JPEG:AAAA\r\nUID:card-1\r\n"
+                                     "END:VCARD\r\n";
+        view.fileChooser.answers.push_back(FileChoice{"/in/export.txt", 6});
+        bool ran = false;
+        WhenModal<CImportRecordsDlg>([&](CImportRecordsDlg* records) {
+            ran = true;
+            QCOMPARE(records->DisplayedPath(), S("/in/export.txt"));
+            // The same choices as for delimited text.
+            QVERIFY(records->findChild<QCheckBox*>(S("IDC_IMPORT_CREATE_CATEGORIES"))->isChecked());
+            QTest::mouseClick(ButtonOf(records, "IDC_TRANSFER_OK"), Qt::LeftButton);
+        });
+        QVERIFY(table.Execute(ID_IMPORT));
+        QVERIFY(ran);
+        auto& records = view.doc.GetRecords();
+        QCOMPARE(records.size(), std::size_t{1});
+        QCOMPARE(records[0]->m_strLastName, std::string("Smith"));
+        QCOMPARE(int(records[0]->m_nItemLabel[0]), int(LABEL_MOBILE));
+        QCOMPARE(view.doc.GetCategories().NameOf(records[0]->m_nCategory),
+                 std::string("Book Club"));
+        QCOMPARE(view.doc.Uids().UidOf(*records[0]), std::string("card-1"));
+        QCOMPARE(view.messageBox.shown.back().text,
+                 std::string("1 records imported. 1 photo was not imported."));
+        QVERIFY(view.refreshes.back().save);
+
+        // Undo Import takes the cards back, the category they brought and their UIDs too.
+        QVERIFY(commands.CanUndoImport());
+        view.messageBox.answers.push_back(MbResult::Yes);
+        QVERIFY(table.Execute(ID_UNDO_IMPORT));
+        QCOMPARE(view.messageBox.shown.back().text,
+                 std::string("Remove the 1 contacts imported from export.txt?"));
+        QCOMPARE(view.doc.GetRecords().size(), std::size_t{0});
+        QCOMPARE(view.doc.GetCategories().GetCount(), std::size_t{3});
+        QCOMPARE(fs.files["/data/book.kbk"], before);
+        QCOMPARE(fs.files["/data/book.kbk.uids"], uidsBefore);
     }
 
     void cancelDuringALongImportKeepsTheRecordsSoFar() {

@@ -25,6 +25,7 @@ void CKinbookDoc::DeleteContents() {
     ++m_nGeneration;
     m_categories.RemoveAll();
     m_records.clear();
+    m_uids.Clear();
 }
 
 bool CKinbookDoc::LoadDataFile() {
@@ -83,6 +84,7 @@ bool CKinbookDoc::LoadFile(const std::string& file, bool keepDamagedCopy, bool d
     else
         guarded([&] { SerializeRecords(ar, m_records); });
     source.reset();
+    m_uids.Load(file, m_records, m_fileSystem);
     // Even a partial book is what this file held: another program's later changes to it
     // are told apart from it.
     Track(file, stamp);
@@ -270,6 +272,9 @@ bool CKinbookDoc::Save(const std::string& path) {
             std::optional<FileStamp> stamp = sink->CommittedStamp();
             Track(file, stamp ? stamp : m_fileSystem.Stamp(file));
         }
+        // The UIDs follow the data file; a sidecar that cannot be written costs only the
+        // UIDs of records edited before the next save that succeeds, never the save.
+        m_uids.Save(file, m_records, m_fileSystem);
         return true;
     }
 }

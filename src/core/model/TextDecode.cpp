@@ -102,6 +102,10 @@ int UnicodeToCp1252(char32_t cp) noexcept {
 std::string DecodeToUtf8(std::string_view bytes) {
     if (IsValidUtf8(bytes))
         return std::string(bytes);
+    return Cp1252ToUtf8(bytes);
+}
+
+std::string Cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
     for (char ch : bytes) {

@@ -1,5 +1,6 @@
 #include "transfer/CImportUndo.h"
 #include "model/CKinbookDoc.h"
+#include "model/CRecordUids.h"
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
 #include <vector>
@@ -11,6 +12,19 @@ std::string CImportUndo::CopyPathFor(const std::string& dataPath) {
     const std::string name = slash == std::string::npos ? dataPath : dataPath.substr(slash + 1);
     return folder + "." + name + ".before-import";
 }
+
+namespace {
+
+void CopyFile(IFileSystem& fs, const std::string& from, const std::string& to) {
+    auto source = fs.OpenRead(from);
+    auto sink = fs.CreateAtomic(to);
+    std::vector<char> buffer(64 * 1024);
+    while (const std::size_t n = source->Read(buffer.data(), buffer.size()))
+        sink->Write(buffer.data(), n);
+    sink->Commit();
+}
+
+} // namespace
 
 bool CImportUndo::Prepare(CKinbookDoc& doc) {
     m_bAvailable = false;
@@ -50,16 +64,21 @@ bool CImportUndo::Undo(CKinbookDoc& doc) {
     if (!kept.Load(copy))
         return false;
     try {
-        auto source = fs.OpenRead(copy);
-        auto sink = fs.CreateAtomic(m_strDataPath);
-        std::vector<char> buffer(64 * 1024);
-        while (const std::size_t n = source->Read(buffer.data(), buffer.size()))
-            sink->Write(buffer.data(), n);
-        sink->Commit();
+        CopyFile(fs, copy, m_strDataPath);
     } catch (const CFileException&) {
         doc.MessageBox().Show(m_strDataPath + " could not be written to.", "Undo Import",
                               MbIcon::Stop, MbButtons::Ok);
         return false;
+    }
+    // The records' UIDs as they were: an import may have given its records the UIDs of
+    // the cards it read. Without them the UIDs are found again from the records' content.
+    const std::string keptUids = CRecordUids::SidecarPath(copy);
+    if (fs.Exists(keptUids)) {
+        try {
+            CopyFile(fs, keptUids, CRecordUids::SidecarPath(m_strDataPath));
+        } catch (const CFileException&) {
+        }
+        fs.Remove(keptUids);
     }
     // The book comes from the data file as now written, so the document follows that file
     // again as after any load.

@@ -1,4 +1,5 @@
 #include "transfer/FileFormat.h"
+#include "model/NoCase.h"
 #include "port/IFileSystem.h"
 #include "transfer/ImportColumns.h"
 #include <algorithm>
@@ -93,6 +94,11 @@ DetectedFormat Detect(std::string_view head, bool wholeIsUtf8, const ImportForma
     decoder.Decode(head.data(), head.size(), text);
     decoder.Finish(text);
 
+    if (LooksLikeVCard(text)) {
+        f.kind = FileKind::VCard;
+        return f;
+    }
+
     f.separator = choice.separator != Separator::Auto ? choice.separator : GuessSeparator(text);
 
     CDelimitedTokenizer tokenizer(f.separator);
@@ -109,6 +115,20 @@ DetectedFormat Detect(std::string_view head, bool wholeIsUtf8, const ImportForma
 
 } // namespace
 
+bool LooksLikeVCard(std::string_view text) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    const std::size_t start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos)
+        return false;
+    text.remove_prefix(start);
+    const std::size_t end = text.find_first_of("\r\n");
+    std::string_view line = text.substr(0, end);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+        line.remove_suffix(1);
+    return kb::EqualsNoCase(line, "BEGIN:VCARD");
+}
+
 DetectedFormat DetectFormat(IByteSource& source, const ImportFormatChoice& choice) {
     std::string head;
     CUtf8Check check;
@@ -120,6 +140,9 @@ DetectedFormat DetectFormat(IByteSource& source, const ImportFormatChoice& choic
         if (head.size() < kHeadSize)
             head.append(chunk.data(), n);
         check.Feed(chunk.data(), n);
+        // A vCard file's cards say their own charsets: the rest of it is not needed.
+        if (head.size() >= kHeadSize && LooksLikeVCard(head))
+            return Detect(head, true, choice);
     }
     return Detect(head, check.Finish(), choice);
 }

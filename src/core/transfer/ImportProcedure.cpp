@@ -7,12 +7,13 @@
 #include "port/IMessageBox.h"
 #include "port/IProgress.h"
 #include "transfer/CDelimitedReader.h"
+#include "transfer/CImportFiler.h"
 #include "transfer/ColumnVocabulary.h"
 #include "transfer/ImportColumns.h"
 #include "transfer/ImportScan.h"
+#include "transfer/VCardTransfer.h"
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -22,7 +23,6 @@ namespace {
 using transfer::ColumnRole;
 
 constexpr std::string_view kSeveral = " ::: ";
-constexpr std::size_t kCategoryNameMax = 255;
 
 // The label texts the editor shows, by label code.
 constexpr std::array<std::string_view, 7> kLabelText = {"Home", "Work",   "Mobile", "Pager",
@@ -187,154 +187,15 @@ ColumnPlan PlanColumns(const ImportOptions& o, IMessageBox& box) {
     return plan;
 }
 
-// What makes two records the same contact line: every value, the category included. The
-// last name is given apart: a record filed as a numbered twin keeps the name it came with.
-bool SameLine(const CContactRecord& a, const CContactRecord& b, std::string_view lastOfB) {
-    return a.m_strLastName == lastOfB && a.m_strFirstName == b.m_strFirstName &&
-           a.m_strTitle == b.m_strTitle && a.m_strOtherRef == b.m_strOtherRef &&
-           a.m_nCategory == b.m_nCategory && a.m_strItem == b.m_strItem &&
-           a.m_nItemLabel == b.m_nItemLabel && a.m_strAddress == b.m_strAddress &&
-           a.m_strCity == b.m_strCity && a.m_strState == b.m_strState && a.m_strZip == b.m_strZip &&
-           a.m_strCountry == b.m_strCountry && a.m_strOtherInfo == b.m_strOtherInfo &&
-           a.m_strNotes == b.m_strNotes;
-}
-
-std::uint64_t HashStep(std::uint64_t h, std::uint64_t value) {
-    h = (h ^ value) * 0x9E3779B97F4A7C15ull;
-    return h ^ (h >> 32);
-}
-
-std::uint64_t HashText(std::uint64_t h, std::string_view text) {
-    h = HashStep(h, text.size());
-    std::size_t i = 0;
-    for (std::uint64_t word; i + 8 <= text.size(); i += 8) {
-        std::memcpy(&word, text.data() + i, 8);
-        h = HashStep(h, word);
-    }
-    if (i < text.size()) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, text.data() + i, text.size() - i);
-        h = HashStep(h, word);
-    }
-    return h;
-}
-
-// A hash of what SameLine compares.
-std::uint64_t LineHash(const CContactRecord& r) {
-    std::uint64_t h = HashText(0, r.m_strLastName);
-    for (const std::string* text :
-         {&r.m_strFirstName, &r.m_strTitle, &r.m_strOtherRef, &r.m_strAddress, &r.m_strCity,
-          &r.m_strState, &r.m_strZip, &r.m_strCountry, &r.m_strNotes})
-        h = HashText(h, *text);
-    for (const std::string& text : r.m_strItem)
-        h = HashText(h, text);
-    for (const std::string& text : r.m_strOtherInfo)
-        h = HashText(h, text);
-    for (const std::uint8_t label : r.m_nItemLabel)
-        h = HashStep(h, label);
-    return HashStep(h, r.m_nCategory);
-}
-
 // Builds one record per line and files it.
 class RecordBuilder {
 public:
-    RecordBuilder(const ImportOptions& options, ColumnPlan plan, CRecordList& records,
-                  CCategoryList& categories, IProgress& progress, int recordCount)
-        : m_options(options), m_plan(std::move(plan)), m_filer(records), m_categories(categories),
-          m_progress(progress),
-          // An empty or unreadable file has no records to pace the bar by.
-          m_step(recordCount > 0 ? 100.0f / static_cast<float>(recordCount) : 0.0f) {
-        if (!options.defaultCategory.empty())
-            m_nDefaultCategory = categories.IndexOf(options.defaultCategory);
-        if (options.skipDuplicates) {
-            Grow(records.size());
-            for (const auto& r : records)
-                Remember(*r, LineHash(*r));
-        }
-    }
+    RecordBuilder(ColumnPlan plan, CImportFiler& filer) : m_plan(std::move(plan)), m_filer(filer) {}
 
     bool OnRecord(const std::vector<std::string>& fields) {
-        auto record = Build(fields);
-        const std::uint64_t hash = m_options.skipDuplicates ? LineHash(*record) : 0;
-        if (m_options.skipDuplicates && Known(*record, hash)) {
-            ++duplicates;
-        } else {
-            const CContactRecord& filed = *record;
-            const std::size_t lastLength = filed.m_strLastName.size();
-            m_filer.File(std::move(record));
-            if (m_options.skipDuplicates)
-                Remember(filed, hash, lastLength);
-            ++imported;
-        }
-        m_accumulator += m_step;
-        m_progress.SetPosition(m_accumulator >= 100.0f ? 100 : static_cast<int>(m_accumulator));
-        if (m_progress.CancelRequested()) {
-            cancelled = true;
-            return false;
-        }
-        return true;
+        m_filer.File(Build(fields));
+        return m_filer.Step();
     }
-
-    // Puts the records filed so far into the list.
-    void Flush() { m_filer.Flush(); }
-
-    // Records stay where they are while the filer and the list move their pointers. The
-    // filer may give a record a twin number; it only ever appends it to the last name, so
-    // the name a line came with is the first lastLength bytes. The lines are kept in a
-    // table open to linear probing, at most half full.
-    struct SeenLine {
-        std::uint64_t hash = 0;
-        const CContactRecord* record = nullptr; // null: a free slot
-        std::size_t lastLength = 0;
-    };
-
-    void Remember(const CContactRecord& r, std::uint64_t hash,
-                  std::size_t lastLength = std::string::npos) {
-        if (2 * (m_nLines + 1) > m_lines.size())
-            Grow(m_nLines + 1);
-        Place(SeenLine{hash, &r, std::min(lastLength, r.m_strLastName.size())});
-    }
-
-    bool Known(const CContactRecord& r, std::uint64_t hash) const {
-        if (m_lines.empty())
-            return false;
-        const std::size_t mask = m_lines.size() - 1;
-        for (std::size_t i = hash & mask; m_lines[i].record != nullptr; i = (i + 1) & mask) {
-            const SeenLine& line = m_lines[i];
-            if (line.hash == hash &&
-                SameLine(r, *line.record,
-                         std::string_view(line.record->m_strLastName).substr(0, line.lastLength)))
-                return true;
-        }
-        return false;
-    }
-
-    void Grow(std::size_t count) {
-        std::size_t size = std::max<std::size_t>(64, m_lines.size());
-        while (size < 2 * count)
-            size *= 2;
-        std::vector<SeenLine> old = std::move(m_lines);
-        m_lines.assign(size, SeenLine{});
-        m_nLines = 0;
-        for (const SeenLine& line : old) {
-            if (line.record != nullptr)
-                Place(line);
-        }
-    }
-
-    void Place(const SeenLine& line) {
-        const std::size_t mask = m_lines.size() - 1;
-        std::size_t i = line.hash & mask;
-        while (m_lines[i].record != nullptr)
-            i = (i + 1) & mask;
-        m_lines[i] = line;
-        ++m_nLines;
-    }
-
-    int imported = 0;
-    int duplicates = 0;
-    int categoriesCreated = 0;
-    bool cancelled = false;
 
 private:
     struct Line {
@@ -543,15 +404,14 @@ private:
 
         if (line.hasCategory)
             r.m_nCategory = CategoryIndex(line.category);
-        else if (m_nDefaultCategory)
-            r.m_nCategory = *m_nDefaultCategory;
+        else if (const auto fallback = m_filer.DefaultCategory())
+            r.m_nCategory = *fallback;
     }
 
-    // The category a value names: the first group that is not a system one ("* starred",
-    // "System Group: ..."), created when the options allow it.
+    // The category a value names: its first group that is not a system one ("* starred").
+    // Categories are only added during an import, so a value always names the same one;
+    // most lines repeat a few values.
     std::uint16_t CategoryIndex(const std::string& value) {
-        // Categories are only added during an import, so a value always names the same one;
-        // most lines repeat a few values.
         const auto known = m_categoryOf.find(value);
         if (known != m_categoryOf.end())
             return known->second;
@@ -561,42 +421,17 @@ private:
     }
 
     std::uint16_t FindCategoryIndex(std::string_view value) {
-        std::string_view name;
         for (bool more = true; more;) {
             const std::string_view part = TakePart(value, more);
-            if (!part.empty() && part[0] != '*' && !kb::StartsWithNoCase(part, "System Group:")) {
-                name = part;
-                break;
-            }
+            if (!part.empty() && part[0] != '*' && !kb::StartsWithNoCase(part, "System Group:"))
+                return m_filer.CategoryFor({part});
         }
-        const std::uint16_t fallback = m_nDefaultCategory.value_or(0);
-        if (name.empty() || kb::EqualsNoCase(name, kFilterAll) ||
-            kb::EqualsNoCase(name, kFilterEditCategories))
-            return m_nDefaultCategory ? fallback : 0;
-        if (kb::EqualsNoCase(name, kUnfiled))
-            return 0;
-        const std::uint16_t found = m_categories.IndexOf(name);
-        if (found != 0)
-            return found;
-        if (!m_options.createCategories || name.size() > kCategoryNameMax ||
-            m_categories.GetCount() >= 0xFFFF)
-            return fallback;
-        m_categories.AddTail(std::string(name));
-        ++categoriesCreated;
-        return static_cast<std::uint16_t>(m_categories.GetCount() - 1);
+        return m_filer.CategoryFor({});
     }
 
-    const ImportOptions& m_options;
     ColumnPlan m_plan;
-    CRecordFiler m_filer; // writes the filed records back into the list when it goes
-    CCategoryList& m_categories;
-    IProgress& m_progress;
-    float m_step;
-    float m_accumulator = 0.0f;
-    std::optional<std::uint16_t> m_nDefaultCategory;
+    CImportFiler& m_filer;
     std::unordered_map<std::string, std::uint16_t> m_categoryOf;
-    std::vector<SeenLine> m_lines;
-    std::size_t m_nLines = 0;
 };
 
 } // namespace
@@ -608,9 +443,74 @@ std::string IncompatibleMessage(long long line, const std::string& text) {
     return m;
 }
 
+namespace {
+
+std::string JoinWithAnd(const std::vector<std::string>& parts) {
+    std::string out;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            out += i + 1 == parts.size() ? " and " : ", ";
+        out += parts[i];
+    }
+    return out;
+}
+
+} // namespace
+
+std::string ImportFinishMessage(const ImportResult& result) {
+    std::string text = std::to_string(result.imported) + " records imported";
+    text += result.duplicates > 0
+                ? ", " + std::to_string(result.duplicates) + " already in the book."
+                : ".";
+    if (!result.binaries.empty()) {
+        // "1 photo", "2 logos": each kind once, in the order met.
+        std::vector<std::string> kinds;
+        std::vector<int> counts;
+        for (const std::string& b : result.binaries) {
+            std::size_t k = 0;
+            while (k < kinds.size() && kinds[k] != b)
+                ++k;
+            if (k == kinds.size()) {
+                kinds.push_back(b);
+                counts.push_back(0);
+            }
+            ++counts[k];
+        }
+        std::vector<std::string> parts;
+        for (std::size_t k = 0; k < kinds.size(); ++k)
+            parts.push_back(std::to_string(counts[k]) + " " + kinds[k] +
+                            (counts[k] == 1 ? "" : "s"));
+        text += " " + JoinWithAnd(parts) +
+                (result.binaries.size() == 1 ? " was not imported." : " were not imported.");
+    }
+    const std::size_t refused = result.refusedLines.size();
+    if (refused > 0) {
+        constexpr std::size_t kListed = 10;
+        std::vector<std::string> lines;
+        for (std::size_t i = 0; i < refused && i < kListed; ++i)
+            lines.push_back(std::to_string(result.refusedLines[i]));
+        if (refused > kListed)
+            lines.push_back("more");
+        text +=
+            " " + std::to_string(refused) +
+            (refused == 1 ? " card could not be read (line " : " cards could not be read (lines ") +
+            JoinWithAnd(lines) + ").";
+    }
+    return text;
+}
+
+void ShowImportFinished(const ImportResult& result, IMessageBox& messageBox) {
+    messageBox.Show(ImportFinishMessage(result), "Import Complete",
+                    result.refusedLines.empty() ? MbIcon::Information : MbIcon::Exclamation,
+                    MbButtons::Ok);
+}
+
 ImportResult RunImport(const std::string& path, int recordCount, const ImportOptions& options,
                        CRecordList& records, CCategoryList& categories, IFileSystem& fileSystem,
                        IMessageBox& messageBox, IProgress& progress) {
+    if (options.format.kind == FileKind::VCard)
+        return RunVCardImport(path, recordCount, options, records, categories, fileSystem,
+                              messageBox, progress);
     ImportResult result;
     ColumnPlan plan = PlanColumns(options, messageBox);
     std::unique_ptr<IByteSource> source;
@@ -623,7 +523,8 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
         return result;
     }
 
-    RecordBuilder builder(options, std::move(plan), records, categories, progress, recordCount);
+    CImportFiler filer(options, records, categories, progress, recordCount);
+    RecordBuilder builder(std::move(plan), filer);
     CDelimitedReader reader(options.format);
     std::vector<char> buffer;
     TokenizeResult r = TokenizeResult::Continue;
@@ -636,33 +537,30 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
             buffer);
     } catch (const CFileException&) {
         // A drive that fails midway: keep what was filed, say the file could not be read.
-        builder.Flush();
+        filer.Flush();
         messageBox.Show(path + " could not be opened.", kFileErrorCaption, MbIcon::Stop,
                         MbButtons::Ok);
-        result.imported = builder.imported;
+        result.imported = filer.imported;
+        result.categoriesCreated = filer.categoriesCreated;
         result.outcome = ImportOutcome::NotOpened;
         return result;
     }
-    builder.Flush();
-    result.imported = builder.imported;
-    result.duplicates = builder.duplicates;
-    result.categoriesCreated = builder.categoriesCreated;
+    filer.Flush();
+    result.imported = filer.imported;
+    result.duplicates = filer.duplicates;
+    result.categoriesCreated = filer.categoriesCreated;
     if (r == TokenizeResult::Incompatible) {
         messageBox.Show(IncompatibleMessage(reader.ErrorLine(), reader.ErrorText()),
                         kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);
         result.outcome = ImportOutcome::Incompatible;
         return result;
     }
-    if (builder.cancelled) {
+    if (filer.cancelled) {
         result.outcome = ImportOutcome::Cancelled;
         return result;
     }
     progress.SetPosition(100);
-    std::string done = std::to_string(result.imported) + " records imported";
-    done += result.duplicates > 0
-                ? ", " + std::to_string(result.duplicates) + " already in the book."
-                : ".";
-    messageBox.Show(done, "Import Complete", MbIcon::Information, MbButtons::Ok);
+    ShowImportFinished(result, messageBox);
     return result;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 class CCategoryList;
+class CRecordUids;
 class IFileSystem;
 class IMessageBox;
 class IProgress;
@@ -21,6 +22,10 @@ struct ImportResult {
     int imported = 0;
     int duplicates = 0; // lines skipped because the book already held them
     int categoriesCreated = 0;
+    // vCard: where the cards that could not be read begin, and what was not imported
+    // ("photo", ... once for every binary value).
+    std::vector<int> refusedLines;
+    std::vector<std::string> binaries;
 };
 
 // How one import reads its file and where its records go.
@@ -39,10 +44,14 @@ struct ImportOptions {
     bool createCategories = false;
     // Whether a line equal to a record already in the book is skipped and counted.
     bool skipDuplicates = true;
+    // vCard: where a card's UID stays with its record (null: UIDs are not kept).
+    CRecordUids* uids = nullptr;
 };
 
-// Files every record of the file into records; recordCount (from the counting scan) only
-// paces the progress bar.
+// Files every record of the file (a line of delimited text, or a card of a vCard file, as
+// options.format.kind says) into records; recordCount (from the counting scan) only paces
+// the progress bar. Reports the outcome: the finish message, or why the file could not be
+// read.
 ImportResult RunImport(const std::string& path, int recordCount, const ImportOptions& options,
                        CRecordList& records, CCategoryList& categories, IFileSystem& fileSystem,
                        IMessageBox& messageBox, IProgress& progress);
@@ -52,6 +61,11 @@ ImportResult RunImport(const std::string& path, int recordCount,
                        const std::vector<std::string>& rowNames, CRecordList& records,
                        CCategoryList& categories, IFileSystem& fileSystem, IMessageBox& messageBox,
                        IProgress& progress);
+
+// "3 records imported, 1 already in the book. 1 photo was not imported. 1 card could not
+// be read (line 12)."
+std::string ImportFinishMessage(const ImportResult& result);
+void ShowImportFinished(const ImportResult& result, IMessageBox& messageBox);
 
 // "This data file is not in a compatable format..." and, when known, the line and text
 // that broke the rules.

@@ -4,6 +4,7 @@
 #include "port/IMessageBox.h"
 #include "transfer/CDelimitedReader.h"
 #include "transfer/ImportProcedure.h"
+#include "transfer/VCardTransfer.h"
 #include <cstring>
 #include <limits>
 
@@ -76,6 +77,22 @@ ScanResult CountRecords(const std::string& path, IFileSystem& fs, IMessageBox& b
     result.status = OpenChecked(path, fs, box, source, &choice, &result.format);
     if (result.status != ScanStatus::Ok)
         return result;
+    if (result.format.kind == FileKind::VCard) {
+        // Its cards: a card that cannot be read is skipped by the import, not refused here.
+        try {
+            const TextEncoding e = result.format.encoding;
+            if (e == TextEncoding::Utf16LE || e == TextEncoding::Utf16BE) {
+                CDecodingSource decoded(*source, e);
+                result.recordCount = CountVCards(decoded);
+            } else {
+                result.recordCount = CountVCards(*source);
+            }
+        } catch (const CFileException&) {
+            ReportNotOpened(box, path);
+            result.status = ScanStatus::NotOpened;
+        }
+        return result;
+    }
     CDelimitedReader reader(result.format);
     long long records = 0;
     TokenizeResult r;

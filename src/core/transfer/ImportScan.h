@@ -30,8 +30,8 @@ struct ScanResult {
 };
 
 // Detects the file's format (within what choice fixes), then reads the whole file once
-// and counts its records; reports a file that cannot be opened, is empty or cannot be read
-// as delimited text (naming the line that breaks the rules).
+// and counts its records (a vCard file's cards); reports a file that cannot be opened, is empty or
+// cannot be read as delimited text (naming the line that breaks the rules).
 ScanResult CountRecords(const std::string& path, IFileSystem& fileSystem, IMessageBox& messageBox,
                         std::vector<char>& buffer, const ImportFormatChoice& choice = {});
 

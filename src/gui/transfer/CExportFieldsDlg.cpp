@@ -13,6 +13,7 @@
 #include "transfer/ExportProcedure.h"
 #include "transfer/ImportScan.h"
 #include "transfer/TransferWidgets.h"
+#include "transfer/VCardTransfer.h"
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -43,8 +44,10 @@ std::vector<std::string> ToStrings(const QStringList& list) {
 } // namespace
 
 CExportFieldsDlg::CExportFieldsDlg(QWidget* parent, const CRecordList& records,
-                                   const CCategoryList& categories, AppServices& services)
-    : QDialog(parent), m_records(records), m_categories(categories), m_services(services) {
+                                   const CCategoryList& categories, AppServices& services,
+                                   CRecordUids* uids)
+    : QDialog(parent), m_records(records), m_categories(categories), m_services(services),
+      m_pUids(uids) {
     SetIdName(this, "IDD_EXPORT_FIELDS");
     setWindowTitle(QStringLiteral("Export Fields"));
 
@@ -215,7 +218,7 @@ void CExportFieldsDlg::OnExport() {
         return;
     }
     FileDialogRequest request;
-    request.filter = kExportFilter;
+    request.filter = kExportFilterWithVCard;
     request.initialName = kTransferInitialName;
     const std::optional<FileChoice> choice = m_services.fileChooser.ChooseSave(request);
     if (!choice)
@@ -223,7 +226,7 @@ void CExportFieldsDlg::OnExport() {
     const auto category =
         CCategoryFilter::FromChoice(m_categories, FromQString(m_category->currentText()));
     CExportRecordsDlg records(this, m_records, m_categories, ToStrings(ExportNames()), category,
-                              choice->path, choice->filterIndex, m_services);
+                              choice->path, choice->filterIndex, m_services, m_pUids);
     const int result = records.exec();
     done(result);
 }

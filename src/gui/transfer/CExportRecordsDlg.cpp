@@ -1,12 +1,14 @@
 #include "transfer/CExportRecordsDlg.h"
 #include "app/AppServices.h"
 #include "app/TextCodec.h"
+#include "model/CRecordUids.h"
 #include "port/ISettingsStore.h"
 #include "resources/ObjectName.h"
 #include "resources/TransferIds.h"
 #include "transfer/CDialogProgress.h"
 #include "transfer/ExportProcedure.h"
 #include "transfer/TransferWidgets.h"
+#include "transfer/VCardTransfer.h"
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -25,9 +27,14 @@ constexpr const char* kHeaderSetting = "Export Field Names";
 CExportRecordsDlg::CExportRecordsDlg(QWidget* parent, const CRecordList& records,
                                      const CCategoryList& categories,
                                      std::vector<std::string> columns, CCategoryFilter category,
-                                     std::string path, int filterIndex, AppServices& services)
+                                     std::string path, int filterIndex, AppServices& services,
+                                     CRecordUids* uids)
     : QDialog(parent), m_records(records), m_categories(categories), m_columns(std::move(columns)),
-      m_category(category), m_strPath(std::move(path)), m_services(services) {
+      m_category(category), m_strPath(std::move(path)), m_services(services), m_pUids(uids) {
+    if (!m_pUids) {
+        m_ownUids = std::make_unique<CRecordUids>();
+        m_pUids = m_ownUids.get();
+    }
     SetIdName(this, "IDD_EXPORT_RECORDS");
     setWindowTitle(QStringLiteral("Export Records"));
 
@@ -77,10 +84,18 @@ CExportRecordsDlg::CExportRecordsDlg(QWidget* parent, const CRecordList& records
     m_format->addItem(QString::fromLatin1(kVariantCommaName));
     m_format->addItem(QString::fromLatin1(kVariantTabName));
     m_format->addItem(QString::fromLatin1(kVariantSemicolonName));
+    m_format->addItem(QString::fromLatin1(kVariantVCard40Name));
+    m_format->addItem(QString::fromLatin1(kVariantVCard30Name));
+    const bool vcard = filterIndex == kFilterIndexVCard40 || filterIndex == kFilterIndexVCard30;
     if (ExtensionOf(m_strPath).empty())
-        m_strPath = PathWithExtension(m_strPath, filterIndex);
+        m_strPath = vcard ? PathForVCard(m_strPath) : PathWithExtension(m_strPath, filterIndex);
     ShowPath();
-    m_format->setCurrentIndex(filterIndex == 2 ? 0 : filterIndex == 3 ? 2 : 1);
+    m_format->setCurrentIndex(filterIndex == 2                     ? 0
+                              : filterIndex == 3                   ? 2
+                              : filterIndex == kFilterIndexVCard40 ? 3
+                              : filterIndex == kFilterIndexVCard30 ? 4
+                                                                   : 1);
+    ShowVariantOptions();
     m_progressLabel->hide();
     m_progressBar->hide();
     m_progress = std::make_unique<CDialogProgress>(m_progressBar);
@@ -101,8 +116,18 @@ void CExportRecordsDlg::ShowPath() {
 }
 
 void CExportRecordsDlg::OnVariantChanged() {
-    m_strPath = PathForVariant(m_strPath, VariantFromText(FromQString(m_format->currentText())));
+    const std::string variant = FromQString(m_format->currentText());
+    m_strPath = IsVCardVariant(variant) ? PathForVCard(m_strPath)
+                                        : PathForVariant(m_strPath, VariantFromText(variant));
     ShowPath();
+    ShowVariantOptions();
+}
+
+void CExportRecordsDlg::ShowVariantOptions() {
+    // A card is always UTF-8 and names its own fields.
+    const bool delimited = !IsVCardVariant(FromQString(m_format->currentText()));
+    m_header->setEnabled(delimited);
+    m_encoding->setEnabled(delimited);
 }
 
 void CExportRecordsDlg::OnBeginExport() {
@@ -114,13 +139,22 @@ void CExportRecordsDlg::OnBeginExport() {
     m_begin->hide();
     m_header->setEnabled(false);
     m_encoding->setEnabled(false);
-    m_services.settings.WriteInt(kHeaderSetting, m_header->isChecked() ? 1 : 0);
-    ExportRequest request{m_strPath, m_category, m_columns, FromQString(m_format->currentText())};
-    request.header = m_header->isChecked();
-    request.encoding = static_cast<ExportEncoding>(m_encoding->currentIndex());
+    const std::string variant = FromQString(m_format->currentText());
     m_progress->SetRunning(true);
-    const ExportResult result = RunExport(m_records, m_categories, request, m_services.fileSystem,
-                                          m_services.messageBox, *m_progress);
+    ExportResult result;
+    if (IsVCardVariant(variant)) {
+        // Every field goes into a card: the field list does not apply.
+        const VCardExportRequest request{m_strPath, m_category, VCardVersionOf(variant)};
+        result = RunVCardExport(m_records, m_categories, *m_pUids, request, m_services.fileSystem,
+                                m_services.messageBox, *m_progress);
+    } else {
+        m_services.settings.WriteInt(kHeaderSetting, m_header->isChecked() ? 1 : 0);
+        ExportRequest request{m_strPath, m_category, m_columns, variant};
+        request.header = m_header->isChecked();
+        request.encoding = static_cast<ExportEncoding>(m_encoding->currentIndex());
+        result = RunExport(m_records, m_categories, request, m_services.fileSystem,
+                           m_services.messageBox, *m_progress);
+    }
     m_progress->SetRunning(false);
     if (result.outcome == ExportOutcome::Cancelled)
         QDialog::reject();

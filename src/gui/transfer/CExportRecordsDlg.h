@@ -7,6 +7,7 @@
 #include <vector>
 
 class CCategoryList;
+class CRecordUids;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -21,7 +22,7 @@ class CExportRecordsDlg : public QDialog {
 public:
     CExportRecordsDlg(QWidget* parent, const CRecordList& records, const CCategoryList& categories,
                       std::vector<std::string> columns, CCategoryFilter category, std::string path,
-                      int filterIndex, AppServices& services);
+                      int filterIndex, AppServices& services, CRecordUids* uids = nullptr);
     ~CExportRecordsDlg() override;
 
     const std::string& Path() const { return m_strPath; }
@@ -37,6 +38,8 @@ protected:
 
 private:
     void OnVariantChanged();
+    // The header and encoding choices apply to delimited text only.
+    void ShowVariantOptions();
     void ShowPath();
 
     const CRecordList& m_records;
@@ -45,6 +48,8 @@ private:
     CCategoryFilter m_category;
     std::string m_strPath;
     AppServices& m_services;
+    CRecordUids* m_pUids;
+    std::unique_ptr<CRecordUids> m_ownUids; // when the caller has none: made from content
 
     QLabel* m_fileName;
     QComboBox* m_format;

@@ -59,9 +59,10 @@ QLabel* Instruction(QWidget* parent, const char* text, const char* idName) {
 } // namespace
 
 CImportFieldsDlg::CImportFieldsDlg(QWidget* parent, std::string path, CRecordList& records,
-                                   CCategoryList& categories, AppServices& services)
+                                   CCategoryList& categories, AppServices& services,
+                                   CRecordUids* uids)
     : QDialog(parent), m_strPath(std::move(path)), m_records(records), m_categories(categories),
-      m_services(services) {
+      m_services(services), m_pUids(uids) {
     SetIdName(this, "IDD_IMPORT_FIELDS");
     setWindowTitle(QStringLiteral("Importing"));
 
@@ -179,6 +180,10 @@ bool CImportFieldsDlg::Scan() {
     const ScanResult scan =
         CountRecords(m_strPath, m_services.fileSystem, m_services.messageBox, m_buffer, m_choice);
     m_format = scan.format;
+    if (m_format.kind == FileKind::VCard) {
+        m_nRecordCount = scan.recordCount;
+        return scan.status == ScanStatus::Ok;
+    }
     std::vector<std::string> rows = kImportRowOrder;
     if (m_format.hasHeader)
         rows = transfer::ArrangeColumns(m_format.firstRecord).rowNames;
@@ -242,6 +247,8 @@ void CImportFieldsDlg::SetEncodingChoice(TextEncoding encoding) {
 int CImportFieldsDlg::Run() {
     if (!Initialize())
         return QDialog::Rejected;
+    if (m_format.kind == FileKind::VCard)
+        return ImportRecords({});
     return exec();
 }
 
@@ -344,14 +351,21 @@ void CImportFieldsDlg::OnImport() {
     std::vector<std::string> rows;
     for (const QString& name : RowNames())
         rows.push_back(FromQString(name));
+    done(ImportRecords(std::move(rows)));
+}
+
+int CImportFieldsDlg::ImportRecords(std::vector<std::string> rows) {
     // The records dialog reads with a buffer of its own.
     std::vector<char>().swap(m_buffer);
     ImportOptions options;
     options.format = m_format;
     options.rowNames = std::move(rows);
-    CImportRecordsDlg records(this, m_strPath, m_nRecordCount, m_records, m_categories,
+    options.uids = m_pUids;
+    // Shown over the main window when the matching step was left out.
+    QWidget* parent = isVisible() ? static_cast<QWidget*>(this) : parentWidget();
+    CImportRecordsDlg records(parent, m_strPath, m_nRecordCount, m_records, m_categories,
                               std::move(options), m_services);
     const int result = records.exec();
     m_result = records.LastResult();
-    done(result);
+    return result;
 }

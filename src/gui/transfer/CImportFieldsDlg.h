@@ -8,6 +8,7 @@
 #include <vector>
 
 class CCategoryList;
+class CRecordUids;
 class CRowDragSwapper;
 class QCheckBox;
 class QComboBox;
@@ -24,13 +25,15 @@ struct AppServices;
 class CImportFieldsDlg : public QDialog {
     Q_OBJECT
 public:
+    // uids: where the cards of a vCard file leave their UIDs (null: not kept).
     CImportFieldsDlg(QWidget* parent, std::string path, CRecordList& records,
-                     CCategoryList& categories, AppServices& services);
+                     CCategoryList& categories, AppServices& services, CRecordUids* uids = nullptr);
 
     // The counting scan and the preview of record 1. False when the file cannot be read as
     // delimited text: the dialog is then not shown.
     bool Initialize();
-    // Initialize, then run modally.
+    // Initialize, then run modally. A vCard file names its own fields: it goes straight
+    // to the import records dialog, without the matching step.
     int Run();
 
     QStringList RowNames() const;
@@ -56,6 +59,8 @@ public:
     void OnImport();
 
 private:
+    // Runs the import records dialog with the file's format and these rows; its result.
+    int ImportRecords(std::vector<std::string> rows);
     // Reads the file again with the current choices and arranges the rows.
     bool Scan();
     void ShowFormat();
@@ -70,6 +75,7 @@ private:
     CRecordList& m_records;
     CCategoryList& m_categories;
     AppServices& m_services;
+    CRecordUids* m_pUids;
     ImportFormatChoice m_choice;
     DetectedFormat m_format;
     ImportResult m_result;

@@ -9,6 +9,7 @@
 #include "transfer/CImportFieldsDlg.h"
 #include "transfer/ExportProcedure.h"
 #include "transfer/ImportScan.h"
+#include "transfer/VCardTransfer.h"
 #include "view/IKinbookView.h"
 
 TransferCommands::TransferCommands(IKinbookView& view, CommandTable& table) : m_view(view) {
@@ -42,13 +43,13 @@ void TransferCommands::OnUndoImport() {
 void TransferCommands::OnExport() {
     CKinbookDoc& doc = m_view.GetDocument();
     CExportFieldsDlg dialog(m_view.DialogParent(), doc.GetRecords(), doc.GetCategories(),
-                            m_view.Services());
+                            m_view.Services(), &doc.Uids());
     dialog.exec();
 }
 
 void TransferCommands::OnImport() {
     FileDialogRequest request;
-    request.filter = kImportFilter;
+    request.filter = kImportFilterWithVCard;
     request.initialName = kTransferInitialName;
     const std::optional<FileChoice> choice = m_view.Services().fileChooser.ChooseOpen(request);
     if (!choice)
@@ -58,8 +59,9 @@ void TransferCommands::OnImport() {
     m_undo.Prepare(doc);
     ImportResult result;
     {
+        // Delimited text goes through the matching step; a vCard file straight to the import.
         CImportFieldsDlg dialog(m_view.DialogParent(), choice->path, doc.GetRecords(),
-                                doc.GetCategories(), m_view.Services());
+                                doc.GetCategories(), m_view.Services(), &doc.Uids());
         dialog.Run();
         result = dialog.LastResult();
     }

@@ -1,0 +1,179 @@
+#include "transfer/CImportFiler.h"
+#include "model/CCategoryList.h"
+#include "model/FieldVocabulary.h"
+#include "model/NoCase.h"
+#include "port/IProgress.h"
+#include "transfer/ImportProcedure.h"
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kCategoryNameMax = 255;
+
+// The last name without the " #k" the filing rule gives a twin: a twin filed by an
+// earlier import must be found again when the same file is imported once more.
+std::string_view WithoutTwinNumber(std::string_view last) {
+    std::size_t i = last.size();
+    while (i > 0 && last[i - 1] >= '0' && last[i - 1] <= '9')
+        --i;
+    if (i < last.size() && i >= 2 && last[i - 1] == '#' && last[i - 2] == ' ')
+        return last.substr(0, i - 2);
+    return last;
+}
+
+// What makes two records the same contact: every value, the category included, and the
+// last name without a twin number.
+bool SameRecord(const CContactRecord& a, const CContactRecord& b, std::string_view lastOfB) {
+    return WithoutTwinNumber(a.m_strLastName) == WithoutTwinNumber(lastOfB) &&
+           a.m_strFirstName == b.m_strFirstName && a.m_strTitle == b.m_strTitle &&
+           a.m_strOtherRef == b.m_strOtherRef && a.m_nCategory == b.m_nCategory &&
+           a.m_strItem == b.m_strItem && a.m_nItemLabel == b.m_nItemLabel &&
+           a.m_strAddress == b.m_strAddress && a.m_strCity == b.m_strCity &&
+           a.m_strState == b.m_strState && a.m_strZip == b.m_strZip &&
+           a.m_strCountry == b.m_strCountry && a.m_strOtherInfo == b.m_strOtherInfo &&
+           a.m_strNotes == b.m_strNotes;
+}
+
+std::uint64_t HashStep(std::uint64_t h, std::uint64_t value) {
+    h = (h ^ value) * 0x9E3779B97F4A7C15ull;
+    return h ^ (h >> 32);
+}
+
+std::uint64_t HashText(std::uint64_t h, std::string_view text) {
+    h = HashStep(h, text.size());
+    std::size_t i = 0;
+    for (std::uint64_t word; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        h = HashStep(h, word);
+    }
+    if (i < text.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, text.size() - i);
+        h = HashStep(h, word);
+    }
+    return h;
+}
+
+// A hash of what SameRecord compares.
+std::uint64_t RecordHash(const CContactRecord& r) {
+    std::uint64_t h = HashText(0, WithoutTwinNumber(r.m_strLastName));
+    for (const std::string* text :
+         {&r.m_strFirstName, &r.m_strTitle, &r.m_strOtherRef, &r.m_strAddress, &r.m_strCity,
+          &r.m_strState, &r.m_strZip, &r.m_strCountry, &r.m_strNotes})
+        h = HashText(h, *text);
+    for (const std::string& text : r.m_strItem)
+        h = HashText(h, text);
+    for (const std::string& text : r.m_strOtherInfo)
+        h = HashText(h, text);
+    for (const std::uint8_t label : r.m_nItemLabel)
+        h = HashStep(h, label);
+    return HashStep(h, r.m_nCategory);
+}
+
+bool IsSystemGroup(std::string_view name) {
+    return name[0] == '*' || kb::StartsWithNoCase(name, "System Group:");
+}
+
+} // namespace
+
+CImportFiler::CImportFiler(const ImportOptions& options, CRecordList& records,
+                           CCategoryList& categories, IProgress& progress, int recordCount)
+    : m_options(options), m_filer(records), m_categories(categories), m_progress(progress),
+      // An empty or unreadable file has no records to pace the bar by.
+      m_step(recordCount > 0 ? 100.0f / static_cast<float>(recordCount) : 0.0f) {
+    if (!options.defaultCategory.empty())
+        m_nDefaultCategory = categories.IndexOf(options.defaultCategory);
+    if (options.skipDuplicates) {
+        Grow(records.size());
+        for (const auto& r : records)
+            Remember(*r, RecordHash(*r), r->m_strLastName.size());
+    }
+}
+
+std::uint16_t CImportFiler::CategoryFor(const std::vector<std::string_view>& names) {
+    for (std::string_view name : names) {
+        if (name.empty() || IsSystemGroup(name))
+            continue;
+        if (kb::EqualsNoCase(name, kUnfiled))
+            return 0;
+        if (kb::EqualsNoCase(name, kFilterAll) || kb::EqualsNoCase(name, kFilterEditCategories) ||
+            name.size() > kCategoryNameMax)
+            continue; // never a category
+        if (const std::uint16_t found = m_categories.IndexOf(name); found != 0)
+            return found;
+        if (!m_options.createCategories || m_categories.GetCount() >= 0xFFFF)
+            continue;
+        m_categories.AddTail(std::string(name));
+        ++categoriesCreated;
+        return static_cast<std::uint16_t>(m_categories.GetCount() - 1);
+    }
+    return m_nDefaultCategory.value_or(0);
+}
+
+const CContactRecord* CImportFiler::File(std::unique_ptr<CContactRecord> record) {
+    const std::uint64_t hash = m_options.skipDuplicates ? RecordHash(*record) : 0;
+    if (m_options.skipDuplicates && Known(*record, hash)) {
+        ++duplicates;
+        return nullptr;
+    }
+    const CContactRecord* filed = record.get();
+    const std::size_t lastLength = filed->m_strLastName.size();
+    m_filer.File(std::move(record));
+    if (m_options.skipDuplicates)
+        Remember(*filed, hash, lastLength);
+    ++imported;
+    return filed;
+}
+
+void CImportFiler::Remember(const CContactRecord& r, std::uint64_t hash, std::size_t lastLength) {
+    if (2 * (m_nSeen + 1) > m_seen.size())
+        Grow(m_nSeen + 1);
+    Place(SeenRecord{hash, &r, lastLength});
+}
+
+bool CImportFiler::Known(const CContactRecord& r, std::uint64_t hash) const {
+    if (m_seen.empty())
+        return false;
+    const std::size_t mask = m_seen.size() - 1;
+    for (std::size_t i = hash & mask; m_seen[i].record != nullptr; i = (i + 1) & mask) {
+        const SeenRecord& seen = m_seen[i];
+        if (seen.hash == hash &&
+            SameRecord(r, *seen.record,
+                       std::string_view(seen.record->m_strLastName).substr(0, seen.lastLength)))
+            return true;
+    }
+    return false;
+}
+
+void CImportFiler::Grow(std::size_t count) {
+    std::size_t size = std::max<std::size_t>(64, m_seen.size());
+    while (size < 2 * count)
+        size *= 2;
+    std::vector<SeenRecord> old = std::move(m_seen);
+    m_seen.assign(size, SeenRecord{});
+    m_nSeen = 0;
+    for (const SeenRecord& seen : old) {
+        if (seen.record != nullptr)
+            Place(seen);
+    }
+}
+
+void CImportFiler::Place(const SeenRecord& seen) {
+    const std::size_t mask = m_seen.size() - 1;
+    std::size_t i = seen.hash & mask;
+    while (m_seen[i].record != nullptr)
+        i = (i + 1) & mask;
+    m_seen[i] = seen;
+    ++m_nSeen;
+}
+
+bool CImportFiler::Step() {
+    m_accumulator += m_step;
+    m_progress.SetPosition(m_accumulator >= 100.0f ? 100 : static_cast<int>(m_accumulator));
+    if (m_progress.CancelRequested()) {
+        cancelled = true;
+        return false;
+    }
+    return true;
+}
