@@ -7,6 +7,7 @@
 #include "transfer/ColumnVocabulary.h"
 #include "transfer/ExportProcedure.h"
 #include "transfer/ImportScan.h"
+#include "transfer/VCardTransfer.h"
 
 namespace {
 
@@ -14,11 +15,13 @@ class ExportVerb final : public CliVerb {
 public:
     const char* Name() const override { return "export"; }
     const char* Usage() const override {
-        return "export FILE OUT [--fields \"Last Name,First Name,...\"] [--format tab|csv] "
+        return "export FILE OUT [--fields \"Last Name,First Name,...\"] [--format "
+               "tab|csv|vcard|vcard3] "
                "[--category NAME] [--force]";
     }
     const char* Summary() const override {
-        return "write the records of a category to delimited text, as the Export dialog does";
+        return "write the records of a category to delimited text or vCard, as the Export "
+               "dialog does";
     }
 
     int Run(const std::vector<std::string>& args) override {
@@ -41,8 +44,12 @@ public:
                     request.variantText = kVariantTabName;
                 else if (f == "csv")
                     request.variantText = kVariantCommaName;
+                else if (f == "vcard")
+                    request.variantText = kVariantVCard40Name;
+                else if (f == "vcard3")
+                    request.variantText = kVariantVCard30Name;
                 else
-                    return UsageError("unknown format '" + f + "' (tab or csv)");
+                    return UsageError("unknown format '" + f + "' (tab, csv, vcard or vcard3)");
             } else if (a == "--category" && hasValue) {
                 category = args[++i];
             } else if (a.rfind("--", 0) == 0) {
@@ -76,7 +83,12 @@ public:
         request.nCategory = ExportCategoryIndex(doc.GetCategories(), category);
         NoProgress progress;
         const ExportResult r =
-            RunExport(doc.GetRecords(), doc.GetCategories(), request, fs, box, progress);
+            IsVCardVariant(request.variantText)
+                ? RunVCardExport(
+                      doc.GetRecords(), doc.GetCategories(), doc.Uids(),
+                      {request.path, request.nCategory, VCardVersionOf(request.variantText)}, fs,
+                      box, progress)
+                : RunExport(doc.GetRecords(), doc.GetCategories(), request, fs, box, progress);
         switch (r.outcome) {
         case ExportOutcome::Completed:
         case ExportOutcome::NothingToDo:

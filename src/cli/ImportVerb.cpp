@@ -6,6 +6,7 @@
 #include "transfer/ColumnVocabulary.h"
 #include "transfer/ImportProcedure.h"
 #include "transfer/ImportScan.h"
+#include "transfer/VCardTransfer.h"
 
 namespace {
 
@@ -16,7 +17,8 @@ public:
         return "import FILE IN [--fields \"Last Name,First Name,...\"]";
     }
     const char* Summary() const override {
-        return "add the lines of a delimited text file as records, filed and saved";
+        return "add the lines of a delimited text file, or the cards of a vCard file, as "
+               "records, filed and saved";
     }
 
     int Run(const std::vector<std::string>& args) override {
@@ -45,6 +47,15 @@ public:
         CKinbookDoc doc(box, fs);
         if (!doc.Load(dataPath))
             return kExitFile;
+        if (IsVCardFile(inPath, fs)) {
+            // A vCard file names its own fields: --fields does not apply.
+            NoProgress progress;
+            const VCardImportResult r = RunVCardImport(
+                inPath, doc.GetRecords(), doc.GetCategories(), &doc.Uids(), fs, box, progress);
+            if (r.outcome != ImportOutcome::Completed)
+                return kExitFile;
+            return doc.Save(dataPath) ? kExitOk : kExitFile;
+        }
         std::vector<char> buffer;
         const ScanResult scan = CountRecords(inPath, fs, box, buffer);
         if (scan.status == ScanStatus::NotOpened || scan.status == ScanStatus::Incompatible)

@@ -218,10 +218,50 @@ private slots:
                  std::string("\"Alpha\",\"Business\"\r\n\"Gamma\",\"Personal\"\r\n"));
         QCOMPARE(view.fileChooser.asked.at(0).request.filter,
                  std::string("Tab Delimited (*.tab)|*.tab|Comma-Quote Delimited (*.csv)|*.csv|"
-                             "All Files (*.*)|*.*||"));
+                             "All Files (*.*)|*.*|vCard 4.0 (*.vcf)|*.vcf|vCard 3.0 (*.vcf, "
+                             "for older phones)|*.vcf||"));
         QCOMPARE(view.fileChooser.asked.at(0).request.initialName, std::string("*.tab"));
         QCOMPARE(view.messageBox.shown.back().text, std::string("2 records exported."));
         QVERIFY2(view.refreshes.empty(), "export changes nothing in the view");
+    }
+
+    void aVCardFormatWritesEveryFieldWhateverTheFieldList() {
+        FakeKinbookView view(fs);
+        view.doc.GetCategories().ResetToDefaults();
+        CommandTable table;
+        TransferCommands commands(view, table);
+        AddRecord(view, "Alpha", "Beta", 1);
+        view.doc.GetRecords()[0]->m_strNotes = "two\r\nlines";
+        const std::string chosen = "/Exports/phone";
+        view.fileChooser.answers.push_back(FileChoice{chosen, 5}); // "vCard 3.0"
+        bool ran = false;
+        WhenModal<CExportFieldsDlg>([&](CExportFieldsDlg* fields) {
+            Select(fields->ContactList(), "Title");
+            fields->OnAdd();
+            WhenModal<CExportRecordsDlg>([&](CExportRecordsDlg* records) {
+                ran = true;
+                auto* format = records->findChild<QComboBox*>(QStringLiteral("IDC_EXPORT_FORMAT"));
+                QCOMPARE(records->Path(), chosen + ".vcf");
+                QCOMPARE(format->currentText(),
+                         QStringLiteral("vCard 3.0 (*.vcf, for older phones)"));
+                format->setCurrentIndex(1); // tab, and back to 4.0
+                QCOMPARE(records->Path(), chosen + ".tab");
+                format->setCurrentIndex(2);
+                QCOMPARE(format->currentText(), QStringLiteral("vCard 4.0 (*.vcf)"));
+                QCOMPARE(records->Path(), chosen + ".vcf");
+                Click(records, "IDC_TRANSFER_OK");
+            });
+            Click(fields, "IDC_TRANSFER_OK");
+        });
+        QVERIFY(table.Execute(ID_EXPORT));
+        QVERIFY(ran);
+        const std::string& card = fs.files[chosen + ".vcf"];
+        QVERIFY(card.rfind("BEGIN:VCARD\r\nVERSION:4.0\r\n", 0) == 0);
+        QVERIFY(card.find("N:Alpha;Beta;;;\r\n") != std::string::npos);
+        QVERIFY(card.find("NOTE:two\\nlines\r\n") != std::string::npos);
+        QVERIFY(card.find("UID:urn:uuid:" + view.doc.Uids().UidOf(*view.doc.GetRecords()[0])) !=
+                std::string::npos);
+        QCOMPARE(view.messageBox.shown.back().text, std::string("1 records exported."));
     }
 
     void cancelDuringExportKeepsThePartialFile() {

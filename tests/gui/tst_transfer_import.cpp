@@ -164,7 +164,7 @@ private slots:
         QCOMPARE(view.fileChooser.asked.at(0).request.filter,
                  std::string("Tab-Quote Delimited (*.tab)|*.tab|Tab-Only Delimited (*.tab)|*.tab|"
                              "Comma-Quote Delimited (*.csv)|*.csv|Comma-Only Delimited "
-                             "(*.csv)|*.csv|All Files (*.*)|*.*||"));
+                             "(*.csv)|*.csv|All Files (*.*)|*.*|vCard (*.vcf)|*.vcf||"));
         QCOMPARE(view.fileChooser.asked.at(0).request.initialName, std::string("*.tab"));
         auto& records = view.doc.GetRecords();
         QCOMPARE(records.size(), std::size_t{2});
@@ -187,6 +187,38 @@ private slots:
         // No file chosen: nothing at all.
         QVERIFY(table.Execute(ID_IMPORT));
         QCOMPARE(view.refreshes.size(), std::size_t{2});
+    }
+
+    void aVCardFileGoesStraightToTheProgressDialog() {
+        FakeKinbookView view(fs);
+        view.doc.GetCategories().ResetToDefaults();
+        CommandTable table;
+        TransferCommands commands(view, table);
+        // Found by its content: the name says nothing.
+        fs.files["/in/export.txt"] = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Ann;;;\r\n"
+                                     "TEL;TYPE=CELL:555-0100\r\nCATEGORIES:Book Club\r\n"
+                                     "PHOTO;ENCODING=b;TYPE=JPEG:AAAA\r\nUID:card-1\r\n"
+                                     "END:VCARD\r\n";
+        view.fileChooser.answers.push_back(FileChoice{"/in/export.txt", 6});
+        bool ran = false;
+        WhenModal<CImportRecordsDlg>([&](CImportRecordsDlg* records) {
+            ran = true;
+            QCOMPARE(records->DisplayedPath(), S("/in/export.txt"));
+            QTest::mouseClick(ButtonOf(records, "IDC_TRANSFER_OK"), Qt::LeftButton);
+        });
+        QVERIFY(table.Execute(ID_IMPORT));
+        QVERIFY(ran);
+        auto& records = view.doc.GetRecords();
+        QCOMPARE(records.size(), std::size_t{1});
+        QCOMPARE(records[0]->m_strLastName, std::string("Smith"));
+        QCOMPARE(int(records[0]->m_nItemLabel[0]), int(LABEL_MOBILE));
+        QCOMPARE(view.doc.GetCategories().NameOf(records[0]->m_nCategory),
+                 std::string("Book Club"));
+        QCOMPARE(view.doc.Uids().UidOf(*records[0]), std::string("card-1"));
+        QCOMPARE(view.messageBox.shown.back().text,
+                 std::string("1 records imported. 1 photo was not imported."));
+        QCOMPARE(view.refreshes.size(), std::size_t{1});
+        QVERIFY(view.refreshes[0].save);
     }
 
     void cancelDuringALongImportKeepsTheRecordsSoFar() {

@@ -22,6 +22,7 @@ CKinbookDoc::~CKinbookDoc() = default;
 void CKinbookDoc::DeleteContents() {
     m_categories.RemoveAll();
     m_records.clear();
+    m_uids.Clear();
 }
 
 bool CKinbookDoc::Load(const std::string& path) {
@@ -63,6 +64,7 @@ bool CKinbookDoc::Load(const std::string& path) {
     else
         guarded([&] { SerializeRecords(ar, m_records); });
     source.reset();
+    m_uids.Load(file, m_records, m_fileSystem);
 
     switch (failure) {
     case Failure::None:
@@ -148,11 +150,17 @@ bool CKinbookDoc::Save(const std::string& path) {
     // Each step runs only when the one before succeeded. A sink that is not committed
     // removes its temporary file and leaves the previous file as it was.
     CArchive ar(*sink);
-    return SaveStep([&] { m_categories.SerializeCategories(ar); }) &&
-           SaveStep([&] { SerializeRecords(ar, m_records); }) && SaveStep([&] {
-               ar.Flush();
-               sink->Commit();
-           });
+    const bool saved = SaveStep([&] { m_categories.SerializeCategories(ar); }) &&
+                       SaveStep([&] { SerializeRecords(ar, m_records); }) && SaveStep([&] {
+                           ar.Flush();
+                           sink->Commit();
+                       });
+    if (saved) {
+        // The UIDs follow the data file; a sidecar that cannot be written costs only the
+        // UIDs of records edited before the next save that succeeds, never the save.
+        m_uids.Save(file, m_records, m_fileSystem);
+    }
+    return saved;
 }
 
 std::vector<std::string> CKinbookDoc::FilterEntries() const {

@@ -1,6 +1,7 @@
 #pragma once
 #include "model/CCategoryList.h"
 #include "model/CRecordList.h"
+#include "model/CRecordUids.h"
 #include <functional>
 #include <set>
 #include <string>
@@ -23,6 +24,9 @@ public:
     const CRecordList& GetRecords() const { return m_records; }
     CCategoryList& GetCategories() { return m_categories; }
     const CCategoryList& GetCategories() const { return m_categories; }
+    // The records' stable UIDs, read after every load and written beside the data file
+    // after every save.
+    CRecordUids& Uids() { return m_uids; }
 
     // The current data path (an empty path given to Load or Save means this one).
     const std::string& GetDataPath() const { return m_strDataPath; }
@@ -60,6 +64,8 @@ public:
     void TakeContents(CKinbookDoc& other, const std::string& path) {
         m_records = std::move(other.m_records);
         m_categories = std::move(other.m_categories);
+        m_uids = std::move(other.m_uids);
+        other.m_uids.Clear();
         m_categories.m_pRecords = &m_records;
         other.m_records.clear();
         other.m_categories.RemoveAll();
@@ -79,6 +85,7 @@ private:
 
     CRecordList m_records;
     CCategoryList m_categories;
+    CRecordUids m_uids;
     std::string m_strDataPath;
     IMessageBox& m_messageBox;
     IFileSystem& m_fileSystem;

@@ -79,6 +79,10 @@ void AppendUtf8(std::string& out, char32_t cp) {
 std::string DecodeToUtf8(std::string_view bytes) {
     if (IsValidUtf8(bytes))
         return std::string(bytes);
+    return Cp1252ToUtf8(bytes);
+}
+
+std::string Cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
     for (char ch : bytes) {

@@ -12,6 +12,7 @@
 #include "transfer/ExportProcedure.h"
 #include "transfer/ImportScan.h"
 #include "transfer/TransferWidgets.h"
+#include "transfer/VCardTransfer.h"
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -42,8 +43,10 @@ std::vector<std::string> ToStrings(const QStringList& list) {
 } // namespace
 
 CExportFieldsDlg::CExportFieldsDlg(QWidget* parent, const CRecordList& records,
-                                   const CCategoryList& categories, AppServices& services)
-    : QDialog(parent), m_records(records), m_categories(categories), m_services(services) {
+                                   const CCategoryList& categories, AppServices& services,
+                                   CRecordUids* uids)
+    : QDialog(parent), m_records(records), m_categories(categories), m_services(services),
+      m_pUids(uids) {
     SetIdName(this, "IDD_EXPORT_FIELDS");
     setWindowTitle(QStringLiteral("Export Fields"));
 
@@ -218,14 +221,14 @@ void CExportFieldsDlg::OnExport() {
         return;
     }
     FileDialogRequest request;
-    request.filter = kExportFilter;
+    request.filter = kExportFilterWithVCard;
     request.initialName = kTransferInitialName;
     const std::optional<FileChoice> choice = m_services.fileChooser.ChooseSave(request);
     if (!choice)
         return;
     const int category = ExportCategoryIndex(m_categories, FromQString(m_category->currentText()));
     CExportRecordsDlg records(this, m_records, m_categories, ToStrings(ExportNames()), category,
-                              choice->path, choice->filterIndex, m_services);
+                              choice->path, choice->filterIndex, m_services, m_pUids);
     const int result = records.exec();
     done(result);
 }

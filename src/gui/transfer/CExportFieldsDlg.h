@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class CCategoryList;
+class CRecordUids;
 class CRowDragSwapper;
 class QComboBox;
 class QListWidget;
@@ -14,7 +15,7 @@ class CExportFieldsDlg : public QDialog {
     Q_OBJECT
 public:
     CExportFieldsDlg(QWidget* parent, const CRecordList& records, const CCategoryList& categories,
-                     AppServices& services);
+                     AppServices& services, CRecordUids* uids = nullptr);
 
     QStringList ContactNames() const;
     QStringList ExportNames() const;
@@ -41,6 +42,7 @@ private:
     const CRecordList& m_records;
     const CCategoryList& m_categories;
     AppServices& m_services;
+    CRecordUids* m_pUids;
     QListWidget* m_contactFields;
     QListWidget* m_exportFields;
     QComboBox* m_category;

@@ -1,11 +1,13 @@
 #include "transfer/CExportRecordsDlg.h"
 #include "app/AppServices.h"
 #include "app/TextCodec.h"
+#include "model/CRecordUids.h"
 #include "resources/ObjectName.h"
 #include "resources/TransferIds.h"
 #include "transfer/CDialogProgress.h"
 #include "transfer/ExportProcedure.h"
 #include "transfer/TransferWidgets.h"
+#include "transfer/VCardTransfer.h"
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -21,9 +23,14 @@ constexpr int kFileNameWidth = 380;
 CExportRecordsDlg::CExportRecordsDlg(QWidget* parent, const CRecordList& records,
                                      const CCategoryList& categories,
                                      std::vector<std::string> columns, int nCategory,
-                                     std::string path, int filterIndex, AppServices& services)
+                                     std::string path, int filterIndex, AppServices& services,
+                                     CRecordUids* uids)
     : QDialog(parent), m_records(records), m_categories(categories), m_columns(std::move(columns)),
-      m_nCategory(nCategory), m_strPath(std::move(path)), m_services(services) {
+      m_nCategory(nCategory), m_strPath(std::move(path)), m_services(services), m_pUids(uids) {
+    if (!m_pUids) {
+        m_ownUids = std::make_unique<CRecordUids>();
+        m_pUids = m_ownUids.get();
+    }
     SetIdName(this, "IDD_EXPORT_RECORDS");
     setWindowTitle(QStringLiteral("Export Records"));
 
@@ -61,10 +68,16 @@ CExportRecordsDlg::CExportRecordsDlg(QWidget* parent, const CRecordList& records
 
     m_format->addItem(QString::fromLatin1(kVariantCommaName));
     m_format->addItem(QString::fromLatin1(kVariantTabName));
+    m_format->addItem(QString::fromLatin1(kVariantVCard40Name));
+    m_format->addItem(QString::fromLatin1(kVariantVCard30Name));
+    const bool vcard = filterIndex == kFilterIndexVCard40 || filterIndex == kFilterIndexVCard30;
     if (ExtensionOf(m_strPath).empty())
-        m_strPath = PathWithExtension(m_strPath, filterIndex);
+        m_strPath = vcard ? PathForVCard(m_strPath) : PathWithExtension(m_strPath, filterIndex);
     ShowPath();
-    m_format->setCurrentIndex(filterIndex == 2 ? 0 : 1);
+    m_format->setCurrentIndex(filterIndex == 2                     ? 0
+                              : filterIndex == kFilterIndexVCard40 ? 2
+                              : filterIndex == kFilterIndexVCard30 ? 3
+                                                                   : 1);
     m_progressLabel->hide();
     m_progressBar->hide();
     m_progress = std::make_unique<CDialogProgress>(m_progressBar);
@@ -85,7 +98,9 @@ void CExportRecordsDlg::ShowPath() {
 }
 
 void CExportRecordsDlg::OnVariantChanged() {
-    m_strPath = PathForVariant(m_strPath, VariantFromText(FromQString(m_format->currentText())));
+    const std::string variant = FromQString(m_format->currentText());
+    m_strPath = IsVCardVariant(variant) ? PathForVCard(m_strPath)
+                                        : PathForVariant(m_strPath, VariantFromText(variant));
     ShowPath();
 }
 
@@ -96,10 +111,19 @@ void CExportRecordsDlg::OnBeginExport() {
     m_progressBar->show();
     m_format->hide();
     m_begin->hide();
-    ExportRequest request{m_strPath, m_nCategory, m_columns, FromQString(m_format->currentText())};
+    const std::string variant = FromQString(m_format->currentText());
     m_progress->SetRunning(true);
-    const ExportResult result = RunExport(m_records, m_categories, request, m_services.fileSystem,
-                                          m_services.messageBox, *m_progress);
+    ExportResult result;
+    if (IsVCardVariant(variant)) {
+        // Every field goes into a card: the field list does not apply.
+        const VCardExportRequest request{m_strPath, m_nCategory, VCardVersionOf(variant)};
+        result = RunVCardExport(m_records, m_categories, *m_pUids, request, m_services.fileSystem,
+                                m_services.messageBox, *m_progress);
+    } else {
+        const ExportRequest request{m_strPath, m_nCategory, m_columns, variant};
+        result = RunExport(m_records, m_categories, request, m_services.fileSystem,
+                           m_services.messageBox, *m_progress);
+    }
     m_progress->SetRunning(false);
     if (result.outcome == ExportOutcome::Cancelled)
         QDialog::reject();

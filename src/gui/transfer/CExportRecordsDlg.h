@@ -6,6 +6,7 @@
 #include <vector>
 
 class CCategoryList;
+class CRecordUids;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -19,7 +20,7 @@ class CExportRecordsDlg : public QDialog {
 public:
     CExportRecordsDlg(QWidget* parent, const CRecordList& records, const CCategoryList& categories,
                       std::vector<std::string> columns, int nCategory, std::string path,
-                      int filterIndex, AppServices& services);
+                      int filterIndex, AppServices& services, CRecordUids* uids = nullptr);
     ~CExportRecordsDlg() override;
 
     const std::string& Path() const { return m_strPath; }
@@ -43,6 +44,8 @@ private:
     int m_nCategory;
     std::string m_strPath;
     AppServices& m_services;
+    CRecordUids* m_pUids;
+    std::unique_ptr<CRecordUids> m_ownUids; // when the caller has none: made from content
 
     QLabel* m_fileName;
     QComboBox* m_format;

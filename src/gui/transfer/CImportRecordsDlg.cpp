@@ -1,10 +1,12 @@
 #include "transfer/CImportRecordsDlg.h"
 #include "app/AppServices.h"
+#include "model/CKinbookDoc.h"
 #include "resources/ObjectName.h"
 #include "resources/TransferIds.h"
 #include "transfer/CDialogProgress.h"
 #include "transfer/ImportProcedure.h"
 #include "transfer/TransferWidgets.h"
+#include "transfer/VCardTransfer.h"
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -21,6 +23,17 @@ CImportRecordsDlg::CImportRecordsDlg(QWidget* parent, std::string path, int reco
                                      std::vector<std::string> rowNames, AppServices& services)
     : QDialog(parent), m_strPath(std::move(path)), m_nRecordCount(recordCount), m_records(records),
       m_categories(categories), m_rowNames(std::move(rowNames)), m_services(services) {
+    Build();
+}
+
+CImportRecordsDlg::CImportRecordsDlg(QWidget* parent, std::string path, CKinbookDoc& doc,
+                                     AppServices& services)
+    : QDialog(parent), m_strPath(std::move(path)), m_nRecordCount(0), m_records(doc.GetRecords()),
+      m_categories(doc.GetCategories()), m_services(services), m_pVCardDoc(&doc) {
+    Build();
+}
+
+void CImportRecordsDlg::Build() {
     SetIdName(this, "IDD_IMPORT_RECORDS");
     setWindowTitle(QStringLiteral("Import Records"));
 
@@ -74,11 +87,19 @@ void CImportRecordsDlg::OnBeginImport() {
     m_progressBar->show();
     m_begin->hide();
     m_progress->SetRunning(true);
-    const ImportResult result =
-        RunImport(m_strPath, m_nRecordCount, m_rowNames, m_records, m_categories,
-                  m_services.fileSystem, m_services.messageBox, *m_progress);
+    ImportOutcome outcome = ImportOutcome::Completed;
+    if (m_pVCardDoc) {
+        outcome = RunVCardImport(m_strPath, m_pVCardDoc->GetRecords(), m_pVCardDoc->GetCategories(),
+                                 &m_pVCardDoc->Uids(), m_services.fileSystem, m_services.messageBox,
+                                 *m_progress)
+                      .outcome;
+    } else {
+        outcome = RunImport(m_strPath, m_nRecordCount, m_rowNames, m_records, m_categories,
+                            m_services.fileSystem, m_services.messageBox, *m_progress)
+                      .outcome;
+    }
     m_progress->SetRunning(false);
-    if (result.outcome == ImportOutcome::Completed)
+    if (outcome == ImportOutcome::Completed)
         accept();
     else
         QDialog::reject();

@@ -6,6 +6,7 @@
 #include <vector>
 
 class CCategoryList;
+class CKinbookDoc;
 class CDialogProgress;
 class QLabel;
 class QProgressBar;
@@ -19,6 +20,8 @@ public:
     CImportRecordsDlg(QWidget* parent, std::string path, int recordCount, CRecordList& records,
                       const CCategoryList& categories, std::vector<std::string> rowNames,
                       AppServices& services);
+    // A vCard file: every card becomes a record, no matching of columns.
+    CImportRecordsDlg(QWidget* parent, std::string path, CKinbookDoc& doc, AppServices& services);
     ~CImportRecordsDlg() override;
 
     QString DisplayedPath() const;
@@ -32,12 +35,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void Build();
+
     std::string m_strPath;
     int m_nRecordCount;
     CRecordList& m_records;
     const CCategoryList& m_categories;
     std::vector<std::string> m_rowNames;
     AppServices& m_services;
+    CKinbookDoc* m_pVCardDoc = nullptr;
 
     QLabel* m_fileName;
     QLabel* m_progressLabel;

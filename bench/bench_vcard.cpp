@@ -1,0 +1,146 @@
+// vCard export and import of 100,000 records, and delimited import of the same records
+// for comparison (a vCard import should take at most half as long again).
+#include "edit/CRecordFiler.h"
+#include "model/CCategoryList.h"
+#include "model/CRecordUids.h"
+#include "model/CSampleBook.h"
+#include "port/IFileSystem.h"
+#include "port/IMessageBox.h"
+#include "port/IProgress.h"
+#include "transfer/ImportScan.h"
+#include "transfer/VCardTransfer.h"
+#include <benchmark/benchmark.h>
+#include <cstring>
+#include <map>
+#include <string>
+
+namespace {
+
+class SilentBox final : public IMessageBox {
+public:
+    using IMessageBox::Show;
+    MbResult Show(const std::string&, const std::string&, MbIcon, MbButtons) override {
+        return MbResult::Yes;
+    }
+};
+
+class NoProgress final : public IProgress {
+public:
+    void SetPosition(int) override {}
+    bool CancelRequested() override { return false; }
+};
+
+// Files in memory.
+class MemoryFs final : public IFileSystem {
+public:
+    std::map<std::string, std::string> files;
+    std::unique_ptr<IByteSource> OpenRead(const std::string& path) override {
+        struct Source : IByteSource {
+            const std::string* data;
+            std::size_t pos = 0;
+            std::size_t Read(char* b, std::size_t n) override {
+                n = std::min(n, data->size() - pos);
+                std::memcpy(b, data->data() + pos, n);
+                pos += n;
+                return n;
+            }
+        };
+        auto s = std::make_unique<Source>();
+        s->data = &files.at(path);
+        return s;
+    }
+    std::unique_ptr<IByteSink> CreateAtomic(const std::string& path) override {
+        struct Sink : IByteSink {
+            std::string* target;
+            std::string staged;
+            void Write(const char* d, std::size_t n) override { staged.append(d, n); }
+            void Commit() override { *target = std::move(staged); }
+        };
+        auto s = std::make_unique<Sink>();
+        s->target = &files[path];
+        return s;
+    }
+    bool Exists(const std::string&) override { return false; }
+    bool Remove(const std::string&) override { return false; }
+};
+
+struct Fixture {
+    Fixture() {
+        CSampleBook(11).Fill(categories, records, 100000);
+        NoProgress progress;
+        RunVCardExport(records, categories, uids, {"/book.vcf", -1, VCardVersion::V40}, fs, box,
+                       progress);
+        // Every field, as a delimited file of the same records.
+        RunExport(records, categories, {"/book.tab", -1, kImportRowOrder, kVariantTabName}, fs, box,
+                  progress);
+    }
+    CCategoryList categories;
+    CRecordList records;
+    CRecordUids uids;
+    MemoryFs fs;
+    SilentBox box;
+};
+
+Fixture& Shared() {
+    static Fixture f;
+    return f;
+}
+
+void BM_VCardExport100k(benchmark::State& state) {
+    Fixture& f = Shared();
+    NoProgress progress;
+    const VCardVersion version = state.range(0) == 4 ? VCardVersion::V40 : VCardVersion::V30;
+    for (auto _ : state) {
+        const ExportResult r = RunVCardExport(f.records, f.categories, f.uids,
+                                              {"/out.vcf", -1, version}, f.fs, f.box, progress);
+        benchmark::DoNotOptimize(r.written);
+    }
+    state.counters["file_MB"] = static_cast<double>(f.fs.files["/out.vcf"].size()) / 1e6;
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(BM_VCardExport100k)->Arg(4)->Arg(3)->Unit(benchmark::kMillisecond);
+
+void BM_VCardImport100k(benchmark::State& state) {
+    Fixture& f = Shared();
+    NoProgress progress;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CRecordList records;
+        CCategoryList categories;
+        categories.ResetToDefaults();
+        CRecordUids uids;
+        state.ResumeTiming();
+        const VCardImportResult r =
+            RunVCardImport("/book.vcf", records, categories, &uids, f.fs, f.box, progress);
+        benchmark::DoNotOptimize(r.imported);
+        state.PauseTiming();
+        records.clear(); // freeing is not part of the import
+        state.ResumeTiming();
+    }
+    state.counters["file_MB"] = static_cast<double>(f.fs.files["/book.vcf"].size()) / 1e6;
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(BM_VCardImport100k)->Unit(benchmark::kMillisecond);
+
+void BM_DelimitedImportOfTheSameRecords100k(benchmark::State& state) {
+    Fixture& f = Shared();
+    NoProgress progress;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CRecordList records;
+        CCategoryList categories;
+        categories.ResetToDefaults();
+        state.ResumeTiming();
+        const ImportResult r = RunImport("/book.tab", 100000, kImportRowOrder, records, categories,
+                                         f.fs, f.box, progress);
+        benchmark::DoNotOptimize(r.imported);
+        state.PauseTiming();
+        records.clear();
+        state.ResumeTiming();
+    }
+    state.counters["file_MB"] = static_cast<double>(f.fs.files["/book.tab"].size()) / 1e6;
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(BM_DelimitedImportOfTheSameRecords100k)->Unit(benchmark::kMillisecond);
+
+} // namespace

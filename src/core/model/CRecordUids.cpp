@@ -1,0 +1,255 @@
+#include "model/CRecordUids.h"
+#include "model/Sha1.h"
+#include "port/IFileSystem.h"
+#include <cstdio>
+#include <iterator>
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view kHeader = "Kinbook UIDs 1";
+// The namespace of the name-based UUIDs (itself a random UUID, fixed for good).
+constexpr std::uint8_t kNamespace[16] = {0x6b, 0x1e, 0x3f, 0x52, 0x9a, 0x0c, 0x4d, 0x27,
+                                         0xb1, 0x58, 0x2e, 0x94, 0xc7, 0x03, 0x6f, 0xd8};
+
+void AppendContent(std::string& out, const CContactRecord& r) {
+    auto add = [&](const std::string& s) {
+        out += s;
+        out += '\x1f';
+    };
+    add(r.m_strFirstName);
+    add(r.m_strLastName);
+    add(r.m_strTitle);
+    add(r.m_strOtherRef);
+    add(std::to_string(r.m_nCategory));
+    add(std::to_string(r.m_nDefaultItem));
+    for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
+        add(r.m_strItem[i]);
+        add(std::to_string(r.m_nItemLabel[i]));
+    }
+    add(r.m_strAddress);
+    add(r.m_strCity);
+    add(r.m_strState);
+    add(r.m_strZip);
+    add(r.m_strCountry);
+    for (const std::string& s : r.m_strOtherInfo)
+        add(s);
+    add(r.m_strNotes);
+}
+
+std::string Hex(std::uint64_t v) {
+    char buf[17];
+    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(v));
+    return buf;
+}
+
+} // namespace
+
+std::uint64_t CRecordUids::Fingerprint(const CContactRecord& record) {
+    std::string content;
+    AppendContent(content, record);
+    std::uint64_t h = 0xcbf29ce484222325ull; // FNV-1a
+    for (char c : content) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 0x100000001b3ull;
+    }
+    return h;
+}
+
+std::string CRecordUids::DerivedUid(std::uint64_t fingerprint, int salt) {
+    std::string name(reinterpret_cast<const char*>(kNamespace), sizeof kNamespace);
+    name += Hex(fingerprint);
+    if (salt > 0)
+        name += std::to_string(salt);
+    std::array<std::uint8_t, 20> hash = kb::Sha1(name);
+    hash[6] = static_cast<std::uint8_t>((hash[6] & 0x0F) | 0x50); // version 5
+    hash[8] = static_cast<std::uint8_t>((hash[8] & 0x3F) | 0x80); // RFC 4122 variant
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string uid;
+    for (std::size_t i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10)
+            uid += '-';
+        uid += kDigits[hash[i] >> 4];
+        uid += kDigits[hash[i] & 0x0F];
+    }
+    return uid;
+}
+
+const std::string& CRecordUids::UidOf(const CContactRecord& record) {
+    auto it = m_uidOf.find(&record);
+    if (it != m_uidOf.end())
+        return it->second;
+    auto loaded = m_loadedAs.find(&record);
+    const std::uint64_t fingerprint =
+        loaded != m_loadedAs.end() ? loaded->second : Fingerprint(record);
+    if (loaded != m_loadedAs.end())
+        m_loadedAs.erase(loaded);
+    std::string uid = DerivedUid(fingerprint);
+    for (int salt = 1; m_recordOf.count(uid) != 0; ++salt)
+        uid = DerivedUid(fingerprint, salt); // the same content twice: each its own UID
+    m_recordOf.emplace(uid, &record);
+    return m_uidOf.emplace(&record, std::move(uid)).first->second;
+}
+
+const std::string* CRecordUids::Find(const CContactRecord& record) const {
+    auto it = m_uidOf.find(&record);
+    return it == m_uidOf.end() ? nullptr : &it->second;
+}
+
+bool CRecordUids::Set(const CContactRecord& record, const std::string& uid) {
+    if (uid.empty())
+        return false;
+    auto owner = m_recordOf.find(uid);
+    if (owner != m_recordOf.end())
+        return owner->second == &record;
+    Forget(record);
+    m_loadedAs.erase(&record);
+    m_recordOf.emplace(uid, &record);
+    m_uidOf.emplace(&record, uid);
+    return true;
+}
+
+const CContactRecord* CRecordUids::RecordOf(const std::string& uid) const {
+    auto it = m_recordOf.find(uid);
+    return it == m_recordOf.end() ? nullptr : it->second;
+}
+
+void CRecordUids::Forget(const CContactRecord& record) {
+    m_loadedAs.erase(&record);
+    auto it = m_uidOf.find(&record);
+    if (it == m_uidOf.end())
+        return;
+    m_recordOf.erase(it->second);
+    m_uidOf.erase(it);
+}
+
+void CRecordUids::Clear() {
+    m_uidOf.clear();
+    m_recordOf.clear();
+    m_loadedAs.clear();
+}
+
+void CRecordUids::Attach(const CRecordList& records, std::string_view text) {
+    Clear();
+    struct Entry {
+        std::string uid;
+        std::uint64_t fingerprint;
+        bool used = false;
+    };
+    std::vector<Entry> entries;
+    std::size_t pos = 0;
+    bool first = true;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (first) {
+            first = false;
+            if (line != kHeader)
+                return; // not a file of ours, or a later format: start afresh
+            continue;
+        }
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos || tab == 0 || line.size() - tab - 1 != 16)
+            continue;
+        std::uint64_t fp = 0;
+        bool hex = true;
+        for (char c : line.substr(tab + 1)) {
+            const int d =
+                c >= '0' && c <= '9' ? c - '0' : (c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1);
+            if (d < 0)
+                hex = false;
+            fp = (fp << 4) | static_cast<std::uint64_t>(d < 0 ? 0 : d);
+        }
+        if (hex)
+            entries.push_back({std::string(line.substr(0, tab)), fp});
+    }
+
+    std::vector<std::uint64_t> fps(records.size());
+    std::vector<bool> done(records.size(), false);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        fps[i] = Fingerprint(*records[i]);
+        // The same place and the same content: the usual case after our own save.
+        if (i < entries.size() && entries[i].fingerprint == fps[i] &&
+            Set(*records[i], entries[i].uid)) {
+            entries[i].used = true;
+            done[i] = true;
+        }
+    }
+    std::unordered_multimap<std::uint64_t, std::size_t> byFingerprint;
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        if (!entries[k].used)
+            byFingerprint.emplace(entries[k].fingerprint, k);
+    }
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (done[i])
+            continue;
+        auto range = byFingerprint.equal_range(fps[i]);
+        for (auto it = range.first; it != range.second && !done[i]; ++it) {
+            Entry& e = entries[it->second];
+            if (!e.used && Set(*records[i], e.uid)) {
+                e.used = true;
+                done[i] = true;
+            }
+        }
+        if (!done[i])
+            m_loadedAs.emplace(records[i].get(), fps[i]); // its UID comes from this content
+    }
+}
+
+std::string CRecordUids::Serialize(const CRecordList& records) {
+    // Drop the UIDs of records that are gone before any new one is made, so a record
+    // made where a deleted one lived never inherits its UID.
+    std::unordered_set<const CContactRecord*> live;
+    live.reserve(records.size());
+    for (const auto& r : records)
+        live.insert(r.get());
+    for (auto it = m_loadedAs.begin(); it != m_loadedAs.end();)
+        it = live.count(it->first) == 0 ? m_loadedAs.erase(it) : std::next(it);
+    for (auto it = m_uidOf.begin(); it != m_uidOf.end();) {
+        if (live.count(it->first) == 0) {
+            m_recordOf.erase(it->second);
+            it = m_uidOf.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    std::string out(kHeader);
+    out += '\n';
+    out.reserve(records.size() * 56 + out.size());
+    for (const auto& r : records) {
+        out += UidOf(*r);
+        out += '\t';
+        out += Hex(Fingerprint(*r));
+        out += '\n';
+    }
+    return out;
+}
+
+void CRecordUids::Load(const std::string& dataPath, const CRecordList& records, IFileSystem& fs) {
+    std::string text;
+    try {
+        auto source = fs.OpenRead(SidecarPath(dataPath));
+        char buffer[8192];
+        while (const std::size_t n = source->Read(buffer, sizeof buffer))
+            text.append(buffer, n);
+    } catch (const CFileException&) {
+        text.clear();
+    }
+    Attach(records, text);
+}
+
+bool CRecordUids::Save(const std::string& dataPath, const CRecordList& records, IFileSystem& fs) {
+    const std::string text = Serialize(records);
+    try {
+        auto sink = fs.CreateAtomic(SidecarPath(dataPath));
+        sink->Write(text.data(), text.size());
+        sink->Commit();
+        return true;
+    } catch (const CFileException&) {
+        return false;
+    }
+}

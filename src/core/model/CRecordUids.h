@@ -1,0 +1,62 @@
+#pragma once
+// A stable UID (a UUID) for every record, kept beside the data file in "<data file>.uids"
+// so that it survives edits, reloads and restarts while the data file format stays as it is.
+//
+// How to use it (the document owns one: CKinbookDoc::Uids()):
+//   const std::string& uid = doc.Uids().UidOf(record); // made on first use, then kept
+//   doc.Uids().Set(record, cardUid);                    // an imported card keeps its own
+//   const CContactRecord* r = doc.Uids().RecordOf(uid);
+// The document reads the file after every load and writes it, atomically, after every save.
+//
+// A UID is made from the record's content as it was loaded (or, for a record made since,
+// as it is the first time a UID is needed): a name-based UUID, so an unchanged record gets
+// the same UID on every export even before a sidecar exists, and an edit made before the
+// next save does not change it. Once made it is kept, whatever is edited. The file lists the UIDs in record order with a
+// fingerprint of each record's content; a load takes the UID of the entry at the same
+// place when the fingerprint agrees, else of an entry with the same fingerprint anywhere
+// (records moved by another program), and a record that matches none gets a new one:
+// never a guess by name.
+#include "model/CRecordList.h"
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+class IFileSystem;
+
+class CRecordUids {
+public:
+    static std::string SidecarPath(const std::string& dataPath) { return dataPath + ".uids"; }
+
+    // The record's UID, made now when it has none.
+    const std::string& UidOf(const CContactRecord& record);
+    // The record's UID, or null when it has none yet.
+    const std::string* Find(const CContactRecord& record) const;
+    // Gives the record this UID unless another record has it; true when it was taken.
+    bool Set(const CContactRecord& record, const std::string& uid);
+    const CContactRecord* RecordOf(const std::string& uid) const;
+    void Forget(const CContactRecord& record);
+    void Clear();
+
+    // Re-attaches the UIDs of a sidecar text to freshly loaded records.
+    void Attach(const CRecordList& records, std::string_view sidecarText);
+    // The sidecar text for the records (every one gets its UID); UIDs of records that are
+    // gone are dropped.
+    std::string Serialize(const CRecordList& records);
+
+    // Reads "<dataPath>.uids" if there is one (a missing or unreadable file: no UIDs yet).
+    void Load(const std::string& dataPath, const CRecordList& records, IFileSystem& fs);
+    // Writes it atomically; false when it could not be written (the UIDs stay in memory).
+    bool Save(const std::string& dataPath, const CRecordList& records, IFileSystem& fs);
+
+    // A fingerprint of everything a record holds.
+    static std::uint64_t Fingerprint(const CContactRecord& record);
+    // The name-based UUID made from a content fingerprint (salt > 0 for a second try).
+    static std::string DerivedUid(std::uint64_t fingerprint, int salt = 0);
+
+private:
+    std::unordered_map<const CContactRecord*, std::string> m_uidOf;
+    std::unordered_map<std::string, const CContactRecord*> m_recordOf;
+    // The content fingerprint of loaded records that have no UID yet.
+    std::unordered_map<const CContactRecord*, std::uint64_t> m_loadedAs;
+};

@@ -1,0 +1,495 @@
+#include "transfer/CVCardReader.h"
+#include "model/NoCase.h"
+#include "model/TextDecode.h"
+
+namespace {
+
+std::string Upper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// Whether the name-and-parameters part of a line (before its first ':') says
+// quoted-printable; decided as soon as a line starts, so soft line breaks can be joined.
+bool SaysQuotedPrintable(std::string_view line) {
+    const std::size_t colon = line.find(':');
+    const std::string_view head = line.substr(0, colon);
+    for (std::size_t i = 0; i + 16 <= head.size(); ++i) {
+        if (kb::EqualsNoCase(head.substr(i, 16), "QUOTED-PRINTABLE"))
+            return true;
+    }
+    return false;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Quoted-printable to bytes; false on a broken =XX. A '=' at the very end is a soft break.
+bool DecodeQuotedPrintable(std::string_view in, std::string& out) {
+    out.clear();
+    out.reserve(in.size());
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        if (in[i] != '=') {
+            out += in[i];
+            continue;
+        }
+        if (i + 1 == in.size())
+            return true;
+        if (i + 2 >= in.size())
+            return false;
+        const int hi = HexDigit(in[i + 1]);
+        const int lo = HexDigit(in[i + 2]);
+        if (hi < 0 || lo < 0)
+            return false;
+        out += static_cast<char>(hi * 16 + lo);
+        i += 2;
+    }
+    return true;
+}
+
+// 4.0's ^-escapes in parameter values: ^n line break, ^^ caret, ^' double quote.
+std::string CaretDecode(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '^' && i + 1 < s.size()) {
+            const char n = s[i + 1];
+            if (n == 'n' || n == 'N') {
+                out += '\n';
+                ++i;
+                continue;
+            }
+            if (n == '^' || n == '\'') {
+                out += n == '^' ? '^' : '"';
+                ++i;
+                continue;
+            }
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+// The parameter a bare 2.1 value belongs to.
+std::string BareParamName(const std::string& upperValue) {
+    if (upperValue == "QUOTED-PRINTABLE" || upperValue == "BASE64" || upperValue == "8BIT" ||
+        upperValue == "7BIT" || upperValue == "B")
+        return "ENCODING";
+    if (upperValue == "INLINE" || upperValue == "URL" || upperValue == "URI" ||
+        upperValue == "CID" || upperValue == "CONTENT-ID")
+        return "VALUE";
+    return "TYPE";
+}
+
+void AddParam(std::vector<VCardParam>& params, std::string_view text) {
+    text = Trim(text);
+    if (text.empty())
+        return;
+    const std::size_t eq = text.find('=');
+    VCardParam p;
+    if (eq == std::string_view::npos) {
+        std::string bare = Upper(text);
+        p.name = BareParamName(bare);
+        p.values.push_back(std::string(text));
+    } else {
+        p.name = Upper(Trim(text.substr(0, eq)));
+        std::string_view rest = text.substr(eq + 1);
+        // Comma-separated values, each optionally in double quotes; 4.0 writes a list of
+        // types as one quoted value ("voice,home").
+        const bool typeList = p.name == "TYPE";
+        std::string current;
+        bool quoted = false;
+        for (char c : rest) {
+            if (c == '"') {
+                quoted = !quoted;
+            } else if (c == ',' && (!quoted || typeList)) {
+                p.values.push_back(CaretDecode(current));
+                current.clear();
+            } else {
+                current += c;
+            }
+        }
+        p.values.push_back(CaretDecode(current));
+    }
+    params.push_back(std::move(p));
+}
+
+// 2.1 has no escapes but \; and writes line breaks as they are: bring the value into the
+// 3.0/4.0 form every other part of the program reads.
+std::string To30Form(std::string_view text, bool listValue) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\') {
+            const char n = i + 1 < text.size() ? text[i + 1] : '\0';
+            if (n == ';' || n == ',' || n == '\\' || n == 'n' || n == 'N') {
+                out += c;
+                out += n;
+                ++i;
+            } else {
+                out += "\\\\";
+            }
+        } else if (c == ',' && !listValue) {
+            out += "\\,";
+        } else if (c == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += "\\n";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string EscapeLineBreaks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += "\\n";
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string DecodeCharset(std::string_view bytes, const std::vector<std::string>& charsets) {
+    if (!charsets.empty()) {
+        const std::string cs = Upper(charsets.front());
+        if (cs == "ISO-8859-1" || cs == "WINDOWS-1252" || cs == "CP1252" || cs == "LATIN1" ||
+            cs == "ISO8859-1" || cs == "ISO-8859-15") {
+            // What is labelled Latin-1 is Windows-1252 in practice; they agree on letters.
+            return kb::Cp1252ToUtf8(bytes);
+        }
+    }
+    // UTF-8 (named or not) when valid, else the older platform's code page.
+    return kb::DecodeToUtf8(bytes);
+}
+
+bool IsBinaryProperty(const VCardProperty& p) {
+    for (const std::string& e : p.ParamValues("ENCODING")) {
+        if (kb::EqualsNoCase(e, "BASE64") || kb::EqualsNoCase(e, "B"))
+            return true;
+    }
+    for (const std::string& v : p.ParamValues("VALUE")) {
+        if (kb::EqualsNoCase(v, "BINARY"))
+            return true;
+    }
+    return kb::StartsWithNoCase(p.value, "data:") &&
+           (p.name == "PHOTO" || p.name == "LOGO" || p.name == "SOUND" || p.name == "KEY");
+}
+
+bool IsQuotedPrintable(const VCardProperty& p) {
+    for (const std::string& e : p.ParamValues("ENCODING")) {
+        if (kb::EqualsNoCase(e, "QUOTED-PRINTABLE"))
+            return true;
+    }
+    return false;
+}
+
+// Splits "group.NAME;params:value". False when the line has no ':' at all.
+bool ParseProperty(std::string_view text, VCardProperty& p) {
+    // The name and parameters end at the first ':' outside a quoted parameter value.
+    bool quoted = false;
+    std::size_t colon = std::string_view::npos;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '"')
+            quoted = !quoted;
+        else if (text[i] == ':' && !quoted) {
+            colon = i;
+            break;
+        }
+    }
+    if (colon == std::string_view::npos)
+        colon = text.find(':'); // an unbalanced quote: take the first ':' after all
+    if (colon == std::string_view::npos)
+        return false;
+    const std::string_view head = text.substr(0, colon);
+    p.rawValue.assign(text.substr(colon + 1));
+
+    const std::size_t semi = head.find(';');
+    std::string_view qualified = Trim(head.substr(0, semi));
+    const std::size_t dot = qualified.rfind('.');
+    if (dot != std::string_view::npos) {
+        p.group.assign(qualified.substr(0, dot));
+        qualified.remove_prefix(dot + 1);
+    }
+    // Names and parameters are ASCII in every version; whatever else a file holds there is
+    // made valid UTF-8 like the values, so nothing downstream meets stray bytes.
+    p.group = kb::DecodeToUtf8(p.group);
+    p.name = kb::DecodeToUtf8(Upper(qualified));
+    if (semi != std::string_view::npos) {
+        std::string_view params = head.substr(semi + 1);
+        std::size_t start = 0;
+        quoted = false;
+        for (std::size_t i = 0; i <= params.size(); ++i) {
+            if (i < params.size() && params[i] == '"')
+                quoted = !quoted;
+            if (i == params.size() || (params[i] == ';' && !quoted)) {
+                AddParam(p.params, kb::DecodeToUtf8(params.substr(start, i - start)));
+                start = i + 1;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool CVCardReader::Feed(const char* data, std::size_t size, IVCardSink& sink) {
+    if (m_bStopped)
+        return false;
+    std::size_t i = 0;
+    if (!m_bStarted) {
+        // Wait for three bytes before deciding about a byte-order mark.
+        static constexpr char kBom[] = "\xEF\xBB\xBF";
+        while (i < size && m_physical.size() < 3 && m_nLine == 0) {
+            m_physical += data[i++];
+            if (m_physical.compare(0, m_physical.size(), kBom, m_physical.size()) != 0) {
+                m_bStarted = true;
+                break;
+            }
+            if (m_physical.size() == 3) {
+                m_physical.clear();
+                m_bStarted = true;
+                break;
+            }
+        }
+        if (!m_bStarted)
+            return true;
+        // Bytes taken while looking for the mark are ordinary line bytes: run them again.
+        std::string pending;
+        pending.swap(m_physical);
+        for (char c : pending) {
+            if (c == '\r' || c == '\n') {
+                if (!(c == '\n' && m_bAfterCr) && !OnPhysicalLine(m_physical, sink))
+                    return false;
+                m_physical.clear();
+                m_bAfterCr = c == '\r';
+            } else {
+                m_bAfterCr = false;
+                m_physical += c;
+            }
+        }
+    }
+    for (; i < size; ++i) {
+        const char c = data[i];
+        if (c == '\r' || c == '\n') {
+            // CR LF is one line end; a CR or an LF alone is one as well.
+            if (!(c == '\n' && m_bAfterCr)) {
+                if (!OnPhysicalLine(m_physical, sink))
+                    return false;
+                m_physical.clear();
+            }
+            m_bAfterCr = c == '\r';
+            continue;
+        }
+        m_bAfterCr = false;
+        // Find the run of ordinary bytes and take it at once.
+        std::size_t j = i;
+        while (j < size && data[j] != '\r' && data[j] != '\n')
+            ++j;
+        m_physical.append(data + i, j - i);
+        i = j - 1;
+    }
+    return true;
+}
+
+bool CVCardReader::Finish(IVCardSink& sink) {
+    if (m_bStopped)
+        return false;
+    m_bStarted = true;
+    if (!m_physical.empty()) {
+        if (!OnPhysicalLine(m_physical, sink))
+            return false;
+        m_physical.clear();
+    }
+    if (!CompleteLogicalLine(sink))
+        return false;
+    if (m_bInCard) {
+        m_bInCard = false;
+        if (!sink.OnBadCard(m_card.line, m_bCardBroken ? m_cardFault : VCardFault::NoEnd)) {
+            m_bStopped = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CVCardReader::OnPhysicalLine(std::string_view line, IVCardSink& sink) {
+    ++m_nLine;
+    if (m_nLogicalLine != 0) {
+        if (m_bLogicalQp && !m_logical.empty() && m_logical.back() == '=') {
+            // A quoted-printable soft line break: the value goes on, blanks and all.
+            m_logical.pop_back();
+            m_logical.append(line);
+            return true;
+        }
+        if (!line.empty() && IsBlank(line.front())) {
+            // Folding. 2.1 folds at a blank that stays part of the value; 3.0 and 4.0
+            // insert the blank, which unfolding takes out again.
+            if (m_card.version == "2.1")
+                m_logical.append(line);
+            else
+                m_logical.append(line.substr(1));
+            return true;
+        }
+    }
+    if (!CompleteLogicalLine(sink))
+        return false;
+    if (Trim(line).empty())
+        return true; // blank lines separate, they carry nothing (2.1 ends base64 with one)
+    m_logical.assign(line);
+    m_nLogicalLine = m_nLine;
+    m_bLogicalQp = SaysQuotedPrintable(line);
+    return true;
+}
+
+bool CVCardReader::CompleteLogicalLine(IVCardSink& sink) {
+    if (m_nLogicalLine == 0)
+        return true;
+    const int line = m_nLogicalLine;
+    m_nLogicalLine = 0;
+    if (!OnLogicalLine(m_logical, line, sink)) {
+        m_bStopped = true;
+        return false;
+    }
+    return true;
+}
+
+bool CVCardReader::OnLogicalLine(std::string_view text, int line, IVCardSink& sink) {
+    VCardProperty p;
+    const bool parsed = ParseProperty(text, p);
+    if (parsed && p.name == "BEGIN" && kb::EqualsNoCase(Trim(p.rawValue), "VCARD")) {
+        m_bInStray = false;
+        if (m_bInCard && !sink.OnBadCard(m_card.line, VCardFault::NoEnd))
+            return false;
+        m_card = VCard();
+        m_card.line = line;
+        m_bInCard = true;
+        m_bCardBroken = false;
+        return true;
+    }
+    if (!m_bInCard) {
+        // Text between cards: reported once for each run of it.
+        if (m_bInStray)
+            return true;
+        m_bInStray = true;
+        return sink.OnBadCard(line, VCardFault::TextOutsideCard);
+    }
+    if (parsed && p.name == "END" && kb::EqualsNoCase(Trim(p.rawValue), "VCARD")) {
+        m_bInCard = false;
+        if (m_bCardBroken)
+            return sink.OnBadCard(m_card.line, m_cardFault);
+        return sink.OnCard(m_card);
+    }
+    if (m_bCardBroken)
+        return true;
+    if (!parsed) {
+        VCardProperty& last = m_card.properties.empty() ? p : m_card.properties.back();
+        if (!m_card.properties.empty() && last.binary) {
+            // Some 2.1 writers break base64 without indenting it.
+            last.rawValue.append(text);
+            last.value.append(text);
+            return true;
+        }
+        // A line that is no property: kept as text so that nothing of it is lost.
+        VCardProperty loose;
+        loose.rawValue.assign(text);
+        loose.value = vcard::EscapeText(kb::DecodeToUtf8(text));
+        loose.line = line;
+        m_card.properties.push_back(std::move(loose));
+        return true;
+    }
+    if (p.name == "VERSION") {
+        m_card.version.assign(Trim(p.rawValue));
+        return true;
+    }
+    p.line = line;
+    p.value = p.rawValue;
+    p.binary = IsBinaryProperty(p);
+    if (p.binary) {
+        m_card.properties.push_back(std::move(p));
+        return true;
+    }
+    std::string bytes;
+    if (IsQuotedPrintable(p)) {
+        if (!DecodeQuotedPrintable(p.rawValue, bytes)) {
+            m_bCardBroken = true;
+            m_cardFault = VCardFault::BadQuotedPrintable;
+            return true;
+        }
+    } else {
+        bytes = p.rawValue;
+    }
+    std::string text8 = DecodeCharset(bytes, p.ParamValues("CHARSET"));
+    if (m_card.version == "2.1" || m_card.version.empty())
+        p.value = To30Form(text8, p.name == "CATEGORIES" || p.name == "NICKNAME");
+    else if (text8.find_first_of("\r\n") != std::string::npos)
+        p.value = EscapeLineBreaks(text8); // quoted-printable line breaks in a 3.0 card
+    else
+        p.value = std::move(text8);
+    m_card.properties.push_back(std::move(p));
+    return true;
+}
+
+namespace {
+
+class CollectingSink final : public IVCardSink {
+public:
+    explicit CollectingSink(std::vector<std::pair<int, VCardFault>>* faults) : m_faults(faults) {}
+    bool OnCard(VCard& card) override {
+        cards.push_back(std::move(card));
+        return true;
+    }
+    bool OnBadCard(int line, VCardFault fault) override {
+        if (m_faults)
+            m_faults->emplace_back(line, fault);
+        return true;
+    }
+    std::vector<VCard> cards;
+
+private:
+    std::vector<std::pair<int, VCardFault>>* m_faults;
+};
+
+} // namespace
+
+std::vector<VCard> ParseVCards(std::string_view text,
+                               std::vector<std::pair<int, VCardFault>>* faults) {
+    CollectingSink sink(faults);
+    CVCardReader reader;
+    reader.Feed(text.data(), text.size(), sink);
+    reader.Finish(sink);
+    return std::move(sink.cards);
+}

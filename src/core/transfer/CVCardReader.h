@@ -1,0 +1,75 @@
+#pragma once
+// Reads vCard 2.1, 3.0 and 4.0 files a chunk at a time and hands over each card as a list
+// of properties (see VCard.h); memory holds one card, whatever the file's size.
+//
+// How to use it:
+//   struct Sink : IVCardSink {
+//       bool OnCard(VCard& card) override { ...; return true; }          // false stops
+//       bool OnBadCard(int line, VCardFault f) override { return true; } // skipped card
+//   } sink;
+//   CVCardReader reader;
+//   while ((n = source.Read(buf, size)) > 0 && reader.Feed(buf, n, sink)) {}
+//   reader.Finish(sink);
+// or for text already in memory: std::vector<VCard> cards = ParseVCards(text);
+//
+// Lines end in CR LF, LF or CR; a UTF-8 byte-order mark is skipped. A line that begins with
+// a blank or TAB continues the previous one; in a quoted-printable value a line ending in
+// '=' continues on the next. Parameters are taken in every spelling (TYPE=home,voice,
+// TYPE=HOME;TYPE=VOICE, 2.1's bare HOME;CELL;PREF). Values come out as UTF-8 in 3.0/4.0
+// form: quoted-printable and CHARSET decoded, 2.1's literal line breaks escaped; base64 is
+// left alone and the property marked binary.
+#include "transfer/VCard.h"
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class VCardFault {
+    NoEnd,              // BEGIN:VCARD without its END:VCARD before the next card or the end
+    BadQuotedPrintable, // a quoted-printable value with a broken =XX sequence
+    TextOutsideCard,    // lines that belong to no card
+};
+
+class IVCardSink {
+public:
+    virtual ~IVCardSink() = default;
+    // A complete card; the sink may move from it. Returning false stops the reading.
+    virtual bool OnCard(VCard& card) = 0;
+    // A card (or stray text) that was skipped, with the line it began on.
+    virtual bool OnBadCard(int line, VCardFault fault) = 0;
+};
+
+class CVCardReader {
+public:
+    // Reads the next bytes; false once the sink asked to stop.
+    bool Feed(const char* data, std::size_t size, IVCardSink& sink);
+    // Ends the input: an unfinished card is reported as NoEnd. False when the sink stopped.
+    bool Finish(IVCardSink& sink);
+    // Physical lines read so far.
+    int Lines() const { return m_nLine; }
+
+private:
+    bool OnPhysicalLine(std::string_view line, IVCardSink& sink);
+    bool CompleteLogicalLine(IVCardSink& sink);
+    bool OnLogicalLine(std::string_view text, int line, IVCardSink& sink);
+
+    std::string m_physical; // the physical line being read
+    std::string m_logical;  // the logical line being unfolded
+    int m_nLogicalLine = 0; // where it began; 0 when there is none
+    bool m_bLogicalQp = false;
+    int m_nLine = 0;
+    bool m_bAfterCr = false;
+    bool m_bStarted = false; // past the byte-order mark check
+    bool m_bStopped = false;
+
+    bool m_bInCard = false;
+    bool m_bCardBroken = false;
+    VCardFault m_cardFault = VCardFault::NoEnd;
+    bool m_bInStray = false;
+    VCard m_card;
+};
+
+// Every card of a text in memory, in order; the cards that could not be read are skipped
+// and, when faults is given, listed there with their lines.
+std::vector<VCard> ParseVCards(std::string_view text,
+                               std::vector<std::pair<int, VCardFault>>* faults = nullptr);

@@ -1,0 +1,153 @@
+#include "transfer/VCard.h"
+#include "model/NoCase.h"
+
+namespace vcard {
+
+std::string EscapeText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case ',':
+            out += "\\,";
+            break;
+        case ';':
+            out += "\\;";
+            break;
+        case '\r':
+            // CR LF is one line break; a CR alone is one as well.
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += "\\n";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string UnescapeText(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c != '\\' || i + 1 == value.size()) {
+            out += c;
+            continue;
+        }
+        const char next = value[++i];
+        if (next == 'n' || next == 'N')
+            out += "\r\n";
+        else
+            out += next; // \\ \, \; \: and anything a writer escaped needlessly
+    }
+    return out;
+}
+
+std::vector<std::string_view> SplitEscaped(std::string_view value, char separator) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\') {
+            ++i;
+        } else if (value[i] == separator) {
+            parts.push_back(value.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    parts.push_back(value.substr(start));
+    return parts;
+}
+
+} // namespace vcard
+
+VCardProperty VCardProperty::Text(std::string name, std::string_view text) {
+    VCardProperty p;
+    p.name = std::move(name);
+    p.value = vcard::EscapeText(text);
+    return p;
+}
+
+VCardProperty VCardProperty::Structured(std::string name, const std::vector<std::string>& parts) {
+    VCardProperty p;
+    p.name = std::move(name);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            p.value += ';';
+        p.value += vcard::EscapeText(parts[i]);
+    }
+    return p;
+}
+
+std::string VCardProperty::Text() const {
+    return vcard::UnescapeText(value);
+}
+
+std::vector<std::string> VCardProperty::Components() const {
+    std::vector<std::string> out;
+    for (std::string_view part : vcard::SplitEscaped(value, ';'))
+        out.push_back(vcard::UnescapeText(part));
+    return out;
+}
+
+std::vector<std::string> VCardProperty::List() const {
+    std::vector<std::string> out;
+    for (std::string_view part : vcard::SplitEscaped(value, ','))
+        out.push_back(vcard::UnescapeText(part));
+    return out;
+}
+
+std::vector<std::string> VCardProperty::ParamValues(std::string_view param) const {
+    std::vector<std::string> out;
+    for (const VCardParam& p : params) {
+        if (kb::EqualsNoCase(p.name, param))
+            out.insert(out.end(), p.values.begin(), p.values.end());
+    }
+    return out;
+}
+
+bool VCardProperty::HasType(std::string_view type) const {
+    for (const std::string& t : ParamValues("TYPE")) {
+        if (kb::EqualsNoCase(t, type))
+            return true;
+    }
+    return false;
+}
+
+int VCardProperty::Preference() const {
+    int best = 0;
+    for (const std::string& v : ParamValues("PREF")) {
+        int n = 0;
+        bool digits = !v.empty() && v.size() <= 3;
+        for (char c : v) {
+            if (c < '0' || c > '9')
+                digits = false;
+            else
+                n = n * 10 + (c - '0');
+        }
+        // A bare 2.1 PREF has no number: it is the first choice.
+        if (!digits)
+            n = 1;
+        if (n >= 1 && n <= 100 && (best == 0 || n < best))
+            best = n;
+    }
+    if (best == 0 && HasType("pref"))
+        best = 1;
+    return best;
+}
+
+const VCardProperty* VCard::Find(std::string_view name) const {
+    for (const VCardProperty& p : properties) {
+        if (p.name == name)
+            return &p;
+    }
+    return nullptr;
+}

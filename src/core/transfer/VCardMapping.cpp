@@ -1,0 +1,904 @@
+#include "transfer/VCardMapping.h"
+#include "model/CCategoryList.h"
+#include "model/NoCase.h"
+#include "model/TextDecode.h"
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+const std::vector<VCardMapEntry> kVCardMap = {
+    // Written from the record in this order, and read back into the same fields.
+    {"FN", VCardSlot::FormattedName, "Shown as"},
+    {"N", VCardSlot::Name, "Name"},
+    {"TITLE", VCardSlot::Title, "Title"},
+    {"ORG", VCardSlot::OtherRef, "Department"},
+    {"TEL", VCardSlot::Item, "Phone"},
+    {"EMAIL", VCardSlot::Item, "E-mail"},
+    {"ADR", VCardSlot::Address, "Address"},
+    {"NOTE", VCardSlot::Notes, "Note"},
+    {"CATEGORIES", VCardSlot::Category, "Categories"},
+    {"X-KINBOOK-OTHER-INFO", VCardSlot::OtherInfo, "Other info"},
+    {"X-KINBOOK-DEFAULT-ITEM", VCardSlot::DefaultItem, ""},
+    {"X-KINBOOK-ITEMS", VCardSlot::ItemLayout, ""},
+    {"UID", VCardSlot::Uid, ""},
+    // Read only: what other programs write.
+    {"PRODID", VCardSlot::Metadata, ""},
+    {"REV", VCardSlot::Metadata, ""},
+    {"KIND", VCardSlot::Metadata, ""},
+    {"CLIENTPIDMAP", VCardSlot::Metadata, ""},
+    {"PROFILE", VCardSlot::Metadata, ""},
+    {"X-ABSHOWAS", VCardSlot::Metadata, ""},
+    {"X-ABUID", VCardSlot::Metadata, ""},
+    {"X-ABADR", VCardSlot::Metadata, ""}, // the country format of a grouped address
+    {"PHOTO", VCardSlot::Binary, "Photo"},
+    {"LOGO", VCardSlot::Binary, "Logo"},
+    {"SOUND", VCardSlot::Binary, "Sound"},
+    {"KEY", VCardSlot::Binary, "Key"},
+    {"BDAY", VCardSlot::Words, "Birthday"},
+    {"ANNIVERSARY", VCardSlot::Words, "Anniversary"},
+    {"X-ANNIVERSARY", VCardSlot::Words, "Anniversary"},
+    {"X-ABDATE", VCardSlot::Words, "Date"},
+    {"URL", VCardSlot::Words, "Web"},
+    {"NICKNAME", VCardSlot::Words, "Nickname"},
+    {"IMPP", VCardSlot::Words, "IM"},
+    {"X-AIM", VCardSlot::Words, "AIM"},
+    {"X-JABBER", VCardSlot::Words, "Jabber"},
+    {"X-SKYPE", VCardSlot::Words, "Skype"},
+    {"X-ICQ", VCardSlot::Words, "ICQ"},
+    {"X-MSN", VCardSlot::Words, "MSN"},
+    {"X-YAHOO", VCardSlot::Words, "Yahoo"},
+    {"X-GOOGLE-TALK", VCardSlot::Words, "Google Talk"},
+    {"ROLE", VCardSlot::Words, "Role"},
+    {"GENDER", VCardSlot::Words, "Gender"},
+    {"GEO", VCardSlot::Words, "Location"},
+    {"TZ", VCardSlot::Words, "Time zone"},
+    {"LANG", VCardSlot::Words, "Language"},
+    {"RELATED", VCardSlot::Words, "Related"},
+    {"X-ABRELATEDNAMES", VCardSlot::Words, "Related"},
+    {"X-SPOUSE", VCardSlot::Words, "Spouse"},
+    {"X-ASSISTANT", VCardSlot::Words, "Assistant"},
+    {"X-MANAGER", VCardSlot::Words, "Manager"},
+    {"LABEL", VCardSlot::Words, "Address label"},
+    {"MAILER", VCardSlot::Words, "Mailer"},
+    {"SORT-STRING", VCardSlot::Words, "Sort as"},
+    {"X-PHONETIC-FIRST-NAME", VCardSlot::Words, "First name sounds like"},
+    {"X-PHONETIC-LAST-NAME", VCardSlot::Words, "Last name sounds like"},
+    {"X-ABLABEL", VCardSlot::Words, "Label"},
+    {"SOURCE", VCardSlot::Words, "Source"},
+    {"FBURL", VCardSlot::Words, "Free/busy"},
+    {"CALURI", VCardSlot::Words, "Calendar"},
+    {"CALADRURI", VCardSlot::Words, "Calendar requests"},
+    {"MEMBER", VCardSlot::Words, "Member"},
+    {"EXPERTISE", VCardSlot::Words, "Expertise"},
+    {"HOBBY", VCardSlot::Words, "Hobby"},
+    {"INTEREST", VCardSlot::Words, "Interest"},
+};
+
+const std::vector<VCardLabelEntry> kVCardLabels = {
+    {LABEL_HOME, "home"},   {LABEL_WORK, "work"}, {LABEL_MOBILE, "cell"},
+    {LABEL_PAGER, "pager"}, {LABEL_FAX, "fax"},   {LABEL_OTHER, ""},
+};
+
+namespace {
+
+constexpr std::string_view kOtherInfoName = "X-KINBOOK-OTHER-INFO";
+constexpr std::string_view kDefaultItemName = "X-KINBOOK-DEFAULT-ITEM";
+constexpr std::string_view kItemsName = "X-KINBOOK-ITEMS";
+constexpr std::string_view kProdId = "-//Feltmoor//Kinbook//EN";
+
+std::string Upper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        c = kb::FoldAscii(c);
+    return out;
+}
+
+std::string Trimmed(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return std::string(s);
+}
+
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+bool LooksLikeEmail(std::string_view s) {
+    const std::size_t at = s.find('@');
+    return at != std::string_view::npos && at > 0 && at + 1 < s.size() &&
+           s.find_first_of(" \t\r\n") == std::string_view::npos;
+}
+
+std::string JoinNonEmpty(const std::vector<std::string>& parts, std::string_view separator) {
+    std::string out;
+    for (const std::string& p : parts) {
+        if (p.empty())
+            continue;
+        if (!out.empty())
+            out += separator;
+        out += p;
+    }
+    return out;
+}
+
+bool IsUuid(std::string_view s) {
+    if (s.size() != 36)
+        return false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        if (dash ? c != '-' : !std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+    }
+    return true;
+}
+
+std::string NormaliseUid(std::string_view uid) {
+    std::string s = Trimmed(uid);
+    if (kb::StartsWithNoCase(s, "urn:uuid:"))
+        s.erase(0, 9);
+    return s;
+}
+
+// The label Apple's programs write in an item's X-ABLabel, "_$!<Mobile>!$_", in words.
+std::string AbLabelText(std::string_view label) {
+    std::string_view s = label;
+    if (s.size() > 8 && s.substr(0, 4) == "_$!<" && s.substr(s.size() - 4) == ">!$_")
+        s = s.substr(4, s.size() - 8);
+    if (s == "HomePage")
+        return "Home page";
+    if (s == "HomeFAX")
+        return "Home fax";
+    if (s == "WorkFAX")
+        return "Work fax";
+    if (s == "OtherFAX")
+        return "Other fax";
+    return std::string(s);
+}
+
+// The item label an X-ABLabel names, or LABEL_NONE for a label of the user's own.
+std::uint8_t LabelOfAbLabel(std::string_view label) {
+    const std::string text = AbLabelText(label);
+    if (text == "Mobile" || text == "iPhone")
+        return LABEL_MOBILE;
+    if (text == "Home")
+        return LABEL_HOME;
+    if (text == "Work")
+        return LABEL_WORK;
+    if (text == "Home fax" || text == "Work fax" || text == "Other fax")
+        return LABEL_FAX;
+    if (text == "Pager")
+        return LABEL_PAGER;
+    if (text == "Main" || text == "Other")
+        return LABEL_OTHER;
+    return LABEL_NONE;
+}
+
+std::uint8_t LabelOfTel(const VCardProperty& p) {
+    if (p.HasType("fax"))
+        return LABEL_FAX;
+    if (p.HasType("cell") || p.HasType("mobile") || p.HasType("iphone"))
+        return LABEL_MOBILE;
+    if (p.HasType("pager"))
+        return LABEL_PAGER;
+    if (p.HasType("home"))
+        return LABEL_HOME;
+    if (p.HasType("work"))
+        return LABEL_WORK;
+    return LABEL_OTHER;
+}
+
+// The types worth naming in words ("work", "car"); the ones that say nothing are left out.
+std::string TypeWords(const VCardProperty& p) {
+    std::vector<std::string> types;
+    for (const std::string& t : p.ParamValues("TYPE")) {
+        const std::string l = Lower(t);
+        if (l == "pref" || l == "internet" || l == "voice" || l == "x400" || l == "intl" ||
+            l == "postal" || l == "parcel" || l == "dom" || l.empty())
+            continue;
+        if (std::find(types.begin(), types.end(), l) == types.end())
+            types.push_back(l);
+    }
+    return JoinNonEmpty(types, ", ");
+}
+
+const std::string* GroupLabel(const VCard& card, const VCardProperty& p) {
+    if (p.group.empty())
+        return nullptr;
+    for (const VCardProperty& q : card.properties) {
+        if (&q != &p && q.name == "X-ABLABEL" && kb::EqualsNoCase(q.group, p.group))
+            return &q.value;
+    }
+    return nullptr;
+}
+
+bool IsGroupLabelOfMapped(const VCard& card, const VCardProperty& label) {
+    if (label.group.empty())
+        return false;
+    for (const VCardProperty& q : card.properties) {
+        if (&q != &label && kb::EqualsNoCase(q.group, label.group) && q.name != "X-ABLABEL")
+            return true;
+    }
+    return false;
+}
+
+// What an import puts into a record, before the plain-words lines are placed.
+struct Reading {
+    VCardRecord out;
+    std::vector<std::string> words; // in card order
+    bool otherInfoSet[CContactRecord::kOtherInfoCount] = {};
+    std::string notesFromNote;
+    bool lastNameFromOrg = false; // a company card: ORG is its name
+};
+
+std::string AddressLine(const std::vector<std::string>& c) {
+    // post office box; extended; street; city; region; code; country
+    auto at = [&](std::size_t i) { return i < c.size() ? c[i] : std::string(); };
+    std::string street = JoinNonEmpty({at(2), at(1), at(0)}, ", ");
+    for (std::size_t i = 0; i + 1 < street.size(); ++i) {
+        if (street[i] == '\r' && street[i + 1] == '\n')
+            street.replace(i, 2, ", ");
+    }
+    std::string place = JoinNonEmpty({at(4), at(5)}, " ");
+    return JoinNonEmpty({street, at(3), place, at(6)}, ", ");
+}
+
+void ReadName(const VCard& card, Reading& rd) {
+    CContactRecord& r = rd.out.record;
+    const VCardProperty* n = card.Find("N");
+    const VCardProperty* fn = card.Find("FN");
+    const VCardProperty* org = card.Find("ORG");
+    std::vector<std::string> parts = n ? n->Components() : std::vector<std::string>{};
+    parts.resize(5);
+    const std::string fnText = fn ? Trimmed(fn->Text()) : std::string();
+    const std::string orgName = org ? Trimmed(org->Components().front()) : std::string();
+
+    const std::string family = Trimmed(parts[0]);
+    const std::string given = Trimmed(parts[1]);
+    if (!family.empty()) {
+        r.m_strLastName = parts[0];
+        r.m_strFirstName = parts[1];
+    } else {
+        bool company = !orgName.empty() && (fnText.empty() || fnText == orgName);
+        if (const VCardProperty* kind = card.Find("KIND"))
+            company =
+                company || (kb::EqualsNoCase(Trimmed(kind->Text()), "org") && !orgName.empty());
+        if (const VCardProperty* showAs = card.Find("X-ABSHOWAS"))
+            company = company ||
+                      (kb::EqualsNoCase(Trimmed(showAs->Text()), "COMPANY") && !orgName.empty());
+        if (company && given.empty()) {
+            r.m_strLastName = orgName; // the other reference stays empty: no name twice
+            rd.lastNameFromOrg = true;
+        } else if (!fnText.empty()) {
+            const std::size_t space = fnText.find_last_of(' ');
+            const std::string lastWord =
+                space == std::string::npos ? fnText : fnText.substr(space + 1);
+            const std::string rest =
+                space == std::string::npos ? "" : Trimmed(fnText.substr(0, space));
+            r.m_strLastName = lastWord;
+            r.m_strFirstName = !given.empty() && given != lastWord ? given : rest;
+        } else {
+            r.m_strLastName = given;
+        }
+    }
+    if (!parts[2].empty())
+        rd.words.push_back("Middle name: " + parts[2]);
+    if (!parts[3].empty())
+        rd.words.push_back("Name prefix: " + parts[3]);
+    if (!parts[4].empty())
+        rd.words.push_back("Name suffix: " + parts[4]);
+    if (n && !family.empty() && !fnText.empty()) {
+        // A name shown otherwise than the parts say ("Bob Smith") is kept in words.
+        const std::vector<std::string> forms = {
+            JoinNonEmpty({given, family}, " "),
+            JoinNonEmpty({family, given}, " "),
+            Trimmed(JoinNonEmpty({parts[1], parts[0]}, " ")),
+            JoinNonEmpty({family, given}, ", "),
+            JoinNonEmpty({parts[3], given, parts[2], family, parts[4]}, " "),
+            JoinNonEmpty({parts[3], given, parts[2], family}, " ") + ", " + parts[4]};
+        if (std::find(forms.begin(), forms.end(), fnText) == forms.end())
+            rd.words.push_back("Shown as: " + fnText);
+    }
+}
+
+struct ItemCandidate {
+    std::string text;
+    std::uint8_t label;
+    int preference;
+    const VCardProperty* property;
+};
+
+// Parses "2* 5* 255 255 255 255 255": each slot's label, '*' for a slot with text.
+bool ParseItemLayout(std::string_view value, std::uint8_t labels[], bool filled[]) {
+    int slot = 0;
+    std::size_t i = 0;
+    while (i < value.size()) {
+        while (i < value.size() && value[i] == ' ')
+            ++i;
+        if (i == value.size())
+            break;
+        if (slot >= CContactRecord::kItemCount)
+            return false;
+        int n = 0;
+        int digits = 0;
+        while (i < value.size() && value[i] >= '0' && value[i] <= '9' && digits < 4) {
+            n = n * 10 + (value[i++] - '0');
+            ++digits;
+        }
+        if (digits == 0 || n > 255)
+            return false;
+        filled[slot] = i < value.size() && value[i] == '*';
+        if (filled[slot])
+            ++i;
+        if (i < value.size() && value[i] != ' ')
+            return false;
+        labels[slot++] = static_cast<std::uint8_t>(n);
+    }
+    return slot == CContactRecord::kItemCount;
+}
+
+void ReadItems(const VCard& card, Reading& rd) {
+    CContactRecord& r = rd.out.record;
+    std::vector<ItemCandidate> items;
+    for (const VCardProperty& p : card.properties) {
+        if ((p.name != "TEL" && p.name != "EMAIL") || p.binary)
+            continue;
+        ItemCandidate c{p.Text(), LABEL_EMAIL, p.Preference(), &p};
+        if (Trimmed(c.text).empty())
+            continue;
+        if (p.name == "TEL") {
+            const std::vector<std::string> valueType = p.ParamValues("VALUE");
+            if (!valueType.empty() && kb::EqualsNoCase(valueType.front(), "uri") &&
+                kb::StartsWithNoCase(c.text, "tel:"))
+                c.text.erase(0, 4); // 4.0's tel: URI: the number is what the user knows
+            c.label = LabelOfTel(p);
+            if (const std::string* label = GroupLabel(card, p)) {
+                const std::string text = AbLabelText(vcard::UnescapeText(*label));
+                const std::uint8_t fromLabel = LabelOfAbLabel(vcard::UnescapeText(*label));
+                if (fromLabel != LABEL_NONE)
+                    c.label = fromLabel;
+                else if (!text.empty())
+                    rd.words.push_back(text + ": " + c.text); // a label of the user's own
+            }
+        } else if (const std::string* label = GroupLabel(card, p)) {
+            const std::string text = AbLabelText(vcard::UnescapeText(*label));
+            if (!text.empty() && LabelOfAbLabel(vcard::UnescapeText(*label)) == LABEL_NONE)
+                rd.words.push_back(text + ": " + c.text);
+        }
+        items.push_back(std::move(c));
+    }
+
+    std::uint8_t layoutLabels[CContactRecord::kItemCount] = {};
+    bool layoutFilled[CContactRecord::kItemCount] = {};
+    int slots[CContactRecord::kItemCount];
+    std::size_t placed = 0;
+    const VCardProperty* layout = card.Find(kItemsName);
+    bool useLayout = layout && ParseItemLayout(Trimmed(layout->Text()), layoutLabels, layoutFilled);
+    if (useLayout) {
+        // Kinbook wrote the card: valid while the items it names are all still there.
+        std::size_t filledCount = 0;
+        for (bool f : layoutFilled)
+            filledCount += f ? 1 : 0;
+        useLayout = filledCount == items.size();
+    }
+    if (useLayout) {
+        std::size_t k = 0;
+        for (int s = 0; s < CContactRecord::kItemCount; ++s) {
+            r.m_nItemLabel[static_cast<std::size_t>(s)] = layoutLabels[s];
+            if (layoutFilled[s]) {
+                r.m_strItem[static_cast<std::size_t>(s)] = items[k].text;
+                slots[k++] = s;
+            }
+        }
+        placed = k;
+    } else {
+        for (std::size_t k = 0; k < items.size() && k < CContactRecord::kItemCount; ++k) {
+            r.m_strItem[k] = items[k].text;
+            r.m_nItemLabel[k] = items[k].label;
+            slots[k] = static_cast<int>(k);
+            placed = k + 1;
+        }
+    }
+    for (std::size_t k = placed; k < items.size(); ++k) {
+        const std::string types = TypeWords(*items[k].property);
+        rd.words.push_back(std::string(items[k].property->name == "TEL" ? "Phone" : "E-mail") +
+                           (types.empty() ? "" : " (" + types + ")") + ": " + items[k].text);
+    }
+
+    int best = 0;
+    int bestSlot = -1;
+    for (std::size_t k = 0; k < placed; ++k) {
+        const int pref = items[k].preference;
+        if (pref > 0 && (best == 0 || pref < best)) {
+            best = pref;
+            bestSlot = slots[k];
+        }
+    }
+    if (bestSlot < 0) {
+        if (const VCardProperty* d = card.Find(kDefaultItemName)) {
+            const std::string v = Trimmed(d->Text());
+            if (v.size() == 1 && v[0] >= '1' && v[0] <= '7')
+                bestSlot = v[0] - '1';
+        }
+    }
+    r.m_nDefaultItem = static_cast<std::uint8_t>(bestSlot < 0 ? 0 : bestSlot);
+}
+
+void ReadAddresses(const VCard& card, Reading& rd) {
+    CContactRecord& r = rd.out.record;
+    std::vector<const VCardProperty*> adrs;
+    for (const VCardProperty& p : card.properties) {
+        if (p.name == "ADR" && !p.binary)
+            adrs.push_back(&p);
+    }
+    if (adrs.empty())
+        return;
+    const VCardProperty* chosen = nullptr;
+    int best = 0;
+    for (const VCardProperty* a : adrs) {
+        const int pref = a->Preference();
+        if (pref > 0 && (best == 0 || pref < best)) {
+            best = pref;
+            chosen = a;
+        }
+    }
+    for (const VCardProperty* a : adrs) {
+        if (!chosen && a->HasType("home"))
+            chosen = a;
+    }
+    if (!chosen)
+        chosen = adrs.front();
+    std::vector<std::string> c = chosen->Components();
+    c.resize(7);
+    std::vector<std::string> lines;
+    for (std::size_t i : {std::size_t{2}, std::size_t{1}, std::size_t{0}}) {
+        if (!c[i].empty())
+            lines.push_back(c[i]);
+    }
+    r.m_strAddress = JoinNonEmpty(lines, "\r\n");
+    r.m_strCity = c[3];
+    r.m_strState = c[4];
+    r.m_strZip = c[5];
+    r.m_strCountry = c[6];
+    for (const VCardProperty* a : adrs) {
+        if (a == chosen)
+            continue;
+        const std::string types = TypeWords(*a);
+        const std::string line = AddressLine(a->Components());
+        if (!line.empty())
+            rd.words.push_back("Address" + (types.empty() ? "" : " (" + types + ")") + ": " + line);
+    }
+}
+
+void ReadOthers(const VCard& card, Reading& rd) {
+    CContactRecord& r = rd.out.record;
+    bool titleSeen = false;
+    bool orgSeen = false;
+    std::size_t otherInfo = 0;
+    for (const VCardProperty& p : card.properties) {
+        const VCardMapEntry entry = MapEntryOf(p.name);
+        switch (entry.slot) {
+        case VCardSlot::FormattedName:
+        case VCardSlot::Name:
+        case VCardSlot::Item:
+        case VCardSlot::Address:
+        case VCardSlot::DefaultItem:
+        case VCardSlot::ItemLayout:
+        case VCardSlot::Metadata:
+            break; // read above, or nothing for the user
+        case VCardSlot::Uid:
+            if (rd.out.uid.empty())
+                rd.out.uid = NormaliseUid(p.Text());
+            break;
+        case VCardSlot::Title:
+            if (!titleSeen) {
+                r.m_strTitle = p.Text();
+                titleSeen = true;
+            } else if (!p.Text().empty()) {
+                rd.words.push_back("Title: " + p.Text());
+            }
+            break;
+        case VCardSlot::OtherRef: {
+            std::vector<std::string> c = p.Components();
+            if (!orgSeen) {
+                orgSeen = true;
+                // A company card already took the name as its last name.
+                if (!rd.lastNameFromOrg)
+                    r.m_strOtherRef = c.front();
+                c.erase(c.begin());
+                const std::string units = JoinNonEmpty(c, ", ");
+                if (!units.empty())
+                    rd.words.push_back("Department: " + units);
+            } else {
+                const std::string all = JoinNonEmpty(c, ", ");
+                if (!all.empty())
+                    rd.words.push_back("Organization: " + all);
+            }
+            break;
+        }
+        case VCardSlot::Notes: {
+            const std::string text = p.Text();
+            if (!rd.notesFromNote.empty())
+                rd.notesFromNote += "\r\n";
+            rd.notesFromNote += text;
+            break;
+        }
+        case VCardSlot::Category:
+            for (std::string& c : p.List()) {
+                std::string t = Trimmed(c);
+                if (!t.empty())
+                    rd.out.categories.push_back(std::move(t));
+            }
+            break;
+        case VCardSlot::OtherInfo:
+            if (otherInfo < CContactRecord::kOtherInfoCount) {
+                r.m_strOtherInfo[otherInfo] = p.Text();
+                rd.otherInfoSet[otherInfo] = true;
+                ++otherInfo;
+            } else if (!p.Text().empty()) {
+                rd.words.push_back(p.Text());
+            }
+            break;
+        case VCardSlot::Binary:
+            if (p.binary) {
+                rd.out.binaries.push_back(Lower(entry.words));
+                break;
+            }
+            [[fallthrough]];
+        case VCardSlot::Words: {
+            if (p.name == "X-ABLABEL" && IsGroupLabelOfMapped(card, p))
+                break; // read with the property it labels
+            std::string text;
+            if (p.name == "GENDER" || p.name == "GEO" || p.name == "X-ABADR")
+                text = JoinNonEmpty(p.Components(), ", ");
+            else if (p.name == "NICKNAME")
+                text = JoinNonEmpty(p.List(), ", ");
+            else
+                text = p.Text();
+            if (Trimmed(text).empty())
+                break;
+            std::string words(entry.words);
+            if (const std::string* label = GroupLabel(card, p))
+                words = AbLabelText(vcard::UnescapeText(*label));
+            else if (p.name.empty())
+                words.clear(); // a line that was no property at all: as it stood
+            const std::string types = TypeWords(p);
+            if (!types.empty() && !words.empty())
+                words += " (" + types + ")";
+            rd.words.push_back(words.empty() ? text : words + ": " + text);
+            break;
+        }
+        }
+    }
+    if (rd.out.categories.size() > 1)
+        rd.words.push_back("Categories: " + JoinNonEmpty(rd.out.categories, ", "));
+}
+
+Reading Read(const VCard& card) {
+    Reading rd;
+    ReadName(card, rd);
+    ReadItems(card, rd);
+    ReadAddresses(card, rd);
+    ReadOthers(card, rd);
+
+    CContactRecord& r = rd.out.record;
+    r.m_nCategory = 0;
+    r.m_strNotes = rd.notesFromNote;
+    // Lines without a field of their own: the free Other Info lines first, then the notes.
+    for (std::string& line : rd.words) {
+        bool placed = false;
+        if (!HasLineBreak(line)) {
+            for (std::size_t i = 0; i < CContactRecord::kOtherInfoCount && !placed; ++i) {
+                if (!rd.otherInfoSet[i] && r.m_strOtherInfo[i].empty()) {
+                    r.m_strOtherInfo[i] = line;
+                    placed = true;
+                }
+            }
+        }
+        if (!placed) {
+            if (!r.m_strNotes.empty())
+                r.m_strNotes += "\r\n";
+            r.m_strNotes += line;
+        }
+        rd.out.spilled.push_back(std::move(line));
+    }
+    rd.words.clear();
+    if (r.m_strLastName.empty()) {
+        if (!r.m_strFirstName.empty())
+            r.m_strLastName.swap(r.m_strFirstName);
+        else if (!r.m_strOtherRef.empty())
+            r.m_strLastName.swap(r.m_strOtherRef);
+        else
+            r.m_strLastName = "Unnamed";
+    }
+    return rd;
+}
+
+// The items as an import of the written card would place them without X-KINBOOK-ITEMS.
+bool PlainLayoutSuffices(const CContactRecord& r, const std::vector<bool>& asEmail) {
+    std::size_t k = 0;
+    CContactRecord plain;
+    for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
+        if (r.m_strItem[i].empty())
+            continue;
+        std::uint8_t label = LABEL_OTHER;
+        if (asEmail[i])
+            label = LABEL_EMAIL;
+        else if (r.m_nItemLabel[i] <= LABEL_FAX)
+            label = r.m_nItemLabel[i];
+        plain.m_strItem[k] = r.m_strItem[i];
+        plain.m_nItemLabel[k] = label;
+        ++k;
+    }
+    return plain.m_strItem == r.m_strItem && plain.m_nItemLabel == r.m_nItemLabel;
+}
+
+struct Writing {
+    const CContactRecord& record;
+    const CCategoryList& categories;
+    const std::string& uid;
+    bool v40;
+    std::vector<VCardProperty>& out;
+    std::array<std::string, CContactRecord::kOtherInfoCount> otherInfo;
+    std::string notes;
+};
+
+std::string U8(const std::string& bytes) {
+    return kb::DecodeToUtf8(bytes);
+}
+
+std::string TypeToken(std::string_view type, bool v40) {
+    return v40 ? std::string(type) : Upper(type);
+}
+
+void WriteSlot(VCardSlot slot, std::string_view name, Writing& w) {
+    const CContactRecord& r = w.record;
+    switch (slot) {
+    case VCardSlot::FormattedName: {
+        std::string fn = JoinNonEmpty({U8(r.m_strFirstName), U8(r.m_strLastName)}, " ");
+        if (fn.empty())
+            fn = U8(r.m_strOtherRef);
+        w.out.push_back(VCardProperty::Text(std::string(name), fn));
+        break;
+    }
+    case VCardSlot::Name:
+        w.out.push_back(VCardProperty::Structured(
+            std::string(name), {U8(r.m_strLastName), U8(r.m_strFirstName), "", "", ""}));
+        break;
+    case VCardSlot::Title:
+        if (!r.m_strTitle.empty())
+            w.out.push_back(VCardProperty::Text(std::string(name), U8(r.m_strTitle)));
+        break;
+    case VCardSlot::OtherRef:
+        if (!r.m_strOtherRef.empty())
+            w.out.push_back(VCardProperty::Structured(std::string(name), {U8(r.m_strOtherRef)}));
+        break;
+    case VCardSlot::Item: {
+        if (name != "TEL")
+            break; // TEL and EMAIL go out together, in item order
+        std::vector<bool> asEmail(CContactRecord::kItemCount, false);
+        for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
+            const std::string& text = r.m_strItem[i];
+            if (text.empty())
+                continue;
+            const std::uint8_t label = r.m_nItemLabel[i];
+            asEmail[i] = label == LABEL_EMAIL || (label == LABEL_NONE && LooksLikeEmail(text));
+            VCardProperty p = VCardProperty::Text(asEmail[i] ? "EMAIL" : "TEL", U8(text));
+            VCardParam type{"TYPE", {}};
+            if (!asEmail[i]) {
+                for (const VCardLabelEntry& e : kVCardLabels) {
+                    if (e.label == label && !e.type.empty())
+                        type.values.push_back(TypeToken(e.type, w.v40));
+                }
+            } else if (!w.v40) {
+                type.values.push_back("INTERNET");
+            }
+            const bool preferred = i == r.m_nDefaultItem;
+            if (preferred && !w.v40)
+                type.values.push_back("PREF");
+            if (!type.values.empty())
+                p.params.push_back(std::move(type));
+            if (preferred && w.v40)
+                p.params.push_back({"PREF", {"1"}});
+            w.out.push_back(std::move(p));
+        }
+        if (!PlainLayoutSuffices(r, asEmail)) {
+            std::string layout;
+            for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
+                if (i > 0)
+                    layout += ' ';
+                layout += std::to_string(r.m_nItemLabel[i]);
+                if (!r.m_strItem[i].empty())
+                    layout += '*';
+            }
+            w.out.push_back(VCardProperty::Text(std::string(kItemsName), layout));
+        }
+        break;
+    }
+    case VCardSlot::Address:
+        if (!(r.m_strAddress.empty() && r.m_strCity.empty() && r.m_strState.empty() &&
+              r.m_strZip.empty() && r.m_strCountry.empty())) {
+            VCardProperty p = VCardProperty::Structured(
+                std::string(name), {"", "", U8(r.m_strAddress), U8(r.m_strCity), U8(r.m_strState),
+                                    U8(r.m_strZip), U8(r.m_strCountry)});
+            p.params.push_back({"TYPE", {TypeToken("home", w.v40)}});
+            w.out.push_back(std::move(p));
+        }
+        break;
+    case VCardSlot::Notes:
+        if (!w.notes.empty())
+            w.out.push_back(VCardProperty::Text(std::string(name), U8(w.notes)));
+        break;
+    case VCardSlot::Category: {
+        const std::string& cat = w.categories.NameOf(r.m_nCategory);
+        if (!kb::EqualsNoCase(cat, kUnfiled))
+            w.out.push_back(VCardProperty::Text(std::string(name), U8(cat)));
+        break;
+    }
+    case VCardSlot::OtherInfo: {
+        std::size_t last = 0;
+        for (std::size_t i = 0; i < w.otherInfo.size(); ++i) {
+            if (!w.otherInfo[i].empty())
+                last = i + 1;
+        }
+        for (std::size_t i = 0; i < last; ++i)
+            w.out.push_back(VCardProperty::Text(std::string(name), U8(w.otherInfo[i])));
+        break;
+    }
+    case VCardSlot::DefaultItem:
+        w.out.push_back(
+            VCardProperty::Text(std::string(name), std::to_string(r.m_nDefaultItem + 1)));
+        break;
+    case VCardSlot::Uid:
+        if (!w.uid.empty()) {
+            VCardProperty p;
+            p.name = std::string(name);
+            p.value = w.v40 && IsUuid(w.uid) ? "urn:uuid:" + w.uid : vcard::EscapeText(w.uid);
+            w.out.push_back(std::move(p));
+        }
+        break;
+    case VCardSlot::ItemLayout: // written with the items
+    case VCardSlot::Metadata:
+    case VCardSlot::Binary:
+    case VCardSlot::Words:
+        break;
+    }
+}
+
+bool GroupUsed(const VCard& card, const std::string& group) {
+    for (const VCardProperty& p : card.properties) {
+        if (!p.group.empty() && kb::EqualsNoCase(p.group, group))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+VCardMapEntry MapEntryOf(std::string_view propertyName) {
+    for (const VCardMapEntry& e : kVCardMap) {
+        if (e.property == propertyName)
+            return e;
+    }
+    return {propertyName, VCardSlot::Words, propertyName};
+}
+
+bool IsMappedProperty(const VCardProperty& property) {
+    const VCardSlot slot = MapEntryOf(property.name).slot;
+    switch (slot) {
+    case VCardSlot::FormattedName:
+    case VCardSlot::Name:
+    case VCardSlot::Title:
+    case VCardSlot::OtherRef:
+    case VCardSlot::Item:
+    case VCardSlot::Address:
+    case VCardSlot::Notes:
+    case VCardSlot::Category:
+    case VCardSlot::OtherInfo:
+    case VCardSlot::DefaultItem:
+    case VCardSlot::ItemLayout:
+    case VCardSlot::Uid:
+        return true;
+    default:
+        return property.name == "PRODID";
+    }
+}
+
+std::string CardUid(const VCard& card) {
+    const VCardProperty* p = card.Find("UID");
+    return p ? NormaliseUid(p->Text()) : std::string();
+}
+
+VCardRecord VCardToRecord(const VCard& card) {
+    return Read(card).out;
+}
+
+VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categories,
+                    const std::string& uid, VCardVersion version, const VCard* previous) {
+    VCard card;
+    bool v40 = version == VCardVersion::V40;
+    if (previous && (previous->version == "3.0" || previous->version == "4.0"))
+        v40 = previous->version == "4.0";
+    card.version = v40 ? "4.0" : "3.0";
+
+    Writing w{record,           categories, uid, v40, card.properties, record.m_strOtherInfo,
+              record.m_strNotes};
+    if (previous) {
+        // What an import of the previous card put into text comes back from its own
+        // properties, so it is not written twice.
+        const VCardRecord before = VCardToRecord(*previous);
+        for (std::string& line : w.otherInfo) {
+            if (std::find(before.spilled.begin(), before.spilled.end(), U8(line)) !=
+                before.spilled.end())
+                line.clear();
+        }
+        for (auto it = before.spilled.rbegin(); it != before.spilled.rend(); ++it) {
+            const std::string tail = "\r\n" + *it;
+            const std::string notes = U8(w.notes);
+            if (notes == *it)
+                w.notes.clear();
+            else if (notes.size() >= tail.size() &&
+                     notes.compare(notes.size() - tail.size(), tail.size(), tail) == 0)
+                w.notes = notes.substr(0, notes.size() - tail.size());
+        }
+    }
+    VCardProperty prodId;
+    prodId.name = "PRODID";
+    prodId.value = std::string(kProdId);
+    card.properties.push_back(std::move(prodId));
+    for (const VCardMapEntry& e : kVCardMap) {
+        if (e.slot == VCardSlot::Metadata)
+            break; // the rest of the table is read only
+        WriteSlot(e.slot, e.property, w);
+    }
+    if (previous) {
+        // An item that is still there keeps its group, and with it its label.
+        for (VCardProperty& mine : card.properties) {
+            if (mine.name != "TEL" && mine.name != "EMAIL")
+                continue;
+            const std::string text = mine.Text();
+            for (const VCardProperty& p : previous->properties) {
+                if (p.name == mine.name && !p.group.empty() && p.Text() == text &&
+                    !GroupUsed(card, p.group)) {
+                    mine.group = p.group;
+                    break;
+                }
+            }
+        }
+        const std::string previousUid = CardUid(*previous);
+        for (const VCardProperty& p : previous->properties) {
+            if (p.name == "UID" && !uid.empty() && previousUid == uid) {
+                // Keep the server's own spelling of the same UID.
+                for (VCardProperty& mine : card.properties) {
+                    if (mine.name == "UID")
+                        mine = p;
+                }
+                continue;
+            }
+            if (IsMappedProperty(p))
+                continue;
+            if (p.name == "X-ABLABEL" && IsGroupLabelOfMapped(*previous, p)) {
+                bool partnerMapped = false;
+                for (const VCardProperty& q : previous->properties) {
+                    if (&q != &p && kb::EqualsNoCase(q.group, p.group) && IsMappedProperty(q))
+                        partnerMapped = true;
+                }
+                if (partnerMapped && !GroupUsed(card, p.group))
+                    continue; // its item is gone
+            }
+            card.properties.push_back(p);
+        }
+    }
+    return card;
+}

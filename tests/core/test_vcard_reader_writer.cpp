@@ -1,0 +1,285 @@
+#include "model/TextDecode.h"
+#include "transfer/CVCardReader.h"
+#include "transfer/CVCardWriter.h"
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+std::string Card(const std::string& version, const std::string& body,
+                 const std::string& eol = "\r\n") {
+    return "BEGIN:VCARD" + eol + "VERSION:" + version + eol + body + "END:VCARD" + eol;
+}
+
+const VCardProperty& Only(const std::vector<VCard>& cards, const char* name) {
+    EXPECT_EQ(cards.size(), 1u);
+    const VCardProperty* p = cards.at(0).Find(name);
+    EXPECT_NE(p, nullptr) << name;
+    static const VCardProperty none;
+    return p ? *p : none;
+}
+
+// Parameters in every spelling the three versions and their writers use.
+struct ParamCase {
+    const char* version;
+    const char* line;
+    std::vector<const char*> types;
+    int preference;
+};
+
+class VCardParams : public testing::TestWithParam<ParamCase> {};
+
+TEST_P(VCardParams, EverySpellingGivesTheSameTypesAndPreference) {
+    const ParamCase& c = GetParam();
+    const auto cards = ParseVCards(Card(c.version, std::string(c.line) + "\r\n"));
+    const VCardProperty& tel = Only(cards, "TEL");
+    for (const char* t : c.types)
+        EXPECT_TRUE(tel.HasType(t)) << c.line << " lacks " << t;
+    EXPECT_FALSE(tel.HasType("fax")) << c.line;
+    EXPECT_EQ(tel.Preference(), c.preference) << c.line;
+    EXPECT_EQ(tel.Text(), "555-0100");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spellings, VCardParams,
+    testing::Values(ParamCase{"3.0", "TEL;TYPE=home,voice:555-0100", {"home", "voice"}, 0},
+                    ParamCase{"3.0", "TEL;TYPE=HOME;TYPE=VOICE:555-0100", {"home", "voice"}, 0},
+                    ParamCase{"3.0", "tel;type=home;type=pref:555-0100", {"home"}, 1},
+                    ParamCase{"2.1", "TEL;HOME;CELL;PREF:555-0100", {"home", "cell"}, 1},
+                    ParamCase{"4.0", "TEL;TYPE=\"home,voice\";PREF=2:555-0100", {"home"}, 2},
+                    ParamCase{"4.0", "TEL;PREF=1;TYPE=cell:555-0100", {"cell"}, 1},
+                    ParamCase{"3.0", "item1.TEL;type=WORK:555-0100", {"work"}, 0}));
+
+TEST(VCardReader, UnfoldsEscapesAndKeepsGroupsAndRawValues) {
+    const std::string text =
+        Card("3.0", "item1.NOTE;LANGUAGE=en:one\\, two\\; three\\\\ four\\nfive\r\n"
+                    " \\Nsix and a fold\r\n"
+                    "\tafter a tab\r\n");
+    const auto cards = ParseVCards(text);
+    const VCardProperty& note = Only(cards, "NOTE");
+    EXPECT_EQ(note.group, "item1");
+    EXPECT_EQ(note.ParamValues("language"), std::vector<std::string>{"en"});
+    EXPECT_EQ(note.rawValue, "one\\, two\\; three\\\\ four\\nfive\\Nsix and a foldafter a tab");
+    EXPECT_EQ(note.Text(), "one, two; three\\ four\r\nfive\r\nsix and a foldafter a tab");
+    EXPECT_EQ(note.line, 3);
+}
+
+TEST(VCardReader, StructuredValuesSplitOnlyAtUnescapedSemicolons) {
+    const auto cards = ParseVCards(Card("4.0", "ADR:;;1 Main St\\; rear\\nApt 2;Town;;12345;\r\n"));
+    const auto parts = Only(cards, "ADR").Components();
+    EXPECT_EQ(parts, (std::vector<std::string>{"", "", "1 Main St; rear\r\nApt 2", "Town", "",
+                                               "12345", ""}));
+}
+
+TEST(VCardReader, QuotedPrintableSoftBreaksAndCharsets) {
+    const std::string text =
+        Card("2.1", "NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:Zeile=0D=0A=\r\n"
+                    "  zwei M=C3=\r\n"
+                    "=BCller, drei\r\n"
+                    "N;CHARSET=WINDOWS-1252:Lef\xe8vre;Zo\xe9\r\n"
+                    "TITLE;CHARSET=ISO-8859-1;QUOTED-PRINTABLE:=80 pr=E9t\r\n");
+    const auto cards = ParseVCards(text);
+    ASSERT_EQ(cards.size(), 1u);
+    // The 2.1 line break and comma come out in the form every reader of VCard.h expects.
+    EXPECT_EQ(cards[0].Find("NOTE")->value, "Zeile\\n  zwei M\xC3\xBCller\\, drei");
+    EXPECT_EQ(cards[0].Find("NOTE")->Text(), "Zeile\r\n  zwei M\xC3\xBCller, drei");
+    EXPECT_EQ(cards[0].Find("N")->Components(),
+              (std::vector<std::string>{"Lef\xC3\xA8vre", "Zo\xC3\xA9"}));
+    EXPECT_EQ(cards[0].Find("TITLE")->Text(), "\xE2\x82\xAC pr\xC3\xA9t");
+}
+
+TEST(VCardReader, CharsetNamedWindows1252IsTakenEvenWhenTheBytesLookLikeUtf8) {
+    // C3 A9 is "é" in UTF-8 but "Ã©" in Windows-1252; the card says which.
+    const auto cards = ParseVCards(Card("2.1", "FN;CHARSET=WINDOWS-1252:\xC3\xA9\r\n"));
+    EXPECT_EQ(Only(cards, "FN").Text(), "\xC3\x83\xC2\xA9");
+}
+
+TEST(VCardReader, Base64StaysOpaqueAndIsMarkedBinary) {
+    const std::string text = Card("2.1", "PHOTO;ENCODING=BASE64;JPEG:\r\n"
+                                         " /9j/4AAQ\r\n"
+                                         " SkZJRg==\r\n"
+                                         "\r\n"
+                                         "TEL:1\r\n") +
+                             Card("3.0", "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQ\r\n SkZJRg==\r\n") +
+                             Card("4.0", "PHOTO:data:image/png;base64,iVBOR\r\n w0KGgo=\r\n");
+    const auto cards = ParseVCards(text);
+    ASSERT_EQ(cards.size(), 3u);
+    for (const VCard& c : cards) {
+        const VCardProperty* photo = c.Find("PHOTO");
+        ASSERT_NE(photo, nullptr);
+        EXPECT_TRUE(photo->binary) << c.version;
+        EXPECT_EQ(photo->value.find('\n'), std::string::npos);
+    }
+    EXPECT_EQ(cards[1].Find("PHOTO")->value, "/9j/4AAQSkZJRg==");
+    EXPECT_EQ(cards[2].Find("PHOTO")->value, "data:image/png;base64,iVBORw0KGgo=");
+    ASSERT_NE(cards[0].Find("TEL"), nullptr);
+}
+
+TEST(VCardReader, LineEndsByteOrderMarkAndCase) {
+    for (const std::string eol : {"\r\n", "\n", "\r"}) {
+        std::string text = "\xEF\xBB\xBF"
+                           "begin:vcard" +
+                           eol + "version:3.0" + eol + "N:Doe;Jane;;;" + eol + "FN:Jane" + eol +
+                           " Doe" + eol + "end:vcard" + eol;
+        const auto cards = ParseVCards(text);
+        ASSERT_EQ(cards.size(), 1u) << eol.size();
+        EXPECT_EQ(cards[0].version, "3.0");
+        EXPECT_EQ(cards[0].Find("FN")->Text(), "JaneDoe");
+        EXPECT_EQ(cards[0].Find("N")->Components()[1], "Jane");
+    }
+}
+
+TEST(VCardReader, BadCardsAreSkippedWithTheirLinesAndTheRestIsRead) {
+    const std::string text = "stray text\r\n" +                                 // line 1
+                             Card("3.0", "FN:A\r\n") +                          // 2-5
+                             "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:No end\r\n" +    // 6-8
+                             Card("2.1", "NOTE;QUOTED-PRINTABLE:bad =ZZ\r\n") + // 9-12
+                             Card("3.0", "FN:B\r\n") +                          // 13-16
+                             "BEGIN:VCARD\r\nFN:cut off";                       // 17-18
+    std::vector<std::pair<int, VCardFault>> faults;
+    const auto cards = ParseVCards(text, &faults);
+    ASSERT_EQ(cards.size(), 2u);
+    EXPECT_EQ(cards[0].Find("FN")->Text(), "A");
+    EXPECT_EQ(cards[1].Find("FN")->Text(), "B");
+    EXPECT_EQ(faults, (std::vector<std::pair<int, VCardFault>>{{1, VCardFault::TextOutsideCard},
+                                                               {6, VCardFault::NoEnd},
+                                                               {9, VCardFault::BadQuotedPrintable},
+                                                               {17, VCardFault::NoEnd}}));
+}
+
+TEST(VCardReader, ALineThatIsNoPropertyIsKeptAsText) {
+    const auto cards = ParseVCards(Card("3.0", "FN:A\r\njust words\r\n"));
+    ASSERT_EQ(cards.size(), 1u);
+    ASSERT_EQ(cards[0].properties.size(), 2u);
+    EXPECT_EQ(cards[0].properties[1].name, "");
+    EXPECT_EQ(cards[0].properties[1].Text(), "just words");
+}
+
+// Whatever the chunks, the reader sees the same cards.
+TEST(VCardReader, ChunkBoundariesChangeNothing) {
+    std::string text = "\xEF\xBB\xBF";
+    for (int i = 0; i < 20; ++i)
+        text += Card(i % 2 ? "2.1" : "3.0", "N:N" + std::to_string(i) +
+                                                ";G;;;\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=\r\n"
+                                                "b=C3=BC\r\nTEL;CELL:1\r\n  2\r\n");
+    const auto whole = ParseVCards(text);
+    ASSERT_EQ(whole.size(), 20u);
+    std::mt19937 rng(7);
+    for (int round = 0; round < 20; ++round) {
+        struct Sink : IVCardSink {
+            bool OnCard(VCard& c) override {
+                cards.push_back(c);
+                return true;
+            }
+            bool OnBadCard(int, VCardFault) override { return false; }
+            std::vector<VCard> cards;
+        } sink;
+        CVCardReader reader;
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            const std::size_t n = std::min<std::size_t>(1 + rng() % 7, text.size() - pos);
+            ASSERT_TRUE(reader.Feed(text.data() + pos, n, sink));
+            pos += n;
+        }
+        ASSERT_TRUE(reader.Finish(sink));
+        ASSERT_EQ(sink.cards.size(), whole.size());
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            ASSERT_EQ(sink.cards[i].properties.size(), whole[i].properties.size());
+            for (std::size_t k = 0; k < whole[i].properties.size(); ++k)
+                EXPECT_EQ(sink.cards[i].properties[k].value, whole[i].properties[k].value);
+        }
+    }
+    EXPECT_EQ(whole[1].Find("NOTE")->Text(), "ab\xC3\xBC");
+    EXPECT_EQ(whole[1].Find("TEL")->Text(), "1  2"); // 2.1 folding keeps the blank
+    EXPECT_EQ(whole[0].Find("TEL")->Text(), "1 2");
+}
+
+TEST(VCardReader, TheSinkCanStopTheReading) {
+    struct Sink : IVCardSink {
+        bool OnCard(VCard&) override { return ++seen < 2; }
+        bool OnBadCard(int, VCardFault) override { return true; }
+        int seen = 0;
+    } sink;
+    const std::string text =
+        Card("3.0", "FN:A\r\n") + Card("3.0", "FN:B\r\n") + Card("3.0", "FN:C\r\n");
+    CVCardReader reader;
+    EXPECT_FALSE(reader.Feed(text.data(), text.size(), sink));
+    EXPECT_FALSE(reader.Finish(sink));
+    EXPECT_EQ(sink.seen, 2);
+}
+
+TEST(VCardWriter, WritesExactBytesWithEscapesQuotedParametersAndCrLf) {
+    VCard card;
+    card.version = "4.0";
+    VCardProperty note = VCardProperty::Text("NOTE", "a, b; c\\d\r\ne");
+    note.group = "item1";
+    card.properties.push_back(note);
+    VCardProperty adr = VCardProperty::Structured("ADR", {"", "", "1 Main St", "Town"});
+    adr.params.push_back({"TYPE", {"home", "pref"}});
+    adr.params.push_back({"LABEL", {"1 Main St\nTown: \"here\""}});
+    card.properties.push_back(adr);
+    std::string out;
+    CVCardWriter::AppendCard(card, out);
+    EXPECT_EQ(out, "BEGIN:VCARD\r\nVERSION:4.0\r\n"
+                   "item1.NOTE:a\\, b\\; c\\\\d\\ne\r\n"
+                   "ADR;TYPE=home,pref;LABEL=\"1 Main St^nTown: ^'here^'\":;;1 Main St;Town\r\n"
+                   "END:VCARD\r\n");
+    // What was written reads back the same.
+    const auto back = ParseVCards(out);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].Find("NOTE")->Text(), "a, b; c\\d\r\ne");
+    EXPECT_EQ(back[0].Find("ADR")->ParamValues("LABEL"),
+              std::vector<std::string>{"1 Main St\nTown: \"here\""});
+}
+
+TEST(VCardWriter, FoldsAtSeventyFiveOctets) {
+    std::string out;
+    CVCardWriter::AppendFolded(std::string(75, 'a'), out);
+    EXPECT_EQ(out, std::string(75, 'a') + "\r\n");
+    out.clear();
+    CVCardWriter::AppendFolded(std::string(76, 'a') + std::string(74, 'b') + "c", out);
+    EXPECT_EQ(out, std::string(75, 'a') + "\r\n a" + std::string(73, 'b') + "\r\n bc\r\n");
+    out.clear();
+    // 74 ASCII bytes then a two-byte letter: the letter moves whole to the next line.
+    CVCardWriter::AppendFolded(std::string(74, 'a') + "\xC3\xA9", out);
+    EXPECT_EQ(out, std::string(74, 'a') + "\r\n \xC3\xA9\r\n");
+}
+
+// Any UTF-8 text: every physical line at most 75 octets and valid UTF-8 on its own, and
+// reading it back gives the text.
+TEST(VCardWriter, FoldingNeverSplitsACharacterAndReadsBack) {
+    std::mt19937 rng(42);
+    const char32_t alphabet[] = {U'a',      U' ', U'\u00e9', U'\u20ac', U'\U0001F600',
+                                 U'\u4e2d', U',', U';',      U'\\',     U'\n'};
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        const int len = static_cast<int>(rng() % 200);
+        for (int i = 0; i < len; ++i)
+            kb::AppendUtf8(text, alphabet[rng() % std::size(alphabet)]);
+        VCard card;
+        card.properties.push_back(VCardProperty::Text("NOTE", text));
+        std::string out;
+        CVCardWriter::AppendCard(card, out);
+        std::size_t start = 0;
+        while (start < out.size()) {
+            const std::size_t end = out.find("\r\n", start);
+            ASSERT_NE(end, std::string::npos);
+            const std::string line = out.substr(start, end - start);
+            EXPECT_LE(line.size(), 75u);
+            EXPECT_TRUE(kb::IsValidUtf8(line));
+            start = end + 2;
+        }
+        const auto back = ParseVCards(out);
+        ASSERT_EQ(back.size(), 1u);
+        std::string expected;
+        for (char c : text) {
+            if (c == '\n')
+                expected += "\r\n";
+            else
+                expected += c;
+        }
+        EXPECT_EQ(back[0].Find("NOTE")->Text(), expected);
+    }
+}
+
+} // namespace

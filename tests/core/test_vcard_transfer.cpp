@@ -1,0 +1,325 @@
+#include "FakeMessageBox.h"
+#include "RunCli.h"
+#include "TempDir.h"
+#include "TransferFakes.h"
+#include "VCardCheck.h"
+#include "edit/CRecordFiler.h"
+#include "model/CCategoryList.h"
+#include "model/CRecordUids.h"
+#include "model/CSampleBook.h"
+#include "port/IFileSystem.h"
+#include "transfer/VCardTransfer.h"
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+std::string Sample(const std::string& name) {
+    return std::string(KINBOOK_TEST_DATA_DIR) + "/vcard/" + name;
+}
+
+struct Book {
+    Book() { categories.ResetToDefaults(); }
+    VCardImportResult Import(const std::string& path) {
+        return RunVCardImport(path, records, categories, &uids, RealFileSystem(), box, progress);
+    }
+    const CContactRecord& Named(const std::string& last) const {
+        for (const auto& r : records) {
+            if (r->m_strLastName == last)
+                return *r;
+        }
+        ADD_FAILURE() << "no record " << last;
+        static const CContactRecord none;
+        return none;
+    }
+    CRecordList records;
+    CCategoryList categories;
+    CRecordUids uids;
+    FakeMessageBox box;
+    ScriptedProgress progress;
+};
+
+// The sample files as phones, services and desktop programs write them.
+TEST(VCardSamples, APhonesVersion21WithQuotedPrintableAndWindows1252) {
+    Book book;
+    const VCardImportResult r = book.Import(Sample("phone-2.1.vcf"));
+    EXPECT_EQ(r.imported, 2);
+    EXPECT_EQ(book.box.Texts(),
+              std::vector<std::string>{"2 records imported. 1 photo was not imported."});
+    const CContactRecord& m = book.Named("M\xC3\xBCller");
+    EXPECT_EQ(m.m_strFirstName, "J\xC3\xBCrgen");
+    EXPECT_EQ(m.m_strItem[0], "+49 170 1234567");
+    EXPECT_EQ(m.m_nItemLabel[0], LABEL_MOBILE);
+    EXPECT_EQ(m.m_nItemLabel[1], LABEL_HOME);
+    EXPECT_EQ(m.m_nItemLabel[2], LABEL_FAX);
+    EXPECT_EQ(m.m_strItem[3], "juergen@example.de");
+    EXPECT_EQ(m.m_nItemLabel[3], LABEL_EMAIL);
+    EXPECT_EQ(m.m_nDefaultItem, 0);
+    EXPECT_EQ(m.m_strAddress, "Hauptstra\xC3\x9F"
+                              "e 5");
+    EXPECT_EQ(m.m_strCountry, "Deutschland"); // joined over a soft line break
+    EXPECT_EQ(m.m_strNotes, "Erste Zeile\r\nZweite Zeile, mit Komma und einem l\xC3\xA4ngeren "
+                            "Text, der umgebrochen wird.");
+    EXPECT_EQ(m.m_strOtherInfo[0], "Birthday: 1980-04-04");
+    EXPECT_EQ(m.m_nCategory, 0);
+    const CContactRecord& z = book.Named("Lef\xC3\xA8vre");
+    EXPECT_EQ(z.m_strFirstName, "Zo\xC3\xA9");
+    EXPECT_EQ(z.m_strOtherRef, "Soci\xC3\xA9t\xC3\xA9 G\xC3\xA9n\xC3\xA9rale");
+    EXPECT_EQ(z.m_strTitle, "Charg\xC3\xA9"
+                            "e d'affaires");
+    EXPECT_EQ(z.m_strOtherInfo[0], "Department: Cr\xC3\xA9"
+                                   "dit");
+    EXPECT_EQ(z.m_strNotes, "Prix: 20 \xE2\x82\xAC \xE2\x80\x93 r\xC3\xA9"
+                            "duit");
+}
+
+TEST(VCardSamples, ADesktopVersion30WithItemGroupsAndCustomLabels) {
+    Book book;
+    const VCardImportResult r = book.Import(Sample("desktop-3.0.vcf"));
+    EXPECT_EQ(r.imported, 3);
+    EXPECT_EQ(r.createdCategories, std::vector<std::string>{"Friends"});
+    const CContactRecord& j = book.Named("Appleseed");
+    EXPECT_EQ(j.m_strFirstName, "Johnny");
+    EXPECT_EQ(j.m_strOtherRef, "Orchard Inc.");
+    EXPECT_EQ(j.m_strTitle, "Head Gardener");
+    EXPECT_EQ(book.categories.NameOf(j.m_nCategory), "Friends");
+    const std::array<std::uint8_t, 7> labels = {LABEL_MOBILE, LABEL_HOME, LABEL_OTHER, LABEL_EMAIL,
+                                                LABEL_EMAIL,  LABEL_NONE, LABEL_NONE};
+    EXPECT_EQ(j.m_nItemLabel, labels);
+    EXPECT_EQ(j.m_strItem[2], "(555) 010-1002");
+    EXPECT_EQ(j.m_strAddress, "12 Apple Lane\r\nUnit 3"); // the preferred address
+    EXPECT_EQ(j.m_strZip, "95014");
+    EXPECT_EQ(j.m_strOtherInfo,
+              (std::array<std::string, 4>{"Middle name: Q.", "Name prefix: Mr.", "Name suffix: Jr.",
+                                          "Sister: (555) 010-1002"}));
+    EXPECT_EQ(j.m_strNotes, "Met at the cider festival, 2019.\r\n"
+                            "Likes pears; and plums.\r\n"
+                            "Address (work): 1 Orchard Way, Cupertino, CA 95014, USA\r\n"
+                            "Department: Planting\r\n"
+                            "Home page: https://orchard.example/johnny\r\n"
+                            "Mother: Jane Appleseed\r\n"
+                            "Nickname: Apples\r\n"
+                            "X-SOCIALPROFILE (twitter): https://social.example/johnny\r\n"
+                            "Categories: Friends, Gardening");
+    const CContactRecord& company = book.Named("Orchard Supplies Ltd");
+    EXPECT_EQ(company.m_strOtherRef, "");
+    EXPECT_EQ(company.m_nItemLabel[0], LABEL_WORK);
+    EXPECT_EQ(company.m_nItemLabel[1], LABEL_OTHER); // "Main"
+    EXPECT_EQ(book.Named("Lone Company Inc.").m_strFirstName, "");
+}
+
+TEST(VCardSamples, Version40WithPreferencesAFoldedCharacterAndAPhoto) {
+    Book book;
+    const VCardImportResult r = book.Import(Sample("rfc-4.0.vcf"));
+    EXPECT_EQ(r.imported, 2);
+    EXPECT_EQ(r.binaries, std::vector<std::string>{"photo"});
+    const CContactRecord& a = book.Named("\xC3\x96"
+                                         "berg-\xC3\x98"
+                                         "sterg\xC3\xA5rd");
+    EXPECT_EQ(a.m_strItem[0], "+46-8-555-0100"); // the tel: URI as the number
+    EXPECT_EQ(a.m_nItemLabel[0], LABEL_HOME);
+    EXPECT_EQ(a.m_nDefaultItem, 1); // PREF=1
+    EXPECT_EQ(a.m_strNotes, "Fika on Fridays. Remember: she prefers tea, never coffee "
+                            "\xE2\x80\x93 and the caf\xC3\xA4 by the harbour.");
+    EXPECT_EQ(a.m_strAddress, "Storgatan 1\r\nBox 12");
+    EXPECT_EQ(a.m_strOtherInfo[0], "Anniversary: 20090808");
+    EXPECT_EQ(book.uids.RecordOf("4fbe8971-0bc3-424c-9c26-36c3e1eff6b1"), &a);
+    EXPECT_EQ(book.Named("Nordic Widgets AB").m_strOtherInfo[0], "Web: https://widgets.example.se");
+}
+
+TEST(VCardSamples, BrokenCardsAreNamedByLineAndTheRestComeIn) {
+    Book book;
+    const VCardImportResult r = book.Import(Sample("broken-middle.vcf"));
+    EXPECT_EQ(r.outcome, ImportOutcome::Completed);
+    EXPECT_EQ(r.imported, 3);
+    ASSERT_EQ(book.box.shown.size(), 1u);
+    EXPECT_EQ(book.box.shown[0].text,
+              "3 records imported. 2 cards could not be read (lines 7 and 18).");
+    EXPECT_EQ(book.box.shown[0].caption, "Import Complete");
+    EXPECT_EQ(book.box.shown[0].icon, MbIcon::Exclamation);
+    EXPECT_EQ(book.records.size(), 3u);
+}
+
+TEST(VCardTransfer, ImportIsFiledCancelledAndReportedLikeDelimitedImport) {
+    TransferMemoryFs fs;
+    fs.readPiece = 5;
+    std::string file;
+    for (const char* name : {"Zulu", "Alpha", "Mike", "Alpha"})
+        file += std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nN:") + name +
+                ";Ann;;;\r\nCATEGORIES:All,Personal\r\nEND:VCARD\r\n";
+    fs.files["/in.vcf"] = file;
+    Book book;
+    book.progress.cancelAfter = 2;
+    VCardImportResult r = RunVCardImport("/in.vcf", book.records, book.categories, nullptr, fs,
+                                         book.box, book.progress);
+    EXPECT_EQ(r.outcome, ImportOutcome::Cancelled);
+    EXPECT_EQ(book.records.size(), 3u); // the ones filed before Cancel stay
+    EXPECT_TRUE(book.box.shown.empty());
+
+    Book whole;
+    r = RunVCardImport("/in.vcf", whole.records, whole.categories, nullptr, fs, whole.box,
+                       whole.progress);
+    ASSERT_EQ(whole.records.size(), 4u);
+    EXPECT_EQ(whole.records[0]->m_strLastName, "Alpha");
+    EXPECT_EQ(whole.records[1]->m_strLastName, "Alpha #1"); // the filing rule numbers twins
+    EXPECT_EQ(whole.records[3]->m_strLastName, "Zulu");
+    EXPECT_EQ(whole.records[0]->m_nCategory, 2); // "All" is never a category
+    EXPECT_EQ(whole.progress.positions.back(), 100);
+
+    RunVCardImport("/missing.vcf", whole.records, whole.categories, nullptr, fs, whole.box,
+                   whole.progress);
+    EXPECT_EQ(whole.box.shown.back().text, "/missing.vcf could not be opened.");
+    EXPECT_EQ(whole.box.shown.back().caption, "File Error");
+}
+
+TEST(VCardTransfer, FinishMessagesCountPhotosAndRefusedCards) {
+    VCardImportResult r;
+    r.imported = 1;
+    EXPECT_EQ(VCardImportMessage(r), "1 records imported.");
+    r.binaries = {"photo", "logo", "photo"};
+    EXPECT_EQ(VCardImportMessage(r), "1 records imported. 2 photos and 1 logo were not imported.");
+    r.binaries.clear();
+    r.refusedLines = {4};
+    EXPECT_EQ(VCardImportMessage(r), "1 records imported. 1 card could not be read (line 4).");
+    r.refusedLines = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    EXPECT_EQ(VCardImportMessage(r), "1 records imported. 12 cards could not be read (lines 1, 2, "
+                                     "3, 4, 5, 6, 7, 8, 9, 10 and more).");
+}
+
+// A book out to a file and into an empty book: every record field for field, and the
+// file read by python3-vobject with the same names, phones and e-mails.
+TEST(VCardTransfer, ExportThenImportIntoAnEmptyBookGivesTheSameBook) {
+    TempDir dir;
+    CCategoryList categories;
+    CRecordList records;
+    CSampleBook(99).Fill(categories, records, 1000);
+    CRecordUids uids;
+    for (VCardVersion v : {VCardVersion::V40, VCardVersion::V30}) {
+        const std::string path = dir.File(v == VCardVersion::V40 ? "book4.vcf" : "book3.vcf");
+        FakeMessageBox box;
+        ScriptedProgress progress;
+        const ExportResult out = RunVCardExport(records, categories, uids, {path, -1, v},
+                                                RealFileSystem(), box, progress);
+        ASSERT_EQ(out.outcome, ExportOutcome::Completed);
+        EXPECT_EQ(box.Texts(), std::vector<std::string>{"1000 records exported."});
+        EXPECT_TRUE(IsVCardFile(path, RealFileSystem()));
+
+        std::string error;
+        EXPECT_EQ(VobjectLines(path, error), ExpectedVobjectLines(records)) << error;
+
+        Book empty;
+        empty.categories.RemoveAll();
+        empty.categories.AddTail("Unfiled");
+        const VCardImportResult in = empty.Import(path);
+        EXPECT_EQ(in.imported, 1000);
+        ASSERT_EQ(empty.records.size(), records.size());
+        // What the import must give: the same records filed into an empty book by the
+        // filing rule (which numbers twins that the sample book has side by side).
+        CRecordList expected;
+        std::map<const CContactRecord*, const CContactRecord*> originalOf;
+        {
+            CRecordFiler filer(expected);
+            for (const auto& r : records) {
+                auto copy = std::make_unique<CContactRecord>(*r);
+                originalOf[copy.get()] = r.get();
+                filer.File(std::move(copy));
+            }
+        }
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            CContactRecord back = *empty.records[i];
+            // Categories are made in the order met: compare them by name.
+            EXPECT_EQ(empty.categories.NameOf(back.m_nCategory),
+                      categories.NameOf(expected[i]->m_nCategory));
+            back.m_nCategory = expected[i]->m_nCategory;
+            ASSERT_EQ(back, *expected[i]) << i;
+            EXPECT_EQ(empty.uids.UidOf(*empty.records[i]),
+                      uids.UidOf(*originalOf[expected[i].get()]));
+        }
+    }
+}
+
+TEST(VCardTransfer, ExportAsksBeforeReplacingAndLeavesNothingOnAFailedWrite) {
+    TransferMemoryFs fs;
+    CCategoryList categories;
+    CRecordList records;
+    CSampleBook(5).Fill(categories, records, 50);
+    CRecordUids uids;
+    FakeMessageBox box;
+    ScriptedProgress progress;
+    fs.files["/out.vcf"] = "old";
+    box.answers = {MbResult::No};
+    EXPECT_EQ(RunVCardExport(records, categories, uids, {"/out.vcf", -1, VCardVersion::V40}, fs,
+                             box, progress)
+                  .outcome,
+              ExportOutcome::Declined);
+    EXPECT_EQ(fs.files["/out.vcf"], "old");
+    EXPECT_EQ(box.shown.back().text, "The file /out.vcf already exists, overwrite it?");
+
+    fs.failAfterBytes = 100;
+    EXPECT_EQ(RunVCardExport(records, categories, uids, {"/out.vcf", -1, VCardVersion::V40}, fs,
+                             box, progress)
+                  .outcome,
+              ExportOutcome::Failed);
+    EXPECT_EQ(fs.files["/out.vcf"], "old");
+    EXPECT_EQ(
+        box.shown.back().text,
+        "The destination drive is out of disk space.  This export operation will be canceled.");
+
+    EXPECT_EQ(RunVCardExport(records, categories, uids, {"/none.vcf", 42, VCardVersion::V40}, fs,
+                             box, progress)
+                  .outcome,
+              ExportOutcome::NothingToDo);
+    EXPECT_EQ(fs.files.count("/none.vcf"), 0u);
+}
+
+TEST(VCardTransfer, DetectionByContent) {
+    EXPECT_TRUE(LooksLikeVCard("\xEF\xBB\xBF\r\n  begin:vcard\r\n"));
+    EXPECT_TRUE(LooksLikeVCard("BEGIN:VCARD"));
+    EXPECT_FALSE(LooksLikeVCard("\"BEGIN:VCARD\",\"x\"\r\n"));
+    EXPECT_FALSE(LooksLikeVCard("Name,BEGIN:VCARD\r\n"));
+    EXPECT_EQ(PathForVCard("/a/b.tab"), "/a/b.vcf");
+    EXPECT_EQ(PathForVCard("/a.d/b"), "/a.d/b.vcf");
+}
+
+} // namespace
+
+namespace {
+
+// kinbook-cli as a user runs it: a vCard file found by its content, whatever its name, and
+// both export formats read by python3-vobject.
+TEST(VCardCli, ImportFindsCardsByContentAndExportWritesBothVersions) {
+    if (Cli().empty())
+        GTEST_SKIP() << "KINBOOK_CLI is not set (run through ctest)";
+    TempDir dir;
+    const std::string book = dir.File("book.kbk");
+    ASSERT_EQ(RunCli({"new", book}).exitCode, 0);
+    const std::string in = dir.File("contacts.txt"); // no .vcf: the content decides
+    WriteFileBytes(in, ReadFileBytes(Sample("desktop-3.0.vcf")));
+    CliRun run = RunCli({"import", book, in});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "3 records imported.\n");
+    EXPECT_TRUE(std::filesystem::exists(book + ".uids"));
+
+    for (const char* format : {"vcard", "vcard3"}) {
+        const std::string out = dir.File(std::string(format) + ".vcf");
+        run = RunCli({"export", book, out, "--format", format});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, "3 records exported.\n");
+        const std::string bytes = ReadFileBytes(out);
+        EXPECT_NE(bytes.find(std::string("VERSION:") + (format[5] ? "3.0" : "4.0")),
+                  std::string::npos);
+        std::string error;
+        const std::vector<std::string> seen = VobjectLines(out, error);
+        ASSERT_EQ(seen.size(), 3u) << error;
+        EXPECT_EQ(seen[0], "Appleseed\x1fJohnny\x1fJohnny Appleseed\x1e(555) 010-1000\x1f(555) "
+                           "010-1001\x1f(555) 010-1002\x1ejohnny@example.com\x1f"
+                           "j.appleseed@orchard.example");
+        // The same records give the same UIDs on every export.
+        const std::string again = dir.File("again.vcf");
+        ASSERT_EQ(RunCli({"export", book, again, "--format", format, "--force"}).exitCode, 0);
+        EXPECT_EQ(ReadFileBytes(again), bytes);
+    }
+    EXPECT_EQ(RunCli({"export", book, dir.File("x.vcf"), "--format", "vcard5"}).exitCode, 2);
+}
+
+} // namespace
