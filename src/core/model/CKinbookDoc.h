@@ -82,6 +82,7 @@ private:
     std::string KeepDamagedCopy(const std::string& path);
     void CopyFile(const std::string& from, const std::string& to);
     bool SaveStep(const std::function<void()>& step);
+    void NoteSavedForSync(const std::string& file);
 
     CRecordList m_records;
     CCategoryList m_categories;

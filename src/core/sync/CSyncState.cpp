@@ -171,3 +171,12 @@ bool CSyncState::Save(const std::string& dataPath, IFileSystem& fs) const {
         return false;
     }
 }
+
+void CSyncState::NoteBookSaved(const std::string& dataPath, std::uint64_t bookFingerprint,
+                               IFileSystem& fs) {
+    CSyncState state;
+    if (!state.Load(dataPath, fs) || state.Empty())
+        return;
+    state.m_nBookFingerprint = bookFingerprint;
+    state.Save(dataPath, fs);
+}

@@ -44,4 +44,7 @@ public:
     // Writes the sidecar atomically; false when it could not be written (the previous
     // file stays as it was).
     bool Save(const std::string& dataPath, IFileSystem& fs) const;
+    // After the book was saved: notes its fingerprint in an existing, readable state file.
+    static void NoteBookSaved(const std::string& dataPath, std::uint64_t bookFingerprint,
+                              IFileSystem& fs);
 };
