@@ -83,6 +83,7 @@ public:
 
         StderrMessageBox box;
         CKinbookDoc doc(box, RealFileSystem());
+        doc.SetDataPath(a.positional[0]); // the sync saves the book and its state beside it
         if (!doc.Load(a.positional[0]))
             return kExitFile;
 

@@ -75,6 +75,7 @@ TEST_F(SyncSessionTest, ARecordLostToAnotherProgramIsNeverDeletedOnTheServer) {
     ASSERT_TRUE(doc.Save());
     WriteFileBytes(CSyncState::SidecarPath(path), state);
     CKinbookDoc reopened(box, RealFileSystem());
+    reopened.SetDataPath(path);
     ASSERT_TRUE(reopened.Load(path));
 
     CSyncSession s(reopened, kUrl, "/book/");

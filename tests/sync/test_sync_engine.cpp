@@ -152,6 +152,7 @@ TEST_P(SyncEngineTest, FirstSyncPairsTheSamePersonAndSendsTheRestEachWay) {
 
     // A second Kinbook on the same file sees the same: nothing new either way.
     doc = NewDoc();
+    doc->SetDataPath(path);
     ASSERT_TRUE(doc->Load(path));
     const SyncResult reopened = Sync();
     ASSERT_FALSE(reopened.error);
