@@ -1,4 +1,4 @@
-// Sync speed against a real radicale on 127.0.0.1: a first sync of 2,000 contacts each
+// Sync speed against a real radicale (or xandikos) on 127.0.0.1: a first sync of 2,000 contacts each
 // way, and a sync with nothing to do.
 #include "CCardDavClient.h"
 #include "CSyncEngine.h"
@@ -11,6 +11,7 @@
 #include "port/IFileSystem.h"
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <cstdlib>
 #include <benchmark/benchmark.h>
 #include <memory>
 
@@ -19,7 +20,11 @@ namespace {
 constexpr int kContacts = 2000;
 
 struct World {
-    DavServer server{DavServer::Kind::Radicale};
+    // KINBOOK_BENCH_SERVER=xandikos measures the other server.
+    DavServer server{std::getenv("KINBOOK_BENCH_SERVER") != nullptr &&
+                             std::string(std::getenv("KINBOOK_BENCH_SERVER")) == "xandikos"
+                         ? DavServer::Kind::Xandikos
+                         : DavServer::Kind::Radicale};
     TempDir dir;
     FakeMessageBox box;
     QString book;
@@ -34,6 +39,7 @@ struct World {
     }
     std::unique_ptr<CKinbookDoc> Book(const std::string& name, int records) {
         auto doc = std::make_unique<CKinbookDoc>(box, RealFileSystem());
+        doc->SetDataPath(dir.File(name));
         doc->GetCategories().ResetToDefaults();
         for (int i = 0; i < records; ++i) {
             auto r = std::make_unique<CContactRecord>();
@@ -96,6 +102,7 @@ BENCHMARK(BM_FirstSyncReceiving2000)->Iterations(1)->Unit(benchmark::kMillisecon
 void BM_NoChangeSync2000(benchmark::State& state) {
     World& w = TheWorld();
     auto doc = std::make_unique<CKinbookDoc>(w.box, RealFileSystem());
+    doc->SetDataPath(w.dir.File("down.kbk"));
     doc->Load(w.dir.File("down.kbk"));
     for (auto _ : state) {
         const SyncCounts c = w.Sync(*doc);
