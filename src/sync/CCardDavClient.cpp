@@ -27,6 +27,22 @@ bool SameResource(const QUrl& a, const QUrl& b) {
     return norm(a) == norm(b);
 }
 
+// The cards of a multiget or query answer; a response without data is a card removed
+// meanwhile (404), which the next sync sees.
+QList<DavCard> CardsOf(const DavMultistatus& ms) {
+    QList<DavCard> cards;
+    for (const DavResponse& resp : ms.responses) {
+        if (!resp.hasAddressData || resp.href.endsWith(QLatin1Char('/')))
+            continue;
+        // XML reading turned the card's CR LF into LF; vCard lines end in CR LF.
+        QString text = resp.addressData;
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        cards.append({resp.href, resp.etag, text.toUtf8()});
+    }
+    return cards;
+}
+
 } // namespace
 
 CCardDavClient::CCardDavClient(QObject* parent)
@@ -383,16 +399,29 @@ void CCardDavClient::MultigetBatch(const QUrl& book, QStringList hrefs, int from
                  done(DavError::Make(DavError::Truncated, why), {});
                  return;
              }
-             for (const DavResponse& resp : ms.responses) {
-                 if (!resp.hasAddressData)
-                     continue; // removed meanwhile (404): the next sync sees it
-                 // XML reading turned the card's CR LF into LF; vCard lines end in CR LF.
-                 QString text = resp.addressData;
-                 text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-                 text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-                 got.append({resp.href, resp.etag, text.toUtf8()});
-             }
+             got.append(CardsOf(ms));
              MultigetBatch(book, hrefs, from + kBatch, got, std::move(done));
+         });
+}
+
+void CCardDavClient::QueryAll(const QUrl& book, std::function<void(DavError, QList<DavCard>)> done) {
+    Send("REPORT", book, {{"Depth", "1"}, {"Content-Type", kXmlType}}, DavXml::QueryAll(),
+         [this, book, done = std::move(done)](DavError e, HttpResult r) {
+             if (e) {
+                 done(e, {});
+                 return;
+             }
+             if (r.status != 207) {
+                 done(StatusError(r, book), {});
+                 return;
+             }
+             DavMultistatus ms;
+             QString why;
+             if (!DavXml::ParseMultistatus(r.body, ms, why)) {
+                 done(DavError::Make(DavError::Truncated, why), {});
+                 return;
+             }
+             done({}, CardsOf(ms));
          });
 }
 

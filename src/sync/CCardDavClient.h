@@ -67,6 +67,11 @@ public:
                         std::function<void(DavError, DavDelta)> done);
     void Multiget(const QUrl& book, const QStringList& hrefs,
                   std::function<void(DavError, QList<DavCard>)> done);
+    // Every card of the address book with its data, in one addressbook-query. Some servers
+    // look each href of a multiget up on its own, which costs as much as reading the whole
+    // book: when most of it is wanted, this is the cheaper way. A server may answer with
+    // part of the book only; what is missing can still be asked for with Multiget.
+    void QueryAll(const QUrl& book, std::function<void(DavError, QList<DavCard>)> done);
     void Get(const QString& href, std::function<void(DavError, DavCard)> done);
     // Writes a card: with ifMatch when it replaces the version of that ETag, with
     // If-None-Match: * when ifMatch is empty (a new card). The new ETag, or empty when the
