@@ -212,7 +212,9 @@ void CCardDavClient::Discover(std::function<void(DavError, QList<DavAddressBook>
                  if (!e && !ms.responses.isEmpty()) {
                      const DavResponse& r = ms.responses.first();
                      if (r.isAddressBook) {
-                         DiscoverBooks(m_url, [this, done](DavError e2, QList<DavAddressBook> books) {
+                         // Its own properties only: a listing of its cards would cost the
+                         // server a pass over the whole book.
+                         DiscoverBooks(m_url, 0, [this, done](DavError e2, QList<DavAddressBook> books) {
                              // Keep only the address the user gave, with its name.
                              QList<DavAddressBook> own;
                              for (const auto& b : books)
@@ -258,13 +260,13 @@ void CCardDavClient::DiscoverPrincipal(const QUrl& principal,
                      done(DavError::Make(DavError::NotCardDav, m_url.toDisplayString()), {});
                      return;
                  }
-                 DiscoverBooks(Resolve(ms.responses.first().homeSetHrefs.first()), done);
+                 DiscoverBooks(Resolve(ms.responses.first().homeSetHrefs.first()), 1, done);
              });
 }
 
-void CCardDavClient::DiscoverBooks(const QUrl& home,
+void CCardDavClient::DiscoverBooks(const QUrl& home, int depth,
                                    std::function<void(DavError, QList<DavAddressBook>)> done) {
-    Propfind(home, 1, DavXml::PropfindCollections(),
+    Propfind(home, depth, DavXml::PropfindCollections(),
              [this, done = std::move(done)](DavError e, DavMultistatus ms) {
                  if (e) {
                      done(e, {});

@@ -111,7 +111,8 @@ private:
     void Propfind(const QUrl& url, int depth, const QByteArray& body,
                   std::function<void(DavError, DavMultistatus)> done);
     void DiscoverPrincipal(const QUrl& principal, std::function<void(DavError, QList<DavAddressBook>)> done);
-    void DiscoverBooks(const QUrl& home, std::function<void(DavError, QList<DavAddressBook>)> done);
+    // The address books at home (depth 0) or in it (depth 1).
+    void DiscoverBooks(const QUrl& home, int depth, std::function<void(DavError, QList<DavAddressBook>)> done);
     void MultigetBatch(const QUrl& book, QStringList hrefs, int from, QList<DavCard> got,
                        std::function<void(DavError, QList<DavCard>)> done);
     void SyncStep(const QUrl& book, const QString& token, DavDelta sofar, int rounds,
