@@ -20,19 +20,26 @@ CliBook::~CliBook() {
                  std::make_move_iterator(m_doc.GetRecords().end()));
 }
 
-bool CliBook::Load(const std::string& path) {
-    // Said plainly: the program's own open-failure message speaks of a backup file.
-    if (!RealFileSystem().Exists(path)) {
-        std::cerr << "kinbook-cli: the file " << path << " does not exist\n";
+namespace {
+
+// Said plainly: the program's own open-failure message speaks of a backup file.
+bool SayWhenMissing(const std::string& path) {
+    if (RealFileSystem().Exists(path))
         return false;
-    }
-    return m_doc.Load(path);
+    std::cerr << "kinbook-cli: the file " << path << " does not exist\n";
+    return true;
+}
+
+} // namespace
+
+bool CliBook::Load(const std::string& path) {
+    return !SayWhenMissing(path) && m_doc.Load(path);
 }
 
 bool CliBook::LoadToRead(const std::string& path) {
     // No save will merge another program's changes: nothing to remember of the file.
     m_doc.SetTrackFile(false);
-    return m_doc.Load(path);
+    return !SayWhenMissing(path) && m_doc.Load(path);
 }
 
 int CliBook::Save(const std::string& path) {

@@ -27,6 +27,22 @@ bool SameResource(const QUrl& a, const QUrl& b) {
     return norm(a) == norm(b);
 }
 
+// The cards of a multiget or query answer; a response without data is a card removed
+// meanwhile (404), which the next sync sees.
+QList<DavCard> CardsOf(const DavMultistatus& ms) {
+    QList<DavCard> cards;
+    for (const DavResponse& resp : ms.responses) {
+        if (!resp.hasAddressData || resp.href.endsWith(QLatin1Char('/')))
+            continue;
+        // XML reading turned the card's CR LF into LF; vCard lines end in CR LF.
+        QString text = resp.addressData;
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        cards.append({resp.href, resp.etag, text.toUtf8()});
+    }
+    return cards;
+}
+
 } // namespace
 
 CCardDavClient::CCardDavClient(QObject* parent)
@@ -196,7 +212,9 @@ void CCardDavClient::Discover(std::function<void(DavError, QList<DavAddressBook>
                  if (!e && !ms.responses.isEmpty()) {
                      const DavResponse& r = ms.responses.first();
                      if (r.isAddressBook) {
-                         DiscoverBooks(m_url, [this, done](DavError e2, QList<DavAddressBook> books) {
+                         // Its own properties only: a listing of its cards would cost the
+                         // server a pass over the whole book.
+                         DiscoverBooks(m_url, 0, [this, done](DavError e2, QList<DavAddressBook> books) {
                              // Keep only the address the user gave, with its name.
                              QList<DavAddressBook> own;
                              for (const auto& b : books)
@@ -242,13 +260,13 @@ void CCardDavClient::DiscoverPrincipal(const QUrl& principal,
                      done(DavError::Make(DavError::NotCardDav, m_url.toDisplayString()), {});
                      return;
                  }
-                 DiscoverBooks(Resolve(ms.responses.first().homeSetHrefs.first()), done);
+                 DiscoverBooks(Resolve(ms.responses.first().homeSetHrefs.first()), 1, done);
              });
 }
 
-void CCardDavClient::DiscoverBooks(const QUrl& home,
+void CCardDavClient::DiscoverBooks(const QUrl& home, int depth,
                                    std::function<void(DavError, QList<DavAddressBook>)> done) {
-    Propfind(home, 1, DavXml::PropfindCollections(),
+    Propfind(home, depth, DavXml::PropfindCollections(),
              [this, done = std::move(done)](DavError e, DavMultistatus ms) {
                  if (e) {
                      done(e, {});
@@ -383,16 +401,29 @@ void CCardDavClient::MultigetBatch(const QUrl& book, QStringList hrefs, int from
                  done(DavError::Make(DavError::Truncated, why), {});
                  return;
              }
-             for (const DavResponse& resp : ms.responses) {
-                 if (!resp.hasAddressData)
-                     continue; // removed meanwhile (404): the next sync sees it
-                 // XML reading turned the card's CR LF into LF; vCard lines end in CR LF.
-                 QString text = resp.addressData;
-                 text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-                 text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-                 got.append({resp.href, resp.etag, text.toUtf8()});
-             }
+             got.append(CardsOf(ms));
              MultigetBatch(book, hrefs, from + kBatch, got, std::move(done));
+         });
+}
+
+void CCardDavClient::QueryAll(const QUrl& book, std::function<void(DavError, QList<DavCard>)> done) {
+    Send("REPORT", book, {{"Depth", "1"}, {"Content-Type", kXmlType}}, DavXml::QueryAll(),
+         [this, book, done = std::move(done)](DavError e, HttpResult r) {
+             if (e) {
+                 done(e, {});
+                 return;
+             }
+             if (r.status != 207) {
+                 done(StatusError(r, book), {});
+                 return;
+             }
+             DavMultistatus ms;
+             QString why;
+             if (!DavXml::ParseMultistatus(r.body, ms, why)) {
+                 done(DavError::Make(DavError::Truncated, why), {});
+                 return;
+             }
+             done({}, CardsOf(ms));
          });
 }
 

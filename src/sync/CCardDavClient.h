@@ -67,6 +67,11 @@ public:
                         std::function<void(DavError, DavDelta)> done);
     void Multiget(const QUrl& book, const QStringList& hrefs,
                   std::function<void(DavError, QList<DavCard>)> done);
+    // Every card of the address book with its data, in one addressbook-query. Some servers
+    // look each href of a multiget up on its own, which costs as much as reading the whole
+    // book: when most of it is wanted, this is the cheaper way. A server may answer with
+    // part of the book only; what is missing can still be asked for with Multiget.
+    void QueryAll(const QUrl& book, std::function<void(DavError, QList<DavCard>)> done);
     void Get(const QString& href, std::function<void(DavError, DavCard)> done);
     // Writes a card: with ifMatch when it replaces the version of that ETag, with
     // If-None-Match: * when ifMatch is empty (a new card). The new ETag, or empty when the
@@ -106,7 +111,8 @@ private:
     void Propfind(const QUrl& url, int depth, const QByteArray& body,
                   std::function<void(DavError, DavMultistatus)> done);
     void DiscoverPrincipal(const QUrl& principal, std::function<void(DavError, QList<DavAddressBook>)> done);
-    void DiscoverBooks(const QUrl& home, std::function<void(DavError, QList<DavAddressBook>)> done);
+    // The address books at home (depth 0) or in it (depth 1).
+    void DiscoverBooks(const QUrl& home, int depth, std::function<void(DavError, QList<DavAddressBook>)> done);
     void MultigetBatch(const QUrl& book, QStringList hrefs, int from, QList<DavCard> got,
                        std::function<void(DavError, QList<DavCard>)> done);
     void SyncStep(const QUrl& book, const QString& token, DavDelta sofar, int rounds,

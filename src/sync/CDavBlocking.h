@@ -21,6 +21,9 @@ public:
     DavError Multiget(const QUrl& book, const QStringList& hrefs, QList<DavCard>& out) {
         return Run<QList<DavCard>>([&](auto cb) { m_client.Multiget(book, hrefs, cb); }, out);
     }
+    DavError QueryAll(const QUrl& book, QList<DavCard>& out) {
+        return Run<QList<DavCard>>([&](auto cb) { m_client.QueryAll(book, cb); }, out);
+    }
     DavError Get(const QString& href, DavCard& out) {
         return Run<DavCard>([&](auto cb) { m_client.Get(href, cb); }, out);
     }

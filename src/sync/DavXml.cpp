@@ -185,6 +185,18 @@ QByteArray Multiget(const QStringList& hrefs) {
     });
 }
 
+QByteArray QueryAll() {
+    return Document([&](QXmlStreamWriter& w) {
+        w.writeStartElement(kCardDav, QStringLiteral("addressbook-query"));
+        w.writeStartElement(kDav, QStringLiteral("prop"));
+        w.writeEmptyElement(kDav, QStringLiteral("getetag"));
+        w.writeEmptyElement(kCardDav, QStringLiteral("address-data"));
+        w.writeEndElement();
+        w.writeEmptyElement(kCardDav, QStringLiteral("filter"));
+        w.writeEndElement();
+    });
+}
+
 int ParseStatusLine(const QString& line) {
     const QStringList parts = line.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (parts.size() < 2 || !parts[0].startsWith(QLatin1String("HTTP/")))

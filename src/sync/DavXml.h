@@ -36,6 +36,8 @@ QByteArray PropfindCollections();
 QByteArray PropfindEtags();
 QByteArray SyncCollection(const QString& token);
 QByteArray Multiget(const QStringList& hrefs);
+// An addressbook-query whose filter names no property: every card, with its data.
+QByteArray QueryAll();
 
 // Reads a multistatus document. False (error set) when it is not one or is cut off.
 bool ParseMultistatus(const QByteArray& body, DavMultistatus& out, QString& error);

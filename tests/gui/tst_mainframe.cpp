@@ -84,7 +84,8 @@ private slots:
         QCOMPARE(titles, L({"&File", "&Edit", "&View", "&Help"}));
         QCOMPARE(Entries(menus[0]->menu()),
                  L({"&New Contact...", "-", "&Open Archive...", "New &Archive...", "&Import...",
-                    "&Export...", "-", "&Print Contact's Record...", "Print &Contact Book...",
+                    "&Export...", "-", "Address Book &Server...", "S&ync Now", "-",
+                    "&Print Contact's Record...", "Print &Contact Book...",
                     "Printer Set&up...", "-", "&Backup Data...", "&Restore From Backup...", "-",
                     "E&xit"}));
         QCOMPARE(Entries(menus[1]->menu()),

@@ -5,6 +5,7 @@
 #include "DavServer.h"
 #include "RawDav.h"
 #include <QRegularExpression>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -108,7 +109,7 @@ TEST_P(DavClientTest, WritesAreConditionalOnTheETag) {
     EXPECT_FALSE(sync.Delete(href, {}));
 }
 
-TEST_P(DavClientTest, ListingAndMultigetGiveTheCardsAsStored) {
+TEST_P(DavClientTest, ListingMultigetAndQueryGiveTheCardsAsStored) {
     QByteArray photo = "PHOTO;ENCODING=b;TYPE=JPEG:";
     photo += QByteArray(300, 'A').toBase64().left(200) + "\r\n";
     const QByteArray withPhoto = Card(QStringLiteral("p1"), QStringLiteral("Photo"), QStringLiteral("Pat"),
@@ -134,6 +135,17 @@ TEST_P(DavClientTest, ListingAndMultigetGiveTheCardsAsStored) {
         if (c.href.endsWith(QLatin1String("p1.vcf"))) {
             EXPECT_TRUE(c.data.contains("BDAY:1980-04-04"));
         }
+    }
+    // The query for the whole book gives the same cards, bytes and ETags.
+    QList<DavCard> all;
+    ASSERT_FALSE(sync.QueryAll(Url(book), all));
+    ASSERT_EQ(all.size(), 2);
+    for (const auto& c : all) {
+        const auto same = std::find_if(cards.begin(), cards.end(),
+                                       [&](const DavCard& m) { return m.href == c.href; });
+        ASSERT_NE(same, cards.end()) << c.href.toStdString();
+        EXPECT_EQ(c.data, same->data);
+        EXPECT_EQ(c.etag, same->etag);
     }
 }
 

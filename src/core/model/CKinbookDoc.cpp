@@ -1,3 +1,5 @@
+#include "sync/CSyncState.h"
+#include "sync/SyncRules.h"
 #include "model/CKinbookDoc.h"
 #include "model/CArchive.h"
 #include "model/CategoryOps.h"
@@ -275,8 +277,20 @@ bool CKinbookDoc::Save(const std::string& path) {
         // The UIDs follow the data file; a sidecar that cannot be written costs only the
         // UIDs of records edited before the next save that succeeds, never the save.
         m_uids.Save(file, m_records, m_fileSystem);
+        NoteSavedForSync(file);
         return true;
     }
+}
+
+void CKinbookDoc::NoteSavedForSync(const std::string& file) {
+    // A synced book notes which book it was last saved with, so that the next sync can
+    // tell a record deleted here from a data file another program has changed.
+    if (!m_fileSystem.Exists(CSyncState::SidecarPath(file)))
+        return;
+    std::vector<std::pair<std::string, std::uint64_t>> prints;
+    for (const auto& r : m_records)
+        prints.emplace_back(m_uids.UidOf(*r), CRecordUids::Fingerprint(*r));
+    CSyncState::NoteBookSaved(file, kb::sync::BookFingerprint(std::move(prints)), m_fileSystem);
 }
 
 std::vector<std::string> CKinbookDoc::FilterEntries() const {

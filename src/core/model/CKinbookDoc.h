@@ -132,6 +132,7 @@ private:
     void CopyFile(const std::string& from, const std::string& to);
     bool SameBytes(const std::string& a, const std::string& b);
     bool SaveStep(const std::function<void()>& step);
+    void NoteSavedForSync(const std::string& file);
 
     CRecordList m_records;
     CCategoryList m_categories;

@@ -2,6 +2,7 @@
 #include "port/IFileSystem.h"
 #include <charconv>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -143,11 +144,12 @@ bool CSyncState::Parse(std::string_view text) {
     return true;
 }
 
-bool CSyncState::Load(const std::string& dataPath, IFileSystem& fs) {
-    Clear();
-    const std::string path = SidecarPath(dataPath);
+namespace {
+
+// The whole file, or nothing when it is missing or cannot be read.
+std::optional<std::string> ReadWhole(const std::string& path, IFileSystem& fs) {
     if (!fs.Exists(path))
-        return true;
+        return std::nullopt;
     std::string text;
     try {
         auto source = fs.OpenRead(path);
@@ -155,19 +157,43 @@ bool CSyncState::Load(const std::string& dataPath, IFileSystem& fs) {
         for (std::size_t n; (n = source->Read(buf, sizeof buf)) > 0;)
             text.append(buf, n);
     } catch (const CFileException&) {
-        return false;
+        return std::nullopt;
     }
-    return Parse(text);
+    return text;
+}
+
+} // namespace
+
+bool CSyncState::Load(const std::string& dataPath, IFileSystem& fs) {
+    Clear();
+    const std::string path = SidecarPath(dataPath);
+    if (!fs.Exists(path))
+        return true;
+    const std::optional<std::string> text = ReadWhole(path, fs);
+    return text && Parse(*text);
 }
 
 bool CSyncState::Save(const std::string& dataPath, IFileSystem& fs) const {
+    const std::string text = Serialize();
+    // A file that holds this very state already is left as it is: a sync with nothing
+    // to do reads the file but writes nothing.
+    if (ReadWhole(SidecarPath(dataPath), fs) == text)
+        return true;
     try {
         auto sink = fs.CreateAtomic(SidecarPath(dataPath));
-        const std::string text = Serialize();
         sink->Write(text.data(), text.size());
         sink->Commit();
         return true;
     } catch (const CFileException&) {
         return false;
     }
+}
+
+void CSyncState::NoteBookSaved(const std::string& dataPath, std::uint64_t bookFingerprint,
+                               IFileSystem& fs) {
+    CSyncState state;
+    if (!state.Load(dataPath, fs) || state.Empty())
+        return;
+    state.m_nBookFingerprint = bookFingerprint;
+    state.Save(dataPath, fs);
 }

@@ -41,7 +41,10 @@ public:
     // Reads the sidecar of a data file. A missing file is an empty state; false when the
     // file exists but cannot be read or is damaged (the state is then empty).
     bool Load(const std::string& dataPath, IFileSystem& fs);
-    // Writes the sidecar atomically; false when it could not be written (the previous
-    // file stays as it was).
+    // Writes the sidecar atomically (unless it holds this state already); false when it
+    // could not be written (the previous file stays as it was).
     bool Save(const std::string& dataPath, IFileSystem& fs) const;
+    // After the book was saved: notes its fingerprint in an existing, readable state file.
+    static void NoteBookSaved(const std::string& dataPath, std::uint64_t bookFingerprint,
+                              IFileSystem& fs);
 };

@@ -38,21 +38,27 @@ std::string FoldedName(const std::string& bytes) {
     return s;
 }
 
-// The phone numbers (digits only, at least three) and e-mail addresses (folded) of a record.
+} // namespace
+
+std::string ContactKey(const std::string& item) {
+    if (item.find('@') != std::string::npos)
+        return "@" + FoldedName(item);
+    std::string digits;
+    for (char c : item)
+        if (c >= '0' && c <= '9')
+            digits += c;
+    return digits.size() >= 3 ? digits : std::string();
+}
+
+namespace {
+
+// The phone numbers and e-mail addresses of a record, as ContactKey gives them.
 std::set<std::string> Reachable(const CContactRecord& r) {
     std::set<std::string> out;
     for (const std::string& item : r.m_strItem) {
-        if (item.find('@') != std::string::npos) {
-            std::string mail = FoldedName(item);
-            out.insert("@" + mail);
-            continue;
-        }
-        std::string digits;
-        for (char c : item)
-            if (c >= '0' && c <= '9')
-                digits += c;
-        if (digits.size() >= 3)
-            out.insert(digits);
+        std::string key = ContactKey(item);
+        if (!key.empty())
+            out.insert(std::move(key));
     }
     return out;
 }

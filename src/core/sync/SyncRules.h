@@ -33,6 +33,10 @@ Action Decide(Side here, Side there);
 // number (its digits) or e-mail address (ignoring case) in common.
 bool SamePerson(const CContactRecord& a, const CContactRecord& b);
 
+// How a phone number or e-mail address is compared: the digits of a number (empty when
+// fewer than three), an address folded to lower case with "@" in front.
+std::string ContactKey(const std::string& item);
+
 // Pairs each record of `here` with at most one record of `there`, in order; indexes.
 std::vector<std::pair<std::size_t, std::size_t>>
 PairRecords(const std::vector<const CContactRecord*>& here,

@@ -3,6 +3,7 @@
 #include "edit/EditCommands.h"
 #include "model/DataFileCommands.h"
 #include "print/PrintCommands.h"
+#include "sync/SyncCommands.h"
 #include "transfer/TransferCommands.h"
 #include "view/IKinbookView.h"
 
@@ -15,6 +16,7 @@ std::vector<std::unique_ptr<QObject>> CreateSubsystemCommands(IKinbookView& view
     commands.push_back(std::make_unique<PrintCommands>(view, table));
     commands.push_back(std::make_unique<TransferCommands>(view, table));
     commands.push_back(std::make_unique<DataFileCommands>(view, table));
+    commands.push_back(std::make_unique<SyncCommands>(view, table));
     (void)view;
     (void)table;
     return commands;

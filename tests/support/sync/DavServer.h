@@ -3,10 +3,11 @@
 #include <sys/types.h>
 
 // A real address book server (Debian's radicale or xandikos) for the sync tests: it
-// listens on 127.0.0.1 at a free port, keeps its collections in a temporary folder, asks
-// for a user name and password (an htpasswd file made by apache2-utils), and is always
-// stopped: by Stop, by the destructor, and by the kernel when the test program dies
-// (the server runs in its own process group with a parent-death signal).
+// listens on 127.0.0.1 at a free port, keeps its collections in a temporary folder (in
+// memory when /dev/shm is there), asks for a user name and password (an htpasswd file
+// made by apache2-utils), and is always stopped: by Stop, by the destructor, and by the
+// kernel when the test program dies (the server runs in its own process group with a
+// parent-death signal).
 class DavServer {
 public:
     // PlainHttp is a web server that knows nothing of WebDAV (Python's http.server).

@@ -1,0 +1,28 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <functional>
+
+// Where the server password lives: the desktop's secret store through QtKeychain when
+// there is one; otherwise only in memory for this run (it is asked for once per start).
+// It is never written to disk in plain text.
+class CPasswordStore : public QObject {
+    Q_OBJECT
+public:
+    explicit CPasswordStore(QObject* parent = nullptr);
+
+    // The password for user at server: from memory, else the secret store; empty when
+    // neither has it.
+    void Read(const QString& server, const QString& user, std::function<void(QString)> done);
+    // Keeps it in memory and offers it to the secret store.
+    void Write(const QString& server, const QString& user, const QString& password);
+    bool SecretStoreWorked() const { return m_storeWorked; }
+
+private:
+    static QString Key(const QString& server, const QString& user) {
+        return user + QLatin1Char('@') + server;
+    }
+    QString m_key;
+    QString m_password;
+    bool m_storeWorked = false;
+};

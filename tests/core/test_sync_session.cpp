@@ -1,0 +1,132 @@
+// A sync session without a server: the book and its state file, told what the server
+// holds. The rule under test: a record deleted here goes to the server as a deletion, but a
+// record missing because another program rewrote the data file is never deleted there.
+#include "FakeMessageBox.h"
+#include "TempDir.h"
+#include "edit/FilingRule.h"
+#include "model/CKinbookDoc.h"
+#include "port/IFileSystem.h"
+#include "sync/CSyncSession.h"
+#include "sync/CSyncState.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+class SyncSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = dir.File("book.kbk");
+        doc.SetDataPath(path);
+        doc.GetCategories().ResetToDefaults();
+        for (const char* name : {"Alpha", "Beta"}) {
+            auto r = std::make_unique<CContactRecord>();
+            r->m_strLastName = name;
+            r->m_strItem[0] = std::string("555 ") + name;
+            r->m_nItemLabel[0] = LABEL_HOME;
+            FileRecord(doc.GetRecords(), std::move(r));
+        }
+        ASSERT_TRUE(doc.Save());
+        // The first sync sends both.
+        CSyncSession s(doc, kUrl, "/book/");
+        s.ServerListing({});
+        bool ok = false;
+        const auto out = s.ApplyHere(ok);
+        ASSERT_TRUE(ok);
+        ASSERT_EQ(out.size(), 2u);
+        for (const auto& change : out) {
+            EXPECT_EQ(change.kind, OutgoingChange::PutNew);
+            EXPECT_EQ(change.href.rfind("/book/", 0), 0u);
+            sent.push_back(change);
+            s.Sent(change, "\"e-" + change.uid + "\"");
+        }
+        ASSERT_TRUE(s.Finish("token-1"));
+    }
+    void DeleteAlpha() {
+        auto& records = doc.GetRecords();
+        records.erase(std::find_if(records.begin(), records.end(),
+                                   [](const auto& r) { return r->m_strLastName == "Alpha"; }));
+    }
+
+    static constexpr const char* kUrl = "http://127.0.0.1:1/book/";
+    TempDir dir;
+    std::string path;
+    FakeMessageBox box;
+    CKinbookDoc doc{box, RealFileSystem()};
+    std::vector<OutgoingChange> sent;
+};
+
+TEST_F(SyncSessionTest, ADeletionHereIsSentAsADeletion) {
+    DeleteAlpha();
+    ASSERT_TRUE(doc.Save());
+    CSyncSession s(doc, kUrl, "/book/");
+    EXPECT_EQ(s.Token(), "token-1");
+    s.ServerDelta({}, {});
+    bool ok = false;
+    const auto out = s.ApplyHere(ok);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].kind, OutgoingChange::Delete);
+    EXPECT_EQ(out[0].etag, "\"e-" + out[0].uid + "\"");
+}
+
+TEST_F(SyncSessionTest, ARecordLostToAnotherProgramIsNeverDeletedOnTheServer) {
+    // Another program rewrites the data file without Alpha and without touching the state.
+    const std::string state = ReadFileBytes(CSyncState::SidecarPath(path));
+    DeleteAlpha();
+    ASSERT_TRUE(doc.Save());
+    WriteFileBytes(CSyncState::SidecarPath(path), state);
+    CKinbookDoc reopened(box, RealFileSystem());
+    reopened.SetDataPath(path);
+    ASSERT_TRUE(reopened.Load(path));
+
+    CSyncSession s(reopened, kUrl, "/book/");
+    std::map<std::string, std::string> all;
+    for (const auto& c : sent)
+        all[c.href] = "\"e-" + c.uid + "\"";
+    s.ServerListing(all);
+    EXPECT_TRUE(s.HrefsToFetch().size() == 1u); // Alpha's card is new to this book now
+    for (const auto& c : sent)
+        if (c.data.find("Alpha") != std::string::npos)
+            s.Fetched({c.href, all[c.href], c.data});
+    bool ok = false;
+    const auto out = s.ApplyHere(ok);
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(s.Counts().addedHere, 1); // back as a new record, not deleted anywhere
+    EXPECT_EQ(reopened.GetRecords().size(), 2u);
+}
+
+TEST_F(SyncSessionTest, TwoEditsOfOneContactKeepBoth) {
+    // Ours: Beta gets a city. Theirs: Beta's card gets another phone.
+    const auto beta = std::find_if(sent.begin(), sent.end(),
+                                   [](const auto& c) { return c.data.find("Beta") != std::string::npos; });
+    ASSERT_NE(beta, sent.end());
+    for (auto& r : doc.GetRecords())
+        if (r->m_strLastName == "Beta")
+            r->m_strCity = "Bath";
+    ASSERT_TRUE(doc.Save());
+    std::string theirs = beta->data;
+    const auto at = theirs.find("555 Beta");
+    ASSERT_NE(at, std::string::npos);
+    theirs.replace(at, 8, "555 0000");
+
+    CSyncSession s(doc, kUrl, "/book/");
+    s.ServerDelta({{beta->href, "\"e-new\""}}, {});
+    ASSERT_EQ(s.HrefsToFetch(), std::vector<std::string>{beta->href});
+    s.Fetched({beta->href, "\"e-new\"", theirs});
+    bool ok = false;
+    const auto out = s.ApplyHere(ok);
+    EXPECT_EQ(s.Counts().conflicts, 1);
+    ASSERT_EQ(out.size(), 1u); // our version, marked, goes out as a new card
+    EXPECT_EQ(out[0].kind, OutgoingChange::PutNew);
+    EXPECT_NE(out[0].data.find("Bath"), std::string::npos);
+    EXPECT_NE(out[0].data.find("(conflict)"), std::string::npos);
+    int ours = 0, server = 0;
+    for (const auto& r : doc.GetRecords()) {
+        ours += r->m_strCity == "Bath" && r->m_strOtherInfo[0] == "(conflict)";
+        server += r->m_strItem[0] == "555 0000" && r->m_strCity.empty();
+    }
+    EXPECT_EQ(ours, 1);
+    EXPECT_EQ(server, 1);
+}
+
+} // namespace

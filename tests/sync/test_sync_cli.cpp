@@ -1,0 +1,118 @@
+// kinbook-cli sync and edit against a real radicale, as a user would script them; and a
+// sync killed with SIGKILL at a random moment, run again to the same end.
+#include "DavServer.h"
+#include "RawDav.h"
+#include "RunCli.h"
+#include "TempDir.h"
+#include "FakeMessageBox.h"
+#include "model/CKinbookDoc.h"
+#include "port/IFileSystem.h"
+#include "sync/CSyncState.h"
+#include <chrono>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+class SyncCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (Cli().empty())
+            FAIL() << "KINBOOK_CLI is not set";
+        server = &SharedServer(static_cast<int>(DavServer::Kind::Radicale));
+        ASSERT_TRUE(server->Running()) << server->Error();
+        raw = std::make_unique<RawDav>(*server);
+        book = raw->MakeAddressBook(UniqueBookName("cli"));
+        ASSERT_FALSE(book.isEmpty());
+        file = dir.File("book.kbk");
+        ASSERT_EQ(RunCli({"new", file}).exitCode, 0);
+        ::setenv("KINBOOK_PASSWORD", server->Password().c_str(), 1);
+    }
+    void TearDown() override { ::unsetenv("KINBOOK_PASSWORD"); }
+    std::string Url() const { return server->BaseUrl() + book.toStdString(); }
+    CliRun Sync() { return RunCli({"sync", file, "--url", Url(), "--user", server->User()}); }
+
+    DavServer* server = nullptr;
+    std::unique_ptr<RawDav> raw;
+    QString book;
+    TempDir dir;
+    std::string file;
+};
+
+TEST_F(SyncCli, SyncAndEditAsAUserScriptsThem) {
+    ASSERT_EQ(RunCli({"add", file, "--last", "Cole", "--first", "Cy", "--item", "Mobile:555 9000"}).exitCode, 0);
+    CliRun r = Sync();
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "0 added here, 0 changed here, 0 removed here; 1 sent to the server, 0 conflicts\n");
+    ASSERT_EQ(raw->List(book).size(), 1);
+
+    r = RunCli({"edit", file, "Cole, Cy", "--last", "Coleman", "--title", "Dr"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "Coleman\n");
+    r = Sync();
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "0 added here, 0 changed here, 0 removed here; 1 sent to the server, 0 conflicts\n");
+    const QByteArray card = raw->Get(raw->List(book).first()).body;
+    EXPECT_TRUE(card.contains("N:Coleman;Cy")) << card.toStdString();
+    EXPECT_TRUE(card.contains("TITLE:Dr"));
+
+    r = RunCli({"edit", file, "Nobody, Here", "--title", "X"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("there is no contact named 'Nobody, Here'"), std::string::npos) << r.err;
+}
+
+TEST_F(SyncCli, AWrongPasswordIsSaidAndChangesNothing) {
+    ASSERT_EQ(RunCli({"add", file, "--last", "Safe", "--item", "Home:555 1111"}).exitCode, 0);
+    const std::string before = ReadFileBytes(file);
+    ::setenv("KINBOOK_PASSWORD", "wrong", 1);
+    const CliRun r = Sync();
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, "The server did not accept the user name or password.\n");
+    EXPECT_EQ(ReadFileBytes(file), before);
+    EXPECT_TRUE(raw->List(book).isEmpty());
+}
+
+TEST_F(SyncCli, ASyncKilledAtAnyMomentConvergesWhenRunAgain) {
+    for (int i = 0; i < 60; ++i) {
+        const std::string n = std::to_string(i);
+        ASSERT_EQ(RunCli({"add", file, "--last", "Kill" + n, "--item", "Work:555 3" + n}).exitCode, 0);
+        ASSERT_EQ(raw->Put(book + QStringLiteral("k%1.vcf").arg(i),
+                           QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:k%1\r\nFN:Remote%1\r\n"
+                                          "N:Remote%1;;;;\r\nTEL:555 4%1\r\nEND:VCARD\r\n").arg(i).toUtf8())
+                      .status, 201);
+    }
+    std::mt19937 rng(static_cast<unsigned>(std::random_device{}()));
+    for (int round = 0; round < 3; ++round) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const std::string cli = Cli(), url = Url(), user = server->User();
+            ::execl(cli.c_str(), cli.c_str(), "sync", file.c_str(), "--url", url.c_str(), "--user",
+                    user.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ASSERT_GT(pid, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(50, 900)(rng)));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        // Whatever moment it died at, the state beside the book is whole or absent.
+        CSyncState state;
+        EXPECT_TRUE(state.Load(file, RealFileSystem()));
+    }
+    CliRun r = Sync();
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = Sync();
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "0 added here, 0 changed here, 0 removed here; 0 sent to the server, 0 conflicts\n");
+    EXPECT_EQ(raw->List(book).size(), 120);
+    FakeMessageBox box;
+    CKinbookDoc doc(box, RealFileSystem());
+    ASSERT_TRUE(doc.Load(file));
+    EXPECT_EQ(doc.GetRecords().size(), 120u);
+}
+
+} // namespace
