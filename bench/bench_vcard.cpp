@@ -72,7 +72,7 @@ struct Fixture {
         RunVCardExport(records, categories, uids, {"/book.vcf", {}, VCardVersion::V40}, fs, box,
                        progress);
         // Every field, as a delimited file of the same records.
-        RunExport(records, categories, {"/book.tab", -1, kImportRowOrder, kVariantTabName}, fs, box,
+        RunExport(records, categories, {"/book.tab", {}, kImportRowOrder, kVariantTabName}, fs, box,
                   progress);
     }
     CCategoryList categories;
