@@ -247,6 +247,9 @@ void CRecordUids::Load(const std::string& dataPath, const CRecordList& records, 
 }
 
 bool CRecordUids::Save(const std::string& dataPath, const CRecordList& records, IFileSystem& fs) {
+    // A book that has never held a record has no UIDs to keep: no file beside it yet.
+    if (records.empty() && !fs.Exists(SidecarPath(dataPath)))
+        return true;
     const std::string text = Serialize(records);
     try {
         auto sink = fs.CreateAtomic(SidecarPath(dataPath));
