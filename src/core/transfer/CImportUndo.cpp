@@ -79,6 +79,9 @@ bool CImportUndo::Undo(CKinbookDoc& doc) {
         } catch (const CFileException&) {
         }
         fs.Remove(keptUids);
+    } else if (fs.Exists(CRecordUids::SidecarPath(m_strDataPath))) {
+        // The book had no UIDs to keep before the import: those of the import go with it.
+        fs.Remove(CRecordUids::SidecarPath(m_strDataPath));
     }
     // The book comes from the data file as now written, so the document follows that file
     // again as after any load.
