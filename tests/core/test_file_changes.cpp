@@ -149,6 +149,23 @@ TEST_F(FileChanges, ADeleteRemovesTheRecordOnlyWhenItIsStillThere) {
     EXPECT_EQ(InFile(), (std::vector<std::string>{"Adams, Ann 111", "Young, Yves"}));
 }
 
+// The UIDs follow the merge: a record the other program took away loses its UID (nothing
+// may reach it through one), and one it edited keeps the UID the book knew it by.
+TEST_F(FileChanges, UidsFollowTheRecordsAMergeTakesAwayAndBringsIn) {
+    const std::string adams = doc.Uids().UidOf(Named(doc, "Adams"));
+    const std::string baker = doc.Uids().UidOf(Named(doc, "Baker"));
+    ASSERT_TRUE(doc.Save()); // the UIDs are on disk beside the book
+    OtherProgram([](CKinbookDoc& other) {
+        Remove(other, "Adams");
+        Named(other, "Baker").m_strItem[0] = "555";
+    });
+    ASSERT_TRUE(doc.MergeFileChanges());
+    EXPECT_EQ(Lines(doc), (std::vector<std::string>{"Baker, Bob 555"}));
+    EXPECT_EQ(doc.Uids().RecordOf(adams), nullptr);
+    EXPECT_EQ(doc.Uids().RecordOf(baker), &Named(doc, "Baker"));
+    EXPECT_EQ(doc.Uids().UidOf(Named(doc, "Baker")), baker);
+}
+
 TEST_F(FileChanges, CategoriesTheCommandLineAddsComeInWithTheirRecords) {
     RunOk({"categories", path, "--add", "Golf"});
     RunOk({"add", path, "--last", "Young", "--category", "Golf"});

@@ -149,6 +149,13 @@ bool CKinbookDoc::MergeFileChanges() {
     }
     const CMergeOutcome outcome = MergeChangesFromFile(m_records, m_categories, m_tracked->snapshot,
                                                        file.m_records, file.m_categories);
+    // The records the merge took away lose their UIDs; those it brought in keep the UIDs the
+    // other program gave them.
+    m_uids.Retain(m_records);
+    for (const auto& r : m_records) {
+        if (!m_uids.Knows(*r) && file.m_uids.Knows(*r))
+            m_uids.Set(*r, file.m_uids.UidOf(*r));
+    }
     // From now on the file as it was just read is what the book's own changes are told
     // apart from.
     m_tracked = std::move(file.m_tracked);

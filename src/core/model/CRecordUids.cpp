@@ -128,6 +128,22 @@ void CRecordUids::Forget(const CContactRecord& record) {
     m_uidOf.erase(it);
 }
 
+void CRecordUids::Retain(const CRecordList& records) {
+    std::unordered_set<const CContactRecord*> present;
+    present.reserve(records.size());
+    for (const auto& r : records)
+        present.insert(r.get());
+    for (auto it = m_uidOf.begin(); it != m_uidOf.end();) {
+        if (present.count(it->first) != 0) {
+            ++it;
+            continue;
+        }
+        m_recordOf.erase(it->second);
+        it = m_uidOf.erase(it);
+    }
+    std::erase_if(m_loadedAs, [&present](const auto& entry) { return !present.count(entry.first); });
+}
+
 void CRecordUids::Clear() {
     m_uidOf.clear();
     m_recordOf.clear();

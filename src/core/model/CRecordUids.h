@@ -36,6 +36,12 @@ public:
     bool Set(const CContactRecord& record, const std::string& uid);
     const CContactRecord* RecordOf(const std::string& uid) const;
     void Forget(const CContactRecord& record);
+    // True when the record has a UID, or one waiting to be made from its content as loaded.
+    bool Knows(const CContactRecord& record) const {
+        return m_uidOf.count(&record) != 0 || m_loadedAs.count(&record) != 0;
+    }
+    // Forgets every record that is not in records (gone, and perhaps freed).
+    void Retain(const CRecordList& records);
     // Room for n records' UIDs, for many Sets in a row.
     void Reserve(std::size_t n) {
         m_uidOf.reserve(n);
