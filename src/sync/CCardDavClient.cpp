@@ -152,6 +152,22 @@ void CCardDavClient::Finished(QNetworkReply* reply, const QByteArray& verb, cons
     done(DavError(), result);
 }
 
+DavError CCardDavClient::ReadMultistatus(const HttpResult& r, DavMultistatus& ms) {
+    QString why;
+    if (!DavXml::ParseMultistatus(r.body, ms, why))
+        return DavError::Make(DavError::Truncated, why);
+    return {};
+}
+
+DavError CCardDavClient::Multistatus(const DavError& e, const HttpResult& r, const QUrl& url,
+                                     DavMultistatus& ms) const {
+    if (e)
+        return e;
+    if (r.status != 207)
+        return StatusError(r, url);
+    return ReadMultistatus(r, ms);
+}
+
 DavError CCardDavClient::StatusError(const HttpResult& r, const QUrl& url) const {
     switch (r.status) {
     case 401:
@@ -192,9 +208,8 @@ void CCardDavClient::Propfind(const QUrl& url, int depth, const QByteArray& body
                  return;
              }
              DavMultistatus ms;
-             QString why;
-             if (!DavXml::ParseMultistatus(r.body, ms, why)) {
-                 done(DavError::Make(DavError::Truncated, why), {});
+             if (const DavError failed = ReadMultistatus(r, ms)) {
+                 done(failed, {});
                  return;
              }
              done({}, ms);
@@ -344,9 +359,8 @@ void CCardDavClient::SyncStep(const QUrl& book, const QString& token, DavDelta s
                  return;
              }
              DavMultistatus ms;
-             QString why;
-             if (!DavXml::ParseMultistatus(r.body, ms, why)) {
-                 done(DavError::Make(DavError::Truncated, why), {});
+             if (const DavError failed = ReadMultistatus(r, ms)) {
+                 done(failed, {});
                  return;
              }
              bool more = false;
@@ -387,18 +401,9 @@ void CCardDavClient::MultigetBatch(const QUrl& book, QStringList hrefs, int from
     const QStringList batch = hrefs.mid(from, kBatch);
     Send("REPORT", book, {{"Depth", "1"}, {"Content-Type", kXmlType}}, DavXml::Multiget(batch),
          [this, book, hrefs, from, got, done = std::move(done)](DavError e, HttpResult r) mutable {
-             if (e) {
-                 done(e, {});
-                 return;
-             }
-             if (r.status != 207) {
-                 done(StatusError(r, book), {});
-                 return;
-             }
              DavMultistatus ms;
-             QString why;
-             if (!DavXml::ParseMultistatus(r.body, ms, why)) {
-                 done(DavError::Make(DavError::Truncated, why), {});
+             if (const DavError failed = Multistatus(e, r, book, ms)) {
+                 done(failed, {});
                  return;
              }
              got.append(CardsOf(ms));
@@ -409,18 +414,9 @@ void CCardDavClient::MultigetBatch(const QUrl& book, QStringList hrefs, int from
 void CCardDavClient::QueryAll(const QUrl& book, std::function<void(DavError, QList<DavCard>)> done) {
     Send("REPORT", book, {{"Depth", "1"}, {"Content-Type", kXmlType}}, DavXml::QueryAll(),
          [this, book, done = std::move(done)](DavError e, HttpResult r) {
-             if (e) {
-                 done(e, {});
-                 return;
-             }
-             if (r.status != 207) {
-                 done(StatusError(r, book), {});
-                 return;
-             }
              DavMultistatus ms;
-             QString why;
-             if (!DavXml::ParseMultistatus(r.body, ms, why)) {
-                 done(DavError::Make(DavError::Truncated, why), {});
+             if (const DavError failed = Multistatus(e, r, book, ms)) {
+                 done(failed, {});
                  return;
              }
              done({}, CardsOf(ms));

@@ -118,6 +118,12 @@ private:
     void SyncStep(const QUrl& book, const QString& token, DavDelta sofar, int rounds,
                   std::function<void(DavError, DavDelta)> done);
     DavError StatusError(const HttpResult& r, const QUrl& url) const;
+    // The body of a multistatus answer read whole, or "Truncated".
+    static DavError ReadMultistatus(const HttpResult& r, DavMultistatus& ms);
+    // A multistatus (207) answer read whole; else the transport error, the status's error
+    // or "Truncated".
+    DavError Multistatus(const DavError& e, const HttpResult& r, const QUrl& url,
+                         DavMultistatus& ms) const;
 
     QNetworkAccessManager* m_nam;
     QUrl m_url;

@@ -250,29 +250,12 @@ std::string CRecordUids::Serialize(const CRecordList& records) {
 }
 
 void CRecordUids::Load(const std::string& dataPath, const CRecordList& records, IFileSystem& fs) {
-    std::string text;
-    try {
-        auto source = fs.OpenRead(SidecarPath(dataPath));
-        char buffer[8192];
-        while (const std::size_t n = source->Read(buffer, sizeof buffer))
-            text.append(buffer, n);
-    } catch (const CFileException&) {
-        text.clear();
-    }
-    Attach(records, text);
+    Attach(records, ReadWholeFile(fs, SidecarPath(dataPath)).value_or(std::string()));
 }
 
 bool CRecordUids::Save(const std::string& dataPath, const CRecordList& records, IFileSystem& fs) {
     // A book that has never held a record has no UIDs to keep: no file beside it yet.
     if (records.empty() && !fs.Exists(SidecarPath(dataPath)))
         return true;
-    const std::string text = Serialize(records);
-    try {
-        auto sink = fs.CreateAtomic(SidecarPath(dataPath));
-        sink->Write(text.data(), text.size());
-        sink->Commit();
-        return true;
-    } catch (const CFileException&) {
-        return false;
-    }
+    return WriteWholeFile(fs, SidecarPath(dataPath), Serialize(records));
 }

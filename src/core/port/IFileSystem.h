@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // What tells one version of a file from another without reading it: the file's identity
 // (device and inode), its size and its modification time. Another program that replaces
@@ -59,3 +60,10 @@ public:
 
 // The real file system of this machine.
 IFileSystem& RealFileSystem();
+
+// A small file beside the data file, read whole: nothing when it is missing or cannot be
+// read.
+std::optional<std::string> ReadWholeFile(IFileSystem& fs, const std::string& path);
+// Replaces a small file atomically with text; false when it could not be written (the old
+// file is left as it was).
+bool WriteWholeFile(IFileSystem& fs, const std::string& path, std::string_view text);

@@ -144,32 +144,13 @@ bool CSyncState::Parse(std::string_view text) {
     return true;
 }
 
-namespace {
-
-// The whole file, or nothing when it is missing or cannot be read.
-std::optional<std::string> ReadWhole(const std::string& path, IFileSystem& fs) {
-    if (!fs.Exists(path))
-        return std::nullopt;
-    std::string text;
-    try {
-        auto source = fs.OpenRead(path);
-        char buf[65536];
-        for (std::size_t n; (n = source->Read(buf, sizeof buf)) > 0;)
-            text.append(buf, n);
-    } catch (const CFileException&) {
-        return std::nullopt;
-    }
-    return text;
-}
-
-} // namespace
 
 bool CSyncState::Load(const std::string& dataPath, IFileSystem& fs) {
     Clear();
     const std::string path = SidecarPath(dataPath);
     if (!fs.Exists(path))
         return true;
-    const std::optional<std::string> text = ReadWhole(path, fs);
+    const std::optional<std::string> text = ReadWholeFile(fs, path);
     return text && Parse(*text);
 }
 
@@ -177,16 +158,9 @@ bool CSyncState::Save(const std::string& dataPath, IFileSystem& fs) const {
     const std::string text = Serialize();
     // A file that holds this very state already is left as it is: a sync with nothing
     // to do reads the file but writes nothing.
-    if (ReadWhole(SidecarPath(dataPath), fs) == text)
+    if (ReadWholeFile(fs, SidecarPath(dataPath)) == text)
         return true;
-    try {
-        auto sink = fs.CreateAtomic(SidecarPath(dataPath));
-        sink->Write(text.data(), text.size());
-        sink->Commit();
-        return true;
-    } catch (const CFileException&) {
-        return false;
-    }
+    return WriteWholeFile(fs, SidecarPath(dataPath), text);
 }
 
 void CSyncState::NoteBookSaved(const std::string& dataPath, std::uint64_t bookFingerprint,
