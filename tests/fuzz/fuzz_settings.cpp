@@ -2,6 +2,7 @@
 // value that formats and parses back to itself; nothing crashes or overflows.
 #include "port/ISettingsStore.h"
 #include "view/CSettingsSchema.h"
+#include "view/DisplayName.h"
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -70,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     store.ints[S::kFontPitch] = IntAt(data, size, 16);
     const CPrintSettings ps = S::ReadPrintSettings(store);
     const int index = S::ReadSelectedIndex(store);
-    if (index < 0 || index > 25)
+    if (index < 0 || index > kOtherLetter) // A to Z, then "#"
         std::abort();
     S::ReadFrameSettings(store);
     S::WritePrintSettings(store, ps);
