@@ -168,6 +168,13 @@ void CImportFiler::Place(const SeenRecord& seen) {
     ++m_nSeen;
 }
 
+void CImportFiler::FinishInto(ImportResult& result) {
+    Flush();
+    result.imported = imported;
+    result.duplicates = duplicates;
+    result.categoriesCreated = categoriesCreated;
+}
+
 bool CImportFiler::Step() {
     m_accumulator += m_step;
     m_progress.SetPosition(m_accumulator >= 100.0f ? 100 : static_cast<int>(m_accumulator));

@@ -11,6 +11,7 @@
 class CCategoryList;
 class IProgress;
 struct ImportOptions;
+struct ImportResult;
 
 // Files the records of one import, whatever the format read: the filing rule, the category
 // a file names (created when the options allow), the default category, the lines the book
@@ -43,6 +44,8 @@ public:
     bool Step();
     // Puts the records filed so far into the list.
     void Flush() { m_filer.Flush(); }
+    // Flushes, and gives result the counts of the import so far.
+    void FinishInto(ImportResult& result);
 
     int imported = 0;
     int duplicates = 0; // records skipped because the book already held them

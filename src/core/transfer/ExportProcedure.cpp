@@ -60,6 +60,27 @@ std::string PathForVariant(const std::string& path, ExportVariant variant) {
     return path.substr(0, path.size() - current.size()) + ext;
 }
 
+std::unique_ptr<IByteSink> OpenExportFile(const std::string& path, IFileSystem& fileSystem,
+                                          IMessageBox& messageBox, ExportResult& result) {
+    if (fileSystem.Exists(path) &&
+        messageBox.Show(Format("The file %s already exists, overwrite it?", path),
+                        "Overwrite Confirmation", MbIcon::Question,
+                        MbButtons::YesNo) != MbResult::Yes) {
+        result.outcome = ExportOutcome::Declined;
+        return nullptr;
+    }
+    try {
+        return fileSystem.CreateAtomic(path);
+    } catch (const CFileException&) {
+        messageBox.Show(Format("%s could not be written to.  Make sure the file or drive is not "
+                               "write protected.",
+                               path),
+                        "Drive Error", MbIcon::Stop, MbButtons::Ok);
+        result.outcome = ExportOutcome::NotWritable;
+        return nullptr;
+    }
+}
+
 ExportResult RunExport(const CRecordList& records, const CCategoryList& categories,
                        const ExportRequest& request, IFileSystem& fileSystem,
                        IMessageBox& messageBox, IProgress& progress) {
@@ -84,25 +105,9 @@ ExportResult RunExport(const CRecordList& records, const CCategoryList& categori
     }
     const ExportVariant variant = VariantFromText(request.variantText);
 
-    if (fileSystem.Exists(request.path) &&
-        messageBox.Show(Format("The file %s already exists, overwrite it?", request.path),
-                        "Overwrite Confirmation", MbIcon::Question,
-                        MbButtons::YesNo) != MbResult::Yes) {
-        result.outcome = ExportOutcome::Declined;
+    std::unique_ptr<IByteSink> sink = OpenExportFile(request.path, fileSystem, messageBox, result);
+    if (!sink)
         return result;
-    }
-
-    std::unique_ptr<IByteSink> sink;
-    try {
-        sink = fileSystem.CreateAtomic(request.path);
-    } catch (const CFileException&) {
-        messageBox.Show(Format("%s could not be written to.  Make sure the file or drive is not "
-                               "write protected.",
-                               request.path),
-                        "Drive Error", MbIcon::Stop, MbButtons::Ok);
-        result.outcome = ExportOutcome::NotWritable;
-        return result;
-    }
 
     CDelimitedWriter writer(*sink);
     writer.SetEncoding(request.encoding);

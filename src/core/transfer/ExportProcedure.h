@@ -60,6 +60,11 @@ std::string ExtensionOf(const std::string& path);
 // The extension replaced by the variant's "csv" or "tab" (appended when there is none).
 std::string PathForVariant(const std::string& path, ExportVariant variant);
 
+// Asks before replacing an existing file and starts writing path atomically; null (with the
+// outcome in result, after the message) when the user declined or it cannot be written.
+std::unique_ptr<IByteSink> OpenExportFile(const std::string& path, IFileSystem& fileSystem,
+                                          IMessageBox& messageBox, ExportResult& result);
+
 // Writes the records of the category to the path, asking before it replaces a file and
 // reporting every outcome through the message box. A cancel keeps the lines written so
 // far; a failed write leaves no new file behind (a file it would have replaced stays as

@@ -537,18 +537,13 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
             buffer);
     } catch (const CFileException&) {
         // A drive that fails midway: keep what was filed, say the file could not be read.
-        filer.Flush();
+        filer.FinishInto(result);
         messageBox.Show(path + " could not be opened.", kFileErrorCaption, MbIcon::Stop,
                         MbButtons::Ok);
-        result.imported = filer.imported;
-        result.categoriesCreated = filer.categoriesCreated;
         result.outcome = ImportOutcome::NotOpened;
         return result;
     }
-    filer.Flush();
-    result.imported = filer.imported;
-    result.duplicates = filer.duplicates;
-    result.categoriesCreated = filer.categoriesCreated;
+    filer.FinishInto(result);
     if (r == TokenizeResult::Incompatible) {
         messageBox.Show(IncompatibleMessage(reader.ErrorLine(), reader.ErrorText()),
                         kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);

@@ -134,24 +134,9 @@ ExportResult RunVCardExport(const CRecordList& records, const CCategoryList& cat
         result.outcome = ExportOutcome::NothingToDo;
         return result;
     }
-    if (fileSystem.Exists(request.path) &&
-        messageBox.Show("The file " + request.path + " already exists, overwrite it?",
-                        "Overwrite Confirmation", MbIcon::Question,
-                        MbButtons::YesNo) != MbResult::Yes) {
-        result.outcome = ExportOutcome::Declined;
+    std::unique_ptr<IByteSink> sink = OpenExportFile(request.path, fileSystem, messageBox, result);
+    if (!sink)
         return result;
-    }
-    std::unique_ptr<IByteSink> sink;
-    try {
-        sink = fileSystem.CreateAtomic(request.path);
-    } catch (const CFileException&) {
-        messageBox.Show(request.path +
-                            " could not be written to.  Make sure the file or drive is not "
-                            "write protected.",
-                        "Drive Error", MbIcon::Stop, MbButtons::Ok);
-        result.outcome = ExportOutcome::NotWritable;
-        return result;
-    }
 
     const float step = 100.0f / static_cast<float>(n);
     float accumulator = 0.0f;
@@ -227,18 +212,13 @@ ImportResult RunVCardImport(const std::string& path, int cardCount, const Import
         }
     } catch (const CFileException&) {
         // A drive that fails midway: keep what was filed, say the file could not be read.
-        filer.Flush();
+        filer.FinishInto(result);
         messageBox.Show(path + " could not be opened.", kFileErrorCaption, MbIcon::Stop,
                         MbButtons::Ok);
-        result.imported = filer.imported;
-        result.categoriesCreated = filer.categoriesCreated;
         result.outcome = ImportOutcome::NotOpened;
         return result;
     }
-    filer.Flush();
-    result.imported = filer.imported;
-    result.duplicates = filer.duplicates;
-    result.categoriesCreated = filer.categoriesCreated;
+    filer.FinishInto(result);
     if (filer.cancelled) {
         result.outcome = ImportOutcome::Cancelled;
         return result;
