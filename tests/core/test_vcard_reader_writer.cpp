@@ -113,6 +113,16 @@ TEST(VCardReader, Base64StaysOpaqueAndIsMarkedBinary) {
     EXPECT_EQ(cards[1].Find("PHOTO")->value, "/9j/4AAQSkZJRg==");
     EXPECT_EQ(cards[2].Find("PHOTO")->value, "data:image/png;base64,iVBORw0KGgo=");
     ASSERT_NE(cards[0].Find("TEL"), nullptr);
+
+    // A value marked base64 that holds stray bytes is damaged, not binary data to keep
+    // byte for byte: it reads as UTF-8 like every other value, so writing it back and
+    // reading again gives the same record.
+    const auto damaged = ParseVCards(Card("2.1", "X-THING;B:a\xff\r\n b\xe9\r\n"));
+    ASSERT_EQ(damaged.size(), 1u);
+    const VCardProperty* thing = damaged[0].Find("X-THING");
+    ASSERT_NE(thing, nullptr);
+    EXPECT_TRUE(thing->binary);
+    EXPECT_EQ(thing->value, "a\xc3\xbf b\xc3\xa9");
 }
 
 TEST(VCardReader, LineEndsByteOrderMarkAndCase) {

@@ -481,7 +481,9 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, IVCardSink& si
             // Some 2.1 writers break base64 without indenting it.
             VCardProperty& last = m_card.properties[m_nProperties - 1];
             last.rawValue.append(text);
-            last.value.append(text);
+            std::string piece;
+            AssignText(piece, text);
+            last.value.append(piece);
             return true;
         }
         // A line that is no property: kept as text so that nothing of it is lost.
@@ -498,7 +500,9 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, IVCardSink& si
     p.line = line;
     p.binary = IsBinaryProperty(p);
     if (p.binary) {
-        p.value = p.rawValue;
+        // Base64 is ASCII; stray bytes in a damaged value must not reach a record as
+        // anything but UTF-8, or what is written back would not read the same.
+        AssignText(p.value, p.rawValue);
         ++m_nProperties;
         return true;
     }

@@ -143,11 +143,11 @@ int VCardProperty::Preference() const {
         for (const std::string& v : p.values) {
             int n = 0;
             bool digits = !v.empty() && v.size() <= 3;
-            for (char c : v) {
-                if (c < '0' || c > '9')
+            for (std::size_t i = 0; digits && i < v.size(); ++i) {
+                if (v[i] < '0' || v[i] > '9')
                     digits = false;
                 else
-                    n = n * 10 + (c - '0');
+                    n = n * 10 + (v[i] - '0');
             }
             // A bare 2.1 PREF has no number: it is the first choice.
             if (!digits)
