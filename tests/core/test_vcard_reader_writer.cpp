@@ -163,6 +163,16 @@ TEST(VCardReader, ALineThatIsNoPropertyIsKeptAsText) {
     ASSERT_EQ(cards[0].properties.size(), 2u);
     EXPECT_EQ(cards[0].properties[1].name, "");
     EXPECT_EQ(cards[0].properties[1].Text(), "just words");
+
+    // Only a quote that begins a parameter value quotes: a stray one in a damaged line
+    // neither hides the parameters after it nor moves the end of the name.
+    const auto stray = ParseVCards(Card("3.0", "X-A;\"=;TYPE=work;X=\"a:b\":c\r\n"));
+    ASSERT_EQ(stray.size(), 1u);
+    const VCardProperty& x = stray[0].properties.at(0);
+    EXPECT_TRUE(x.HasType("work"));
+    ASSERT_NE(x.FindParamValue("X"), nullptr);
+    EXPECT_EQ(*x.FindParamValue("X"), "a:b");
+    EXPECT_EQ(x.value, "c");
 }
 
 // Whatever the chunks, the reader sees the same cards.

@@ -249,13 +249,19 @@ void AssignUpper(std::string& out, std::string_view bytes) {
     }
 }
 
+// Whether the double quote at text[i] opens a quoted parameter value: only one that
+// begins a value does; a stray quote elsewhere in a damaged line is an ordinary byte.
+bool OpensQuote(std::string_view text, std::size_t i) {
+    return i > 0 && (text[i - 1] == '=' || text[i - 1] == ',');
+}
+
 // Splits "group.NAME;params:value". False when the line has no ':' at all.
 bool ParseProperty(std::string_view text, VCardProperty& p) {
     // The name and parameters end at the first ':' outside a quoted parameter value.
     bool quoted = false;
     std::size_t colon = std::string_view::npos;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '"')
+        if (text[i] == '"' && (quoted || OpensQuote(text, i)))
             quoted = !quoted;
         else if (text[i] == ':' && !quoted) {
             colon = i;
@@ -282,7 +288,7 @@ bool ParseProperty(std::string_view text, VCardProperty& p) {
         std::size_t start = 0;
         quoted = false;
         for (std::size_t i = 0; i <= params.size(); ++i) {
-            if (i < params.size() && params[i] == '"')
+            if (i < params.size() && params[i] == '"' && (quoted || OpensQuote(params, i)))
                 quoted = !quoted;
             if (i == params.size() || (params[i] == ';' && !quoted)) {
                 const std::string_view param = params.substr(start, i - start);
