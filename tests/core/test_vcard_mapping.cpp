@@ -182,6 +182,12 @@ TEST(VCardMapping, WhatHasNoFieldGoesIntoOtherInfoThenNotesInPlainWords) {
     EXPECT_EQ(r.m_strItem[6], "555-0115");
     EXPECT_EQ(r.m_strAddress, "1 Home St");
     EXPECT_EQ(in.binaries, std::vector<std::string>{"photo"});
+
+    // A line break in a type (4.0's ^n) stays out of the line it names.
+    const auto odd = ParseVCards("BEGIN:VCARD\r\nVERSION:4.0\r\nN:Doe;;;;\r\n"
+                                 "URL;TYPE=\"a^nb\":x\r\nEND:VCARD\r\n");
+    ASSERT_EQ(odd.size(), 1u);
+    EXPECT_EQ(VCardToRecord(odd[0]).record.m_strOtherInfo[0], "Web (a b): x");
 }
 
 TEST(VCardMapping, ThePreferredItemBecomesTheDefault) {

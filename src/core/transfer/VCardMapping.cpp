@@ -203,7 +203,10 @@ std::uint8_t LabelOfTel(const VCardProperty& p) {
 std::string TypeWords(const VCardProperty& p) {
     std::vector<std::string> types;
     for (const std::string& t : p.ParamValues("TYPE")) {
-        const std::string l = Lower(t);
+        std::string l = Lower(t);
+        // A type is a word: a line break in one (4.0's ^n) must not break the line it
+        // is written into.
+        std::replace_if(l.begin(), l.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
         if (l == "pref" || l == "internet" || l == "voice" || l == "x400" || l == "intl" ||
             l == "postal" || l == "parcel" || l == "dom" || l.empty())
             continue;
