@@ -128,12 +128,14 @@ void AddParam(std::vector<VCardParam>& params, std::vector<VCardParam>& spare,
     if (text.empty())
         return;
     const std::size_t eq = text.find('=');
-    VCardParam p;
-    if (!spare.empty()) {
-        p = std::move(spare.back());
+    if (spare.empty()) {
+        params.emplace_back();
+    } else {
+        params.push_back(std::move(spare.back()));
         spare.pop_back();
-        p.values.clear();
+        params.back().values.clear();
     }
+    VCardParam& p = params.back();
     if (eq == std::string_view::npos) {
         p.name = BareParamName(Upper(text));
         p.values.emplace_back(text);
@@ -176,7 +178,6 @@ void AddParam(std::vector<VCardParam>& params, std::vector<VCardParam>& spare,
         else
             p.values.push_back(CaretDecode(current));
     }
-    params.push_back(std::move(p));
 }
 
 // 2.1 has no escapes but \; and writes line breaks as they are: bring the value into the
@@ -228,8 +229,8 @@ std::string EscapeLineBreaks(std::string_view text) {
 std::string DecodeCharset(std::string_view bytes, const std::string* charset) {
     if (charset) {
         const std::string cs = Upper(*charset);
-        if (cs == "ISO-8859-1"sv || cs == "WINDOWS-1252"sv || cs == "CP1252"sv || cs == "LATIN1"sv ||
-            cs == "ISO8859-1"sv || cs == "ISO-8859-15"sv) {
+        if (cs == "ISO-8859-1"sv || cs == "WINDOWS-1252"sv || cs == "CP1252"sv ||
+            cs == "LATIN1"sv || cs == "ISO8859-1"sv || cs == "ISO-8859-15"sv) {
             // What is labelled Latin-1 is Windows-1252 in practice; they agree on letters.
             return kb::Cp1252ToUtf8(bytes);
         }
@@ -239,15 +240,16 @@ std::string DecodeCharset(std::string_view bytes, const std::string* charset) {
 }
 
 bool IsBinaryData(const VCardProperty& p) {
-    return (p.name == "PHOTO"sv || p.name == "LOGO"sv || p.name == "SOUND"sv || p.name == "KEY"sv) &&
+    return (p.name == "PHOTO"sv || p.name == "LOGO"sv || p.name == "SOUND"sv ||
+            p.name == "KEY"sv) &&
            kb::StartsWithNoCase(p.rawValue, "data:");
 }
 
 // What the parameters say about the value, read in one pass. The names are upper case
 // already (ASCII letters; whatever else stands there matches none of these).
 struct ValueForm {
-    bool binary = false;          // ENCODING=BASE64 or B, VALUE=BINARY
-    bool quotedPrintable = false; // ENCODING=QUOTED-PRINTABLE
+    bool binary = false;                  // ENCODING=BASE64 or B, VALUE=BINARY
+    bool quotedPrintable = false;         // ENCODING=QUOTED-PRINTABLE
     const std::string* charset = nullptr; // the first CHARSET value
 };
 

@@ -61,8 +61,8 @@ private:
     // The property slot after the card's properties, emptied, to parse the next line into.
     VCardProperty& ScratchProperty();
 
-    std::string m_physical; // the physical line being read
-    std::string m_logical;  // the logical line being unfolded
+    std::string m_physical;            // the physical line being read
+    std::string m_logical;             // the logical line being unfolded
     std::string_view m_logicalInChunk; // or where it stands in the chunk being fed
     bool m_bLogicalInChunk = false;
     int m_nLogicalLine = 0; // where it began; 0 when there is none
@@ -77,8 +77,8 @@ private:
     VCardFault m_cardFault = VCardFault::NoEnd;
     bool m_bInStray = false;
     VCard m_card;
-    std::size_t m_nProperties = 0; // of m_card.properties, the ones read (the rest: room)
-    std::string m_decoded;         // a quoted-printable value, decoded
+    std::size_t m_nProperties = 0;         // of m_card.properties, the ones read (the rest: room)
+    std::string m_decoded;                 // a quoted-printable value, decoded
     std::vector<VCardParam> m_spareParams; // parameters of earlier lines, kept for their room
     std::vector<VCardProperty> m_spareProperties; // the same for properties
 };

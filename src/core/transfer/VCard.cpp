@@ -1,5 +1,6 @@
 #include "transfer/VCard.h"
 #include "model/NoCase.h"
+#include <algorithm>
 
 namespace vcard {
 
@@ -99,6 +100,18 @@ namespace {
 
 // The value split at the unescaped separator, each part with escapes undone.
 std::vector<std::string> SplitUnescaped(std::string_view value, char separator) {
+    if (value.find('\\') == std::string_view::npos) {
+        // Nothing escaped (most values): the parts are what stands between the separators.
+        std::vector<std::string> out;
+        out.reserve(static_cast<std::size_t>(std::count(value.begin(), value.end(), separator)) +
+                    1);
+        std::size_t start = 0;
+        for (std::size_t at; (at = value.find(separator, start)) != std::string_view::npos;
+             start = at + 1)
+            out.emplace_back(value.substr(start, at - start));
+        out.emplace_back(value.substr(start));
+        return out;
+    }
     std::size_t count = 1;
     for (std::size_t i = 0; i < value.size(); ++i) {
         if (value[i] == '\\')

@@ -235,8 +235,7 @@ std::uint8_t LabelOfTel(const VCardProperty& p) {
                 continue;
             if (SameWord(v, "fax"))
                 found |= kFax;
-            else if (SameWord(v, "cell") || SameWord(v, "mobile") ||
-                     SameWord(v, "iphone"))
+            else if (SameWord(v, "cell") || SameWord(v, "mobile") || SameWord(v, "iphone"))
                 found |= kMobile;
             else if (SameWord(v, "pager"))
                 found |= kPager;
@@ -264,8 +263,8 @@ std::string TypeWords(const VCardProperty& p) {
     std::vector<std::string> types;
     for (const std::string& t : p.ParamValues("TYPE")) {
         const std::string l = Lower(t);
-        if (l == "pref"sv || l == "internet"sv || l == "voice"sv || l == "x400"sv || l == "intl"sv ||
-            l == "postal"sv || l == "parcel"sv || l == "dom"sv || l.empty())
+        if (l == "pref"sv || l == "internet"sv || l == "voice"sv || l == "x400"sv ||
+            l == "intl"sv || l == "postal"sv || l == "parcel"sv || l == "dom"sv || l.empty())
             continue;
         if (std::find(types.begin(), types.end(), l) == types.end())
             types.push_back(l);
