@@ -76,6 +76,19 @@ std::string CRecordUids::DerivedUid(std::uint64_t fingerprint, int salt) {
     return uid;
 }
 
+CRecordUids::CRecordUids(const CRecordUids& other)
+    : m_uidOf(other.m_uidOf), m_loadedAs(other.m_loadedAs) {
+    m_recordOf.reserve(m_uidOf.size());
+    for (const auto& [record, uid] : m_uidOf)
+        m_recordOf.emplace(uid, record);
+}
+
+CRecordUids& CRecordUids::operator=(const CRecordUids& other) {
+    if (this != &other)
+        *this = CRecordUids(other);
+    return *this;
+}
+
 const std::string& CRecordUids::UidOf(const CContactRecord& record) {
     auto it = m_uidOf.find(&record);
     if (it != m_uidOf.end())
@@ -88,8 +101,9 @@ const std::string& CRecordUids::UidOf(const CContactRecord& record) {
     std::string uid = DerivedUid(fingerprint);
     for (int salt = 1; m_recordOf.count(uid) != 0; ++salt)
         uid = DerivedUid(fingerprint, salt); // the same content twice: each its own UID
-    m_recordOf.emplace(uid, &record);
-    return m_uidOf.emplace(&record, std::move(uid)).first->second;
+    const std::string& mine = m_uidOf.emplace(&record, std::move(uid)).first->second;
+    m_recordOf.emplace(mine, &record);
+    return mine;
 }
 
 const std::string* CRecordUids::Find(const CContactRecord& record) const {
@@ -100,8 +114,8 @@ const std::string* CRecordUids::Find(const CContactRecord& record) const {
 bool CRecordUids::Set(const CContactRecord& record, const std::string& uid) {
     if (uid.empty())
         return false;
-    const auto [owner, added] = m_recordOf.try_emplace(uid, &record);
-    if (!added)
+    const auto owner = m_recordOf.find(uid);
+    if (owner != m_recordOf.end())
         return owner->second == &record;
     // The record's previous UID, if it had one, is free again.
     if (!m_loadedAs.empty())
@@ -111,6 +125,7 @@ bool CRecordUids::Set(const CContactRecord& record, const std::string& uid) {
         m_recordOf.erase(mine->second);
         mine->second = uid;
     }
+    m_recordOf.emplace(mine->second, &record);
     return true;
 }
 

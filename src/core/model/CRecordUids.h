@@ -28,6 +28,12 @@ class CRecordUids {
 public:
     static std::string SidecarPath(const std::string& dataPath) { return dataPath + ".uids"; }
 
+    CRecordUids() = default;
+    CRecordUids(const CRecordUids& other);
+    CRecordUids& operator=(const CRecordUids& other);
+    CRecordUids(CRecordUids&&) = default;
+    CRecordUids& operator=(CRecordUids&&) = default;
+
     // The record's UID, made now when it has none.
     const std::string& UidOf(const CContactRecord& record);
     // The record's UID, or null when it has none yet.
@@ -67,7 +73,8 @@ public:
 
 private:
     std::unordered_map<const CContactRecord*, std::string> m_uidOf;
-    std::unordered_map<std::string, const CContactRecord*> m_recordOf;
+    // Keyed by the UIDs in m_uidOf (its nodes stay where they are): each UID is kept once.
+    std::unordered_map<std::string_view, const CContactRecord*> m_recordOf;
     // The content fingerprint of loaded records that have no UID yet.
     std::unordered_map<const CContactRecord*, std::uint64_t> m_loadedAs;
 };

@@ -1,6 +1,10 @@
 #include "transfer/CVCardReader.h"
 #include "model/NoCase.h"
 #include "model/TextDecode.h"
+#include <cstdint>
+#include <cstring>
+
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -99,46 +103,81 @@ std::string CaretDecode(std::string_view s) {
 
 // The parameter a bare 2.1 value belongs to.
 std::string BareParamName(const std::string& upperValue) {
-    if (upperValue == "QUOTED-PRINTABLE" || upperValue == "BASE64" || upperValue == "8BIT" ||
-        upperValue == "7BIT" || upperValue == "B")
+    if (upperValue == "QUOTED-PRINTABLE"sv || upperValue == "BASE64"sv || upperValue == "8BIT"sv ||
+        upperValue == "7BIT"sv || upperValue == "B"sv)
         return "ENCODING";
-    if (upperValue == "INLINE" || upperValue == "URL" || upperValue == "URI" ||
-        upperValue == "CID" || upperValue == "CONTENT-ID")
+    if (upperValue == "INLINE"sv || upperValue == "URL"sv || upperValue == "URI"sv ||
+        upperValue == "CID"sv || upperValue == "CONTENT-ID"sv)
         return "VALUE";
     return "TYPE";
 }
 
-void AddParam(std::vector<VCardParam>& params, std::string_view text) {
+// A value as it stands when it has no quotes, ^-escapes or list separators (the common
+// case), else decoded as CaretDecode does.
+void AppendParamValue(std::vector<std::string>& values, std::string_view s) {
+    if (s.find('^') == std::string_view::npos)
+        values.emplace_back(s);
+    else
+        values.push_back(CaretDecode(s));
+}
+
+// Adds a parameter, reusing one of the spare ones (and the room of its strings).
+void AddParam(std::vector<VCardParam>& params, std::vector<VCardParam>& spare,
+              std::string_view text) {
     text = Trim(text);
     if (text.empty())
         return;
     const std::size_t eq = text.find('=');
-    VCardParam p;
-    if (eq == std::string_view::npos) {
-        std::string bare = Upper(text);
-        p.name = BareParamName(bare);
-        p.values.push_back(std::string(text));
+    if (spare.empty()) {
+        params.emplace_back();
     } else {
-        p.name = Upper(Trim(text.substr(0, eq)));
+        params.push_back(std::move(spare.back()));
+        spare.pop_back();
+        params.back().values.clear();
+    }
+    VCardParam& p = params.back();
+    if (eq == std::string_view::npos) {
+        p.name = BareParamName(Upper(text));
+        p.values.emplace_back(text);
+    } else {
+        p.name.assign(Trim(text.substr(0, eq)));
+        for (char& c : p.name) {
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        }
         std::string_view rest = text.substr(eq + 1);
         // Comma-separated values, each optionally in double quotes; 4.0 writes a list of
         // types as one quoted value ("voice,home").
-        const bool typeList = p.name == "TYPE";
-        std::string current;
+        const bool typeList = p.name == "TYPE"sv;
+        std::size_t start = 0;
         bool quoted = false;
-        for (char c : rest) {
+        bool plain = true; // the current value has no quotes in it
+        std::string current;
+        for (std::size_t i = 0; i < rest.size(); ++i) {
+            const char c = rest[i];
             if (c == '"') {
+                if (plain) {
+                    current.assign(rest.substr(start, i - start));
+                    plain = false;
+                }
                 quoted = !quoted;
             } else if (c == ',' && (!quoted || typeList)) {
-                p.values.push_back(CaretDecode(current));
+                if (plain)
+                    AppendParamValue(p.values, rest.substr(start, i - start));
+                else
+                    p.values.push_back(CaretDecode(current));
                 current.clear();
-            } else {
+                start = i + 1;
+                plain = true;
+            } else if (!plain) {
                 current += c;
             }
         }
-        p.values.push_back(CaretDecode(current));
+        if (plain)
+            AppendParamValue(p.values, rest.substr(start));
+        else
+            p.values.push_back(CaretDecode(current));
     }
-    params.push_back(std::move(p));
 }
 
 // 2.1 has no escapes but \; and writes line breaks as they are: bring the value into the
@@ -190,8 +229,8 @@ std::string EscapeLineBreaks(std::string_view text) {
 std::string DecodeCharset(std::string_view bytes, const std::string* charset) {
     if (charset) {
         const std::string cs = Upper(*charset);
-        if (cs == "ISO-8859-1" || cs == "WINDOWS-1252" || cs == "CP1252" || cs == "LATIN1" ||
-            cs == "ISO8859-1" || cs == "ISO-8859-15") {
+        if (cs == "ISO-8859-1"sv || cs == "WINDOWS-1252"sv || cs == "CP1252"sv ||
+            cs == "LATIN1"sv || cs == "ISO8859-1"sv || cs == "ISO-8859-15"sv) {
             // What is labelled Latin-1 is Windows-1252 in practice; they agree on letters.
             return kb::Cp1252ToUtf8(bytes);
         }
@@ -200,36 +239,62 @@ std::string DecodeCharset(std::string_view bytes, const std::string* charset) {
     return kb::DecodeToUtf8(bytes);
 }
 
-bool IsBinaryProperty(const VCardProperty& p) {
-    if (p.params.empty())
-        return kb::StartsWithNoCase(p.rawValue, "data:") &&
-               (p.name == "PHOTO" || p.name == "LOGO" || p.name == "SOUND" || p.name == "KEY");
-    if (p.FindParamValue("ENCODING", "BASE64") || p.FindParamValue("ENCODING", "B") ||
-        p.FindParamValue("VALUE", "BINARY"))
-        return true;
-    return kb::StartsWithNoCase(p.rawValue, "data:") &&
-           (p.name == "PHOTO" || p.name == "LOGO" || p.name == "SOUND" || p.name == "KEY");
+bool IsBinaryData(const VCardProperty& p) {
+    return (p.name == "PHOTO"sv || p.name == "LOGO"sv || p.name == "SOUND"sv ||
+            p.name == "KEY"sv) &&
+           kb::StartsWithNoCase(p.rawValue, "data:");
 }
 
-bool IsQuotedPrintable(const VCardProperty& p) {
-    return !p.params.empty() && p.FindParamValue("ENCODING", "QUOTED-PRINTABLE");
-}
+// What the parameters say about the value, read in one pass. The names are upper case
+// already (ASCII letters; whatever else stands there matches none of these).
+struct ValueForm {
+    bool binary = false;                  // ENCODING=BASE64 or B, VALUE=BINARY
+    bool quotedPrintable = false;         // ENCODING=QUOTED-PRINTABLE
+    const std::string* charset = nullptr; // the first CHARSET value
+};
 
-// Valid UTF-8 (all of ASCII is).
-bool IsValidUtf8Ascii(std::string_view s) {
-    for (char c : s) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return kb::IsValidUtf8(s);
+ValueForm FormOf(const VCardProperty& p) {
+    ValueForm form;
+    for (const VCardParam& param : p.params) {
+        if (param.name == "ENCODING"sv) {
+            for (const std::string& v : param.values) {
+                if (kb::EqualsNoCase(v, "BASE64") || kb::EqualsNoCase(v, "B"))
+                    form.binary = true;
+                else if (kb::EqualsNoCase(v, "QUOTED-PRINTABLE"))
+                    form.quotedPrintable = true;
+            }
+        } else if (param.name == "VALUE"sv) {
+            for (const std::string& v : param.values) {
+                if (kb::EqualsNoCase(v, "BINARY"))
+                    form.binary = true;
+            }
+        } else if (param.name == "CHARSET"sv && !form.charset && !param.values.empty()) {
+            form.charset = &param.values.front();
+        }
     }
-    return true;
+    return form;
 }
 
 bool IsAscii(std::string_view s) {
-    for (char c : s) {
-        if (static_cast<unsigned char>(c) >= 0x80)
+    std::size_t i = 0;
+    for (std::uint64_t word; i + 8 <= s.size(); i += 8) {
+        std::memcpy(&word, s.data() + i, 8);
+        if ((word & 0x8080808080808080ull) != 0)
+            return false;
+    }
+    for (; i < s.size(); ++i) {
+        if (static_cast<unsigned char>(s[i]) >= 0x80)
             return false;
     }
     return true;
+}
+
+bool HasLineBreak(std::string_view s) {
+    for (char c : s) {
+        if (c == '\r' || c == '\n')
+            return true;
+    }
+    return false;
 }
 
 // Names and parameters are ASCII in every version; whatever else a file holds there is
@@ -255,21 +320,51 @@ bool OpensQuote(std::string_view text, std::size_t i) {
     return i > 0 && (text[i - 1] == '=' || text[i - 1] == ',');
 }
 
+// The line ends of a chunk: the next CR or LF at or after a position. Each kind is looked
+// for with memchr and the answer kept until it is passed, so a chunk is read once for each.
+class LineEnds {
+public:
+    LineEnds(const char* data, std::size_t size) : m_data(data), m_size(size) {}
+    std::size_t Next(std::size_t from) {
+        if (m_cr == kUnknown || m_cr < from)
+            m_cr = Find('\r', from);
+        if (m_lf == kUnknown || m_lf < from)
+            m_lf = Find('\n', from);
+        return m_cr < m_lf ? m_cr : m_lf;
+    }
+
+private:
+    static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+    std::size_t Find(char c, std::size_t from) const {
+        const void* p = std::memchr(m_data + from, c, m_size - from);
+        return p ? static_cast<std::size_t>(static_cast<const char*>(p) - m_data) : m_size;
+    }
+    const char* m_data;
+    std::size_t m_size;
+    std::size_t m_cr = kUnknown;
+    std::size_t m_lf = kUnknown;
+};
+
 // Splits "group.NAME;params:value". False when the line has no ':' at all.
-bool ParseProperty(std::string_view text, VCardProperty& p) {
+bool ParseProperty(std::string_view text, VCardProperty& p, std::vector<VCardParam>& spare) {
     // The name and parameters end at the first ':' outside a quoted parameter value.
     bool quoted = false;
-    std::size_t colon = std::string_view::npos;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '"' && (quoted || OpensQuote(text, i)))
-            quoted = !quoted;
-        else if (text[i] == ':' && !quoted) {
-            colon = i;
-            break;
+    std::size_t colon = text.find(':');
+    if (colon != std::string_view::npos &&
+        text.substr(0, colon).find('"') != std::string_view::npos) {
+        // A quoted parameter value may hold a ':'.
+        colon = std::string_view::npos;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '"' && (quoted || OpensQuote(text, i)))
+                quoted = !quoted;
+            else if (text[i] == ':' && !quoted) {
+                colon = i;
+                break;
+            }
         }
+        if (colon == std::string_view::npos)
+            colon = text.find(':'); // an unbalanced quote: take the first ':' after all
     }
-    if (colon == std::string_view::npos)
-        colon = text.find(':'); // an unbalanced quote: take the first ':' after all
     if (colon == std::string_view::npos)
         return false;
     const std::string_view head = text.substr(0, colon);
@@ -293,9 +388,9 @@ bool ParseProperty(std::string_view text, VCardProperty& p) {
             if (i == params.size() || (params[i] == ';' && !quoted)) {
                 const std::string_view param = params.substr(start, i - start);
                 if (IsAscii(param))
-                    AddParam(p.params, param);
+                    AddParam(p.params, spare, param);
                 else
-                    AddParam(p.params, kb::DecodeToUtf8(param));
+                    AddParam(p.params, spare, kb::DecodeToUtf8(param));
                 start = i + 1;
             }
         }
@@ -341,6 +436,7 @@ bool CVCardReader::Feed(const char* data, std::size_t size, IVCardSink& sink) {
             }
         }
     }
+    LineEnds ends(data, size);
     for (; i < size; ++i) {
         const char c = data[i];
         if (c == '\r' || c == '\n') {
@@ -355,12 +451,10 @@ bool CVCardReader::Feed(const char* data, std::size_t size, IVCardSink& sink) {
         }
         m_bAfterCr = false;
         // Find the run of ordinary bytes and take it at once.
-        std::size_t j = i;
-        while (j < size && data[j] != '\r' && data[j] != '\n')
-            ++j;
+        const std::size_t j = ends.Next(i);
         if (j < size && m_physical.empty()) {
             // A whole line within this chunk: read where it stands.
-            if (!OnPhysicalLine(std::string_view(data + i, j - i), sink))
+            if (!OnPhysicalLine(std::string_view(data + i, j - i), sink, true))
                 return false;
             m_bAfterCr = data[j] == '\r';
             i = j;
@@ -369,7 +463,15 @@ bool CVCardReader::Feed(const char* data, std::size_t size, IVCardSink& sink) {
         m_physical.append(data + i, j - i);
         i = j - 1;
     }
+    KeepLogicalLine(); // the chunk goes away
     return true;
+}
+
+void CVCardReader::KeepLogicalLine() {
+    if (m_bLogicalInChunk) {
+        m_logical.assign(m_logicalInChunk);
+        m_bLogicalInChunk = false;
+    }
 }
 
 bool CVCardReader::Finish(IVCardSink& sink) {
@@ -393,10 +495,12 @@ bool CVCardReader::Finish(IVCardSink& sink) {
     return true;
 }
 
-bool CVCardReader::OnPhysicalLine(std::string_view line, IVCardSink& sink) {
+bool CVCardReader::OnPhysicalLine(std::string_view line, IVCardSink& sink, bool inChunk) {
     ++m_nLine;
     if (m_nLogicalLine != 0) {
-        if (m_bLogicalQp && !m_logical.empty() && m_logical.back() == '=') {
+        const std::string_view logical = LogicalLine();
+        if (m_bLogicalQp && !logical.empty() && logical.back() == '=') {
+            KeepLogicalLine();
             // A quoted-printable soft line break: the value goes on, blanks and all.
             m_logical.pop_back();
             m_logical.append(line);
@@ -405,7 +509,8 @@ bool CVCardReader::OnPhysicalLine(std::string_view line, IVCardSink& sink) {
         if (!line.empty() && IsBlank(line.front())) {
             // Folding. 2.1 folds at a blank that stays part of the value; 3.0 and 4.0
             // insert the blank, which unfolding takes out again.
-            if (m_card.version == "2.1")
+            KeepLogicalLine();
+            if (m_card.version == "2.1"sv)
                 m_logical.append(line);
             else
                 m_logical.append(line.substr(1));
@@ -414,9 +519,17 @@ bool CVCardReader::OnPhysicalLine(std::string_view line, IVCardSink& sink) {
     }
     if (!CompleteLogicalLine(sink))
         return false;
-    if (Trim(line).empty())
+    if (line.empty() || (IsBlank(line.front()) && Trim(line).empty()))
         return true; // blank lines separate, they carry nothing (2.1 ends base64 with one)
-    m_logical.assign(line);
+    // A line that stands whole in the chunk is read from there, unless it goes on in the
+    // next line or the chunk ends first.
+    if (inChunk) {
+        m_logicalInChunk = line;
+        m_bLogicalInChunk = true;
+    } else {
+        m_logical.assign(line);
+        m_bLogicalInChunk = false;
+    }
     m_nLogicalLine = m_nLine;
     m_bLogicalQp = SaysQuotedPrintable(line);
     return true;
@@ -427,7 +540,7 @@ bool CVCardReader::CompleteLogicalLine(IVCardSink& sink) {
         return true;
     const int line = m_nLogicalLine;
     m_nLogicalLine = 0;
-    if (!OnLogicalLine(m_logical, line, sink)) {
+    if (!OnLogicalLine(LogicalLine(), line, sink)) {
         m_bStopped = true;
         return false;
     }
@@ -438,11 +551,18 @@ VCardProperty& CVCardReader::ScratchProperty() {
     // The card's properties are reused from card to card: their strings keep their room.
     if (m_nProperties >= m_card.properties.size()) {
         m_card.properties.resize(m_nProperties);
-        m_card.properties.emplace_back();
+        if (m_spareProperties.empty()) {
+            m_card.properties.emplace_back();
+        } else {
+            m_card.properties.push_back(std::move(m_spareProperties.back()));
+            m_spareProperties.pop_back();
+        }
     }
     VCardProperty& p = m_card.properties[m_nProperties];
     p.group.clear();
     p.name.clear();
+    for (VCardParam& param : p.params)
+        m_spareParams.push_back(std::move(param));
     p.params.clear();
     p.value.clear();
     p.rawValue.clear();
@@ -453,8 +573,8 @@ VCardProperty& CVCardReader::ScratchProperty() {
 
 bool CVCardReader::OnLogicalLine(std::string_view text, int line, IVCardSink& sink) {
     VCardProperty& p = ScratchProperty(); // kept only when m_nProperties moves on
-    const bool parsed = ParseProperty(text, p);
-    if (parsed && p.name == "BEGIN" && kb::EqualsNoCase(Trim(p.rawValue), "VCARD")) {
+    const bool parsed = ParseProperty(text, p, m_spareParams);
+    if (parsed && p.name == "BEGIN"sv && kb::EqualsNoCase(Trim(p.rawValue), "VCARD")) {
         m_bInStray = false;
         if (m_bInCard && !sink.OnBadCard(m_card.line, VCardFault::NoEnd))
             return false;
@@ -472,11 +592,15 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, IVCardSink& si
         m_bInStray = true;
         return sink.OnBadCard(line, VCardFault::TextOutsideCard);
     }
-    if (parsed && p.name == "END" && kb::EqualsNoCase(Trim(p.rawValue), "VCARD")) {
+    if (parsed && p.name == "END"sv && kb::EqualsNoCase(Trim(p.rawValue), "VCARD")) {
         m_bInCard = false;
         if (m_bCardBroken)
             return sink.OnBadCard(m_card.line, m_cardFault);
-        m_card.properties.resize(m_nProperties);
+        // The slots this card did not use wait for a longer card.
+        while (m_card.properties.size() > m_nProperties) {
+            m_spareProperties.push_back(std::move(m_card.properties.back()));
+            m_card.properties.pop_back();
+        }
         m_nProperties = 0;
         return sink.OnCard(m_card);
     }
@@ -499,12 +623,13 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, IVCardSink& si
         ++m_nProperties;
         return true;
     }
-    if (p.name == "VERSION") {
+    if (p.name == "VERSION"sv) {
         m_card.version.assign(Trim(p.rawValue));
         return true;
     }
     p.line = line;
-    p.binary = IsBinaryProperty(p);
+    const ValueForm form = p.params.empty() ? ValueForm{} : FormOf(p);
+    p.binary = form.binary || IsBinaryData(p);
     if (p.binary) {
         // Base64 is ASCII; stray bytes in a damaged value must not reach a record as
         // anything but UTF-8, or what is written back would not read the same.
@@ -513,7 +638,7 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, IVCardSink& si
         return true;
     }
     std::string_view bytes = p.rawValue;
-    if (IsQuotedPrintable(p)) {
+    if (form.quotedPrintable) {
         if (!DecodeQuotedPrintable(p.rawValue, m_decoded)) {
             m_bCardBroken = true;
             m_cardFault = VCardFault::BadQuotedPrintable;
@@ -521,22 +646,23 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, IVCardSink& si
         }
         bytes = m_decoded;
     }
-    const std::string* charset = p.params.empty() ? nullptr : p.FindParamValue("CHARSET");
-    if (!charset && IsValidUtf8Ascii(bytes)) {
-        // The common case: UTF-8 already.
-        if (m_card.version == "2.1" || m_card.version.empty())
-            p.value = To30Form(bytes, p.name == "CATEGORIES" || p.name == "NICKNAME");
-        else if (bytes.find_first_of("\r\n") != std::string_view::npos)
+    const bool v21 = m_card.version == "2.1"sv || m_card.version.empty();
+    if (!form.charset && kb::IsValidUtf8(bytes)) {
+        // The common case: UTF-8 already. Only a quoted-printable value can hold a line
+        // break: unfolding took every other one out.
+        if (v21)
+            p.value = To30Form(bytes, p.name == "CATEGORIES"sv || p.name == "NICKNAME"sv);
+        else if (form.quotedPrintable && HasLineBreak(bytes))
             p.value = EscapeLineBreaks(bytes); // quoted-printable line breaks in a 3.0 card
         else
             p.value.assign(bytes);
         ++m_nProperties;
         return true;
     }
-    std::string text8 = DecodeCharset(bytes, charset);
-    if (m_card.version == "2.1" || m_card.version.empty())
-        p.value = To30Form(text8, p.name == "CATEGORIES" || p.name == "NICKNAME");
-    else if (text8.find_first_of("\r\n") != std::string::npos)
+    std::string text8 = DecodeCharset(bytes, form.charset);
+    if (v21)
+        p.value = To30Form(text8, p.name == "CATEGORIES"sv || p.name == "NICKNAME"sv);
+    else if (HasLineBreak(text8))
         p.value = EscapeLineBreaks(text8); // quoted-printable line breaks in a 3.0 card
     else
         p.value = std::move(text8);

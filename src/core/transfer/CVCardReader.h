@@ -49,14 +49,22 @@ public:
     int Lines() const { return m_nLine; }
 
 private:
-    bool OnPhysicalLine(std::string_view line, IVCardSink& sink);
+    // inChunk: the line stands in the bytes being fed, which stay until Feed returns.
+    bool OnPhysicalLine(std::string_view line, IVCardSink& sink, bool inChunk = false);
+    std::string_view LogicalLine() const {
+        return m_bLogicalInChunk ? m_logicalInChunk : std::string_view(m_logical);
+    }
+    // Copies a logical line that is still read from the chunk into m_logical.
+    void KeepLogicalLine();
     bool CompleteLogicalLine(IVCardSink& sink);
     bool OnLogicalLine(std::string_view text, int line, IVCardSink& sink);
     // The property slot after the card's properties, emptied, to parse the next line into.
     VCardProperty& ScratchProperty();
 
-    std::string m_physical; // the physical line being read
-    std::string m_logical;  // the logical line being unfolded
+    std::string m_physical;            // the physical line being read
+    std::string m_logical;             // the logical line being unfolded
+    std::string_view m_logicalInChunk; // or where it stands in the chunk being fed
+    bool m_bLogicalInChunk = false;
     int m_nLogicalLine = 0; // where it began; 0 when there is none
     bool m_bLogicalQp = false;
     int m_nLine = 0;
@@ -69,8 +77,10 @@ private:
     VCardFault m_cardFault = VCardFault::NoEnd;
     bool m_bInStray = false;
     VCard m_card;
-    std::size_t m_nProperties = 0; // of m_card.properties, the ones read (the rest: room)
-    std::string m_decoded;         // a quoted-printable value, decoded
+    std::size_t m_nProperties = 0;         // of m_card.properties, the ones read (the rest: room)
+    std::string m_decoded;                 // a quoted-printable value, decoded
+    std::vector<VCardParam> m_spareParams; // parameters of earlier lines, kept for their room
+    std::vector<VCardProperty> m_spareProperties; // the same for properties
 };
 
 // Every card of a text in memory, in order; the cards that could not be read are skipped

@@ -1,5 +1,6 @@
 #include "transfer/VCard.h"
 #include "model/NoCase.h"
+#include <algorithm>
 
 namespace vcard {
 
@@ -95,24 +96,69 @@ std::string VCardProperty::Text() const {
     return vcard::UnescapeText(value);
 }
 
-std::vector<std::string> VCardProperty::Components() const {
+namespace {
+
+// The value split at the unescaped separator, each part with escapes undone.
+std::vector<std::string> SplitUnescaped(std::string_view value, char separator) {
+    if (value.find('\\') == std::string_view::npos) {
+        // Nothing escaped (most values): the parts are what stands between the separators.
+        std::vector<std::string> out;
+        out.reserve(static_cast<std::size_t>(std::count(value.begin(), value.end(), separator)) +
+                    1);
+        std::size_t start = 0;
+        for (std::size_t at; (at = value.find(separator, start)) != std::string_view::npos;
+             start = at + 1)
+            out.emplace_back(value.substr(start, at - start));
+        out.emplace_back(value.substr(start));
+        return out;
+    }
+    std::size_t count = 1;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\')
+            ++i;
+        else if (value[i] == separator)
+            ++count;
+    }
     std::vector<std::string> out;
-    for (std::string_view part : vcard::SplitEscaped(value, ';'))
-        out.push_back(vcard::UnescapeText(part));
+    out.reserve(count);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\') {
+            ++i;
+        } else if (value[i] == separator) {
+            out.push_back(vcard::UnescapeText(value.substr(start, i - start)));
+            start = i + 1;
+        }
+    }
+    out.push_back(vcard::UnescapeText(value.substr(start)));
     return out;
 }
 
+// EqualsNoCase for the short names and values of parameters, without a call.
+bool SameNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (kb::FoldAscii(a[i]) != kb::FoldAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> VCardProperty::Components() const {
+    return SplitUnescaped(value, ';');
+}
+
 std::vector<std::string> VCardProperty::List() const {
-    std::vector<std::string> out;
-    for (std::string_view part : vcard::SplitEscaped(value, ','))
-        out.push_back(vcard::UnescapeText(part));
-    return out;
+    return SplitUnescaped(value, ',');
 }
 
 std::vector<std::string> VCardProperty::ParamValues(std::string_view param) const {
     std::vector<std::string> out;
     for (const VCardParam& p : params) {
-        if (kb::EqualsNoCase(p.name, param))
+        if (SameNoCase(p.name, param))
             out.insert(out.end(), p.values.begin(), p.values.end());
     }
     return out;
@@ -121,10 +167,10 @@ std::vector<std::string> VCardProperty::ParamValues(std::string_view param) cons
 const std::string* VCardProperty::FindParamValue(std::string_view param,
                                                  std::string_view value) const {
     for (const VCardParam& p : params) {
-        if (!kb::EqualsNoCase(p.name, param))
+        if (!SameNoCase(p.name, param))
             continue;
         for (const std::string& v : p.values) {
-            if (value.empty() || kb::EqualsNoCase(v, value))
+            if (value.empty() || SameNoCase(v, value))
                 return &v;
         }
     }
@@ -138,7 +184,7 @@ bool VCardProperty::HasType(std::string_view type) const {
 int VCardProperty::Preference() const {
     int best = 0;
     for (const VCardParam& p : params) {
-        if (!kb::EqualsNoCase(p.name, "PREF"))
+        if (!SameNoCase(p.name, "PREF"))
             continue;
         for (const std::string& v : p.values) {
             int n = 0;

@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <unordered_map>
+
+using namespace std::string_view_literals;
 
 const std::vector<VCardMapEntry> kVCardMap = {
     // Written from the record in this order, and read back into the same fields.
@@ -102,12 +103,38 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
-std::string Trimmed(std::string_view s) {
+std::string_view TrimView(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
         s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
         s.remove_suffix(1);
-    return std::string(s);
+    return s;
+}
+
+std::string Trimmed(std::string_view s) {
+    return std::string(TrimView(s));
+}
+
+// A property's text (escapes undone) without a copy when it has no escapes; buffer holds
+// it otherwise.
+std::string_view TextView(const VCardProperty& p, std::string& buffer) {
+    if (p.value.find('\\') == std::string::npos)
+        return p.value;
+    buffer = p.Text();
+    return buffer;
+}
+
+// The first component of a structured value (Components().front()).
+std::string FirstComponent(const VCardProperty& p) {
+    const std::string_view value = p.value;
+    std::size_t i = 0;
+    for (; i < value.size(); ++i) {
+        if (value[i] == '\\')
+            ++i;
+        else if (value[i] == ';')
+            break;
+    }
+    return vcard::UnescapeText(value.substr(0, std::min(i, value.size())));
 }
 
 bool HasLineBreak(std::string_view s) {
@@ -145,24 +172,24 @@ bool IsUuid(std::string_view s) {
 }
 
 std::string NormaliseUid(std::string_view uid) {
-    std::string s = Trimmed(uid);
+    std::string_view s = TrimView(uid);
     if (kb::StartsWithNoCase(s, "urn:uuid:"))
-        s.erase(0, 9);
-    return s;
+        s.remove_prefix(9);
+    return std::string(s);
 }
 
 // The label Apple's programs write in an item's X-ABLabel, "_$!<Mobile>!$_", in words.
 std::string AbLabelText(std::string_view label) {
     std::string_view s = label;
-    if (s.size() > 8 && s.substr(0, 4) == "_$!<" && s.substr(s.size() - 4) == ">!$_")
+    if (s.size() > 8 && s.substr(0, 4) == "_$!<"sv && s.substr(s.size() - 4) == ">!$_"sv)
         s = s.substr(4, s.size() - 8);
-    if (s == "HomePage")
+    if (s == "HomePage"sv)
         return "Home page";
-    if (s == "HomeFAX")
+    if (s == "HomeFAX"sv)
         return "Home fax";
-    if (s == "WorkFAX")
+    if (s == "WorkFAX"sv)
         return "Work fax";
-    if (s == "OtherFAX")
+    if (s == "OtherFAX"sv)
         return "Other fax";
     return std::string(s);
 }
@@ -170,31 +197,63 @@ std::string AbLabelText(std::string_view label) {
 // The item label an X-ABLabel names, or LABEL_NONE for a label of the user's own.
 std::uint8_t LabelOfAbLabel(std::string_view label) {
     const std::string text = AbLabelText(label);
-    if (text == "Mobile" || text == "iPhone")
+    if (text == "Mobile"sv || text == "iPhone"sv)
         return LABEL_MOBILE;
-    if (text == "Home")
+    if (text == "Home"sv)
         return LABEL_HOME;
-    if (text == "Work")
+    if (text == "Work"sv)
         return LABEL_WORK;
-    if (text == "Home fax" || text == "Work fax" || text == "Other fax")
+    if (text == "Home fax"sv || text == "Work fax"sv || text == "Other fax"sv)
         return LABEL_FAX;
-    if (text == "Pager")
+    if (text == "Pager"sv)
         return LABEL_PAGER;
-    if (text == "Main" || text == "Other")
+    if (text == "Main"sv || text == "Other"sv)
         return LABEL_OTHER;
     return LABEL_NONE;
 }
 
+// EqualsNoCase for the short words of parameters, without a call.
+bool SameWord(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (kb::FoldAscii(a[i]) != kb::FoldAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
 std::uint8_t LabelOfTel(const VCardProperty& p) {
-    if (p.HasType("fax"))
+    // The types are read in one pass; the first label in this order wins.
+    enum : unsigned { kFax = 1, kMobile = 2, kPager = 4, kHome = 8, kWork = 16 };
+    unsigned found = 0;
+    for (const VCardParam& param : p.params) {
+        if (!SameWord(param.name, "TYPE"))
+            continue;
+        for (const std::string& v : param.values) {
+            if (v.size() < 3 || v.size() > 6)
+                continue;
+            if (SameWord(v, "fax"))
+                found |= kFax;
+            else if (SameWord(v, "cell") || SameWord(v, "mobile") || SameWord(v, "iphone"))
+                found |= kMobile;
+            else if (SameWord(v, "pager"))
+                found |= kPager;
+            else if (SameWord(v, "home"))
+                found |= kHome;
+            else if (SameWord(v, "work"))
+                found |= kWork;
+        }
+    }
+    if (found & kFax)
         return LABEL_FAX;
-    if (p.HasType("cell") || p.HasType("mobile") || p.HasType("iphone"))
+    if (found & kMobile)
         return LABEL_MOBILE;
-    if (p.HasType("pager"))
+    if (found & kPager)
         return LABEL_PAGER;
-    if (p.HasType("home"))
+    if (found & kHome)
         return LABEL_HOME;
-    if (p.HasType("work"))
+    if (found & kWork)
         return LABEL_WORK;
     return LABEL_OTHER;
 }
@@ -207,8 +266,8 @@ std::string TypeWords(const VCardProperty& p) {
         // A type is a word: a line break in one (4.0's ^n) must not break the line it
         // is written into.
         std::replace_if(l.begin(), l.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-        if (l == "pref" || l == "internet" || l == "voice" || l == "x400" || l == "intl" ||
-            l == "postal" || l == "parcel" || l == "dom" || l.empty())
+        if (l == "pref"sv || l == "internet"sv || l == "voice"sv || l == "x400"sv ||
+            l == "intl"sv || l == "postal"sv || l == "parcel"sv || l == "dom"sv || l.empty())
             continue;
         if (std::find(types.begin(), types.end(), l) == types.end())
             types.push_back(l);
@@ -220,7 +279,7 @@ const std::string* GroupLabel(const VCard& card, const VCardProperty& p) {
     if (p.group.empty())
         return nullptr;
     for (const VCardProperty& q : card.properties) {
-        if (&q != &p && q.name == "X-ABLABEL" && kb::EqualsNoCase(q.group, p.group))
+        if (&q != &p && q.name == "X-ABLABEL"sv && kb::EqualsNoCase(q.group, p.group))
             return &q.value;
     }
     return nullptr;
@@ -230,7 +289,7 @@ bool IsGroupLabelOfMapped(const VCard& card, const VCardProperty& label) {
     if (label.group.empty())
         return false;
     for (const VCardProperty& q : card.properties) {
-        if (&q != &label && kb::EqualsNoCase(q.group, label.group) && q.name != "X-ABLABEL")
+        if (&q != &label && kb::EqualsNoCase(q.group, label.group) && q.name != "X-ABLABEL"sv)
             return true;
     }
     return false;
@@ -264,11 +323,12 @@ void ReadName(const VCard& card, Reading& rd) {
     const VCardProperty* org = card.Find("ORG");
     std::vector<std::string> parts = n ? n->Components() : std::vector<std::string>{};
     parts.resize(5);
-    const std::string fnText = fn ? Trimmed(fn->Text()) : std::string();
-    const std::string orgName = org ? Trimmed(org->Components().front()) : std::string();
+    std::string buffer;
+    const std::string fnText = fn ? Trimmed(TextView(*fn, buffer)) : std::string();
+    const std::string orgName = org ? Trimmed(FirstComponent(*org)) : std::string();
 
-    const std::string family = Trimmed(parts[0]);
-    const std::string given = Trimmed(parts[1]);
+    const std::string_view family = TrimView(parts[0]);
+    const std::string_view given = TrimView(parts[1]);
     if (!family.empty()) {
         r.m_strLastName = parts[0];
         r.m_strFirstName = parts[1];
@@ -366,13 +426,14 @@ bool ParseItemLayout(std::string_view value, std::uint8_t labels[], bool filled[
 void ReadItems(const VCard& card, Reading& rd) {
     CContactRecord& r = rd.out.record;
     std::vector<ItemCandidate> items;
+    items.reserve(CContactRecord::kItemCount);
     for (const VCardProperty& p : card.properties) {
-        if ((p.name != "TEL" && p.name != "EMAIL") || p.binary)
+        if ((p.name != "TEL"sv && p.name != "EMAIL"sv) || p.binary)
             continue;
         ItemCandidate c{p.Text(), LABEL_EMAIL, p.Preference(), &p};
-        if (Trimmed(c.text).empty())
+        if (TrimView(c.text).empty())
             continue;
-        if (p.name == "TEL") {
+        if (p.name == "TEL"sv) {
             const std::string* valueType = p.FindParamValue("VALUE");
             if (valueType && kb::EqualsNoCase(*valueType, "uri") &&
                 kb::StartsWithNoCase(c.text, "tel:"))
@@ -427,7 +488,7 @@ void ReadItems(const VCard& card, Reading& rd) {
     }
     for (std::size_t k = placed; k < items.size(); ++k) {
         const std::string types = TypeWords(*items[k].property);
-        rd.words.push_back(std::string(items[k].property->name == "TEL" ? "Phone" : "E-mail") +
+        rd.words.push_back(std::string(items[k].property->name == "TEL"sv ? "Phone" : "E-mail") +
                            (types.empty() ? "" : " (" + types + ")") + ": " + items[k].text);
     }
 
@@ -452,14 +513,24 @@ void ReadItems(const VCard& card, Reading& rd) {
 
 void ReadAddresses(const VCard& card, Reading& rd) {
     CContactRecord& r = rd.out.record;
+    const VCardProperty* only = nullptr; // the one address of most cards
     std::vector<const VCardProperty*> adrs;
     for (const VCardProperty& p : card.properties) {
-        if (p.name == "ADR" && !p.binary)
-            adrs.push_back(&p);
+        if (p.name != "ADR"sv || p.binary)
+            continue;
+        if (!only && adrs.empty()) {
+            only = &p;
+            continue;
+        }
+        if (only) {
+            adrs.push_back(only);
+            only = nullptr;
+        }
+        adrs.push_back(&p);
     }
-    if (adrs.empty())
+    if (!only && adrs.empty())
         return;
-    const VCardProperty* chosen = nullptr;
+    const VCardProperty* chosen = only; // else chosen among adrs
     int best = 0;
     for (const VCardProperty* a : adrs) {
         const int pref = a->Preference();
@@ -476,16 +547,21 @@ void ReadAddresses(const VCard& card, Reading& rd) {
         chosen = adrs.front();
     std::vector<std::string> c = chosen->Components();
     c.resize(7);
-    std::vector<std::string> lines;
+    // Street lines: street, extended address, post office box.
     for (std::size_t i : {std::size_t{2}, std::size_t{1}, std::size_t{0}}) {
-        if (!c[i].empty())
-            lines.push_back(c[i]);
+        if (c[i].empty())
+            continue;
+        if (r.m_strAddress.empty()) {
+            r.m_strAddress = std::move(c[i]);
+            continue;
+        }
+        r.m_strAddress += "\r\n";
+        r.m_strAddress += c[i];
     }
-    r.m_strAddress = JoinNonEmpty(lines, "\r\n");
-    r.m_strCity = c[3];
-    r.m_strState = c[4];
-    r.m_strZip = c[5];
-    r.m_strCountry = c[6];
+    r.m_strCity = std::move(c[3]);
+    r.m_strState = std::move(c[4]);
+    r.m_strZip = std::move(c[5]);
+    r.m_strCountry = std::move(c[6]);
     for (const VCardProperty* a : adrs) {
         if (a == chosen)
             continue;
@@ -501,6 +577,7 @@ void ReadOthers(const VCard& card, Reading& rd) {
     bool titleSeen = false;
     bool orgSeen = false;
     std::size_t otherInfo = 0;
+    std::string buffer;
     for (const VCardProperty& p : card.properties) {
         const VCardMapEntry entry = MapEntryOf(p.name);
         switch (entry.slot) {
@@ -514,7 +591,7 @@ void ReadOthers(const VCard& card, Reading& rd) {
             break; // read above, or nothing for the user
         case VCardSlot::Uid:
             if (rd.out.uid.empty())
-                rd.out.uid = NormaliseUid(p.Text());
+                rd.out.uid = NormaliseUid(TextView(p, buffer));
             break;
         case VCardSlot::Title:
             if (!titleSeen) {
@@ -572,16 +649,16 @@ void ReadOthers(const VCard& card, Reading& rd) {
             }
             [[fallthrough]];
         case VCardSlot::Words: {
-            if (p.name == "X-ABLABEL" && IsGroupLabelOfMapped(card, p))
+            if (p.name == "X-ABLABEL"sv && IsGroupLabelOfMapped(card, p))
                 break; // read with the property it labels
             std::string text;
-            if (p.name == "GENDER" || p.name == "GEO" || p.name == "X-ABADR")
+            if (p.name == "GENDER"sv || p.name == "GEO"sv || p.name == "X-ABADR"sv)
                 text = JoinNonEmpty(p.Components(), ", ");
-            else if (p.name == "NICKNAME")
+            else if (p.name == "NICKNAME"sv)
                 text = JoinNonEmpty(p.List(), ", ");
             else
                 text = p.Text();
-            if (Trimmed(text).empty())
+            if (TrimView(text).empty())
                 break;
             std::string words(entry.words);
             if (const std::string* label = GroupLabel(card, p))
@@ -700,7 +777,7 @@ void WriteSlot(VCardSlot slot, std::string_view name, Writing& w) {
             w.out.push_back(VCardProperty::Structured(std::string(name), {U8(r.m_strOtherRef)}));
         break;
     case VCardSlot::Item: {
-        if (name != "TEL")
+        if (name != "TEL"sv)
             break; // TEL and EMAIL go out together, in item order
         std::vector<bool> asEmail(CContactRecord::kItemCount, false);
         for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
@@ -802,16 +879,26 @@ bool GroupUsed(const VCard& card, const std::string& group) {
 } // namespace
 
 VCardMapEntry MapEntryOf(std::string_view propertyName) {
-    // Looked up for every property of every card read.
-    static const std::unordered_map<std::string_view, const VCardMapEntry*> byName = [] {
-        std::unordered_map<std::string_view, const VCardMapEntry*> m;
+    // Looked up for every property of every card read: the entries are found by length
+    // and first letter, then compared.
+    struct Index {
+        std::array<std::vector<const VCardMapEntry*>, 64> buckets;
+        static std::size_t Bucket(std::string_view name) {
+            return (name.size() * 7 + static_cast<unsigned char>(name.front())) & 63;
+        }
+    };
+    static const Index index = [] {
+        Index x;
         for (const VCardMapEntry& e : kVCardMap)
-            m.emplace(e.property, &e);
-        return m;
+            x.buckets[Index::Bucket(e.property)].push_back(&e);
+        return x;
     }();
-    const auto it = byName.find(propertyName);
-    if (it != byName.end())
-        return *it->second;
+    if (!propertyName.empty()) {
+        for (const VCardMapEntry* e : index.buckets[Index::Bucket(propertyName)]) {
+            if (e->property == propertyName)
+                return *e;
+        }
+    }
     return {propertyName, VCardSlot::Words, propertyName};
 }
 
@@ -832,7 +919,7 @@ bool IsMappedProperty(const VCardProperty& property) {
     case VCardSlot::Uid:
         return true;
     default:
-        return property.name == "PRODID";
+        return property.name == "PRODID"sv;
     }
 }
 
@@ -849,8 +936,8 @@ VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categorie
                     const std::string& uid, VCardVersion version, const VCard* previous) {
     VCard card;
     bool v40 = version == VCardVersion::V40;
-    if (previous && (previous->version == "3.0" || previous->version == "4.0"))
-        v40 = previous->version == "4.0";
+    if (previous && (previous->version == "3.0"sv || previous->version == "4.0"sv))
+        v40 = previous->version == "4.0"sv;
     card.version = v40 ? "4.0" : "3.0";
 
     Writing w{record,           categories, uid, v40, card.properties, record.m_strOtherInfo,
@@ -886,7 +973,7 @@ VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categorie
     if (previous) {
         // An item that is still there keeps its group, and with it its label.
         for (VCardProperty& mine : card.properties) {
-            if (mine.name != "TEL" && mine.name != "EMAIL")
+            if (mine.name != "TEL"sv && mine.name != "EMAIL"sv)
                 continue;
             const std::string text = mine.Text();
             for (const VCardProperty& p : previous->properties) {
@@ -899,17 +986,17 @@ VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categorie
         }
         const std::string previousUid = CardUid(*previous);
         for (const VCardProperty& p : previous->properties) {
-            if (p.name == "UID" && !uid.empty() && previousUid == uid) {
+            if (p.name == "UID"sv && !uid.empty() && previousUid == uid) {
                 // Keep the server's own spelling of the same UID.
                 for (VCardProperty& mine : card.properties) {
-                    if (mine.name == "UID")
+                    if (mine.name == "UID"sv)
                         mine = p;
                 }
                 continue;
             }
             if (IsMappedProperty(p))
                 continue;
-            if (p.name == "X-ABLABEL" && IsGroupLabelOfMapped(*previous, p)) {
+            if (p.name == "X-ABLABEL"sv && IsGroupLabelOfMapped(*previous, p)) {
                 bool partnerMapped = false;
                 for (const VCardProperty& q : previous->properties) {
                     if (&q != &p && kb::EqualsNoCase(q.group, p.group) && IsMappedProperty(q))

@@ -29,8 +29,8 @@ public:
         VCardRecord in = VCardToRecord(card);
         auto record = std::make_unique<CContactRecord>(std::move(in.record));
         if (!in.categories.empty()) {
-            const std::vector<std::string_view> names(in.categories.begin(), in.categories.end());
-            record->m_nCategory = m_filer.CategoryFor(names);
+            m_names.assign(in.categories.begin(), in.categories.end());
+            record->m_nCategory = m_filer.CategoryFor(m_names);
         } else if (const auto fallback = m_filer.DefaultCategory()) {
             record->m_nCategory = *fallback;
         }
@@ -51,6 +51,7 @@ private:
     CImportFiler& m_filer;
     CRecordUids* m_uids;
     ImportResult& m_result;
+    std::vector<std::string_view> m_names; // a card's categories, kept for its room
 };
 
 // The bytes of a file as the vCard reader takes them: UTF-16 turned into UTF-8, anything
@@ -65,6 +66,15 @@ std::unique_ptr<IByteSource> OpenCards(const std::string& path, IFileSystem& fil
 
 } // namespace
 
+namespace {
+
+const char* Find(const char* from, const char* end, char c) {
+    const void* at = std::memchr(from, c, static_cast<std::size_t>(end - from));
+    return at ? static_cast<const char*>(at) : end;
+}
+
+} // namespace
+
 int CountVCards(IByteSource& source) {
     static constexpr char kBegin[] = "begin:vcard";
     constexpr std::size_t kLen = sizeof kBegin - 1;
@@ -75,6 +85,8 @@ int CountVCards(IByteSource& source) {
     while (const std::size_t n = source.Read(buffer.data(), buffer.size())) {
         const char* p = buffer.data();
         const char* end = p + n;
+        const char* cr = nullptr; // the next CR at or after p, or end; null: not looked for
+        const char* lf = nullptr;
         while (p < end) {
             if (inLineStart) {
                 const char c = kb::FoldAscii(*p++);
@@ -90,9 +102,13 @@ int CountVCards(IByteSource& source) {
                 }
                 continue;
             }
-            // The rest of the line: only its end matters.
-            while (p < end && *p != '\n' && *p != '\r')
-                ++p;
+            // The rest of the line: only its end matters. Each kind of line end is looked
+            // for with memchr and the answer kept until it is passed.
+            if (!cr || cr < p)
+                cr = Find(p, end, '\r');
+            if (!lf || lf < p)
+                lf = Find(p, end, '\n');
+            p = cr < lf ? cr : lf;
             if (p < end) {
                 ++p;
                 inLineStart = true;
