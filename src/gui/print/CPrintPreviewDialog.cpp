@@ -2,12 +2,14 @@
 #include "print/CPrintJob.h"
 #include "print/QtPageSurface.h"
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
@@ -83,6 +85,9 @@ CPrintPreviewDialog::CPrintPreviewDialog(CPrintJob& job, QPrinter& printer, QWid
     QPushButton* close = button("previewClose", QStringLiteral("&Close"));
     m_pageLabel = new QLabel(this);
     m_pageLabel->setObjectName(QStringLiteral("previewPageNumber"));
+    // The buttons stay where they are as the count grows.
+    m_pageLabel->setMinimumWidth(m_pageLabel->fontMetrics().horizontalAdvance(
+        QStringLiteral("Page 00000 of 00000 so far, laying out the rest")));
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(print);
@@ -116,7 +121,11 @@ CPrintPreviewDialog::CPrintPreviewDialog(CPrintJob& job, QPrinter& printer, QWid
     connect(m_fitWidth, &QPushButton::clicked, this, [this] { SetZoom(Zoom::FitWidth); });
     connect(m_fitPage, &QPushButton::clicked, this, [this] { SetZoom(Zoom::FitPage); });
 
-    resize(760, 900);
+    // A tall window for a tall sheet, within the screen.
+    const QRect screen =
+        (parent ? parent->screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    const int height = std::min(1000, screen.height() * 9 / 10);
+    resize(std::min(screen.width() * 9 / 10, height * 5 / 6), height);
     SetZoom(Zoom::FitPage);
 }
 
