@@ -158,6 +158,41 @@ private slots:
         QCOMPARE(dialog.result(), int(CPrintPreviewDialog::Closed));
     }
 
+    // A timed sync may change the book under an open preview: the preview then closes
+    // instead of laying out or drawing records that are gone.
+    void closesWhenTheBookChanges() {
+        FakeKinbookView view(RealFileSystem());
+        CSampleBook(2).Fill(view.doc.GetCategories(), view.doc.GetRecords(), 3000);
+        view.printSettings = Sized(view.printSettings);
+        CommandTable table;
+        PrintCommands commands(view, table);
+        int drawnBefore = -1, drawnAfter = -1, previews = 0;
+        bool countingWhenChanged = false, closedByItself = false;
+        commands.m_runDialog = [&](QDialog& d) -> int {
+            auto* preview = qobject_cast<CPrintPreviewDialog*>(&d);
+            if (!preview)
+                return int(QDialog::Rejected); // no print dialog may open
+            ++previews;
+            preview->show();
+            if (!QTest::qWaitFor([&] { return preview->PagesDrawn() > 0; }))
+                return int(QDialog::Rejected);
+            countingWhenChanged = !preview->Counted();
+            view.doc.DeleteContents(); // every record freed
+            drawnBefore = preview->PagesDrawn();
+            // It closes by itself at its next step; a click meanwhile draws nothing.
+            Find<QPushButton>(*preview, "previewNext")->click();
+            closedByItself = QTest::qWaitFor([&] { return !preview->isVisible(); });
+            drawnAfter = preview->PagesDrawn();
+            return preview->result();
+        };
+        commands.m_startJob(PrintMode::Book, nullptr, true);
+        QCOMPARE(previews, 1);
+        QVERIFY(countingWhenChanged);
+        QVERIFY(closedByItself);
+        QVERIFY(drawnBefore > 0);
+        QCOMPARE(drawnAfter, drawnBefore);
+    }
+
     // A single record prints on its own pages, and so it previews.
     void aRecordOnItsPages() {
         CCategoryList categories;

@@ -114,7 +114,10 @@ CPrintPreviewDialog::CPrintPreviewDialog(CPrintJob& job, QPrinter& printer, QWid
     layout->addLayout(bar);
     layout->addWidget(m_scroll, 1);
 
-    connect(print, &QPushButton::clicked, this, [this] { done(Print); });
+    connect(print, &QPushButton::clicked, this, [this] {
+        if (BookUnchanged())
+            done(Print);
+    });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_prev, &QPushButton::clicked, this, [this] { ShowPage(m_nPage - 1); });
     connect(m_next, &QPushButton::clicked, this, [this] { ShowPage(m_nPage + 1); });
@@ -139,7 +142,18 @@ bool CPrintPreviewDialog::Counted() const {
     return m_job.Counted();
 }
 
+bool CPrintPreviewDialog::BookUnchanged() {
+    if (!m_bBookChanged && m_bookChanged && m_bookChanged()) {
+        m_bBookChanged = true;
+        m_countTimer->stop();
+        QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+    }
+    return !m_bBookChanged;
+}
+
 void CPrintPreviewDialog::CountOn() {
+    if (!BookUnchanged())
+        return;
     QElapsedTimer step;
     step.start();
     while (!m_job.CountOn(*m_surface, kStepPages)) {
@@ -211,7 +225,7 @@ void CPrintPreviewDialog::Relayout() {
 
 const QImage& CPrintPreviewDialog::Sheet() {
     const double scale = Scale();
-    if (m_nSheetPage == m_nPage && m_dSheetScale == scale)
+    if ((m_nSheetPage == m_nPage && m_dSheetScale == scale) || !BookUnchanged())
         return m_sheet;
     const QRectF paper = m_printer.paperRect(QPrinter::DevicePixel);
     const QRectF page = m_printer.pageRect(QPrinter::DevicePixel);

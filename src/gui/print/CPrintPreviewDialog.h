@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 #include <QImage>
+#include <functional>
 #include <memory>
 
 class CPrintJob;
@@ -26,6 +27,11 @@ public:
     // Lays the job out on printer, which must stay as it is while the dialog lives.
     CPrintPreviewDialog(CPrintJob& job, QPrinter& printer, QWidget* parent = nullptr);
     ~CPrintPreviewDialog() override;
+
+    // Tells whether the book the job lays out has changed since the job began (a timed
+    // sync may change it while the preview is open): the preview then closes rather than
+    // lay out or draw records that may be gone.
+    void SetBookChangedTest(std::function<bool()> changed) { m_bookChanged = std::move(changed); }
 
     int CurrentPage() const { return m_nPage; }
     // The pages so far while the rest are laid out, then all of them.
@@ -55,6 +61,8 @@ private:
     double Scale() const;
     // Lays out a few more pages; stops the counting once all are.
     void CountOn();
+    // False, and the dialog on its way to close, once the book has changed.
+    bool BookUnchanged();
     void Relayout();
     void UpdateControls();
     // Draws the current page at the view's scale unless it is drawn already.
@@ -64,6 +72,8 @@ private:
     QPrinter& m_printer;
     std::unique_ptr<QtPageSurface> m_surface;
     QTimer* m_countTimer = nullptr;
+    std::function<bool()> m_bookChanged;
+    bool m_bBookChanged = false;
     int m_nPage = 1;
     Zoom m_zoom = Zoom::FitPage;
     QImage m_sheet;

@@ -112,6 +112,8 @@ void PrintCommands::StartJob(PrintMode mode, const CContactRecord* record, bool 
                   m_view.Services().clock);
     if (preview) {
         CPrintPreviewDialog dialog(job, *m_pPrinter, m_view.DialogParent());
+        dialog.SetBookChangedTest(
+            [&doc, generation = doc.Generation()] { return doc.Generation() != generation; });
         // The preview's Print prints the same job as any other print.
         if (m_runDialog(dialog) != CPrintPreviewDialog::Print)
             return;
