@@ -15,6 +15,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -149,6 +150,24 @@ private slots:
         QVERIFY(wide.height() > area->viewport()->height());
         // The paper keeps its shape at either zoom: Letter, 8.5 by 11.
         QVERIFY(std::abs(wide.height() / wide.width() - 11.0 / 8.5) < 0.01);
+        // Page Down reads down the sheet before it turns the page, Page Up back again.
+        QScrollBar* bar = area->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), 0);
+        int downs = 0;
+        while (dialog.CurrentPage() == 1 && downs < 50) {
+            QTest::keyClick(&dialog, Qt::Key_PageDown);
+            ++downs;
+        }
+        QVERIFY(downs > 1);
+        QCOMPARE(dialog.CurrentPage(), 2);
+        QCOMPARE(bar->value(), 0);
+        QTest::keyClick(&dialog, Qt::Key_PageUp);
+        QCOMPARE(dialog.CurrentPage(), 1);
+        QCOMPARE(bar->value(), bar->maximum());
+        QTest::keyClick(&dialog, Qt::Key_PageUp);
+        QCOMPARE(dialog.CurrentPage(), 1);
+        QVERIFY(bar->value() < bar->maximum());
         Find<QPushButton>(dialog, "previewFitPage")->click();
         QTRY_COMPARE(dialog.SheetImage(), first);
 

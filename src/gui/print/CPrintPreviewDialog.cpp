@@ -253,12 +253,22 @@ const QImage& CPrintPreviewDialog::Sheet() {
 }
 
 void CPrintPreviewDialog::keyPressEvent(QKeyEvent* event) {
+    // Page Down and Up read on through a sheet taller than the view, then turn the page.
+    QScrollBar* bar = m_scroll->verticalScrollBar();
     switch (event->key()) {
     case Qt::Key_PageDown:
-        ShowPage(m_nPage + 1);
+        if (bar->value() < bar->maximum())
+            bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        else
+            ShowPage(m_nPage + 1);
         return;
     case Qt::Key_PageUp:
-        ShowPage(m_nPage - 1);
+        if (bar->value() > 0) {
+            bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+        } else if (m_nPage > 1) {
+            ShowPage(m_nPage - 1);
+            bar->setValue(bar->maximum()); // the end of the page before
+        }
         return;
     case Qt::Key_Home:
         if (event->modifiers() & Qt::ControlModifier) {
