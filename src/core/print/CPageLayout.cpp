@@ -21,6 +21,14 @@ void CPageLayout::Reset(int drawPage, std::vector<CPageStart>* pageStarts, const
     m_nX = m_geometry.m_nX1;
     m_nY = m_geometry.m_nY0;
     m_next = CPageStart();
+    if (pageStarts && drawPage == 0 && from && !pageStarts->empty()) {
+        // A count that goes on from the last page an earlier pass reached.
+        const int page = static_cast<int>(pageStarts->size());
+        m_nPageCount = page - 1;
+        m_nPageNumber = page;
+        m_next = *from;
+        return;
+    }
     if (pageStarts) {
         pageStarts->clear();
         pageStarts->push_back(m_next);

@@ -57,7 +57,9 @@ public:
 
     // The records of the category (or all of them for "All") in list order, grouped
     // under letter headings. pageStarts, when given, receives the start of every page
-    // of a counting pass; from, when given, is where drawPage starts.
+    // of a counting pass; from, when given, is where drawPage starts. A counting pass
+    // given both goes on from the last start in pageStarts (from is a copy of it), so a
+    // count stopped by the page callback can be taken up again.
     int RunBook(const CRecordList& records, const CCategoryList& categories,
                 const CPrintSettings& settings, int drawPage,
                 std::vector<CPageStart>* pageStarts = nullptr, const CPageStart* from = nullptr);

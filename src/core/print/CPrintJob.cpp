@@ -28,6 +28,15 @@ CFontRequest CPrintJob::FontFor(PrintFontId id, const CPrintFont& font) {
 }
 
 int CPrintJob::BeginPrinting(IPageSurface& surface, const PageCallback& onPage) {
+    BeginCounting(surface);
+    if (!CountOn(surface, 0, onPage)) {
+        m_pageStarts.clear();
+        return -1;
+    }
+    return m_nPageCount;
+}
+
+void CPrintJob::BeginCounting(IPageSurface& surface) {
     for (PrintFontId id :
          {PrintFontId::Footer, PrintFontId::Body, PrintFontId::Label, PrintFontId::Heading})
         surface.CreateFont(id, FontFor(id, m_settings.m_font));
@@ -46,22 +55,36 @@ int CPrintJob::BeginPrinting(IPageSurface& surface, const PageCallback& onPage) 
     if (m_metrics.m_nBodyLineHeight <= 0)
         m_metrics.m_nBodyLineHeight = 1;
 
-    CPageLayout layout(surface, m_geometry, m_metrics);
-    layout.SetPageCallback(onPage);
-    if (m_mode == PrintMode::Record) {
+    if (m_mode == PrintMode::Record)
         m_recordText = m_pRecord ? CPrintText::ForRecord(*m_pRecord, m_settings.m_bContactNotes)
                                  : CPrintText();
-        m_nPageCount = layout.RunRecord(m_recordText, 0, &m_pageStarts);
-    } else {
+    else
         m_book = CPageLayout::BookOrder(m_records, m_categories, m_settings);
-        m_nPageCount = layout.RunBook(m_book, m_settings, 0, &m_pageStarts);
-    }
-    if (!layout.Completed()) {
-        m_pageStarts.clear();
-        m_nPageCount = 0;
-        return -1;
-    }
-    return m_nPageCount;
+    m_pageStarts.assign(1, CPageStart());
+    m_nPageCount = 0;
+    m_bCounted = false;
+}
+
+bool CPrintJob::CountOn(IPageSurface& surface, int pages, const PageCallback& onPage) {
+    if (m_bCounted)
+        return true;
+    CPageLayout layout(surface, m_geometry, m_metrics);
+    int counted = 0;
+    layout.SetPageCallback([&](int pagesSoFar) {
+        if (onPage && !onPage(pagesSoFar))
+            return false;
+        return pages <= 0 || ++counted < pages;
+    });
+    // From where the last step stopped (page 1 at first).
+    const CPageStart last = m_pageStarts.back();
+    const int count = m_mode == PrintMode::Record
+                          ? layout.RunRecord(m_recordText, 0, &m_pageStarts, &last)
+                          : layout.RunBook(m_book, m_settings, 0, &m_pageStarts, &last);
+    if (!layout.Completed())
+        return false;
+    m_nPageCount = count;
+    m_bCounted = true;
+    return true;
 }
 
 void CPrintJob::PrintPage(IPageSurface& surface, int page) {

@@ -31,6 +31,16 @@ public:
     int BeginPrinting(IPageSurface& surface, const PageCallback& onPage = {});
     // Draws page n (1-based): outline, text, column rule and footer.
     void PrintPage(IPageSurface& surface, int page);
+    // The same in steps, for a view that shows the first pages while the rest are
+    // counted: begin counting makes the fonts and the line heights; count on lays out at
+    // most pages more pages (0: all the rest) and is true once every page is counted.
+    // onPage, as for begin printing, can stop it; count on then takes it up again.
+    void BeginCounting(IPageSurface& surface);
+    bool CountOn(IPageSurface& surface, int pages, const PageCallback& onPage = {});
+    bool Counted() const { return m_bCounted; }
+    // The pages whose start is known, which can be drawn: all of them once counted.
+    int PagesKnown() const { return static_cast<int>(m_pageStarts.size()); }
+    // The page count once counted, 0 before.
     int GetPageCount() const { return m_nPageCount; }
     const CPageGeometry& Geometry() const { return m_geometry; }
     const CLayoutMetrics& Metrics() const { return m_metrics; }
@@ -64,5 +74,6 @@ private:
     CBookOrder m_book; // the book's records in print order, from the count
     std::vector<CPageStart> m_pageStarts;
     int m_nPageCount = 0;
+    bool m_bCounted = false;
     bool m_bFromFirstRecord = false;
 };

@@ -4,6 +4,7 @@
 #include "model/CKinbookDoc.h"
 #include "port/IMessageBox.h"
 #include "print/CBookPrintDialog.h"
+#include "print/CPrintPreviewDialog.h"
 #include "print/CPrintProgress.h"
 #include "print/CRecordPrintDialog.h"
 #include "print/PrintRunner.h"
@@ -15,7 +16,6 @@
 #include <QPageSetupDialog>
 #include <QPageSize>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTimer>
 
@@ -108,25 +108,20 @@ void PrintCommands::OnPrintSetup() {
 
 void PrintCommands::StartJob(PrintMode mode, const CContactRecord* record, bool preview) {
     CKinbookDoc& doc = m_view.GetDocument();
-    const CPrintSettings& settings = m_view.GetPrintSettings();
-    IMessageBox& box = m_view.Services().messageBox;
-    CPrintJob job(mode, settings, doc.GetRecords(), doc.GetCategories(), record,
+    CPrintJob job(mode, m_view.GetPrintSettings(), doc.GetRecords(), doc.GetCategories(), record,
                   m_view.Services().clock);
-
     if (preview) {
-        QPrintPreviewDialog dialog(m_pPrinter.get(), m_view.DialogParent());
-        // The preview draws through here, and so does its own Print button, which prints
-        // like any other print.
-        connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* printer) {
-            CPrintProgress progress(&dialog);
-            if (PrintRunner::Run(job, *printer, box, PrintRunner::Pauses(settings.m_bPause, *printer),
-                                 PrintRunner::IsPreviewing(*printer), 0, 0, &progress) == -2)
-                QTimer::singleShot(0, &dialog, &QDialog::reject);
-        });
-        m_runDialog(dialog);
-        return;
+        CPrintPreviewDialog dialog(job, *m_pPrinter, m_view.DialogParent());
+        dialog.SetBookChangedTest(
+            [&doc, generation = doc.Generation()] { return doc.Generation() != generation; });
+        // The preview's Print prints the same job as any other print.
+        if (m_runDialog(dialog) != CPrintPreviewDialog::Print)
+            return;
+        if (job.Counted()) {
+            PrintCounted(job, job.GetPageCount());
+            return;
+        }
     }
-
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     int count = 0;
     {
@@ -134,8 +129,12 @@ void PrintCommands::StartJob(PrintMode mode, const CContactRecord* record, bool 
         count = PrintRunner::CountPages(job, *m_pPrinter, &progress);
     }
     QGuiApplication::restoreOverrideCursor();
-    if (count < 0)
-        return;
+    if (count >= 0)
+        PrintCounted(job, count);
+}
+
+void PrintCommands::PrintCounted(CPrintJob& job, int count) {
+    IMessageBox& box = m_view.Services().messageBox;
     QPrintDialog dialog(m_pPrinter.get(), m_view.DialogParent());
     dialog.setWindowTitle(QStringLiteral("Print"));
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
@@ -150,7 +149,8 @@ void PrintCommands::StartJob(PrintMode mode, const CContactRecord* record, bool 
         last = m_pPrinter->toPage();
     }
     CPrintProgress progress(m_view.DialogParent());
-    if (PrintRunner::Run(job, *m_pPrinter, box, PrintRunner::Pauses(settings.m_bPause, *m_pPrinter),
+    if (PrintRunner::Run(job, *m_pPrinter, box,
+                         PrintRunner::Pauses(m_view.GetPrintSettings().m_bPause, *m_pPrinter),
                          false, first, last, &progress) == -1)
         box.Show("The print job could not be started.", MbIcon::Stop);
 }

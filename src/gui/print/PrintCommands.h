@@ -33,6 +33,8 @@ private:
     // True while the platform's print dialog of a job is open.
     static bool PrintDialogOpen();
     void StartJob(PrintMode mode, const CContactRecord* record, bool preview);
+    // The print dialog for a job of count pages, then the pages it asks for.
+    void PrintCounted(CPrintJob& job, int count);
     void ReopenAfterPreview(std::function<void()> reopen);
     // The paper the chosen paper size is laid out on.
     void UseSheetPaper();

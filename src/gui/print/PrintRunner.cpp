@@ -3,7 +3,6 @@
 #include "print/QtPageSurface.h"
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
@@ -59,14 +58,8 @@ int Run(CPrintJob& job, QPagedPaintDevice& device, IMessageBox& messageBox, bool
     return printed;
 }
 
-bool IsPreviewing(QPrinter& printer) {
-    // A preview swaps in an engine that records pictures.
-    const QPaintEngine* engine = printer.paintEngine();
-    return engine && engine->type() == QPaintEngine::Picture;
-}
-
-bool Pauses(bool pauseSetting, QPrinter& printer) {
-    return pauseSetting && printer.outputFormat() != QPrinter::PdfFormat && !IsPreviewing(printer);
+bool Pauses(bool pauseSetting, const QPrinter& printer) {
+    return pauseSetting && printer.outputFormat() != QPrinter::PdfFormat;
 }
 
 void SetUpPdf(QPrinter& printer, const QString& path) {

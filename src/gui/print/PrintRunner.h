@@ -31,12 +31,9 @@ int CountPages(CPrintJob& job, QPagedPaintDevice& device, IPrintProgress* progre
 int Run(CPrintJob& job, QPagedPaintDevice& device, IMessageBox& messageBox, bool pause,
         bool preview, int first = 0, int last = 0, IPrintProgress* progress = nullptr);
 
-// Whether the pause setting applies to a printer: the pause is for hand-fed paper, so
-// neither a print preview nor a PDF file ever pauses.
-bool Pauses(bool pauseSetting, QPrinter& printer);
-// True while the printer stands behind a print preview that is drawing its pages (its
-// own Print button prints on the real printer).
-bool IsPreviewing(QPrinter& printer);
+// Whether the pause setting applies to a printer: the pause is for hand-fed paper, so a
+// PDF file never pauses (nor does a preview, which draws no sheet).
+bool Pauses(bool pauseSetting, const QPrinter& printer);
 
 // Sets a printer up for a PDF file on Letter paper with a quarter-inch printable-area
 // margin, as a typical printer has.

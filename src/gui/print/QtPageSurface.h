@@ -10,13 +10,17 @@
 class QPainter;
 class QPaintDevice;
 
-// The page surface on a Qt paint device (a printer, the preview's printer or a PDF
-// writer): twips are mapped onto the device at 1440 per inch, y downward, from the
-// top-left of the printable area. Without a painter it only measures, as a job's
-// counting pass needs.
+// The page surface on a Qt paint device (a printer or a PDF writer): twips are mapped
+// onto the device at 1440 per inch, y downward, from the top-left of the printable area.
+// Without a painter it only measures, as a job's counting pass needs. A preview measures
+// on the printer and draws through a painter on a scaled image.
 class QtPageSurface final : public IPageSurface {
 public:
     QtPageSurface(QPaintDevice& device, QPainter* painter);
+
+    // Draws from now on through painter (none: measure only), keeping the fonts and the
+    // device's metrics. A preview measures on the printer and paints a scaled image.
+    void SetPainter(QPainter* painter) { m_pPainter = painter; }
 
     void CreateFont(PrintFontId id, const CFontRequest& request) override;
     void SelectFont(PrintFontId id) override;
