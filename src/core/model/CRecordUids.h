@@ -18,6 +18,7 @@
 // never a guess by name.
 #include "model/CRecordList.h"
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -26,6 +27,13 @@ class IFileSystem;
 
 class CRecordUids {
 public:
+    CRecordUids() = default;
+    // The table of records by UID refers into the table of UIDs by record.
+    CRecordUids(const CRecordUids&) = delete;
+    CRecordUids& operator=(const CRecordUids&) = delete;
+    CRecordUids(CRecordUids&&) = default;
+    CRecordUids& operator=(CRecordUids&&) = default;
+
     static std::string SidecarPath(const std::string& dataPath) { return dataPath + ".uids"; }
 
     // The record's UID, made now when it has none.
@@ -48,6 +56,7 @@ public:
         m_recordOf.reserve(n);
     }
     void Clear();
+    bool Empty() const { return m_uidOf.empty() && m_loadedAs.empty(); }
 
     // Re-attaches the UIDs of a sidecar text to freshly loaded records.
     void Attach(const CRecordList& records, std::string_view sidecarText);
@@ -66,8 +75,13 @@ public:
     static std::string DerivedUid(std::uint64_t fingerprint, int salt = 0);
 
 private:
+    // Makes the UID of a record that has none; contentNow: its fingerprint, when known.
+    const std::string& MakeUid(const CContactRecord& record,
+                               std::optional<std::uint64_t> contentNow);
+
     std::unordered_map<const CContactRecord*, std::string> m_uidOf;
-    std::unordered_map<std::string, const CContactRecord*> m_recordOf;
+    // Keyed by views of the strings in m_uidOf, whose nodes never move.
+    std::unordered_map<std::string_view, const CContactRecord*> m_recordOf;
     // The content fingerprint of loaded records that have no UID yet.
     std::unordered_map<const CContactRecord*, std::uint64_t> m_loadedAs;
 };
