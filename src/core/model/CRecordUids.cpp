@@ -256,9 +256,11 @@ std::string CRecordUids::Serialize(const CRecordList& records) {
     // Drop the UIDs of records that are gone before any new one is made, so a record
     // made where a deleted one lived never inherits its UID.
     std::unordered_set<const CContactRecord*> live;
-    live.reserve(records.size());
-    for (const auto& r : records)
-        live.insert(r.get());
+    if (!m_loadedAs.empty() || !m_uidOf.empty()) {
+        live.reserve(records.size());
+        for (const auto& r : records)
+            live.insert(r.get());
+    }
     for (auto it = m_loadedAs.begin(); it != m_loadedAs.end();)
         it = live.count(it->first) == 0 ? m_loadedAs.erase(it) : std::next(it);
     for (auto it = m_uidOf.begin(); it != m_uidOf.end();) {
