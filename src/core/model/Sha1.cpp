@@ -19,29 +19,23 @@ void Compress(std::uint32_t h[5], const std::uint8_t* block) {
     for (int i = 16; i < 80; ++i)
         w[i] = Rotl(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
     std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4];
-    for (int i = 0; i < 80; ++i) {
-        std::uint32_t f = 0;
-        std::uint32_t k = 0;
-        if (i < 20) {
-            f = (b & c) | (~b & d);
-            k = 0x5A827999u;
-        } else if (i < 40) {
-            f = b ^ c ^ d;
-            k = 0x6ED9EBA1u;
-        } else if (i < 60) {
-            f = (b & c) | (b & d) | (c & d);
-            k = 0x8F1BBCDCu;
-        } else {
-            f = b ^ c ^ d;
-            k = 0xCA62C1D6u;
-        }
-        const std::uint32_t t = Rotl(a, 5) + f + e + k + w[i];
+    // The four kinds of rounds, each in a loop of its own so that no round asks which it is.
+    auto round = [&](std::uint32_t f, std::uint32_t k, std::uint32_t word) {
+        const std::uint32_t t = Rotl(a, 5) + f + e + k + word;
         e = d;
         d = c;
         c = Rotl(b, 30);
         b = a;
         a = t;
-    }
+    };
+    for (int i = 0; i < 20; ++i)
+        round((b & c) | (~b & d), 0x5A827999u, w[i]);
+    for (int i = 20; i < 40; ++i)
+        round(b ^ c ^ d, 0x6ED9EBA1u, w[i]);
+    for (int i = 40; i < 60; ++i)
+        round((b & c) | (b & d) | (c & d), 0x8F1BBCDCu, w[i]);
+    for (int i = 60; i < 80; ++i)
+        round(b ^ c ^ d, 0xCA62C1D6u, w[i]);
     h[0] += a;
     h[1] += b;
     h[2] += c;
