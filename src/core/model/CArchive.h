@@ -65,7 +65,11 @@ public:
         if (m_nPos < m_nEnd) {
             const auto n = static_cast<std::uint8_t>(m_buffer[m_nPos]);
             if (n < 0xFF && n < m_nEnd - m_nPos) {
-                text.assign(m_buffer.data() + m_nPos + 1, n);
+                // Many fields are empty: clearing needs no call into the library.
+                if (n == 0)
+                    text.clear();
+                else
+                    text.assign(m_buffer.data() + m_nPos + 1, n);
                 m_nPos += 1 + std::size_t{n};
                 return;
             }
