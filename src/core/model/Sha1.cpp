@@ -60,7 +60,8 @@ std::array<std::uint8_t, 20> Sha1(std::string_view bytes) {
     const std::size_t tailSize = rest < 56 ? 64 : 128;
     const std::uint64_t bits = static_cast<std::uint64_t>(bytes.size()) * 8u;
     for (int i = 0; i < 8; ++i)
-        tail[tailSize - 1 - static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(bits >> (i * 8));
+        tail[tailSize - 1 - static_cast<std::size_t>(i)] =
+            static_cast<std::uint8_t>(bits >> (i * 8));
     for (std::size_t block = 0; block < tailSize; block += 64)
         Compress(h, tail + block);
 
