@@ -18,6 +18,10 @@ CliBook::~CliBook() {
     static CRecordList* const kept = new CRecordList;
     kept->insert(kept->end(), std::make_move_iterator(m_doc.GetRecords().begin()),
                  std::make_move_iterator(m_doc.GetRecords().end()));
+    // The same goes for their UIDs, two tables of an entry a record.
+    static CRecordUids* const keptUids = new CRecordUids;
+    if (keptUids->Empty())
+        *keptUids = std::move(m_doc.Uids());
 }
 
 namespace {
@@ -36,9 +40,10 @@ bool CliBook::Load(const std::string& path) {
     return !SayWhenMissing(path) && m_doc.Load(path);
 }
 
-bool CliBook::LoadToRead(const std::string& path) {
+bool CliBook::LoadToRead(const std::string& path, Uids uids) {
     // No save will merge another program's changes: nothing to remember of the file.
     m_doc.SetTrackFile(false);
+    m_doc.SetReadUids(uids == Uids::Read);
     return !SayWhenMissing(path) && m_doc.Load(path);
 }
 

@@ -20,8 +20,10 @@ public:
 
     // Loads path; false when the book did not load whole (the program's message is out).
     bool Load(const std::string& path);
-    // Loads path for a verb that never saves it.
-    bool LoadToRead(const std::string& path);
+    // Loads path for a verb that never saves it; without uids, for one that never asks
+    // for a record's UID either.
+    enum class Uids { Read, Skip };
+    bool LoadToRead(const std::string& path, Uids uids = Uids::Read);
     // Saves to path, a verb's last step: the exit code (kExitFile after the program's
     // message).
     int Save(const std::string& path);

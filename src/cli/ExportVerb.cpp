@@ -74,7 +74,7 @@ public:
             return UsageError(request.path + " exists (use --force to overwrite it)");
 
         CliBook book(CliMessageBox::Information::ToStdout);
-        if (!book.LoadToRead(a.positional[0]))
+        if (!book.LoadToRead(a.positional[0], vcard ? CliBook::Uids::Read : CliBook::Uids::Skip))
             return kExitFile;
         const auto category =
             book.Filter(*this, a.Value("--category").value_or(std::string(kFilterAll)));

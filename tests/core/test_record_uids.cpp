@@ -2,6 +2,7 @@
 #include "TempDir.h"
 #include "model/CKinbookDoc.h"
 #include "model/CRecordUids.h"
+#include "model/CSampleBook.h"
 #include "model/Sha1.h"
 #include "port/IFileSystem.h"
 #include <gtest/gtest.h>
@@ -29,6 +30,13 @@ TEST(Sha1, KnownDigests) {
     EXPECT_EQ(hex(kb::Sha1("")), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
     EXPECT_EQ(hex(kb::Sha1("abc")), "a9993e364706816aba3e25717850c26c9cd0d89d");
     EXPECT_EQ(hex(kb::Sha1(std::string(1000, 'a'))), "291e9a6c66994949b57ba5e650361e98fc36b1ba");
+    // Around the block edges, where the length takes a block of its own.
+    EXPECT_EQ(hex(kb::Sha1(std::string(55, 'a'))), "c1c8bbdc22796e28c0e15163d20899b65621d65a");
+    EXPECT_EQ(hex(kb::Sha1(std::string(56, 'a'))), "c2db330f6083854c99d4b5bfb6e8f29f201be699");
+    EXPECT_EQ(hex(kb::Sha1(std::string(63, 'a'))), "03f09f5b158a7a8cdad920bddc29b81c18a551f5");
+    EXPECT_EQ(hex(kb::Sha1(std::string(64, 'a'))), "0098ba824b5c16427bd7a1122a5a442a25ec644d");
+    EXPECT_EQ(hex(kb::Sha1(std::string(119, 'a'))), "ee971065aaa017e0632a8ca6c77bb3bf8b1dfc56");
+    EXPECT_EQ(hex(kb::Sha1(std::string(120, 'a'))), "f34c1488385346a55709ba056ddd08280dd4c6d6");
 }
 
 TEST(RecordUids, AUidIsAVersion5UuidMadeFromTheContentAndUniqueInTheBook) {
@@ -52,6 +60,55 @@ TEST(RecordUids, AUidIsAVersion5UuidMadeFromTheContentAndUniqueInTheBook) {
     EXPECT_FALSE(uids.Set(*b, ua));
     EXPECT_TRUE(uids.Set(*b, "imported-1"));
     EXPECT_EQ(uids.RecordOf(ub), nullptr);
+}
+
+// Fingerprints and UIDs are kept in sidecar and sync files, so they must never change: the
+// values below come from an independent FNV-1a and SHA-1 (Python's hashlib).
+TEST(RecordUids, FingerprintsAndDerivedUidsAreThoseAlreadyOnDisk) {
+    const auto ann = Person("Smith", "Ann");
+    EXPECT_EQ(CRecordUids::Fingerprint(*ann), 0x184005ffdb5a1f08ull);
+    EXPECT_EQ(CRecordUids::DerivedUid(0x184005ffdb5a1f08ull),
+              "894b7dac-910a-5cd8-8fc9-37671886f370");
+    EXPECT_EQ(CRecordUids::DerivedUid(0x184005ffdb5a1f08ull, 1),
+              "cb1043dd-1de8-5145-b5c3-96e67a1a590b");
+
+    // Every value counts, each closed by a unit separator, numbers in decimal.
+    auto reference = [](const CContactRecord& r) {
+        std::string content;
+        auto add = [&](const std::string& s) {
+            content += s;
+            content += '\x1f';
+        };
+        add(r.m_strFirstName);
+        add(r.m_strLastName);
+        add(r.m_strTitle);
+        add(r.m_strOtherRef);
+        add(std::to_string(r.m_nCategory));
+        add(std::to_string(r.m_nDefaultItem));
+        for (int i = 0; i < CContactRecord::kItemCount; ++i) {
+            add(r.m_strItem[static_cast<std::size_t>(i)]);
+            add(std::to_string(r.m_nItemLabel[static_cast<std::size_t>(i)]));
+        }
+        for (const std::string* s : {&r.m_strAddress, &r.m_strCity, &r.m_strState, &r.m_strZip,
+                                     &r.m_strCountry, &r.m_strOtherInfo[0], &r.m_strOtherInfo[1],
+                                     &r.m_strOtherInfo[2], &r.m_strOtherInfo[3], &r.m_strNotes})
+            add(*s);
+        std::uint64_t h = 0xcbf29ce484222325ull;
+        for (const char c : content)
+            h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+        return h;
+    };
+    CSampleBook sample(11);
+    for (int i = 0; i < 300; ++i) {
+        auto r = sample.Next();
+        r->m_nCategory = static_cast<std::uint16_t>(i * 317);
+        r->m_nDefaultItem = static_cast<std::uint8_t>(i);
+        r->m_nItemLabel[static_cast<std::size_t>(i % 7)] = static_cast<std::uint8_t>(i * 7);
+        r->m_strNotes.append(static_cast<std::size_t>(i), static_cast<char>(i));
+        ASSERT_EQ(CRecordUids::Fingerprint(*r), reference(*r)) << i;
+    }
+    // Long names take more than one block of the hash.
+    EXPECT_EQ(CRecordUids::DerivedUid(0, 123456789).size(), 36u);
 }
 
 // What a user does over days: save, edit, save, reopen, another program reorders the file.

@@ -285,10 +285,14 @@ const CArchiveClass& CArchive::ReadNewClass() {
     return **known;
 }
 
-const CArchiveClass& CArchive::LoadedClass(std::uint32_t number) const {
+const CArchiveClass& CArchive::LoadedClass(std::uint32_t number) {
+    if (m_pLastClass != nullptr && number == m_nLastClassNumber)
+        return *m_pLastClass;
     const auto it = m_loadedClasses.find(number);
     if (it == m_loadedClasses.end())
         Fault(CArchiveException::BadIndex);
+    m_nLastClassNumber = number;
+    m_pLastClass = it->second;
     return *it->second;
 }
 

@@ -59,6 +59,23 @@ public:
     std::uint32_t ReadCount();
     // The 0xFFFE form (UTF-16 little-endian) is returned as UTF-8.
     std::string ReadString();
+    // The same into text, whose storage is reused.
+    void ReadString(std::string& text) {
+        // The common case: a short text whose length byte and bytes are all in the buffer.
+        if (m_nPos < m_nEnd) {
+            const auto n = static_cast<std::uint8_t>(m_buffer[m_nPos]);
+            if (n < 0xFF && n < m_nEnd - m_nPos) {
+                // Many fields are empty: clearing needs no call into the library.
+                if (n == 0)
+                    text.clear();
+                else
+                    text.assign(m_buffer.data() + m_nPos + 1, n);
+                m_nPos += 1 + std::size_t{n};
+                return;
+            }
+        }
+        text = ReadString();
+    }
     // Reads the class tag of the next element, which must start a new object of class
     // expected, and numbers the object. Null tags and back-references are refused.
     void ReadObjectTag(const CArchiveClass& expected);
@@ -79,7 +96,7 @@ private:
     bool Fill();
     std::uint64_t ReadStringLength(bool& wide);
     const CArchiveClass& ReadNewClass();
-    const CArchiveClass& LoadedClass(std::uint32_t number) const;
+    const CArchiveClass& LoadedClass(std::uint32_t number);
     [[noreturn]] void RefuseObjectReference(std::uint32_t number) const;
 
     IByteSink* m_pSink = nullptr;
@@ -91,4 +108,7 @@ private:
     // Classes written so far (by name) or read so far (by number).
     std::vector<std::pair<std::string_view, std::uint32_t>> m_storedClasses;
     std::unordered_map<std::uint32_t, const CArchiveClass*> m_loadedClasses;
+    // The class last looked up, as every record of a book has the same.
+    std::uint32_t m_nLastClassNumber = 0;
+    const CArchiveClass* m_pLastClass = nullptr;
 };

@@ -39,22 +39,22 @@ void CContactRecord::Serialize(CArchive& ar) {
         ar.WriteString(m_strNotes);
         return;
     }
-    m_strLastName = ar.ReadString();
-    m_strFirstName = ar.ReadString();
-    m_strTitle = ar.ReadString();
-    m_strOtherRef = ar.ReadString();
+    ar.ReadString(m_strLastName);
+    ar.ReadString(m_strFirstName);
+    ar.ReadString(m_strTitle);
+    ar.ReadString(m_strOtherRef);
     m_nCategory = ar.ReadWord();
     m_nDefaultItem = ar.ReadByte();
     for (auto& item : m_strItem)
-        item = ar.ReadString();
+        ar.ReadString(item);
     for (auto& label : m_nItemLabel)
         label = ar.ReadByte();
-    m_strAddress = ar.ReadString();
-    m_strCity = ar.ReadString();
-    m_strState = ar.ReadString();
-    m_strZip = ar.ReadString();
-    m_strCountry = ar.ReadString();
+    ar.ReadString(m_strAddress);
+    ar.ReadString(m_strCity);
+    ar.ReadString(m_strState);
+    ar.ReadString(m_strZip);
+    ar.ReadString(m_strCountry);
     for (auto& line : m_strOtherInfo)
-        line = ar.ReadString();
-    m_strNotes = ar.ReadString();
+        ar.ReadString(line);
+    ar.ReadString(m_strNotes);
 }

@@ -86,7 +86,8 @@ bool CKinbookDoc::LoadFile(const std::string& file, bool keepDamagedCopy, bool d
     else
         guarded([&] { SerializeRecords(ar, m_records); });
     source.reset();
-    m_uids.Load(file, m_records, m_fileSystem);
+    if (m_bReadUids)
+        m_uids.Load(file, m_records, m_fileSystem);
     // Even a partial book is what this file held: another program's later changes to it
     // are told apart from it.
     Track(file, stamp);

@@ -81,6 +81,10 @@ public:
     // reads, or one that ends with its save) turns it off. What is remembered already
     // stays for the next save.
     void SetTrackFile(bool track) { m_bTrackFile = track; }
+    // Whether a load reads the record UIDs kept beside the file; on unless turned off.
+    // Matching them to the records costs a pass over every record: only a caller that
+    // neither saves nor asks for a UID (a command writing delimited text) turns it off.
+    void SetReadUids(bool read) { m_bReadUids = read; }
 
     // What the category filter holds after a load: the category names, "All" and
     // "- Edit Categories", sorted as the drop-down shows them.
@@ -143,6 +147,7 @@ private:
     std::set<std::string> m_protectedPaths;
     bool m_bKeepDamagedCopies = false;
     bool m_bTrackFile = true;
+    bool m_bReadUids = true;
     std::optional<TrackedFile> m_tracked;
     std::uint64_t m_nMerges = 0;
     std::uint64_t m_nGeneration = 0;

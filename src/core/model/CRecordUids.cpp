@@ -1,7 +1,8 @@
 #include "model/CRecordUids.h"
 #include "model/Sha1.h"
 #include "port/IFileSystem.h"
-#include <cstdio>
+#include <charconv>
+#include <cstring>
 #include <iterator>
 #include <unordered_set>
 #include <vector>
@@ -13,67 +14,87 @@ constexpr std::string_view kHeader = "Kinbook UIDs 1";
 constexpr std::uint8_t kNamespace[16] = {0x6b, 0x1e, 0x3f, 0x52, 0x9a, 0x0c, 0x4d, 0x27,
                                          0xb1, 0x58, 0x2e, 0x94, 0xc7, 0x03, 0x6f, 0xd8};
 
-void AppendContent(std::string& out, const CContactRecord& r) {
-    auto add = [&](const std::string& s) {
-        out += s;
-        out += '\x1f';
-    };
-    add(r.m_strFirstName);
-    add(r.m_strLastName);
-    add(r.m_strTitle);
-    add(r.m_strOtherRef);
-    add(std::to_string(r.m_nCategory));
-    add(std::to_string(r.m_nDefaultItem));
-    for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
-        add(r.m_strItem[i]);
-        add(std::to_string(r.m_nItemLabel[i]));
+// FNV-1a over the record's values, each followed by a unit separator, numbers in decimal:
+// the fingerprints in sidecar and sync files were made so and must stay the same.
+class ContentHash {
+public:
+    void Add(std::string_view text) {
+        std::uint64_t h = m_h;
+        for (const char c : text) {
+            h ^= static_cast<unsigned char>(c);
+            h *= 0x100000001b3ull;
+        }
+        h ^= 0x1f;
+        m_h = h * 0x100000001b3ull;
     }
-    add(r.m_strAddress);
-    add(r.m_strCity);
-    add(r.m_strState);
-    add(r.m_strZip);
-    add(r.m_strCountry);
-    for (const std::string& s : r.m_strOtherInfo)
-        add(s);
-    add(r.m_strNotes);
-}
+    void AddNumber(unsigned value) {
+        char digits[8];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        Add(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+    }
+    std::uint64_t Value() const { return m_h; }
 
-std::string Hex(std::uint64_t v) {
-    char buf[17];
-    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(v));
-    return buf;
+private:
+    std::uint64_t m_h = 0xcbf29ce484222325ull;
+};
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+void AppendHex(std::string& out, std::uint64_t v) {
+    char buf[16];
+    for (int i = 15; i >= 0; --i, v >>= 4)
+        buf[i] = kHexDigits[v & 0x0F];
+    out.append(buf, sizeof buf);
 }
 
 } // namespace
 
-std::uint64_t CRecordUids::Fingerprint(const CContactRecord& record) {
-    std::string content;
-    AppendContent(content, record);
-    std::uint64_t h = 0xcbf29ce484222325ull; // FNV-1a
-    for (char c : content) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 0x100000001b3ull;
+std::uint64_t CRecordUids::Fingerprint(const CContactRecord& r) {
+    ContentHash h;
+    h.Add(r.m_strFirstName);
+    h.Add(r.m_strLastName);
+    h.Add(r.m_strTitle);
+    h.Add(r.m_strOtherRef);
+    h.AddNumber(r.m_nCategory);
+    h.AddNumber(r.m_nDefaultItem);
+    for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
+        h.Add(r.m_strItem[i]);
+        h.AddNumber(r.m_nItemLabel[i]);
     }
-    return h;
+    h.Add(r.m_strAddress);
+    h.Add(r.m_strCity);
+    h.Add(r.m_strState);
+    h.Add(r.m_strZip);
+    h.Add(r.m_strCountry);
+    for (const std::string& s : r.m_strOtherInfo)
+        h.Add(s);
+    h.Add(r.m_strNotes);
+    return h.Value();
 }
 
 std::string CRecordUids::DerivedUid(std::uint64_t fingerprint, int salt) {
-    std::string name(reinterpret_cast<const char*>(kNamespace), sizeof kNamespace);
-    name += Hex(fingerprint);
+    // The name: the namespace, the fingerprint in 16 hex digits, the salt in decimal.
+    char name[sizeof kNamespace + 16 + 12];
+    std::memcpy(name, kNamespace, sizeof kNamespace);
+    char* end = name + sizeof kNamespace;
+    for (int i = 15; i >= 0; --i, fingerprint >>= 4)
+        end[i] = kHexDigits[fingerprint & 0x0F];
+    end += 16;
     if (salt > 0)
-        name += std::to_string(salt);
-    std::array<std::uint8_t, 20> hash = kb::Sha1(name);
+        end = std::to_chars(end, name + sizeof name, salt).ptr;
+    std::array<std::uint8_t, 20> hash =
+        kb::Sha1(std::string_view(name, static_cast<std::size_t>(end - name)));
     hash[6] = static_cast<std::uint8_t>((hash[6] & 0x0F) | 0x50); // version 5
     hash[8] = static_cast<std::uint8_t>((hash[8] & 0x3F) | 0x80); // RFC 4122 variant
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string uid;
+    char uid[36];
+    std::size_t o = 0;
     for (std::size_t i = 0; i < 16; ++i) {
         if (i == 4 || i == 6 || i == 8 || i == 10)
-            uid += '-';
-        uid += kDigits[hash[i] >> 4];
-        uid += kDigits[hash[i] & 0x0F];
+            uid[o++] = '-';
+        uid[o++] = kHexDigits[hash[i] >> 4];
+        uid[o++] = kHexDigits[hash[i] & 0x0F];
     }
-    return uid;
+    return std::string(uid, sizeof uid);
 }
 
 CRecordUids::CRecordUids(const CRecordUids& other)
@@ -93,11 +114,19 @@ const std::string& CRecordUids::UidOf(const CContactRecord& record) {
     auto it = m_uidOf.find(&record);
     if (it != m_uidOf.end())
         return it->second;
+    return MakeUid(record, std::nullopt);
+}
+
+const std::string& CRecordUids::MakeUid(const CContactRecord& record,
+                                        std::optional<std::uint64_t> contentNow) {
     auto loaded = m_loadedAs.find(&record);
-    const std::uint64_t fingerprint =
-        loaded != m_loadedAs.end() ? loaded->second : Fingerprint(record);
-    if (loaded != m_loadedAs.end())
+    std::uint64_t fingerprint = 0;
+    if (loaded != m_loadedAs.end()) {
+        fingerprint = loaded->second;
         m_loadedAs.erase(loaded);
+    } else {
+        fingerprint = contentNow ? *contentNow : Fingerprint(record);
+    }
     std::string uid = DerivedUid(fingerprint);
     for (int salt = 1; m_recordOf.count(uid) != 0; ++salt)
         uid = DerivedUid(fingerprint, salt); // the same content twice: each its own UID
@@ -167,6 +196,7 @@ void CRecordUids::Clear() {
 
 void CRecordUids::Attach(const CRecordList& records, std::string_view text) {
     Clear();
+    Reserve(records.size());
     struct Entry {
         std::string uid;
         std::uint64_t fingerprint;
@@ -239,9 +269,11 @@ std::string CRecordUids::Serialize(const CRecordList& records) {
     // Drop the UIDs of records that are gone before any new one is made, so a record
     // made where a deleted one lived never inherits its UID.
     std::unordered_set<const CContactRecord*> live;
-    live.reserve(records.size());
-    for (const auto& r : records)
-        live.insert(r.get());
+    if (!m_loadedAs.empty() || !m_uidOf.empty()) {
+        live.reserve(records.size());
+        for (const auto& r : records)
+            live.insert(r.get());
+    }
     for (auto it = m_loadedAs.begin(); it != m_loadedAs.end();)
         it = live.count(it->first) == 0 ? m_loadedAs.erase(it) : std::next(it);
     for (auto it = m_uidOf.begin(); it != m_uidOf.end();) {
@@ -255,10 +287,14 @@ std::string CRecordUids::Serialize(const CRecordList& records) {
     std::string out(kHeader);
     out += '\n';
     out.reserve(records.size() * 56 + out.size());
+    m_uidOf.reserve(records.size());
+    m_recordOf.reserve(records.size());
     for (const auto& r : records) {
-        out += UidOf(*r);
+        const std::uint64_t fingerprint = Fingerprint(*r);
+        const auto it = m_uidOf.find(r.get());
+        out += it != m_uidOf.end() ? it->second : MakeUid(*r, fingerprint);
         out += '\t';
-        out += Hex(Fingerprint(*r));
+        AppendHex(out, fingerprint);
         out += '\n';
     }
     return out;

@@ -18,6 +18,7 @@
 // never a guess by name.
 #include "model/CRecordList.h"
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -54,6 +55,7 @@ public:
         m_recordOf.reserve(n);
     }
     void Clear();
+    bool Empty() const { return m_uidOf.empty() && m_loadedAs.empty(); }
 
     // Re-attaches the UIDs of a sidecar text to freshly loaded records.
     void Attach(const CRecordList& records, std::string_view sidecarText);
@@ -72,6 +74,10 @@ public:
     static std::string DerivedUid(std::uint64_t fingerprint, int salt = 0);
 
 private:
+    // Makes the UID of a record that has none; contentNow: its fingerprint, when known.
+    const std::string& MakeUid(const CContactRecord& record,
+                               std::optional<std::uint64_t> contentNow);
+
     std::unordered_map<const CContactRecord*, std::string> m_uidOf;
     // Keyed by the UIDs in m_uidOf (its nodes stay where they are): each UID is kept once.
     std::unordered_map<std::string_view, const CContactRecord*> m_recordOf;

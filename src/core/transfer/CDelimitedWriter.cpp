@@ -88,9 +88,40 @@ void CDelimitedWriter::WriteHeader(std::span<const int> fields, ExportVariant va
     }
 }
 
+namespace {
+
+// True when every byte is ASCII and none is a quote: such a value is written as it is,
+// whatever the encoding.
+bool PlainAscii(std::string_view value) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    std::size_t i = 0;
+    for (std::uint64_t word; i + 8 <= value.size(); i += 8) {
+        std::memcpy(&word, value.data() + i, 8);
+        const std::uint64_t quotes = word ^ (kOnes * '"'); // a zero byte where a quote was
+        if (((word | ((quotes - kOnes) & ~quotes)) & kHigh) != 0)
+            return false;
+    }
+    for (; i < value.size(); ++i) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        if (c >= 0x80 || c == '"')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void CDelimitedWriter::WriteValue(std::string_view value, ExportVariant variant) {
     if (value.empty() && variant == ExportVariant::Tab)
         return;
+    if (m_buffer.capacity() - m_buffer.size() >= value.size() + 2 && PlainAscii(value)) {
+        // The usual value: copied once, between its quotes.
+        m_buffer.push_back('"');
+        m_buffer.insert(m_buffer.end(), value.begin(), value.end());
+        m_buffer.push_back('"');
+        return;
+    }
     value = Encoded(value);
     PutChar('"');
     for (;;) {

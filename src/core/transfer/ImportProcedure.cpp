@@ -208,6 +208,25 @@ private:
         std::string category;
         std::array<AddressGroup, transfer::kAddressGroups> groups;
         std::string firstStreetMore;
+
+        // Empties every part, keeping the strings' storage for the next line.
+        void Clear() {
+            nextItem = 0;
+            extras.clear();
+            overflow.clear();
+            company.clear();
+            display.clear();
+            middle.clear();
+            for (std::string& part : birth)
+                part.clear();
+            hasCategory = false;
+            category.clear();
+            for (AddressGroup& g : groups) {
+                for (std::string* part : {&g.street, &g.city, &g.state, &g.zip, &g.country})
+                    part->clear();
+            }
+            firstStreetMore.clear();
+        }
     };
 
     void AddItem(CContactRecord& r, Line& line, std::string_view v, std::uint8_t label) {
@@ -314,7 +333,9 @@ private:
     std::unique_ptr<CContactRecord> Build(const std::vector<std::string>& fields) {
         auto record = std::make_unique<CContactRecord>();
         CContactRecord& r = *record;
-        Line line;
+        // One line's parts, reused from line to line.
+        Line& line = m_line;
+        line.Clear();
         const std::size_t n = std::min(fields.size(), m_plan.roles.size());
         for (std::size_t c = 0; c < n; ++c)
             Store(r, line, m_plan.roles[c], fields[c], fields, c);
@@ -432,6 +453,7 @@ private:
     ColumnPlan m_plan;
     CImportFiler& m_filer;
     std::unordered_map<std::string, std::uint16_t> m_categoryOf;
+    Line m_line;
 };
 
 } // namespace
