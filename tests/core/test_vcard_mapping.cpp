@@ -188,6 +188,13 @@ TEST(VCardMapping, WhatHasNoFieldGoesIntoOtherInfoThenNotesInPlainWords) {
                                  "URL;TYPE=\"a^nb\":x\r\nEND:VCARD\r\n");
     ASSERT_EQ(odd.size(), 1u);
     EXPECT_EQ(VCardToRecord(odd[0]).record.m_strOtherInfo[0], "Web (a b): x");
+
+    // A tel: URI with no number is as empty as a blank value: no item either way.
+    const auto blank = ParseVCards("BEGIN:VCARD\r\nVERSION:4.0\r\nN:Doe;;;;\r\n"
+                                   "TEL;VALUE=uri:tel:\t\r\nTEL:\t\r\nEND:VCARD\r\n");
+    ASSERT_EQ(blank.size(), 1u);
+    for (const std::string& item : VCardToRecord(blank[0]).record.m_strItem)
+        EXPECT_EQ(item, "");
 }
 
 TEST(VCardMapping, ThePreferredItemBecomesTheDefault) {

@@ -438,6 +438,8 @@ void ReadItems(const VCard& card, Reading& rd) {
             if (valueType && kb::EqualsNoCase(*valueType, "uri") &&
                 kb::StartsWithNoCase(c.text, "tel:"))
                 c.text.erase(0, 4); // 4.0's tel: URI: the number is what the user knows
+            if (TrimView(c.text).empty())
+                continue; // "tel:" and nothing else is no number, as a blank value is not
             c.label = LabelOfTel(p);
             if (const std::string* label = GroupLabel(card, p)) {
                 const std::string text = AbLabelText(vcard::UnescapeText(*label));
