@@ -222,39 +222,72 @@ bool SameWord(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::uint8_t LabelOfTel(const VCardProperty& p) {
-    // The types are read in one pass; the first label in this order wins.
+// What an item's parameters say, read in one pass: its preference (as Preference()), the
+// label its types give a phone number and its first VALUE.
+struct ItemParams {
+    int preference = 0;
+    std::uint8_t label = LABEL_OTHER;
+    const std::string* valueType = nullptr;
+};
+
+ItemParams ReadItemParams(const VCardProperty& p) {
+    // The first label in this order wins.
     enum : unsigned { kFax = 1, kMobile = 2, kPager = 4, kHome = 8, kWork = 16 };
     unsigned found = 0;
+    bool typePref = false;
+    ItemParams out;
+    int best = 0;
     for (const VCardParam& param : p.params) {
-        if (!SameWord(param.name, "TYPE"))
-            continue;
-        for (const std::string& v : param.values) {
-            if (v.size() < 3 || v.size() > 6)
-                continue;
-            if (SameWord(v, "fax"))
-                found |= kFax;
-            else if (SameWord(v, "cell") || SameWord(v, "mobile") || SameWord(v, "iphone"))
-                found |= kMobile;
-            else if (SameWord(v, "pager"))
-                found |= kPager;
-            else if (SameWord(v, "home"))
-                found |= kHome;
-            else if (SameWord(v, "work"))
-                found |= kWork;
+        if (SameWord(param.name, "TYPE")) {
+            for (const std::string& v : param.values) {
+                if (v.size() < 3 || v.size() > 6)
+                    continue;
+                if (SameWord(v, "fax"))
+                    found |= kFax;
+                else if (SameWord(v, "cell") || SameWord(v, "mobile") || SameWord(v, "iphone"))
+                    found |= kMobile;
+                else if (SameWord(v, "pager"))
+                    found |= kPager;
+                else if (SameWord(v, "home"))
+                    found |= kHome;
+                else if (SameWord(v, "work"))
+                    found |= kWork;
+                else if (SameWord(v, "pref"))
+                    typePref = true;
+            }
+        } else if (SameWord(param.name, "PREF")) {
+            for (const std::string& v : param.values) {
+                int n = 0;
+                bool digits = !v.empty() && v.size() <= 3;
+                for (std::size_t i = 0; digits && i < v.size(); ++i) {
+                    if (v[i] < '0' || v[i] > '9')
+                        digits = false;
+                    else
+                        n = n * 10 + (v[i] - '0');
+                }
+                // A bare 2.1 PREF has no number: it is the first choice.
+                if (!digits)
+                    n = 1;
+                if (n >= 1 && n <= 100 && (best == 0 || n < best))
+                    best = n;
+            }
+        } else if (SameWord(param.name, "VALUE")) {
+            if (!out.valueType && !param.values.empty())
+                out.valueType = &param.values.front();
         }
     }
+    out.preference = best == 0 && typePref ? 1 : best;
     if (found & kFax)
-        return LABEL_FAX;
-    if (found & kMobile)
-        return LABEL_MOBILE;
-    if (found & kPager)
-        return LABEL_PAGER;
-    if (found & kHome)
-        return LABEL_HOME;
-    if (found & kWork)
-        return LABEL_WORK;
-    return LABEL_OTHER;
+        out.label = LABEL_FAX;
+    else if (found & kMobile)
+        out.label = LABEL_MOBILE;
+    else if (found & kPager)
+        out.label = LABEL_PAGER;
+    else if (found & kHome)
+        out.label = LABEL_HOME;
+    else if (found & kWork)
+        out.label = LABEL_WORK;
+    return out;
 }
 
 // The types worth naming in words ("work", "car"); the ones that say nothing are left out.
@@ -590,15 +623,17 @@ void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
         const VCardProperty& p = sorted.Property(i);
         if (sorted.Slot(i) != VCardSlot::Item || p.binary) // TEL, EMAIL
             continue;
-        ItemCandidate c{p.Text(), LABEL_EMAIL, p.Preference(), &p};
-        if (TrimView(c.text).empty())
+        std::string value = p.Text();
+        if (TrimView(value).empty())
             continue;
+        const ItemParams params = ReadItemParams(p);
+        ItemCandidate c{std::move(value), LABEL_EMAIL, params.preference, &p};
         if (p.name == "TEL"sv) {
-            const std::string* valueType = p.FindParamValue("VALUE");
+            const std::string* valueType = params.valueType;
             if (valueType && kb::EqualsNoCase(*valueType, "uri") &&
                 kb::StartsWithNoCase(c.text, "tel:"))
                 c.text.erase(0, 4); // 4.0's tel: URI: the number is what the user knows
-            c.label = LabelOfTel(p);
+            c.label = params.label;
             if (const std::string* label = GroupLabel(card, p)) {
                 const std::string text = AbLabelText(vcard::UnescapeText(*label));
                 const std::uint8_t fromLabel = LabelOfAbLabel(vcard::UnescapeText(*label));
