@@ -146,6 +146,10 @@ void AddParam(std::vector<VCardParam>& params, std::vector<VCardParam>& spare,
                 c = static_cast<char>(c - 'a' + 'A');
         }
         std::string_view rest = text.substr(eq + 1);
+        if (rest.find_first_of("\",") == std::string_view::npos) {
+            AppendParamValue(p.values, rest); // one plain value (most parameters)
+            return;
+        }
         // Comma-separated values, each optionally in double quotes; 4.0 writes a list of
         // types as one quoted value ("voice,home").
         const bool typeList = p.name == "TYPE"sv;
@@ -380,17 +384,29 @@ bool ParseProperty(std::string_view text, VCardProperty& p, std::vector<VCardPar
     AssignUpper(p.name, qualified);
     if (semi != std::string_view::npos) {
         std::string_view params = head.substr(semi + 1);
+        const auto add = [&p, &spare](std::string_view param) {
+            if (IsAscii(param))
+                AddParam(p.params, spare, param);
+            else
+                AddParam(p.params, spare, kb::DecodeToUtf8(param));
+        };
+        if (params.find('"') == std::string_view::npos) {
+            // Nothing quoted (most lines): the parameters stand between the semicolons.
+            for (std::size_t start = 0;;) {
+                const std::size_t end = params.find(';', start);
+                add(params.substr(start, end == std::string_view::npos ? end : end - start));
+                if (end == std::string_view::npos)
+                    return true;
+                start = end + 1;
+            }
+        }
         std::size_t start = 0;
         quoted = false;
         for (std::size_t i = 0; i <= params.size(); ++i) {
             if (i < params.size() && params[i] == '"' && (quoted || OpensQuote(params, i)))
                 quoted = !quoted;
             if (i == params.size() || (params[i] == ';' && !quoted)) {
-                const std::string_view param = params.substr(start, i - start);
-                if (IsAscii(param))
-                    AddParam(p.params, spare, param);
-                else
-                    AddParam(p.params, spare, kb::DecodeToUtf8(param));
+                add(params.substr(start, i - start));
                 start = i + 1;
             }
         }

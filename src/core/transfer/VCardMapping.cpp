@@ -83,7 +83,6 @@ const std::vector<VCardLabelEntry> kVCardLabels = {
 
 namespace {
 
-constexpr std::string_view kDefaultItemName = "X-KINBOOK-DEFAULT-ITEM";
 constexpr std::string_view kItemsName = "X-KINBOOK-ITEMS";
 constexpr std::string_view kProdId = "-//Feltmoor//Kinbook//EN";
 
@@ -223,39 +222,72 @@ bool SameWord(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::uint8_t LabelOfTel(const VCardProperty& p) {
-    // The types are read in one pass; the first label in this order wins.
+// What an item's parameters say, read in one pass: its preference (as Preference()), the
+// label its types give a phone number and its first VALUE.
+struct ItemParams {
+    int preference = 0;
+    std::uint8_t label = LABEL_OTHER;
+    const std::string* valueType = nullptr;
+};
+
+ItemParams ReadItemParams(const VCardProperty& p) {
+    // The first label in this order wins.
     enum : unsigned { kFax = 1, kMobile = 2, kPager = 4, kHome = 8, kWork = 16 };
     unsigned found = 0;
+    bool typePref = false;
+    ItemParams out;
+    int best = 0;
     for (const VCardParam& param : p.params) {
-        if (!SameWord(param.name, "TYPE"))
-            continue;
-        for (const std::string& v : param.values) {
-            if (v.size() < 3 || v.size() > 6)
-                continue;
-            if (SameWord(v, "fax"))
-                found |= kFax;
-            else if (SameWord(v, "cell") || SameWord(v, "mobile") || SameWord(v, "iphone"))
-                found |= kMobile;
-            else if (SameWord(v, "pager"))
-                found |= kPager;
-            else if (SameWord(v, "home"))
-                found |= kHome;
-            else if (SameWord(v, "work"))
-                found |= kWork;
+        if (SameWord(param.name, "TYPE")) {
+            for (const std::string& v : param.values) {
+                if (v.size() < 3 || v.size() > 6)
+                    continue;
+                if (SameWord(v, "fax"))
+                    found |= kFax;
+                else if (SameWord(v, "cell") || SameWord(v, "mobile") || SameWord(v, "iphone"))
+                    found |= kMobile;
+                else if (SameWord(v, "pager"))
+                    found |= kPager;
+                else if (SameWord(v, "home"))
+                    found |= kHome;
+                else if (SameWord(v, "work"))
+                    found |= kWork;
+                else if (SameWord(v, "pref"))
+                    typePref = true;
+            }
+        } else if (SameWord(param.name, "PREF")) {
+            for (const std::string& v : param.values) {
+                int n = 0;
+                bool digits = !v.empty() && v.size() <= 3;
+                for (std::size_t i = 0; digits && i < v.size(); ++i) {
+                    if (v[i] < '0' || v[i] > '9')
+                        digits = false;
+                    else
+                        n = n * 10 + (v[i] - '0');
+                }
+                // A bare 2.1 PREF has no number: it is the first choice.
+                if (!digits)
+                    n = 1;
+                if (n >= 1 && n <= 100 && (best == 0 || n < best))
+                    best = n;
+            }
+        } else if (SameWord(param.name, "VALUE")) {
+            if (!out.valueType && !param.values.empty())
+                out.valueType = &param.values.front();
         }
     }
+    out.preference = best == 0 && typePref ? 1 : best;
     if (found & kFax)
-        return LABEL_FAX;
-    if (found & kMobile)
-        return LABEL_MOBILE;
-    if (found & kPager)
-        return LABEL_PAGER;
-    if (found & kHome)
-        return LABEL_HOME;
-    if (found & kWork)
-        return LABEL_WORK;
-    return LABEL_OTHER;
+        out.label = LABEL_FAX;
+    else if (found & kMobile)
+        out.label = LABEL_MOBILE;
+    else if (found & kPager)
+        out.label = LABEL_PAGER;
+    else if (found & kHome)
+        out.label = LABEL_HOME;
+    else if (found & kWork)
+        out.label = LABEL_WORK;
+    return out;
 }
 
 // The types worth naming in words ("work", "car"); the ones that say nothing are left out.
@@ -295,6 +327,148 @@ bool IsGroupLabelOfMapped(const VCard& card, const VCardProperty& label) {
     return false;
 }
 
+// The table's entry for a property name, or null when the table has none. Looked up for
+// every property of every card read: the entries are found by length and first letter,
+// then compared.
+const VCardMapEntry* FindMapEntry(std::string_view name) {
+    struct Index {
+        std::array<std::vector<const VCardMapEntry*>, 64> buckets;
+        static std::size_t Bucket(std::string_view name) {
+            return (name.size() * 7 + static_cast<unsigned char>(name.front())) & 63;
+        }
+    };
+    static const Index index = [] {
+        Index x;
+        for (const VCardMapEntry& e : kVCardMap)
+            x.buckets[Index::Bucket(e.property)].push_back(&e);
+        return x;
+    }();
+    if (name.empty())
+        return nullptr;
+    for (const VCardMapEntry* e : index.buckets[Index::Bucket(name)]) {
+        if (e->property == name)
+            return e;
+    }
+    return nullptr;
+}
+
+// A card's properties sorted once by where they go: each one's map entry (null when the
+// table has none), and the first of those read on their own.
+class Sorted {
+public:
+    explicit Sorted(const VCard& card) : m_card(card) {
+        const std::size_t count = card.properties.size();
+        if (count > m_inline.size()) {
+            m_more.resize(count);
+            m_entries = m_more.data();
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const VCardProperty& p = card.properties[i];
+            const VCardMapEntry* e = FindMapEntry(p.name);
+            m_entries[i] = e;
+            if (!e)
+                continue;
+            const VCardProperty** first = nullptr;
+            switch (e->slot) {
+            case VCardSlot::FormattedName:
+                first = &fn;
+                break;
+            case VCardSlot::Name:
+                first = &n;
+                break;
+            case VCardSlot::OtherRef:
+                first = &org;
+                break;
+            case VCardSlot::ItemLayout:
+                first = &layout;
+                break;
+            case VCardSlot::DefaultItem:
+                first = &defaultItem;
+                break;
+            case VCardSlot::Metadata:
+                if (p.name == "KIND"sv)
+                    first = &kind;
+                else if (p.name == "X-ABSHOWAS"sv)
+                    first = &showAs;
+                break;
+            default:
+                break;
+            }
+            if (first && !*first)
+                *first = &p;
+        }
+    }
+    std::size_t Size() const { return m_card.properties.size(); }
+    const VCardProperty& Property(std::size_t i) const { return m_card.properties[i]; }
+    const VCardMapEntry* Entry(std::size_t i) const { return m_entries[i]; }
+    VCardSlot Slot(std::size_t i) const { return m_entries[i] ? m_entries[i]->slot : VCardSlot::Words; }
+
+    const VCardProperty* n = nullptr;
+    const VCardProperty* fn = nullptr;
+    const VCardProperty* org = nullptr;
+    const VCardProperty* kind = nullptr;
+    const VCardProperty* showAs = nullptr;
+    const VCardProperty* layout = nullptr;      // X-KINBOOK-ITEMS
+    const VCardProperty* defaultItem = nullptr; // X-KINBOOK-DEFAULT-ITEM
+
+private:
+    const VCard& m_card;
+    std::array<const VCardMapEntry*, 32> m_inline; // most cards have fewer properties
+    std::vector<const VCardMapEntry*> m_more;
+    const VCardMapEntry** m_entries = m_inline.data();
+};
+
+// The first `count` components of a structured value (Components()), as views: into the
+// value when it has no escapes, else into the unescaped copies kept here. Components past
+// the value's are empty.
+class Parts {
+public:
+    Parts(const VCardProperty* p, std::size_t count) {
+        if (!p)
+            return;
+        const std::string_view value = p->value;
+        if (value.find('\\') == std::string_view::npos) {
+            std::size_t start = 0;
+            for (std::size_t k = 0; k < count; ++k) {
+                const std::size_t at = value.find(';', start);
+                m_parts[k] = value.substr(start, at == std::string_view::npos ? at : at - start);
+                if (at == std::string_view::npos)
+                    break;
+                start = at + 1;
+            }
+            return;
+        }
+        m_owned = p->Components();
+        for (std::size_t k = 0; k < count && k < m_owned.size(); ++k)
+            m_parts[k] = m_owned[k];
+    }
+    std::string_view operator[](std::size_t k) const { return m_parts[k]; }
+
+private:
+    std::array<std::string_view, 7> m_parts{};
+    std::vector<std::string> m_owned;
+};
+
+// Whether text is JoinNonEmpty(parts, separator), without building it.
+bool IsJoin(std::string_view text, std::initializer_list<std::string_view> parts,
+            std::string_view separator) {
+    bool first = true;
+    for (std::string_view p : parts) {
+        if (p.empty())
+            continue;
+        if (!first) {
+            if (text.substr(0, separator.size()) != separator)
+                return false;
+            text.remove_prefix(separator.size());
+        }
+        if (text.substr(0, p.size()) != p)
+            return false;
+        text.remove_prefix(p.size());
+        first = false;
+    }
+    return text.empty();
+}
+
 // What an import puts into a record, before the plain-words lines are placed.
 struct Reading {
     VCardRecord out;
@@ -316,16 +490,27 @@ std::string AddressLine(const std::vector<std::string>& c) {
     return JoinNonEmpty({street, at(3), place, at(6)}, ", ");
 }
 
-void ReadName(const VCard& card, Reading& rd) {
+// The first component of a structured value, as a view: into the value when it has no
+// escapes, else into buffer.
+std::string_view FirstComponentView(const VCardProperty& p, std::string& buffer) {
+    const std::string_view value = p.value;
+    if (value.find('\\') == std::string_view::npos)
+        return value.substr(0, value.find(';'));
+    buffer = FirstComponent(p);
+    return buffer;
+}
+
+void ReadName(const Sorted& card, Reading& rd) {
     CContactRecord& r = rd.out.record;
-    const VCardProperty* n = card.Find("N");
-    const VCardProperty* fn = card.Find("FN");
-    const VCardProperty* org = card.Find("ORG");
-    std::vector<std::string> parts = n ? n->Components() : std::vector<std::string>{};
-    parts.resize(5);
-    std::string buffer;
-    const std::string fnText = fn ? Trimmed(TextView(*fn, buffer)) : std::string();
-    const std::string orgName = org ? Trimmed(FirstComponent(*org)) : std::string();
+    const VCardProperty* n = card.n;
+    const VCardProperty* fn = card.fn;
+    const VCardProperty* org = card.org;
+    const Parts parts(n, 5);
+    std::string fnBuffer;
+    std::string orgBuffer;
+    const std::string_view fnText = fn ? TrimView(TextView(*fn, fnBuffer)) : std::string_view();
+    const std::string_view orgName =
+        org ? TrimView(FirstComponentView(*org, orgBuffer)) : std::string_view();
 
     const std::string_view family = TrimView(parts[0]);
     const std::string_view given = TrimView(parts[1]);
@@ -334,10 +519,10 @@ void ReadName(const VCard& card, Reading& rd) {
         r.m_strFirstName = parts[1];
     } else {
         bool company = !orgName.empty() && (fnText.empty() || fnText == orgName);
-        if (const VCardProperty* kind = card.Find("KIND"))
+        if (const VCardProperty* kind = card.kind)
             company =
                 company || (kb::EqualsNoCase(Trimmed(kind->Text()), "org") && !orgName.empty());
-        if (const VCardProperty* showAs = card.Find("X-ABSHOWAS"))
+        if (const VCardProperty* showAs = card.showAs)
             company = company ||
                       (kb::EqualsNoCase(Trimmed(showAs->Text()), "COMPANY") && !orgName.empty());
         if (company && given.empty()) {
@@ -345,29 +530,36 @@ void ReadName(const VCard& card, Reading& rd) {
             rd.lastNameFromOrg = true;
         } else if (!fnText.empty()) {
             const std::size_t space = fnText.find_last_of(' ');
-            const std::string lastWord =
-                space == std::string::npos ? fnText : fnText.substr(space + 1);
-            const std::string rest =
-                space == std::string::npos ? "" : Trimmed(fnText.substr(0, space));
+            const std::string_view lastWord =
+                space == std::string_view::npos ? fnText : fnText.substr(space + 1);
+            const std::string_view rest =
+                space == std::string_view::npos ? "" : TrimView(fnText.substr(0, space));
             r.m_strLastName = lastWord;
             r.m_strFirstName = !given.empty() && given != lastWord ? given : rest;
         } else {
             r.m_strLastName = given;
         }
     }
+    const auto add = [&rd](std::string_view words, std::string_view text) {
+        std::string line;
+        line.reserve(words.size() + text.size());
+        line += words;
+        line += text;
+        rd.words.push_back(std::move(line));
+    };
     if (!parts[2].empty())
-        rd.words.push_back("Middle name: " + parts[2]);
+        add("Middle name: ", parts[2]);
     if (!parts[3].empty())
-        rd.words.push_back("Name prefix: " + parts[3]);
+        add("Name prefix: ", parts[3]);
     if (!parts[4].empty())
-        rd.words.push_back("Name suffix: " + parts[4]);
+        add("Name suffix: ", parts[4]);
     if (n && !family.empty() && !fnText.empty()) {
         // A name shown otherwise than the parts say ("Bob Smith") is kept in words. The
         // forms are tried one at a time: the first is what most cards hold.
-        const auto join = [](std::initializer_list<std::string_view> parts,
+        const auto join = [](std::initializer_list<std::string_view> pieces,
                              std::string_view separator) {
             std::string out;
-            for (std::string_view p : parts) {
+            for (std::string_view p : pieces) {
                 if (p.empty())
                     continue;
                 if (!out.empty())
@@ -377,13 +569,13 @@ void ReadName(const VCard& card, Reading& rd) {
             return out;
         };
         const bool shownAsParts =
-            fnText == join({given, family}, " ") || fnText == join({family, given}, " ") ||
-            fnText == Trimmed(join({parts[1], parts[0]}, " ")) ||
-            fnText == join({family, given}, ", ") ||
-            fnText == join({parts[3], given, parts[2], family, parts[4]}, " ") ||
-            fnText == join({parts[3], given, parts[2], family}, " ") + ", " + parts[4];
+            IsJoin(fnText, {given, family}, " ") || IsJoin(fnText, {family, given}, " ") ||
+            fnText == TrimView(join({parts[1], parts[0]}, " ")) ||
+            IsJoin(fnText, {family, given}, ", ") ||
+            IsJoin(fnText, {parts[3], given, parts[2], family, parts[4]}, " ") ||
+            fnText == join({parts[3], given, parts[2], family}, " ") + ", " + std::string(parts[4]);
         if (!shownAsParts)
-            rd.words.push_back("Shown as: " + fnText);
+            add("Shown as: ", fnText);
     }
 }
 
@@ -423,24 +615,27 @@ bool ParseItemLayout(std::string_view value, std::uint8_t labels[], bool filled[
     return slot == CContactRecord::kItemCount;
 }
 
-void ReadItems(const VCard& card, Reading& rd) {
+void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
     CContactRecord& r = rd.out.record;
     std::vector<ItemCandidate> items;
     items.reserve(CContactRecord::kItemCount);
-    for (const VCardProperty& p : card.properties) {
-        if ((p.name != "TEL"sv && p.name != "EMAIL"sv) || p.binary)
+    for (std::size_t i = 0; i < sorted.Size(); ++i) {
+        const VCardProperty& p = sorted.Property(i);
+        if (sorted.Slot(i) != VCardSlot::Item || p.binary) // TEL, EMAIL
             continue;
-        ItemCandidate c{p.Text(), LABEL_EMAIL, p.Preference(), &p};
-        if (TrimView(c.text).empty())
+        std::string value = p.Text();
+        if (TrimView(value).empty())
             continue;
+        const ItemParams params = ReadItemParams(p);
+        ItemCandidate c{std::move(value), LABEL_EMAIL, params.preference, &p};
         if (p.name == "TEL"sv) {
-            const std::string* valueType = p.FindParamValue("VALUE");
+            const std::string* valueType = params.valueType;
             if (valueType && kb::EqualsNoCase(*valueType, "uri") &&
                 kb::StartsWithNoCase(c.text, "tel:"))
                 c.text.erase(0, 4); // 4.0's tel: URI: the number is what the user knows
             if (TrimView(c.text).empty())
                 continue; // "tel:" and nothing else is no number, as a blank value is not
-            c.label = LabelOfTel(p);
+            c.label = params.label;
             if (const std::string* label = GroupLabel(card, p)) {
                 const std::string text = AbLabelText(vcard::UnescapeText(*label));
                 const std::uint8_t fromLabel = LabelOfAbLabel(vcard::UnescapeText(*label));
@@ -461,7 +656,7 @@ void ReadItems(const VCard& card, Reading& rd) {
     bool layoutFilled[CContactRecord::kItemCount] = {};
     int slots[CContactRecord::kItemCount];
     std::size_t placed = 0;
-    const VCardProperty* layout = card.Find(kItemsName);
+    const VCardProperty* layout = sorted.layout;
     bool useLayout = layout && ParseItemLayout(Trimmed(layout->Text()), layoutLabels, layoutFilled);
     if (useLayout) {
         // Kinbook wrote the card: valid while the items it names are all still there.
@@ -504,7 +699,7 @@ void ReadItems(const VCard& card, Reading& rd) {
         }
     }
     if (bestSlot < 0) {
-        if (const VCardProperty* d = card.Find(kDefaultItemName)) {
+        if (const VCardProperty* d = sorted.defaultItem) {
             const std::string v = Trimmed(d->Text());
             if (v.size() == 1 && v[0] >= '1' && v[0] <= '7')
                 bestSlot = v[0] - '1';
@@ -513,12 +708,13 @@ void ReadItems(const VCard& card, Reading& rd) {
     r.m_nDefaultItem = static_cast<std::uint8_t>(bestSlot < 0 ? 0 : bestSlot);
 }
 
-void ReadAddresses(const VCard& card, Reading& rd) {
+void ReadAddresses(const Sorted& sorted, Reading& rd) {
     CContactRecord& r = rd.out.record;
     const VCardProperty* only = nullptr; // the one address of most cards
     std::vector<const VCardProperty*> adrs;
-    for (const VCardProperty& p : card.properties) {
-        if (p.name != "ADR"sv || p.binary)
+    for (std::size_t i = 0; i < sorted.Size(); ++i) {
+        const VCardProperty& p = sorted.Property(i);
+        if (sorted.Slot(i) != VCardSlot::Address || p.binary) // ADR
             continue;
         if (!only && adrs.empty()) {
             only = &p;
@@ -547,23 +743,19 @@ void ReadAddresses(const VCard& card, Reading& rd) {
     }
     if (!chosen)
         chosen = adrs.front();
-    std::vector<std::string> c = chosen->Components();
-    c.resize(7);
+    const Parts c(chosen, 7);
     // Street lines: street, extended address, post office box.
     for (std::size_t i : {std::size_t{2}, std::size_t{1}, std::size_t{0}}) {
         if (c[i].empty())
             continue;
-        if (r.m_strAddress.empty()) {
-            r.m_strAddress = std::move(c[i]);
-            continue;
-        }
-        r.m_strAddress += "\r\n";
+        if (!r.m_strAddress.empty())
+            r.m_strAddress += "\r\n";
         r.m_strAddress += c[i];
     }
-    r.m_strCity = std::move(c[3]);
-    r.m_strState = std::move(c[4]);
-    r.m_strZip = std::move(c[5]);
-    r.m_strCountry = std::move(c[6]);
+    r.m_strCity = c[3];
+    r.m_strState = c[4];
+    r.m_strZip = c[5];
+    r.m_strCountry = c[6];
     for (const VCardProperty* a : adrs) {
         if (a == chosen)
             continue;
@@ -574,14 +766,16 @@ void ReadAddresses(const VCard& card, Reading& rd) {
     }
 }
 
-void ReadOthers(const VCard& card, Reading& rd) {
+void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
     CContactRecord& r = rd.out.record;
     bool titleSeen = false;
     bool orgSeen = false;
     std::size_t otherInfo = 0;
     std::string buffer;
-    for (const VCardProperty& p : card.properties) {
-        const VCardMapEntry entry = MapEntryOf(p.name);
+    for (std::size_t i = 0; i < sorted.Size(); ++i) {
+        const VCardProperty& p = sorted.Property(i);
+        const VCardMapEntry* known = sorted.Entry(i);
+        const VCardMapEntry entry = known ? *known : VCardMapEntry{p.name, VCardSlot::Words, p.name};
         switch (entry.slot) {
         case VCardSlot::FormattedName:
         case VCardSlot::Name:
@@ -629,6 +823,12 @@ void ReadOthers(const VCard& card, Reading& rd) {
             break;
         }
         case VCardSlot::Category:
+            if (p.value.find_first_of("\\,") == std::string::npos) {
+                // One category, nothing escaped (most cards).
+                if (const std::string_view t = TrimView(p.value); !t.empty())
+                    rd.out.categories.emplace_back(t);
+                break;
+            }
             for (std::string& c : p.List()) {
                 std::string t = Trimmed(c);
                 if (!t.empty())
@@ -681,10 +881,11 @@ void ReadOthers(const VCard& card, Reading& rd) {
 
 Reading Read(const VCard& card) {
     Reading rd;
-    ReadName(card, rd);
-    ReadItems(card, rd);
-    ReadAddresses(card, rd);
-    ReadOthers(card, rd);
+    const Sorted sorted(card);
+    ReadName(sorted, rd);
+    ReadItems(card, sorted, rd);
+    ReadAddresses(sorted, rd);
+    ReadOthers(card, sorted, rd);
 
     CContactRecord& r = rd.out.record;
     r.m_nCategory = 0;
@@ -881,26 +1082,8 @@ bool GroupUsed(const VCard& card, const std::string& group) {
 } // namespace
 
 VCardMapEntry MapEntryOf(std::string_view propertyName) {
-    // Looked up for every property of every card read: the entries are found by length
-    // and first letter, then compared.
-    struct Index {
-        std::array<std::vector<const VCardMapEntry*>, 64> buckets;
-        static std::size_t Bucket(std::string_view name) {
-            return (name.size() * 7 + static_cast<unsigned char>(name.front())) & 63;
-        }
-    };
-    static const Index index = [] {
-        Index x;
-        for (const VCardMapEntry& e : kVCardMap)
-            x.buckets[Index::Bucket(e.property)].push_back(&e);
-        return x;
-    }();
-    if (!propertyName.empty()) {
-        for (const VCardMapEntry* e : index.buckets[Index::Bucket(propertyName)]) {
-            if (e->property == propertyName)
-                return *e;
-        }
-    }
+    if (const VCardMapEntry* e = FindMapEntry(propertyName))
+        return *e;
     return {propertyName, VCardSlot::Words, propertyName};
 }
 
