@@ -72,6 +72,30 @@ std::vector<std::string_view> SplitEscaped(std::string_view value, char separato
     return parts;
 }
 
+bool SameWord(std::string_view a, std::string_view b) noexcept {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (kb::FoldAscii(a[i]) != kb::FoldAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+int PrefRank(std::string_view value) noexcept {
+    int n = 0;
+    bool digits = !value.empty() && value.size() <= 3;
+    for (std::size_t i = 0; digits && i < value.size(); ++i) {
+        if (value[i] < '0' || value[i] > '9')
+            digits = false;
+        else
+            n = n * 10 + (value[i] - '0');
+    }
+    if (!digits)
+        return 1;
+    return n >= 1 && n <= 100 ? n : 0;
+}
+
 } // namespace vcard
 
 VCardProperty VCardProperty::Text(std::string name, std::string_view text) {
@@ -134,17 +158,6 @@ std::vector<std::string> SplitUnescaped(std::string_view value, char separator) 
     return out;
 }
 
-// EqualsNoCase for the short names and values of parameters, without a call.
-bool SameNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (kb::FoldAscii(a[i]) != kb::FoldAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::vector<std::string> VCardProperty::Components() const {
@@ -158,7 +171,7 @@ std::vector<std::string> VCardProperty::List() const {
 std::vector<std::string> VCardProperty::ParamValues(std::string_view param) const {
     std::vector<std::string> out;
     for (const VCardParam& p : params) {
-        if (SameNoCase(p.name, param))
+        if (vcard::SameWord(p.name, param))
             out.insert(out.end(), p.values.begin(), p.values.end());
     }
     return out;
@@ -167,10 +180,10 @@ std::vector<std::string> VCardProperty::ParamValues(std::string_view param) cons
 const std::string* VCardProperty::FindParamValue(std::string_view param,
                                                  std::string_view value) const {
     for (const VCardParam& p : params) {
-        if (!SameNoCase(p.name, param))
+        if (!vcard::SameWord(p.name, param))
             continue;
         for (const std::string& v : p.values) {
-            if (value.empty() || SameNoCase(v, value))
+            if (value.empty() || vcard::SameWord(v, value))
                 return &v;
         }
     }
@@ -184,21 +197,11 @@ bool VCardProperty::HasType(std::string_view type) const {
 int VCardProperty::Preference() const {
     int best = 0;
     for (const VCardParam& p : params) {
-        if (!SameNoCase(p.name, "PREF"))
+        if (!vcard::SameWord(p.name, "PREF"))
             continue;
         for (const std::string& v : p.values) {
-            int n = 0;
-            bool digits = !v.empty() && v.size() <= 3;
-            for (std::size_t i = 0; digits && i < v.size(); ++i) {
-                if (v[i] < '0' || v[i] > '9')
-                    digits = false;
-                else
-                    n = n * 10 + (v[i] - '0');
-            }
-            // A bare 2.1 PREF has no number: it is the first choice.
-            if (!digits)
-                n = 1;
-            if (n >= 1 && n <= 100 && (best == 0 || n < best))
+            const int n = vcard::PrefRank(v);
+            if (n > 0 && (best == 0 || n < best))
                 best = n;
         }
     }

@@ -68,5 +68,10 @@ std::string EscapeText(std::string_view text);
 std::string UnescapeText(std::string_view value);
 // Splits at the separator where it is not escaped; each part still escaped.
 std::vector<std::string_view> SplitEscaped(std::string_view value, char separator);
+// Whether two parameter names or values are the same word, ASCII case ignored.
+bool SameWord(std::string_view a, std::string_view b) noexcept;
+// The rank one PREF value gives, 1 (first choice) to 100: a bare 2.1 PREF, or one that is
+// no number of at most three digits, ranks 1; 0 for a number out of range.
+int PrefRank(std::string_view value) noexcept;
 
 } // namespace vcard

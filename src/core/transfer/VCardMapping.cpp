@@ -211,17 +211,6 @@ std::uint8_t LabelOfAbLabel(std::string_view label) {
     return LABEL_NONE;
 }
 
-// EqualsNoCase for the short words of parameters, without a call.
-bool SameWord(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (kb::FoldAscii(a[i]) != kb::FoldAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
 // What an item's parameters say, read in one pass: its preference (as Preference()), the
 // label its types give a phone number and its first VALUE.
 struct ItemParams {
@@ -238,40 +227,30 @@ ItemParams ReadItemParams(const VCardProperty& p) {
     ItemParams out;
     int best = 0;
     for (const VCardParam& param : p.params) {
-        if (SameWord(param.name, "TYPE")) {
+        if (vcard::SameWord(param.name, "TYPE")) {
             for (const std::string& v : param.values) {
                 if (v.size() < 3 || v.size() > 6)
                     continue;
-                if (SameWord(v, "fax"))
+                if (vcard::SameWord(v, "fax"))
                     found |= kFax;
-                else if (SameWord(v, "cell") || SameWord(v, "mobile") || SameWord(v, "iphone"))
+                else if (vcard::SameWord(v, "cell") || vcard::SameWord(v, "mobile") || vcard::SameWord(v, "iphone"))
                     found |= kMobile;
-                else if (SameWord(v, "pager"))
+                else if (vcard::SameWord(v, "pager"))
                     found |= kPager;
-                else if (SameWord(v, "home"))
+                else if (vcard::SameWord(v, "home"))
                     found |= kHome;
-                else if (SameWord(v, "work"))
+                else if (vcard::SameWord(v, "work"))
                     found |= kWork;
-                else if (SameWord(v, "pref"))
+                else if (vcard::SameWord(v, "pref"))
                     typePref = true;
             }
-        } else if (SameWord(param.name, "PREF")) {
+        } else if (vcard::SameWord(param.name, "PREF")) {
             for (const std::string& v : param.values) {
-                int n = 0;
-                bool digits = !v.empty() && v.size() <= 3;
-                for (std::size_t i = 0; digits && i < v.size(); ++i) {
-                    if (v[i] < '0' || v[i] > '9')
-                        digits = false;
-                    else
-                        n = n * 10 + (v[i] - '0');
-                }
-                // A bare 2.1 PREF has no number: it is the first choice.
-                if (!digits)
-                    n = 1;
-                if (n >= 1 && n <= 100 && (best == 0 || n < best))
+                const int n = vcard::PrefRank(v);
+                if (n > 0 && (best == 0 || n < best))
                     best = n;
             }
-        } else if (SameWord(param.name, "VALUE")) {
+        } else if (vcard::SameWord(param.name, "VALUE")) {
             if (!out.valueType && !param.values.empty())
                 out.valueType = &param.values.front();
         }
