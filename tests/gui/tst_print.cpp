@@ -1,4 +1,5 @@
 #include "FakeKinbookView.h"
+#include "ModalDriver.h"
 #include "app/CommandTable.h"
 #include "port/IFileSystem.h"
 #include "print/CBookPrintDialog.h"
@@ -30,13 +31,6 @@
 #include <QtTest>
 
 namespace {
-
-template <class T> T* Find(QWidget& parent, const char* name) {
-    T* w = parent.findChild<T*>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
-}
 
 void ChooseSize(QWidget& dialog, const char* comboName, std::string_view size) {
     auto* combo = Find<QComboBox>(dialog, comboName);

@@ -1,6 +1,7 @@
 // The preview: laid out on the printer while it shows the first pages, drawing only the
 // page in view, with the paging and zoom controls.
 #include "FakeKinbookView.h"
+#include "ModalDriver.h"
 #include "app/CommandTable.h"
 #include "model/CSampleBook.h"
 #include "port/IFileSystem.h"
@@ -20,13 +21,6 @@
 #include <QtTest>
 
 namespace {
-
-template <class T> T* Find(QWidget& parent, const char* name) {
-    T* w = parent.findChild<T*>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
-}
 
 QString PageLabel(QWidget& dialog) {
     return Find<QLabel>(dialog, "previewPageNumber")->text();
