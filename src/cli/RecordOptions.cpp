@@ -9,7 +9,7 @@
 namespace {
 
 // The options that set one text field each.
-constexpr std::array<std::pair<std::string_view, std::string CContactRecord::*>, 10> kTextFields = {
+constexpr std::array<std::pair<std::string_view, CRecordText CContactRecord::*>, 10> kTextFields = {
     {{"--last", &CContactRecord::m_strLastName},
      {"--first", &CContactRecord::m_strFirstName},
      {"--title", &CContactRecord::m_strTitle},

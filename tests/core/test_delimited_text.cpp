@@ -300,7 +300,7 @@ TEST(Writer, EveryValueRoundTrips) {
         Records expected;
         for (int i = 0; i < 300; ++i) {
             CContactRecord r;
-            for (std::string* s :
+            for (CRecordText* s :
                  {&r.m_strNotes, &r.m_strLastName, &r.m_strAddress, &r.m_strTitle}) {
                 const int len = static_cast<int>(rng() % 6);
                 for (int k = 0; k < len; ++k)

@@ -43,7 +43,7 @@ std::string Describe(const CContactRecord& r, const CCategoryList& categories) {
     }
     d += "\n  address: " + r.m_strAddress + " / " + r.m_strCity + " / " + r.m_strState + " / " +
          r.m_strZip + " / " + r.m_strCountry + "\n  info:";
-    for (const std::string& o : r.m_strOtherInfo)
+    for (const auto& o : r.m_strOtherInfo)
         d += " [" + o + "]";
     d += "\n  notes: " + r.m_strNotes + "\n";
     return d;

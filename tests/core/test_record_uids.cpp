@@ -89,7 +89,7 @@ TEST(RecordUids, FingerprintsAndDerivedUidsAreThoseAlreadyOnDisk) {
             add(r.m_strItem[static_cast<std::size_t>(i)]);
             add(std::to_string(r.m_nItemLabel[static_cast<std::size_t>(i)]));
         }
-        for (const std::string* s : {&r.m_strAddress, &r.m_strCity, &r.m_strState, &r.m_strZip,
+        for (const CRecordText* s : {&r.m_strAddress, &r.m_strCity, &r.m_strState, &r.m_strZip,
                                      &r.m_strCountry, &r.m_strOtherInfo[0], &r.m_strOtherInfo[1],
                                      &r.m_strOtherInfo[2], &r.m_strOtherInfo[3], &r.m_strNotes})
             add(*s);

@@ -13,6 +13,11 @@ using kb::sync::Side;
 
 namespace {
 
+void SetOtherInfo(CContactRecord& r, const std::array<const char*, 4>& lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        r.m_strOtherInfo[i] = lines[i];
+}
+
 TEST(SyncRules, NoEditIsEverLost) {
     struct Case {
         Side here, there;
@@ -73,12 +78,12 @@ TEST(SyncRules, PairingTakesEachServerRecordOnce) {
 
 TEST(SyncRules, ConflictMarkGoesToTheFirstFreeOtherInfoLineOnce) {
     CContactRecord r;
-    r.m_strOtherInfo = {"a", "", "c", ""};
+    SetOtherInfo(r, {"a", "", "c", ""});
     kb::sync::MarkConflict(r);
     EXPECT_EQ(r.m_strOtherInfo[1], "(conflict)");
     kb::sync::MarkConflict(r);
     EXPECT_EQ(r.m_strOtherInfo[3], "");
-    r.m_strOtherInfo = {"a", "b", "c", "d"};
+    SetOtherInfo(r, {"a", "b", "c", "d"});
     kb::sync::MarkConflict(r);
     kb::sync::MarkConflict(r);
     EXPECT_EQ(r.m_strOtherInfo[3], "d (conflict)");

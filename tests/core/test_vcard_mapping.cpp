@@ -193,7 +193,7 @@ TEST(VCardMapping, WhatHasNoFieldGoesIntoOtherInfoThenNotesInPlainWords) {
     const auto blank = ParseVCards("BEGIN:VCARD\r\nVERSION:4.0\r\nN:Doe;;;;\r\n"
                                    "TEL;VALUE=uri:tel:\t\r\nTEL:\t\r\nEND:VCARD\r\n");
     ASSERT_EQ(blank.size(), 1u);
-    for (const std::string& item : VCardToRecord(blank[0]).record.m_strItem)
+    for (const auto& item : VCardToRecord(blank[0]).record.m_strItem)
         EXPECT_EQ(item, "");
 }
 

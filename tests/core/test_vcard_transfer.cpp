@@ -105,7 +105,8 @@ TEST(VCardSamples, ADesktopVersion30WithItemGroupsAndCustomLabels) {
     EXPECT_EQ(j.m_strItem[2], "(555) 010-1002");
     EXPECT_EQ(j.m_strAddress, "12 Apple Lane\r\nUnit 3"); // the preferred address
     EXPECT_EQ(j.m_strZip, "95014");
-    EXPECT_EQ(j.m_strOtherInfo,
+    EXPECT_EQ((std::array<std::string, 4>{j.m_strOtherInfo[0], j.m_strOtherInfo[1],
+                                          j.m_strOtherInfo[2], j.m_strOtherInfo[3]}),
               (std::array<std::string, 4>{"Middle name: Q.", "Name prefix: Mr.", "Name suffix: Jr.",
                                           "Sister: (555) 010-1002"}));
     EXPECT_EQ(j.m_strNotes, "Met at the cider festival, 2019.\r\n"

@@ -212,9 +212,10 @@ private slots:
         categories.ResetToDefaults();
         CRecordList records;
         CSampleBook(5).Fill(categories, records, 3);
-        records[1]->m_strNotes = std::string(20000, 'n');
+        std::string notes(20000, 'n');
         for (std::size_t i = 0; i < 20000; i += 9)
-            records[1]->m_strNotes[i] = ' ';
+            notes[i] = ' ';
+        records[1]->m_strNotes = notes;
         CPrintSettings s;
         s.m_bContactNotes = true;
         s = Sized(s);

@@ -56,7 +56,7 @@ inline std::string ExpectedVobjectLine(const CContactRecord& r) {
     std::string tels;
     std::string mails;
     for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
-        const std::string& text = r.m_strItem[i];
+        const CRecordText& text = r.m_strItem[i];
         if (text.empty())
             continue;
         const bool mail = r.m_nItemLabel[i] == LABEL_EMAIL ||

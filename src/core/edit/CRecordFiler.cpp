@@ -304,8 +304,8 @@ std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record) {
 
 std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::string& key,
                                    std::uint32_t dup) {
-    const std::string& last = record.m_strLastName;
-    const std::string& first = record.m_strFirstName;
+    const CRecordText& last = record.m_strLastName;
+    const CRecordText& first = record.m_strFirstName;
     const std::uint32_t greater = FirstGreater(last);
     const std::size_t greaterAt = greater == kNone ? m_nodes.size() : PositionOf(greater);
     if (dup == kNone)

@@ -10,8 +10,8 @@ std::string LowerAscii(std::string_view text) {
     return out;
 }
 
-std::vector<const std::string*> SearchFields(const CContactRecord& r, int scope) {
-    std::vector<const std::string*> fields;
+std::vector<const CRecordText*> SearchFields(const CContactRecord& r, int scope) {
+    std::vector<const CRecordText*> fields;
     const auto names = [&] {
         fields.push_back(&r.m_strLastName);
         fields.push_back(&r.m_strFirstName);
@@ -21,7 +21,7 @@ std::vector<const std::string*> SearchFields(const CContactRecord& r, int scope)
             fields.push_back(&item);
     };
     const auto address = [&] {
-        for (const std::string* f :
+        for (const CRecordText* f :
              {&r.m_strAddress, &r.m_strCity, &r.m_strState, &r.m_strZip, &r.m_strCountry})
             fields.push_back(f);
     };
@@ -86,10 +86,10 @@ bool Contains(const std::string& field, const Needle& needle) {
     return kb::SearchKey(field).find(needle.key) != std::u32string::npos;
 }
 
-const std::string* FindNeedle(const CContactRecord& record, const Needle& needle, int scope) {
+const CRecordText* FindNeedle(const CContactRecord& record, const Needle& needle, int scope) {
     if (needle.key.empty())
         return nullptr;
-    for (const std::string* field : SearchFields(record, scope)) {
+    for (const CRecordText* field : SearchFields(record, scope)) {
         if (Contains(*field, needle))
             return field;
     }
@@ -98,7 +98,7 @@ const std::string* FindNeedle(const CContactRecord& record, const Needle& needle
 
 } // namespace
 
-const std::string* FindInRecord(const CContactRecord& record, std::string_view text, int scope) {
+const CRecordText* FindInRecord(const CContactRecord& record, std::string_view text, int scope) {
     return FindNeedle(record, Needle(text), scope);
 }
 

@@ -21,13 +21,13 @@ std::string LowerAscii(std::string_view text);
 
 // The fields a scope looks at, in the order they are looked at. Empty for a scope
 // outside 0 to 4.
-std::vector<const std::string*> SearchFields(const CContactRecord& record, int scope);
+std::vector<const CRecordText*> SearchFields(const CContactRecord& record, int scope);
 
 // The first field of the scope that contains the text as one run of characters, both
 // decoded and compared ignoring case in every script and ignoring accents (combining
 // marks), so "zoe" finds "Zoë" and "łukasz" finds "Łukasz"; null when none does. An empty
 // field never contains anything, and an empty text (or one of marks only) is never found.
-const std::string* FindInRecord(const CContactRecord& record, std::string_view text, int scope);
+const CRecordText* FindInRecord(const CContactRecord& record, std::string_view text, int scope);
 
 // Every record that contains the text in the scope, in record-list order.
 std::vector<CContactRecord*> SearchRecords(const CRecordList& records, std::string_view text,

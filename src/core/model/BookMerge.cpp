@@ -81,13 +81,13 @@ using Counts = std::unordered_map<std::uint64_t, std::size_t>;
 
 std::uint64_t RecordContentHash(const CContactRecord& r, const CCategoryList& categories) {
     std::uint64_t h = 0x4B696E626F6F6Bull;
-    for (const std::string* text :
+    for (const CRecordText* text :
          {&r.m_strFirstName, &r.m_strLastName, &r.m_strTitle, &r.m_strOtherRef, &r.m_strAddress,
           &r.m_strCity, &r.m_strState, &r.m_strZip, &r.m_strCountry, &r.m_strNotes})
         h = MixText(h, *text);
-    for (const std::string& text : r.m_strItem)
+    for (const auto& text : r.m_strItem)
         h = MixText(h, text);
-    for (const std::string& text : r.m_strOtherInfo)
+    for (const auto& text : r.m_strOtherInfo)
         h = MixText(h, text);
     for (const std::uint8_t label : r.m_nItemLabel)
         h = Step(h, label);

@@ -1,19 +1,221 @@
 #include "model/CContactRecord.h"
 #include "model/CArchive.h"
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <ostream>
+#include <stdexcept>
+#include <type_traits>
+
+// A field finds its record by stepping back over the fields before it, so the fields must
+// open the record, one byte each, in their index order.
+static_assert(std::is_standard_layout_v<CContactRecord>);
+static_assert(sizeof(CRecordText) == 1);
+static_assert(offsetof(CContactRecord, m_strFirstName) == 0);
+static_assert(offsetof(CContactRecord, m_strItem) == 4);
+static_assert(offsetof(CContactRecord, m_strAddress) == 11);
+static_assert(offsetof(CContactRecord, m_strOtherInfo) == 16);
+static_assert(offsetof(CContactRecord, m_strNotes) == CRecordTextBlock::kFields - 1);
+
+// ---- CRecordText
+
+CRecordText& CRecordText::Assign(std::string_view text) {
+    Owner().m_textBlock.Splice(m_nIndex, 0, size(), text);
+    return *this;
+}
+
+CRecordText& CRecordText::append(std::string_view text) {
+    Owner().m_textBlock.Splice(m_nIndex, size(), 0, text);
+    return *this;
+}
+
+void CRecordText::swap(CRecordText& other) {
+    if (&other == this)
+        return;
+    std::string mine = str();
+    *this = other.view();
+    other = mine;
+}
+
+std::ostream& operator<<(std::ostream& os, const CRecordText& text) {
+    return os << text.view();
+}
+
+// ---- CRecordTextBlock
+
+char* CRecordTextBlock::Allocate(std::size_t capacity) {
+    if (capacity > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("a contact record holds more than 4 GB of text");
+    auto* block = static_cast<char*>(std::malloc(kHeader + capacity));
+    if (block == nullptr)
+        throw std::bad_alloc();
+    reinterpret_cast<Header*>(block)->capacity = static_cast<std::uint32_t>(capacity);
+    return block;
+}
+
+CRecordTextBlock::CRecordTextBlock(const CRecordTextBlock& other) {
+    const std::size_t used = other.Used();
+    if (used == 0)
+        return;
+    m_pBlock = Allocate(used);
+    std::memcpy(H()->end, other.H()->end, sizeof(Header::end));
+    std::memcpy(Text(), other.Text(), used);
+}
+
+CRecordTextBlock& CRecordTextBlock::operator=(const CRecordTextBlock& other) {
+    if (&other != this)
+        *this = CRecordTextBlock(other);
+    return *this;
+}
+
+CRecordTextBlock& CRecordTextBlock::operator=(CRecordTextBlock&& other) noexcept {
+    if (&other != this) {
+        std::free(m_pBlock);
+        m_pBlock = other.m_pBlock;
+        other.m_pBlock = nullptr;
+    }
+    return *this;
+}
+
+CRecordTextBlock::~CRecordTextBlock() { std::free(m_pBlock); }
+
+std::size_t CRecordTextBlock::Used() const {
+    return m_pBlock == nullptr ? 0 : H()->end[kFields - 1];
+}
+
+std::string_view CRecordTextBlock::Get(int field) const {
+    if (m_pBlock == nullptr)
+        return {};
+    const Header* h = H();
+    const std::uint32_t begin = field == 0 ? 0 : h->end[field - 1];
+    return {Text() + begin, h->end[field] - begin};
+}
+
+void CRecordTextBlock::Splice(int field, std::size_t pos, std::size_t count,
+                              std::string_view text) {
+    const std::size_t used = Used();
+    if (m_pBlock != nullptr && !text.empty() && text.data() >= Text() &&
+        text.data() < Text() + used) {
+        // The new text is part of this block and may move under the splice: copy it first.
+        const std::string copy(text);
+        Splice(field, pos, count, copy);
+        return;
+    }
+    if (m_pBlock == nullptr) {
+        if (text.empty())
+            return;
+        m_pBlock = Allocate(std::max<std::size_t>(text.size(), 32));
+        std::fill(std::begin(H()->end), std::end(H()->end), 0U);
+    }
+    Header* h = H();
+    const std::size_t begin = (field == 0 ? 0 : h->end[field - 1]) + pos;
+    const std::size_t tail = begin + count; // first byte kept after the replaced ones
+    const std::size_t newUsed = used - count + text.size();
+    if (newUsed > h->capacity) {
+        // Grow by half again, so that a field appended to piece by piece costs linear time.
+        const std::size_t capacity = std::max(newUsed, std::size_t{h->capacity} * 3 / 2);
+        char* grown = Allocate(capacity);
+        auto* g = reinterpret_cast<Header*>(grown);
+        std::memcpy(g->end, h->end, sizeof(Header::end));
+        char* to = grown + kHeader;
+        std::memcpy(to, Text(), begin);
+        std::memcpy(to + begin + text.size(), Text() + tail, used - tail);
+        std::free(m_pBlock);
+        m_pBlock = grown;
+        h = g;
+    } else if (tail != begin + text.size()) {
+        std::memmove(Text() + begin + text.size(), Text() + tail, used - tail);
+    }
+    if (!text.empty())
+        std::memcpy(Text() + begin, text.data(), text.size());
+    const auto delta = static_cast<std::uint32_t>(text.size() - count); // wraps when shrinking
+    for (int f = field; f < kFields; ++f)
+        h->end[f] += delta;
+}
+
+void CRecordTextBlock::SetAll(const std::array<std::string_view, kFields>& texts) {
+    std::size_t total = 0;
+    for (const auto text : texts)
+        total += text.size();
+    std::free(m_pBlock);
+    m_pBlock = nullptr;
+    if (total == 0)
+        return;
+    m_pBlock = Allocate(total);
+    Header* h = H();
+    std::size_t at = 0;
+    for (int f = 0; f < kFields; ++f) {
+        const auto text = texts[static_cast<std::size_t>(f)];
+        if (!text.empty())
+            std::memcpy(Text() + at, text.data(), text.size());
+        at += text.size();
+        h->end[f] = static_cast<std::uint32_t>(at);
+    }
+}
+
+// ---- CContactRecord
+
+void CContactRecord::NumberFields() {
+    auto* first = reinterpret_cast<CRecordText*>(this);
+    for (int f = 0; f < CRecordTextBlock::kFields; ++f)
+        first[f].m_nIndex = static_cast<std::uint8_t>(f);
+}
 
 CContactRecord::CContactRecord() {
+    NumberFields();
     m_nItemLabel.fill(LABEL_NONE);
 }
 
-const std::string& CContactRecord::GetItemByLabel(std::uint8_t label) const {
-    static const std::string empty;
+CContactRecord::CContactRecord(const CContactRecord& other)
+    : m_nCategory(other.m_nCategory), m_nDefaultItem(other.m_nDefaultItem),
+      m_nItemLabel(other.m_nItemLabel), m_textBlock(other.m_textBlock) {
+    NumberFields();
+}
+
+CContactRecord::CContactRecord(CContactRecord&& other) noexcept
+    : m_nCategory(other.m_nCategory), m_nDefaultItem(other.m_nDefaultItem),
+      m_nItemLabel(other.m_nItemLabel), m_textBlock(std::move(other.m_textBlock)) {
+    NumberFields();
+}
+
+CContactRecord& CContactRecord::operator=(const CContactRecord& other) {
+    m_nCategory = other.m_nCategory;
+    m_nDefaultItem = other.m_nDefaultItem;
+    m_nItemLabel = other.m_nItemLabel;
+    m_textBlock = other.m_textBlock;
+    return *this;
+}
+
+CContactRecord& CContactRecord::operator=(CContactRecord&& other) noexcept {
+    m_nCategory = other.m_nCategory;
+    m_nDefaultItem = other.m_nDefaultItem;
+    m_nItemLabel = other.m_nItemLabel;
+    m_textBlock = std::move(other.m_textBlock);
+    return *this;
+}
+
+bool CContactRecord::operator==(const CContactRecord& other) const {
+    if (m_nCategory != other.m_nCategory || m_nDefaultItem != other.m_nDefaultItem ||
+        m_nItemLabel != other.m_nItemLabel)
+        return false;
+    for (int f = 0; f < CRecordTextBlock::kFields; ++f) {
+        if (m_textBlock.Get(f) != other.m_textBlock.Get(f))
+            return false;
+    }
+    return true;
+}
+
+std::string_view CContactRecord::GetItemByLabel(std::uint8_t label) const {
     if (label == LABEL_NONE)
-        return empty;
+        return {};
     for (int i = 0; i < kItemCount; ++i) {
         if (m_nItemLabel[i] == label)
             return m_strItem[i];
     }
-    return empty;
+    return {};
 }
 
 void CContactRecord::Serialize(CArchive& ar) {
@@ -39,22 +241,32 @@ void CContactRecord::Serialize(CArchive& ar) {
         ar.WriteString(m_strNotes);
         return;
     }
-    ar.ReadString(m_strLastName);
-    ar.ReadString(m_strFirstName);
-    ar.ReadString(m_strTitle);
-    ar.ReadString(m_strOtherRef);
+    // Every text is read first, then the record's block is made once at its exact size. The
+    // scratch strings keep their storage from one record to the next.
+    thread_local std::array<std::string, CRecordTextBlock::kFields> scratch;
+    auto text = [&](const CRecordText& field) -> std::string& {
+        return scratch[field.m_nIndex];
+    };
+    ar.ReadString(text(m_strLastName));
+    ar.ReadString(text(m_strFirstName));
+    ar.ReadString(text(m_strTitle));
+    ar.ReadString(text(m_strOtherRef));
     m_nCategory = ar.ReadWord();
     m_nDefaultItem = ar.ReadByte();
-    for (auto& item : m_strItem)
-        ar.ReadString(item);
+    for (const auto& item : m_strItem)
+        ar.ReadString(text(item));
     for (auto& label : m_nItemLabel)
         label = ar.ReadByte();
-    ar.ReadString(m_strAddress);
-    ar.ReadString(m_strCity);
-    ar.ReadString(m_strState);
-    ar.ReadString(m_strZip);
-    ar.ReadString(m_strCountry);
-    for (auto& line : m_strOtherInfo)
-        ar.ReadString(line);
-    ar.ReadString(m_strNotes);
+    ar.ReadString(text(m_strAddress));
+    ar.ReadString(text(m_strCity));
+    ar.ReadString(text(m_strState));
+    ar.ReadString(text(m_strZip));
+    ar.ReadString(text(m_strCountry));
+    for (const auto& line : m_strOtherInfo)
+        ar.ReadString(text(line));
+    ar.ReadString(text(m_strNotes));
+    std::array<std::string_view, CRecordTextBlock::kFields> views;
+    for (std::size_t f = 0; f < views.size(); ++f)
+        views[f] = scratch[f];
+    m_textBlock.SetAll(views);
 }

@@ -1,9 +1,13 @@
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
+#include <string_view>
 
 class CArchive;
+class CContactRecord;
 
 // Item label codes: a list position in the editor's label choices is the code.
 enum ItemLabel : std::uint8_t {
@@ -17,6 +21,136 @@ enum ItemLabel : std::uint8_t {
     LABEL_NONE = 255,
 };
 
+// One text field of a contact record. It reads like a std::string_view and is assigned like a
+// std::string, but its bytes live in the record's single block of text: a book of many
+// records then costs one allocation per record for all its text rather than a string object
+// per field.
+//
+// A view taken of one field stays valid only until any text field of the same record is
+// written: writing a field moves the others' bytes.
+class CRecordText {
+public:
+    static constexpr std::size_t npos = std::string_view::npos;
+
+    // Only a record makes its fields (the default constructor is public for std::array).
+    CRecordText() = default;
+    // A field lives only inside its record: copy the text, not the field.
+    CRecordText(const CRecordText&) = delete;
+    CRecordText& operator=(const CRecordText& other) { return Assign(other.view()); }
+    CRecordText& operator=(std::string_view text) { return Assign(text); }
+    CRecordText& operator=(const std::string& text) { return Assign(text); }
+    CRecordText& operator=(const char* text) { return Assign(text); }
+    CRecordText& operator+=(std::string_view text) { return append(text); }
+    CRecordText& operator+=(char c) { return append(std::string_view(&c, 1)); }
+    void push_back(char c) { append(std::string_view(&c, 1)); }
+    CRecordText& append(std::size_t count, char c) { return append(std::string(count, c)); }
+
+    CRecordText& assign(std::string_view text) { return Assign(text); }
+    CRecordText& append(std::string_view text);
+    void clear() { Assign({}); }
+    // Exchanges the texts of two fields (of the same record or of two).
+    void swap(CRecordText& other);
+
+    std::string_view view() const;
+    operator std::string_view() const { return view(); }
+    operator std::string() const { return std::string(view()); }
+    std::string str() const { return std::string(view()); }
+
+    bool empty() const { return size() == 0; }
+    std::size_t size() const;
+    std::size_t length() const { return size(); }
+    const char* data() const { return view().data(); }
+    const char* begin() const { return view().data(); }
+    const char* end() const {
+        const std::string_view v = view();
+        return v.data() + v.size();
+    }
+    char operator[](std::size_t i) const { return view()[i]; }
+    char front() const { return view().front(); }
+    char back() const { return view().back(); }
+    std::size_t find(std::string_view s, std::size_t pos = 0) const { return view().find(s, pos); }
+    std::size_t find(char c, std::size_t pos = 0) const { return view().find(c, pos); }
+    std::size_t rfind(char c, std::size_t pos = npos) const { return view().rfind(c, pos); }
+    std::string substr(std::size_t pos, std::size_t n = npos) const {
+        return std::string(view().substr(pos, n));
+    }
+    bool starts_with(std::string_view s) const { return view().starts_with(s); }
+    bool ends_with(std::string_view s) const { return view().ends_with(s); }
+
+    friend bool operator==(const CRecordText& a, const CRecordText& b) {
+        return a.view() == b.view();
+    }
+    friend bool operator==(const CRecordText& a, std::string_view b) { return a.view() == b; }
+    friend bool operator==(const CRecordText& a, const char* b) {
+        return a.view() == std::string_view(b);
+    }
+    friend auto operator<=>(const CRecordText& a, std::string_view b) { return a.view() <=> b; }
+
+    friend std::string operator+(const CRecordText& a, std::string_view b) {
+        return Concat(a.view(), b);
+    }
+    friend std::string operator+(std::string_view a, const CRecordText& b) {
+        return Concat(a, b.view());
+    }
+    friend std::string operator+(const CRecordText& a, const CRecordText& b) {
+        return Concat(a.view(), b.view());
+    }
+
+private:
+    friend class CContactRecord;
+    CRecordText& Assign(std::string_view text);
+    static std::string Concat(std::string_view a, std::string_view b) {
+        std::string joined;
+        joined.reserve(a.size() + b.size());
+        joined.append(a).append(b);
+        return joined;
+    }
+    const CContactRecord& Owner() const;
+    CContactRecord& Owner();
+
+    // The field's position in its record, which also finds the record (see Owner).
+    std::uint8_t m_nIndex = 0;
+};
+
+std::ostream& operator<<(std::ostream& os, const CRecordText& text);
+
+// The one block of text of a record (private to the record and its fields): a header of field
+// ends followed by the fields' bytes, back to back in field order. No block means every field
+// is empty.
+class CRecordTextBlock {
+public:
+    static constexpr int kFields = 21;
+
+    CRecordTextBlock() = default;
+    CRecordTextBlock(const CRecordTextBlock& other);
+    CRecordTextBlock(CRecordTextBlock&& other) noexcept : m_pBlock(other.m_pBlock) {
+        other.m_pBlock = nullptr;
+    }
+    CRecordTextBlock& operator=(const CRecordTextBlock& other);
+    CRecordTextBlock& operator=(CRecordTextBlock&& other) noexcept;
+    ~CRecordTextBlock();
+
+    std::string_view Get(int field) const;
+    // Replaces count bytes at pos of the field by text (which may lie in this block).
+    void Splice(int field, std::size_t pos, std::size_t count, std::string_view text);
+    // Sets every field at once, in one allocation of exactly the size needed.
+    void SetAll(const std::array<std::string_view, kFields>& texts);
+    // Bytes of text held and bytes reserved, for the record's measure of itself.
+    std::size_t Used() const;
+
+private:
+    struct Header {
+        std::uint32_t capacity; // bytes of text the block has room for
+        std::uint32_t end[kFields]; // one past each field's last byte, from the text's start
+    };
+    static constexpr std::size_t kHeader = sizeof(Header);
+    Header* H() const { return reinterpret_cast<Header*>(m_pBlock); }
+    char* Text() const { return m_pBlock + kHeader; }
+    static char* Allocate(std::size_t capacity);
+
+    char* m_pBlock = nullptr;
+};
+
 // One contact. Text is kept as the bytes the data file holds; multi-line
 // values keep CR LF line ends.
 class CContactRecord {
@@ -26,29 +160,55 @@ public:
     static constexpr std::uint16_t kDefaultCategory = 1;
 
     CContactRecord();
+    CContactRecord(const CContactRecord& other);
+    CContactRecord(CContactRecord&& other) noexcept;
+    CContactRecord& operator=(const CContactRecord& other);
+    CContactRecord& operator=(CContactRecord&& other) noexcept;
+    ~CContactRecord() = default;
 
     // The text of the first item (1 to 7) whose label equals the code; empty when none does.
     // A label of 255 is never found.
-    const std::string& GetItemByLabel(std::uint8_t label) const;
+    std::string_view GetItemByLabel(std::uint8_t label) const;
 
     // Writes the record's fields to the data file or reads them from it.
     void Serialize(CArchive& ar);
 
-    bool operator==(const CContactRecord&) const = default;
+    bool operator==(const CContactRecord& other) const;
 
-    std::string m_strFirstName;
-    std::string m_strLastName;
-    std::string m_strTitle;
-    std::string m_strOtherRef;
+    // The text fields come first, one byte each, in this order: a field finds its record from
+    // its own position.
+    CRecordText m_strFirstName;
+    CRecordText m_strLastName;
+    CRecordText m_strTitle;
+    CRecordText m_strOtherRef;
+    std::array<CRecordText, kItemCount> m_strItem;
+    CRecordText m_strAddress;
+    CRecordText m_strCity;
+    CRecordText m_strState;
+    CRecordText m_strZip;
+    CRecordText m_strCountry;
+    std::array<CRecordText, kOtherInfoCount> m_strOtherInfo;
+    CRecordText m_strNotes;
+
     std::uint16_t m_nCategory = kDefaultCategory;
     std::uint8_t m_nDefaultItem = 0;
-    std::array<std::string, kItemCount> m_strItem;
     std::array<std::uint8_t, kItemCount> m_nItemLabel;
-    std::string m_strAddress;
-    std::string m_strCity;
-    std::string m_strState;
-    std::string m_strZip;
-    std::string m_strCountry;
-    std::array<std::string, kOtherInfoCount> m_strOtherInfo;
-    std::string m_strNotes;
+
+    // The bytes of every text field above; reach them through the fields.
+    CRecordTextBlock m_textBlock;
+
+private:
+    void NumberFields();
 };
+
+inline const CContactRecord& CRecordText::Owner() const {
+    return *reinterpret_cast<const CContactRecord*>(reinterpret_cast<const char*>(this) -
+                                                    m_nIndex);
+}
+inline CContactRecord& CRecordText::Owner() {
+    return *reinterpret_cast<CContactRecord*>(reinterpret_cast<char*>(this) - m_nIndex);
+}
+inline std::string_view CRecordText::view() const {
+    return Owner().m_textBlock.Get(m_nIndex);
+}
+inline std::size_t CRecordText::size() const { return view().size(); }

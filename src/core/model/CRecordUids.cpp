@@ -66,7 +66,7 @@ std::uint64_t CRecordUids::Fingerprint(const CContactRecord& r) {
     h.Add(r.m_strState);
     h.Add(r.m_strZip);
     h.Add(r.m_strCountry);
-    for (const std::string& s : r.m_strOtherInfo)
+    for (const auto& s : r.m_strOtherInfo)
         h.Add(s);
     h.Add(r.m_strNotes);
     return h.Value();

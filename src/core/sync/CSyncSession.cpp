@@ -41,7 +41,7 @@ std::uint16_t CategoryFor(CCategoryList& categories, const std::vector<std::stri
 // same field (or there is no room for an item): that is a conflict, not a merge.
 bool MergeInto(CContactRecord& mine, const CContactRecord& theirs) {
     bool clash = false;
-    auto field = [&](std::string& a, const std::string& b) {
+    auto field = [&](CRecordText& a, const CRecordText& b) {
         if (a.empty())
             a = b;
         else if (!b.empty() && a != b)
@@ -62,13 +62,13 @@ bool MergeInto(CContactRecord& mine, const CContactRecord& theirs) {
     if (mine.m_nCategory == 0)
         mine.m_nCategory = theirs.m_nCategory;
     for (int i = 0; i < CContactRecord::kItemCount; ++i) {
-        const std::string& item = theirs.m_strItem[i];
+        const CRecordText& item = theirs.m_strItem[i];
         if (item.empty())
             continue;
         // The same number written another way is no new number.
         const std::string key = kb::sync::ContactKey(item);
         bool present = false;
-        for (const std::string& m : mine.m_strItem)
+        for (const auto& m : mine.m_strItem)
             present = present || m == item || (!key.empty() && kb::sync::ContactKey(m) == key);
         if (present)
             continue;

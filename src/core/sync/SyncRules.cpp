@@ -55,7 +55,7 @@ namespace {
 // The phone numbers and e-mail addresses of a record, as ContactKey gives them.
 std::set<std::string> Reachable(const CContactRecord& r) {
     std::set<std::string> out;
-    for (const std::string& item : r.m_strItem) {
+    for (const auto& item : r.m_strItem) {
         std::string key = ContactKey(item);
         if (!key.empty())
             out.insert(std::move(key));
@@ -105,7 +105,7 @@ PairRecords(const std::vector<const CContactRecord*>& here,
 }
 
 void MarkConflict(CContactRecord& record) {
-    for (std::string& line : record.m_strOtherInfo) {
+    for (auto& line : record.m_strOtherInfo) {
         if (line == kConflictMark)
             return;
         if (line.empty()) {
@@ -113,8 +113,8 @@ void MarkConflict(CContactRecord& record) {
             return;
         }
     }
-    std::string& last = record.m_strOtherInfo.back();
-    if (last.size() < 11 || last.compare(last.size() - 11, 11, " (conflict)") != 0)
+    CRecordText& last = record.m_strOtherInfo.back();
+    if (!last.ends_with(" (conflict)"))
         last += std::string(" ") + kConflictMark;
 }
 

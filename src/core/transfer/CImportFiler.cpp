@@ -58,13 +58,13 @@ std::uint64_t HashText(std::uint64_t h, std::string_view text) {
 // A hash of what SameRecord compares.
 std::uint64_t RecordHash(const CContactRecord& r) {
     std::uint64_t h = HashText(0, WithoutTwinNumber(r.m_strLastName));
-    for (const std::string* text :
+    for (const CRecordText* text :
          {&r.m_strFirstName, &r.m_strTitle, &r.m_strOtherRef, &r.m_strAddress, &r.m_strCity,
           &r.m_strState, &r.m_strZip, &r.m_strCountry, &r.m_strNotes})
         h = HashText(h, *text);
-    for (const std::string& text : r.m_strItem)
+    for (const auto& text : r.m_strItem)
         h = HashText(h, text);
-    for (const std::string& text : r.m_strOtherInfo)
+    for (const auto& text : r.m_strOtherInfo)
         h = HashText(h, text);
     for (const std::uint8_t label : r.m_nItemLabel)
         h = HashStep(h, label);

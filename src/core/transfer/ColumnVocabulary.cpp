@@ -34,7 +34,7 @@ std::uint8_t ItemLabelOf(Field field) {
     }
 }
 
-std::string* TextMember(CContactRecord& r, Field field) {
+CRecordText* TextMember(CContactRecord& r, Field field) {
     switch (field) {
     case Field::FirstName:
         return &r.m_strFirstName;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 class CContactRecord;
+class CRecordText;
 class CCategoryList;
 
 // How the column names of a delimited file address a record's values.
@@ -24,6 +25,6 @@ std::string_view FieldValue(const CContactRecord& record, Field field,
                             const CCategoryList& categories);
 
 // The record's text member for a plain text field; null for Category and the item names.
-std::string* TextMember(CContactRecord& record, Field field);
+CRecordText* TextMember(CContactRecord& record, Field field);
 
 } // namespace transfer

@@ -67,7 +67,9 @@ std::string WithCrLf(std::string_view v) {
     return out;
 }
 
-void AppendLine(std::string& text, std::string_view line) {
+// Text is a std::string or a record's field.
+template <class Text>
+void AppendLine(Text& text, std::string_view line) {
     if (!text.empty())
         text += "\r\n";
     text.append(line);
@@ -258,7 +260,7 @@ private:
                 AddItem(r, line, v, label);
                 return;
             }
-            std::string* member = transfer::TextMember(r, role.field);
+            CRecordText* member = transfer::TextMember(r, role.field);
             if (role.field == Field::Notes || role.field == Field::Address)
                 *member = WithCrLf(v);
             else

@@ -963,7 +963,7 @@ void WriteSlot(VCardSlot slot, std::string_view name, Writing& w) {
             break; // TEL and EMAIL go out together, in item order
         std::vector<bool> asEmail(CContactRecord::kItemCount, false);
         for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
-            const std::string& text = r.m_strItem[i];
+            const CRecordText& text = r.m_strItem[i];
             if (text.empty())
                 continue;
             const std::uint8_t label = r.m_nItemLabel[i];
@@ -1104,8 +1104,14 @@ VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categorie
         v40 = previous->version == "4.0"sv;
     card.version = v40 ? "4.0" : "3.0";
 
-    Writing w{record,           categories, uid, v40, card.properties, record.m_strOtherInfo,
-              record.m_strNotes};
+    const auto& info = record.m_strOtherInfo;
+    Writing w{record,
+              categories,
+              uid,
+              v40,
+              card.properties,
+              {info[0].str(), info[1].str(), info[2].str(), info[3].str()},
+              record.m_strNotes.str()};
     if (previous) {
         // What an import of the previous card put into text comes back from its own
         // properties, so it is not written twice.

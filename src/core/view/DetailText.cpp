@@ -58,7 +58,7 @@ std::string ComposeDetailText(const CContactRecord& r, const CCategoryList& cate
 
     any = false;
     for (int i = 0; i < CContactRecord::kItemCount; ++i) {
-        const std::string& item = r.m_strItem[static_cast<std::size_t>(i)];
+        const CRecordText& item = r.m_strItem[static_cast<std::size_t>(i)];
         if (item.empty())
             continue;
         text += ItemLabelText(r.m_nItemLabel[static_cast<std::size_t>(i)]);
@@ -85,7 +85,7 @@ std::string ComposeDetailText(const CContactRecord& r, const CCategoryList& cate
     endBlock(any);
 
     any = false;
-    for (const std::string& info : r.m_strOtherInfo)
+    for (const auto& info : r.m_strOtherInfo)
         any = line(info) || any;
     endBlock(any);
 
@@ -104,7 +104,7 @@ std::string ItemColumnCaption(const CContactRecord& r) {
     return {};
 }
 
-const std::string& DefaultItemText(const CContactRecord& r) {
+const CRecordText& DefaultItemText(const CContactRecord& r) {
     const std::size_t d = r.m_nDefaultItem;
     return d < static_cast<std::size_t>(CContactRecord::kItemCount) ? r.m_strItem[d]
                                                                     : r.m_strItem[0];

@@ -3,6 +3,7 @@
 #include <string>
 
 class CContactRecord;
+class CRecordText;
 class CCategoryList;
 
 // The plain-text rendering of one record: what the detail pane shows, Copy Record
@@ -22,4 +23,4 @@ std::string ItemColumnCaption(const CContactRecord& record);
 
 // The text the contact list's second column shows for a record: its default item's
 // text (item 1 when the default item is out of range), without caption.
-const std::string& DefaultItemText(const CContactRecord& record);
+const CRecordText& DefaultItemText(const CContactRecord& record);

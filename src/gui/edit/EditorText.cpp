@@ -1,5 +1,6 @@
 #include "edit/EditorText.h"
 #include "app/TextCodec.h"
+#include "model/CContactRecord.h"
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -25,7 +26,7 @@ QString EditorText::Text() const {
     return {};
 }
 
-void EditorText::Apply(std::string& field) const {
+void EditorText::Apply(CRecordText& field) const {
     const QString now = Text();
     if (now == m_loaded)
         return;

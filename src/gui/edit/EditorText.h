@@ -2,6 +2,7 @@
 #include <QString>
 #include <string>
 
+class CRecordText;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -15,7 +16,7 @@ public:
     // The box's text now.
     QString Text() const;
     // Stores the box's text into field, unless it is still the text loaded.
-    void Apply(std::string& field) const;
+    void Apply(CRecordText& field) const;
 
 private:
     QLineEdit* m_line = nullptr;
