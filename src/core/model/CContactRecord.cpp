@@ -46,13 +46,48 @@ std::ostream& operator<<(std::ostream& os, const CRecordText& text) {
 
 // ---- CRecordTextBlock
 
+std::uint32_t CRecordTextBlock::Capacity() const {
+    std::uint32_t capacity = 0;
+    std::memcpy(&capacity, m_pBlock, sizeof capacity);
+    return capacity;
+}
+
+// The width of the ends follows from the capacity: a block with room for no more than 64 KiB
+// cannot hold an end past it.
+bool CRecordTextBlock::Wide() const { return Capacity() > kMaxNarrow; }
+
+std::size_t CRecordTextBlock::End(int field) const {
+    if (Wide()) {
+        std::uint32_t end = 0;
+        std::memcpy(&end, m_pBlock + 4 + 4 * field, sizeof end);
+        return end;
+    }
+    std::uint16_t end = 0;
+    std::memcpy(&end, m_pBlock + 4 + 2 * field, sizeof end);
+    return end;
+}
+
+void CRecordTextBlock::SetEnds(const std::size_t* ends) {
+    const bool wide = Wide();
+    for (int f = 0; f < kFields; ++f) {
+        if (wide) {
+            const auto end = static_cast<std::uint32_t>(ends[f]);
+            std::memcpy(m_pBlock + 4 + 4 * f, &end, sizeof end);
+        } else {
+            const auto end = static_cast<std::uint16_t>(ends[f]);
+            std::memcpy(m_pBlock + 4 + 2 * f, &end, sizeof end);
+        }
+    }
+}
+
 char* CRecordTextBlock::Allocate(std::size_t capacity) {
     if (capacity > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("a contact record holds more than 4 GB of text");
-    auto* block = static_cast<char*>(std::malloc(kHeader + capacity));
+    auto* block = static_cast<char*>(std::malloc(HeaderSize(capacity > kMaxNarrow) + capacity));
     if (block == nullptr)
         throw std::bad_alloc();
-    reinterpret_cast<Header*>(block)->capacity = static_cast<std::uint32_t>(capacity);
+    const auto stored = static_cast<std::uint32_t>(capacity);
+    std::memcpy(block, &stored, sizeof stored);
     return block;
 }
 
@@ -60,8 +95,11 @@ CRecordTextBlock::CRecordTextBlock(const CRecordTextBlock& other) {
     const std::size_t used = other.Used();
     if (used == 0)
         return;
+    std::array<std::size_t, kFields> ends{};
+    for (int f = 0; f < kFields; ++f)
+        ends[static_cast<std::size_t>(f)] = other.End(f);
     m_pBlock = Allocate(used);
-    std::memcpy(H()->end, other.H()->end, sizeof(Header::end));
+    SetEnds(ends.data());
     std::memcpy(Text(), other.Text(), used);
 }
 
@@ -83,15 +121,14 @@ CRecordTextBlock& CRecordTextBlock::operator=(CRecordTextBlock&& other) noexcept
 CRecordTextBlock::~CRecordTextBlock() { std::free(m_pBlock); }
 
 std::size_t CRecordTextBlock::Used() const {
-    return m_pBlock == nullptr ? 0 : H()->end[kFields - 1];
+    return m_pBlock == nullptr ? 0 : End(kFields - 1);
 }
 
 std::string_view CRecordTextBlock::Get(int field) const {
     if (m_pBlock == nullptr)
         return {};
-    const Header* h = H();
-    const std::uint32_t begin = field == 0 ? 0 : h->end[field - 1];
-    return {Text() + begin, h->end[field] - begin};
+    const std::size_t begin = field == 0 ? 0 : End(field - 1);
+    return {Text() + begin, End(field) - begin};
 }
 
 void CRecordTextBlock::Splice(int field, std::size_t pos, std::size_t count,
@@ -104,36 +141,40 @@ void CRecordTextBlock::Splice(int field, std::size_t pos, std::size_t count,
         Splice(field, pos, count, copy);
         return;
     }
-    if (m_pBlock == nullptr) {
-        if (text.empty())
-            return;
-        m_pBlock = Allocate(std::max<std::size_t>(text.size(), 32));
-        std::fill(std::begin(H()->end), std::end(H()->end), 0U);
+    if (m_pBlock == nullptr && text.empty())
+        return;
+    std::array<std::size_t, kFields> ends{};
+    if (m_pBlock != nullptr) {
+        for (int f = 0; f < kFields; ++f)
+            ends[static_cast<std::size_t>(f)] = End(f);
     }
-    Header* h = H();
-    const std::size_t begin = (field == 0 ? 0 : h->end[field - 1]) + pos;
+    const std::size_t begin = (field == 0 ? 0 : ends[static_cast<std::size_t>(field) - 1]) + pos;
     const std::size_t tail = begin + count; // first byte kept after the replaced ones
     const std::size_t newUsed = used - count + text.size();
-    if (newUsed > h->capacity) {
-        // Grow by half again, so that a field appended to piece by piece costs linear time.
-        const std::size_t capacity = std::max(newUsed, std::size_t{h->capacity} * 3 / 2);
+    for (int f = field; f < kFields; ++f)
+        ends[static_cast<std::size_t>(f)] = ends[static_cast<std::size_t>(f)] - count + text.size();
+
+    if (m_pBlock == nullptr || newUsed > Capacity()) {
+        // Grow by half again, so that a field appended to piece by piece costs linear time;
+        // but not past 64 KiB for text that fits in it, which keeps the ends narrow.
+        std::size_t capacity = m_pBlock == nullptr ? std::max<std::size_t>(newUsed, 32)
+                                                   : std::max<std::size_t>(newUsed, Capacity() * 3 / 2);
+        if (newUsed <= kMaxNarrow)
+            capacity = std::min(capacity, kMaxNarrow);
         char* grown = Allocate(capacity);
-        auto* g = reinterpret_cast<Header*>(grown);
-        std::memcpy(g->end, h->end, sizeof(Header::end));
-        char* to = grown + kHeader;
-        std::memcpy(to, Text(), begin);
-        std::memcpy(to + begin + text.size(), Text() + tail, used - tail);
+        char* to = grown + HeaderSize(capacity > kMaxNarrow);
+        if (m_pBlock != nullptr) {
+            std::memcpy(to, Text(), begin);
+            std::memcpy(to + begin + text.size(), Text() + tail, used - tail);
+        }
         std::free(m_pBlock);
         m_pBlock = grown;
-        h = g;
     } else if (tail != begin + text.size()) {
         std::memmove(Text() + begin + text.size(), Text() + tail, used - tail);
     }
     if (!text.empty())
         std::memcpy(Text() + begin, text.data(), text.size());
-    const auto delta = static_cast<std::uint32_t>(text.size() - count); // wraps when shrinking
-    for (int f = field; f < kFields; ++f)
-        h->end[f] += delta;
+    SetEnds(ends.data());
 }
 
 void CRecordTextBlock::SetAll(const std::array<std::string_view, kFields>& texts) {
@@ -145,15 +186,15 @@ void CRecordTextBlock::SetAll(const std::array<std::string_view, kFields>& texts
     if (total == 0)
         return;
     m_pBlock = Allocate(total);
-    Header* h = H();
+    std::array<std::size_t, kFields> ends{};
     std::size_t at = 0;
-    for (int f = 0; f < kFields; ++f) {
-        const auto text = texts[static_cast<std::size_t>(f)];
-        if (!text.empty())
-            std::memcpy(Text() + at, text.data(), text.size());
-        at += text.size();
-        h->end[f] = static_cast<std::uint32_t>(at);
+    for (std::size_t f = 0; f < texts.size(); ++f) {
+        if (!texts[f].empty())
+            std::memcpy(Text() + at, texts[f].data(), texts[f].size());
+        at += texts[f].size();
+        ends[f] = at;
     }
+    SetEnds(ends.data());
 }
 
 // ---- CContactRecord

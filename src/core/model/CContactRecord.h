@@ -139,14 +139,17 @@ public:
     std::size_t Used() const;
 
 private:
-    struct Header {
-        std::uint32_t capacity; // bytes of text the block has room for
-        std::uint32_t end[kFields]; // one past each field's last byte, from the text's start
-    };
-    static constexpr std::size_t kHeader = sizeof(Header);
-    Header* H() const { return reinterpret_cast<Header*>(m_pBlock); }
-    char* Text() const { return m_pBlock + kHeader; }
+    // The block opens with its capacity, then the 21 field ends (one past each field's last byte, from the text's start): 16 bits each while the
+    // text stays under 64 KiB, as nearly every record's does, else 32 bits.
+    static constexpr std::size_t kMaxNarrow = 0xFFFF;
+    static constexpr std::size_t HeaderSize(bool wide) { return 4 + (wide ? 4 : 2) * kFields; }
+    std::uint32_t Capacity() const;
+    bool Wide() const;
+    std::size_t End(int field) const;
+    char* Text() const { return m_pBlock + HeaderSize(Wide()); }
+    // A block with room for capacity bytes of text; its ends are still to be set.
     static char* Allocate(std::size_t capacity);
+    void SetEnds(const std::size_t* ends);
 
     char* m_pBlock = nullptr;
 };
