@@ -125,8 +125,10 @@ std::size_t CRecordTextBlock::Used() const {
 }
 
 std::string_view CRecordTextBlock::Get(int field) const {
+    // Like an empty std::string's, an empty field's data is never null: callers pass it to
+    // memcpy and the like.
     if (m_pBlock == nullptr)
-        return {};
+        return {"", 0};
     const std::size_t begin = field == 0 ? 0 : End(field - 1);
     return {Text() + begin, End(field) - begin};
 }
