@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <list>
 
 using namespace std::string_view_literals;
 
@@ -313,7 +314,9 @@ const VCardMapEntry* FindMapEntry(std::string_view name) {
     struct Index {
         std::array<std::vector<const VCardMapEntry*>, 64> buckets;
         static std::size_t Bucket(std::string_view name) {
-            return (name.size() * 7 + static_cast<unsigned char>(name.front())) & 63;
+            return (name.size() * 7 + static_cast<unsigned char>(name.front()) +
+                    static_cast<unsigned char>(name.back()) * 3) &
+                   63;
         }
     };
     static const Index index = [] {
@@ -455,6 +458,7 @@ struct Reading {
     bool otherInfoSet[CContactRecord::kOtherInfoCount] = {};
     std::string notesFromNote;
     bool lastNameFromOrg = false; // a company card: ORG is its name
+    std::list<std::string> unescaped; // values with escapes undone, where views point
 };
 
 std::string AddressLine(const std::vector<std::string>& c) {
@@ -559,10 +563,35 @@ void ReadName(const Sorted& card, Reading& rd) {
 }
 
 struct ItemCandidate {
-    std::string text;
-    std::uint8_t label;
-    int preference;
-    const VCardProperty* property;
+    std::string_view text; // in the property's value, or in Reading::unescaped
+    std::uint8_t label = LABEL_EMAIL;
+    int preference = 0;
+    const VCardProperty* property = nullptr;
+};
+
+// The items of a card in file order: in place for as many as a record holds, which is what
+// most cards have.
+class ItemList {
+public:
+    void push_back(const ItemCandidate& c) {
+        if (m_more.empty() && m_size < m_inline.size()) {
+            m_inline[m_size++] = c;
+            return;
+        }
+        if (m_more.empty())
+            m_more.assign(m_inline.begin(), m_inline.end());
+        m_more.push_back(c);
+        ++m_size;
+    }
+    std::size_t size() const { return m_size; }
+    const ItemCandidate& operator[](std::size_t k) const {
+        return m_more.empty() ? m_inline[k] : m_more[k];
+    }
+
+private:
+    std::array<ItemCandidate, CContactRecord::kItemCount> m_inline{};
+    std::vector<ItemCandidate> m_more;
+    std::size_t m_size = 0;
 };
 
 // Parses "2* 5* 255 255 255 255 255": each slot's label, '*' for a slot with text.
@@ -596,22 +625,23 @@ bool ParseItemLayout(std::string_view value, std::uint8_t labels[], bool filled[
 
 void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
     CContactRecord& r = rd.out.record;
-    std::vector<ItemCandidate> items;
-    items.reserve(CContactRecord::kItemCount);
+    ItemList items;
     for (std::size_t i = 0; i < sorted.Size(); ++i) {
         const VCardProperty& p = sorted.Property(i);
         if (sorted.Slot(i) != VCardSlot::Item || p.binary) // TEL, EMAIL
             continue;
-        std::string value = p.Text();
+        std::string_view value = p.value;
+        if (value.find('\\') != std::string_view::npos)
+            value = rd.unescaped.emplace_back(p.Text());
         if (TrimView(value).empty())
             continue;
         const ItemParams params = ReadItemParams(p);
-        ItemCandidate c{std::move(value), LABEL_EMAIL, params.preference, &p};
+        ItemCandidate c{value, LABEL_EMAIL, params.preference, &p};
         if (p.name == "TEL"sv) {
             const std::string* valueType = params.valueType;
             if (valueType && kb::EqualsNoCase(*valueType, "uri") &&
                 kb::StartsWithNoCase(c.text, "tel:"))
-                c.text.erase(0, 4); // 4.0's tel: URI: the number is what the user knows
+                c.text.remove_prefix(4); // 4.0's tel: URI: the number is what the user knows
             if (TrimView(c.text).empty())
                 continue; // "tel:" and nothing else is no number, as a blank value is not
             c.label = params.label;
@@ -621,14 +651,14 @@ void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
                 if (fromLabel != LABEL_NONE)
                     c.label = fromLabel;
                 else if (!text.empty())
-                    rd.words.push_back(text + ": " + c.text); // a label of the user's own
+                    rd.words.push_back(text + ": " + std::string(c.text)); // the user's own
             }
         } else if (const std::string* label = GroupLabel(card, p)) {
             const std::string text = AbLabelText(vcard::UnescapeText(*label));
             if (!text.empty() && LabelOfAbLabel(vcard::UnescapeText(*label)) == LABEL_NONE)
-                rd.words.push_back(text + ": " + c.text);
+                rd.words.push_back(text + ": " + std::string(c.text));
         }
-        items.push_back(std::move(c));
+        items.push_back(c);
     }
 
     std::uint8_t layoutLabels[CContactRecord::kItemCount] = {};
@@ -649,14 +679,14 @@ void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
         for (int s = 0; s < CContactRecord::kItemCount; ++s) {
             r.m_nItemLabel[static_cast<std::size_t>(s)] = layoutLabels[s];
             if (layoutFilled[s]) {
-                r.m_strItem[static_cast<std::size_t>(s)] = std::move(items[k].text);
+                r.m_strItem[static_cast<std::size_t>(s)] = items[k].text;
                 slots[k++] = s;
             }
         }
         placed = k;
     } else {
         for (std::size_t k = 0; k < items.size() && k < CContactRecord::kItemCount; ++k) {
-            r.m_strItem[k] = std::move(items[k].text);
+            r.m_strItem[k] = items[k].text;
             r.m_nItemLabel[k] = items[k].label;
             slots[k] = static_cast<int>(k);
             placed = k + 1;
@@ -665,7 +695,8 @@ void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
     for (std::size_t k = placed; k < items.size(); ++k) {
         const std::string types = TypeWords(*items[k].property);
         rd.words.push_back(std::string(items[k].property->name == "TEL"sv ? "Phone" : "E-mail") +
-                           (types.empty() ? "" : " (" + types + ")") + ": " + items[k].text);
+                           (types.empty() ? "" : " (" + types + ")") + ": " +
+                           std::string(items[k].text));
     }
 
     int best = 0;
@@ -679,7 +710,8 @@ void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
     }
     if (bestSlot < 0) {
         if (const VCardProperty* d = sorted.defaultItem) {
-            const std::string v = Trimmed(d->Text());
+            std::string buffer;
+            const std::string_view v = TrimView(TextView(*d, buffer));
             if (v.size() == 1 && v[0] >= '1' && v[0] <= '7')
                 bestSlot = v[0] - '1';
         }
@@ -777,6 +809,13 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
             }
             break;
         case VCardSlot::OtherRef: {
+            if (!orgSeen && p.value.find_first_of("\\;") == std::string::npos) {
+                // A plain name without units (most cards).
+                orgSeen = true;
+                if (!rd.lastNameFromOrg)
+                    r.m_strOtherRef = p.value;
+                break;
+            }
             std::vector<std::string> c = p.Components();
             if (!orgSeen) {
                 orgSeen = true;
