@@ -199,10 +199,31 @@ private:
     std::size_t m_used = 0;
 };
 
+// Whether a parameter slot holds what text reads as already: the slots are filled card
+// after card, and similar cards have the same parameters in the same places.
+bool HoldsParam(const VCardParam& p, std::string_view text) {
+    if (p.values.size() != 1)
+        return false;
+    const std::string& value = p.values.front();
+    const std::size_t n = p.name.size();
+    if (text.size() != n + 1 + value.size() || text[n] != '=' ||
+        !IsUpperOf(p.name, text.substr(0, n)) || text.substr(n + 1) != value)
+        return false;
+    // Read again, a value with quotes, a list or ^-escapes would not be the same.
+    for (const char c : value) {
+        if (c == '"' || c == ',' || c == '^')
+            return false;
+    }
+    return true;
+}
+
 // Adds a parameter.
 void AddParam(ParamSlots& slots, std::string_view text) {
     text = Trim(text);
     if (text.empty())
+        return;
+    VCardParam& p = slots.Next();
+    if (HoldsParam(p, text))
         return;
     std::size_t eq = std::string_view::npos;
     bool plain = true; // one value without quotes, lists or ^-escapes (most parameters)
@@ -215,7 +236,6 @@ void AddParam(ParamSlots& slots, std::string_view text) {
             plain = false;
         }
     }
-    VCardParam& p = slots.Next();
     if (eq == std::string_view::npos) {
         p.values.clear();
         p.name = BareParamName(Upper(text));
@@ -505,6 +525,21 @@ void ReadParams(std::string_view params, bool hasQuote, bool ascii, ParamSlots& 
     }
 }
 
+// The lines that frame a card, as nearly every file spells them (any case).
+enum class Frame { None, Begin, End, Version };
+constexpr std::string_view kVersionPrefix = "VERSION:";
+
+Frame FrameOf(std::string_view line) {
+    if (line.size() == 11 && vcard::SameWord(line, "BEGIN:VCARD"))
+        return Frame::Begin;
+    if (line.size() == 9 && vcard::SameWord(line, "END:VCARD"))
+        return Frame::End;
+    if (line.size() >= kVersionPrefix.size() &&
+        vcard::SameWord(line.substr(0, kVersionPrefix.size()), kVersionPrefix))
+        return Frame::Version;
+    return Frame::None;
+}
+
 // Splits "group.NAME;params:value" into p, every part of which it sets. False when the line
 // has no ':' at all (p left as it was). ascii: the line holds only ASCII bytes.
 bool ParseProperty(std::string_view text, bool ascii, VCardProperty& p,
@@ -744,9 +779,17 @@ VCardProperty& CVCardReader::ScratchProperty() {
 
 bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii,
                                  IVCardSink& sink) {
-    VCardProperty& p = ScratchProperty(); // kept only when m_nProperties moves on
-    const bool parsed = ParseProperty(text, ascii, p, m_spareParams);
-    if (parsed && p.name == "BEGIN"sv && vcard::SameWord(Trim(p.rawValue), "VCARD")) {
+    // The lines that frame a card, in the spelling nearly every file has, are known without
+    // parsing them; any other line is parsed into the slot after the card's properties.
+    const Frame frame = FrameOf(text);
+    VCardProperty* scratch = nullptr; // kept only when m_nProperties moves on
+    bool parsed = false;
+    if (frame == Frame::None) {
+        scratch = &ScratchProperty();
+        parsed = ParseProperty(text, ascii, *scratch, m_spareParams);
+    }
+    if (frame == Frame::Begin || (parsed && scratch->name == "BEGIN"sv &&
+                                  vcard::SameWord(Trim(scratch->rawValue), "VCARD"))) {
         m_bInStray = false;
         if (m_bInCard && !sink.OnBadCard(m_card.line, VCardFault::NoEnd))
             return false;
@@ -764,7 +807,8 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii,
         m_bInStray = true;
         return sink.OnBadCard(line, VCardFault::TextOutsideCard);
     }
-    if (parsed && p.name == "END"sv && vcard::SameWord(Trim(p.rawValue), "VCARD")) {
+    if (frame == Frame::End || (parsed && scratch->name == "END"sv &&
+                                vcard::SameWord(Trim(scratch->rawValue), "VCARD"))) {
         m_bInCard = false;
         if (m_bCardBroken)
             return sink.OnBadCard(m_card.line, m_cardFault);
@@ -778,6 +822,11 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii,
     }
     if (m_bCardBroken)
         return true;
+    if (frame == Frame::Version) {
+        m_card.version.assign(Trim(text.substr(kVersionPrefix.size())));
+        return true;
+    }
+    VCardProperty& p = *scratch;
     if (!parsed) {
         if (m_nProperties > 0 && m_card.properties[m_nProperties - 1].binary) {
             // Some 2.1 writers break base64 without indenting it.

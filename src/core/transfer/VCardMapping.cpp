@@ -453,10 +453,11 @@ bool IsJoin(std::string_view text, std::initializer_list<std::string_view> parts
 
 // What an import puts into a record, before the plain-words lines are placed.
 struct Reading {
-    VCardRecord out;
-    std::vector<std::string> words; // in card order
+    Reading(CContactRecord& r, VCardFacts& facts) : record(r), out(facts), words(facts.spilled) {}
+    CContactRecord& record;
+    VCardFacts& out;
+    std::vector<std::string>& words; // in card order: out.spilled, once they are placed
     bool otherInfoSet[CContactRecord::kOtherInfoCount] = {};
-    std::string notesFromNote;
     bool lastNameFromOrg = false; // a company card: ORG is its name
     std::list<std::string> unescaped; // values with escapes undone, where views point
 };
@@ -484,7 +485,7 @@ std::string_view FirstComponentView(const VCardProperty& p, std::string& buffer)
 }
 
 void ReadName(const Sorted& card, Reading& rd) {
-    CContactRecord& r = rd.out.record;
+    CContactRecord& r = rd.record;
     const VCardProperty* n = card.n;
     const VCardProperty* fn = card.fn;
     const VCardProperty* org = card.org;
@@ -624,7 +625,7 @@ bool ParseItemLayout(std::string_view value, std::uint8_t labels[], bool filled[
 }
 
 void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
-    CContactRecord& r = rd.out.record;
+    CContactRecord& r = rd.record;
     ItemList items;
     for (std::size_t i = 0; i < sorted.Size(); ++i) {
         const VCardProperty& p = sorted.Property(i);
@@ -720,7 +721,7 @@ void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
 }
 
 void ReadAddresses(const Sorted& sorted, Reading& rd) {
-    CContactRecord& r = rd.out.record;
+    CContactRecord& r = rd.record;
     const VCardProperty* only = nullptr; // the one address of most cards
     std::vector<const VCardProperty*> adrs;
     for (std::size_t i = 0; i < sorted.Size(); ++i) {
@@ -778,7 +779,7 @@ void ReadAddresses(const Sorted& sorted, Reading& rd) {
 }
 
 void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
-    CContactRecord& r = rd.out.record;
+    CContactRecord& r = rd.record;
     bool titleSeen = false;
     bool orgSeen = false;
     std::size_t otherInfo = 0;
@@ -834,10 +835,11 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
             break;
         }
         case VCardSlot::Notes: {
+            // The record is new: its notes are the NOTEs so far.
             const std::string text = p.Text();
-            if (!rd.notesFromNote.empty())
-                rd.notesFromNote += "\r\n";
-            rd.notesFromNote += text;
+            if (!r.m_strNotes.empty())
+                r.m_strNotes += "\r\n";
+            r.m_strNotes += text;
             break;
         }
         case VCardSlot::Category:
@@ -897,19 +899,22 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
         rd.words.push_back("Categories: " + JoinNonEmpty(rd.out.categories, ", "));
 }
 
-Reading Read(const VCard& card) {
-    Reading rd;
+void Read(const VCard& card, CContactRecord& record, VCardFacts& facts) {
+    facts.categories.clear();
+    facts.uid.clear();
+    facts.binaries.clear();
+    facts.spilled.clear();
+    Reading rd(record, facts);
     const Sorted sorted(card);
     ReadName(sorted, rd);
     ReadItems(card, sorted, rd);
     ReadAddresses(sorted, rd);
     ReadOthers(card, sorted, rd);
 
-    CContactRecord& r = rd.out.record;
+    CContactRecord& r = rd.record;
     r.m_nCategory = 0;
-    r.m_strNotes = std::move(rd.notesFromNote);
     // Lines without a field of their own: the free Other Info lines first, then the notes.
-    for (std::string& line : rd.words) {
+    for (const std::string& line : rd.words) {
         bool placed = false;
         if (!HasLineBreak(line)) {
             for (std::size_t i = 0; i < CContactRecord::kOtherInfoCount && !placed; ++i) {
@@ -924,18 +929,20 @@ Reading Read(const VCard& card) {
                 r.m_strNotes += "\r\n";
             r.m_strNotes += line;
         }
-        rd.out.spilled.push_back(std::move(line));
     }
-    rd.words.clear();
     if (r.m_strLastName.empty()) {
-        if (!r.m_strFirstName.empty())
-            r.m_strLastName.swap(r.m_strFirstName);
-        else if (!r.m_strOtherRef.empty())
-            r.m_strLastName.swap(r.m_strOtherRef);
-        else
+        if (!r.m_strFirstName.empty()) {
+            const std::string first(r.m_strFirstName);
+            r.m_strLastName = first;
+            r.m_strFirstName.clear();
+        } else if (!r.m_strOtherRef.empty()) {
+            const std::string otherRef(r.m_strOtherRef);
+            r.m_strLastName = otherRef;
+            r.m_strOtherRef.clear();
+        } else {
             r.m_strLastName = "Unnamed";
+        }
     }
-    return rd;
 }
 
 // The items as an import of the written card would place them without X-KINBOOK-ITEMS.
@@ -1131,8 +1138,14 @@ std::string CardUid(const VCard& card) {
     return p ? NormaliseUid(p->Text()) : std::string();
 }
 
+void VCardToRecord(const VCard& card, CContactRecord& record, VCardFacts& facts) {
+    Read(card, record, facts);
+}
+
 VCardRecord VCardToRecord(const VCard& card) {
-    return Read(card).out;
+    VCardRecord out;
+    Read(card, out.record, out);
+    return out;
 }
 
 VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categories,

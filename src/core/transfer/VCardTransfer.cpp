@@ -30,20 +30,20 @@ public:
         : m_filer(filer), m_uids(uids), m_result(result) {}
 
     bool OnCard(VCard& card) override {
-        VCardRecord in = VCardToRecord(card);
-        auto record = std::make_unique<CContactRecord>(std::move(in.record));
-        if (in.categories.size() == 1) {
-            record->m_nCategory = CategoryOf(in.categories.front());
-        } else if (!in.categories.empty()) {
-            m_names.assign(in.categories.begin(), in.categories.end());
+        auto record = std::make_unique<CContactRecord>();
+        VCardToRecord(card, *record, m_in);
+        if (m_in.categories.size() == 1) {
+            record->m_nCategory = CategoryOf(m_in.categories.front());
+        } else if (!m_in.categories.empty()) {
+            m_names.assign(m_in.categories.begin(), m_in.categories.end());
             record->m_nCategory = m_filer.CategoryFor(m_names);
         } else if (const auto fallback = m_filer.DefaultCategory()) {
             record->m_nCategory = *fallback;
         }
         const CContactRecord* filed = m_filer.File(std::move(record));
-        if (filed && m_uids && !in.uid.empty())
-            m_uids->Set(*filed, in.uid); // refused when another record has it
-        for (std::string& b : in.binaries)
+        if (filed && m_uids && !m_in.uid.empty())
+            m_uids->Set(*filed, m_in.uid); // refused when another record has it
+        for (std::string& b : m_in.binaries)
             m_result.binaries.push_back(std::move(b));
         return m_filer.Step();
     }
@@ -69,6 +69,7 @@ private:
     CImportFiler& m_filer;
     CRecordUids* m_uids;
     ImportResult& m_result;
+    VCardFacts m_in;                       // of the card being filed, kept for its room
     std::vector<std::string_view> m_names; // a card's categories, kept for its room
     std::unordered_map<std::string, std::uint16_t> m_categoryOf;
 };
