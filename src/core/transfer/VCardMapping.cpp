@@ -103,12 +103,23 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
-std::string_view TrimView(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
         s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+    while (!s.empty() && IsBlank(s.back()))
         s.remove_suffix(1);
     return s;
+}
+
+// Most text has no blanks around it: that is seen at once.
+inline std::string_view TrimView(std::string_view s) {
+    if (s.empty() || (!IsBlank(s.front()) && !IsBlank(s.back())))
+        return s;
+    return TrimBlanks(s);
 }
 
 std::string Trimmed(std::string_view s) {
@@ -171,11 +182,15 @@ bool IsUuid(std::string_view s) {
     return true;
 }
 
-std::string NormaliseUid(std::string_view uid) {
+std::string_view NormalisedUid(std::string_view uid) {
     std::string_view s = TrimView(uid);
     if (kb::StartsWithNoCase(s, "urn:uuid:"))
         s.remove_prefix(9);
-    return std::string(s);
+    return s;
+}
+
+std::string NormaliseUid(std::string_view uid) {
+    return std::string(NormalisedUid(uid));
 }
 
 // The label Apple's programs write in an item's X-ABLabel, "_$!<Mobile>!$_", in words.
@@ -590,7 +605,7 @@ public:
     }
 
 private:
-    std::array<ItemCandidate, CContactRecord::kItemCount> m_inline{};
+    std::array<ItemCandidate, CContactRecord::kItemCount> m_inline; // the first m_size
     std::vector<ItemCandidate> m_more;
     std::size_t m_size = 0;
 };
@@ -787,8 +802,7 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
     for (std::size_t i = 0; i < sorted.Size(); ++i) {
         const VCardProperty& p = sorted.Property(i);
         const VCardMapEntry* known = sorted.Entry(i);
-        const VCardMapEntry entry = known ? *known : VCardMapEntry{p.name, VCardSlot::Words, p.name};
-        switch (entry.slot) {
+        switch (known ? known->slot : VCardSlot::Words) {
         case VCardSlot::FormattedName:
         case VCardSlot::Name:
         case VCardSlot::Item:
@@ -799,11 +813,11 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
             break; // read above, or nothing for the user
         case VCardSlot::Uid:
             if (rd.out.uid.empty())
-                rd.out.uid = NormaliseUid(TextView(p, buffer));
+                rd.out.uid.assign(NormalisedUid(TextView(p, buffer))); // in the room it has
             break;
         case VCardSlot::Title:
             if (!titleSeen) {
-                r.m_strTitle = p.Text();
+                r.m_strTitle = TextView(p, buffer);
                 titleSeen = true;
             } else if (!p.Text().empty()) {
                 rd.words.push_back("Title: " + p.Text());
@@ -836,10 +850,9 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
         }
         case VCardSlot::Notes: {
             // The record is new: its notes are the NOTEs so far.
-            const std::string text = p.Text();
             if (!r.m_strNotes.empty())
                 r.m_strNotes += "\r\n";
-            r.m_strNotes += text;
+            r.m_strNotes += TextView(p, buffer);
             break;
         }
         case VCardSlot::Category:
@@ -857,7 +870,7 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
             break;
         case VCardSlot::OtherInfo:
             if (otherInfo < CContactRecord::kOtherInfoCount) {
-                r.m_strOtherInfo[otherInfo] = p.Text();
+                r.m_strOtherInfo[otherInfo] = TextView(p, buffer);
                 rd.otherInfoSet[otherInfo] = true;
                 ++otherInfo;
             } else if (!p.Text().empty()) {
@@ -866,7 +879,7 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
             break;
         case VCardSlot::Binary:
             if (p.binary) {
-                rd.out.binaries.push_back(Lower(entry.words));
+                rd.out.binaries.push_back(Lower(known->words));
                 break;
             }
             [[fallthrough]];
@@ -882,7 +895,7 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
                 text = p.Text();
             if (TrimView(text).empty())
                 break;
-            std::string words(entry.words);
+            std::string words(known ? known->words : std::string_view(p.name));
             if (const std::string* label = GroupLabel(card, p))
                 words = AbLabelText(vcard::UnescapeText(*label));
             else if (p.name.empty())

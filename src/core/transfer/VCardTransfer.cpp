@@ -124,15 +124,16 @@ public:
         const __m128i lf = _mm_set1_epi8('\n');
         const __m128i lowerCase = _mm_set1_epi8(0x20);
         const __m128i b = _mm_set1_epi8('b');
+        // Whether the byte before the block ends a line.
+        unsigned afterEnd = i == 0 ? (m_lineStart ? 1u : 0u) : (IsLineEnd(data[i - 1]) ? 1u : 0u);
         for (; i + 16 <= n; i += 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
             const auto ends = static_cast<unsigned>(
                 _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
             const auto bs = static_cast<unsigned>(
                 _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(v, lowerCase), b)));
-            const unsigned afterEnd = i == 0 ? (m_lineStart ? 1u : 0u)
-                                             : (IsLineEnd(data[i - 1]) ? 1u : 0u);
             unsigned starts = bs & ((ends << 1) | afterEnd) & 0xFFFFu;
+            afterEnd = (ends >> 15) & 1u;
             for (; starts != 0; starts &= starts - 1)
                 count += Candidate(data, n, i + static_cast<std::size_t>(std::countr_zero(starts)));
         }
