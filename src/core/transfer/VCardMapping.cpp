@@ -247,18 +247,33 @@ ItemParams ReadItemParams(const VCardProperty& p) {
             for (const std::string& v : param.values) {
                 if (v.size() < 3 || v.size() > 6)
                     continue;
-                if (vcard::SameWord(v, "fax"))
-                    found |= kFax;
-                else if (vcard::SameWord(v, "cell") || vcard::SameWord(v, "mobile") || vcard::SameWord(v, "iphone"))
-                    found |= kMobile;
-                else if (vcard::SameWord(v, "pager"))
-                    found |= kPager;
-                else if (vcard::SameWord(v, "home"))
-                    found |= kHome;
-                else if (vcard::SameWord(v, "work"))
-                    found |= kWork;
-                else if (vcard::SameWord(v, "pref"))
-                    typePref = true;
+                // Told apart by their first letter, then compared.
+                switch (kb::FoldAscii(v.front())) {
+                case 'f':
+                    found |= vcard::SameWord(v, "fax") ? kFax : 0u;
+                    break;
+                case 'c':
+                    found |= vcard::SameWord(v, "cell") ? kMobile : 0u;
+                    break;
+                case 'm':
+                    found |= vcard::SameWord(v, "mobile") ? kMobile : 0u;
+                    break;
+                case 'i':
+                    found |= vcard::SameWord(v, "iphone") ? kMobile : 0u;
+                    break;
+                case 'p':
+                    found |= vcard::SameWord(v, "pager") ? kPager : 0u;
+                    typePref = typePref || vcard::SameWord(v, "pref");
+                    break;
+                case 'h':
+                    found |= vcard::SameWord(v, "home") ? kHome : 0u;
+                    break;
+                case 'w':
+                    found |= vcard::SameWord(v, "work") ? kWork : 0u;
+                    break;
+                default:
+                    break;
+                }
             }
         } else if (vcard::SameWord(param.name, "PREF")) {
             for (const std::string& v : param.values) {
@@ -425,11 +440,14 @@ public:
             return;
         const std::string_view value = p->value;
         if (value.find('\\') == std::string_view::npos) {
+            // The components are short: one pass over them finds each end.
             std::size_t start = 0;
             for (std::size_t k = 0; k < count; ++k) {
-                const std::size_t at = value.find(';', start);
-                m_parts[k] = value.substr(start, at == std::string_view::npos ? at : at - start);
-                if (at == std::string_view::npos)
+                std::size_t at = start;
+                while (at < value.size() && value[at] != ';')
+                    ++at;
+                m_parts[k] = value.substr(start, at - start);
+                if (at == value.size())
                     break;
                 start = at + 1;
             }
