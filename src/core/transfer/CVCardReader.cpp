@@ -420,7 +420,13 @@ void AssignText(std::string& out, std::string_view bytes, bool ascii = false) {
         out = kb::DecodeToUtf8(bytes);
 }
 
-void AssignUpper(std::string& out, std::string_view bytes, bool ascii) {
+// mayHaveLower: bytes may hold lower-case letters; most names are written upper case.
+void AssignUpper(std::string& out, std::string_view bytes, bool ascii, bool mayHaveLower) {
+    if (ascii && !mayHaveLower) {
+        if (out != bytes)
+            SetBytes(out, bytes);
+        return;
+    }
     if (ascii && IsUpperOf(out, bytes))
         return;
     AssignText(out, bytes, ascii);
@@ -440,6 +446,7 @@ struct HeadMarks {
     std::size_t semi = std::string_view::npos;
     std::size_t dot = std::string_view::npos; // the last '.' before the first ';' or ':'
     bool quote = false;
+    bool lower = false; // a lower-case ASCII letter before the first ';' or ':'
 };
 
 HeadMarks ScanHead(std::string_view text) {
@@ -451,6 +458,8 @@ HeadMarks ScanHead(std::string_view text) {
     const __m128i semi = _mm_set1_epi8(';');
     const __m128i quote = _mm_set1_epi8('"');
     const __m128i dot = _mm_set1_epi8('.');
+    const __m128i beforeA = _mm_set1_epi8('a' - 1);
+    const __m128i afterZ = _mm_set1_epi8('z' + 1);
     for (; i + 16 <= text.size(); i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
         const auto colons = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, colon)));
@@ -464,6 +473,11 @@ HeadMarks ScanHead(std::string_view text) {
                 static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, dot))) & name;
             if (dots != 0)
                 m.dot = i + 31 - static_cast<std::size_t>(std::countl_zero(dots));
+            // Bytes past 0x7F compare as negative: never taken for letters.
+            const auto lowers = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_and_si128(_mm_cmpgt_epi8(v, beforeA), _mm_cmplt_epi8(v, afterZ))));
+            if ((lowers & name) != 0)
+                m.lower = true;
         }
         if (semis != 0 && m.semi == std::string_view::npos)
             m.semi = i + static_cast<std::size_t>(std::countr_zero(semis));
@@ -486,8 +500,11 @@ HeadMarks ScanHead(std::string_view text) {
                 m.semi = i;
         } else if (c == '"') {
             m.quote = true;
-        } else if (c == '.' && m.semi == std::string_view::npos) {
-            m.dot = i;
+        } else if (m.semi == std::string_view::npos) {
+            if (c == '.')
+                m.dot = i;
+            else if (c >= 'a' && c <= 'z')
+                m.lower = true;
         }
     }
     return m;
@@ -584,7 +601,7 @@ bool ParseProperty(std::string_view text, bool ascii, VCardProperty& p,
     } else {
         p.group.clear();
     }
-    AssignUpper(p.name, qualified, ascii);
+    AssignUpper(p.name, qualified, ascii, hasQuote || marks.lower);
     ParamSlots slots(p.params, spare);
     if (semi != std::string_view::npos)
         ReadParams(head.substr(semi + 1), hasQuote, ascii, slots);
