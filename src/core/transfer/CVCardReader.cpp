@@ -662,12 +662,17 @@ bool CVCardReader::Feed(const char* data, std::size_t size, IVCardSink& sink) {
         m_bAfterCr = false;
         // Find the run of ordinary bytes and take it at once.
         const transfer::LineEnd end = transfer::FindLineEnd(data + i, data + size);
-        const auto j = static_cast<std::size_t>(end.at - data);
+        auto j = static_cast<std::size_t>(end.at - data);
         if (j < size && m_physical.empty()) {
             // A whole line within this chunk: read where it stands.
             if (!OnPhysicalLine(std::string_view(data + i, j - i), sink, true, end.ascii))
                 return false;
+            // The line end taken at once, CR LF as one.
             m_bAfterCr = data[j] == '\r';
+            if (m_bAfterCr && j + 1 < size && data[j + 1] == '\n') {
+                m_bAfterCr = false;
+                ++j;
+            }
             i = j;
             continue;
         }
