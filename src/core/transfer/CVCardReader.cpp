@@ -352,10 +352,10 @@ std::string DecodeCharset(std::string_view bytes, const std::string* charset) {
     return kb::DecodeToUtf8(bytes);
 }
 
-bool IsBinaryData(const VCardProperty& p) {
+bool IsBinaryData(const VCardProperty& p, std::string_view raw) {
     return (p.name == "PHOTO"sv || p.name == "LOGO"sv || p.name == "SOUND"sv ||
             p.name == "KEY"sv) &&
-           kb::StartsWithNoCase(p.rawValue, "data:");
+           kb::StartsWithNoCase(raw, "data:");
 }
 
 // What the parameters say about the value, read in one pass. The names are upper case
@@ -557,9 +557,10 @@ Frame FrameOf(std::string_view line) {
     return Frame::None;
 }
 
-// Splits "group.NAME;params:value" into p, every part of which it sets. False when the line
-// has no ':' at all (p left as it was). ascii: the line holds only ASCII bytes.
-bool ParseProperty(std::string_view text, bool ascii, VCardProperty& p,
+// Splits "group.NAME;params:value" into p, every part of which it sets but the values, and
+// raw, the value as it stands in text. False when the line has no ':' at all (p left as it
+// was). ascii: the line holds only ASCII bytes.
+bool ParseProperty(std::string_view text, bool ascii, VCardProperty& p, std::string_view& raw,
                    std::vector<VCardParam>& spare) {
     // The name and parameters end at the first ':' outside a quoted parameter value.
     const HeadMarks marks = ScanHead(text);
@@ -586,7 +587,7 @@ bool ParseProperty(std::string_view text, bool ascii, VCardProperty& p,
     if (colon == std::string_view::npos)
         return false;
     const std::string_view head = text.substr(0, colon);
-    SetBytes(p.rawValue, text.substr(colon + 1));
+    raw = text.substr(colon + 1);
 
     std::string_view qualified = Trim(head.substr(0, semi));
     // The group ends at the last '.' of the name; Trim took off no dot.
@@ -805,13 +806,14 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii,
     // parsing them; any other line is parsed into the slot after the card's properties.
     const Frame frame = FrameOf(text);
     VCardProperty* scratch = nullptr; // kept only when m_nProperties moves on
+    std::string_view raw;             // its value as it stands in text
     bool parsed = false;
     if (frame == Frame::None) {
         scratch = &ScratchProperty();
-        parsed = ParseProperty(text, ascii, *scratch, m_spareParams);
+        parsed = ParseProperty(text, ascii, *scratch, raw, m_spareParams);
     }
     if (frame == Frame::Begin || (parsed && scratch->name == "BEGIN"sv &&
-                                  vcard::SameWord(Trim(scratch->rawValue), "VCARD"))) {
+                                  vcard::SameWord(Trim(raw), "VCARD"))) {
         m_bInStray = false;
         if (m_bInCard && !sink.OnBadCard(m_card.line, VCardFault::NoEnd))
             return false;
@@ -830,7 +832,7 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii,
         return sink.OnBadCard(line, VCardFault::TextOutsideCard);
     }
     if (frame == Frame::End || (parsed && scratch->name == "END"sv &&
-                                vcard::SameWord(Trim(scratch->rawValue), "VCARD"))) {
+                                vcard::SameWord(Trim(raw), "VCARD"))) {
         m_bInCard = false;
         if (m_bCardBroken)
             return sink.OnBadCard(m_card.line, m_cardFault);
@@ -853,7 +855,8 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii,
         if (m_nProperties > 0 && m_card.properties[m_nProperties - 1].binary) {
             // Some 2.1 writers break base64 without indenting it.
             VCardProperty& last = m_card.properties[m_nProperties - 1];
-            last.rawValue.append(text);
+            if (m_rawValues == RawValues::Keep)
+                last.rawValue.append(text);
             std::string piece;
             AssignText(piece, text);
             last.value.append(piece);
@@ -863,29 +866,36 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii,
         p.group.clear();
         p.name.clear();
         SpareParams(p.params, 0, m_spareParams);
-        p.rawValue.assign(text);
+        if (m_rawValues == RawValues::Keep)
+            p.rawValue.assign(text);
+        else
+            p.rawValue.clear();
         p.value = vcard::EscapeText(kb::DecodeToUtf8(text));
         p.line = line;
         ++m_nProperties;
         return true;
     }
     if (p.name == "VERSION"sv) {
-        m_card.version.assign(Trim(p.rawValue));
+        m_card.version.assign(Trim(raw));
         return true;
     }
     p.line = line;
+    if (m_rawValues == RawValues::Keep)
+        SetBytes(p.rawValue, raw);
+    else
+        p.rawValue.clear();
     const ValueForm form = p.params.empty() ? ValueForm{} : FormOf(p);
-    p.binary = form.binary || IsBinaryData(p);
+    p.binary = form.binary || IsBinaryData(p, raw);
     if (p.binary) {
         // Base64 is ASCII; stray bytes in a damaged value must not reach a record as
         // anything but UTF-8, or what is written back would not read the same.
-        AssignText(p.value, p.rawValue, ascii);
+        AssignText(p.value, raw, ascii);
         ++m_nProperties;
         return true;
     }
-    std::string_view bytes = p.rawValue;
+    std::string_view bytes = raw;
     if (form.quotedPrintable) {
-        if (!DecodeQuotedPrintable(p.rawValue, m_decoded)) {
+        if (!DecodeQuotedPrintable(raw, m_decoded)) {
             m_bCardBroken = true;
             m_cardFault = VCardFault::BadQuotedPrintable;
             return true;

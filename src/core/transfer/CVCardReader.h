@@ -39,8 +39,13 @@ public:
     virtual bool OnBadCard(int line, VCardFault fault) = 0;
 };
 
+// Whether the reader keeps each value as it stood in the file (VCardProperty::rawValue)
+// besides the value read: an import, which reads the values only, need not.
+enum class RawValues { Keep, Drop };
+
 class CVCardReader {
 public:
+    explicit CVCardReader(RawValues rawValues = RawValues::Keep) : m_rawValues(rawValues) {}
     // Reads the next bytes; false once the sink asked to stop.
     bool Feed(const char* data, std::size_t size, IVCardSink& sink);
     // Ends the input: an unfinished card is reported as NoEnd. False when the sink stopped.
@@ -80,6 +85,7 @@ private:
     bool m_bAfterCr = false;
     bool m_bStarted = false; // past the byte-order mark check
     bool m_bStopped = false;
+    RawValues m_rawValues;
 
     bool m_bInCard = false;
     bool m_bCardBroken = false;

@@ -26,6 +26,7 @@ struct VCardProperty {
     std::vector<VCardParam> params;
     std::string value;    // UTF-8, escapes still in; base64 left as it is
     std::string rawValue; // as in the file after unfolding; empty for a property built here
+                          // or read by a reader told to drop it (CVCardReader, RawValues)
     bool binary = false;  // base64 / b / a data: URI: never text, kept opaque
     int line = 0;         // first line of the property in its file (1-based), 0 when built
 
