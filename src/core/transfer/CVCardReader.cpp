@@ -547,12 +547,17 @@ enum class Frame { None, Begin, End, Version };
 constexpr std::string_view kVersionPrefix = "VERSION:";
 
 Frame FrameOf(std::string_view line) {
-    if (line.size() == 11 && vcard::SameWord(line, "BEGIN:VCARD"))
-        return Frame::Begin;
-    if (line.size() == 9 && vcard::SameWord(line, "END:VCARD"))
-        return Frame::End;
-    if (line.size() >= kVersionPrefix.size() &&
-        vcard::SameWord(line.substr(0, kVersionPrefix.size()), kVersionPrefix))
+    if (line.size() < kVersionPrefix.size())
+        return Frame::None;
+    // Most lines begin with none of their letters: seen at once (| 0x20 folds the case of
+    // ASCII letters, and makes no other byte a 'b', 'e' or 'v').
+    const char first = static_cast<char>(line.front() | 0x20);
+    if (first == 'b')
+        return line.size() == 11 && vcard::SameWord(line, "BEGIN:VCARD") ? Frame::Begin
+                                                                          : Frame::None;
+    if (first == 'e')
+        return line.size() == 9 && vcard::SameWord(line, "END:VCARD") ? Frame::End : Frame::None;
+    if (first == 'v' && vcard::SameWord(line.substr(0, kVersionPrefix.size()), kVersionPrefix))
         return Frame::Version;
     return Frame::None;
 }
