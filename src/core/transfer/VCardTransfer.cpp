@@ -13,6 +13,7 @@
 #include "transfer/ImportScan.h"
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <memory>
 #include <unordered_map>
 #if defined(__SSE2__)
@@ -126,16 +127,33 @@ public:
         const __m128i b = _mm_set1_epi8('b');
         // Whether the byte before the block ends a line.
         unsigned afterEnd = i == 0 ? (m_lineStart ? 1u : 0u) : (IsLineEnd(data[i - 1]) ? 1u : 0u);
-        for (; i + 16 <= n; i += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-            const auto ends = static_cast<unsigned>(
+        // Each 16 bytes: a bit for each line end and each 'b'.
+        const auto masks = [&](const char* at, std::uint32_t& ends, std::uint32_t& bs) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            ends = static_cast<std::uint32_t>(
                 _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
-            const auto bs = static_cast<unsigned>(
+            bs = static_cast<std::uint32_t>(
                 _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(v, lowerCase), b)));
-            unsigned starts = bs & ((ends << 1) | afterEnd) & 0xFFFFu;
-            afterEnd = (ends >> 15) & 1u;
-            for (; starts != 0; starts &= starts - 1)
-                count += Candidate(data, n, i + static_cast<std::size_t>(std::countr_zero(starts)));
+        };
+        // Thirty-two bytes a round, then sixteen.
+        for (std::size_t step = 32; step >= 16; step -= 16) {
+            for (; i + step <= n; i += step) {
+                std::uint32_t ends = 0;
+                std::uint32_t bs = 0;
+                masks(data + i, ends, bs);
+                if (step == 32) {
+                    std::uint32_t ends2 = 0;
+                    std::uint32_t bs2 = 0;
+                    masks(data + i + 16, ends2, bs2);
+                    ends |= ends2 << 16;
+                    bs |= bs2 << 16;
+                }
+                std::uint32_t starts = bs & ((ends << 1) | afterEnd);
+                afterEnd = (ends >> (step - 1)) & 1u;
+                for (; starts != 0; starts &= starts - 1)
+                    count += Candidate(data, n,
+                                       i + static_cast<std::size_t>(std::countr_zero(starts)));
+            }
         }
 #endif
         for (; i < n; ++i) {
