@@ -233,16 +233,17 @@ TEST(VCardReader, ACardReadsTheSameAloneAsAfterOthers) {
                           "UID", "PHOTO", "CATEGORIES", "x-kinbook-other-info", "BDAY"});
             const int params = static_cast<int>(rng() % 4);
             for (int k = 0; k < params; ++k)
-                head += ";" + pick({"TYPE=cell", "type=HOME,voice", "PREF=1", "HOME", "CELL",
-                                    "TYPE=\"work,voice\"", "X=\"a:b\"", "VALUE=uri",
-                                    "CHARSET=ISO-8859-1", "ENCODING=b", "LABEL=x^ny",
-                                    "TYPE=caf\xC3\xA9"});
+                head += ";" +
+                        pick({"TYPE=cell", "type=HOME,voice", "PREF=1", "HOME", "CELL",
+                              "TYPE=\"work,voice\"", "X=\"a:b\"", "VALUE=uri", "CHARSET=ISO-8859-1",
+                              "ENCODING=b", "LABEL=x^ny", "TYPE=caf\xC3\xA9"});
             const bool qp = rng() % 8 == 0;
             if (qp)
                 head += ";ENCODING=QUOTED-PRINTABLE";
-            std::string value = pick({"", "(609) 555-5469", "a\\,b\\;c", "Caf\xE9 caf\xC3\xA9",
-                                      "Last;First;;;", "x@example.org", "data:image/png;base64,AA",
-                                      "one\\ntwo", "urn:uuid:6c764b7a-5bde-5181-8a37-51b5f1d4cdb0"});
+            std::string value =
+                pick({"", "(609) 555-5469", "a\\,b\\;c", "Caf\xE9 caf\xC3\xA9", "Last;First;;;",
+                      "x@example.org", "data:image/png;base64,AA", "one\\ntwo",
+                      "urn:uuid:6c764b7a-5bde-5181-8a37-51b5f1d4cdb0"});
             if (qp)
                 value = pick({"a=3D=\r\nb", "=C3=BC=\r\n=C3=A9", "plain"});
             std::string line = head + ":" + value;

@@ -554,7 +554,7 @@ Frame FrameOf(std::string_view line) {
     const char first = static_cast<char>(line.front() | 0x20);
     if (first == 'b')
         return line.size() == 11 && vcard::SameWord(line, "BEGIN:VCARD") ? Frame::Begin
-                                                                          : Frame::None;
+                                                                         : Frame::None;
     if (first == 'e')
         return line.size() == 9 && vcard::SameWord(line, "END:VCARD") ? Frame::End : Frame::None;
     if (first == 'v' && vcard::SameWord(line.substr(0, kVersionPrefix.size()), kVersionPrefix))
@@ -805,8 +805,7 @@ VCardProperty& CVCardReader::ScratchProperty() {
     return p;
 }
 
-bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii,
-                                 IVCardSink& sink) {
+bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii, IVCardSink& sink) {
     // The lines that frame a card, in the spelling nearly every file has, are known without
     // parsing them; any other line is parsed into the slot after the card's properties.
     const Frame frame = FrameOf(text);
@@ -817,8 +816,8 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii,
         scratch = &ScratchProperty();
         parsed = ParseProperty(text, ascii, *scratch, raw, m_spareParams);
     }
-    if (frame == Frame::Begin || (parsed && scratch->name == "BEGIN"sv &&
-                                  vcard::SameWord(Trim(raw), "VCARD"))) {
+    if (frame == Frame::Begin ||
+        (parsed && scratch->name == "BEGIN"sv && vcard::SameWord(Trim(raw), "VCARD"))) {
         m_bInStray = false;
         if (m_bInCard && !sink.OnBadCard(m_card.line, VCardFault::NoEnd))
             return false;
@@ -836,8 +835,8 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii,
         m_bInStray = true;
         return sink.OnBadCard(line, VCardFault::TextOutsideCard);
     }
-    if (frame == Frame::End || (parsed && scratch->name == "END"sv &&
-                                vcard::SameWord(Trim(raw), "VCARD"))) {
+    if (frame == Frame::End ||
+        (parsed && scratch->name == "END"sv && vcard::SameWord(Trim(raw), "VCARD"))) {
         m_bInCard = false;
         if (m_bCardBroken)
             return sink.OnBadCard(m_card.line, m_cardFault);

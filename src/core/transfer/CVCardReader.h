@@ -77,7 +77,7 @@ private:
     std::string m_logical;             // the logical line being unfolded
     std::string_view m_logicalInChunk; // or where it stands in the chunk being fed
     bool m_bLogicalInChunk = false;
-    int m_nLogicalLine = 0; // where it began; 0 when there is none
+    int m_nLogicalLine = 0;             // where it began; 0 when there is none
     std::size_t m_nFirstLineLength = 0; // of its first physical line, which begins it
     signed char m_logicalQp = -1;       // LogicalLineIsQuotedPrintable: -1 not asked yet
     bool m_bLogicalAscii = true;        // every byte of it is ASCII

@@ -151,8 +151,8 @@ public:
                 std::uint32_t starts = bs & ((ends << 1) | afterEnd);
                 afterEnd = (ends >> (step - 1)) & 1u;
                 for (; starts != 0; starts &= starts - 1)
-                    count += Candidate(data, n,
-                                       i + static_cast<std::size_t>(std::countr_zero(starts)));
+                    count +=
+                        Candidate(data, n, i + static_cast<std::size_t>(std::countr_zero(starts)));
             }
         }
 #endif
@@ -170,8 +170,7 @@ private:
     // the chunk is kept in m_matched).
     int Candidate(const char* data, std::size_t n, std::size_t at) {
         std::size_t k = 0;
-        while (k < kBeginCardLength && at + k < n &&
-               kb::FoldAscii(data[at + k]) == kBeginCard[k])
+        while (k < kBeginCardLength && at + k < n && kb::FoldAscii(data[at + k]) == kBeginCard[k])
             ++k;
         if (k == kBeginCardLength)
             return 1;
