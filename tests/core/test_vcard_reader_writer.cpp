@@ -214,6 +214,124 @@ TEST(VCardReader, ChunkBoundariesChangeNothing) {
     EXPECT_EQ(whole[0].Find("TEL")->Text(), "1 2");
 }
 
+// A card reads the same whatever came before it in the file, and whatever the chunks:
+// the reader reuses what it read earlier cards into, so nothing of one card may stay with
+// the next. Random cards mix groups, parameters in several spellings, quotes, non-ASCII
+// bytes, folding, quoted-printable and lines that are no property.
+TEST(VCardReader, ACardReadsTheSameAloneAsAfterOthers) {
+    std::mt19937 rng(16);
+    const auto pick = [&rng](std::initializer_list<const char*> from) {
+        return std::string(from.begin()[rng() % from.size()]);
+    };
+    std::vector<std::string> texts;
+    for (int c = 0; c < 300; ++c) {
+        std::string body;
+        const int lines = static_cast<int>(rng() % 14);
+        for (int l = 0; l < lines; ++l) {
+            std::string head = rng() % 4 == 0 ? pick({"item1.", "a.b.", "G\xC3\xA9."}) : "";
+            head += pick({"TEL", "tel", "EMAIL", "FN", "N", "NOTE", "X-ABLabel", "ADR", "ORG",
+                          "UID", "PHOTO", "CATEGORIES", "x-kinbook-other-info", "BDAY"});
+            const int params = static_cast<int>(rng() % 4);
+            for (int k = 0; k < params; ++k)
+                head += ";" +
+                        pick({"TYPE=cell", "type=HOME,voice", "PREF=1", "HOME", "CELL",
+                              "TYPE=\"work,voice\"", "X=\"a:b\"", "VALUE=uri", "CHARSET=ISO-8859-1",
+                              "ENCODING=b", "LABEL=x^ny", "TYPE=caf\xC3\xA9"});
+            const bool qp = rng() % 8 == 0;
+            if (qp)
+                head += ";ENCODING=QUOTED-PRINTABLE";
+            std::string value =
+                pick({"", "(609) 555-5469", "a\\,b\\;c", "Caf\xE9 caf\xC3\xA9", "Last;First;;;",
+                      "x@example.org", "data:image/png;base64,AA", "one\\ntwo",
+                      "urn:uuid:6c764b7a-5bde-5181-8a37-51b5f1d4cdb0"});
+            if (qp)
+                value = pick({"a=3D=\r\nb", "=C3=BC=\r\n=C3=A9", "plain"});
+            std::string line = head + ":" + value;
+            if (rng() % 6 == 0 && line.size() > 4)
+                line.insert(line.size() - 2, "\r\n "); // folded
+            if (rng() % 20 == 0)
+                line = pick({"no property here", "  ", "\xFF\xFE"});
+            body += line + "\r\n";
+        }
+        texts.push_back(Card(pick({"2.1", "3.0", "4.0"}), body));
+    }
+    std::string all;
+    for (const std::string& t : texts)
+        all += t;
+    // A card with a broken quoted-printable value is skipped, alone as among others.
+    std::vector<VCard> alone;
+    std::vector<std::string> read;
+    for (const std::string& t : texts) {
+        auto cards = ParseVCards(t);
+        ASSERT_LE(cards.size(), 1u) << t;
+        if (!cards.empty()) {
+            alone.push_back(std::move(cards[0]));
+            read.push_back(t);
+        }
+    }
+    ASSERT_GT(alone.size(), texts.size() / 2);
+    const auto together = ParseVCards(all);
+    ASSERT_EQ(together.size(), alone.size());
+    for (std::size_t c = 0; c < alone.size(); ++c) {
+        const VCard& a = alone[c];
+        const VCard& b = together[c];
+        EXPECT_EQ(a.version, b.version);
+        ASSERT_EQ(a.properties.size(), b.properties.size()) << read[c];
+        for (std::size_t k = 0; k < a.properties.size(); ++k) {
+            const VCardProperty& x = a.properties[k];
+            const VCardProperty& y = b.properties[k];
+            EXPECT_EQ(x.group, y.group) << read[c];
+            EXPECT_EQ(x.name, y.name) << read[c];
+            EXPECT_EQ(x.value, y.value) << read[c];
+            EXPECT_EQ(x.rawValue, y.rawValue) << read[c];
+            EXPECT_EQ(x.binary, y.binary) << read[c];
+            EXPECT_EQ(x.line - a.line, y.line - b.line) << read[c];
+            ASSERT_EQ(x.params.size(), y.params.size()) << read[c];
+            for (std::size_t i = 0; i < x.params.size(); ++i) {
+                EXPECT_EQ(x.params[i].name, y.params[i].name) << read[c];
+                EXPECT_EQ(x.params[i].values, y.params[i].values) << read[c];
+            }
+            EXPECT_TRUE(kb::IsValidUtf8(y.value)) << read[c];
+        }
+    }
+    // Chunks of any size, small or past the sixteen bytes read at once, give the same; so
+    // does a reader that drops the raw values (an import's), but for those.
+    for (int round = 0; round < 10; ++round) {
+        const RawValues raw = round % 2 ? RawValues::Drop : RawValues::Keep;
+        struct Sink : IVCardSink {
+            bool OnCard(VCard& c) override {
+                cards.push_back(c);
+                return true;
+            }
+            bool OnBadCard(int, VCardFault) override { return true; }
+            std::vector<VCard> cards;
+        } sink;
+        CVCardReader reader(raw);
+        for (std::size_t pos = 0; pos < all.size();) {
+            const std::size_t n = std::min<std::size_t>(1 + rng() % 90, all.size() - pos);
+            ASSERT_TRUE(reader.Feed(all.data() + pos, n, sink));
+            pos += n;
+        }
+        ASSERT_TRUE(reader.Finish(sink));
+        ASSERT_EQ(sink.cards.size(), together.size());
+        for (std::size_t c = 0; c < together.size(); ++c) {
+            ASSERT_EQ(sink.cards[c].properties.size(), together[c].properties.size());
+            for (std::size_t k = 0; k < together[c].properties.size(); ++k) {
+                const VCardProperty& x = sink.cards[c].properties[k];
+                const VCardProperty& y = together[c].properties[k];
+                EXPECT_EQ(x.name, y.name);
+                EXPECT_EQ(x.group, y.group);
+                EXPECT_EQ(x.value, y.value);
+                EXPECT_EQ(x.rawValue, raw == RawValues::Keep ? y.rawValue : "");
+                EXPECT_EQ(x.binary, y.binary);
+                ASSERT_EQ(x.params.size(), y.params.size());
+                for (std::size_t i = 0; i < x.params.size(); ++i)
+                    EXPECT_EQ(x.params[i].values, y.params[i].values);
+            }
+        }
+    }
+}
+
 TEST(VCardReader, TheSinkCanStopTheReading) {
     struct Sink : IVCardSink {
         bool OnCard(VCard&) override { return ++seen < 2; }

@@ -7,12 +7,15 @@
 #include "model/CCategoryList.h"
 #include "model/CRecordUids.h"
 #include "model/CSampleBook.h"
+#include "model/NoCase.h"
 #include "port/IFileSystem.h"
 #include "transfer/FileFormat.h"
 #include "transfer/ImportScan.h"
 #include "transfer/VCardTransfer.h"
 #include <gtest/gtest.h>
+#include <cstring>
 #include <map>
+#include <random>
 
 namespace {
 
@@ -363,6 +366,48 @@ TEST(VCardTransfer, ExportAsksBeforeReplacingAndLeavesNothingOnAFailedWrite) {
                   .outcome,
               ExportOutcome::NothingToDo);
     EXPECT_EQ(fs.files.count("/none.vcf"), 0u);
+}
+
+// The count that paces the bar is the number of lines that begin with BEGIN:VCARD, in
+// any case and after any line end, wherever the reads cut the file.
+TEST(VCardTransfer, CardsAreCountedWhateverTheReadsCut) {
+    std::mt19937 rng(11);
+    const auto pick = [&rng](std::initializer_list<const char*> from) {
+        return std::string(from.begin()[rng() % from.size()]);
+    };
+    for (int round = 0; round < 40; ++round) {
+        std::string text;
+        const int lines = static_cast<int>(rng() % 400);
+        for (int l = 0; l < lines; ++l)
+            text += pick({"BEGIN:VCARD", "begin:vcard", "Begin:VCard", "BEGIN:VCAR", "BEGIN:VCARDX",
+                          " BEGIN:VCARD", "BBEGIN:VCARD", "FN:b", "b", "bEGIN:vcarD", "",
+                          "N:Begin:VCARD;b", "END:VCARD", "\xC3\xA9" "BEGIN:VCARD"}) +
+                    pick({"\r\n", "\n", "\r", "\r\r\n"});
+        // What is counted: each piece between line ends that begins so.
+        int expected = 0;
+        for (std::size_t start = 0; start <= text.size();) {
+            std::size_t end = text.find_first_of("\r\n", start);
+            if (end == std::string::npos)
+                end = text.size();
+            expected += kb::StartsWithNoCase(text.substr(start, end - start), "begin:vcard");
+            start = end + 1;
+        }
+        struct Source final : IByteSource {
+            const std::string* text;
+            std::mt19937* rng;
+            std::size_t pos = 0;
+            std::size_t Read(char* buffer, std::size_t size) override {
+                std::size_t n = (*rng)() % 3 == 0 ? 1 + (*rng)() % 12 : 1 + (*rng)() % 200;
+                n = std::min({n, size, text->size() - pos});
+                std::memcpy(buffer, text->data() + pos, n);
+                pos += n;
+                return n;
+            }
+        } source;
+        source.text = &text;
+        source.rng = &rng;
+        EXPECT_EQ(CountVCards(source), expected) << text;
+    }
 }
 
 TEST(VCardTransfer, PathForVCard) {

@@ -1,5 +1,6 @@
 // Any bytes as a vCard file, fed in two pieces split where the input says: the reader
-// yields cards or skips them with a line number; every card it yields maps to a record,
+// yields cards or skips them with a line number; every card it yields maps to a record
+// (the same when read into facts kept from the cards before),
 // the record back to a card (merged into the card it came from), and what the writer
 // makes of that reads again as exactly one card with the same record. Nothing crashes,
 // hangs or leaks.
@@ -19,6 +20,13 @@ public:
     bool OnCard(VCard& card) override {
         const VCardRecord in = VCardToRecord(card);
         if (in.record.m_strLastName.empty())
+            std::abort();
+        // Reading card after card into the same facts, as the import does, gives the same.
+        CContactRecord record;
+        VCardToRecord(card, record, m_facts);
+        if (!(record == in.record) || m_facts.uid != in.uid ||
+            m_facts.categories != in.categories || m_facts.binaries != in.binaries ||
+            m_facts.spilled != in.spilled)
             std::abort();
         for (VCardVersion v : {VCardVersion::V40, VCardVersion::V30}) {
             std::string out;
@@ -46,6 +54,7 @@ public:
 
 private:
     const CCategoryList& m_categories;
+    VCardFacts m_facts;
 };
 
 } // namespace

@@ -1,8 +1,13 @@
 #include "transfer/CVCardReader.h"
 #include "model/NoCase.h"
 #include "model/TextDecode.h"
+#include "transfer/LineScan.h"
+#include <bit>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 using namespace std::string_view_literals;
 
@@ -21,7 +26,7 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string_view Trim(std::string_view s) {
+std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && IsBlank(s.front()))
         s.remove_prefix(1);
     while (!s.empty() && IsBlank(s.back()))
@@ -29,8 +34,43 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+// Most text has no blanks around it: that is seen at once.
+inline std::string_view Trim(std::string_view s) {
+    if (s.empty() || (!IsBlank(s.front()) && !IsBlank(s.back())))
+        return s;
+    return TrimBlanks(s);
+}
+
+// Sets a string to bytes in the room it has (the strings of a card's properties are reused
+// from card to card): cheaper than assign, which must allow for the bytes being its own.
+void SetBytes(std::string& out, std::string_view bytes) {
+    out.clear();
+    out.append(bytes.data(), bytes.size());
+}
+
+char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+void MakeUpper(std::string& s) {
+    for (char& c : s)
+        c = UpperAscii(c);
+}
+
+// Whether upper is text with ASCII letters made upper case. A name read into a slot that
+// held the same name on the card before (most are) need not be set again.
+bool IsUpperOf(std::string_view upper, std::string_view text) {
+    if (upper.size() != text.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (upper[i] != UpperAscii(text[i]))
+            return false;
+    }
+    return true;
+}
+
 // Whether the name-and-parameters part of a line (before its first ':') says
-// quoted-printable; decided as soon as a line starts, so soft line breaks can be joined.
+// quoted-printable, so that its soft line breaks are joined.
 bool SaysQuotedPrintable(std::string_view line) {
     const std::size_t colon = line.find(':');
     const std::string_view head = line.substr(0, colon);
@@ -121,33 +161,102 @@ void AppendParamValue(std::vector<std::string>& values, std::string_view s) {
         values.push_back(CaretDecode(s));
 }
 
-// Adds a parameter, reusing one of the spare ones (and the room of its strings).
-void AddParam(std::vector<VCardParam>& params, std::vector<VCardParam>& spare,
-              std::string_view text) {
+// Moves the parameters past the first `used` to spare, to be filled again later.
+void SpareParams(std::vector<VCardParam>& params, std::size_t used,
+                 std::vector<VCardParam>& spare) {
+    while (params.size() > used) {
+        spare.push_back(std::move(params.back()));
+        params.pop_back();
+    }
+}
+
+// The parameters of a property being read, filled into the ones it held for the line read
+// into it before (and the room of their strings), then into spare ones.
+class ParamSlots {
+public:
+    ParamSlots(std::vector<VCardParam>& params, std::vector<VCardParam>& spare)
+        : m_params(params), m_spare(spare) {}
+    VCardParam& Next() {
+        if (m_used == m_params.size()) {
+            if (m_spare.empty()) {
+                m_params.emplace_back();
+            } else {
+                m_params.push_back(std::move(m_spare.back()));
+                m_spare.pop_back();
+            }
+        }
+        return m_params[m_used++];
+    }
+    // The parameters not filled wait in spare.
+    void Finish() {
+        if (m_params.size() > m_used)
+            SpareParams(m_params, m_used, m_spare);
+    }
+
+private:
+    std::vector<VCardParam>& m_params;
+    std::vector<VCardParam>& m_spare;
+    std::size_t m_used = 0;
+};
+
+// Whether a parameter slot holds what text reads as already: the slots are filled card
+// after card, and similar cards have the same parameters in the same places.
+bool HoldsParam(const VCardParam& p, std::string_view text) {
+    if (p.values.size() != 1)
+        return false;
+    const std::string& value = p.values.front();
+    const std::size_t n = p.name.size();
+    if (text.size() != n + 1 + value.size() || text[n] != '=' ||
+        !IsUpperOf(p.name, text.substr(0, n)) || text.substr(n + 1) != value)
+        return false;
+    // Read again, a value with quotes, a list or ^-escapes would not be the same.
+    for (const char c : value) {
+        if (c == '"' || c == ',' || c == '^')
+            return false;
+    }
+    return true;
+}
+
+// Adds a parameter.
+void AddParam(ParamSlots& slots, std::string_view text) {
     text = Trim(text);
     if (text.empty())
         return;
-    const std::size_t eq = text.find('=');
-    if (spare.empty()) {
-        params.emplace_back();
-    } else {
-        params.push_back(std::move(spare.back()));
-        spare.pop_back();
-        params.back().values.clear();
+    VCardParam& p = slots.Next();
+    if (HoldsParam(p, text))
+        return;
+    std::size_t eq = std::string_view::npos;
+    bool plain = true; // one value without quotes, lists or ^-escapes (most parameters)
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '=') {
+            if (eq == std::string_view::npos)
+                eq = i;
+        } else if (eq != std::string_view::npos && (c == '"' || c == ',' || c == '^')) {
+            plain = false;
+        }
     }
-    VCardParam& p = params.back();
     if (eq == std::string_view::npos) {
+        p.values.clear();
         p.name = BareParamName(Upper(text));
         p.values.emplace_back(text);
     } else {
-        p.name.assign(Trim(text.substr(0, eq)));
-        for (char& c : p.name) {
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
+        const std::string_view name = Trim(text.substr(0, eq));
+        if (!IsUpperOf(p.name, name)) {
+            SetBytes(p.name, name);
+            MakeUpper(p.name);
         }
         std::string_view rest = text.substr(eq + 1);
+        if (plain) {
+            if (p.values.size() != 1 || p.values.front() != rest) {
+                p.values.resize(1);
+                SetBytes(p.values.front(), rest);
+            }
+            return;
+        }
+        p.values.clear();
         if (rest.find_first_of("\",") == std::string_view::npos) {
-            AppendParamValue(p.values, rest); // one plain value (most parameters)
+            AppendParamValue(p.values, rest); // one value with ^-escapes
             return;
         }
         // Comma-separated values, each optionally in double quotes; 4.0 writes a list of
@@ -243,10 +352,10 @@ std::string DecodeCharset(std::string_view bytes, const std::string* charset) {
     return kb::DecodeToUtf8(bytes);
 }
 
-bool IsBinaryData(const VCardProperty& p) {
+bool IsBinaryData(const VCardProperty& p, std::string_view raw) {
     return (p.name == "PHOTO"sv || p.name == "LOGO"sv || p.name == "SOUND"sv ||
             p.name == "KEY"sv) &&
-           kb::StartsWithNoCase(p.rawValue, "data:");
+           kb::StartsWithNoCase(raw, "data:");
 }
 
 // What the parameters say about the value, read in one pass. The names are upper case
@@ -303,19 +412,25 @@ bool HasLineBreak(std::string_view s) {
 
 // Names and parameters are ASCII in every version; whatever else a file holds there is
 // made valid UTF-8 like the values, so nothing downstream meets stray bytes.
-void AssignText(std::string& out, std::string_view bytes) {
-    if (IsAscii(bytes))
-        out.assign(bytes);
+// ascii: the bytes are known to be ASCII.
+void AssignText(std::string& out, std::string_view bytes, bool ascii = false) {
+    if (ascii || IsAscii(bytes))
+        SetBytes(out, bytes);
     else
         out = kb::DecodeToUtf8(bytes);
 }
 
-void AssignUpper(std::string& out, std::string_view bytes) {
-    AssignText(out, bytes);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+// mayHaveLower: bytes may hold lower-case letters; most names are written upper case.
+void AssignUpper(std::string& out, std::string_view bytes, bool ascii, bool mayHaveLower) {
+    if (ascii && !mayHaveLower) {
+        if (out != bytes)
+            SetBytes(out, bytes);
+        return;
     }
+    if (ascii && IsUpperOf(out, bytes))
+        return;
+    AssignText(out, bytes, ascii);
+    MakeUpper(out);
 }
 
 // Whether the double quote at text[i] opens a quoted parameter value: only one that
@@ -324,38 +439,141 @@ bool OpensQuote(std::string_view text, std::size_t i) {
     return i > 0 && (text[i - 1] == '=' || text[i - 1] == ',');
 }
 
-// The line ends of a chunk: the next CR or LF at or after a position. Each kind is looked
-// for with memchr and the answer kept until it is passed, so a chunk is read once for each.
-class LineEnds {
-public:
-    LineEnds(const char* data, std::size_t size) : m_data(data), m_size(size) {}
-    std::size_t Next(std::size_t from) {
-        if (m_cr == kUnknown || m_cr < from)
-            m_cr = Find('\r', from);
-        if (m_lf == kUnknown || m_lf < from)
-            m_lf = Find('\n', from);
-        return m_cr < m_lf ? m_cr : m_lf;
-    }
-
-private:
-    static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
-    std::size_t Find(char c, std::size_t from) const {
-        const void* p = std::memchr(m_data + from, c, m_size - from);
-        return p ? static_cast<std::size_t>(static_cast<const char*>(p) - m_data) : m_size;
-    }
-    const char* m_data;
-    std::size_t m_size;
-    std::size_t m_cr = kUnknown;
-    std::size_t m_lf = kUnknown;
+// Where the name and parameters of a line end, found in one pass: the first ':', the first
+// ';' before it and whether a '"' stands before it.
+struct HeadMarks {
+    std::size_t colon = std::string_view::npos;
+    std::size_t semi = std::string_view::npos;
+    std::size_t dot = std::string_view::npos; // the last '.' before the first ';' or ':'
+    bool quote = false;
+    bool lower = false; // a lower-case ASCII letter before the first ';' or ':'
 };
 
-// Splits "group.NAME;params:value". False when the line has no ':' at all.
-bool ParseProperty(std::string_view text, VCardProperty& p, std::vector<VCardParam>& spare) {
-    // The name and parameters end at the first ':' outside a quoted parameter value.
+HeadMarks ScanHead(std::string_view text) {
+    HeadMarks m;
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: most heads end within the first sixteen.
+    const __m128i colon = _mm_set1_epi8(':');
+    const __m128i semi = _mm_set1_epi8(';');
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i dot = _mm_set1_epi8('.');
+    const __m128i beforeA = _mm_set1_epi8('a' - 1);
+    const __m128i afterZ = _mm_set1_epi8('z' + 1);
+    for (; i + 16 <= text.size(); i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        const auto colons = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, colon)));
+        const unsigned before = colons != 0 ? (colons & (0u - colons)) - 1 : 0xFFFFu;
+        const auto semis =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, semi))) & before;
+        if (m.semi == std::string_view::npos) {
+            // The name, with its group, stands before the first ';'.
+            const unsigned name = semis != 0 ? (semis & (0u - semis)) - 1 : before;
+            const unsigned dots =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, dot))) & name;
+            if (dots != 0)
+                m.dot = i + 31 - static_cast<std::size_t>(std::countl_zero(dots));
+            // Bytes past 0x7F compare as negative: never taken for letters.
+            const auto lowers = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_and_si128(_mm_cmpgt_epi8(v, beforeA), _mm_cmplt_epi8(v, afterZ))));
+            if ((lowers & name) != 0)
+                m.lower = true;
+        }
+        if (semis != 0 && m.semi == std::string_view::npos)
+            m.semi = i + static_cast<std::size_t>(std::countr_zero(semis));
+        if ((static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, quote))) & before) != 0)
+            m.quote = true;
+        if (colons != 0) {
+            m.colon = i + static_cast<std::size_t>(std::countr_zero(colons));
+            return m;
+        }
+    }
+#endif
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ':') {
+            m.colon = i;
+            break;
+        }
+        if (c == ';') {
+            if (m.semi == std::string_view::npos)
+                m.semi = i;
+        } else if (c == '"') {
+            m.quote = true;
+        } else if (m.semi == std::string_view::npos) {
+            if (c == '.')
+                m.dot = i;
+            else if (c >= 'a' && c <= 'z')
+                m.lower = true;
+        }
+    }
+    return m;
+}
+
+// The parameters of a line, "TYPE=home;PREF=1". hasQuote: a '"' stands among them.
+void ReadParams(std::string_view params, bool hasQuote, bool ascii, ParamSlots& slots) {
+    const auto add = [&slots, ascii](std::string_view param) {
+        if (ascii || IsAscii(param))
+            AddParam(slots, param);
+        else
+            AddParam(slots, kb::DecodeToUtf8(param));
+    };
+    if (!hasQuote) {
+        // Nothing quoted (most lines): the parameters stand between the semicolons.
+        for (std::size_t start = 0;;) {
+            std::size_t end = start;
+            while (end < params.size() && params[end] != ';')
+                ++end;
+            add(params.substr(start, end - start));
+            if (end == params.size())
+                return;
+            start = end + 1;
+        }
+    }
+    std::size_t start = 0;
     bool quoted = false;
-    std::size_t colon = text.find(':');
-    if (colon != std::string_view::npos &&
-        text.substr(0, colon).find('"') != std::string_view::npos) {
+    for (std::size_t i = 0; i <= params.size(); ++i) {
+        if (i < params.size() && params[i] == '"' && (quoted || OpensQuote(params, i)))
+            quoted = !quoted;
+        if (i == params.size() || (params[i] == ';' && !quoted)) {
+            add(params.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+}
+
+// The lines that frame a card, as nearly every file spells them (any case).
+enum class Frame { None, Begin, End, Version };
+constexpr std::string_view kVersionPrefix = "VERSION:";
+
+Frame FrameOf(std::string_view line) {
+    if (line.size() < kVersionPrefix.size())
+        return Frame::None;
+    // Most lines begin with none of their letters: seen at once (| 0x20 folds the case of
+    // ASCII letters, and makes no other byte a 'b', 'e' or 'v').
+    const char first = static_cast<char>(line.front() | 0x20);
+    if (first == 'b')
+        return line.size() == 11 && vcard::SameWord(line, "BEGIN:VCARD") ? Frame::Begin
+                                                                         : Frame::None;
+    if (first == 'e')
+        return line.size() == 9 && vcard::SameWord(line, "END:VCARD") ? Frame::End : Frame::None;
+    if (first == 'v' && vcard::SameWord(line.substr(0, kVersionPrefix.size()), kVersionPrefix))
+        return Frame::Version;
+    return Frame::None;
+}
+
+// Splits "group.NAME;params:value" into p, every part of which it sets but the values, and
+// raw, the value as it stands in text. False when the line has no ':' at all (p left as it
+// was). ascii: the line holds only ASCII bytes.
+bool ParseProperty(std::string_view text, bool ascii, VCardProperty& p, std::string_view& raw,
+                   std::vector<VCardParam>& spare) {
+    // The name and parameters end at the first ':' outside a quoted parameter value.
+    const HeadMarks marks = ScanHead(text);
+    std::size_t colon = marks.colon;
+    std::size_t semi = marks.semi;
+    const bool hasQuote = marks.quote;
+    bool quoted = false;
+    if (hasQuote) {
         // A quoted parameter value may hold a ':'.
         colon = std::string_view::npos;
         for (std::size_t i = 0; i < text.size(); ++i) {
@@ -368,49 +586,32 @@ bool ParseProperty(std::string_view text, VCardProperty& p, std::vector<VCardPar
         }
         if (colon == std::string_view::npos)
             colon = text.find(':'); // an unbalanced quote: take the first ':' after all
+        if (colon != std::string_view::npos)
+            semi = text.substr(0, colon).find(';');
     }
     if (colon == std::string_view::npos)
         return false;
     const std::string_view head = text.substr(0, colon);
-    p.rawValue.assign(text.substr(colon + 1));
+    raw = text.substr(colon + 1);
 
-    const std::size_t semi = head.find(';');
     std::string_view qualified = Trim(head.substr(0, semi));
-    const std::size_t dot = qualified.rfind('.');
+    // The group ends at the last '.' of the name; Trim took off no dot.
+    const std::size_t dot =
+        hasQuote ? qualified.rfind('.')
+        : marks.dot == std::string_view::npos
+            ? std::string_view::npos
+            : marks.dot - static_cast<std::size_t>(qualified.data() - text.data());
     if (dot != std::string_view::npos) {
-        AssignText(p.group, qualified.substr(0, dot));
+        AssignText(p.group, qualified.substr(0, dot), ascii);
         qualified.remove_prefix(dot + 1);
+    } else {
+        p.group.clear();
     }
-    AssignUpper(p.name, qualified);
-    if (semi != std::string_view::npos) {
-        std::string_view params = head.substr(semi + 1);
-        const auto add = [&p, &spare](std::string_view param) {
-            if (IsAscii(param))
-                AddParam(p.params, spare, param);
-            else
-                AddParam(p.params, spare, kb::DecodeToUtf8(param));
-        };
-        if (params.find('"') == std::string_view::npos) {
-            // Nothing quoted (most lines): the parameters stand between the semicolons.
-            for (std::size_t start = 0;;) {
-                const std::size_t end = params.find(';', start);
-                add(params.substr(start, end == std::string_view::npos ? end : end - start));
-                if (end == std::string_view::npos)
-                    return true;
-                start = end + 1;
-            }
-        }
-        std::size_t start = 0;
-        quoted = false;
-        for (std::size_t i = 0; i <= params.size(); ++i) {
-            if (i < params.size() && params[i] == '"' && (quoted || OpensQuote(params, i)))
-                quoted = !quoted;
-            if (i == params.size() || (params[i] == ';' && !quoted)) {
-                add(params.substr(start, i - start));
-                start = i + 1;
-            }
-        }
-    }
+    AssignUpper(p.name, qualified, ascii, hasQuote || marks.lower);
+    ParamSlots slots(p.params, spare);
+    if (semi != std::string_view::npos)
+        ReadParams(head.substr(semi + 1), hasQuote, ascii, slots);
+    slots.Finish();
     return true;
 }
 
@@ -442,7 +643,7 @@ bool CVCardReader::Feed(const char* data, std::size_t size, IVCardSink& sink) {
         pending.swap(m_physical);
         for (char c : pending) {
             if (c == '\r' || c == '\n') {
-                if (!(c == '\n' && m_bAfterCr) && !OnPhysicalLine(m_physical, sink))
+                if (!(c == '\n' && m_bAfterCr) && !OnHeldLine(sink))
                     return false;
                 m_physical.clear();
                 m_bAfterCr = c == '\r';
@@ -452,13 +653,12 @@ bool CVCardReader::Feed(const char* data, std::size_t size, IVCardSink& sink) {
             }
         }
     }
-    LineEnds ends(data, size);
     for (; i < size; ++i) {
         const char c = data[i];
         if (c == '\r' || c == '\n') {
             // CR LF is one line end; a CR or an LF alone is one as well.
             if (!(c == '\n' && m_bAfterCr)) {
-                if (!OnPhysicalLine(m_physical, sink))
+                if (!OnHeldLine(sink))
                     return false;
                 m_physical.clear();
             }
@@ -467,12 +667,18 @@ bool CVCardReader::Feed(const char* data, std::size_t size, IVCardSink& sink) {
         }
         m_bAfterCr = false;
         // Find the run of ordinary bytes and take it at once.
-        const std::size_t j = ends.Next(i);
+        const transfer::LineEnd end = transfer::FindLineEnd(data + i, data + size);
+        auto j = static_cast<std::size_t>(end.at - data);
         if (j < size && m_physical.empty()) {
             // A whole line within this chunk: read where it stands.
-            if (!OnPhysicalLine(std::string_view(data + i, j - i), sink, true))
+            if (!OnPhysicalLine(std::string_view(data + i, j - i), sink, true, end.ascii))
                 return false;
+            // The line end taken at once, CR LF as one.
             m_bAfterCr = data[j] == '\r';
+            if (m_bAfterCr && j + 1 < size && data[j + 1] == '\n') {
+                m_bAfterCr = false;
+                ++j;
+            }
             i = j;
             continue;
         }
@@ -495,7 +701,7 @@ bool CVCardReader::Finish(IVCardSink& sink) {
         return false;
     m_bStarted = true;
     if (!m_physical.empty()) {
-        if (!OnPhysicalLine(m_physical, sink))
+        if (!OnHeldLine(sink))
             return false;
         m_physical.clear();
     }
@@ -511,15 +717,29 @@ bool CVCardReader::Finish(IVCardSink& sink) {
     return true;
 }
 
-bool CVCardReader::OnPhysicalLine(std::string_view line, IVCardSink& sink, bool inChunk) {
+bool CVCardReader::OnHeldLine(IVCardSink& sink) {
+    return OnPhysicalLine(m_physical, sink, false, IsAscii(m_physical));
+}
+
+bool CVCardReader::LogicalLineIsQuotedPrintable() {
+    // Nothing has been taken off the logical line yet: its first physical line is still
+    // there as it was read.
+    if (m_logicalQp < 0)
+        m_logicalQp = SaysQuotedPrintable(LogicalLine().substr(0, m_nFirstLineLength)) ? 1 : 0;
+    return m_logicalQp == 1;
+}
+
+bool CVCardReader::OnPhysicalLine(std::string_view line, IVCardSink& sink, bool inChunk,
+                                  bool ascii) {
     ++m_nLine;
     if (m_nLogicalLine != 0) {
         const std::string_view logical = LogicalLine();
-        if (m_bLogicalQp && !logical.empty() && logical.back() == '=') {
+        if (!logical.empty() && logical.back() == '=' && LogicalLineIsQuotedPrintable()) {
             KeepLogicalLine();
             // A quoted-printable soft line break: the value goes on, blanks and all.
             m_logical.pop_back();
             m_logical.append(line);
+            m_bLogicalAscii = m_bLogicalAscii && ascii;
             return true;
         }
         if (!line.empty() && IsBlank(line.front())) {
@@ -530,6 +750,7 @@ bool CVCardReader::OnPhysicalLine(std::string_view line, IVCardSink& sink, bool 
                 m_logical.append(line);
             else
                 m_logical.append(line.substr(1));
+            m_bLogicalAscii = m_bLogicalAscii && ascii;
             return true;
         }
     }
@@ -547,7 +768,9 @@ bool CVCardReader::OnPhysicalLine(std::string_view line, IVCardSink& sink, bool 
         m_bLogicalInChunk = false;
     }
     m_nLogicalLine = m_nLine;
-    m_bLogicalQp = SaysQuotedPrintable(line);
+    m_nFirstLineLength = line.size();
+    m_logicalQp = -1;
+    m_bLogicalAscii = ascii;
     return true;
 }
 
@@ -556,7 +779,7 @@ bool CVCardReader::CompleteLogicalLine(IVCardSink& sink) {
         return true;
     const int line = m_nLogicalLine;
     m_nLogicalLine = 0;
-    if (!OnLogicalLine(LogicalLine(), line, sink)) {
+    if (!OnLogicalLine(LogicalLine(), line, m_bLogicalAscii, sink)) {
         m_bStopped = true;
         return false;
     }
@@ -574,23 +797,27 @@ VCardProperty& CVCardReader::ScratchProperty() {
             m_spareProperties.pop_back();
         }
     }
+    // Its strings and parameters keep what they held, for their room: the line read into
+    // it sets each.
     VCardProperty& p = m_card.properties[m_nProperties];
-    p.group.clear();
-    p.name.clear();
-    for (VCardParam& param : p.params)
-        m_spareParams.push_back(std::move(param));
-    p.params.clear();
-    p.value.clear();
-    p.rawValue.clear();
     p.binary = false;
     p.line = 0;
     return p;
 }
 
-bool CVCardReader::OnLogicalLine(std::string_view text, int line, IVCardSink& sink) {
-    VCardProperty& p = ScratchProperty(); // kept only when m_nProperties moves on
-    const bool parsed = ParseProperty(text, p, m_spareParams);
-    if (parsed && p.name == "BEGIN"sv && kb::EqualsNoCase(Trim(p.rawValue), "VCARD")) {
+bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii, IVCardSink& sink) {
+    // The lines that frame a card, in the spelling nearly every file has, are known without
+    // parsing them; any other line is parsed into the slot after the card's properties.
+    const Frame frame = FrameOf(text);
+    VCardProperty* scratch = nullptr; // kept only when m_nProperties moves on
+    std::string_view raw;             // its value as it stands in text
+    bool parsed = false;
+    if (frame == Frame::None) {
+        scratch = &ScratchProperty();
+        parsed = ParseProperty(text, ascii, *scratch, raw, m_spareParams);
+    }
+    if (frame == Frame::Begin ||
+        (parsed && scratch->name == "BEGIN"sv && vcard::SameWord(Trim(raw), "VCARD"))) {
         m_bInStray = false;
         if (m_bInCard && !sink.OnBadCard(m_card.line, VCardFault::NoEnd))
             return false;
@@ -608,7 +835,8 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, IVCardSink& si
         m_bInStray = true;
         return sink.OnBadCard(line, VCardFault::TextOutsideCard);
     }
-    if (parsed && p.name == "END"sv && kb::EqualsNoCase(Trim(p.rawValue), "VCARD")) {
+    if (frame == Frame::End ||
+        (parsed && scratch->name == "END"sv && vcard::SameWord(Trim(raw), "VCARD"))) {
         m_bInCard = false;
         if (m_bCardBroken)
             return sink.OnBadCard(m_card.line, m_cardFault);
@@ -622,40 +850,56 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, IVCardSink& si
     }
     if (m_bCardBroken)
         return true;
+    if (frame == Frame::Version) {
+        m_card.version.assign(Trim(text.substr(kVersionPrefix.size())));
+        return true;
+    }
+    VCardProperty& p = *scratch;
     if (!parsed) {
         if (m_nProperties > 0 && m_card.properties[m_nProperties - 1].binary) {
             // Some 2.1 writers break base64 without indenting it.
             VCardProperty& last = m_card.properties[m_nProperties - 1];
-            last.rawValue.append(text);
+            if (m_rawValues == RawValues::Keep)
+                last.rawValue.append(text);
             std::string piece;
             AssignText(piece, text);
             last.value.append(piece);
             return true;
         }
         // A line that is no property: kept as text so that nothing of it is lost.
-        p.rawValue.assign(text);
+        p.group.clear();
+        p.name.clear();
+        SpareParams(p.params, 0, m_spareParams);
+        if (m_rawValues == RawValues::Keep)
+            p.rawValue.assign(text);
+        else
+            p.rawValue.clear();
         p.value = vcard::EscapeText(kb::DecodeToUtf8(text));
         p.line = line;
         ++m_nProperties;
         return true;
     }
     if (p.name == "VERSION"sv) {
-        m_card.version.assign(Trim(p.rawValue));
+        m_card.version.assign(Trim(raw));
         return true;
     }
     p.line = line;
+    if (m_rawValues == RawValues::Keep)
+        SetBytes(p.rawValue, raw);
+    else
+        p.rawValue.clear();
     const ValueForm form = p.params.empty() ? ValueForm{} : FormOf(p);
-    p.binary = form.binary || IsBinaryData(p);
+    p.binary = form.binary || IsBinaryData(p, raw);
     if (p.binary) {
         // Base64 is ASCII; stray bytes in a damaged value must not reach a record as
         // anything but UTF-8, or what is written back would not read the same.
-        AssignText(p.value, p.rawValue);
+        AssignText(p.value, raw, ascii);
         ++m_nProperties;
         return true;
     }
-    std::string_view bytes = p.rawValue;
+    std::string_view bytes = raw;
     if (form.quotedPrintable) {
-        if (!DecodeQuotedPrintable(p.rawValue, m_decoded)) {
+        if (!DecodeQuotedPrintable(raw, m_decoded)) {
             m_bCardBroken = true;
             m_cardFault = VCardFault::BadQuotedPrintable;
             return true;
@@ -663,7 +907,7 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, IVCardSink& si
         bytes = m_decoded;
     }
     const bool v21 = m_card.version == "2.1"sv || m_card.version.empty();
-    if (!form.charset && kb::IsValidUtf8(bytes)) {
+    if (!form.charset && ((ascii && !form.quotedPrintable) || kb::IsValidUtf8(bytes))) {
         // The common case: UTF-8 already. Only a quoted-printable value can hold a line
         // break: unfolding took every other one out.
         if (v21)
@@ -671,7 +915,7 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, IVCardSink& si
         else if (form.quotedPrintable && HasLineBreak(bytes))
             p.value = EscapeLineBreaks(bytes); // quoted-printable line breaks in a 3.0 card
         else
-            p.value.assign(bytes);
+            SetBytes(p.value, bytes);
         ++m_nProperties;
         return true;
     }

@@ -39,8 +39,13 @@ public:
     virtual bool OnBadCard(int line, VCardFault fault) = 0;
 };
 
+// Whether the reader keeps each value as it stood in the file (VCardProperty::rawValue)
+// besides the value read: an import, which reads the values only, need not.
+enum class RawValues { Keep, Drop };
+
 class CVCardReader {
 public:
+    explicit CVCardReader(RawValues rawValues = RawValues::Keep) : m_rawValues(rawValues) {}
     // Reads the next bytes; false once the sink asked to stop.
     bool Feed(const char* data, std::size_t size, IVCardSink& sink);
     // Ends the input: an unfinished card is reported as NoEnd. False when the sink stopped.
@@ -49,28 +54,38 @@ public:
     int Lines() const { return m_nLine; }
 
 private:
-    // inChunk: the line stands in the bytes being fed, which stay until Feed returns.
-    bool OnPhysicalLine(std::string_view line, IVCardSink& sink, bool inChunk = false);
+    // inChunk: the line stands in the bytes being fed, which stay until Feed returns;
+    // ascii: it holds only ASCII bytes.
+    bool OnPhysicalLine(std::string_view line, IVCardSink& sink, bool inChunk, bool ascii);
+    // A line that was gathered in m_physical.
+    bool OnHeldLine(IVCardSink& sink);
     std::string_view LogicalLine() const {
         return m_bLogicalInChunk ? m_logicalInChunk : std::string_view(m_logical);
     }
     // Copies a logical line that is still read from the chunk into m_logical.
     void KeepLogicalLine();
     bool CompleteLogicalLine(IVCardSink& sink);
-    bool OnLogicalLine(std::string_view text, int line, IVCardSink& sink);
-    // The property slot after the card's properties, emptied, to parse the next line into.
+    bool OnLogicalLine(std::string_view text, int line, bool ascii, IVCardSink& sink);
+    // Whether the logical line's first physical line says quoted-printable: decided when a
+    // line ending in '=' first asks, as no other line needs to know.
+    bool LogicalLineIsQuotedPrintable();
+    // The property slot after the card's properties, to parse the next line into; what it
+    // held is overwritten, so that its strings keep their room.
     VCardProperty& ScratchProperty();
 
     std::string m_physical;            // the physical line being read
     std::string m_logical;             // the logical line being unfolded
     std::string_view m_logicalInChunk; // or where it stands in the chunk being fed
     bool m_bLogicalInChunk = false;
-    int m_nLogicalLine = 0; // where it began; 0 when there is none
-    bool m_bLogicalQp = false;
+    int m_nLogicalLine = 0;             // where it began; 0 when there is none
+    std::size_t m_nFirstLineLength = 0; // of its first physical line, which begins it
+    signed char m_logicalQp = -1;       // LogicalLineIsQuotedPrintable: -1 not asked yet
+    bool m_bLogicalAscii = true;        // every byte of it is ASCII
     int m_nLine = 0;
     bool m_bAfterCr = false;
     bool m_bStarted = false; // past the byte-order mark check
     bool m_bStopped = false;
+    RawValues m_rawValues;
 
     bool m_bInCard = false;
     bool m_bCardBroken = false;

@@ -72,16 +72,6 @@ std::vector<std::string_view> SplitEscaped(std::string_view value, char separato
     return parts;
 }
 
-bool SameWord(std::string_view a, std::string_view b) noexcept {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (kb::FoldAscii(a[i]) != kb::FoldAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
 int PrefRank(std::string_view value) noexcept {
     int n = 0;
     bool digits = !value.empty() && value.size() <= 3;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <list>
 
 using namespace std::string_view_literals;
 
@@ -102,12 +103,23 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
-std::string_view TrimView(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
         s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+    while (!s.empty() && IsBlank(s.back()))
         s.remove_suffix(1);
     return s;
+}
+
+// Most text has no blanks around it: that is seen at once.
+inline std::string_view TrimView(std::string_view s) {
+    if (s.empty() || (!IsBlank(s.front()) && !IsBlank(s.back())))
+        return s;
+    return TrimBlanks(s);
 }
 
 std::string Trimmed(std::string_view s) {
@@ -170,11 +182,15 @@ bool IsUuid(std::string_view s) {
     return true;
 }
 
-std::string NormaliseUid(std::string_view uid) {
+std::string_view NormalisedUid(std::string_view uid) {
     std::string_view s = TrimView(uid);
     if (kb::StartsWithNoCase(s, "urn:uuid:"))
         s.remove_prefix(9);
-    return std::string(s);
+    return s;
+}
+
+std::string NormaliseUid(std::string_view uid) {
+    return std::string(NormalisedUid(uid));
 }
 
 // The label Apple's programs write in an item's X-ABLabel, "_$!<Mobile>!$_", in words.
@@ -231,18 +247,33 @@ ItemParams ReadItemParams(const VCardProperty& p) {
             for (const std::string& v : param.values) {
                 if (v.size() < 3 || v.size() > 6)
                     continue;
-                if (vcard::SameWord(v, "fax"))
-                    found |= kFax;
-                else if (vcard::SameWord(v, "cell") || vcard::SameWord(v, "mobile") || vcard::SameWord(v, "iphone"))
-                    found |= kMobile;
-                else if (vcard::SameWord(v, "pager"))
-                    found |= kPager;
-                else if (vcard::SameWord(v, "home"))
-                    found |= kHome;
-                else if (vcard::SameWord(v, "work"))
-                    found |= kWork;
-                else if (vcard::SameWord(v, "pref"))
-                    typePref = true;
+                // Told apart by their first letter, then compared.
+                switch (kb::FoldAscii(v.front())) {
+                case 'f':
+                    found |= vcard::SameWord(v, "fax") ? kFax : 0u;
+                    break;
+                case 'c':
+                    found |= vcard::SameWord(v, "cell") ? kMobile : 0u;
+                    break;
+                case 'm':
+                    found |= vcard::SameWord(v, "mobile") ? kMobile : 0u;
+                    break;
+                case 'i':
+                    found |= vcard::SameWord(v, "iphone") ? kMobile : 0u;
+                    break;
+                case 'p':
+                    found |= vcard::SameWord(v, "pager") ? kPager : 0u;
+                    typePref = typePref || vcard::SameWord(v, "pref");
+                    break;
+                case 'h':
+                    found |= vcard::SameWord(v, "home") ? kHome : 0u;
+                    break;
+                case 'w':
+                    found |= vcard::SameWord(v, "work") ? kWork : 0u;
+                    break;
+                default:
+                    break;
+                }
             }
         } else if (vcard::SameWord(param.name, "PREF")) {
             for (const std::string& v : param.values) {
@@ -313,7 +344,9 @@ const VCardMapEntry* FindMapEntry(std::string_view name) {
     struct Index {
         std::array<std::vector<const VCardMapEntry*>, 64> buckets;
         static std::size_t Bucket(std::string_view name) {
-            return (name.size() * 7 + static_cast<unsigned char>(name.front())) & 63;
+            return (name.size() * 7 + static_cast<unsigned char>(name.front()) +
+                    static_cast<unsigned char>(name.back()) * 3) &
+                   63;
         }
     };
     static const Index index = [] {
@@ -407,11 +440,14 @@ public:
             return;
         const std::string_view value = p->value;
         if (value.find('\\') == std::string_view::npos) {
+            // The components are short: one pass over them finds each end.
             std::size_t start = 0;
             for (std::size_t k = 0; k < count; ++k) {
-                const std::size_t at = value.find(';', start);
-                m_parts[k] = value.substr(start, at == std::string_view::npos ? at : at - start);
-                if (at == std::string_view::npos)
+                std::size_t at = start;
+                while (at < value.size() && value[at] != ';')
+                    ++at;
+                m_parts[k] = value.substr(start, at - start);
+                if (at == value.size())
                     break;
                 start = at + 1;
             }
@@ -450,11 +486,13 @@ bool IsJoin(std::string_view text, std::initializer_list<std::string_view> parts
 
 // What an import puts into a record, before the plain-words lines are placed.
 struct Reading {
-    VCardRecord out;
-    std::vector<std::string> words; // in card order
+    Reading(CContactRecord& r, VCardFacts& facts) : record(r), out(facts), words(facts.spilled) {}
+    CContactRecord& record;
+    VCardFacts& out;
+    std::vector<std::string>& words; // in card order: out.spilled, once they are placed
     bool otherInfoSet[CContactRecord::kOtherInfoCount] = {};
-    std::string notesFromNote;
     bool lastNameFromOrg = false; // a company card: ORG is its name
+    std::list<std::string> unescaped; // values with escapes undone, where views point
 };
 
 std::string AddressLine(const std::vector<std::string>& c) {
@@ -480,7 +518,7 @@ std::string_view FirstComponentView(const VCardProperty& p, std::string& buffer)
 }
 
 void ReadName(const Sorted& card, Reading& rd) {
-    CContactRecord& r = rd.out.record;
+    CContactRecord& r = rd.record;
     const VCardProperty* n = card.n;
     const VCardProperty* fn = card.fn;
     const VCardProperty* org = card.org;
@@ -559,10 +597,35 @@ void ReadName(const Sorted& card, Reading& rd) {
 }
 
 struct ItemCandidate {
-    std::string text;
-    std::uint8_t label;
-    int preference;
-    const VCardProperty* property;
+    std::string_view text; // in the property's value, or in Reading::unescaped
+    std::uint8_t label = LABEL_EMAIL;
+    int preference = 0;
+    const VCardProperty* property = nullptr;
+};
+
+// The items of a card in file order: in place for as many as a record holds, which is what
+// most cards have.
+class ItemList {
+public:
+    void push_back(const ItemCandidate& c) {
+        if (m_more.empty() && m_size < m_inline.size()) {
+            m_inline[m_size++] = c;
+            return;
+        }
+        if (m_more.empty())
+            m_more.assign(m_inline.begin(), m_inline.end());
+        m_more.push_back(c);
+        ++m_size;
+    }
+    std::size_t size() const { return m_size; }
+    const ItemCandidate& operator[](std::size_t k) const {
+        return m_more.empty() ? m_inline[k] : m_more[k];
+    }
+
+private:
+    std::array<ItemCandidate, CContactRecord::kItemCount> m_inline; // the first m_size
+    std::vector<ItemCandidate> m_more;
+    std::size_t m_size = 0;
 };
 
 // Parses "2* 5* 255 255 255 255 255": each slot's label, '*' for a slot with text.
@@ -595,23 +658,24 @@ bool ParseItemLayout(std::string_view value, std::uint8_t labels[], bool filled[
 }
 
 void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
-    CContactRecord& r = rd.out.record;
-    std::vector<ItemCandidate> items;
-    items.reserve(CContactRecord::kItemCount);
+    CContactRecord& r = rd.record;
+    ItemList items;
     for (std::size_t i = 0; i < sorted.Size(); ++i) {
         const VCardProperty& p = sorted.Property(i);
         if (sorted.Slot(i) != VCardSlot::Item || p.binary) // TEL, EMAIL
             continue;
-        std::string value = p.Text();
+        std::string_view value = p.value;
+        if (value.find('\\') != std::string_view::npos)
+            value = rd.unescaped.emplace_back(p.Text());
         if (TrimView(value).empty())
             continue;
         const ItemParams params = ReadItemParams(p);
-        ItemCandidate c{std::move(value), LABEL_EMAIL, params.preference, &p};
+        ItemCandidate c{value, LABEL_EMAIL, params.preference, &p};
         if (p.name == "TEL"sv) {
             const std::string* valueType = params.valueType;
             if (valueType && kb::EqualsNoCase(*valueType, "uri") &&
                 kb::StartsWithNoCase(c.text, "tel:"))
-                c.text.erase(0, 4); // 4.0's tel: URI: the number is what the user knows
+                c.text.remove_prefix(4); // 4.0's tel: URI: the number is what the user knows
             if (TrimView(c.text).empty())
                 continue; // "tel:" and nothing else is no number, as a blank value is not
             c.label = params.label;
@@ -621,14 +685,14 @@ void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
                 if (fromLabel != LABEL_NONE)
                     c.label = fromLabel;
                 else if (!text.empty())
-                    rd.words.push_back(text + ": " + c.text); // a label of the user's own
+                    rd.words.push_back(text + ": " + std::string(c.text)); // the user's own
             }
         } else if (const std::string* label = GroupLabel(card, p)) {
             const std::string text = AbLabelText(vcard::UnescapeText(*label));
             if (!text.empty() && LabelOfAbLabel(vcard::UnescapeText(*label)) == LABEL_NONE)
-                rd.words.push_back(text + ": " + c.text);
+                rd.words.push_back(text + ": " + std::string(c.text));
         }
-        items.push_back(std::move(c));
+        items.push_back(c);
     }
 
     std::uint8_t layoutLabels[CContactRecord::kItemCount] = {};
@@ -649,14 +713,14 @@ void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
         for (int s = 0; s < CContactRecord::kItemCount; ++s) {
             r.m_nItemLabel[static_cast<std::size_t>(s)] = layoutLabels[s];
             if (layoutFilled[s]) {
-                r.m_strItem[static_cast<std::size_t>(s)] = std::move(items[k].text);
+                r.m_strItem[static_cast<std::size_t>(s)] = items[k].text;
                 slots[k++] = s;
             }
         }
         placed = k;
     } else {
         for (std::size_t k = 0; k < items.size() && k < CContactRecord::kItemCount; ++k) {
-            r.m_strItem[k] = std::move(items[k].text);
+            r.m_strItem[k] = items[k].text;
             r.m_nItemLabel[k] = items[k].label;
             slots[k] = static_cast<int>(k);
             placed = k + 1;
@@ -665,7 +729,8 @@ void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
     for (std::size_t k = placed; k < items.size(); ++k) {
         const std::string types = TypeWords(*items[k].property);
         rd.words.push_back(std::string(items[k].property->name == "TEL"sv ? "Phone" : "E-mail") +
-                           (types.empty() ? "" : " (" + types + ")") + ": " + items[k].text);
+                           (types.empty() ? "" : " (" + types + ")") + ": " +
+                           std::string(items[k].text));
     }
 
     int best = 0;
@@ -679,7 +744,8 @@ void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
     }
     if (bestSlot < 0) {
         if (const VCardProperty* d = sorted.defaultItem) {
-            const std::string v = Trimmed(d->Text());
+            std::string buffer;
+            const std::string_view v = TrimView(TextView(*d, buffer));
             if (v.size() == 1 && v[0] >= '1' && v[0] <= '7')
                 bestSlot = v[0] - '1';
         }
@@ -688,7 +754,7 @@ void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
 }
 
 void ReadAddresses(const Sorted& sorted, Reading& rd) {
-    CContactRecord& r = rd.out.record;
+    CContactRecord& r = rd.record;
     const VCardProperty* only = nullptr; // the one address of most cards
     std::vector<const VCardProperty*> adrs;
     for (std::size_t i = 0; i < sorted.Size(); ++i) {
@@ -746,7 +812,7 @@ void ReadAddresses(const Sorted& sorted, Reading& rd) {
 }
 
 void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
-    CContactRecord& r = rd.out.record;
+    CContactRecord& r = rd.record;
     bool titleSeen = false;
     bool orgSeen = false;
     std::size_t otherInfo = 0;
@@ -754,8 +820,7 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
     for (std::size_t i = 0; i < sorted.Size(); ++i) {
         const VCardProperty& p = sorted.Property(i);
         const VCardMapEntry* known = sorted.Entry(i);
-        const VCardMapEntry entry = known ? *known : VCardMapEntry{p.name, VCardSlot::Words, p.name};
-        switch (entry.slot) {
+        switch (known ? known->slot : VCardSlot::Words) {
         case VCardSlot::FormattedName:
         case VCardSlot::Name:
         case VCardSlot::Item:
@@ -766,17 +831,24 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
             break; // read above, or nothing for the user
         case VCardSlot::Uid:
             if (rd.out.uid.empty())
-                rd.out.uid = NormaliseUid(TextView(p, buffer));
+                rd.out.uid.assign(NormalisedUid(TextView(p, buffer))); // in the room it has
             break;
         case VCardSlot::Title:
             if (!titleSeen) {
-                r.m_strTitle = p.Text();
+                r.m_strTitle = TextView(p, buffer);
                 titleSeen = true;
             } else if (!p.Text().empty()) {
                 rd.words.push_back("Title: " + p.Text());
             }
             break;
         case VCardSlot::OtherRef: {
+            if (!orgSeen && p.value.find_first_of("\\;") == std::string::npos) {
+                // A plain name without units (most cards).
+                orgSeen = true;
+                if (!rd.lastNameFromOrg)
+                    r.m_strOtherRef = p.value;
+                break;
+            }
             std::vector<std::string> c = p.Components();
             if (!orgSeen) {
                 orgSeen = true;
@@ -795,10 +867,10 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
             break;
         }
         case VCardSlot::Notes: {
-            const std::string text = p.Text();
-            if (!rd.notesFromNote.empty())
-                rd.notesFromNote += "\r\n";
-            rd.notesFromNote += text;
+            // The record is new: its notes are the NOTEs so far.
+            if (!r.m_strNotes.empty())
+                r.m_strNotes += "\r\n";
+            r.m_strNotes += TextView(p, buffer);
             break;
         }
         case VCardSlot::Category:
@@ -816,7 +888,7 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
             break;
         case VCardSlot::OtherInfo:
             if (otherInfo < CContactRecord::kOtherInfoCount) {
-                r.m_strOtherInfo[otherInfo] = p.Text();
+                r.m_strOtherInfo[otherInfo] = TextView(p, buffer);
                 rd.otherInfoSet[otherInfo] = true;
                 ++otherInfo;
             } else if (!p.Text().empty()) {
@@ -825,7 +897,7 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
             break;
         case VCardSlot::Binary:
             if (p.binary) {
-                rd.out.binaries.push_back(Lower(entry.words));
+                rd.out.binaries.push_back(Lower(known->words));
                 break;
             }
             [[fallthrough]];
@@ -841,7 +913,7 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
                 text = p.Text();
             if (TrimView(text).empty())
                 break;
-            std::string words(entry.words);
+            std::string words(known ? known->words : std::string_view(p.name));
             if (const std::string* label = GroupLabel(card, p))
                 words = AbLabelText(vcard::UnescapeText(*label));
             else if (p.name.empty())
@@ -858,19 +930,22 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
         rd.words.push_back("Categories: " + JoinNonEmpty(rd.out.categories, ", "));
 }
 
-Reading Read(const VCard& card) {
-    Reading rd;
+void Read(const VCard& card, CContactRecord& record, VCardFacts& facts) {
+    facts.categories.clear();
+    facts.uid.clear();
+    facts.binaries.clear();
+    facts.spilled.clear();
+    Reading rd(record, facts);
     const Sorted sorted(card);
     ReadName(sorted, rd);
     ReadItems(card, sorted, rd);
     ReadAddresses(sorted, rd);
     ReadOthers(card, sorted, rd);
 
-    CContactRecord& r = rd.out.record;
+    CContactRecord& r = rd.record;
     r.m_nCategory = 0;
-    r.m_strNotes = std::move(rd.notesFromNote);
     // Lines without a field of their own: the free Other Info lines first, then the notes.
-    for (std::string& line : rd.words) {
+    for (const std::string& line : rd.words) {
         bool placed = false;
         if (!HasLineBreak(line)) {
             for (std::size_t i = 0; i < CContactRecord::kOtherInfoCount && !placed; ++i) {
@@ -885,18 +960,20 @@ Reading Read(const VCard& card) {
                 r.m_strNotes += "\r\n";
             r.m_strNotes += line;
         }
-        rd.out.spilled.push_back(std::move(line));
     }
-    rd.words.clear();
     if (r.m_strLastName.empty()) {
-        if (!r.m_strFirstName.empty())
-            r.m_strLastName.swap(r.m_strFirstName);
-        else if (!r.m_strOtherRef.empty())
-            r.m_strLastName.swap(r.m_strOtherRef);
-        else
+        if (!r.m_strFirstName.empty()) {
+            const std::string first(r.m_strFirstName);
+            r.m_strLastName = first;
+            r.m_strFirstName.clear();
+        } else if (!r.m_strOtherRef.empty()) {
+            const std::string otherRef(r.m_strOtherRef);
+            r.m_strLastName = otherRef;
+            r.m_strOtherRef.clear();
+        } else {
             r.m_strLastName = "Unnamed";
+        }
     }
-    return rd;
 }
 
 // The items as an import of the written card would place them without X-KINBOOK-ITEMS.
@@ -1092,8 +1169,14 @@ std::string CardUid(const VCard& card) {
     return p ? NormaliseUid(p->Text()) : std::string();
 }
 
+void VCardToRecord(const VCard& card, CContactRecord& record, VCardFacts& facts) {
+    Read(card, record, facts);
+}
+
 VCardRecord VCardToRecord(const VCard& card) {
-    return Read(card).out;
+    VCardRecord out;
+    Read(card, out.record, out);
+    return out;
 }
 
 VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categories,

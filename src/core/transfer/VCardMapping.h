@@ -8,6 +8,7 @@
 //   // there, so the properties Kinbook has no field for (photo, birthday, ...) stay:
 //   VCard merged = RecordToVCard(record, categories, uid, VCardVersion::V40, &serverCard);
 //   VCardRecord in = VCardToRecord(card);  // in.record, in.categories, in.uid, ...
+//   VCardToRecord(card, *record, facts);   // the same, reusing facts card after card
 //   bool ours = IsMappedProperty(property); // the properties RecordToVCard replaces
 // A record's own text may be Windows-1252 bytes; cards are always UTF-8.
 #include "model/CContactRecord.h"
@@ -72,15 +73,22 @@ std::string CardUid(const VCard& card);
 VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categories,
                     const std::string& uid, VCardVersion version, const VCard* previous = nullptr);
 
-struct VCardRecord {
-    CContactRecord record;               // category 0 (Unfiled): the caller files it
+// What a card says besides its record.
+struct VCardFacts {
     std::vector<std::string> categories; // the card's CATEGORIES, in order
     std::string uid;                     // normalised as CardUid
     std::vector<std::string> binaries;   // "photo", "logo", ... for each value not imported
     std::vector<std::string> spilled;    // the plain-words lines put in Other Info or notes
 };
 
+struct VCardRecord : VCardFacts {
+    CContactRecord record; // category 0 (Unfiled): the caller files it
+};
+
 // The record of a card. The last name is never empty (first name, other reference or
 // "Unnamed" stand in, as for delimited import). Nothing of the card is dropped but the
 // binary values listed in binaries and the metadata without user data (PRODID, REV, ...).
 VCardRecord VCardToRecord(const VCard& card);
+// The same for many cards in a row: the record into one the caller made (new, with its
+// default values), the rest into facts, whose lists are emptied first and keep their room.
+void VCardToRecord(const VCard& card, CContactRecord& record, VCardFacts& facts);

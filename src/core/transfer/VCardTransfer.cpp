@@ -12,8 +12,13 @@
 #include "transfer/CVCardWriter.h"
 #include "transfer/ImportScan.h"
 #include <algorithm>
-#include <cstring>
+#include <bit>
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -26,18 +31,20 @@ public:
         : m_filer(filer), m_uids(uids), m_result(result) {}
 
     bool OnCard(VCard& card) override {
-        VCardRecord in = VCardToRecord(card);
-        auto record = std::make_unique<CContactRecord>(std::move(in.record));
-        if (!in.categories.empty()) {
-            m_names.assign(in.categories.begin(), in.categories.end());
+        auto record = std::make_unique<CContactRecord>();
+        VCardToRecord(card, *record, m_in);
+        if (m_in.categories.size() == 1) {
+            record->m_nCategory = CategoryOf(m_in.categories.front());
+        } else if (!m_in.categories.empty()) {
+            m_names.assign(m_in.categories.begin(), m_in.categories.end());
             record->m_nCategory = m_filer.CategoryFor(m_names);
         } else if (const auto fallback = m_filer.DefaultCategory()) {
             record->m_nCategory = *fallback;
         }
         const CContactRecord* filed = m_filer.File(std::move(record));
-        if (filed && m_uids && !in.uid.empty())
-            m_uids->Set(*filed, in.uid); // refused when another record has it
-        for (std::string& b : in.binaries)
+        if (filed && m_uids && !m_in.uid.empty())
+            m_uids->Set(*filed, m_in.uid); // refused when another record has it
+        for (std::string& b : m_in.binaries)
             m_result.binaries.push_back(std::move(b));
         return m_filer.Step();
     }
@@ -48,10 +55,24 @@ public:
     }
 
 private:
+    // The category one name gives. Categories are only added during an import, so a name
+    // always gives the same one; most cards repeat a few names.
+    std::uint16_t CategoryOf(const std::string& name) {
+        const auto known = m_categoryOf.find(name);
+        if (known != m_categoryOf.end())
+            return known->second;
+        m_names.assign(1, name);
+        const std::uint16_t index = m_filer.CategoryFor(m_names);
+        m_categoryOf.emplace(name, index);
+        return index;
+    }
+
     CImportFiler& m_filer;
     CRecordUids* m_uids;
     ImportResult& m_result;
+    VCardFacts m_in;                       // of the card being filed, kept for its room
     std::vector<std::string_view> m_names; // a card's categories, kept for its room
+    std::unordered_map<std::string, std::uint16_t> m_categoryOf;
 };
 
 // The bytes of a file as the vCard reader takes them: UTF-16 turned into UTF-8, anything
@@ -68,54 +89,108 @@ std::unique_ptr<IByteSource> OpenCards(const std::string& path, IFileSystem& fil
 
 namespace {
 
-const char* Find(const char* from, const char* end, char c) {
-    const void* at = std::memchr(from, c, static_cast<std::size_t>(end - from));
-    return at ? static_cast<const char*>(at) : end;
+constexpr char kBeginCard[] = "begin:vcard";
+constexpr std::size_t kBeginCardLength = sizeof kBeginCard - 1;
+
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
 }
+
+// Counts the lines of a chunk that begin with BEGIN:VCARD (any case). A line start is the
+// chunk's first byte when lineStart says so, else a byte after a CR or LF; matched carries
+// a line start cut by the end of a chunk over to the next.
+class CardStarts {
+public:
+    int Count(const char* data, std::size_t n) {
+        int count = 0;
+        std::size_t from = 0;
+        // A match cut by the end of the last chunk goes on; the bytes after it are looked at
+        // as any others.
+        while (m_matched > 0 && from < n) {
+            if (kb::FoldAscii(data[from]) != kBeginCard[m_matched]) {
+                m_matched = 0;
+                break;
+            }
+            ++from;
+            if (++m_matched == kBeginCardLength) {
+                ++count;
+                m_matched = 0;
+            }
+        }
+        // Only a line beginning with 'b' can begin a card: those are found sixteen bytes at
+        // a time where the processor allows, and looked at.
+        std::size_t i = from;
+#if defined(__SSE2__)
+        const __m128i cr = _mm_set1_epi8('\r');
+        const __m128i lf = _mm_set1_epi8('\n');
+        const __m128i lowerCase = _mm_set1_epi8(0x20);
+        const __m128i b = _mm_set1_epi8('b');
+        // Whether the byte before the block ends a line.
+        unsigned afterEnd = i == 0 ? (m_lineStart ? 1u : 0u) : (IsLineEnd(data[i - 1]) ? 1u : 0u);
+        // Each 16 bytes: a bit for each line end and each 'b'.
+        const auto masks = [&](const char* at, std::uint32_t& ends, std::uint32_t& bs) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            ends = static_cast<std::uint32_t>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+            bs = static_cast<std::uint32_t>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(v, lowerCase), b)));
+        };
+        // Thirty-two bytes a round, then sixteen.
+        for (std::size_t step = 32; step >= 16; step -= 16) {
+            for (; i + step <= n; i += step) {
+                std::uint32_t ends = 0;
+                std::uint32_t bs = 0;
+                masks(data + i, ends, bs);
+                if (step == 32) {
+                    std::uint32_t ends2 = 0;
+                    std::uint32_t bs2 = 0;
+                    masks(data + i + 16, ends2, bs2);
+                    ends |= ends2 << 16;
+                    bs |= bs2 << 16;
+                }
+                std::uint32_t starts = bs & ((ends << 1) | afterEnd);
+                afterEnd = (ends >> (step - 1)) & 1u;
+                for (; starts != 0; starts &= starts - 1)
+                    count +=
+                        Candidate(data, n, i + static_cast<std::size_t>(std::countr_zero(starts)));
+            }
+        }
+#endif
+        for (; i < n; ++i) {
+            const bool start = i == 0 ? m_lineStart : IsLineEnd(data[i - 1]);
+            if (start && kb::FoldAscii(data[i]) == 'b')
+                count += Candidate(data, n, i);
+        }
+        m_lineStart = IsLineEnd(data[n - 1]);
+        return count;
+    }
+
+private:
+    // 1 when BEGIN:VCARD stands at the line start at, else 0 (and a match cut by the end of
+    // the chunk is kept in m_matched).
+    int Candidate(const char* data, std::size_t n, std::size_t at) {
+        std::size_t k = 0;
+        while (k < kBeginCardLength && at + k < n && kb::FoldAscii(data[at + k]) == kBeginCard[k])
+            ++k;
+        if (k == kBeginCardLength)
+            return 1;
+        if (at + k == n)
+            m_matched = k;
+        return 0;
+    }
+
+    bool m_lineStart = true;
+    std::size_t m_matched = 0;
+};
 
 } // namespace
 
 int CountVCards(IByteSource& source) {
-    static constexpr char kBegin[] = "begin:vcard";
-    constexpr std::size_t kLen = sizeof kBegin - 1;
     std::vector<char> buffer(kChunk);
+    CardStarts starts;
     int count = 0;
-    std::size_t matched = 0; // bytes of kBegin matched at the start of the current line
-    bool inLineStart = true; // still within the first kLen bytes of a line, all matching
-    while (const std::size_t n = source.Read(buffer.data(), buffer.size())) {
-        const char* p = buffer.data();
-        const char* end = p + n;
-        const char* cr = nullptr; // the next CR at or after p, or end; null: not looked for
-        const char* lf = nullptr;
-        while (p < end) {
-            if (inLineStart) {
-                const char c = kb::FoldAscii(*p++);
-                if (c == '\n' || c == '\r') {
-                    matched = 0;
-                } else if (c == kBegin[matched]) {
-                    if (++matched == kLen) {
-                        ++count;
-                        inLineStart = false;
-                    }
-                } else {
-                    inLineStart = false;
-                }
-                continue;
-            }
-            // The rest of the line: only its end matters. Each kind of line end is looked
-            // for with memchr and the answer kept until it is passed.
-            if (!cr || cr < p)
-                cr = Find(p, end, '\r');
-            if (!lf || lf < p)
-                lf = Find(p, end, '\n');
-            p = cr < lf ? cr : lf;
-            if (p < end) {
-                ++p;
-                inLineStart = true;
-                matched = 0;
-            }
-        }
-    }
+    while (const std::size_t n = source.Read(buffer.data(), buffer.size()))
+        count += starts.Count(buffer.data(), n);
     return count;
 }
 
@@ -218,7 +293,7 @@ ImportResult RunVCardImport(const std::string& path, int cardCount, const Import
         options.uids->Reserve(records.size() + static_cast<std::size_t>(std::max(cardCount, 0)));
     CImportFiler filer(options, records, categories, progress, cardCount);
     CardFiler sink(filer, options.uids, result);
-    CVCardReader reader;
+    CVCardReader reader(RawValues::Drop); // the cards are mapped to records and let go
     std::vector<char> buffer(kChunk);
     try {
         bool going = true;
