@@ -44,6 +44,7 @@ void BM_LoadedBookMemory(benchmark::State& state) {
         benchmark::DoNotOptimize(doc.GetRecords().size());
     }
     std::filesystem::remove(path);
+    std::filesystem::remove(path + ".uids");
     state.counters["file_MB"] = fileSize / 1e6;
     state.counters["heap_MB"] = grown / 1e6;
     state.counters["x_file"] = grown / fileSize;

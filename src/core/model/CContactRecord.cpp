@@ -46,6 +46,26 @@ std::ostream& operator<<(std::ostream& os, const CRecordText& text) {
 
 // ---- CRecordTextBlock
 
+namespace {
+
+template <class End>
+std::size_t ReadEnd(const char* block, int field) {
+    End end = 0;
+    std::memcpy(&end, block + 4 + sizeof(End) * static_cast<std::size_t>(field), sizeof end);
+    return end;
+}
+
+// Moves the ends of the fields from `from` on by the bytes a splice added and removed.
+template <class End>
+void ShiftEnds(char* block, int from, std::size_t added, std::size_t removed) {
+    for (int f = from; f < CRecordTextBlock::kFields; ++f) {
+        const auto end = static_cast<End>(ReadEnd<End>(block, f) + added - removed);
+        std::memcpy(block + 4 + sizeof(End) * static_cast<std::size_t>(f), &end, sizeof end);
+    }
+}
+
+} // namespace
+
 std::uint32_t CRecordTextBlock::Capacity() const {
     std::uint32_t capacity = 0;
     std::memcpy(&capacity, m_pBlock, sizeof capacity);
@@ -57,14 +77,8 @@ std::uint32_t CRecordTextBlock::Capacity() const {
 bool CRecordTextBlock::Wide() const { return Capacity() > kMaxNarrow; }
 
 std::size_t CRecordTextBlock::End(int field) const {
-    if (Wide()) {
-        std::uint32_t end = 0;
-        std::memcpy(&end, m_pBlock + 4 + 4 * field, sizeof end);
-        return end;
-    }
-    std::uint16_t end = 0;
-    std::memcpy(&end, m_pBlock + 4 + 2 * field, sizeof end);
-    return end;
+    return Wide() ? ReadEnd<std::uint32_t>(m_pBlock, field)
+                  : ReadEnd<std::uint16_t>(m_pBlock, field);
 }
 
 void CRecordTextBlock::SetEnds(const std::size_t* ends) {
@@ -129,8 +143,17 @@ std::string_view CRecordTextBlock::Get(int field) const {
     // memcpy and the like.
     if (m_pBlock == nullptr)
         return {"", 0};
-    const std::size_t begin = field == 0 ? 0 : End(field - 1);
-    return {Text() + begin, End(field) - begin};
+    const bool wide = Wide();
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    if (wide) {
+        begin = field == 0 ? 0 : ReadEnd<std::uint32_t>(m_pBlock, field - 1);
+        end = ReadEnd<std::uint32_t>(m_pBlock, field);
+    } else {
+        begin = field == 0 ? 0 : ReadEnd<std::uint16_t>(m_pBlock, field - 1);
+        end = ReadEnd<std::uint16_t>(m_pBlock, field);
+    }
+    return {m_pBlock + HeaderSize(wide) + begin, end - begin};
 }
 
 void CRecordTextBlock::Splice(int field, std::size_t pos, std::size_t count,
@@ -143,39 +166,54 @@ void CRecordTextBlock::Splice(int field, std::size_t pos, std::size_t count,
         Splice(field, pos, count, copy);
         return;
     }
-    if (m_pBlock == nullptr && text.empty())
+    if (text.empty() && (count == 0 || m_pBlock == nullptr))
+        return; // nothing changes
+    const std::size_t newUsed = used - count + text.size();
+    if (m_pBlock != nullptr && newUsed <= Capacity()) {
+        // The usual case: the block has room; only the bytes after the field move.
+        const bool wide = Wide();
+        const std::size_t begin = (field == 0 ? 0 : End(field - 1)) + pos;
+        const std::size_t tail = begin + count; // first byte kept after the replaced ones
+        char* bytes = Text();
+        if (tail != begin + text.size())
+            std::memmove(bytes + begin + text.size(), bytes + tail, used - tail);
+        if (!text.empty())
+            std::memcpy(bytes + begin, text.data(), text.size());
+        if (wide)
+            ShiftEnds<std::uint32_t>(m_pBlock, field, text.size(), count);
+        else
+            ShiftEnds<std::uint16_t>(m_pBlock, field, text.size(), count);
         return;
+    }
+
+    // A new block: the ends may change width with it.
     std::array<std::size_t, kFields> ends{};
     if (m_pBlock != nullptr) {
         for (int f = 0; f < kFields; ++f)
             ends[static_cast<std::size_t>(f)] = End(f);
     }
     const std::size_t begin = (field == 0 ? 0 : ends[static_cast<std::size_t>(field) - 1]) + pos;
-    const std::size_t tail = begin + count; // first byte kept after the replaced ones
-    const std::size_t newUsed = used - count + text.size();
+    const std::size_t tail = begin + count;
     for (int f = field; f < kFields; ++f)
         ends[static_cast<std::size_t>(f)] = ends[static_cast<std::size_t>(f)] - count + text.size();
-
-    if (m_pBlock == nullptr || newUsed > Capacity()) {
-        // Grow by half again, so that a field appended to piece by piece costs linear time;
-        // but not past 64 KiB for text that fits in it, which keeps the ends narrow.
-        std::size_t capacity = m_pBlock == nullptr ? std::max<std::size_t>(newUsed, 32)
-                                                   : std::max<std::size_t>(newUsed, Capacity() * 3 / 2);
-        if (newUsed <= kMaxNarrow)
-            capacity = std::min(capacity, kMaxNarrow);
-        char* grown = Allocate(capacity);
-        char* to = grown + HeaderSize(capacity > kMaxNarrow);
-        if (m_pBlock != nullptr) {
-            std::memcpy(to, Text(), begin);
-            std::memcpy(to + begin + text.size(), Text() + tail, used - tail);
-        }
-        std::free(m_pBlock);
-        m_pBlock = grown;
-    } else if (tail != begin + text.size()) {
-        std::memmove(Text() + begin + text.size(), Text() + tail, used - tail);
+    // A first block has room for a typical record's fields, written one by one. Then grow by
+    // half again, so that a field appended to piece by piece costs linear time; but not past
+    // 64 KiB for text that fits in it, which keeps the ends narrow.
+    std::size_t capacity = m_pBlock == nullptr
+                               ? std::max<std::size_t>(newUsed, 96)
+                               : std::max<std::size_t>(newUsed, std::size_t{Capacity()} * 3 / 2);
+    if (newUsed <= kMaxNarrow)
+        capacity = std::min(capacity, kMaxNarrow);
+    char* grown = Allocate(capacity);
+    char* to = grown + HeaderSize(capacity > kMaxNarrow);
+    if (m_pBlock != nullptr) {
+        std::memcpy(to, Text(), begin);
+        std::memcpy(to + begin + text.size(), Text() + tail, used - tail);
     }
     if (!text.empty())
-        std::memcpy(Text() + begin, text.data(), text.size());
+        std::memcpy(to + begin, text.data(), text.size());
+    std::free(m_pBlock);
+    m_pBlock = grown;
     SetEnds(ends.data());
 }
 
