@@ -24,9 +24,7 @@ CRecordText& Field(CContactRecord& r, int f) {
     return r.m_strNotes;
 }
 
-void ExpectSame(const CContactRecord& r, const std::array<std::string, kFields>& model,
-                int step) {
-    auto& rec = const_cast<CContactRecord&>(r);
+void ExpectSame(CContactRecord& rec, const std::array<std::string, kFields>& model, int step) {
     for (int f = 0; f < kFields; ++f)
         ASSERT_EQ(Field(rec, f).view(), model[static_cast<std::size_t>(f)])
             << "field " << f << " after step " << step;

@@ -59,6 +59,16 @@ std::unique_ptr<CContactRecord> Person(const std::string& last, const std::strin
     return r;
 }
 
+// A book of one person per letter from A to last, printed a letter to a page with a pause
+// between pages.
+void FillPausingLetterBook(FakeKinbookView& view, char last) {
+    view.doc.GetCategories().ResetToDefaults();
+    for (char c = 'A'; c <= last; ++c)
+        view.doc.GetRecords().push_back(Person(std::string(1, c) + "name", "First"));
+    view.printSettings.m_bAlphaPageBreak = true;
+    view.printSettings.m_bPause = true;
+}
+
 } // namespace
 
 class TestPrint : public QObject {
@@ -253,11 +263,7 @@ private slots:
 
     void previewRendersWithoutPausing() {
         FakeKinbookView view(RealFileSystem());
-        view.doc.GetCategories().ResetToDefaults();
-        for (char c = 'A'; c <= 'C'; ++c)
-            view.doc.GetRecords().push_back(Person(std::string(1, c) + "name", "First"));
-        view.printSettings.m_bAlphaPageBreak = true;
-        view.printSettings.m_bPause = true;
+        FillPausingLetterBook(view, 'C');
         CommandTable table;
         PrintCommands commands(view, table);
         int previews = 0;
@@ -295,11 +301,7 @@ private slots:
 
     void printToFileThroughThePrintDialog() {
         FakeKinbookView view(RealFileSystem());
-        view.doc.GetCategories().ResetToDefaults();
-        for (char c = 'A'; c <= 'D'; ++c)
-            view.doc.GetRecords().push_back(Person(std::string(1, c) + "name", "First"));
-        view.printSettings.m_bAlphaPageBreak = true;
-        view.printSettings.m_bPause = true;
+        FillPausingLetterBook(view, 'D');
         CommandTable table;
         PrintCommands commands(view, table);
         QTemporaryDir dir;
@@ -332,11 +334,7 @@ private slots:
         // The preview's Print goes to the print dialog with the job's pages, and prints
         // the same job; a PDF file never pauses.
         FakeKinbookView view(RealFileSystem());
-        view.doc.GetCategories().ResetToDefaults();
-        for (char c = 'A'; c <= 'D'; ++c)
-            view.doc.GetRecords().push_back(Person(std::string(1, c) + "name", "First"));
-        view.printSettings.m_bAlphaPageBreak = true;
-        view.printSettings.m_bPause = true;
+        FillPausingLetterBook(view, 'D');
         CommandTable table;
         PrintCommands commands(view, table);
         QTemporaryDir dir;

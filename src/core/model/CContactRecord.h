@@ -135,7 +135,7 @@ public:
     void Splice(int field, std::size_t pos, std::size_t count, std::string_view text);
     // Sets every field at once, in one allocation of exactly the size needed.
     void SetAll(const std::array<std::string_view, kFields>& texts);
-    // Bytes of text held and bytes reserved, for the record's measure of itself.
+    // Bytes of text the fields hold together.
     std::size_t Used() const;
 
 private:
