@@ -6,6 +6,7 @@
 #include "model/Sha1.h"
 #include "port/IFileSystem.h"
 #include <gtest/gtest.h>
+#include <random>
 #include <regex>
 
 namespace {
@@ -37,6 +38,19 @@ TEST(Sha1, KnownDigests) {
     EXPECT_EQ(hex(kb::Sha1(std::string(64, 'a'))), "0098ba824b5c16427bd7a1122a5a442a25ec644d");
     EXPECT_EQ(hex(kb::Sha1(std::string(119, 'a'))), "ee971065aaa017e0632a8ca6c77bb3bf8b1dfc56");
     EXPECT_EQ(hex(kb::Sha1(std::string(120, 'a'))), "f34c1488385346a55709ba056ddd08280dd4c6d6");
+}
+
+TEST(Sha1, TheProcessorsInstructionsGiveThePlainCodesDigest) {
+    if (!kb::Sha1IsAccelerated())
+        GTEST_SKIP() << "this processor has no SHA instructions";
+    std::mt19937 random(7);
+    std::string bytes;
+    for (std::size_t length = 0; length < 400; ++length) {
+        bytes.resize(length);
+        for (char& c : bytes)
+            c = static_cast<char>(random());
+        ASSERT_EQ(kb::Sha1(bytes), kb::Sha1Portable(bytes)) << "length " << length;
+    }
 }
 
 TEST(RecordUids, AUidIsAVersion5UuidMadeFromTheContentAndUniqueInTheBook) {
