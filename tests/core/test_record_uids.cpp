@@ -6,6 +6,7 @@
 #include "model/Sha1.h"
 #include "port/IFileSystem.h"
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 #include <regex>
 
@@ -206,6 +207,77 @@ TEST(RecordUids, ARecordChangedElsewhereIsNewAndDeletedOnesLeaveTheFile) {
     CRecordUids garbage;
     garbage.Attach(records, "something else\n" + text);
     EXPECT_EQ(garbage.Find(*records[0]), nullptr);
+}
+
+TEST(RecordUids, RandomUseKeepsEveryUidUniqueFoundAndOwnedByItsRecord) {
+    // Many records, few contents and few chosen UIDs, so that derived UIDs need salts,
+    // chosen ones are refused, and the tables see long runs, removals and growth.
+    std::mt19937 random(11);
+    CRecordList records;
+    for (int i = 0; i < 600; ++i)
+        records.push_back(Person("Name" + std::to_string(i % 7)));
+    CRecordUids uids;
+    std::map<const CContactRecord*, std::string> model;
+    auto check = [&](const CRecordUids& u) {
+        for (const auto& r : records) {
+            const auto it = model.find(r.get());
+            const std::string* found = u.Find(*r);
+            ASSERT_EQ(found != nullptr, it != model.end());
+            if (found != nullptr) {
+                ASSERT_EQ(*found, it->second);
+                ASSERT_EQ(u.RecordOf(*found), r.get());
+            }
+        }
+    };
+    for (int step = 0; step < 20000; ++step) {
+        const CContactRecord& r = *records[random() % records.size()];
+        switch (random() % 5) {
+        case 0:
+        case 1: {
+            const std::string uid = uids.UidOf(r);
+            if (model.count(&r)) {
+                ASSERT_EQ(uid, model[&r]);
+            }
+            for (const auto& [other, taken] : model) {
+                ASSERT_TRUE(other == &r || taken != uid);
+            }
+            model[&r] = uid;
+            break;
+        }
+        case 2: {
+            const std::string uid = "chosen-" + std::to_string(random() % 50);
+            bool free = true;
+            for (const auto& [other, taken] : model)
+                free = free && (other == &r || taken != uid);
+            ASSERT_EQ(uids.Set(r, uid), free);
+            if (free)
+                model[&r] = uid;
+            break;
+        }
+        case 3:
+            uids.Forget(r);
+            model.erase(&r);
+            break;
+        default:
+            if (step % 50 == 0) {
+                // Keep a random half of the records' UIDs, through a copy.
+                CRecordList kept;
+                for (auto& rec : records) {
+                    if (random() % 2)
+                        kept.push_back(std::unique_ptr<CContactRecord>(rec.get()));
+                    else
+                        model.erase(rec.get());
+                }
+                uids.Retain(kept);
+                for (auto& rec : kept)
+                    (void)rec.release();
+                CRecordUids copy(uids);
+                check(copy);
+            }
+            break;
+        }
+    }
+    check(uids);
 }
 
 } // namespace

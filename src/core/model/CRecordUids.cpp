@@ -4,7 +4,8 @@
 #include <charconv>
 #include <cstring>
 #include <iterator>
-#include <unordered_set>
+#include <algorithm>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -98,10 +99,13 @@ std::string CRecordUids::DerivedUid(std::uint64_t fingerprint, int salt) {
 }
 
 CRecordUids::CRecordUids(const CRecordUids& other)
-    : m_uidOf(other.m_uidOf), m_loadedAs(other.m_loadedAs) {
-    m_recordOf.reserve(m_uidOf.size());
-    for (const auto& [record, uid] : m_uidOf)
-        m_recordOf.emplace(uid, record);
+    : m_nEntries(other.m_nEntries), m_freeEntries(other.m_freeEntries), m_sweep(other.m_sweep),
+      m_byRecord(other.m_byRecord), m_byUid(other.m_byUid) {
+    m_chunks.reserve(other.m_chunks.size());
+    for (const auto& chunk : other.m_chunks) {
+        m_chunks.push_back(std::make_unique<Entry[]>(kChunk));
+        std::copy(chunk.get(), chunk.get() + kChunk, m_chunks.back().get());
+    }
 }
 
 CRecordUids& CRecordUids::operator=(const CRecordUids& other) {
@@ -110,99 +114,148 @@ CRecordUids& CRecordUids::operator=(const CRecordUids& other) {
     return *this;
 }
 
-const std::string& CRecordUids::UidOf(const CContactRecord& record) {
-    auto it = m_uidOf.find(&record);
-    if (it != m_uidOf.end())
-        return it->second;
-    return MakeUid(record, std::nullopt);
+std::uint64_t CRecordUids::UidKey(std::string_view uid) {
+    std::uint64_t h = uid.size();
+    auto step = [&h](std::uint64_t word) {
+        h = (h ^ word) * 0x9E3779B97F4A7C15ull;
+        h ^= h >> 29;
+    };
+    std::size_t i = 0;
+    for (std::uint64_t word; i + 8 <= uid.size(); i += 8) {
+        std::memcpy(&word, uid.data() + i, 8);
+        step(word);
+    }
+    if (i < uid.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, uid.data() + i, uid.size() - i);
+        step(word);
+    }
+    return h;
 }
 
-const std::string& CRecordUids::MakeUid(const CContactRecord& record,
-                                        std::optional<std::uint64_t> contentNow) {
-    auto loaded = m_loadedAs.find(&record);
-    std::uint64_t fingerprint = 0;
-    if (loaded != m_loadedAs.end()) {
-        fingerprint = loaded->second;
-        m_loadedAs.erase(loaded);
+std::uint32_t CRecordUids::EntryOfUid(std::string_view uid) const {
+    return m_byUid.Find(UidKey(uid), [this, uid](std::uint32_t e) { return At(e).uid == uid; });
+}
+
+std::uint32_t CRecordUids::NewEntry(const CContactRecord& record) {
+    std::uint32_t e = 0;
+    if (!m_freeEntries.empty()) {
+        e = m_freeEntries.back();
+        m_freeEntries.pop_back();
     } else {
-        fingerprint = contentNow ? *contentNow : Fingerprint(record);
+        if (m_nEntries == m_chunks.size() * kChunk)
+            m_chunks.push_back(std::make_unique<Entry[]>(kChunk));
+        e = m_nEntries++;
     }
+    At(e).record = &record;
+    m_byRecord.Insert(RecordKey(record), e);
+    return e;
+}
+
+void CRecordUids::FreeEntry(std::uint32_t e) {
+    Entry& entry = At(e);
+    if (!entry.uid.empty())
+        m_byUid.Erase(UidKey(entry.uid), e);
+    m_byRecord.Erase(RecordKey(*entry.record), e);
+    entry = Entry{};
+    m_freeEntries.push_back(e);
+}
+
+const std::string& CRecordUids::GiveUid(std::uint32_t e, std::string uid) {
+    Entry& entry = At(e);
+    entry.uid = std::move(uid);
+    entry.loadedAs = 0;
+    m_byUid.Insert(UidKey(entry.uid), e);
+    return entry.uid;
+}
+
+const std::string& CRecordUids::UidOf(const CContactRecord& record) {
+    const std::uint32_t e = EntryOf(record);
+    if (e != kNone && !At(e).uid.empty())
+        return At(e).uid;
+    return MakeUid(record, e, std::nullopt);
+}
+
+const std::string& CRecordUids::MakeUid(const CContactRecord& record, std::uint32_t e,
+                                        std::optional<std::uint64_t> contentNow) {
+    // A record with an entry but no UID waits for one made from its content as loaded.
+    const std::uint64_t fingerprint =
+        e != kNone ? At(e).loadedAs : (contentNow ? *contentNow : Fingerprint(record));
     std::string uid = DerivedUid(fingerprint);
-    for (int salt = 1; m_recordOf.count(uid) != 0; ++salt)
+    for (int salt = 1; EntryOfUid(uid) != kNone; ++salt)
         uid = DerivedUid(fingerprint, salt); // the same content twice: each its own UID
-    const std::string& mine = m_uidOf.emplace(&record, std::move(uid)).first->second;
-    m_recordOf.emplace(mine, &record);
-    return mine;
+    return GiveUid(e != kNone ? e : NewEntry(record), std::move(uid));
 }
 
 const std::string* CRecordUids::Find(const CContactRecord& record) const {
-    auto it = m_uidOf.find(&record);
-    return it == m_uidOf.end() ? nullptr : &it->second;
+    const std::uint32_t e = EntryOf(record);
+    return e == kNone || At(e).uid.empty() ? nullptr : &At(e).uid;
 }
 
 bool CRecordUids::Set(const CContactRecord& record, const std::string& uid) {
     if (uid.empty())
         return false;
-    const auto owner = m_recordOf.find(uid);
-    if (owner != m_recordOf.end())
-        return owner->second == &record;
-    // The record's previous UID, if it had one, is free again.
-    if (!m_loadedAs.empty())
-        m_loadedAs.erase(&record);
-    const auto [mine, fresh] = m_uidOf.try_emplace(&record, uid);
-    if (!fresh) {
-        m_recordOf.erase(mine->second);
-        mine->second = uid;
-    }
-    m_recordOf.emplace(mine->second, &record);
+    const std::uint32_t owner = EntryOfUid(uid);
+    if (owner != kNone)
+        return At(owner).record == &record;
+    std::uint32_t e = EntryOf(record);
+    if (e == kNone)
+        e = NewEntry(record);
+    else if (!At(e).uid.empty())
+        m_byUid.Erase(UidKey(At(e).uid), e); // the record's previous UID is free again
+    GiveUid(e, uid);
     return true;
 }
 
 const CContactRecord* CRecordUids::RecordOf(const std::string& uid) const {
-    auto it = m_recordOf.find(uid);
-    return it == m_recordOf.end() ? nullptr : it->second;
+    const std::uint32_t e = EntryOfUid(uid);
+    return e == kNone ? nullptr : At(e).record;
 }
 
 void CRecordUids::Forget(const CContactRecord& record) {
-    m_loadedAs.erase(&record);
-    auto it = m_uidOf.find(&record);
-    if (it == m_uidOf.end())
-        return;
-    m_recordOf.erase(it->second);
-    m_uidOf.erase(it);
+    const std::uint32_t e = EntryOf(record);
+    if (e != kNone)
+        FreeEntry(e);
+}
+
+std::vector<std::uint32_t> CRecordUids::Sweep(const CRecordList& records) {
+    std::vector<std::uint32_t> entries(records.size(), kNone);
+    if (Empty())
+        return entries;
+    ++m_sweep;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        entries[i] = EntryOf(*records[i]);
+        if (entries[i] != kNone)
+            At(entries[i]).mark = m_sweep;
+    }
+    for (std::uint32_t e = 0; e < m_nEntries; ++e) {
+        if (At(e).record != nullptr && At(e).mark != m_sweep)
+            FreeEntry(e);
+    }
+    return entries;
 }
 
 void CRecordUids::Retain(const CRecordList& records) {
-    std::unordered_set<const CContactRecord*> present;
-    present.reserve(records.size());
-    for (const auto& r : records)
-        present.insert(r.get());
-    for (auto it = m_uidOf.begin(); it != m_uidOf.end();) {
-        if (present.count(it->first) != 0) {
-            ++it;
-            continue;
-        }
-        m_recordOf.erase(it->second);
-        it = m_uidOf.erase(it);
-    }
-    std::erase_if(m_loadedAs, [&present](const auto& entry) { return !present.count(entry.first); });
+    Sweep(records);
 }
 
 void CRecordUids::Clear() {
-    m_uidOf.clear();
-    m_recordOf.clear();
-    m_loadedAs.clear();
+    m_chunks.clear();
+    m_nEntries = 0;
+    m_freeEntries.clear();
+    m_byRecord.Clear();
+    m_byUid.Clear();
 }
 
 void CRecordUids::Attach(const CRecordList& records, std::string_view text) {
     Clear();
     Reserve(records.size());
-    struct Entry {
+    struct Listed {
         std::string uid;
         std::uint64_t fingerprint;
         bool used = false;
     };
-    std::vector<Entry> entries;
+    std::vector<Listed> entries;
     std::size_t pos = 0;
     bool first = true;
     while (pos < text.size()) {
@@ -254,45 +307,30 @@ void CRecordUids::Attach(const CRecordList& records, std::string_view text) {
             continue;
         auto range = byFingerprint.equal_range(fps[i]);
         for (auto it = range.first; it != range.second && !done[i]; ++it) {
-            Entry& e = entries[it->second];
+            Listed& e = entries[it->second];
             if (!e.used && Set(*records[i], e.uid)) {
                 e.used = true;
                 done[i] = true;
             }
         }
-        if (!done[i])
-            m_loadedAs.emplace(records[i].get(), fps[i]); // its UID comes from this content
+        if (!done[i]) // its UID comes from this content
+            At(NewEntry(*records[i])).loadedAs = fps[i];
     }
 }
 
 std::string CRecordUids::Serialize(const CRecordList& records) {
     // Drop the UIDs of records that are gone before any new one is made, so a record
     // made where a deleted one lived never inherits its UID.
-    std::unordered_set<const CContactRecord*> live;
-    if (!m_loadedAs.empty() || !m_uidOf.empty()) {
-        live.reserve(records.size());
-        for (const auto& r : records)
-            live.insert(r.get());
-    }
-    for (auto it = m_loadedAs.begin(); it != m_loadedAs.end();)
-        it = live.count(it->first) == 0 ? m_loadedAs.erase(it) : std::next(it);
-    for (auto it = m_uidOf.begin(); it != m_uidOf.end();) {
-        if (live.count(it->first) == 0) {
-            m_recordOf.erase(it->second);
-            it = m_uidOf.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    const std::vector<std::uint32_t> entries = Sweep(records);
     std::string out(kHeader);
     out += '\n';
     out.reserve(records.size() * 56 + out.size());
-    m_uidOf.reserve(records.size());
-    m_recordOf.reserve(records.size());
-    for (const auto& r : records) {
-        const std::uint64_t fingerprint = Fingerprint(*r);
-        const auto it = m_uidOf.find(r.get());
-        out += it != m_uidOf.end() ? it->second : MakeUid(*r, fingerprint);
+    Reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const CContactRecord& r = *records[i];
+        const std::uint64_t fingerprint = Fingerprint(r);
+        const std::uint32_t e = entries[i];
+        out += e != kNone && !At(e).uid.empty() ? At(e).uid : MakeUid(r, e, fingerprint);
         out += '\t';
         AppendHex(out, fingerprint);
         out += '\n';

@@ -17,11 +17,13 @@
 // (records moved by another program), and a record that matches none gets a new one:
 // never a guess by name.
 #include "model/CRecordList.h"
+#include "model/ProbeIndex.h"
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 class IFileSystem;
 
@@ -32,8 +34,8 @@ public:
     CRecordUids() = default;
     CRecordUids(const CRecordUids& other);
     CRecordUids& operator=(const CRecordUids& other);
-    CRecordUids(CRecordUids&&) = default;
-    CRecordUids& operator=(CRecordUids&&) = default;
+    CRecordUids(CRecordUids&&) noexcept = default;
+    CRecordUids& operator=(CRecordUids&&) noexcept = default;
 
     // The record's UID, made now when it has none.
     const std::string& UidOf(const CContactRecord& record);
@@ -44,18 +46,16 @@ public:
     const CContactRecord* RecordOf(const std::string& uid) const;
     void Forget(const CContactRecord& record);
     // True when the record has a UID, or one waiting to be made from its content as loaded.
-    bool Knows(const CContactRecord& record) const {
-        return m_uidOf.count(&record) != 0 || m_loadedAs.count(&record) != 0;
-    }
+    bool Knows(const CContactRecord& record) const { return EntryOf(record) != kNone; }
     // Forgets every record that is not in records (gone, and perhaps freed).
     void Retain(const CRecordList& records);
     // Room for n records' UIDs, for many Sets in a row.
     void Reserve(std::size_t n) {
-        m_uidOf.reserve(n);
-        m_recordOf.reserve(n);
+        m_byRecord.Reserve(n);
+        m_byUid.Reserve(n);
     }
     void Clear();
-    bool Empty() const { return m_uidOf.empty() && m_loadedAs.empty(); }
+    bool Empty() const { return m_byRecord.Size() == 0; }
 
     // Re-attaches the UIDs of a sidecar text to freshly loaded records.
     void Attach(const CRecordList& records, std::string_view sidecarText);
@@ -74,13 +74,43 @@ public:
     static std::string DerivedUid(std::uint64_t fingerprint, int salt = 0);
 
 private:
-    // Makes the UID of a record that has none; contentNow: its fingerprint, when known.
-    const std::string& MakeUid(const CContactRecord& record,
-                               std::optional<std::uint64_t> contentNow);
+    static constexpr std::uint32_t kNone = CProbeIndex::kNone;
+    // What is known of one record: its UID, or the content its UID will be made from.
+    struct Entry {
+        const CContactRecord* record = nullptr; // null: a free entry
+        std::string uid;                        // empty: none made yet
+        std::uint64_t loadedAs = 0;             // the content as loaded, while uid is empty
+        std::uint32_t mark = 0;                 // the last Serialize that found the record
+    };
+    static constexpr std::size_t kChunk = 1024;
 
-    std::unordered_map<const CContactRecord*, std::string> m_uidOf;
-    // Keyed by the UIDs in m_uidOf (its nodes stay where they are): each UID is kept once.
-    std::unordered_map<std::string_view, const CContactRecord*> m_recordOf;
-    // The content fingerprint of loaded records that have no UID yet.
-    std::unordered_map<const CContactRecord*, std::uint64_t> m_loadedAs;
+    Entry& At(std::uint32_t e) { return m_chunks[e / kChunk][e % kChunk]; }
+    const Entry& At(std::uint32_t e) const { return m_chunks[e / kChunk][e % kChunk]; }
+    static std::uint64_t RecordKey(const CContactRecord& record) {
+        return reinterpret_cast<std::uintptr_t>(&record);
+    }
+    static std::uint64_t UidKey(std::string_view uid);
+    std::uint32_t EntryOf(const CContactRecord& record) const {
+        return m_byRecord.Find(RecordKey(record));
+    }
+    std::uint32_t EntryOfUid(std::string_view uid) const;
+    std::uint32_t NewEntry(const CContactRecord& record);
+    void FreeEntry(std::uint32_t e);
+    // Gives the UID to entry e, which has none.
+    const std::string& GiveUid(std::uint32_t e, std::string uid);
+    // Makes the UID of a record that has none; e: its entry or kNone; contentNow: its
+    // fingerprint, when known.
+    const std::string& MakeUid(const CContactRecord& record, std::uint32_t e,
+                               std::optional<std::uint64_t> contentNow);
+    // Frees the entries of records that are not in records; each record's entry, or kNone.
+    std::vector<std::uint32_t> Sweep(const CRecordList& records);
+
+    // Entries stay where they are (UidOf hands out references to their UIDs): they live
+    // in chunks that never move, and a freed one is used again.
+    std::vector<std::unique_ptr<Entry[]>> m_chunks;
+    std::uint32_t m_nEntries = 0;
+    std::vector<std::uint32_t> m_freeEntries;
+    std::uint32_t m_sweep = 0;
+    CProbeIndex m_byRecord; // the record's address: its entry
+    CProbeIndex m_byUid;    // a hash of the UID: entries that have one
 };
