@@ -2,6 +2,7 @@
 #include "model/Sha1.h"
 #include "port/IFileSystem.h"
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <algorithm>
@@ -15,29 +16,58 @@ constexpr std::string_view kHeader = "Kinbook UIDs 1";
 constexpr std::uint8_t kNamespace[16] = {0x6b, 0x1e, 0x3f, 0x52, 0x9a, 0x0c, 0x4d, 0x27,
                                          0xb1, 0x58, 0x2e, 0x94, 0xc7, 0x03, 0x6f, 0xd8};
 
-// FNV-1a over the record's values, each followed by a unit separator, numbers in decimal:
-// the fingerprints in sidecar and sync files were made so and must stay the same.
-class ContentHash {
+constexpr std::uint64_t kFnvStart = 0xcbf29ce484222325ull;
+constexpr std::uint64_t kFnvPrime = 0x100000001b3ull;
+
+// The bytes a fingerprint hashes: the record's values, each followed by a unit separator,
+// numbers in decimal. The fingerprints in sidecar and sync files were made so (FNV-1a over
+// these bytes) and must stay the same.
+// A record's values in the order the fingerprint takes them, numbers in decimal.
+class ContentPieces {
 public:
-    void Add(std::string_view text) {
-        std::uint64_t h = m_h;
-        for (const char c : text) {
-            h ^= static_cast<unsigned char>(c);
-            h *= 0x100000001b3ull;
+    static constexpr std::size_t kCount = 2 * CContactRecord::kItemCount + 16;
+
+    explicit ContentPieces(const CContactRecord& r) {
+        std::size_t n = 0;
+        for (const CRecordText* text :
+             {&r.m_strFirstName, &r.m_strLastName, &r.m_strTitle, &r.m_strOtherRef})
+            m_pieces[n++] = *text;
+        m_pieces[n++] = Number(0, r.m_nCategory);
+        m_pieces[n++] = Number(1, r.m_nDefaultItem);
+        for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
+            m_pieces[n++] = r.m_strItem[i];
+            m_pieces[n++] = Number(2 + i, r.m_nItemLabel[i]);
         }
-        h ^= 0x1f;
-        m_h = h * 0x100000001b3ull;
+        for (const CRecordText* text :
+             {&r.m_strAddress, &r.m_strCity, &r.m_strState, &r.m_strZip, &r.m_strCountry,
+              &r.m_strOtherInfo[0], &r.m_strOtherInfo[1], &r.m_strOtherInfo[2],
+              &r.m_strOtherInfo[3], &r.m_strNotes})
+            m_pieces[n++] = *text;
     }
-    void AddNumber(unsigned value) {
-        char digits[8];
-        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-        Add(std::string_view(digits, static_cast<std::size_t>(end - digits)));
-    }
-    std::uint64_t Value() const { return m_h; }
+    std::string_view operator[](std::size_t i) const { return m_pieces[i]; }
 
 private:
-    std::uint64_t m_h = 0xcbf29ce484222325ull;
+    std::string_view Number(std::size_t slot, unsigned value) {
+        char* digits = m_digits[slot];
+        const auto end = std::to_chars(digits, digits + sizeof m_digits[slot], value).ptr;
+        return std::string_view(digits, static_cast<std::size_t>(end - digits));
+    }
+
+    std::string_view m_pieces[kCount];
+    char m_digits[2 + CContactRecord::kItemCount][8];
 };
+
+// FNV-1a over the pieces, each followed by a unit separator: the fingerprints in sidecar
+// and sync files were made so and must stay the same.
+std::uint64_t Fnv(std::uint64_t h, std::string_view bytes) {
+    for (const char c : bytes)
+        h = (h ^ static_cast<unsigned char>(c)) * kFnvPrime;
+    return h;
+}
+
+std::uint64_t Separated(std::uint64_t h) {
+    return (h ^ 0x1f) * kFnvPrime;
+}
 
 constexpr char kHexDigits[] = "0123456789abcdef";
 
@@ -51,26 +81,11 @@ void AppendHex(std::string& out, std::uint64_t v) {
 } // namespace
 
 std::uint64_t CRecordUids::Fingerprint(const CContactRecord& r) {
-    ContentHash h;
-    h.Add(r.m_strFirstName);
-    h.Add(r.m_strLastName);
-    h.Add(r.m_strTitle);
-    h.Add(r.m_strOtherRef);
-    h.AddNumber(r.m_nCategory);
-    h.AddNumber(r.m_nDefaultItem);
-    for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
-        h.Add(r.m_strItem[i]);
-        h.AddNumber(r.m_nItemLabel[i]);
-    }
-    h.Add(r.m_strAddress);
-    h.Add(r.m_strCity);
-    h.Add(r.m_strState);
-    h.Add(r.m_strZip);
-    h.Add(r.m_strCountry);
-    for (const auto& s : r.m_strOtherInfo)
-        h.Add(s);
-    h.Add(r.m_strNotes);
-    return h.Value();
+    const ContentPieces pieces(r);
+    std::uint64_t h = kFnvStart;
+    for (std::size_t p = 0; p < ContentPieces::kCount; ++p)
+        h = Separated(Fnv(h, pieces[p]));
+    return h;
 }
 
 std::string CRecordUids::DerivedUid(std::uint64_t fingerprint, int salt) {
