@@ -138,24 +138,6 @@ std::size_t CRecordTextBlock::Used() const {
     return m_pBlock == nullptr ? 0 : End(kFields - 1);
 }
 
-std::string_view CRecordTextBlock::Get(int field) const {
-    // Like an empty std::string's, an empty field's data is never null: callers pass it to
-    // memcpy and the like.
-    if (m_pBlock == nullptr)
-        return {"", 0};
-    const bool wide = Wide();
-    std::size_t begin = 0;
-    std::size_t end = 0;
-    if (wide) {
-        begin = field == 0 ? 0 : ReadEnd<std::uint32_t>(m_pBlock, field - 1);
-        end = ReadEnd<std::uint32_t>(m_pBlock, field);
-    } else {
-        begin = field == 0 ? 0 : ReadEnd<std::uint16_t>(m_pBlock, field - 1);
-        end = ReadEnd<std::uint16_t>(m_pBlock, field);
-    }
-    return {m_pBlock + HeaderSize(wide) + begin, end - begin};
-}
-
 void CRecordTextBlock::Splice(int field, std::size_t pos, std::size_t count,
                               std::string_view text) {
     const std::size_t used = Used();

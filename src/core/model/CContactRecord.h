@@ -2,6 +2,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -130,7 +131,16 @@ public:
     CRecordTextBlock& operator=(CRecordTextBlock&& other) noexcept;
     ~CRecordTextBlock();
 
-    std::string_view Get(int field) const;
+    std::string_view Get(int field) const {
+        // Like an empty std::string's, an empty field's data is never null: callers pass
+        // it to memcpy and the like.
+        if (m_pBlock == nullptr)
+            return {"", 0};
+        std::uint32_t capacity = 0;
+        std::memcpy(&capacity, m_pBlock, sizeof capacity);
+        const auto f = static_cast<std::size_t>(field);
+        return capacity > kMaxNarrow ? Field<std::uint32_t>(f) : Field<std::uint16_t>(f);
+    }
     // Replaces count bytes at pos of the field by text (which may lie in this block).
     void Splice(int field, std::size_t pos, std::size_t count, std::string_view text);
     // Sets every field at once, in one allocation of exactly the size needed.
@@ -143,6 +153,14 @@ private:
     // text stays under 64 KiB, as nearly every record's does, else 32 bits.
     static constexpr std::size_t kMaxNarrow = 0xFFFF;
     static constexpr std::size_t HeaderSize(bool wide) { return 4 + (wide ? 4 : 2) * kFields; }
+    template <class End>
+    std::string_view Field(std::size_t f) const {
+        End begin = 0, end = 0;
+        if (f != 0)
+            std::memcpy(&begin, m_pBlock + 4 + sizeof(End) * (f - 1), sizeof begin);
+        std::memcpy(&end, m_pBlock + 4 + sizeof(End) * f, sizeof end);
+        return {m_pBlock + 4 + sizeof(End) * kFields + begin, std::size_t{end} - begin};
+    }
     std::uint32_t Capacity() const;
     bool Wide() const;
     std::size_t End(int field) const;
