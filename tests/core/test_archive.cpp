@@ -107,7 +107,7 @@ TEST(DataFileBytes, EmptyBookWithDefaultCategoriesIs39Bytes) {
 TEST(DataFileBytes, EveryFieldSurvivesARoundTripInSmallReads) {
     CCategoryList categories = Categories({"Business", "Personal", "Golf"});
     CRecordList records;
-    for (int i = 0; i < 300; ++i) // several buffers' worth
+    for (int i = 0; i < 1200; ++i) // several buffers' worth
         records.push_back(FullRecord(i));
     const std::string bytes = WriteBook(categories, records);
     ASSERT_GT(bytes.size(), 3 * CArchive::kBufferSize);
@@ -125,7 +125,7 @@ TEST(DataFileBytes, EveryFieldSurvivesARoundTripInSmallReads) {
 TEST(DataFileBytes, WritesWholeBuffersAndTheRestOnFlush) {
     CCategoryList categories = Categories({"Business"});
     CRecordList records;
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < 400; ++i) // more than a buffer's worth
         records.push_back(FullRecord(i));
     MemorySink sink;
     CArchive ar(sink);

@@ -27,7 +27,8 @@ inline constexpr CArchiveClass kContactRecordClass{"CContactRecord", 0};
 // length fails with an end-of-file fault as soon as its bytes run out.
 class CArchive {
 public:
-    static constexpr std::size_t kBufferSize = 4096;
+    // Big enough that a large book is written in a few hundred calls, not thousands.
+    static constexpr std::size_t kBufferSize = 64 * 1024;
     // Highest number the counter may give out; one more is a bad-index fault.
     static constexpr std::uint32_t kMaxMapCount = 0x3FFFFFFD;
     // Class names of this length or longer name no class.
