@@ -75,6 +75,19 @@ TEST(RecordUids, AUidIsAVersion5UuidMadeFromTheContentAndUniqueInTheBook) {
     EXPECT_FALSE(uids.Set(*b, ua));
     EXPECT_TRUE(uids.Set(*b, "imported-1"));
     EXPECT_EQ(uids.RecordOf(ub), nullptr);
+
+    // A save gives records of the same content each its own UID, in list order.
+    CRecordList twins;
+    for (int i = 0; i < 3; ++i)
+        twins.push_back(Person("Twin"));
+    CRecordUids saved;
+    const std::string text = saved.Serialize(twins);
+    const std::uint64_t fp = CRecordUids::Fingerprint(*twins[0]);
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_NE(saved.Find(*twins[static_cast<std::size_t>(k)]), nullptr);
+        EXPECT_EQ(*saved.Find(*twins[static_cast<std::size_t>(k)]), CRecordUids::DerivedUid(fp, k));
+        EXPECT_NE(text.find(CRecordUids::DerivedUid(fp, k) + "\t"), std::string::npos);
+    }
 }
 
 // Fingerprints and UIDs are kept in sidecar and sync files, so they must never change: the

@@ -188,15 +188,20 @@ const std::string& CRecordUids::UidOf(const CContactRecord& record) {
     const std::uint32_t e = EntryOf(record);
     if (e != kNone && !At(e).uid.empty())
         return At(e).uid;
-    return MakeUid(record, e, std::nullopt);
+    return MakeUid(record, e, std::nullopt, std::string());
+}
+
+std::uint64_t CRecordUids::UidSource(const CContactRecord& record, std::uint32_t e,
+                                     std::optional<std::uint64_t> contentNow) const {
+    // A record with an entry but no UID waits for one made from its content as loaded.
+    return e != kNone ? At(e).loadedAs : (contentNow ? *contentNow : Fingerprint(record));
 }
 
 const std::string& CRecordUids::MakeUid(const CContactRecord& record, std::uint32_t e,
-                                        std::optional<std::uint64_t> contentNow) {
-    // A record with an entry but no UID waits for one made from its content as loaded.
-    const std::uint64_t fingerprint =
-        e != kNone ? At(e).loadedAs : (contentNow ? *contentNow : Fingerprint(record));
-    std::string uid = DerivedUid(fingerprint);
+                                        std::optional<std::uint64_t> contentNow,
+                                        std::string guess) {
+    const std::uint64_t fingerprint = UidSource(record, e, contentNow);
+    std::string uid = guess.empty() ? DerivedUid(fingerprint) : std::move(guess);
     for (int salt = 1; EntryOfUid(uid) != kNone; ++salt)
         uid = DerivedUid(fingerprint, salt); // the same content twice: each its own UID
     return GiveUid(e != kNone ? e : NewEntry(record), std::move(uid));
@@ -341,11 +346,32 @@ std::string CRecordUids::Serialize(const CRecordList& records) {
     out += '\n';
     out.reserve(records.size() * 56 + out.size());
     Reserve(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i) {
+    // A record without a UID gets one made from its content. That UID is worked out one
+    // record ahead, so that its places in both tables are on their way to the cache while
+    // the record before is done.
+    std::uint64_t fingerprint = 0, nextFingerprint = 0;
+    std::string uid, nextUid;
+    auto prepare = [&](std::size_t i) {
         const CContactRecord& r = *records[i];
-        const std::uint64_t fingerprint = Fingerprint(r);
         const std::uint32_t e = entries[i];
-        out += e != kNone && !At(e).uid.empty() ? At(e).uid : MakeUid(r, e, fingerprint);
+        nextFingerprint = Fingerprint(r);
+        nextUid.clear();
+        if (e != kNone && !At(e).uid.empty())
+            return;
+        nextUid = DerivedUid(UidSource(r, e, nextFingerprint));
+        m_byUid.Prefetch(UidKey(nextUid));
+        if (e == kNone)
+            m_byRecord.Prefetch(RecordKey(r));
+    };
+    if (!records.empty())
+        prepare(0);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        fingerprint = nextFingerprint;
+        uid.swap(nextUid);
+        if (i + 1 < records.size())
+            prepare(i + 1);
+        const std::uint32_t e = entries[i];
+        out += uid.empty() ? At(e).uid : MakeUid(*records[i], e, fingerprint, std::move(uid));
         out += '\t';
         AppendHex(out, fingerprint);
         out += '\n';

@@ -98,10 +98,14 @@ private:
     void FreeEntry(std::uint32_t e);
     // Gives the UID to entry e, which has none.
     const std::string& GiveUid(std::uint32_t e, std::string uid);
-    // Makes the UID of a record that has none; e: its entry or kNone; contentNow: its
-    // fingerprint, when known.
+    // What the UID of a record that has none is made from; e: its entry or kNone;
+    // contentNow: its fingerprint, when known.
+    std::uint64_t UidSource(const CContactRecord& record, std::uint32_t e,
+                            std::optional<std::uint64_t> contentNow) const;
+    // Makes the UID of a record that has none; guess: the UID made from its source, when
+    // already made (else empty).
     const std::string& MakeUid(const CContactRecord& record, std::uint32_t e,
-                               std::optional<std::uint64_t> contentNow);
+                               std::optional<std::uint64_t> contentNow, std::string guess);
     // Frees the entries of records that are not in records; each record's entry, or kNone.
     std::vector<std::uint32_t> Sweep(const CRecordList& records);
 

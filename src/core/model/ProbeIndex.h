@@ -44,6 +44,11 @@ public:
     std::uint32_t Find(std::uint64_t key) const {
         return Find(key, [](std::uint32_t) { return true; });
     }
+    // Starts bringing key's first slot into the cache, for a lookup or insert soon after.
+    void Prefetch(std::uint64_t key) const {
+        if (!m_slots.empty())
+            __builtin_prefetch(&m_slots[Home(key)]);
+    }
     // Removes the pair, when it is there.
     void Erase(std::uint64_t key, std::uint32_t value);
 
