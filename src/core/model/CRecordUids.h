@@ -91,7 +91,8 @@ private:
     }
     static std::uint64_t UidKey(std::string_view uid);
     std::uint32_t EntryOf(const CContactRecord& record) const {
-        return m_byRecord.Find(RecordKey(record));
+        return m_byRecord.Find(RecordKey(record),
+                               [this, &record](std::uint32_t e) { return At(e).record == &record; });
     }
     std::uint32_t EntryOfUid(std::string_view uid) const;
     std::uint32_t NewEntry(const CContactRecord& record);
