@@ -58,16 +58,6 @@ void CArchive::WriteBytes(const char* data, std::size_t size) {
     }
 }
 
-void CArchive::WriteByte(std::uint8_t value) {
-    const char c = static_cast<char>(value);
-    WriteBytes(&c, 1);
-}
-
-void CArchive::WriteWord(std::uint16_t value) {
-    const char b[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-    WriteBytes(b, 2);
-}
-
 void CArchive::WriteDword(std::uint32_t value) {
     const char b[4] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
                        static_cast<char>((value >> 16) & 0xFF),
@@ -86,16 +76,9 @@ void CArchive::WriteCount(std::size_t count) {
     WriteDword(static_cast<std::uint32_t>(count));
 }
 
-void CArchive::WriteString(std::string_view text) {
+void CArchive::WriteLongString(std::string_view text) {
+    static_assert(kStringByteEscape == 0xFF); // the inline WriteString's bound
     const std::size_t n = text.size();
-    if (n < kStringByteEscape && n < kBufferSize - m_nPos) {
-        // The common case: a short text that fits in the buffer with its length.
-        m_buffer[m_nPos++] = static_cast<char>(n);
-        if (n != 0)
-            std::memcpy(m_buffer.data() + m_nPos, text.data(), n);
-        m_nPos += n;
-        return;
-    }
     if (n < kStringByteEscape) {
         WriteByte(static_cast<std::uint8_t>(n));
     } else if (n < kStringWideMarker) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -43,11 +44,39 @@ public:
 
     bool IsStoring() const { return m_pSink != nullptr; }
 
-    void WriteByte(std::uint8_t value);
-    void WriteWord(std::uint16_t value);
+    // The writes of bytes, words and short texts that fit in the buffer are inline: a
+    // record is some thirty of them.
+    void WriteByte(std::uint8_t value) {
+        if (m_nPos < kBufferSize) {
+            m_buffer[m_nPos++] = static_cast<char>(value);
+            return;
+        }
+        const char c = static_cast<char>(value);
+        WriteBytes(&c, 1);
+    }
+    void WriteWord(std::uint16_t value) {
+        const char b[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+        if (kBufferSize - m_nPos >= 2) {
+            std::memcpy(m_buffer.data() + m_nPos, b, 2);
+            m_nPos += 2;
+            return;
+        }
+        WriteBytes(b, 2);
+    }
     void WriteDword(std::uint32_t value);
     void WriteCount(std::size_t count);
-    void WriteString(std::string_view text);
+    void WriteString(std::string_view text) {
+        // The common case: a short text that fits in the buffer with its length.
+        const std::size_t n = text.size();
+        if (n < 0xFF && n < kBufferSize - m_nPos) {
+            m_buffer[m_nPos++] = static_cast<char>(n);
+            if (n != 0)
+                std::memcpy(m_buffer.data() + m_nPos, text.data(), n);
+            m_nPos += n;
+            return;
+        }
+        WriteLongString(text);
+    }
     // Writes the class tag of an object of class cls (its description the first time)
     // and numbers the object.
     void WriteObjectTag(const CArchiveClass& cls);
@@ -92,6 +121,8 @@ protected:
 private:
     std::uint32_t TakeNumber();
     void WriteBytes(const char* data, std::size_t size);
+    // A text that is long or does not fit in the buffer.
+    void WriteLongString(std::string_view text);
     void ReadBytes(char* data, std::size_t size);
     std::size_t ReadAvailable(char* data, std::size_t size);
     bool Fill();
