@@ -284,24 +284,22 @@ std::string_view CContactRecord::GetItemByLabel(std::uint8_t label) const {
 void CContactRecord::Serialize(CArchive& ar) {
     // The file holds the last name before the first name.
     if (ar.IsStoring()) {
-        ar.WriteString(m_strLastName);
-        ar.WriteString(m_strFirstName);
-        ar.WriteString(m_strTitle);
-        ar.WriteString(m_strOtherRef);
+        const auto texts = Texts();
+        auto text = [&texts](const CRecordText& field) { return texts[field.m_nIndex]; };
+        ar.WriteString(text(m_strLastName));
+        ar.WriteString(text(m_strFirstName));
+        ar.WriteString(text(m_strTitle));
+        ar.WriteString(text(m_strOtherRef));
         ar.WriteWord(m_nCategory);
         ar.WriteByte(m_nDefaultItem);
         for (const auto& item : m_strItem)
-            ar.WriteString(item);
+            ar.WriteString(text(item));
         for (const auto label : m_nItemLabel)
             ar.WriteByte(label);
-        ar.WriteString(m_strAddress);
-        ar.WriteString(m_strCity);
-        ar.WriteString(m_strState);
-        ar.WriteString(m_strZip);
-        ar.WriteString(m_strCountry);
-        for (const auto& line : m_strOtherInfo)
-            ar.WriteString(line);
-        ar.WriteString(m_strNotes);
+        for (const CRecordText* field : {&m_strAddress, &m_strCity, &m_strState, &m_strZip,
+                                         &m_strCountry, &m_strOtherInfo[0], &m_strOtherInfo[1],
+                                         &m_strOtherInfo[2], &m_strOtherInfo[3], &m_strNotes})
+            ar.WriteString(text(*field));
         return;
     }
     // Every text is read first, then the record's block is made once at its exact size. The

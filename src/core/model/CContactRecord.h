@@ -141,6 +141,21 @@ public:
         const auto f = static_cast<std::size_t>(field);
         return capacity > kMaxNarrow ? Field<std::uint32_t>(f) : Field<std::uint16_t>(f);
     }
+    // Every field at once, in index order.
+    std::array<std::string_view, kFields> GetAll() const {
+        std::array<std::string_view, kFields> texts;
+        if (m_pBlock == nullptr) {
+            texts.fill(std::string_view("", 0));
+            return texts;
+        }
+        std::uint32_t capacity = 0;
+        std::memcpy(&capacity, m_pBlock, sizeof capacity);
+        if (capacity > kMaxNarrow)
+            Fields<std::uint32_t>(texts);
+        else
+            Fields<std::uint16_t>(texts);
+        return texts;
+    }
     // Replaces count bytes at pos of the field by text (which may lie in this block).
     void Splice(int field, std::size_t pos, std::size_t count, std::string_view text);
     // Sets every field at once, in one allocation of exactly the size needed.
@@ -160,6 +175,17 @@ private:
             std::memcpy(&begin, m_pBlock + 4 + sizeof(End) * (f - 1), sizeof begin);
         std::memcpy(&end, m_pBlock + 4 + sizeof(End) * f, sizeof end);
         return {m_pBlock + 4 + sizeof(End) * kFields + begin, std::size_t{end} - begin};
+    }
+    template <class End>
+    void Fields(std::array<std::string_view, kFields>& texts) const {
+        End ends[kFields];
+        std::memcpy(ends, m_pBlock + 4, sizeof ends);
+        const char* text = m_pBlock + 4 + sizeof ends;
+        std::size_t begin = 0;
+        for (std::size_t f = 0; f < kFields; ++f) {
+            texts[f] = std::string_view(text + begin, std::size_t{ends[f]} - begin);
+            begin = ends[f];
+        }
     }
     std::uint32_t Capacity() const;
     bool Wide() const;
@@ -190,6 +216,11 @@ public:
     // The text of the first item (1 to 7) whose label equals the code; empty when none does.
     // A label of 255 is never found.
     std::string_view GetItemByLabel(std::uint8_t label) const;
+
+    // The text of every field, in the order the fields open the record.
+    std::array<std::string_view, CRecordTextBlock::kFields> Texts() const {
+        return m_textBlock.GetAll();
+    }
 
     // Writes the record's fields to the data file or reads them from it.
     void Serialize(CArchive& ar);

@@ -28,27 +28,31 @@ public:
     static constexpr std::size_t kCount = 2 * CContactRecord::kItemCount + 16;
 
     explicit ContentPieces(const CContactRecord& r) {
-        std::size_t n = 0;
-        for (const CRecordText* text :
-             {&r.m_strFirstName, &r.m_strLastName, &r.m_strTitle, &r.m_strOtherRef})
-            m_pieces[n++] = *text;
+        // The fields open the record in the order hashed: the first four, the items (each
+        // followed by its label), then the rest; the two numbers go after the first four.
+        const auto texts = r.Texts();
+        constexpr std::size_t kItems = CContactRecord::kItemCount;
+        std::size_t n = 0, f = 0;
+        while (f < 4)
+            m_pieces[n++] = texts[f++];
         m_pieces[n++] = Number(0, r.m_nCategory);
         m_pieces[n++] = Number(1, r.m_nDefaultItem);
-        for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
-            m_pieces[n++] = r.m_strItem[i];
+        for (std::size_t i = 0; i < kItems; ++i) {
+            m_pieces[n++] = texts[f++];
             m_pieces[n++] = Number(2 + i, r.m_nItemLabel[i]);
         }
-        for (const CRecordText* text :
-             {&r.m_strAddress, &r.m_strCity, &r.m_strState, &r.m_strZip, &r.m_strCountry,
-              &r.m_strOtherInfo[0], &r.m_strOtherInfo[1], &r.m_strOtherInfo[2],
-              &r.m_strOtherInfo[3], &r.m_strNotes})
-            m_pieces[n++] = *text;
+        while (f < texts.size())
+            m_pieces[n++] = texts[f++];
     }
     std::string_view operator[](std::size_t i) const { return m_pieces[i]; }
 
 private:
     std::string_view Number(std::size_t slot, unsigned value) {
         char* digits = m_digits[slot];
+        if (value < 10) {
+            digits[0] = static_cast<char>('0' + value);
+            return std::string_view(digits, 1);
+        }
         const auto end = std::to_chars(digits, digits + sizeof m_digits[slot], value).ptr;
         return std::string_view(digits, static_cast<std::size_t>(end - digits));
     }
