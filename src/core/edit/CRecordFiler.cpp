@@ -1,14 +1,49 @@
 #include "edit/CRecordFiler.h"
 #include "model/NoCase.h"
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 using kb::CompareNoCase;
 using kb::EqualsNoCase;
 
 namespace {
 
-std::string Numbered(const std::string& base, int k) {
-    return base + " #" + std::to_string(k);
+std::string Numbered(std::string_view base, int k) {
+    std::string name(base);
+    name += " #";
+    name += std::to_string(k);
+    return name;
+}
+
+// FoldAscii on each of the eight bytes of a word at once.
+std::uint64_t FoldAscii8(std::uint64_t w) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    const std::uint64_t low = w & (0x7F * kOnes); // no carry can cross a byte below
+    const std::uint64_t atLeastA = low + (0x80 - 'A') * kOnes;
+    const std::uint64_t pastZ = low + (0x7F - 'Z') * kOnes;
+    const std::uint64_t upper = atLeastA & ~pastZ & ~w & (0x80 * kOnes);
+    return w | (upper >> 2); // 0x80 >> 2 is the case bit
+}
+
+std::uint64_t Mix(std::uint64_t h, std::uint64_t value) {
+    h = (h ^ value) * 0x9E3779B97F4A7C15ull;
+    return h ^ (h >> 32);
+}
+
+// The folded bytes of text, eight at a time; the last word is padded with zeros.
+std::uint64_t MixFolded(std::uint64_t h, std::string_view text) {
+    std::size_t i = 0;
+    for (std::uint64_t word; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        h = Mix(h, FoldAscii8(word));
+    }
+    if (i < text.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, text.size() - i);
+        h = Mix(h, FoldAscii8(word));
+    }
+    return h;
 }
 
 } // namespace
@@ -18,8 +53,7 @@ CRecordFiler::CRecordFiler(CRecordList& records) : m_list(records) {
     std::size_t slots = 64;
     while (slots < 2 * records.size())
         slots *= 2;
-    m_pairHashes.assign(slots, 0);
-    m_pairNodes.assign(slots, kNone);
+    m_pairs.assign(slots, PairSlot{});
     for (std::size_t i = 0; i < records.size(); ++i)
         Add(records[i].get(), i, false);
 }
@@ -28,7 +62,7 @@ CRecordFiler::~CRecordFiler() {
     Flush();
 }
 
-std::string CRecordFiler::PairKey(const std::string& last, const std::string& first) {
+std::string CRecordFiler::PairKey(std::string_view last, std::string_view first) {
     // Length first, so that names holding any byte never run into each other.
     const std::string length = std::to_string(last.size());
     std::string key;
@@ -42,66 +76,61 @@ std::string CRecordFiler::PairKey(const std::string& last, const std::string& fi
     return key;
 }
 
-std::uint64_t CRecordFiler::PairHash(const std::string& last, const std::string& first) {
-    // FNV-1a over the folded bytes, the last name's length between the names.
-    std::uint64_t h = 0xCBF29CE484222325ull;
-    auto add = [&h](unsigned char c) { h = (h ^ c) * 0x100000001B3ull; };
-    for (const char c : last)
-        add(static_cast<unsigned char>(kb::FoldAscii(c)));
-    for (std::size_t n = last.size(); n != 0; n >>= 8)
-        add(static_cast<unsigned char>(n));
-    add(0);
-    for (const char c : first)
-        add(static_cast<unsigned char>(kb::FoldAscii(c)));
-    return h ^ (h >> 29);
+std::uint64_t CRecordFiler::PairHash(std::string_view last, std::string_view first) {
+    // The folded bytes a word at a time; the lengths keep the names apart.
+    std::uint64_t h = Mix(0xCBF29CE484222325ull, last.size() | (std::uint64_t{first.size()} << 32));
+    return MixFolded(MixFolded(h, last), first);
 }
 
-std::uint32_t CRecordFiler::FindPair(const std::string& last, const std::string& first,
+std::uint32_t CRecordFiler::FindPair(std::string_view last, std::string_view first,
                                      std::uint64_t hash) const {
-    if (m_pairNodes.empty())
+    if (m_pairs.empty())
         return kNone;
-    const std::size_t mask = m_pairNodes.size() - 1;
+    const auto tag = static_cast<std::uint32_t>(hash);
+    const std::size_t mask = m_pairs.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const std::uint32_t n = m_pairNodes[i];
-        if (n == kNone)
+        const PairSlot slot = m_pairs[i];
+        if (slot.node == kNone)
             return kNone;
-        if (m_pairHashes[i] == hash && EqualsNoCase(m_nodes[n].record->m_strLastName, last) &&
-            EqualsNoCase(m_nodes[n].record->m_strFirstName, first))
-            return n;
+        if (slot.tag == tag && EqualsNoCase(m_nodes[slot.node].record->m_strLastName, last) &&
+            EqualsNoCase(m_nodes[slot.node].record->m_strFirstName, first))
+            return slot.node;
     }
 }
 
 void CRecordFiler::AddPair(std::uint32_t n, std::uint64_t hash) {
     // At most half full, so that a probe ends soon.
-    if (2 * (m_nPairs + 1) > m_pairNodes.size()) {
-        std::vector<std::uint64_t> hashes = std::move(m_pairHashes);
-        std::vector<std::uint32_t> nodes = std::move(m_pairNodes);
-        const std::size_t size = std::max<std::size_t>(64, 2 * nodes.size());
-        m_pairHashes.assign(size, 0);
-        m_pairNodes.assign(size, kNone);
+    if (2 * (m_nPairs + 1) > m_pairs.size()) {
+        const std::vector<PairSlot> old = std::move(m_pairs);
+        m_pairs.assign(std::max<std::size_t>(64, 2 * old.size()), PairSlot{});
         m_nPairs = 0;
-        for (std::size_t i = 0; i < nodes.size(); ++i) {
-            if (nodes[i] != kNone)
-                AddPair(nodes[i], hashes[i]);
+        for (const PairSlot slot : old) {
+            if (slot.node != kNone)
+                PlacePair(slot);
         }
     }
-    const std::size_t mask = m_pairNodes.size() - 1;
-    std::size_t i = hash & mask;
-    while (m_pairNodes[i] != kNone)
+    PlacePair(PairSlot{static_cast<std::uint32_t>(hash), n});
+}
+
+void CRecordFiler::PlacePair(PairSlot slot) {
+    // The tag is the hash's low half, which the table's size never reaches past.
+    const std::size_t mask = m_pairs.size() - 1;
+    std::size_t i = slot.tag & mask;
+    while (m_pairs[i].node != kNone)
         i = (i + 1) & mask;
-    m_pairHashes[i] = hash;
-    m_pairNodes[i] = n;
+    m_pairs[i] = slot;
     ++m_nPairs;
 }
 
 std::uint64_t CRecordFiler::NameKey(std::string_view last) {
     // The first eight folded bytes, the first the highest, so that keys order as the
     // names' beginnings do; a shorter name is padded with zeros.
-    std::uint64_t key = 0;
-    for (std::size_t i = 0; i < 8; ++i)
-        key = (key << 8) |
-              (i < last.size() ? static_cast<unsigned char>(kb::FoldAscii(last[i])) : 0u);
-    return key;
+    std::uint64_t word = 0;
+    std::memcpy(&word, last.data(), std::min<std::size_t>(last.size(), 8));
+    word = FoldAscii8(word);
+    if constexpr (std::endian::native == std::endian::little)
+        word = __builtin_bswap64(word);
+    return word;
 }
 
 int CRecordFiler::CompareLast(std::uint32_t n, std::string_view last, std::uint64_t key) const {
@@ -189,7 +218,7 @@ std::uint32_t CRecordFiler::Merge(std::uint32_t a, std::uint32_t b) {
     return b;
 }
 
-void CRecordFiler::InsertAt(std::uint32_t n, std::size_t position) {
+void CRecordFiler::InsertAt(std::uint32_t n, std::size_t position, bool greatest) {
     // Down to where the new node's priority puts it, counting it into every subtree it
     // joins; that subtree is then split around it.
     auto pos = static_cast<std::uint32_t>(position);
@@ -200,7 +229,8 @@ void CRecordFiler::InsertAt(std::uint32_t n, std::size_t position) {
     while (*link != kNone && m_nodes[*link].priority > m_nodes[n].priority) {
         Node& t = m_nodes[*link];
         ++t.size;
-        if (CompareLast(t.greatest, last, key) < 0)
+        // Records that come in order (an exported book) each hold the greatest name.
+        if (greatest || CompareLast(t.greatest, last, key) < 0)
             t.greatest = n;
         parent = *link;
         const std::uint32_t leftSize = Size(t.left);
@@ -259,7 +289,7 @@ std::uint32_t CRecordFiler::PreviousOf(std::uint32_t n) const {
     return p;
 }
 
-std::uint32_t CRecordFiler::FirstGreater(const std::string& last) const {
+std::uint32_t CRecordFiler::FirstGreater(std::string_view last) const {
     // The leftmost node whose last name is greater: go left while the left subtree
     // holds one, else take the node itself, else go right.
     std::uint32_t t = m_root;
@@ -289,24 +319,27 @@ std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record) {
     // The twins' bookkeeping is by the pair's key, made only for a name that is taken.
     const std::string key =
         taken ? PairKey(record->m_strLastName, record->m_strFirstName) : std::string();
-    const std::size_t at = PlaceFor(*record, key, dup);
+    bool greatest = false;
+    const std::size_t at = PlaceFor(*record, key, dup, greatest);
     if (taken)
         record->m_strLastName = FreeName(record->m_strLastName, record->m_strFirstName, key);
     CContactRecord* raw = record.get();
     m_pending.push_back(std::move(record));
     Add(raw, m_pending.size() - 1, true);
     const auto n = static_cast<std::uint32_t>(m_nodes.size() - 1);
-    InsertAt(n, at);
+    InsertAt(n, at, greatest);
     // The filed name is free, so this is the first record of its pair.
     AddPair(n, taken ? PairHash(raw->m_strLastName, raw->m_strFirstName) : hash);
     return at;
 }
 
 std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::string& key,
-                                   std::uint32_t dup) {
+                                   std::uint32_t dup, bool& greatest) {
     const CRecordText& last = record.m_strLastName;
     const CRecordText& first = record.m_strFirstName;
     const std::uint32_t greater = FirstGreater(last);
+    // No name is greater: the filed name (a twin's, numbered, too) is the greatest.
+    greatest = greater == kNone;
     const std::size_t greaterAt = greater == kNone ? m_nodes.size() : PositionOf(greater);
     if (dup == kNone)
         return greaterAt;
@@ -343,11 +376,11 @@ std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::stri
     return at;
 }
 
-bool CRecordFiler::IsTaken(const std::string& last, const std::string& first) const {
+bool CRecordFiler::IsTaken(std::string_view last, std::string_view first) const {
     return FindPair(last, first, PairHash(last, first)) != kNone;
 }
 
-std::string CRecordFiler::FreeName(const std::string& last, const std::string& first,
+std::string CRecordFiler::FreeName(std::string_view last, std::string_view first,
                                    const std::string& key) {
     // Names are only ever added while the filer lives, so the smallest free number of a
     // name never goes down: the search goes on where it last stopped.

@@ -53,21 +53,29 @@ private:
         std::uint32_t end;
         int k;
     };
+    // A slot of the name pair table: the low half of the pair's hash and the pair's first
+    // node, kNone when the slot is free. A tag that matches is checked against the names.
+    struct PairSlot {
+        std::uint32_t tag = 0;
+        std::uint32_t node = kNone;
+    };
 
-    static std::string PairKey(const std::string& last, const std::string& first);
-    static std::uint64_t PairHash(const std::string& last, const std::string& first);
+    static std::string PairKey(std::string_view last, std::string_view first);
+    static std::uint64_t PairHash(std::string_view last, std::string_view first);
     // The first node of the folded pair, or kNone.
-    std::uint32_t FindPair(const std::string& last, const std::string& first,
-                           std::uint64_t hash) const;
+    std::uint32_t FindPair(std::string_view last, std::string_view first, std::uint64_t hash) const;
     // Makes node n the first of its pair, which has none yet.
     void AddPair(std::uint32_t n, std::uint64_t hash);
+    void PlacePair(PairSlot slot);
     void Add(CContactRecord* record, std::size_t source, bool pending);
-    // dup: the first record of the record's name pair, or kNone.
-    std::size_t PlaceFor(const CContactRecord& record, const std::string& key, std::uint32_t dup);
-    bool IsTaken(const std::string& last, const std::string& first) const;
+    // dup: the first record of the record's name pair, or kNone. greatest: set when no
+    // name in the list is greater than the record's.
+    std::size_t PlaceFor(const CContactRecord& record, const std::string& key, std::uint32_t dup,
+                         bool& greatest);
+    bool IsTaken(std::string_view last, std::string_view first) const;
     // The smallest free "last #k" of a taken name whose pair key is key.
-    std::string FreeName(const std::string& last, const std::string& first, const std::string& key);
-    std::uint32_t FirstGreater(const std::string& last) const;
+    std::string FreeName(std::string_view last, std::string_view first, const std::string& key);
+    std::uint32_t FirstGreater(std::string_view last) const;
     std::size_t PositionOf(std::uint32_t n) const;
     std::uint32_t NextOf(std::uint32_t n) const;
     std::uint32_t PreviousOf(std::uint32_t n) const;
@@ -79,7 +87,8 @@ private:
     void Pull(std::uint32_t n);
     void Split(std::uint32_t t, std::uint32_t count, std::uint32_t& a, std::uint32_t& b);
     std::uint32_t Merge(std::uint32_t a, std::uint32_t b);
-    void InsertAt(std::uint32_t n, std::size_t position);
+    // greatest: no name in the tree is greater than node n's.
+    void InsertAt(std::uint32_t n, std::size_t position, bool greatest);
 
     CRecordList& m_list;
     std::vector<Node> m_nodes;
@@ -87,10 +96,8 @@ private:
     std::uint64_t m_random = 0x9E3779B97F4A7C15ull;
     std::vector<std::unique_ptr<CContactRecord>> m_pending;
     // The first node (in list order) of every folded last/first name pair: a table open
-    // to linear probing, its slots holding the pair's hash and node (kNone when free).
-    // A hash that matches is checked against the node's names.
-    std::vector<std::uint64_t> m_pairHashes;
-    std::vector<std::uint32_t> m_pairNodes;
+    // to linear probing (see PairSlot).
+    std::vector<PairSlot> m_pairs;
     std::size_t m_nPairs = 0;
     // Where the search for a free twin number of a pair goes on.
     std::unordered_map<std::string, int> m_nextFree;
