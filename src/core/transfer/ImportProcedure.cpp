@@ -16,6 +16,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <span>
 #include <unordered_map>
 
 namespace {
@@ -68,15 +69,61 @@ std::string WithCrLf(std::string_view v) {
 }
 
 // Text is a std::string or a record's field.
-template <class Text>
-void AppendLine(Text& text, std::string_view line) {
+template <class Text> void AppendLine(Text& text, std::string_view line) {
     if (!text.empty())
         text += "\r\n";
     text.append(line);
 }
 
+// A record as one line builds it: its texts as strings, which keep their storage from line
+// to line, put into the record's block at once at its exact size. The names are the
+// record's, so the line's rules read the same.
+struct Draft {
+    std::array<std::string, CRecordTextBlock::kFields> text; // in the block's order
+    std::string& m_strFirstName = text[0];
+    std::string& m_strLastName = text[1];
+    std::string& m_strTitle = text[2];
+    std::string& m_strOtherRef = text[3];
+    std::span<std::string, CContactRecord::kItemCount> m_strItem{text.data() + 4,
+                                                                 CContactRecord::kItemCount};
+    std::string& m_strAddress = text[11];
+    std::string& m_strCity = text[12];
+    std::string& m_strState = text[13];
+    std::string& m_strZip = text[14];
+    std::string& m_strCountry = text[15];
+    std::span<std::string, CContactRecord::kOtherInfoCount> m_strOtherInfo{
+        text.data() + 16, CContactRecord::kOtherInfoCount};
+    std::string& m_strNotes = text[20];
+    std::uint16_t m_nCategory = CContactRecord::kDefaultCategory;
+    std::array<std::uint8_t, CContactRecord::kItemCount> m_nItemLabel{};
+
+    Draft() { Clear(); }
+    Draft(const Draft&) = delete;
+    Draft& operator=(const Draft&) = delete;
+
+    void Clear() {
+        for (std::string& t : text)
+            t.clear();
+        m_nCategory = CContactRecord::kDefaultCategory;
+        m_nItemLabel.fill(LABEL_NONE);
+    }
+    // The text of a plain text field: the fields from First Name on follow the block's order.
+    std::string& Text(Field field) { return text[static_cast<std::size_t>(field) - 1]; }
+
+    std::unique_ptr<CContactRecord> Make() const {
+        auto record = std::make_unique<CContactRecord>();
+        std::array<std::string_view, CRecordTextBlock::kFields> views;
+        for (std::size_t f = 0; f < views.size(); ++f)
+            views[f] = text[f];
+        record->m_textBlock.SetAll(views);
+        record->m_nCategory = m_nCategory;
+        record->m_nItemLabel = m_nItemLabel;
+        return record;
+    }
+};
+
 // Every word of the display name is one of the record's names: nothing to keep.
-bool DerivedFromNames(std::string_view display, const CContactRecord& r, std::string_view middle) {
+bool DerivedFromNames(std::string_view display, const Draft& r, std::string_view middle) {
     std::string names = r.m_strFirstName + " " + std::string(middle) + " " + r.m_strLastName;
     for (char& c : names)
         c = kb::FoldAscii(c);
@@ -231,7 +278,7 @@ private:
         }
     };
 
-    void AddItem(CContactRecord& r, Line& line, std::string_view v, std::uint8_t label) {
+    void AddItem(Draft& r, Line& line, std::string_view v, std::uint8_t label) {
         for (bool more = true; more;) {
             const std::string_view part = TakePart(v, more);
             if (part.empty())
@@ -246,7 +293,7 @@ private:
         }
     }
 
-    void Store(CContactRecord& r, Line& line, const ColumnRole& role, const std::string& v,
+    void Store(Draft& r, Line& line, const ColumnRole& role, const std::string& v,
                const std::vector<std::string>& fields, std::size_t column) {
         switch (role.kind) {
         case ColumnRole::Kind::Field: {
@@ -260,11 +307,11 @@ private:
                 AddItem(r, line, v, label);
                 return;
             }
-            CRecordText* member = transfer::TextMember(r, role.field);
+            std::string& member = r.Text(role.field);
             if (role.field == Field::Notes || role.field == Field::Address)
-                *member = WithCrLf(v);
+                member = WithCrLf(v);
             else
-                member->assign(v);
+                member.assign(v);
             return;
         }
         case ColumnRole::Kind::PhoneByType: {
@@ -333,19 +380,19 @@ private:
     }
 
     std::unique_ptr<CContactRecord> Build(const std::vector<std::string>& fields) {
-        auto record = std::make_unique<CContactRecord>();
-        CContactRecord& r = *record;
-        // One line's parts, reused from line to line.
+        // One line's parts and record, reused from line to line.
+        Draft& r = m_draft;
+        r.Clear();
         Line& line = m_line;
         line.Clear();
         const std::size_t n = std::min(fields.size(), m_plan.roles.size());
         for (std::size_t c = 0; c < n; ++c)
             Store(r, line, m_plan.roles[c], fields[c], fields, c);
         Finish(r, line);
-        return record;
+        return r.Make();
     }
 
-    void Finish(CContactRecord& r, Line& line) {
+    void Finish(Draft& r, Line& line) {
         // Addresses: the first one that holds anything goes to the address fields.
         if (!line.firstStreetMore.empty())
             AppendLine(r.m_strAddress, line.firstStreetMore);
@@ -456,6 +503,7 @@ private:
     CImportFiler& m_filer;
     std::unordered_map<std::string, std::uint16_t> m_categoryOf;
     Line m_line;
+    Draft m_draft;
 };
 
 } // namespace
