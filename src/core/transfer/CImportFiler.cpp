@@ -55,20 +55,30 @@ std::uint64_t HashText(std::uint64_t h, std::string_view text) {
     return h;
 }
 
-// A hash of what SameRecord compares.
+// A hash of what SameRecord compares: the last name without its twin number, then every
+// other text. Those lie back to back in the record's block, so they are hashed as one run of
+// bytes with their lengths.
 std::uint64_t RecordHash(const CContactRecord& r) {
-    std::uint64_t h = HashText(0, WithoutTwinNumber(r.m_strLastName));
-    for (const CRecordText* text :
-         {&r.m_strFirstName, &r.m_strTitle, &r.m_strOtherRef, &r.m_strAddress, &r.m_strCity,
-          &r.m_strState, &r.m_strZip, &r.m_strCountry, &r.m_strNotes})
-        h = HashText(h, *text);
-    for (const auto& text : r.m_strItem)
-        h = HashText(h, text);
-    for (const auto& text : r.m_strOtherInfo)
-        h = HashText(h, text);
-    for (const std::uint8_t label : r.m_nItemLabel)
-        h = HashStep(h, label);
-    return HashStep(h, r.m_nCategory);
+    const CRecordTextBlock& block = r.m_textBlock;
+    std::uint64_t h = HashText(0, WithoutTwinNumber(block.Get(1)));
+    std::uint64_t lengths = 0;
+    std::size_t run = 0;
+    for (int f = 0; f < CRecordTextBlock::kFields; ++f) {
+        if (f == 1)
+            continue;
+        const std::size_t size = block.Get(f).size();
+        run += size;
+        lengths = (lengths << 16) | (size & 0xFFFF);
+        if (f % 4 == 3)
+            h = HashStep(h, lengths);
+    }
+    h = HashStep(h, lengths);
+    h = HashText(h, block.Get(0));
+    h = HashText(h, std::string_view(block.Get(2).data(), run - block.Get(0).size()));
+    std::uint64_t labels = 0;
+    static_assert(sizeof r.m_nItemLabel < sizeof labels);
+    std::memcpy(&labels, r.m_nItemLabel.data(), sizeof r.m_nItemLabel);
+    return HashStep(HashStep(h, labels), r.m_nCategory);
 }
 
 bool IsSystemGroup(std::string_view name) {
