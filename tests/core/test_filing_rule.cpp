@@ -294,7 +294,12 @@ TEST(FilingRule, BatchFilerAgreesOnLongNamesHighBytesAndOrderedRuns) {
                                             "zZ #2",
                                             "@",
                                             "abcdefgh",
-                                            "ABCDEFGHI"};
+                                            "ABCDEFGHI",
+                                            "MONTGOMERY-SMITH",
+                                            "Montgomery-Smithers",
+                                            "Montgomery-Smith #1",
+                                            "Montgomery-Smitha",
+                                            std::string("Ax\0", 3)};
     const std::vector<std::string> firsts = {"John",   "JOHN", "\xC1nn",
                                              "\xE1nn", "",     "A very long first name"};
     auto pick = [&](const std::vector<std::string>& v) {

@@ -122,24 +122,36 @@ void CRecordFiler::PlacePair(PairSlot slot) {
     ++m_nPairs;
 }
 
-std::uint64_t CRecordFiler::NameKey(std::string_view last) {
-    // The first eight folded bytes, the first the highest, so that keys order as the
-    // names' beginnings do; a shorter name is padded with zeros.
-    std::uint64_t word = 0;
-    std::memcpy(&word, last.data(), std::min<std::size_t>(last.size(), 8));
-    word = FoldAscii8(word);
-    if constexpr (std::endian::native == std::endian::little)
-        word = __builtin_bswap64(word);
-    return word;
+CRecordFiler::Name CRecordFiler::NameOf(const CRecordText& last) {
+    // The first sixteen folded bytes as two words, the first byte the highest, so that keys
+    // order as the names' beginnings do; a shorter name is padded with zeros.
+    std::uint64_t words[2] = {0, 0};
+    std::memcpy(words, last.data(), std::min<std::size_t>(last.size(), 16));
+    for (std::uint64_t& word : words) {
+        word = FoldAscii8(word);
+        if constexpr (std::endian::native == std::endian::little)
+            word = __builtin_bswap64(word);
+    }
+    return Name{words[0], words[1], last.size(), &last};
 }
 
-int CRecordFiler::CompareLast(std::uint32_t n, std::string_view last, std::uint64_t key) const {
-    // Keys that differ order as the names do: the names differ within those bytes, or
-    // one ends there with the other going on with a byte that is not zero.
+int CRecordFiler::CompareLast(std::uint32_t n, const Name& name) const {
+    // Keys that differ order as the names do: the names differ within those bytes, or one
+    // ends there and the other goes on with a byte that is not zero. Equal keys of names
+    // no longer than the keys mean that the shorter name is the other's beginning.
     const Node& node = m_nodes[n];
-    if (node.key != key)
-        return node.key < key ? -1 : 1;
-    return CompareNoCase(node.last, last);
+    if (node.high != name.high)
+        return node.high < name.high ? -1 : 1;
+    if (node.low != name.low)
+        return node.low < name.low ? -1 : 1;
+    if (node.lastSize <= kKeyBytes && name.size <= kKeyBytes)
+        return node.lastSize == name.size ? 0 : (node.lastSize < name.size ? -1 : 1);
+    return CompareNoCase(node.record->m_strLastName, *name.text);
+}
+
+CRecordFiler::Name CRecordFiler::NameOfNode(std::uint32_t n) const {
+    const Node& node = m_nodes[n];
+    return Name{node.high, node.low, node.lastSize, &node.record->m_strLastName};
 }
 
 void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending) {
@@ -148,14 +160,17 @@ void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending)
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     const auto n = static_cast<std::uint32_t>(m_nodes.size());
+    const Name name = NameOf(record->m_strLastName);
     Node node{};
     node.record = record;
-    node.last = record->m_strLastName;
-    node.key = NameKey(node.last);
-    node.source = source;
+    node.high = name.high;
+    node.low = name.low;
+    // Only whether it exceeds the keys counts.
+    node.lastSize = static_cast<std::uint32_t>(std::min<std::size_t>(name.size, kKeyBytes + 1));
+    node.pending = pending;
+    node.source = static_cast<std::uint32_t>(source);
     node.priority = static_cast<std::uint32_t>(z >> 32);
     node.greatest = n;
-    node.pending = pending;
     m_nodes.push_back(node);
     if (!pending) {
         // Built in list order: each record goes at the end.
@@ -176,8 +191,7 @@ void CRecordFiler::Pull(std::uint32_t n) {
             continue;
         m_nodes[child].parent = n;
         const std::uint32_t g = m_nodes[child].greatest;
-        const Node& best = m_nodes[m_nodes[n].greatest];
-        if (CompareLast(g, best.last, best.key) > 0)
+        if (CompareLast(g, NameOfNode(m_nodes[n].greatest)) > 0)
             m_nodes[n].greatest = g;
     }
 }
@@ -224,13 +238,12 @@ void CRecordFiler::InsertAt(std::uint32_t n, std::size_t position, bool greatest
     auto pos = static_cast<std::uint32_t>(position);
     std::uint32_t parent = kNone;
     std::uint32_t* link = &m_root;
-    const std::string_view last = LastOf(n);
-    const std::uint64_t key = m_nodes[n].key;
+    const Name name = NameOfNode(n);
     while (*link != kNone && m_nodes[*link].priority > m_nodes[n].priority) {
         Node& t = m_nodes[*link];
         ++t.size;
         // Records that come in order (an exported book) each hold the greatest name.
-        if (greatest || CompareLast(t.greatest, last, key) < 0)
+        if (greatest || CompareLast(t.greatest, name) < 0)
             t.greatest = n;
         parent = *link;
         const std::uint32_t leftSize = Size(t.left);
@@ -289,21 +302,25 @@ std::uint32_t CRecordFiler::PreviousOf(std::uint32_t n) const {
     return p;
 }
 
-std::uint32_t CRecordFiler::FirstGreater(std::string_view last) const {
+std::uint32_t CRecordFiler::FirstGreater(const Name& name, std::size_t& position) const {
     // The leftmost node whose last name is greater: go left while the left subtree
-    // holds one, else take the node itself, else go right.
+    // holds one, else take the node itself, else go right, counting the nodes passed.
     std::uint32_t t = m_root;
-    const std::uint64_t key = NameKey(last);
-    if (t == kNone || CompareLast(m_nodes[t].greatest, last, key) <= 0)
+    position = m_nodes.size();
+    if (t == kNone || CompareLast(m_nodes[t].greatest, name) <= 0)
         return kNone;
+    std::size_t before = 0;
     for (;;) {
         const Node& node = m_nodes[t];
-        if (node.left != kNone && CompareLast(m_nodes[node.left].greatest, last, key) > 0)
+        if (node.left != kNone && CompareLast(m_nodes[node.left].greatest, name) > 0) {
             t = node.left;
-        else if (CompareLast(t, last, key) > 0)
+        } else if (CompareLast(t, name) > 0) {
+            position = before + Size(node.left);
             return t;
-        else
+        } else {
+            before += Size(node.left) + 1;
             t = node.right; // the subtree's greatest is there
+        }
     }
 }
 
@@ -337,10 +354,10 @@ std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::stri
                                    std::uint32_t dup, bool& greatest) {
     const CRecordText& last = record.m_strLastName;
     const CRecordText& first = record.m_strFirstName;
-    const std::uint32_t greater = FirstGreater(last);
+    std::size_t greaterAt = 0;
+    const std::uint32_t greater = FirstGreater(NameOf(last), greaterAt);
     // No name is greater: the filed name (a twin's, numbered, too) is the greatest.
     greatest = greater == kNone;
-    const std::size_t greaterAt = greater == kNone ? m_nodes.size() : PositionOf(greater);
     if (dup == kNone)
         return greaterAt;
     const std::size_t dupAt = PositionOf(dup);
@@ -407,7 +424,7 @@ void CRecordFiler::Flush() noexcept {
             m_list[w] = std::move(m_pending[node.source]);
         else if (node.source != w)
             m_list[w] = std::move(m_list[node.source]);
-        node.source = w;
+        node.source = static_cast<std::uint32_t>(w);
         node.pending = false;
     }
     m_pending.clear();

@@ -35,18 +35,27 @@ public:
 
 private:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    static constexpr std::size_t kKeyBytes = 16;
+    // A last name as the descents compare it: its first kKeyBytes folded bytes as two
+    // keys, which decide nearly every comparison, and the name itself for the rest.
+    struct Name {
+        std::uint64_t high, low;
+        std::size_t size;
+        const CRecordText* text;
+    };
     struct Node {
         CContactRecord* record;
-        // The record's last name, kept beside the tree's links: the descents compare it
-        // at every step. The names do not change while the filer lives.
-        std::string_view last;
-        std::uint64_t key;  // NameKey of last
-        std::size_t source; // index into the list, or into m_pending when pending
+        // The keys of the record's last name (see Name), beside the tree's links: the
+        // descents compare them at every step. The names do not change while the filer
+        // lives.
+        std::uint64_t high, low;
+        std::uint32_t lastSize : 31; // at most kKeyBytes + 1
+        std::uint32_t pending : 1;
+        std::uint32_t source; // index into the list, or into m_pending when pending
         std::uint32_t priority;
         std::uint32_t left = kNone, right = kNone, parent = kNone;
         std::uint32_t size = 1;
         std::uint32_t greatest; // the node of the greatest last name in this subtree
-        bool pending;
     };
     // Where the run of a name's numbered twins was seen to end: the node of "last #k".
     struct Run {
@@ -75,15 +84,17 @@ private:
     bool IsTaken(std::string_view last, std::string_view first) const;
     // The smallest free "last #k" of a taken name whose pair key is key.
     std::string FreeName(std::string_view last, std::string_view first, const std::string& key);
-    std::uint32_t FirstGreater(std::string_view last) const;
+    // The first node whose last name is greater than name, and its position; kNone and
+    // the count when there is none.
+    std::uint32_t FirstGreater(const Name& name, std::size_t& position) const;
     std::size_t PositionOf(std::uint32_t n) const;
     std::uint32_t NextOf(std::uint32_t n) const;
     std::uint32_t PreviousOf(std::uint32_t n) const;
     std::uint32_t Size(std::uint32_t n) const { return n == kNone ? 0 : m_nodes[n].size; }
-    std::string_view LastOf(std::uint32_t n) const { return m_nodes[n].last; }
-    static std::uint64_t NameKey(std::string_view last);
-    // CompareNoCase of node n's last name with last, whose NameKey is key.
-    int CompareLast(std::uint32_t n, std::string_view last, std::uint64_t key) const;
+    static Name NameOf(const CRecordText& last);
+    Name NameOfNode(std::uint32_t n) const;
+    // CompareNoCase of node n's last name with name.
+    int CompareLast(std::uint32_t n, const Name& name) const;
     void Pull(std::uint32_t n);
     void Split(std::uint32_t t, std::uint32_t count, std::uint32_t& a, std::uint32_t& b);
     std::uint32_t Merge(std::uint32_t a, std::uint32_t b);
