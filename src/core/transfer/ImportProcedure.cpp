@@ -34,9 +34,20 @@ bool IsEmptyMarker(std::string_view v) {
     return v.empty() || v == "0/0/00" || kb::EqualsNoCase(v, "Unspecified");
 }
 
+// Where the mark of several values first stands in v, or npos. Most values hold no colon,
+// so the search goes from colon to colon.
+std::size_t FindSeveral(std::string_view v) {
+    for (std::size_t colon = v.find(':'); colon != std::string_view::npos;
+         colon = v.find(':', colon + 1)) {
+        if (colon > 0 && v.substr(colon - 1, kSeveral.size()) == kSeveral)
+            return colon - 1;
+    }
+    return std::string_view::npos;
+}
+
 // The first of several values and the rest after the mark (empty when there is no mark).
 std::string_view TakePart(std::string_view& v, bool& more) {
-    const std::size_t at = v.find(kSeveral);
+    const std::size_t at = FindSeveral(v);
     const std::string_view part = v.substr(0, at);
     more = at != std::string_view::npos;
     v.remove_prefix(more ? at + kSeveral.size() : v.size());
@@ -46,7 +57,7 @@ std::string_view TakePart(std::string_view& v, bool& more) {
 std::vector<std::string_view> SplitSeveral(std::string_view v) {
     std::vector<std::string_view> parts;
     for (;;) {
-        const std::size_t at = v.find(kSeveral);
+        const std::size_t at = FindSeveral(v);
         parts.push_back(v.substr(0, at));
         if (at == std::string_view::npos)
             return parts;
@@ -55,16 +66,23 @@ std::vector<std::string_view> SplitSeveral(std::string_view v) {
 }
 
 // Multi-line values keep CR LF in the book.
-std::string WithCrLf(std::string_view v) {
-    if (v.find('\n') == std::string_view::npos)
-        return std::string(v);
-    std::string out;
+void AssignWithCrLf(std::string& out, std::string_view v) {
+    if (v.find('\n') == std::string_view::npos) {
+        out.assign(v);
+        return;
+    }
+    out.clear();
     out.reserve(v.size());
     for (std::size_t i = 0; i < v.size(); ++i) {
         if (v[i] == '\n' && (i == 0 || v[i - 1] != '\r'))
             out += '\r';
         out += v[i];
     }
+}
+
+std::string WithCrLf(std::string_view v) {
+    std::string out;
+    AssignWithCrLf(out, v);
     return out;
 }
 
@@ -176,7 +194,8 @@ struct AddressGroup {
 // The roles of the columns and what each needs from the header.
 struct ColumnPlan {
     std::vector<ColumnRole> roles;
-    std::vector<int> typeColumn; // PhoneByType: its type column, or -1
+    std::vector<int> typeColumn;         // PhoneByType: its type column, or -1
+    std::vector<std::uint8_t> itemLabel; // the label of an item field's column, or LABEL_NONE
     std::array<std::string, transfer::kAddressGroups> groupLabel; // "Business Address"
 };
 
@@ -207,6 +226,10 @@ ColumnPlan PlanColumns(const ImportOptions& o, IMessageBox& box) {
         plan.roles.push_back(std::move(role));
     }
     plan.typeColumn.assign(plan.roles.size(), -1);
+    for (const ColumnRole& role : plan.roles)
+        plan.itemLabel.push_back(role.kind == ColumnRole::Kind::Field
+                                     ? transfer::ItemLabelOf(role.field)
+                                     : std::uint8_t{LABEL_NONE});
     for (std::size_t c = 0; c < plan.roles.size(); ++c) {
         const ColumnRole& role = plan.roles[c];
         if (!named || c >= header.size())
@@ -302,14 +325,14 @@ private:
                 line.category = v;
                 return;
             }
-            const std::uint8_t label = transfer::ItemLabelOf(role.field);
+            const std::uint8_t label = m_plan.itemLabel[column];
             if (label != LABEL_NONE) {
                 AddItem(r, line, v, label);
                 return;
             }
             std::string& member = r.Text(role.field);
             if (role.field == Field::Notes || role.field == Field::Address)
-                member = WithCrLf(v);
+                AssignWithCrLf(member, v);
             else
                 member.assign(v);
             return;
