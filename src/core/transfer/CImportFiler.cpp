@@ -96,6 +96,7 @@ CImportFiler::CImportFiler(const ImportOptions& options, CRecordList& records,
         m_nDefaultCategory = categories.IndexOf(options.defaultCategory);
     if (options.skipDuplicates) {
         Grow(records.size());
+        m_seenRecords.reserve(records.size());
         for (const auto& r : records)
             Remember(*r, RecordHash(*r), r->m_strLastName.size());
     }
@@ -137,19 +138,23 @@ const CContactRecord* CImportFiler::File(std::unique_ptr<CContactRecord> record)
 }
 
 void CImportFiler::Remember(const CContactRecord& r, std::uint64_t hash, std::size_t lastLength) {
-    if (2 * (m_nSeen + 1) > m_seen.size())
-        Grow(m_nSeen + 1);
-    Place(SeenRecord{hash, &r, lastLength});
+    if (2 * (m_seenRecords.size() + 1) > m_seen.size())
+        Grow(m_seenRecords.size() + 1);
+    const auto index = static_cast<std::uint32_t>(m_seenRecords.size());
+    m_seenRecords.push_back(SeenRecord{&r, lastLength});
+    Place(SeenSlot{static_cast<std::uint32_t>(hash), index});
 }
 
 bool CImportFiler::Known(const CContactRecord& r, std::uint64_t hash) const {
     if (m_seen.empty())
         return false;
+    const auto tag = static_cast<std::uint32_t>(hash);
     const std::size_t mask = m_seen.size() - 1;
-    for (std::size_t i = hash & mask; m_seen[i].record != nullptr; i = (i + 1) & mask) {
-        const SeenRecord& seen = m_seen[i];
-        if (seen.hash == hash &&
-            SameRecord(r, *seen.record,
+    for (std::size_t i = hash & mask; m_seen[i].index != kFree; i = (i + 1) & mask) {
+        if (m_seen[i].tag != tag)
+            continue;
+        const SeenRecord& seen = m_seenRecords[m_seen[i].index];
+        if (SameRecord(r, *seen.record,
                        std::string_view(seen.record->m_strLastName).substr(0, seen.lastLength)))
             return true;
     }
@@ -160,22 +165,21 @@ void CImportFiler::Grow(std::size_t count) {
     std::size_t size = std::max<std::size_t>(64, m_seen.size());
     while (size < 2 * count)
         size *= 2;
-    std::vector<SeenRecord> old = std::move(m_seen);
-    m_seen.assign(size, SeenRecord{});
-    m_nSeen = 0;
-    for (const SeenRecord& seen : old) {
-        if (seen.record != nullptr)
-            Place(seen);
+    const std::vector<SeenSlot> old = std::move(m_seen);
+    m_seen.assign(size, SeenSlot{});
+    for (const SeenSlot slot : old) {
+        if (slot.index != kFree)
+            Place(slot);
     }
 }
 
-void CImportFiler::Place(const SeenRecord& seen) {
+void CImportFiler::Place(SeenSlot slot) {
+    // The tag is the hash's low half, which the table's size never reaches past.
     const std::size_t mask = m_seen.size() - 1;
-    std::size_t i = seen.hash & mask;
-    while (m_seen[i].record != nullptr)
+    std::size_t i = slot.tag & mask;
+    while (m_seen[i].index != kFree)
         i = (i + 1) & mask;
-    m_seen[i] = seen;
-    ++m_nSeen;
+    m_seen[i] = slot;
 }
 
 void CImportFiler::FinishInto(ImportResult& result) {
