@@ -125,14 +125,15 @@ void CRecordFiler::PlacePair(PairSlot slot) {
 CRecordFiler::Name CRecordFiler::NameOf(const CRecordText& last) {
     // The first sixteen folded bytes as two words, the first byte the highest, so that keys
     // order as the names' beginnings do; a shorter name is padded with zeros.
+    const std::string_view text = last; // found in the record's block once
     std::uint64_t words[2] = {0, 0};
-    std::memcpy(words, last.data(), std::min<std::size_t>(last.size(), 16));
+    std::memcpy(words, text.data(), std::min<std::size_t>(text.size(), 16));
     for (std::uint64_t& word : words) {
         word = FoldAscii8(word);
         if constexpr (std::endian::native == std::endian::little)
             word = __builtin_bswap64(word);
     }
-    return Name{words[0], words[1], last.size(), &last};
+    return Name{words[0], words[1], text.size(), &last};
 }
 
 int CRecordFiler::CompareLast(std::uint32_t n, const Name& name) const {
