@@ -50,12 +50,18 @@ std::uint64_t MixFolded(std::uint64_t h, std::string_view text) {
 
 CRecordFiler::CRecordFiler(CRecordList& records) : m_list(records) {
     m_nodes.reserve(records.size());
-    std::size_t slots = 64;
-    while (slots < 2 * records.size())
-        slots *= 2;
-    m_pairs.assign(slots, PairSlot{});
+    GrowPairs(records.size());
     for (std::size_t i = 0; i < records.size(); ++i)
         Add(records[i].get(), i, false);
+}
+
+void CRecordFiler::Reserve(std::size_t more) {
+    const std::size_t total = m_nodes.size() + more;
+    m_nodes.reserve(total);
+    m_pending.reserve(m_pending.size() + more);
+    m_list.reserve(total);
+    if (2 * total > m_pairs.size())
+        GrowPairs(total);
 }
 
 CRecordFiler::~CRecordFiler() {
@@ -100,16 +106,22 @@ std::uint32_t CRecordFiler::FindPair(std::string_view last, std::string_view fir
 
 void CRecordFiler::AddPair(std::uint32_t n, std::uint64_t hash) {
     // At most half full, so that a probe ends soon.
-    if (2 * (m_nPairs + 1) > m_pairs.size()) {
-        const std::vector<PairSlot> old = std::move(m_pairs);
-        m_pairs.assign(std::max<std::size_t>(64, 2 * old.size()), PairSlot{});
-        m_nPairs = 0;
-        for (const PairSlot slot : old) {
-            if (slot.node != kNone)
-                PlacePair(slot);
-        }
-    }
+    if (2 * (m_nPairs + 1) > m_pairs.size())
+        GrowPairs(m_nPairs + 1);
     PlacePair(PairSlot{static_cast<std::uint32_t>(hash), n});
+}
+
+void CRecordFiler::GrowPairs(std::size_t count) {
+    std::size_t size = std::max<std::size_t>(64, m_pairs.size());
+    while (size < 2 * count)
+        size *= 2;
+    const std::vector<PairSlot> old = std::move(m_pairs);
+    m_pairs.assign(size, PairSlot{});
+    m_nPairs = 0;
+    for (const PairSlot slot : old) {
+        if (slot.node != kNone)
+            PlacePair(slot);
+    }
 }
 
 void CRecordFiler::PlacePair(PairSlot slot) {
@@ -150,6 +162,39 @@ int CRecordFiler::CompareLast(std::uint32_t n, const Name& name) const {
     return CompareNoCase(node.record->m_strLastName, *name.text);
 }
 
+int CRecordFiler::CompareMost(std::uint32_t n, const Name& name) const {
+    const Node& node = m_nodes[n];
+    if (node.mostHigh != name.high)
+        return node.mostHigh < name.high ? -1 : 1;
+    if (node.mostLow != name.low)
+        return node.mostLow < name.low ? -1 : 1;
+    if (node.mostSize <= kKeyBytes && name.size <= kKeyBytes)
+        return node.mostSize == name.size ? 0 : (node.mostSize < name.size ? -1 : 1);
+    return CompareNoCase(m_nodes[node.greatest].record->m_strLastName, *name.text);
+}
+
+bool CRecordFiler::MostIsGreater(std::uint32_t a, std::uint32_t b) const {
+    const Node& x = m_nodes[a];
+    const Node& y = m_nodes[b];
+    if (x.mostHigh != y.mostHigh)
+        return x.mostHigh > y.mostHigh;
+    if (x.mostLow != y.mostLow)
+        return x.mostLow > y.mostLow;
+    if (x.mostSize <= kKeyBytes && y.mostSize <= kKeyBytes)
+        return x.mostSize > y.mostSize;
+    return CompareNoCase(m_nodes[x.greatest].record->m_strLastName,
+                         m_nodes[y.greatest].record->m_strLastName) > 0;
+}
+
+void CRecordFiler::TakeMost(std::uint32_t n, std::uint32_t from) {
+    Node& t = m_nodes[n];
+    const Node& source = m_nodes[from];
+    t.greatest = source.greatest;
+    t.mostSize = source.mostSize;
+    t.mostHigh = source.mostHigh;
+    t.mostLow = source.mostLow;
+}
+
 CRecordFiler::Name CRecordFiler::NameOfNode(std::uint32_t n) const {
     const Node& node = m_nodes[n];
     return Name{node.high, node.low, node.lastSize, &node.record->m_strLastName};
@@ -172,6 +217,9 @@ void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending)
     node.source = static_cast<std::uint32_t>(source);
     node.priority = static_cast<std::uint32_t>(z >> 32);
     node.greatest = n;
+    node.mostSize = node.lastSize;
+    node.mostHigh = node.high;
+    node.mostLow = node.low;
     m_nodes.push_back(node);
     if (!pending) {
         // Built in list order: each record goes at the end.
@@ -187,13 +235,15 @@ void CRecordFiler::Pull(std::uint32_t n) {
     Node& t = m_nodes[n];
     t.size = 1 + Size(t.left) + Size(t.right);
     t.greatest = n;
+    t.mostSize = t.lastSize;
+    t.mostHigh = t.high;
+    t.mostLow = t.low;
     for (const std::uint32_t child : {t.left, t.right}) {
         if (child == kNone)
             continue;
         m_nodes[child].parent = n;
-        const std::uint32_t g = m_nodes[child].greatest;
-        if (CompareLast(g, NameOfNode(m_nodes[n].greatest)) > 0)
-            m_nodes[n].greatest = g;
+        if (MostIsGreater(child, n))
+            TakeMost(n, child);
     }
 }
 
@@ -244,8 +294,8 @@ void CRecordFiler::InsertAt(std::uint32_t n, std::size_t position, bool greatest
         Node& t = m_nodes[*link];
         ++t.size;
         // Records that come in order (an exported book) each hold the greatest name.
-        if (greatest || CompareLast(t.greatest, name) < 0)
-            t.greatest = n;
+        if (greatest || CompareMost(*link, name) < 0)
+            TakeMost(*link, n);
         parent = *link;
         const std::uint32_t leftSize = Size(t.left);
         if (pos <= leftSize) {
@@ -308,12 +358,12 @@ std::uint32_t CRecordFiler::FirstGreater(const Name& name, std::size_t& position
     // holds one, else take the node itself, else go right, counting the nodes passed.
     std::uint32_t t = m_root;
     position = m_nodes.size();
-    if (t == kNone || CompareLast(m_nodes[t].greatest, name) <= 0)
+    if (t == kNone || CompareMost(t, name) <= 0)
         return kNone;
     std::size_t before = 0;
     for (;;) {
         const Node& node = m_nodes[t];
-        if (node.left != kNone && CompareLast(m_nodes[node.left].greatest, name) > 0) {
+        if (node.left != kNone && CompareMost(node.left, name) > 0) {
             t = node.left;
         } else if (CompareLast(t, name) > 0) {
             position = before + Size(node.left);

@@ -28,6 +28,8 @@ public:
     // Files the record as FileRecord would; returns its position in the list as it will
     // be after the write-back.
     std::size_t File(std::unique_ptr<CContactRecord> record);
+    // Makes room for more records to be filed, so that nothing need grow on the way.
+    void Reserve(std::size_t more);
     // Puts every filed record into the list, in filing order.
     void Flush() noexcept;
     // Records in the list plus those waiting for the write-back.
@@ -56,6 +58,9 @@ private:
         std::uint32_t left = kNone, right = kNone, parent = kNone;
         std::uint32_t size = 1;
         std::uint32_t greatest; // the node of the greatest last name in this subtree
+        // That node's keys, so that the descents need not look at it.
+        std::uint32_t mostSize;
+        std::uint64_t mostHigh, mostLow;
     };
     // Where the run of a name's numbered twins was seen to end: the node of "last #k".
     struct Run {
@@ -75,6 +80,8 @@ private:
     std::uint32_t FindPair(std::string_view last, std::string_view first, std::uint64_t hash) const;
     // Makes node n the first of its pair, which has none yet.
     void AddPair(std::uint32_t n, std::uint64_t hash);
+    // Makes the table at least twice count in size.
+    void GrowPairs(std::size_t count);
     void PlacePair(PairSlot slot);
     void Add(CContactRecord* record, std::size_t source, bool pending);
     // dup: the first record of the record's name pair, or kNone. greatest: set when no
@@ -95,6 +102,12 @@ private:
     Name NameOfNode(std::uint32_t n) const;
     // CompareNoCase of node n's last name with name.
     int CompareLast(std::uint32_t n, const Name& name) const;
+    // CompareNoCase of the greatest last name below node n with name.
+    int CompareMost(std::uint32_t n, const Name& name) const;
+    // Whether the greatest last name below node a is greater than that below node b.
+    bool MostIsGreater(std::uint32_t a, std::uint32_t b) const;
+    // Makes node n's greatest that of node from.
+    void TakeMost(std::uint32_t n, std::uint32_t from);
     void Pull(std::uint32_t n);
     void Split(std::uint32_t t, std::uint32_t count, std::uint32_t& a, std::uint32_t& b);
     std::uint32_t Merge(std::uint32_t a, std::uint32_t b);

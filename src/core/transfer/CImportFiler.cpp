@@ -102,6 +102,14 @@ CImportFiler::CImportFiler(const ImportOptions& options, CRecordList& records,
     }
 }
 
+void CImportFiler::Expect(std::size_t records) {
+    m_filer.Reserve(records);
+    if (m_options.skipDuplicates) {
+        Grow(m_seenRecords.size() + records);
+        m_seenRecords.reserve(m_seenRecords.size() + records);
+    }
+}
+
 std::uint16_t CImportFiler::CategoryFor(const std::vector<std::string_view>& names) {
     for (std::string_view name : names) {
         if (name.empty() || IsSystemGroup(name))

@@ -33,6 +33,8 @@ public:
     // "System Group: ..."), reserved names and names too long for a category; none of
     // them: the default category.
     std::uint16_t CategoryFor(const std::vector<std::string_view>& names);
+    // Makes room for about this many more records (a guess is fine).
+    void Expect(std::size_t records);
     // Where a record whose file names no category goes; empty: the record's own.
     std::optional<std::uint16_t> DefaultCategory() const { return m_nDefaultCategory; }
 

@@ -25,6 +25,11 @@ using transfer::ColumnRole;
 
 constexpr std::string_view kSeveral = " ::: ";
 
+// For the room made ahead of an import whose records were not counted: a line of a
+// typical export, and the most records to make room for at once.
+constexpr std::uint64_t kGuessedLineBytes = 160;
+constexpr std::size_t kMostExpected = 1 << 20;
+
 // The label texts the editor shows, by label code.
 constexpr std::array<std::string_view, 7> kLabelText = {"Home", "Work",   "Mobile", "Pager",
                                                         "Fax",  "E-Mail", "Other"};
@@ -619,6 +624,14 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
     }
 
     CImportFiler filer(options, records, categories, progress, recordCount);
+    // Room for the records to come, so that the filer's tables need not grow on the way:
+    // the count when a scan gave one, else a guess from the file's size.
+    std::size_t expected = recordCount > 0 ? static_cast<std::size_t>(recordCount) : 0;
+    if (expected == 0) {
+        if (const auto stamp = fileSystem.Stamp(path))
+            expected = static_cast<std::size_t>(stamp->size / kGuessedLineBytes);
+    }
+    filer.Expect(std::min(expected, kMostExpected));
     RecordBuilder builder(std::move(plan), filer);
     CDelimitedReader reader(options.format);
     std::vector<char> buffer;
