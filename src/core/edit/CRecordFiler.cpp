@@ -376,12 +376,24 @@ std::uint32_t CRecordFiler::FirstGreater(const Name& name, std::size_t& position
 }
 
 std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record) {
+    const Announced announced{PairHash(record->m_strLastName, record->m_strFirstName)};
+    return File(std::move(record), announced);
+}
+
+CRecordFiler::Announced CRecordFiler::Expecting(const CContactRecord& record) const {
+    const std::uint64_t hash = PairHash(record.m_strLastName, record.m_strFirstName);
+    if (!m_pairs.empty())
+        __builtin_prefetch(&m_pairs[hash & (m_pairs.size() - 1)]);
+    return Announced{hash};
+}
+
+std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record, Announced announced) {
     // Room for the write-back is taken now, so that Flush never needs memory.
     const std::size_t count = m_nodes.size();
     if (m_list.capacity() < count + 1)
         m_list.reserve(std::max(count + 1, 2 * m_list.capacity()));
 
-    const std::uint64_t hash = PairHash(record->m_strLastName, record->m_strFirstName);
+    const std::uint64_t hash = announced.hash;
     const std::uint32_t dup = FindPair(record->m_strLastName, record->m_strFirstName, hash);
     const bool taken = dup != kNone;
     // The twins' bookkeeping is by the pair's key, made only for a name that is taken.

@@ -28,6 +28,13 @@ public:
     // Files the record as FileRecord would; returns its position in the list as it will
     // be after the write-back.
     std::size_t File(std::unique_ptr<CContactRecord> record);
+    // The same, for a record announced by Expecting and not changed since: the table slot
+    // of its name has been on its way into the cache meanwhile.
+    struct Announced {
+        std::uint64_t hash;
+    };
+    Announced Expecting(const CContactRecord& record) const;
+    std::size_t File(std::unique_ptr<CContactRecord> record, Announced announced);
     // Makes room for more records to be filed, so that nothing need grow on the way.
     void Reserve(std::size_t more);
     // Puts every filed record into the list, in filing order.

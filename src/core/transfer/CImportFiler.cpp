@@ -131,14 +131,19 @@ std::uint16_t CImportFiler::CategoryFor(const std::vector<std::string_view>& nam
 }
 
 const CContactRecord* CImportFiler::File(std::unique_ptr<CContactRecord> record) {
+    // Both tables are looked up at random: their slots are asked for first, so that the two
+    // waits for memory overlap.
     const std::uint64_t hash = m_options.skipDuplicates ? RecordHash(*record) : 0;
+    if (m_options.skipDuplicates && !m_seen.empty())
+        __builtin_prefetch(&m_seen[hash & (m_seen.size() - 1)]);
+    const CRecordFiler::Announced announced = m_filer.Expecting(*record);
     if (m_options.skipDuplicates && Known(*record, hash)) {
         ++duplicates;
         return nullptr;
     }
     const CContactRecord* filed = record.get();
     const std::size_t lastLength = filed->m_strLastName.size();
-    m_filer.File(std::move(record));
+    m_filer.File(std::move(record), announced);
     if (m_options.skipDuplicates)
         Remember(*filed, hash, lastLength);
     ++imported;
