@@ -223,6 +223,24 @@ TEST_F(ImportFormats, MixedQuotingBlankLinesAndAShortLastLine) {
                      "  notes: \n");
 }
 
+// Only " ::: " separates several values; colons and partial marks around it are text.
+TEST_F(ImportFormats, SeveralValuesSplitAtTheMarkOnly) {
+    const ImportResult r = ImportBytes("Last Name,E-mail Address,Home Phone\r\n"
+                                       "Colon,a:b ::: c:d ::: ,x :::y\r\n"
+                                       "Mark, ::: ::: e,:: ::: :::\r\n"); // a mark needs its blanks
+    EXPECT_EQ(r.imported, 2);
+    EXPECT_EQ(All(), "Colon |  | title= | ref= | cat=Unfiled\n"
+                     "  items: E-Mail=a:b E-Mail=c:d Home=x :::y\n"
+                     "  address:  /  /  /  / \n"
+                     "  info: [] [] [] []\n"
+                     "  notes: \n"
+                     "Mark |  | title= | ref= | cat=Unfiled\n"
+                     "  items: E-Mail=::: e Home=:: Home=:::\n"
+                     "  address:  /  /  /  / \n"
+                     "  info: [] [] [] []\n"
+                     "  notes: \n");
+}
+
 TEST_F(ImportFormats, RefusalNamesTheLineAndTheText) {
     const ImportResult r = ImportSample("broken-quote.csv");
     EXPECT_EQ(scan.status, ScanStatus::Incompatible);

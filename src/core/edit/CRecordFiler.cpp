@@ -1,34 +1,74 @@
 #include "edit/CRecordFiler.h"
 #include "model/NoCase.h"
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 using kb::CompareNoCase;
 using kb::EqualsNoCase;
 
 namespace {
 
-std::string Numbered(const std::string& base, int k) {
-    return base + " #" + std::to_string(k);
+std::string Numbered(std::string_view base, int k) {
+    std::string name(base);
+    name += " #";
+    name += std::to_string(k);
+    return name;
+}
+
+// FoldAscii on each of the eight bytes of a word at once.
+std::uint64_t FoldAscii8(std::uint64_t w) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    const std::uint64_t low = w & (0x7F * kOnes); // no carry can cross a byte below
+    const std::uint64_t atLeastA = low + (0x80 - 'A') * kOnes;
+    const std::uint64_t pastZ = low + (0x7F - 'Z') * kOnes;
+    const std::uint64_t upper = atLeastA & ~pastZ & ~w & (0x80 * kOnes);
+    return w | (upper >> 2); // 0x80 >> 2 is the case bit
+}
+
+std::uint64_t Mix(std::uint64_t h, std::uint64_t value) {
+    h = (h ^ value) * 0x9E3779B97F4A7C15ull;
+    return h ^ (h >> 32);
+}
+
+// The folded bytes of text, eight at a time; the last word is padded with zeros.
+std::uint64_t MixFolded(std::uint64_t h, std::string_view text) {
+    std::size_t i = 0;
+    for (std::uint64_t word; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        h = Mix(h, FoldAscii8(word));
+    }
+    if (i < text.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, text.size() - i);
+        h = Mix(h, FoldAscii8(word));
+    }
+    return h;
 }
 
 } // namespace
 
 CRecordFiler::CRecordFiler(CRecordList& records) : m_list(records) {
     m_nodes.reserve(records.size());
-    std::size_t slots = 64;
-    while (slots < 2 * records.size())
-        slots *= 2;
-    m_pairHashes.assign(slots, 0);
-    m_pairNodes.assign(slots, kNone);
+    GrowPairs(records.size());
     for (std::size_t i = 0; i < records.size(); ++i)
         Add(records[i].get(), i, false);
+}
+
+void CRecordFiler::Reserve(std::size_t more) {
+    const std::size_t total = m_nodes.size() + more;
+    m_nodes.reserve(total);
+    m_pending.reserve(m_pending.size() + more);
+    m_list.reserve(total);
+    if (2 * total > m_pairs.size())
+        GrowPairs(total);
 }
 
 CRecordFiler::~CRecordFiler() {
     Flush();
 }
 
-std::string CRecordFiler::PairKey(const std::string& last, const std::string& first) {
+std::string CRecordFiler::PairKey(std::string_view last, std::string_view first) {
     // Length first, so that names holding any byte never run into each other.
     const std::string length = std::to_string(last.size());
     std::string key;
@@ -42,75 +82,122 @@ std::string CRecordFiler::PairKey(const std::string& last, const std::string& fi
     return key;
 }
 
-std::uint64_t CRecordFiler::PairHash(const std::string& last, const std::string& first) {
-    // FNV-1a over the folded bytes, the last name's length between the names.
-    std::uint64_t h = 0xCBF29CE484222325ull;
-    auto add = [&h](unsigned char c) { h = (h ^ c) * 0x100000001B3ull; };
-    for (const char c : last)
-        add(static_cast<unsigned char>(kb::FoldAscii(c)));
-    for (std::size_t n = last.size(); n != 0; n >>= 8)
-        add(static_cast<unsigned char>(n));
-    add(0);
-    for (const char c : first)
-        add(static_cast<unsigned char>(kb::FoldAscii(c)));
-    return h ^ (h >> 29);
+std::uint64_t CRecordFiler::PairHash(std::string_view last, std::string_view first) {
+    // The folded bytes a word at a time; the lengths keep the names apart.
+    std::uint64_t h = Mix(0xCBF29CE484222325ull, last.size() | (std::uint64_t{first.size()} << 32));
+    return MixFolded(MixFolded(h, last), first);
 }
 
-std::uint32_t CRecordFiler::FindPair(const std::string& last, const std::string& first,
+std::uint32_t CRecordFiler::FindPair(std::string_view last, std::string_view first,
                                      std::uint64_t hash) const {
-    if (m_pairNodes.empty())
+    if (m_pairs.empty())
         return kNone;
-    const std::size_t mask = m_pairNodes.size() - 1;
+    const auto tag = static_cast<std::uint32_t>(hash);
+    const std::size_t mask = m_pairs.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const std::uint32_t n = m_pairNodes[i];
-        if (n == kNone)
+        const PairSlot slot = m_pairs[i];
+        if (slot.node == kNone)
             return kNone;
-        if (m_pairHashes[i] == hash && EqualsNoCase(m_nodes[n].record->m_strLastName, last) &&
-            EqualsNoCase(m_nodes[n].record->m_strFirstName, first))
-            return n;
+        if (slot.tag == tag && EqualsNoCase(m_nodes[slot.node].record->m_strLastName, last) &&
+            EqualsNoCase(m_nodes[slot.node].record->m_strFirstName, first))
+            return slot.node;
     }
 }
 
 void CRecordFiler::AddPair(std::uint32_t n, std::uint64_t hash) {
     // At most half full, so that a probe ends soon.
-    if (2 * (m_nPairs + 1) > m_pairNodes.size()) {
-        std::vector<std::uint64_t> hashes = std::move(m_pairHashes);
-        std::vector<std::uint32_t> nodes = std::move(m_pairNodes);
-        const std::size_t size = std::max<std::size_t>(64, 2 * nodes.size());
-        m_pairHashes.assign(size, 0);
-        m_pairNodes.assign(size, kNone);
-        m_nPairs = 0;
-        for (std::size_t i = 0; i < nodes.size(); ++i) {
-            if (nodes[i] != kNone)
-                AddPair(nodes[i], hashes[i]);
-        }
+    if (2 * (m_nPairs + 1) > m_pairs.size())
+        GrowPairs(m_nPairs + 1);
+    PlacePair(PairSlot{static_cast<std::uint32_t>(hash), n});
+}
+
+void CRecordFiler::GrowPairs(std::size_t count) {
+    std::size_t size = std::max<std::size_t>(64, m_pairs.size());
+    while (size < 2 * count)
+        size *= 2;
+    const std::vector<PairSlot> old = std::move(m_pairs);
+    m_pairs.assign(size, PairSlot{});
+    m_nPairs = 0;
+    for (const PairSlot slot : old) {
+        if (slot.node != kNone)
+            PlacePair(slot);
     }
-    const std::size_t mask = m_pairNodes.size() - 1;
-    std::size_t i = hash & mask;
-    while (m_pairNodes[i] != kNone)
+}
+
+void CRecordFiler::PlacePair(PairSlot slot) {
+    // The tag is the hash's low half, which the table's size never reaches past.
+    const std::size_t mask = m_pairs.size() - 1;
+    std::size_t i = slot.tag & mask;
+    while (m_pairs[i].node != kNone)
         i = (i + 1) & mask;
-    m_pairHashes[i] = hash;
-    m_pairNodes[i] = n;
+    m_pairs[i] = slot;
     ++m_nPairs;
 }
 
-std::uint64_t CRecordFiler::NameKey(std::string_view last) {
-    // The first eight folded bytes, the first the highest, so that keys order as the
-    // names' beginnings do; a shorter name is padded with zeros.
-    std::uint64_t key = 0;
-    for (std::size_t i = 0; i < 8; ++i)
-        key = (key << 8) |
-              (i < last.size() ? static_cast<unsigned char>(kb::FoldAscii(last[i])) : 0u);
-    return key;
+CRecordFiler::Name CRecordFiler::NameOf(const CRecordText& last) {
+    // The first sixteen folded bytes as two words, the first byte the highest, so that keys
+    // order as the names' beginnings do; a shorter name is padded with zeros.
+    const std::string_view text = last; // found in the record's block once
+    std::uint64_t words[2] = {0, 0};
+    std::memcpy(words, text.data(), std::min<std::size_t>(text.size(), 16));
+    for (std::uint64_t& word : words) {
+        word = FoldAscii8(word);
+        if constexpr (std::endian::native == std::endian::little)
+            word = __builtin_bswap64(word);
+    }
+    return Name{words[0], words[1], text.size(), &last};
 }
 
-int CRecordFiler::CompareLast(std::uint32_t n, std::string_view last, std::uint64_t key) const {
-    // Keys that differ order as the names do: the names differ within those bytes, or
-    // one ends there with the other going on with a byte that is not zero.
+int CRecordFiler::CompareLast(std::uint32_t n, const Name& name) const {
+    // Keys that differ order as the names do: the names differ within those bytes, or one
+    // ends there and the other goes on with a byte that is not zero. Equal keys of names
+    // no longer than the keys mean that the shorter name is the other's beginning.
     const Node& node = m_nodes[n];
-    if (node.key != key)
-        return node.key < key ? -1 : 1;
-    return CompareNoCase(node.last, last);
+    if (node.high != name.high)
+        return node.high < name.high ? -1 : 1;
+    if (node.low != name.low)
+        return node.low < name.low ? -1 : 1;
+    if (node.lastSize <= kKeyBytes && name.size <= kKeyBytes)
+        return node.lastSize == name.size ? 0 : (node.lastSize < name.size ? -1 : 1);
+    return CompareNoCase(node.record->m_strLastName, *name.text);
+}
+
+int CRecordFiler::CompareMost(std::uint32_t n, const Name& name) const {
+    const Node& node = m_nodes[n];
+    if (node.mostHigh != name.high)
+        return node.mostHigh < name.high ? -1 : 1;
+    if (node.mostLow != name.low)
+        return node.mostLow < name.low ? -1 : 1;
+    if (node.mostSize <= kKeyBytes && name.size <= kKeyBytes)
+        return node.mostSize == name.size ? 0 : (node.mostSize < name.size ? -1 : 1);
+    return CompareNoCase(m_nodes[node.greatest].record->m_strLastName, *name.text);
+}
+
+bool CRecordFiler::MostIsGreater(std::uint32_t a, std::uint32_t b) const {
+    const Node& x = m_nodes[a];
+    const Node& y = m_nodes[b];
+    if (x.mostHigh != y.mostHigh)
+        return x.mostHigh > y.mostHigh;
+    if (x.mostLow != y.mostLow)
+        return x.mostLow > y.mostLow;
+    if (x.mostSize <= kKeyBytes && y.mostSize <= kKeyBytes)
+        return x.mostSize > y.mostSize;
+    return CompareNoCase(m_nodes[x.greatest].record->m_strLastName,
+                         m_nodes[y.greatest].record->m_strLastName) > 0;
+}
+
+void CRecordFiler::TakeMost(std::uint32_t n, std::uint32_t from) {
+    Node& t = m_nodes[n];
+    const Node& source = m_nodes[from];
+    t.greatest = source.greatest;
+    t.mostSize = source.mostSize;
+    t.mostHigh = source.mostHigh;
+    t.mostLow = source.mostLow;
+}
+
+CRecordFiler::Name CRecordFiler::NameOfNode(std::uint32_t n) const {
+    const Node& node = m_nodes[n];
+    return Name{node.high, node.low, node.lastSize, &node.record->m_strLastName};
 }
 
 void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending) {
@@ -119,14 +206,20 @@ void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending)
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     const auto n = static_cast<std::uint32_t>(m_nodes.size());
+    const Name name = NameOf(record->m_strLastName);
     Node node{};
     node.record = record;
-    node.last = record->m_strLastName;
-    node.key = NameKey(node.last);
-    node.source = source;
+    node.high = name.high;
+    node.low = name.low;
+    // Only whether it exceeds the keys counts.
+    node.lastSize = static_cast<std::uint32_t>(std::min<std::size_t>(name.size, kKeyBytes + 1));
+    node.pending = pending;
+    node.source = static_cast<std::uint32_t>(source);
     node.priority = static_cast<std::uint32_t>(z >> 32);
     node.greatest = n;
-    node.pending = pending;
+    node.mostSize = node.lastSize;
+    node.mostHigh = node.high;
+    node.mostLow = node.low;
     m_nodes.push_back(node);
     if (!pending) {
         // Built in list order: each record goes at the end.
@@ -142,14 +235,15 @@ void CRecordFiler::Pull(std::uint32_t n) {
     Node& t = m_nodes[n];
     t.size = 1 + Size(t.left) + Size(t.right);
     t.greatest = n;
+    t.mostSize = t.lastSize;
+    t.mostHigh = t.high;
+    t.mostLow = t.low;
     for (const std::uint32_t child : {t.left, t.right}) {
         if (child == kNone)
             continue;
         m_nodes[child].parent = n;
-        const std::uint32_t g = m_nodes[child].greatest;
-        const Node& best = m_nodes[m_nodes[n].greatest];
-        if (CompareLast(g, best.last, best.key) > 0)
-            m_nodes[n].greatest = g;
+        if (MostIsGreater(child, n))
+            TakeMost(n, child);
     }
 }
 
@@ -189,19 +283,19 @@ std::uint32_t CRecordFiler::Merge(std::uint32_t a, std::uint32_t b) {
     return b;
 }
 
-void CRecordFiler::InsertAt(std::uint32_t n, std::size_t position) {
+void CRecordFiler::InsertAt(std::uint32_t n, std::size_t position, bool greatest) {
     // Down to where the new node's priority puts it, counting it into every subtree it
     // joins; that subtree is then split around it.
     auto pos = static_cast<std::uint32_t>(position);
     std::uint32_t parent = kNone;
     std::uint32_t* link = &m_root;
-    const std::string_view last = LastOf(n);
-    const std::uint64_t key = m_nodes[n].key;
+    const Name name = NameOfNode(n);
     while (*link != kNone && m_nodes[*link].priority > m_nodes[n].priority) {
         Node& t = m_nodes[*link];
         ++t.size;
-        if (CompareLast(t.greatest, last, key) < 0)
-            t.greatest = n;
+        // Records that come in order (an exported book) each hold the greatest name.
+        if (greatest || CompareMost(*link, name) < 0)
+            TakeMost(*link, n);
         parent = *link;
         const std::uint32_t leftSize = Size(t.left);
         if (pos <= leftSize) {
@@ -259,55 +353,74 @@ std::uint32_t CRecordFiler::PreviousOf(std::uint32_t n) const {
     return p;
 }
 
-std::uint32_t CRecordFiler::FirstGreater(const std::string& last) const {
+std::uint32_t CRecordFiler::FirstGreater(const Name& name, std::size_t& position) const {
     // The leftmost node whose last name is greater: go left while the left subtree
-    // holds one, else take the node itself, else go right.
+    // holds one, else take the node itself, else go right, counting the nodes passed.
     std::uint32_t t = m_root;
-    const std::uint64_t key = NameKey(last);
-    if (t == kNone || CompareLast(m_nodes[t].greatest, last, key) <= 0)
+    position = m_nodes.size();
+    if (t == kNone || CompareMost(t, name) <= 0)
         return kNone;
+    std::size_t before = 0;
     for (;;) {
         const Node& node = m_nodes[t];
-        if (node.left != kNone && CompareLast(m_nodes[node.left].greatest, last, key) > 0)
+        if (node.left != kNone && CompareMost(node.left, name) > 0) {
             t = node.left;
-        else if (CompareLast(t, last, key) > 0)
+        } else if (CompareLast(t, name) > 0) {
+            position = before + Size(node.left);
             return t;
-        else
+        } else {
+            before += Size(node.left) + 1;
             t = node.right; // the subtree's greatest is there
+        }
     }
 }
 
 std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record) {
+    const Announced announced{PairHash(record->m_strLastName, record->m_strFirstName)};
+    return File(std::move(record), announced);
+}
+
+CRecordFiler::Announced CRecordFiler::Expecting(const CContactRecord& record) const {
+    const std::uint64_t hash = PairHash(record.m_strLastName, record.m_strFirstName);
+    if (!m_pairs.empty())
+        __builtin_prefetch(&m_pairs[hash & (m_pairs.size() - 1)]);
+    return Announced{hash};
+}
+
+std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record, Announced announced) {
     // Room for the write-back is taken now, so that Flush never needs memory.
     const std::size_t count = m_nodes.size();
     if (m_list.capacity() < count + 1)
         m_list.reserve(std::max(count + 1, 2 * m_list.capacity()));
 
-    const std::uint64_t hash = PairHash(record->m_strLastName, record->m_strFirstName);
+    const std::uint64_t hash = announced.hash;
     const std::uint32_t dup = FindPair(record->m_strLastName, record->m_strFirstName, hash);
     const bool taken = dup != kNone;
     // The twins' bookkeeping is by the pair's key, made only for a name that is taken.
     const std::string key =
         taken ? PairKey(record->m_strLastName, record->m_strFirstName) : std::string();
-    const std::size_t at = PlaceFor(*record, key, dup);
+    bool greatest = false;
+    const std::size_t at = PlaceFor(*record, key, dup, greatest);
     if (taken)
         record->m_strLastName = FreeName(record->m_strLastName, record->m_strFirstName, key);
     CContactRecord* raw = record.get();
     m_pending.push_back(std::move(record));
     Add(raw, m_pending.size() - 1, true);
     const auto n = static_cast<std::uint32_t>(m_nodes.size() - 1);
-    InsertAt(n, at);
+    InsertAt(n, at, greatest);
     // The filed name is free, so this is the first record of its pair.
     AddPair(n, taken ? PairHash(raw->m_strLastName, raw->m_strFirstName) : hash);
     return at;
 }
 
 std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::string& key,
-                                   std::uint32_t dup) {
+                                   std::uint32_t dup, bool& greatest) {
     const CRecordText& last = record.m_strLastName;
     const CRecordText& first = record.m_strFirstName;
-    const std::uint32_t greater = FirstGreater(last);
-    const std::size_t greaterAt = greater == kNone ? m_nodes.size() : PositionOf(greater);
+    std::size_t greaterAt = 0;
+    const std::uint32_t greater = FirstGreater(NameOf(last), greaterAt);
+    // No name is greater: the filed name (a twin's, numbered, too) is the greatest.
+    greatest = greater == kNone;
     if (dup == kNone)
         return greaterAt;
     const std::size_t dupAt = PositionOf(dup);
@@ -343,11 +456,11 @@ std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::stri
     return at;
 }
 
-bool CRecordFiler::IsTaken(const std::string& last, const std::string& first) const {
+bool CRecordFiler::IsTaken(std::string_view last, std::string_view first) const {
     return FindPair(last, first, PairHash(last, first)) != kNone;
 }
 
-std::string CRecordFiler::FreeName(const std::string& last, const std::string& first,
+std::string CRecordFiler::FreeName(std::string_view last, std::string_view first,
                                    const std::string& key) {
     // Names are only ever added while the filer lives, so the smallest free number of a
     // name never goes down: the search goes on where it last stopped.
@@ -374,7 +487,7 @@ void CRecordFiler::Flush() noexcept {
             m_list[w] = std::move(m_pending[node.source]);
         else if (node.source != w)
             m_list[w] = std::move(m_list[node.source]);
-        node.source = w;
+        node.source = static_cast<std::uint32_t>(w);
         node.pending = false;
     }
     m_pending.clear();

@@ -28,6 +28,15 @@ public:
     // Files the record as FileRecord would; returns its position in the list as it will
     // be after the write-back.
     std::size_t File(std::unique_ptr<CContactRecord> record);
+    // The same, for a record announced by Expecting and not changed since: the table slot
+    // of its name has been on its way into the cache meanwhile.
+    struct Announced {
+        std::uint64_t hash;
+    };
+    Announced Expecting(const CContactRecord& record) const;
+    std::size_t File(std::unique_ptr<CContactRecord> record, Announced announced);
+    // Makes room for more records to be filed, so that nothing need grow on the way.
+    void Reserve(std::size_t more);
     // Puts every filed record into the list, in filing order.
     void Flush() noexcept;
     // Records in the list plus those waiting for the write-back.
@@ -35,51 +44,82 @@ public:
 
 private:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    static constexpr std::size_t kKeyBytes = 16;
+    // A last name as the descents compare it: its first kKeyBytes folded bytes as two
+    // keys, which decide nearly every comparison, and the name itself for the rest.
+    struct Name {
+        std::uint64_t high, low;
+        std::size_t size;
+        const CRecordText* text;
+    };
     struct Node {
         CContactRecord* record;
-        // The record's last name, kept beside the tree's links: the descents compare it
-        // at every step. The names do not change while the filer lives.
-        std::string_view last;
-        std::uint64_t key;  // NameKey of last
-        std::size_t source; // index into the list, or into m_pending when pending
+        // The keys of the record's last name (see Name), beside the tree's links: the
+        // descents compare them at every step. The names do not change while the filer
+        // lives.
+        std::uint64_t high, low;
+        std::uint32_t lastSize : 31; // at most kKeyBytes + 1
+        std::uint32_t pending : 1;
+        std::uint32_t source; // index into the list, or into m_pending when pending
         std::uint32_t priority;
         std::uint32_t left = kNone, right = kNone, parent = kNone;
         std::uint32_t size = 1;
         std::uint32_t greatest; // the node of the greatest last name in this subtree
-        bool pending;
+        // That node's keys, so that the descents need not look at it.
+        std::uint32_t mostSize;
+        std::uint64_t mostHigh, mostLow;
     };
     // Where the run of a name's numbered twins was seen to end: the node of "last #k".
     struct Run {
         std::uint32_t end;
         int k;
     };
+    // A slot of the name pair table: the low half of the pair's hash and the pair's first
+    // node, kNone when the slot is free. A tag that matches is checked against the names.
+    struct PairSlot {
+        std::uint32_t tag = 0;
+        std::uint32_t node = kNone;
+    };
 
-    static std::string PairKey(const std::string& last, const std::string& first);
-    static std::uint64_t PairHash(const std::string& last, const std::string& first);
+    static std::string PairKey(std::string_view last, std::string_view first);
+    static std::uint64_t PairHash(std::string_view last, std::string_view first);
     // The first node of the folded pair, or kNone.
-    std::uint32_t FindPair(const std::string& last, const std::string& first,
-                           std::uint64_t hash) const;
+    std::uint32_t FindPair(std::string_view last, std::string_view first, std::uint64_t hash) const;
     // Makes node n the first of its pair, which has none yet.
     void AddPair(std::uint32_t n, std::uint64_t hash);
+    // Makes the table at least twice count in size.
+    void GrowPairs(std::size_t count);
+    void PlacePair(PairSlot slot);
     void Add(CContactRecord* record, std::size_t source, bool pending);
-    // dup: the first record of the record's name pair, or kNone.
-    std::size_t PlaceFor(const CContactRecord& record, const std::string& key, std::uint32_t dup);
-    bool IsTaken(const std::string& last, const std::string& first) const;
+    // dup: the first record of the record's name pair, or kNone. greatest: set when no
+    // name in the list is greater than the record's.
+    std::size_t PlaceFor(const CContactRecord& record, const std::string& key, std::uint32_t dup,
+                         bool& greatest);
+    bool IsTaken(std::string_view last, std::string_view first) const;
     // The smallest free "last #k" of a taken name whose pair key is key.
-    std::string FreeName(const std::string& last, const std::string& first, const std::string& key);
-    std::uint32_t FirstGreater(const std::string& last) const;
+    std::string FreeName(std::string_view last, std::string_view first, const std::string& key);
+    // The first node whose last name is greater than name, and its position; kNone and
+    // the count when there is none.
+    std::uint32_t FirstGreater(const Name& name, std::size_t& position) const;
     std::size_t PositionOf(std::uint32_t n) const;
     std::uint32_t NextOf(std::uint32_t n) const;
     std::uint32_t PreviousOf(std::uint32_t n) const;
     std::uint32_t Size(std::uint32_t n) const { return n == kNone ? 0 : m_nodes[n].size; }
-    std::string_view LastOf(std::uint32_t n) const { return m_nodes[n].last; }
-    static std::uint64_t NameKey(std::string_view last);
-    // CompareNoCase of node n's last name with last, whose NameKey is key.
-    int CompareLast(std::uint32_t n, std::string_view last, std::uint64_t key) const;
+    static Name NameOf(const CRecordText& last);
+    Name NameOfNode(std::uint32_t n) const;
+    // CompareNoCase of node n's last name with name.
+    int CompareLast(std::uint32_t n, const Name& name) const;
+    // CompareNoCase of the greatest last name below node n with name.
+    int CompareMost(std::uint32_t n, const Name& name) const;
+    // Whether the greatest last name below node a is greater than that below node b.
+    bool MostIsGreater(std::uint32_t a, std::uint32_t b) const;
+    // Makes node n's greatest that of node from.
+    void TakeMost(std::uint32_t n, std::uint32_t from);
     void Pull(std::uint32_t n);
     void Split(std::uint32_t t, std::uint32_t count, std::uint32_t& a, std::uint32_t& b);
     std::uint32_t Merge(std::uint32_t a, std::uint32_t b);
-    void InsertAt(std::uint32_t n, std::size_t position);
+    // greatest: no name in the tree is greater than node n's.
+    void InsertAt(std::uint32_t n, std::size_t position, bool greatest);
 
     CRecordList& m_list;
     std::vector<Node> m_nodes;
@@ -87,10 +127,8 @@ private:
     std::uint64_t m_random = 0x9E3779B97F4A7C15ull;
     std::vector<std::unique_ptr<CContactRecord>> m_pending;
     // The first node (in list order) of every folded last/first name pair: a table open
-    // to linear probing, its slots holding the pair's hash and node (kNone when free).
-    // A hash that matches is checked against the node's names.
-    std::vector<std::uint64_t> m_pairHashes;
-    std::vector<std::uint32_t> m_pairNodes;
+    // to linear probing (see PairSlot).
+    std::vector<PairSlot> m_pairs;
     std::size_t m_nPairs = 0;
     // Where the search for a free twin number of a pair goes on.
     std::unordered_map<std::string, int> m_nextFree;

@@ -62,7 +62,11 @@ TokenizeResult CDelimitedTokenizer::Incompatible(const unsigned char* p, const u
 }
 
 bool CDelimitedTokenizer::EndField(ITokenConsumer& consumer) {
-    const bool go = consumer.OnField(m_value, m_nField);
+    return EndField(consumer, m_value);
+}
+
+bool CDelimitedTokenizer::EndField(ITokenConsumer& consumer, std::string_view value) {
+    const bool go = consumer.OnField(value, m_nField);
     m_value.clear();
     ++m_nField;
     return go;
@@ -185,17 +189,70 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
             break;
         }
         case State::Quoted: {
-            const void* q = std::memchr(p, '"', static_cast<std::size_t>(end - p));
-            const unsigned char* s = q ? static_cast<const unsigned char*>(q) : end;
-            if (s > p) {
-                m_value.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(s - p));
-                m_nLine += CountLineEnds(p, s);
-                m_bPending = true;
-            }
-            p = s;
-            if (p < end) {
+            // Quoted values one after another, as most files hold them, are read here
+            // without going back to the switch; what follows a closing quote is decided
+            // as QuoteInQuoted and AfterQuoted would when the chunk holds it.
+            for (;;) {
+                const void* q = std::memchr(p, '"', static_cast<std::size_t>(end - p));
+                const unsigned char* s = q ? static_cast<const unsigned char*>(q) : end;
+                // A whole value in this chunk, closed by a byte that ends it, needs no copy.
+                const bool whole = q != nullptr && m_value.empty() && !m_bUnquotedMode &&
+                                   s + 1 < end && s[1] != '"';
+                if (s > p) {
+                    if (!whole)
+                        m_value.append(reinterpret_cast<const char*>(p),
+                                       static_cast<std::size_t>(s - p));
+                    m_nLine += CountLineEnds(p, s);
+                    m_bPending = true;
+                }
+                const unsigned char* const value = p;
+                p = s;
+                if (p == end)
+                    break;
                 ++p;
-                m_state = State::QuoteInQuoted;
+                if (p == end || m_bUnquotedMode) {
+                    m_state = State::QuoteInQuoted;
+                    break;
+                }
+                if (*p == '"') {
+                    m_value.push_back('"');
+                    ++p;
+                    continue;
+                }
+                const unsigned char c = kClass[*p];
+                if (c == kOrdinary) {
+                    if (whole)
+                        m_value.assign(reinterpret_cast<const char*>(value),
+                                       static_cast<std::size_t>(s - value));
+                    return Incompatible(p, end);
+                }
+                ++p;
+                const std::string_view text =
+                    whole ? std::string_view(reinterpret_cast<const char*>(value),
+                                             static_cast<std::size_t>(s - value))
+                          : std::string_view(m_value);
+                if (c == kCr) {
+                    // Dropped; the value ends at the separator or line end after it.
+                    if (whole)
+                        m_value.assign(text);
+                    m_state = State::AfterQuoted;
+                    break;
+                }
+                m_state = State::FieldStart;
+                if (c == kSeparator) {
+                    if (!EndField(consumer, text))
+                        return stop(TokenizeResult::Stopped);
+                } else {
+                    ++m_nLine;
+                    if (!EndField(consumer, text) || !EndRecord(consumer))
+                        return stop(TokenizeResult::Stopped);
+                }
+                // The next value opens with a quote: read it on here.
+                if (p == end || *p != '"')
+                    break;
+                ++p;
+                m_bPending = true;
+                m_state = State::Quoted;
             }
             break;
         }

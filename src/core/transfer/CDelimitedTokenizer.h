@@ -71,6 +71,8 @@ private:
     enum class State { Start, FieldStart, Unquoted, Quoted, QuoteInQuoted, AfterQuoted };
     TokenizeResult Run(const unsigned char* p, const unsigned char* end, ITokenConsumer& consumer);
     bool EndField(ITokenConsumer& consumer);
+    // value: the field's text, m_value or bytes of the chunk being read.
+    bool EndField(ITokenConsumer& consumer, std::string_view value);
     bool EndRecord(ITokenConsumer& consumer);
 
     TokenizeResult Incompatible(const unsigned char* p, const unsigned char* end);

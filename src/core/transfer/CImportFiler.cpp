@@ -55,20 +55,30 @@ std::uint64_t HashText(std::uint64_t h, std::string_view text) {
     return h;
 }
 
-// A hash of what SameRecord compares.
+// A hash of what SameRecord compares: the last name without its twin number, then every
+// other text. Those lie back to back in the record's block, so they are hashed as one run of
+// bytes with their lengths.
 std::uint64_t RecordHash(const CContactRecord& r) {
-    std::uint64_t h = HashText(0, WithoutTwinNumber(r.m_strLastName));
-    for (const CRecordText* text :
-         {&r.m_strFirstName, &r.m_strTitle, &r.m_strOtherRef, &r.m_strAddress, &r.m_strCity,
-          &r.m_strState, &r.m_strZip, &r.m_strCountry, &r.m_strNotes})
-        h = HashText(h, *text);
-    for (const auto& text : r.m_strItem)
-        h = HashText(h, text);
-    for (const auto& text : r.m_strOtherInfo)
-        h = HashText(h, text);
-    for (const std::uint8_t label : r.m_nItemLabel)
-        h = HashStep(h, label);
-    return HashStep(h, r.m_nCategory);
+    const CRecordTextBlock& block = r.m_textBlock;
+    std::uint64_t h = HashText(0, WithoutTwinNumber(block.Get(1)));
+    std::uint64_t lengths = 0;
+    std::size_t run = 0;
+    for (int f = 0; f < CRecordTextBlock::kFields; ++f) {
+        if (f == 1)
+            continue;
+        const std::size_t size = block.Get(f).size();
+        run += size;
+        lengths = (lengths << 16) | (size & 0xFFFF);
+        if (f % 4 == 3)
+            h = HashStep(h, lengths);
+    }
+    h = HashStep(h, lengths);
+    h = HashText(h, block.Get(0));
+    h = HashText(h, std::string_view(block.Get(2).data(), run - block.Get(0).size()));
+    std::uint64_t labels = 0;
+    static_assert(sizeof r.m_nItemLabel < sizeof labels);
+    std::memcpy(&labels, r.m_nItemLabel.data(), sizeof r.m_nItemLabel);
+    return HashStep(HashStep(h, labels), r.m_nCategory);
 }
 
 bool IsSystemGroup(std::string_view name) {
@@ -86,8 +96,17 @@ CImportFiler::CImportFiler(const ImportOptions& options, CRecordList& records,
         m_nDefaultCategory = categories.IndexOf(options.defaultCategory);
     if (options.skipDuplicates) {
         Grow(records.size());
+        m_seenRecords.reserve(records.size());
         for (const auto& r : records)
             Remember(*r, RecordHash(*r), r->m_strLastName.size());
+    }
+}
+
+void CImportFiler::Expect(std::size_t records) {
+    m_filer.Reserve(records);
+    if (m_options.skipDuplicates) {
+        Grow(m_seenRecords.size() + records);
+        m_seenRecords.reserve(m_seenRecords.size() + records);
     }
 }
 
@@ -112,14 +131,19 @@ std::uint16_t CImportFiler::CategoryFor(const std::vector<std::string_view>& nam
 }
 
 const CContactRecord* CImportFiler::File(std::unique_ptr<CContactRecord> record) {
+    // Both tables are looked up at random: their slots are asked for first, so that the two
+    // waits for memory overlap.
     const std::uint64_t hash = m_options.skipDuplicates ? RecordHash(*record) : 0;
+    if (m_options.skipDuplicates && !m_seen.empty())
+        __builtin_prefetch(&m_seen[hash & (m_seen.size() - 1)]);
+    const CRecordFiler::Announced announced = m_filer.Expecting(*record);
     if (m_options.skipDuplicates && Known(*record, hash)) {
         ++duplicates;
         return nullptr;
     }
     const CContactRecord* filed = record.get();
     const std::size_t lastLength = filed->m_strLastName.size();
-    m_filer.File(std::move(record));
+    m_filer.File(std::move(record), announced);
     if (m_options.skipDuplicates)
         Remember(*filed, hash, lastLength);
     ++imported;
@@ -127,19 +151,23 @@ const CContactRecord* CImportFiler::File(std::unique_ptr<CContactRecord> record)
 }
 
 void CImportFiler::Remember(const CContactRecord& r, std::uint64_t hash, std::size_t lastLength) {
-    if (2 * (m_nSeen + 1) > m_seen.size())
-        Grow(m_nSeen + 1);
-    Place(SeenRecord{hash, &r, lastLength});
+    if (2 * (m_seenRecords.size() + 1) > m_seen.size())
+        Grow(m_seenRecords.size() + 1);
+    const auto index = static_cast<std::uint32_t>(m_seenRecords.size());
+    m_seenRecords.push_back(SeenRecord{&r, lastLength});
+    Place(SeenSlot{static_cast<std::uint32_t>(hash), index});
 }
 
 bool CImportFiler::Known(const CContactRecord& r, std::uint64_t hash) const {
     if (m_seen.empty())
         return false;
+    const auto tag = static_cast<std::uint32_t>(hash);
     const std::size_t mask = m_seen.size() - 1;
-    for (std::size_t i = hash & mask; m_seen[i].record != nullptr; i = (i + 1) & mask) {
-        const SeenRecord& seen = m_seen[i];
-        if (seen.hash == hash &&
-            SameRecord(r, *seen.record,
+    for (std::size_t i = hash & mask; m_seen[i].index != kFree; i = (i + 1) & mask) {
+        if (m_seen[i].tag != tag)
+            continue;
+        const SeenRecord& seen = m_seenRecords[m_seen[i].index];
+        if (SameRecord(r, *seen.record,
                        std::string_view(seen.record->m_strLastName).substr(0, seen.lastLength)))
             return true;
     }
@@ -150,22 +178,21 @@ void CImportFiler::Grow(std::size_t count) {
     std::size_t size = std::max<std::size_t>(64, m_seen.size());
     while (size < 2 * count)
         size *= 2;
-    std::vector<SeenRecord> old = std::move(m_seen);
-    m_seen.assign(size, SeenRecord{});
-    m_nSeen = 0;
-    for (const SeenRecord& seen : old) {
-        if (seen.record != nullptr)
-            Place(seen);
+    const std::vector<SeenSlot> old = std::move(m_seen);
+    m_seen.assign(size, SeenSlot{});
+    for (const SeenSlot slot : old) {
+        if (slot.index != kFree)
+            Place(slot);
     }
 }
 
-void CImportFiler::Place(const SeenRecord& seen) {
+void CImportFiler::Place(SeenSlot slot) {
+    // The tag is the hash's low half, which the table's size never reaches past.
     const std::size_t mask = m_seen.size() - 1;
-    std::size_t i = seen.hash & mask;
-    while (m_seen[i].record != nullptr)
+    std::size_t i = slot.tag & mask;
+    while (m_seen[i].index != kFree)
         i = (i + 1) & mask;
-    m_seen[i] = seen;
-    ++m_nSeen;
+    m_seen[i] = slot;
 }
 
 void CImportFiler::FinishInto(ImportResult& result) {

@@ -33,6 +33,8 @@ public:
     // "System Group: ..."), reserved names and names too long for a category; none of
     // them: the default category.
     std::uint16_t CategoryFor(const std::vector<std::string_view>& names);
+    // Makes room for about this many more records (a guess is fine).
+    void Expect(std::size_t records);
     // Where a record whose file names no category goes; empty: the record's own.
     std::optional<std::uint16_t> DefaultCategory() const { return m_nDefaultCategory; }
 
@@ -62,19 +64,24 @@ private:
     std::optional<std::uint16_t> m_nDefaultCategory;
 
     // The records the book holds and those filed so far, by a hash of their values, in a
-    // table open to linear probing, at most half full. Records stay where they are while
-    // the filer and the list move their pointers. The filer may give a record a twin
-    // number; it only ever appends it, so the name a record came with is the first
-    // lastLength bytes of its last name.
+    // table open to linear probing, at most half full, whose slots hold the hash's low half
+    // and the record's index in m_seenRecords. Records stay where they are while the filer
+    // and the list move their pointers. The filer may give a record a twin number; it only
+    // ever appends it, so the name a record came with is the first lastLength bytes of its
+    // last name.
+    static constexpr std::uint32_t kFree = 0xFFFFFFFFu;
+    struct SeenSlot {
+        std::uint32_t tag = 0;
+        std::uint32_t index = kFree;
+    };
     struct SeenRecord {
-        std::uint64_t hash = 0;
-        const CContactRecord* record = nullptr; // null: a free slot
-        std::size_t lastLength = 0;
+        const CContactRecord* record;
+        std::size_t lastLength;
     };
     void Remember(const CContactRecord& r, std::uint64_t hash, std::size_t lastLength);
     bool Known(const CContactRecord& r, std::uint64_t hash) const;
     void Grow(std::size_t count);
-    void Place(const SeenRecord& seen);
-    std::vector<SeenRecord> m_seen;
-    std::size_t m_nSeen = 0;
+    void Place(SeenSlot slot);
+    std::vector<SeenSlot> m_seen;
+    std::vector<SeenRecord> m_seenRecords;
 };

@@ -16,6 +16,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <span>
 #include <unordered_map>
 
 namespace {
@@ -23,6 +24,11 @@ namespace {
 using transfer::ColumnRole;
 
 constexpr std::string_view kSeveral = " ::: ";
+
+// For the room made ahead of an import whose records were not counted: a line of a
+// typical export, and the most records to make room for at once.
+constexpr std::uint64_t kGuessedLineBytes = 160;
+constexpr std::size_t kMostExpected = 1 << 20;
 
 // The label texts the editor shows, by label code.
 constexpr std::array<std::string_view, 7> kLabelText = {"Home", "Work",   "Mobile", "Pager",
@@ -33,9 +39,20 @@ bool IsEmptyMarker(std::string_view v) {
     return v.empty() || v == "0/0/00" || kb::EqualsNoCase(v, "Unspecified");
 }
 
+// Where the mark of several values first stands in v, or npos. Most values hold no colon,
+// so the search goes from colon to colon.
+std::size_t FindSeveral(std::string_view v) {
+    for (std::size_t colon = v.find(':'); colon != std::string_view::npos;
+         colon = v.find(':', colon + 1)) {
+        if (colon > 0 && v.substr(colon - 1, kSeveral.size()) == kSeveral)
+            return colon - 1;
+    }
+    return std::string_view::npos;
+}
+
 // The first of several values and the rest after the mark (empty when there is no mark).
 std::string_view TakePart(std::string_view& v, bool& more) {
-    const std::size_t at = v.find(kSeveral);
+    const std::size_t at = FindSeveral(v);
     const std::string_view part = v.substr(0, at);
     more = at != std::string_view::npos;
     v.remove_prefix(more ? at + kSeveral.size() : v.size());
@@ -45,7 +62,7 @@ std::string_view TakePart(std::string_view& v, bool& more) {
 std::vector<std::string_view> SplitSeveral(std::string_view v) {
     std::vector<std::string_view> parts;
     for (;;) {
-        const std::size_t at = v.find(kSeveral);
+        const std::size_t at = FindSeveral(v);
         parts.push_back(v.substr(0, at));
         if (at == std::string_view::npos)
             return parts;
@@ -54,29 +71,82 @@ std::vector<std::string_view> SplitSeveral(std::string_view v) {
 }
 
 // Multi-line values keep CR LF in the book.
-std::string WithCrLf(std::string_view v) {
-    if (v.find('\n') == std::string_view::npos)
-        return std::string(v);
-    std::string out;
+void AssignWithCrLf(std::string& out, std::string_view v) {
+    if (v.find('\n') == std::string_view::npos) {
+        out.assign(v);
+        return;
+    }
+    out.clear();
     out.reserve(v.size());
     for (std::size_t i = 0; i < v.size(); ++i) {
         if (v[i] == '\n' && (i == 0 || v[i - 1] != '\r'))
             out += '\r';
         out += v[i];
     }
+}
+
+std::string WithCrLf(std::string_view v) {
+    std::string out;
+    AssignWithCrLf(out, v);
     return out;
 }
 
 // Text is a std::string or a record's field.
-template <class Text>
-void AppendLine(Text& text, std::string_view line) {
+template <class Text> void AppendLine(Text& text, std::string_view line) {
     if (!text.empty())
         text += "\r\n";
     text.append(line);
 }
 
+// A record as one line builds it: its texts as strings, which keep their storage from line
+// to line, put into the record's block at once at its exact size. The names are the
+// record's, so the line's rules read the same.
+struct Draft {
+    std::array<std::string, CRecordTextBlock::kFields> text; // in the block's order
+    std::string& m_strFirstName = text[0];
+    std::string& m_strLastName = text[1];
+    std::string& m_strTitle = text[2];
+    std::string& m_strOtherRef = text[3];
+    std::span<std::string, CContactRecord::kItemCount> m_strItem{text.data() + 4,
+                                                                 CContactRecord::kItemCount};
+    std::string& m_strAddress = text[11];
+    std::string& m_strCity = text[12];
+    std::string& m_strState = text[13];
+    std::string& m_strZip = text[14];
+    std::string& m_strCountry = text[15];
+    std::span<std::string, CContactRecord::kOtherInfoCount> m_strOtherInfo{
+        text.data() + 16, CContactRecord::kOtherInfoCount};
+    std::string& m_strNotes = text[20];
+    std::uint16_t m_nCategory = CContactRecord::kDefaultCategory;
+    std::array<std::uint8_t, CContactRecord::kItemCount> m_nItemLabel{};
+
+    Draft() { Clear(); }
+    Draft(const Draft&) = delete;
+    Draft& operator=(const Draft&) = delete;
+
+    void Clear() {
+        for (std::string& t : text)
+            t.clear();
+        m_nCategory = CContactRecord::kDefaultCategory;
+        m_nItemLabel.fill(LABEL_NONE);
+    }
+    // The text of a plain text field: the fields from First Name on follow the block's order.
+    std::string& Text(Field field) { return text[static_cast<std::size_t>(field) - 1]; }
+
+    std::unique_ptr<CContactRecord> Make() const {
+        auto record = std::make_unique<CContactRecord>();
+        std::array<std::string_view, CRecordTextBlock::kFields> views;
+        for (std::size_t f = 0; f < views.size(); ++f)
+            views[f] = text[f];
+        record->m_textBlock.SetAll(views);
+        record->m_nCategory = m_nCategory;
+        record->m_nItemLabel = m_nItemLabel;
+        return record;
+    }
+};
+
 // Every word of the display name is one of the record's names: nothing to keep.
-bool DerivedFromNames(std::string_view display, const CContactRecord& r, std::string_view middle) {
+bool DerivedFromNames(std::string_view display, const Draft& r, std::string_view middle) {
     std::string names = r.m_strFirstName + " " + std::string(middle) + " " + r.m_strLastName;
     for (char& c : names)
         c = kb::FoldAscii(c);
@@ -129,7 +199,8 @@ struct AddressGroup {
 // The roles of the columns and what each needs from the header.
 struct ColumnPlan {
     std::vector<ColumnRole> roles;
-    std::vector<int> typeColumn; // PhoneByType: its type column, or -1
+    std::vector<int> typeColumn;         // PhoneByType: its type column, or -1
+    std::vector<std::uint8_t> itemLabel; // the label of an item field's column, or LABEL_NONE
     std::array<std::string, transfer::kAddressGroups> groupLabel; // "Business Address"
 };
 
@@ -160,6 +231,10 @@ ColumnPlan PlanColumns(const ImportOptions& o, IMessageBox& box) {
         plan.roles.push_back(std::move(role));
     }
     plan.typeColumn.assign(plan.roles.size(), -1);
+    for (const ColumnRole& role : plan.roles)
+        plan.itemLabel.push_back(role.kind == ColumnRole::Kind::Field
+                                     ? transfer::ItemLabelOf(role.field)
+                                     : std::uint8_t{LABEL_NONE});
     for (std::size_t c = 0; c < plan.roles.size(); ++c) {
         const ColumnRole& role = plan.roles[c];
         if (!named || c >= header.size())
@@ -231,7 +306,7 @@ private:
         }
     };
 
-    void AddItem(CContactRecord& r, Line& line, std::string_view v, std::uint8_t label) {
+    void AddItem(Draft& r, Line& line, std::string_view v, std::uint8_t label) {
         for (bool more = true; more;) {
             const std::string_view part = TakePart(v, more);
             if (part.empty())
@@ -246,7 +321,7 @@ private:
         }
     }
 
-    void Store(CContactRecord& r, Line& line, const ColumnRole& role, const std::string& v,
+    void Store(Draft& r, Line& line, const ColumnRole& role, const std::string& v,
                const std::vector<std::string>& fields, std::size_t column) {
         switch (role.kind) {
         case ColumnRole::Kind::Field: {
@@ -255,16 +330,16 @@ private:
                 line.category = v;
                 return;
             }
-            const std::uint8_t label = transfer::ItemLabelOf(role.field);
+            const std::uint8_t label = m_plan.itemLabel[column];
             if (label != LABEL_NONE) {
                 AddItem(r, line, v, label);
                 return;
             }
-            CRecordText* member = transfer::TextMember(r, role.field);
+            std::string& member = r.Text(role.field);
             if (role.field == Field::Notes || role.field == Field::Address)
-                *member = WithCrLf(v);
+                AssignWithCrLf(member, v);
             else
-                member->assign(v);
+                member.assign(v);
             return;
         }
         case ColumnRole::Kind::PhoneByType: {
@@ -333,19 +408,19 @@ private:
     }
 
     std::unique_ptr<CContactRecord> Build(const std::vector<std::string>& fields) {
-        auto record = std::make_unique<CContactRecord>();
-        CContactRecord& r = *record;
-        // One line's parts, reused from line to line.
+        // One line's parts and record, reused from line to line.
+        Draft& r = m_draft;
+        r.Clear();
         Line& line = m_line;
         line.Clear();
         const std::size_t n = std::min(fields.size(), m_plan.roles.size());
         for (std::size_t c = 0; c < n; ++c)
             Store(r, line, m_plan.roles[c], fields[c], fields, c);
         Finish(r, line);
-        return record;
+        return r.Make();
     }
 
-    void Finish(CContactRecord& r, Line& line) {
+    void Finish(Draft& r, Line& line) {
         // Addresses: the first one that holds anything goes to the address fields.
         if (!line.firstStreetMore.empty())
             AppendLine(r.m_strAddress, line.firstStreetMore);
@@ -456,6 +531,7 @@ private:
     CImportFiler& m_filer;
     std::unordered_map<std::string, std::uint16_t> m_categoryOf;
     Line m_line;
+    Draft m_draft;
 };
 
 } // namespace
@@ -548,6 +624,14 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
     }
 
     CImportFiler filer(options, records, categories, progress, recordCount);
+    // Room for the records to come, so that the filer's tables need not grow on the way:
+    // the count when a scan gave one, else a guess from the file's size.
+    std::size_t expected = recordCount > 0 ? static_cast<std::size_t>(recordCount) : 0;
+    if (expected == 0) {
+        if (const auto stamp = fileSystem.Stamp(path))
+            expected = static_cast<std::size_t>(stamp->size / kGuessedLineBytes);
+    }
+    filer.Expect(std::min(expected, kMostExpected));
     RecordBuilder builder(std::move(plan), filer);
     CDelimitedReader reader(options.format);
     std::vector<char> buffer;

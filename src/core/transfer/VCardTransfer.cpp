@@ -292,6 +292,7 @@ ImportResult RunVCardImport(const std::string& path, int cardCount, const Import
     if (options.uids)
         options.uids->Reserve(records.size() + static_cast<std::size_t>(std::max(cardCount, 0)));
     CImportFiler filer(options, records, categories, progress, cardCount);
+    filer.Expect(static_cast<std::size_t>(std::max(cardCount, 0)));
     CardFiler sink(filer, options.uids, result);
     CVCardReader reader(RawValues::Drop); // the cards are mapped to records and let go
     std::vector<char> buffer(kChunk);
