@@ -4,9 +4,10 @@
 void SerializeRecords(CArchive& ar, CRecordList& records) {
     if (ar.IsStoring()) {
         ar.WriteCount(records.size());
-        for (const auto& record : records) {
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            FetchAhead(records, i);
             ar.WriteObjectTag(kContactRecordClass);
-            record->Serialize(ar);
+            records[i]->Serialize(ar);
         }
         return;
     }

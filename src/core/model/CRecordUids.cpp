@@ -356,6 +356,7 @@ std::string CRecordUids::Serialize(const CRecordList& records) {
     std::uint64_t fingerprint = 0, nextFingerprint = 0;
     std::string uid, nextUid;
     auto prepare = [&](std::size_t i) {
+        FetchAhead(records, i);
         const CContactRecord& r = *records[i];
         const std::uint32_t e = entries[i];
         nextFingerprint = Fingerprint(r);

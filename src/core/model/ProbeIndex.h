@@ -1,4 +1,5 @@
 #pragma once
+#include "model/FetchLine.h"
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -47,7 +48,7 @@ public:
     // Starts bringing key's first slot into the cache, for a lookup or insert soon after.
     void Prefetch(std::uint64_t key) const {
         if (!m_slots.empty())
-            __builtin_prefetch(&m_slots[Home(Tag(key))]);
+            FetchLine(&m_slots[Home(Tag(key))]);
     }
     // Removes the pair, when it is there.
     void Erase(std::uint64_t key, std::uint32_t value);
