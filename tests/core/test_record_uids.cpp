@@ -127,13 +127,28 @@ TEST(RecordUids, FingerprintsAndDerivedUidsAreThoseAlreadyOnDisk) {
         return h;
     };
     CSampleBook sample(11);
-    for (int i = 0; i < 300; ++i) {
+    CRecordList records;
+    for (int i = 0; i < 301; ++i) {
         auto r = sample.Next();
         r->m_nCategory = static_cast<std::uint16_t>(i * 317);
         r->m_nDefaultItem = static_cast<std::uint8_t>(i);
         r->m_nItemLabel[static_cast<std::size_t>(i % 7)] = static_cast<std::uint8_t>(i * 7);
         r->m_strNotes.append(static_cast<std::size_t>(i), static_cast<char>(i));
         ASSERT_EQ(CRecordUids::Fingerprint(*r), reference(*r)) << i;
+        records.push_back(std::move(r));
+    }
+    // A whole book at once, hashed four records side by side: any count, empty records,
+    // and one much longer than the rest.
+    records.insert(records.begin() + 5, std::make_unique<CContactRecord>());
+    records[17]->m_strNotes = std::string(70000, 'n');
+    for (const std::size_t count : {0, 1, 3, 4, 5, 9, 302}) {
+        CRecordList some;
+        for (std::size_t i = 0; i < count; ++i)
+            some.push_back(std::make_unique<CContactRecord>(*records[i]));
+        const std::vector<std::uint64_t> all = CRecordUids::Fingerprints(some);
+        ASSERT_EQ(all.size(), count);
+        for (std::size_t i = 0; i < count; ++i)
+            ASSERT_EQ(all[i], reference(*some[i])) << count << " records, record " << i;
     }
     // Long names take more than one block of the hash.
     EXPECT_EQ(CRecordUids::DerivedUid(0, 123456789).size(), 36u);

@@ -73,6 +73,62 @@ std::uint64_t Separated(std::uint64_t h) {
     return (h ^ 0x1f) * kFnvPrime;
 }
 
+// The bytes a fingerprint hashes, as one run: the record's text is copied whole, then
+// each value is moved into place with its separator and numbers. The moves go sixteen
+// bytes at a time, so both buffers keep sixteen spare bytes past what they hold.
+class ContentRun {
+public:
+    void Make(const CContactRecord& r) {
+        const auto texts = r.Texts(); // back to back in the record's block, in hashing order
+        const char* base = texts[0].data();
+        const auto total =
+            static_cast<std::size_t>(texts.back().data() + texts.back().size() - base);
+        constexpr std::size_t kItems = CContactRecord::kItemCount;
+        Fit(m_text, total + kSpare);
+        Fit(m_run, total + texts.size() + (2 + kItems) * kDigitsMax + kSpare);
+        if (total != 0)
+            std::memcpy(m_text.data(), base, total);
+        char* out = m_run.data();
+        auto put = [&](std::string_view text) {
+            const char* from = m_text.data() + (text.data() - base);
+            for (std::size_t i = 0; i < text.size(); i += 16)
+                std::memcpy(out + i, from + i, 16);
+            out += text.size();
+            *out++ = '\x1f';
+        };
+        auto putNumber = [&out](unsigned value) {
+            out = std::to_chars(out, out + kDigitsMax, value).ptr;
+            *out++ = '\x1f';
+        };
+        std::size_t f = 0;
+        while (f < 4)
+            put(texts[f++]);
+        putNumber(r.m_nCategory);
+        putNumber(r.m_nDefaultItem);
+        for (std::size_t i = 0; i < kItems; ++i) {
+            put(texts[f++]);
+            putNumber(r.m_nItemLabel[i]);
+        }
+        while (f < texts.size())
+            put(texts[f++]);
+        m_size = static_cast<std::size_t>(out - m_run.data());
+    }
+    const unsigned char* Bytes() const {
+        return reinterpret_cast<const unsigned char*>(m_run.data());
+    }
+    std::size_t Size() const { return m_size; }
+
+private:
+    static constexpr std::size_t kSpare = 16;
+    static constexpr std::size_t kDigitsMax = 10;
+    static void Fit(std::string& buffer, std::size_t size) {
+        if (buffer.size() < size)
+            buffer.resize(std::max(size, 2 * buffer.size()));
+    }
+    std::string m_text, m_run;
+    std::size_t m_size = 0;
+};
+
 constexpr char kHexDigits[] = "0123456789abcdef";
 
 void AppendHex(std::string& out, std::uint64_t v) {
@@ -90,6 +146,69 @@ std::uint64_t CRecordUids::Fingerprint(const CContactRecord& r) {
     for (std::size_t p = 0; p < ContentPieces::kCount; ++p)
         h = Separated(Fnv(h, pieces[p]));
     return h;
+}
+
+std::vector<std::uint64_t> CRecordUids::Fingerprints(const CRecordList& records) {
+    // FNV-1a waits on each byte's multiply before the next, so four records are hashed side
+    // by side. Each lane takes the next record as soon as its own is done.
+    constexpr std::size_t kLanes = 4;
+    std::vector<std::uint64_t> out(records.size());
+    thread_local ContentRun runs[kLanes];
+    struct Lane {
+        std::size_t record = 0;
+        const unsigned char* next = nullptr;
+        std::size_t left = 0;
+        std::uint64_t h = kFnvStart;
+    };
+    Lane lanes[kLanes];
+    std::size_t taken = 0;
+    auto load = [&](std::size_t k) {
+        if (taken == records.size())
+            return false;
+        FetchAhead(records, taken);
+        runs[k].Make(*records[taken]);
+        lanes[k] = Lane{taken++, runs[k].Bytes(), runs[k].Size(), kFnvStart};
+        return true;
+    };
+    bool active[kLanes];
+    bool all = true;
+    for (std::size_t k = 0; k < kLanes; ++k)
+        all = (active[k] = load(k)) && all;
+    while (all) {
+        std::size_t common = lanes[0].left;
+        for (std::size_t k = 1; k < kLanes; ++k)
+            common = std::min(common, lanes[k].left);
+        std::uint64_t h0 = lanes[0].h, h1 = lanes[1].h, h2 = lanes[2].h, h3 = lanes[3].h;
+        const unsigned char *p0 = lanes[0].next, *p1 = lanes[1].next, *p2 = lanes[2].next,
+                            *p3 = lanes[3].next;
+        for (std::size_t j = 0; j < common; ++j) {
+            h0 = (h0 ^ p0[j]) * kFnvPrime;
+            h1 = (h1 ^ p1[j]) * kFnvPrime;
+            h2 = (h2 ^ p2[j]) * kFnvPrime;
+            h3 = (h3 ^ p3[j]) * kFnvPrime;
+        }
+        lanes[0].h = h0;
+        lanes[1].h = h1;
+        lanes[2].h = h2;
+        lanes[3].h = h3;
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            Lane& lane = lanes[k];
+            lane.next += common;
+            lane.left -= common;
+            if (lane.left == 0) {
+                out[lane.record] = lane.h;
+                all = (active[k] = load(k)) && all;
+            }
+        }
+    }
+    // The last records, each on its own.
+    for (std::size_t k = 0; k < kLanes; ++k) {
+        if (active[k])
+            out[lanes[k].record] = Fnv(
+                lanes[k].h, std::string_view(reinterpret_cast<const char*>(lanes[k].next),
+                                             lanes[k].left));
+    }
+    return out;
 }
 
 std::string CRecordUids::DerivedUid(std::uint64_t fingerprint, int salt) {
@@ -310,10 +429,9 @@ void CRecordUids::Attach(const CRecordList& records, std::string_view text) {
             entries.push_back({std::string(line.substr(0, tab)), fp});
     }
 
-    std::vector<std::uint64_t> fps(records.size());
+    const std::vector<std::uint64_t> fps = Fingerprints(records);
     std::vector<bool> done(records.size(), false);
     for (std::size_t i = 0; i < records.size(); ++i) {
-        fps[i] = Fingerprint(*records[i]);
         // The same place and the same content: the usual case after our own save.
         if (i < entries.size() && entries[i].fingerprint == fps[i] &&
             Set(*records[i], entries[i].uid)) {
@@ -353,17 +471,15 @@ std::string CRecordUids::Serialize(const CRecordList& records) {
     // A record without a UID gets one made from its content. That UID is worked out one
     // record ahead, so that its places in both tables are on their way to the cache while
     // the record before is done.
-    std::uint64_t fingerprint = 0, nextFingerprint = 0;
+    const std::vector<std::uint64_t> fingerprints = Fingerprints(records);
     std::string uid, nextUid;
     auto prepare = [&](std::size_t i) {
-        FetchAhead(records, i);
         const CContactRecord& r = *records[i];
         const std::uint32_t e = entries[i];
-        nextFingerprint = Fingerprint(r);
         nextUid.clear();
         if (e != kNone && !At(e).uid.empty())
             return;
-        nextUid = DerivedUid(UidSource(r, e, nextFingerprint));
+        nextUid = DerivedUid(UidSource(r, e, fingerprints[i]));
         m_byUid.Prefetch(UidKey(nextUid));
         if (e == kNone)
             m_byRecord.Prefetch(RecordKey(r));
@@ -371,7 +487,7 @@ std::string CRecordUids::Serialize(const CRecordList& records) {
     if (!records.empty())
         prepare(0);
     for (std::size_t i = 0; i < records.size(); ++i) {
-        fingerprint = nextFingerprint;
+        const std::uint64_t fingerprint = fingerprints[i];
         uid.swap(nextUid);
         if (i + 1 < records.size())
             prepare(i + 1);

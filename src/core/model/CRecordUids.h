@@ -70,6 +70,8 @@ public:
 
     // A fingerprint of everything a record holds.
     static std::uint64_t Fingerprint(const CContactRecord& record);
+    // The fingerprint of every record, in order.
+    static std::vector<std::uint64_t> Fingerprints(const CRecordList& records);
     // The name-based UUID made from a content fingerprint (salt > 0 for a second try).
     static std::string DerivedUid(std::uint64_t fingerprint, int salt = 0);
 
