@@ -461,12 +461,21 @@ void CRecordUids::Attach(const CRecordList& records, std::string_view text) {
 }
 
 std::string CRecordUids::Serialize(const CRecordList& records) {
+    std::string text;
+    Write(records, [&text](std::string_view piece) { text += piece; });
+    return text;
+}
+
+void CRecordUids::Write(const CRecordList& records,
+                        const std::function<void(std::string_view)>& emit) {
     // Drop the UIDs of records that are gone before any new one is made, so a record
     // made where a deleted one lived never inherits its UID.
     const std::vector<std::uint32_t> entries = Sweep(records);
+    // The text goes out in pieces of about 64 KiB: a big book's would be megabytes.
+    constexpr std::size_t kPiece = 64 * 1024;
     std::string out(kHeader);
     out += '\n';
-    out.reserve(records.size() * 56 + out.size());
+    out.reserve(kPiece + 256);
     Reserve(records.size());
     // A record without a UID gets one made from its content. That UID is worked out one
     // record ahead, so that its places in both tables are on their way to the cache while
@@ -496,8 +505,12 @@ std::string CRecordUids::Serialize(const CRecordList& records) {
         out += '\t';
         AppendHex(out, fingerprint);
         out += '\n';
+        if (out.size() >= kPiece) {
+            emit(out);
+            out.clear();
+        }
     }
-    return out;
+    emit(out);
 }
 
 void CRecordUids::Load(const std::string& dataPath, const CRecordList& records, IFileSystem& fs) {
@@ -508,5 +521,12 @@ bool CRecordUids::Save(const std::string& dataPath, const CRecordList& records, 
     // A book that has never held a record has no UIDs to keep: no file beside it yet.
     if (records.empty() && !fs.Exists(SidecarPath(dataPath)))
         return true;
-    return WriteWholeFile(fs, SidecarPath(dataPath), Serialize(records));
+    try {
+        auto sink = fs.CreateAtomic(SidecarPath(dataPath));
+        Write(records, [&sink](std::string_view piece) { sink->Write(piece.data(), piece.size()); });
+        sink->Commit();
+        return true;
+    } catch (const CFileException&) {
+        return false;
+    }
 }

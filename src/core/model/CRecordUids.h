@@ -19,6 +19,7 @@
 #include "model/CRecordList.h"
 #include "model/ProbeIndex.h"
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,6 +63,8 @@ public:
     // The sidecar text for the records (every one gets its UID); UIDs of records that are
     // gone are dropped.
     std::string Serialize(const CRecordList& records);
+    // The same text, handed to emit piece by piece.
+    void Write(const CRecordList& records, const std::function<void(std::string_view)>& emit);
 
     // Reads "<dataPath>.uids" if there is one (a missing or unreadable file: no UIDs yet).
     void Load(const std::string& dataPath, const CRecordList& records, IFileSystem& fs);
