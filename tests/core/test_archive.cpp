@@ -5,6 +5,7 @@
 #include "model/CCategoryList.h"
 #include "model/CRecordList.h"
 #include <gtest/gtest.h>
+#include <random>
 
 // Everything here is local to this file, so that case tables of other suites with
 // the same names cannot clash with these.
@@ -137,6 +138,60 @@ TEST(DataFileBytes, WritesWholeBuffersAndTheRestOnFlush) {
     ar.Flush();
     EXPECT_GT(sink.bytes.size(), beforeFlush);
     EXPECT_LT(sink.bytes.size() - beforeFlush, CArchive::kBufferSize);
+}
+
+TEST(DataFileBytes, ARecordIsWrittenTheSameWhereverItFallsInTheBuffer) {
+    // Random records, some with texts of 255 bytes or more, written one after another so
+    // that they fall at every place in the buffer, against the field-by-field writes.
+    std::mt19937 random(5);
+    const std::size_t lengths[] = {0, 0, 1, 5, 15, 16, 17, 31, 40, 254, 255, 300};
+    auto text = [&] {
+        std::string t(lengths[random() % std::size(lengths)], '\0');
+        for (char& c : t)
+            c = static_cast<char>(random());
+        return t;
+    };
+    MemorySink fast, plain;
+    CArchive a(fast), b(plain);
+    for (int n = 0; n < 3000; ++n) {
+        CContactRecord r;
+        r.m_strFirstName = text();
+        r.m_strLastName = text();
+        r.m_strTitle = text();
+        r.m_strOtherRef = text();
+        r.m_nCategory = static_cast<std::uint16_t>(random());
+        r.m_nDefaultItem = static_cast<std::uint8_t>(random());
+        for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
+            r.m_strItem[i] = text();
+            r.m_nItemLabel[i] = static_cast<std::uint8_t>(random());
+        }
+        for (CRecordText* t : {&r.m_strAddress, &r.m_strCity, &r.m_strState, &r.m_strZip,
+                               &r.m_strCountry, &r.m_strOtherInfo[0], &r.m_strOtherInfo[1],
+                               &r.m_strOtherInfo[2], &r.m_strOtherInfo[3], &r.m_strNotes})
+            *t = text();
+        if (n % 7 == 0)
+            r = CContactRecord(); // no text at all
+        r.Serialize(a);
+        b.WriteString(r.m_strLastName);
+        b.WriteString(r.m_strFirstName);
+        b.WriteString(r.m_strTitle);
+        b.WriteString(r.m_strOtherRef);
+        b.WriteWord(r.m_nCategory);
+        b.WriteByte(r.m_nDefaultItem);
+        for (const auto& item : r.m_strItem)
+            b.WriteString(item);
+        for (const auto label : r.m_nItemLabel)
+            b.WriteByte(label);
+        for (const CRecordText* t : {&r.m_strAddress, &r.m_strCity, &r.m_strState, &r.m_strZip,
+                                     &r.m_strCountry, &r.m_strOtherInfo[0], &r.m_strOtherInfo[1],
+                                     &r.m_strOtherInfo[2], &r.m_strOtherInfo[3], &r.m_strNotes})
+            b.WriteString(*t);
+    }
+    a.Flush();
+    b.Flush();
+    ASSERT_GT(plain.bytes.size(), 4 * CArchive::kBufferSize);
+    ASSERT_EQ(fast.bytes.size(), plain.bytes.size());
+    EXPECT_TRUE(fast.bytes == plain.bytes);
 }
 
 // ---- strings and counts at their boundaries ----

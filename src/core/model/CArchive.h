@@ -77,6 +77,12 @@ public:
         }
         WriteLongString(text);
     }
+    // Room for size bytes written straight into the buffer, or null when it has not that
+    // much left (then write through the calls above). Claimed(end) takes the bytes written.
+    char* Claim(std::size_t size) {
+        return kBufferSize - m_nPos >= size ? m_buffer.data() + m_nPos : nullptr;
+    }
+    void Claimed(const char* end) { m_nPos = static_cast<std::size_t>(end - m_buffer.data()); }
     // Writes the class tag of an object of class cls (its description the first time)
     // and numbers the object.
     void WriteObjectTag(const CArchiveClass& cls);

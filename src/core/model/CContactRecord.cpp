@@ -281,11 +281,59 @@ std::string_view CContactRecord::GetItemByLabel(std::uint8_t label) const {
     return {};
 }
 
+bool CContactRecord::WriteInOneGo(
+    CArchive& ar, const std::array<std::string_view, CRecordTextBlock::kFields>& texts) const {
+    // The usual record: every text shorter than 255 bytes (one length byte each), and
+    // room for all of it in the archive's buffer, with 16 bytes to spare for the copies.
+    std::size_t size = 16 + 2 + 1 + kItemCount;
+    for (const std::string_view text : texts) {
+        if (text.size() >= 0xFF)
+            return false;
+        size += 1 + text.size();
+    }
+    char* out = ar.Claim(size);
+    if (out == nullptr)
+        return false;
+    // The texts lie back to back in the block: a copy sixteen bytes at a time may read on
+    // into the next one, but never past the last.
+    const char* textEnd = texts.back().data() + texts.back().size();
+    auto put = [&out, textEnd](std::string_view text) {
+        *out++ = static_cast<char>(text.size());
+        const std::size_t whole = (text.size() + 15) & ~std::size_t{15};
+        if (text.data() + whole <= textEnd) {
+            for (std::size_t i = 0; i < whole; i += 16)
+                std::memcpy(out + i, text.data() + i, 16);
+        } else if (!text.empty()) {
+            std::memcpy(out, text.data(), text.size());
+        }
+        out += text.size();
+    };
+    auto text = [&texts](const CRecordText& field) { return texts[field.m_nIndex]; };
+    // The file holds the last name before the first name.
+    put(text(m_strLastName));
+    put(text(m_strFirstName));
+    put(text(m_strTitle));
+    put(text(m_strOtherRef));
+    *out++ = static_cast<char>(m_nCategory & 0xFF);
+    *out++ = static_cast<char>(m_nCategory >> 8);
+    *out++ = static_cast<char>(m_nDefaultItem);
+    for (const auto& item : m_strItem)
+        put(text(item));
+    for (const auto label : m_nItemLabel)
+        *out++ = static_cast<char>(label);
+    for (std::size_t f = static_cast<std::size_t>(m_strAddress.m_nIndex); f < texts.size(); ++f)
+        put(texts[f]);
+    ar.Claimed(out);
+    return true;
+}
+
 void CContactRecord::Serialize(CArchive& ar) {
     // The file holds the last name before the first name.
     if (ar.IsStoring()) {
         const auto texts = Texts();
         auto text = [&texts](const CRecordText& field) { return texts[field.m_nIndex]; };
+        if (WriteInOneGo(ar, texts))
+            return;
         ar.WriteString(text(m_strLastName));
         ar.WriteString(text(m_strFirstName));
         ar.WriteString(text(m_strTitle));

@@ -256,6 +256,10 @@ public:
 
 private:
     void NumberFields();
+    // Writes the record straight into the archive's buffer when it fits; false when not
+    // (nothing is written then).
+    bool WriteInOneGo(CArchive& ar,
+                      const std::array<std::string_view, CRecordTextBlock::kFields>& texts) const;
 };
 
 inline const CContactRecord& CRecordText::Owner() const {
