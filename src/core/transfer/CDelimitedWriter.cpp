@@ -10,31 +10,28 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 }
 
 CDelimitedWriter::CDelimitedWriter(IByteSink& sink) : m_sink(sink) {
-    m_buffer.reserve(kBufferSize);
+    m_buffer.resize(kBufferSize);
 }
 
 void CDelimitedWriter::Flush() {
-    if (m_buffer.empty())
+    if (m_nUsed == 0)
         return;
     // After a failed write nothing of the buffer may be written again.
-    try {
-        m_sink.Write(m_buffer.data(), m_buffer.size());
-    } catch (...) {
-        m_buffer.clear();
-        throw;
-    }
-    m_buffer.clear();
+    const std::size_t used = m_nUsed;
+    m_nUsed = 0;
+    m_sink.Write(m_buffer.data(), used);
 }
 
 void CDelimitedWriter::Put(std::string_view bytes) {
     while (!bytes.empty()) {
-        const std::size_t room = m_buffer.capacity() - m_buffer.size();
+        const std::size_t room = m_buffer.size() - m_nUsed;
         if (room == 0) {
             Flush();
             continue;
         }
         const std::size_t n = bytes.size() < room ? bytes.size() : room;
-        m_buffer.insert(m_buffer.end(), bytes.data(), bytes.data() + n);
+        std::memcpy(m_buffer.data() + m_nUsed, bytes.data(), n);
+        m_nUsed += n;
         bytes.remove_prefix(n);
     }
 }
@@ -115,11 +112,14 @@ bool PlainAscii(std::string_view value) {
 void CDelimitedWriter::WriteValue(std::string_view value, ExportVariant variant) {
     if (value.empty() && variant == ExportVariant::Tab)
         return;
-    if (m_buffer.capacity() - m_buffer.size() >= value.size() + 2 && PlainAscii(value)) {
+    if (m_buffer.size() - m_nUsed >= value.size() + 2 && PlainAscii(value)) {
         // The usual value: copied once, between its quotes.
-        m_buffer.push_back('"');
-        m_buffer.insert(m_buffer.end(), value.begin(), value.end());
-        m_buffer.push_back('"');
+        char* out = m_buffer.data() + m_nUsed;
+        *out++ = '"';
+        if (!value.empty())
+            std::memcpy(out, value.data(), value.size());
+        out[value.size()] = '"';
+        m_nUsed += value.size() + 2;
         return;
     }
     value = Encoded(value);

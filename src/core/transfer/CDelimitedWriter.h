@@ -58,13 +58,14 @@ private:
     // The value in the file's encoding (valid UTF-8 under UTF-8 is used as it is).
     std::string_view Encoded(std::string_view value);
     void PutChar(char c) {
-        if (m_buffer.size() == m_buffer.capacity())
+        if (m_nUsed == m_buffer.size())
             Flush();
-        m_buffer.push_back(c);
+        m_buffer[m_nUsed++] = c;
     }
 
     IByteSink& m_sink;
-    std::vector<char> m_buffer;
+    std::vector<char> m_buffer; // its whole size is room; the first m_nUsed bytes are held
+    std::size_t m_nUsed = 0;
     ExportEncoding m_encoding = ExportEncoding::Utf8;
     std::string m_converted;
     long long m_nReplaced = 0;
