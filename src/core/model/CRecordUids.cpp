@@ -97,7 +97,10 @@ public:
             *out++ = '\x1f';
         };
         auto putNumber = [&out](unsigned value) {
-            out = std::to_chars(out, out + kDigitsMax, value).ptr;
+            if (value < 10) // labels and the default item nearly always are
+                *out++ = static_cast<char>('0' + value);
+            else
+                out = std::to_chars(out, out + kDigitsMax, value).ptr;
             *out++ = '\x1f';
         };
         std::size_t f = 0;
