@@ -50,7 +50,7 @@ std::uint64_t MixFolded(std::uint64_t h, std::string_view text) {
 
 CRecordFiler::CRecordFiler(CRecordList& records) : m_list(records) {
     m_nodes.reserve(records.size());
-    GrowPairs(records.size());
+    m_pairs.Reserve(records.size());
     for (std::size_t i = 0; i < records.size(); ++i)
         Add(records[i].get(), i, false);
 }
@@ -60,8 +60,7 @@ void CRecordFiler::Reserve(std::size_t more) {
     m_nodes.reserve(total);
     m_pending.reserve(m_pending.size() + more);
     m_list.reserve(total);
-    if (2 * total > m_pairs.size())
-        GrowPairs(total);
+    m_pairs.Reserve(total);
 }
 
 CRecordFiler::~CRecordFiler() {
@@ -90,48 +89,14 @@ std::uint64_t CRecordFiler::PairHash(std::string_view last, std::string_view fir
 
 std::uint32_t CRecordFiler::FindPair(std::string_view last, std::string_view first,
                                      std::uint64_t hash) const {
-    if (m_pairs.empty())
-        return kNone;
-    const auto tag = static_cast<std::uint32_t>(hash);
-    const std::size_t mask = m_pairs.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const PairSlot slot = m_pairs[i];
-        if (slot.node == kNone)
-            return kNone;
-        if (slot.tag == tag && EqualsNoCase(m_nodes[slot.node].record->m_strLastName, last) &&
-            EqualsNoCase(m_nodes[slot.node].record->m_strFirstName, first))
-            return slot.node;
-    }
+    return m_pairs.Find(hash, [&](std::uint32_t n) {
+        return EqualsNoCase(m_nodes[n].record->m_strLastName, last) &&
+               EqualsNoCase(m_nodes[n].record->m_strFirstName, first);
+    });
 }
 
 void CRecordFiler::AddPair(std::uint32_t n, std::uint64_t hash) {
-    // At most half full, so that a probe ends soon.
-    if (2 * (m_nPairs + 1) > m_pairs.size())
-        GrowPairs(m_nPairs + 1);
-    PlacePair(PairSlot{static_cast<std::uint32_t>(hash), n});
-}
-
-void CRecordFiler::GrowPairs(std::size_t count) {
-    std::size_t size = std::max<std::size_t>(64, m_pairs.size());
-    while (size < 2 * count)
-        size *= 2;
-    const std::vector<PairSlot> old = std::move(m_pairs);
-    m_pairs.assign(size, PairSlot{});
-    m_nPairs = 0;
-    for (const PairSlot slot : old) {
-        if (slot.node != kNone)
-            PlacePair(slot);
-    }
-}
-
-void CRecordFiler::PlacePair(PairSlot slot) {
-    // The tag is the hash's low half, which the table's size never reaches past.
-    const std::size_t mask = m_pairs.size() - 1;
-    std::size_t i = slot.tag & mask;
-    while (m_pairs[i].node != kNone)
-        i = (i + 1) & mask;
-    m_pairs[i] = slot;
-    ++m_nPairs;
+    m_pairs.Insert(hash, n);
 }
 
 CRecordFiler::Name CRecordFiler::NameOf(const CRecordText& last) {
@@ -148,29 +113,29 @@ CRecordFiler::Name CRecordFiler::NameOf(const CRecordText& last) {
     return Name{words[0], words[1], text.size(), &last};
 }
 
-int CRecordFiler::CompareLast(std::uint32_t n, const Name& name) const {
+int CRecordFiler::CompareKeyed(std::uint64_t high, std::uint64_t low, std::size_t size,
+                               const CRecordText& last, const Name& name) {
     // Keys that differ order as the names do: the names differ within those bytes, or one
     // ends there and the other goes on with a byte that is not zero. Equal keys of names
     // no longer than the keys mean that the shorter name is the other's beginning.
+    if (high != name.high)
+        return high < name.high ? -1 : 1;
+    if (low != name.low)
+        return low < name.low ? -1 : 1;
+    if (size <= kKeyBytes && name.size <= kKeyBytes)
+        return size == name.size ? 0 : (size < name.size ? -1 : 1);
+    return CompareNoCase(last, *name.text);
+}
+
+int CRecordFiler::CompareLast(std::uint32_t n, const Name& name) const {
     const Node& node = m_nodes[n];
-    if (node.high != name.high)
-        return node.high < name.high ? -1 : 1;
-    if (node.low != name.low)
-        return node.low < name.low ? -1 : 1;
-    if (node.lastSize <= kKeyBytes && name.size <= kKeyBytes)
-        return node.lastSize == name.size ? 0 : (node.lastSize < name.size ? -1 : 1);
-    return CompareNoCase(node.record->m_strLastName, *name.text);
+    return CompareKeyed(node.high, node.low, node.lastSize, node.record->m_strLastName, name);
 }
 
 int CRecordFiler::CompareMost(std::uint32_t n, const Name& name) const {
     const Node& node = m_nodes[n];
-    if (node.mostHigh != name.high)
-        return node.mostHigh < name.high ? -1 : 1;
-    if (node.mostLow != name.low)
-        return node.mostLow < name.low ? -1 : 1;
-    if (node.mostSize <= kKeyBytes && name.size <= kKeyBytes)
-        return node.mostSize == name.size ? 0 : (node.mostSize < name.size ? -1 : 1);
-    return CompareNoCase(m_nodes[node.greatest].record->m_strLastName, *name.text);
+    return CompareKeyed(node.mostHigh, node.mostLow, node.mostSize,
+                        m_nodes[node.greatest].record->m_strLastName, name);
 }
 
 bool CRecordFiler::MostIsGreater(std::uint32_t a, std::uint32_t b) const {
@@ -382,8 +347,7 @@ std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record) {
 
 CRecordFiler::Announced CRecordFiler::Expecting(const CContactRecord& record) const {
     const std::uint64_t hash = PairHash(record.m_strLastName, record.m_strFirstName);
-    if (!m_pairs.empty())
-        __builtin_prefetch(&m_pairs[hash & (m_pairs.size() - 1)]);
+    m_pairs.Prefetch(hash);
     return Announced{hash};
 }
 

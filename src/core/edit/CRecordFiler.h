@@ -1,5 +1,6 @@
 #pragma once
 #include "model/CRecordList.h"
+#include "model/ProbeIndex.h"
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -74,12 +75,6 @@ private:
         std::uint32_t end;
         int k;
     };
-    // A slot of the name pair table: the low half of the pair's hash and the pair's first
-    // node, kNone when the slot is free. A tag that matches is checked against the names.
-    struct PairSlot {
-        std::uint32_t tag = 0;
-        std::uint32_t node = kNone;
-    };
 
     static std::string PairKey(std::string_view last, std::string_view first);
     static std::uint64_t PairHash(std::string_view last, std::string_view first);
@@ -87,9 +82,6 @@ private:
     std::uint32_t FindPair(std::string_view last, std::string_view first, std::uint64_t hash) const;
     // Makes node n the first of its pair, which has none yet.
     void AddPair(std::uint32_t n, std::uint64_t hash);
-    // Makes the table at least twice count in size.
-    void GrowPairs(std::size_t count);
-    void PlacePair(PairSlot slot);
     void Add(CContactRecord* record, std::size_t source, bool pending);
     // dup: the first record of the record's name pair, or kNone. greatest: set when no
     // name in the list is greater than the record's.
@@ -107,6 +99,9 @@ private:
     std::uint32_t Size(std::uint32_t n) const { return n == kNone ? 0 : m_nodes[n].size; }
     static Name NameOf(const CRecordText& last);
     Name NameOfNode(std::uint32_t n) const;
+    // CompareNoCase of a last name, keyed as NameOf keys it, with name.
+    static int CompareKeyed(std::uint64_t high, std::uint64_t low, std::size_t size,
+                            const CRecordText& last, const Name& name);
     // CompareNoCase of node n's last name with name.
     int CompareLast(std::uint32_t n, const Name& name) const;
     // CompareNoCase of the greatest last name below node n with name.
@@ -126,10 +121,9 @@ private:
     std::uint32_t m_root = kNone;
     std::uint64_t m_random = 0x9E3779B97F4A7C15ull;
     std::vector<std::unique_ptr<CContactRecord>> m_pending;
-    // The first node (in list order) of every folded last/first name pair: a table open
-    // to linear probing (see PairSlot).
-    std::vector<PairSlot> m_pairs;
-    std::size_t m_nPairs = 0;
+    // The first node (in list order) of every folded last/first name pair, by the pair's
+    // hash; a node found is checked against the names.
+    CProbeIndex m_pairs;
     // Where the search for a free twin number of a pair goes on.
     std::unordered_map<std::string, int> m_nextFree;
     std::unordered_map<std::string, Run> m_runs;

@@ -95,7 +95,7 @@ CImportFiler::CImportFiler(const ImportOptions& options, CRecordList& records,
     if (!options.defaultCategory.empty())
         m_nDefaultCategory = categories.IndexOf(options.defaultCategory);
     if (options.skipDuplicates) {
-        Grow(records.size());
+        m_seen.Reserve(records.size());
         m_seenRecords.reserve(records.size());
         for (const auto& r : records)
             Remember(*r, RecordHash(*r), r->m_strLastName.size());
@@ -105,7 +105,7 @@ CImportFiler::CImportFiler(const ImportOptions& options, CRecordList& records,
 void CImportFiler::Expect(std::size_t records) {
     m_filer.Reserve(records);
     if (m_options.skipDuplicates) {
-        Grow(m_seenRecords.size() + records);
+        m_seen.Reserve(m_seenRecords.size() + records);
         m_seenRecords.reserve(m_seenRecords.size() + records);
     }
 }
@@ -134,8 +134,8 @@ const CContactRecord* CImportFiler::File(std::unique_ptr<CContactRecord> record)
     // Both tables are looked up at random: their slots are asked for first, so that the two
     // waits for memory overlap.
     const std::uint64_t hash = m_options.skipDuplicates ? RecordHash(*record) : 0;
-    if (m_options.skipDuplicates && !m_seen.empty())
-        __builtin_prefetch(&m_seen[hash & (m_seen.size() - 1)]);
+    if (m_options.skipDuplicates)
+        m_seen.Prefetch(hash);
     const CRecordFiler::Announced announced = m_filer.Expecting(*record);
     if (m_options.skipDuplicates && Known(*record, hash)) {
         ++duplicates;
@@ -151,48 +151,17 @@ const CContactRecord* CImportFiler::File(std::unique_ptr<CContactRecord> record)
 }
 
 void CImportFiler::Remember(const CContactRecord& r, std::uint64_t hash, std::size_t lastLength) {
-    if (2 * (m_seenRecords.size() + 1) > m_seen.size())
-        Grow(m_seenRecords.size() + 1);
-    const auto index = static_cast<std::uint32_t>(m_seenRecords.size());
+    m_seen.Insert(hash, static_cast<std::uint32_t>(m_seenRecords.size()));
     m_seenRecords.push_back(SeenRecord{&r, lastLength});
-    Place(SeenSlot{static_cast<std::uint32_t>(hash), index});
 }
 
 bool CImportFiler::Known(const CContactRecord& r, std::uint64_t hash) const {
-    if (m_seen.empty())
-        return false;
-    const auto tag = static_cast<std::uint32_t>(hash);
-    const std::size_t mask = m_seen.size() - 1;
-    for (std::size_t i = hash & mask; m_seen[i].index != kFree; i = (i + 1) & mask) {
-        if (m_seen[i].tag != tag)
-            continue;
-        const SeenRecord& seen = m_seenRecords[m_seen[i].index];
-        if (SameRecord(r, *seen.record,
-                       std::string_view(seen.record->m_strLastName).substr(0, seen.lastLength)))
-            return true;
-    }
-    return false;
-}
-
-void CImportFiler::Grow(std::size_t count) {
-    std::size_t size = std::max<std::size_t>(64, m_seen.size());
-    while (size < 2 * count)
-        size *= 2;
-    const std::vector<SeenSlot> old = std::move(m_seen);
-    m_seen.assign(size, SeenSlot{});
-    for (const SeenSlot slot : old) {
-        if (slot.index != kFree)
-            Place(slot);
-    }
-}
-
-void CImportFiler::Place(SeenSlot slot) {
-    // The tag is the hash's low half, which the table's size never reaches past.
-    const std::size_t mask = m_seen.size() - 1;
-    std::size_t i = slot.tag & mask;
-    while (m_seen[i].index != kFree)
-        i = (i + 1) & mask;
-    m_seen[i] = slot;
+    return m_seen.Find(hash, [&](std::uint32_t index) {
+               const SeenRecord& seen = m_seenRecords[index];
+               return SameRecord(
+                   r, *seen.record,
+                   std::string_view(seen.record->m_strLastName).substr(0, seen.lastLength));
+           }) != CProbeIndex::kNone;
 }
 
 void CImportFiler::FinishInto(ImportResult& result) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "edit/CRecordFiler.h"
 #include "model/CRecordList.h"
+#include "model/ProbeIndex.h"
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -63,25 +64,17 @@ private:
     float m_accumulator = 0.0f;
     std::optional<std::uint16_t> m_nDefaultCategory;
 
-    // The records the book holds and those filed so far, by a hash of their values, in a
-    // table open to linear probing, at most half full, whose slots hold the hash's low half
-    // and the record's index in m_seenRecords. Records stay where they are while the filer
+    // The records the book holds and those filed so far, by a hash of their values: m_seen
+    // gives their indexes in m_seenRecords. Records stay where they are while the filer
     // and the list move their pointers. The filer may give a record a twin number; it only
     // ever appends it, so the name a record came with is the first lastLength bytes of its
     // last name.
-    static constexpr std::uint32_t kFree = 0xFFFFFFFFu;
-    struct SeenSlot {
-        std::uint32_t tag = 0;
-        std::uint32_t index = kFree;
-    };
     struct SeenRecord {
         const CContactRecord* record;
         std::size_t lastLength;
     };
     void Remember(const CContactRecord& r, std::uint64_t hash, std::size_t lastLength);
     bool Known(const CContactRecord& r, std::uint64_t hash) const;
-    void Grow(std::size_t count);
-    void Place(SeenSlot slot);
-    std::vector<SeenSlot> m_seen;
+    CProbeIndex m_seen;
     std::vector<SeenRecord> m_seenRecords;
 };
