@@ -19,62 +19,16 @@ constexpr std::uint8_t kNamespace[16] = {0x6b, 0x1e, 0x3f, 0x52, 0x9a, 0x0c, 0x4
 constexpr std::uint64_t kFnvStart = 0xcbf29ce484222325ull;
 constexpr std::uint64_t kFnvPrime = 0x100000001b3ull;
 
-// The bytes a fingerprint hashes: the record's values, each followed by a unit separator,
-// numbers in decimal. The fingerprints in sidecar and sync files were made so (FNV-1a over
-// these bytes) and must stay the same.
-// A record's values in the order the fingerprint takes them, numbers in decimal.
-class ContentPieces {
-public:
-    static constexpr std::size_t kCount = 2 * CContactRecord::kItemCount + 16;
-
-    explicit ContentPieces(const CContactRecord& r) {
-        // The fields open the record in the order hashed: the first four, the items (each
-        // followed by its label), then the rest; the two numbers go after the first four.
-        const auto texts = r.Texts();
-        constexpr std::size_t kItems = CContactRecord::kItemCount;
-        std::size_t n = 0, f = 0;
-        while (f < 4)
-            m_pieces[n++] = texts[f++];
-        m_pieces[n++] = Number(0, r.m_nCategory);
-        m_pieces[n++] = Number(1, r.m_nDefaultItem);
-        for (std::size_t i = 0; i < kItems; ++i) {
-            m_pieces[n++] = texts[f++];
-            m_pieces[n++] = Number(2 + i, r.m_nItemLabel[i]);
-        }
-        while (f < texts.size())
-            m_pieces[n++] = texts[f++];
-    }
-    std::string_view operator[](std::size_t i) const { return m_pieces[i]; }
-
-private:
-    std::string_view Number(std::size_t slot, unsigned value) {
-        char* digits = m_digits[slot];
-        if (value < 10) {
-            digits[0] = static_cast<char>('0' + value);
-            return std::string_view(digits, 1);
-        }
-        const auto end = std::to_chars(digits, digits + sizeof m_digits[slot], value).ptr;
-        return std::string_view(digits, static_cast<std::size_t>(end - digits));
-    }
-
-    std::string_view m_pieces[kCount];
-    char m_digits[2 + CContactRecord::kItemCount][8];
-};
-
-// FNV-1a over the pieces, each followed by a unit separator: the fingerprints in sidecar
-// and sync files were made so and must stay the same.
+// FNV-1a; the fingerprints in sidecar and sync files were made with it and must stay the same.
 std::uint64_t Fnv(std::uint64_t h, std::string_view bytes) {
     for (const char c : bytes)
         h = (h ^ static_cast<unsigned char>(c)) * kFnvPrime;
     return h;
 }
 
-std::uint64_t Separated(std::uint64_t h) {
-    return (h ^ 0x1f) * kFnvPrime;
-}
-
-// The bytes a fingerprint hashes, as one run: the record's text is copied whole, then
-// each value is moved into place with its separator and numbers. The moves go sixteen
+// The bytes a fingerprint hashes: the record's values, each followed by a unit separator,
+// numbers in decimal. The record's text is copied whole, then each value is moved into
+// place with its separator and numbers. The moves go sixteen
 // bytes at a time, so both buffers keep sixteen spare bytes past what they hold.
 class ContentRun {
 public:
@@ -120,6 +74,7 @@ public:
         return reinterpret_cast<const unsigned char*>(m_run.data());
     }
     std::size_t Size() const { return m_size; }
+    std::string_view View() const { return {m_run.data(), m_size}; }
 
 private:
     static constexpr std::size_t kSpare = 16;
@@ -144,11 +99,9 @@ void AppendHex(std::string& out, std::uint64_t v) {
 } // namespace
 
 std::uint64_t CRecordUids::Fingerprint(const CContactRecord& r) {
-    const ContentPieces pieces(r);
-    std::uint64_t h = kFnvStart;
-    for (std::size_t p = 0; p < ContentPieces::kCount; ++p)
-        h = Separated(Fnv(h, pieces[p]));
-    return h;
+    thread_local ContentRun run;
+    run.Make(r);
+    return Fnv(kFnvStart, run.View());
 }
 
 std::vector<std::uint64_t> CRecordUids::Fingerprints(const CRecordList& records) {
