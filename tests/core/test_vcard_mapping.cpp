@@ -143,6 +143,8 @@ TEST(VCardMapping, NamesWithoutAFamilyNameAndCompanyCards) {
         {"ORG:Lone Co\r\n", "Lone Co", "", ""},
         {"FN:Bob Smith\r\nORG:Acme\r\n", "Smith", "Bob", "Acme"},
         {"EMAIL:x@example.org\r\n", "Unnamed", "", ""},
+        // a company name of blanks is not a name: written as one it would read back empty
+        {"ORG;VALUE=uri:\t\r\n", "Unnamed", "", "\t"},
     };
     for (const Case& c : cases) {
         const CContactRecord r =

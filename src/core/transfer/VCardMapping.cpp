@@ -961,12 +961,14 @@ void Read(const VCard& card, CContactRecord& record, VCardFacts& facts) {
             r.m_strNotes += line;
         }
     }
+    // A name of blanks alone would be written as an empty name and read back as another
+    // record: it does not stand in for the last name.
     if (r.m_strLastName.empty()) {
-        if (!r.m_strFirstName.empty()) {
+        if (!TrimView(r.m_strFirstName).empty()) {
             const std::string first(r.m_strFirstName);
             r.m_strLastName = first;
             r.m_strFirstName.clear();
-        } else if (!r.m_strOtherRef.empty()) {
+        } else if (!TrimView(r.m_strOtherRef).empty()) {
             const std::string otherRef(r.m_strOtherRef);
             r.m_strLastName = otherRef;
             r.m_strOtherRef.clear();
