@@ -204,8 +204,8 @@ TEST(Tokenizer, ReadsSourcesInChunksOfAtMost8192Bytes) {
     CDelimitedReader reader(format);
     EXPECT_EQ(reader.Run(
                   source,
-                  [&](const std::vector<std::string>& fields, long long) {
-                      records.push_back(fields);
+                  [&](std::span<const std::string_view> fields, long long) {
+                      records.emplace_back(fields.begin(), fields.end());
                       return true;
                   },
                   buffer),

@@ -12,11 +12,13 @@ public:
         : m_onRecord(onRecord), m_tokenizer(tokenizer), m_bSkipFirst(skipFirst) {}
 
     bool OnField(std::string_view value, int index) override {
-        // The strings are kept from record to record so their storage is reused.
+        // A record's values are kept back to back in one string, whose storage is reused
+        // from record to record; the views are made once the record is whole.
         const auto i = static_cast<std::size_t>(index);
-        if (i >= m_store.size())
-            m_store.resize(i + 1);
-        m_store[i].assign(value);
+        if (i >= m_bounds.size())
+            m_bounds.resize(i + 1);
+        m_bounds[i] = {m_bytes.size(), value.size()};
+        m_bytes.append(value);
         m_nCount = i + 1;
         m_bBlank = m_bBlank && value.empty();
         return true;
@@ -31,16 +33,18 @@ public:
         m_bBlank = true;
         if (static_cast<int>(n) > widest)
             widest = static_cast<int>(n);
-        if (blank)
-            return true;
-        if (m_bSkipFirst) {
-            m_bSkipFirst = false;
+        if (blank || m_bSkipFirst) {
+            m_bSkipFirst = m_bSkipFirst && blank;
+            m_bytes.clear();
             return true;
         }
-        // A record as wide as the one before (the usual case) is handed over as it is.
-        if (m_store.size() != n)
-            m_store.resize(n);
-        return m_onRecord(m_store, line);
+        if (m_views.size() < n)
+            m_views.resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            m_views[i] = std::string_view(m_bytes.data() + m_bounds[i].first, m_bounds[i].second);
+        const bool go = m_onRecord(std::span<const std::string_view>(m_views.data(), n), line);
+        m_bytes.clear();
+        return go;
     }
 
     int widest = 0;
@@ -52,7 +56,9 @@ private:
     bool m_bBlank = true;
     std::size_t m_nCount = 0;
     long long m_nLine = 1;
-    std::vector<std::string> m_store;
+    std::string m_bytes;                                   // the values of the record
+    std::vector<std::pair<std::size_t, std::size_t>> m_bounds; // where each lies in m_bytes
+    std::vector<std::string_view> m_views;
 };
 
 } // namespace

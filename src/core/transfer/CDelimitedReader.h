@@ -1,7 +1,9 @@
 #pragma once
 #include "transfer/CDelimitedTokenizer.h"
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class IByteSource;
@@ -13,9 +15,10 @@ struct DetectedFormat;
 // the counting scan, the preview and the import alike.
 class CDelimitedReader {
 public:
-    // fields: the record's values, in column order; line: where the record began (1-based).
-    // Returning false stops the pass.
-    using RecordFn = std::function<bool(const std::vector<std::string>& fields, long long line)>;
+    // fields: the record's values, in column order, valid only during the call; line:
+    // where the record began (1-based). Returning false stops the pass.
+    using RecordFn =
+        std::function<bool(std::span<const std::string_view> fields, long long line)>;
 
     explicit CDelimitedReader(const DetectedFormat& format);
 

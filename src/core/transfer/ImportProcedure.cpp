@@ -91,32 +91,78 @@ std::string WithCrLf(std::string_view v) {
     return out;
 }
 
-// Text is a std::string or a record's field.
-template <class Text> void AppendLine(Text& text, std::string_view line) {
+// One text of the record a line builds: the line's value itself while it is taken as it
+// stands (most are), its own string once it is made of anything else.
+class DraftText {
+public:
+    std::string_view View() const { return m_bOwned ? std::string_view(m_own) : m_view; }
+    operator std::string_view() const { return View(); }
+    bool empty() const { return View().empty(); }
+    // The value as it stands; it must last until the record is made (the line's values do).
+    void Borrow(std::string_view v) {
+        m_view = v;
+        m_bOwned = false;
+    }
+    DraftText& operator=(std::string_view v) {
+        m_own.assign(v);
+        m_bOwned = true;
+        return *this;
+    }
+    // The text as a string of its own, to change.
+    std::string& Own() {
+        if (!m_bOwned) {
+            m_own.assign(m_view);
+            m_bOwned = true;
+        }
+        return m_own;
+    }
+    // An empty string of its own, to fill.
+    std::string& Fresh() {
+        m_own.clear();
+        m_bOwned = true;
+        return m_own;
+    }
+    void Clear() { Borrow({}); }
+    void swap(DraftText& other) noexcept {
+        std::swap(m_view, other.m_view);
+        m_own.swap(other.m_own);
+        std::swap(m_bOwned, other.m_bOwned);
+    }
+
+private:
+    std::string_view m_view;
+    std::string m_own; // kept from line to line for its storage
+    bool m_bOwned = false;
+};
+
+void AppendLine(std::string& text, std::string_view line) {
     if (!text.empty())
         text += "\r\n";
     text.append(line);
 }
 
-// A record as one line builds it: its texts as strings, which keep their storage from line
-// to line, put into the record's block at once at its exact size. The names are the
-// record's, so the line's rules read the same.
+void AppendLine(DraftText& text, std::string_view line) {
+    AppendLine(text.Own(), line);
+}
+
+// A record as one line builds it: its texts, put into the record's block at once at its
+// exact size. The names are the record's, so the line's rules read the same.
 struct Draft {
-    std::array<std::string, CRecordTextBlock::kFields> text; // in the block's order
-    std::string& m_strFirstName = text[0];
-    std::string& m_strLastName = text[1];
-    std::string& m_strTitle = text[2];
-    std::string& m_strOtherRef = text[3];
-    std::span<std::string, CContactRecord::kItemCount> m_strItem{text.data() + 4,
-                                                                 CContactRecord::kItemCount};
-    std::string& m_strAddress = text[11];
-    std::string& m_strCity = text[12];
-    std::string& m_strState = text[13];
-    std::string& m_strZip = text[14];
-    std::string& m_strCountry = text[15];
-    std::span<std::string, CContactRecord::kOtherInfoCount> m_strOtherInfo{
+    std::array<DraftText, CRecordTextBlock::kFields> text; // in the block's order
+    DraftText& m_strFirstName = text[0];
+    DraftText& m_strLastName = text[1];
+    DraftText& m_strTitle = text[2];
+    DraftText& m_strOtherRef = text[3];
+    std::span<DraftText, CContactRecord::kItemCount> m_strItem{text.data() + 4,
+                                                               CContactRecord::kItemCount};
+    DraftText& m_strAddress = text[11];
+    DraftText& m_strCity = text[12];
+    DraftText& m_strState = text[13];
+    DraftText& m_strZip = text[14];
+    DraftText& m_strCountry = text[15];
+    std::span<DraftText, CContactRecord::kOtherInfoCount> m_strOtherInfo{
         text.data() + 16, CContactRecord::kOtherInfoCount};
-    std::string& m_strNotes = text[20];
+    DraftText& m_strNotes = text[20];
     std::uint16_t m_nCategory = CContactRecord::kDefaultCategory;
     std::array<std::uint8_t, CContactRecord::kItemCount> m_nItemLabel{};
 
@@ -125,19 +171,19 @@ struct Draft {
     Draft& operator=(const Draft&) = delete;
 
     void Clear() {
-        for (std::string& t : text)
-            t.clear();
+        for (DraftText& t : text)
+            t.Clear();
         m_nCategory = CContactRecord::kDefaultCategory;
         m_nItemLabel.fill(LABEL_NONE);
     }
     // The text of a plain text field: the fields from First Name on follow the block's order.
-    std::string& Text(Field field) { return text[static_cast<std::size_t>(field) - 1]; }
+    DraftText& Text(Field field) { return text[static_cast<std::size_t>(field) - 1]; }
 
     std::unique_ptr<CContactRecord> Make() const {
         auto record = std::make_unique<CContactRecord>();
         std::array<std::string_view, CRecordTextBlock::kFields> views;
         for (std::size_t f = 0; f < views.size(); ++f)
-            views[f] = text[f];
+            views[f] = text[f].View();
         record->m_textBlock.SetAll(views);
         record->m_nCategory = m_nCategory;
         record->m_nItemLabel = m_nItemLabel;
@@ -147,7 +193,11 @@ struct Draft {
 
 // Every word of the display name is one of the record's names: nothing to keep.
 bool DerivedFromNames(std::string_view display, const Draft& r, std::string_view middle) {
-    std::string names = r.m_strFirstName + " " + std::string(middle) + " " + r.m_strLastName;
+    std::string names;
+    for (std::string_view part : {r.m_strFirstName.View(), middle, r.m_strLastName.View()}) {
+        names += part;
+        names += ' ';
+    }
     for (char& c : names)
         c = kb::FoldAscii(c);
     std::size_t i = 0;
@@ -269,7 +319,7 @@ class RecordBuilder {
 public:
     RecordBuilder(ColumnPlan plan, CImportFiler& filer) : m_plan(std::move(plan)), m_filer(filer) {}
 
-    bool OnRecord(const std::vector<std::string>& fields) {
+    bool OnRecord(std::span<const std::string_view> fields) {
         m_filer.File(Build(fields));
         return m_filer.Step();
     }
@@ -313,7 +363,7 @@ private:
                 continue;
             if (line.nextItem < CContactRecord::kItemCount) {
                 const auto i = static_cast<std::size_t>(line.nextItem++);
-                r.m_strItem[i].assign(part);
+                r.m_strItem[i].Borrow(part);
                 r.m_nItemLabel[i] = label;
             } else {
                 line.overflow.push_back(std::string(kLabelText[label]) + ": " + std::string(part));
@@ -321,8 +371,8 @@ private:
         }
     }
 
-    void Store(Draft& r, Line& line, const ColumnRole& role, const std::string& v,
-               const std::vector<std::string>& fields, std::size_t column) {
+    void Store(Draft& r, Line& line, const ColumnRole& role, std::string_view v,
+               std::span<const std::string_view> fields, std::size_t column) {
         switch (role.kind) {
         case ColumnRole::Kind::Field: {
             if (role.field == Field::Category) {
@@ -335,18 +385,20 @@ private:
                 AddItem(r, line, v, label);
                 return;
             }
-            std::string& member = r.Text(role.field);
-            if (role.field == Field::Notes || role.field == Field::Address)
-                AssignWithCrLf(member, v);
+            DraftText& member = r.Text(role.field);
+            // Multi-line values keep CR LF in the book.
+            if ((role.field == Field::Notes || role.field == Field::Address) &&
+                v.find('\n') != std::string_view::npos)
+                AssignWithCrLf(member.Fresh(), v);
             else
-                member.assign(v);
+                member.Borrow(v);
             return;
         }
         case ColumnRole::Kind::PhoneByType: {
             const int tc = m_plan.typeColumn[column];
             const std::string_view type =
                 tc >= 0 && static_cast<std::size_t>(tc) < fields.size()
-                    ? std::string_view(fields[static_cast<std::size_t>(tc)])
+                    ? fields[static_cast<std::size_t>(tc)]
                     : std::string_view();
             const std::vector<std::string_view> values = SplitSeveral(v);
             const std::vector<std::string_view> types = SplitSeveral(type);
@@ -377,8 +429,10 @@ private:
                 g.street = WithCrLf(v) + g.street;
                 break;
             case ColumnRole::Part::StreetMore:
-                if (!v.empty())
-                    g.street += "\r\n" + v;
+                if (!v.empty()) {
+                    g.street += "\r\n";
+                    g.street += v;
+                }
                 break;
             case ColumnRole::Part::City:
                 g.city = v;
@@ -400,14 +454,14 @@ private:
             return;
         case ColumnRole::Kind::Extra:
             if (!IsEmptyMarker(v))
-                line.extras.push_back(role.label + ": " + v);
+                line.extras.push_back(role.label + ": " + std::string(v));
             return;
         default:
             return;
         }
     }
 
-    std::unique_ptr<CContactRecord> Build(const std::vector<std::string>& fields) {
+    std::unique_ptr<CContactRecord> Build(std::span<const std::string_view> fields) {
         // One line's parts and record, reused from line to line.
         Draft& r = m_draft;
         r.Clear();
@@ -455,9 +509,15 @@ private:
             line.extras.push_back("Birthday: " + date);
         }
 
-        if (!line.middle.empty())
-            r.m_strFirstName =
-                r.m_strFirstName.empty() ? line.middle : r.m_strFirstName + " " + line.middle;
+        if (!line.middle.empty()) {
+            if (r.m_strFirstName.empty()) {
+                r.m_strFirstName = line.middle;
+            } else {
+                std::string& first = r.m_strFirstName.Own();
+                first += ' ';
+                first += line.middle;
+            }
+        }
 
         bool companyUsed = false;
         bool displayUsed = false;
@@ -639,7 +699,7 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
     try {
         r = reader.Run(
             *source,
-            [&builder](const std::vector<std::string>& fields, long long) {
+            [&builder](std::span<const std::string_view> fields, long long) {
                 return builder.OnRecord(fields);
             },
             buffer);

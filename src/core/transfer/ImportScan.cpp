@@ -99,7 +99,7 @@ ScanResult CountRecords(const std::string& path, IFileSystem& fs, IMessageBox& b
     try {
         r = reader.Run(
             *source,
-            [&records](const std::vector<std::string>&, long long) {
+            [&records](std::span<const std::string_view>, long long) {
                 ++records;
                 return true;
             },
@@ -142,10 +142,10 @@ PreviewResult PreviewRecord(const std::string& path, int k, int recordCount, IFi
         try {
             r = reader.Run(
                 *source,
-                [&](const std::vector<std::string>& fields, long long) {
+                [&](std::span<const std::string_view> fields, long long) {
                     if (++seen < k)
                         return true;
-                    result.values = fields;
+                    result.values.assign(fields.begin(), fields.end());
                     return false;
                 },
                 buffer);
