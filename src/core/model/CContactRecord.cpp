@@ -97,9 +97,11 @@ void CRecordTextBlock::SetEnds(const std::size_t* ends) {
 char* CRecordTextBlock::Allocate(std::size_t capacity) {
     if (capacity > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("a contact record holds more than 4 GB of text");
-    auto* block = static_cast<char*>(std::malloc(HeaderSize(capacity > kMaxNarrow) + capacity));
+    const std::size_t size = HeaderSize(capacity > kMaxNarrow) + capacity;
+    auto* block = static_cast<char*>(std::malloc(size + kSlack));
     if (block == nullptr)
         throw std::bad_alloc();
+    std::memset(block + size, 0, kSlack);
     const auto stored = static_cast<std::uint32_t>(capacity);
     std::memcpy(block, &stored, sizeof stored);
     return block;
@@ -294,18 +296,13 @@ bool CContactRecord::WriteInOneGo(
     char* out = ar.Claim(size);
     if (out == nullptr)
         return false;
-    // The texts lie back to back in the block: a copy sixteen bytes at a time may read on
-    // into the next one, but never past the last.
-    const char* textEnd = texts.back().data() + texts.back().size();
-    auto put = [&out, textEnd](std::string_view text) {
+    // The texts lie back to back in the block, with slack past the last: a copy sixteen
+    // bytes at a time may read on into the next text or the slack.
+    static_assert(CRecordTextBlock::kSlack >= 16);
+    auto put = [&out](std::string_view text) {
         *out++ = static_cast<char>(text.size());
-        const std::size_t whole = (text.size() + 15) & ~std::size_t{15};
-        if (text.data() + whole <= textEnd) {
-            for (std::size_t i = 0; i < whole; i += 16)
-                std::memcpy(out + i, text.data() + i, 16);
-        } else if (!text.empty()) {
-            std::memcpy(out, text.data(), text.size());
-        }
+        for (std::size_t i = 0; i < text.size(); i += 16)
+            std::memcpy(out + i, text.data() + i, 16);
         out += text.size();
     };
     auto text = [&texts](const CRecordText& field) { return texts[field.m_nIndex]; };

@@ -117,10 +117,12 @@ std::ostream& operator<<(std::ostream& os, const CRecordText& text);
 
 // The one block of text of a record (private to the record and its fields): a header of field
 // ends followed by the fields' bytes, back to back in field order. No block means every field
-// is empty.
+// is empty. A block keeps kSlack zero bytes past its text, so that the text may be copied
+// sixteen bytes at a time without a copy of the odd rest.
 class CRecordTextBlock {
 public:
     static constexpr int kFields = 21;
+    static constexpr std::size_t kSlack = 16;
 
     CRecordTextBlock() = default;
     CRecordTextBlock(const CRecordTextBlock& other);

@@ -27,26 +27,22 @@ std::uint64_t Fnv(std::uint64_t h, std::string_view bytes) {
 }
 
 // The bytes a fingerprint hashes: the record's values, each followed by a unit separator,
-// numbers in decimal. The record's text is copied whole, then each value is moved into
-// place with its separator and numbers. The moves go sixteen
-// bytes at a time, so both buffers keep sixteen spare bytes past what they hold.
+// numbers in decimal. Each value is moved into place with its separator and numbers,
+// sixteen bytes at a time: the record's block keeps slack past its text for that, and the
+// run keeps sixteen spare bytes past what it holds.
 class ContentRun {
 public:
     void Make(const CContactRecord& r) {
+        static_assert(CRecordTextBlock::kSlack >= 16);
         const auto texts = r.Texts(); // back to back in the record's block, in hashing order
-        const char* base = texts[0].data();
-        const auto total =
-            static_cast<std::size_t>(texts.back().data() + texts.back().size() - base);
+        const auto total = static_cast<std::size_t>(texts.back().data() + texts.back().size() -
+                                                    texts[0].data());
         constexpr std::size_t kItems = CContactRecord::kItemCount;
-        Fit(m_text, total + kSpare);
         Fit(m_run, total + texts.size() + (2 + kItems) * kDigitsMax + kSpare);
-        if (total != 0)
-            std::memcpy(m_text.data(), base, total);
         char* out = m_run.data();
         auto put = [&](std::string_view text) {
-            const char* from = m_text.data() + (text.data() - base);
             for (std::size_t i = 0; i < text.size(); i += 16)
-                std::memcpy(out + i, from + i, 16);
+                std::memcpy(out + i, text.data() + i, 16);
             out += text.size();
             *out++ = '\x1f';
         };
@@ -83,7 +79,7 @@ private:
         if (buffer.size() < size)
             buffer.resize(std::max(size, 2 * buffer.size()));
     }
-    std::string m_text, m_run;
+    std::string m_run;
     std::size_t m_size = 0;
 };
 
