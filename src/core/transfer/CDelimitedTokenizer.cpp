@@ -34,6 +34,15 @@ struct QuoteScan {
     long long lineEnds;
 };
 
+// The set bits of a mask of line ends, which are few: a loop over them, where the
+// processor's own count may be missing from the instruction set built for.
+int CountBits(unsigned mask) {
+    int n = 0;
+    for (; mask != 0; mask &= mask - 1)
+        ++n;
+    return n;
+}
+
 QuoteScan FindQuote(const unsigned char* p, const unsigned char* end) {
     long long lines = 0;
 #if defined(__SSE2__)
@@ -45,9 +54,9 @@ QuoteScan FindQuote(const unsigned char* p, const unsigned char* end) {
         const auto ends = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
         if (quotes != 0) {
             const unsigned before = (quotes & (0u - quotes)) - 1;
-            return {p + std::countr_zero(quotes), lines + std::popcount(ends & before)};
+            return {p + std::countr_zero(quotes), lines + CountBits(ends & before)};
         }
-        lines += std::popcount(ends);
+        lines += CountBits(ends);
     }
 #endif
     for (; p < end && *p != '"'; ++p)
