@@ -90,8 +90,8 @@ std::uint64_t CRecordFiler::PairHash(std::string_view last, std::string_view fir
 std::uint32_t CRecordFiler::FindPair(std::string_view last, std::string_view first,
                                      std::uint64_t hash) const {
     return m_pairs.Find(hash, [&](std::uint32_t n) {
-        return EqualsNoCase(m_nodes[n].record->m_strLastName, last) &&
-               EqualsNoCase(m_nodes[n].record->m_strFirstName, first);
+        const CContactRecord& r = RecordOf(n);
+        return EqualsNoCase(r.m_strLastName, last) && EqualsNoCase(r.m_strFirstName, first);
     });
 }
 
@@ -113,29 +113,18 @@ CRecordFiler::Name CRecordFiler::NameOf(const CRecordText& last) {
     return Name{words[0], words[1], text.size(), &last};
 }
 
-int CRecordFiler::CompareKeyed(std::uint64_t high, std::uint64_t low, std::size_t size,
-                               const CRecordText& last, const Name& name) {
-    // Keys that differ order as the names do: the names differ within those bytes, or one
-    // ends there and the other goes on with a byte that is not zero. Equal keys of names
-    // no longer than the keys mean that the shorter name is the other's beginning.
-    if (high != name.high)
-        return high < name.high ? -1 : 1;
-    if (low != name.low)
-        return low < name.low ? -1 : 1;
-    if (size <= kKeyBytes && name.size <= kKeyBytes)
-        return size == name.size ? 0 : (size < name.size ? -1 : 1);
-    return CompareNoCase(last, *name.text);
+int CRecordFiler::CompareNames(std::uint32_t n, const Name& name) const {
+    return CompareNoCase(RecordOf(n).m_strLastName, *name.text);
 }
 
 int CRecordFiler::CompareLast(std::uint32_t n, const Name& name) const {
     const Node& node = m_nodes[n];
-    return CompareKeyed(node.high, node.low, node.lastSize, node.record->m_strLastName, name);
+    return CompareKeyed(node.high, node.low, node.lastSize, n, name);
 }
 
 int CRecordFiler::CompareMost(std::uint32_t n, const Name& name) const {
     const Node& node = m_nodes[n];
-    return CompareKeyed(node.mostHigh, node.mostLow, node.mostSize,
-                        m_nodes[node.greatest].record->m_strLastName, name);
+    return CompareKeyed(node.mostHigh, node.mostLow, node.mostSize, node.greatest, name);
 }
 
 bool CRecordFiler::MostIsGreater(std::uint32_t a, std::uint32_t b) const {
@@ -147,8 +136,8 @@ bool CRecordFiler::MostIsGreater(std::uint32_t a, std::uint32_t b) const {
         return x.mostLow > y.mostLow;
     if (x.mostSize <= kKeyBytes && y.mostSize <= kKeyBytes)
         return x.mostSize > y.mostSize;
-    return CompareNoCase(m_nodes[x.greatest].record->m_strLastName,
-                         m_nodes[y.greatest].record->m_strLastName) > 0;
+    return CompareNoCase(RecordOf(x.greatest).m_strLastName,
+                         RecordOf(y.greatest).m_strLastName) > 0;
 }
 
 void CRecordFiler::TakeMost(std::uint32_t n, std::uint32_t from) {
@@ -162,7 +151,7 @@ void CRecordFiler::TakeMost(std::uint32_t n, std::uint32_t from) {
 
 CRecordFiler::Name CRecordFiler::NameOfNode(std::uint32_t n) const {
     const Node& node = m_nodes[n];
-    return Name{node.high, node.low, node.lastSize, &node.record->m_strLastName};
+    return Name{node.high, node.low, node.lastSize, &RecordOf(n).m_strLastName};
 }
 
 void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending) {
@@ -173,11 +162,9 @@ void CRecordFiler::Add(CContactRecord* record, std::size_t source, bool pending)
     const auto n = static_cast<std::uint32_t>(m_nodes.size());
     const Name name = NameOf(record->m_strLastName);
     Node node{};
-    node.record = record;
     node.high = name.high;
     node.low = name.low;
-    // Only whether it exceeds the keys counts.
-    node.lastSize = static_cast<std::uint32_t>(std::min<std::size_t>(name.size, kKeyBytes + 1));
+    node.lastSize = static_cast<std::uint8_t>(std::min<std::size_t>(name.size, kKeyBytes + 1));
     node.pending = pending;
     node.source = static_cast<std::uint32_t>(source);
     node.priority = static_cast<std::uint32_t>(z >> 32);
@@ -407,7 +394,7 @@ std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::stri
             at = m_nodes.size();
             break;
         }
-        const CContactRecord& r = *m_nodes[next].record;
+        const CContactRecord& r = RecordOf(next);
         if (!EqualsNoCase(r.m_strLastName, Numbered(last, k)) ||
             !EqualsNoCase(r.m_strFirstName, first)) {
             at = PositionOf(next);

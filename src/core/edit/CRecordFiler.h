@@ -53,23 +53,24 @@ private:
         std::size_t size;
         const CRecordText* text;
     };
-    struct Node {
-        CContactRecord* record;
-        // The keys of the record's last name (see Name), beside the tree's links: the
-        // descents compare them at every step. The names do not change while the filer
-        // lives.
+    // One cache line: the descents read a node's keys and links at every step.
+    struct alignas(64) Node {
+        // The keys of the record's last name (see Name). The names do not change while
+        // the filer lives.
         std::uint64_t high, low;
-        std::uint32_t lastSize : 31; // at most kKeyBytes + 1
-        std::uint32_t pending : 1;
-        std::uint32_t source; // index into the list, or into m_pending when pending
-        std::uint32_t priority;
+        // The keys of the greatest last name in this subtree, so that the descents need
+        // not look at its node.
+        std::uint64_t mostHigh, mostLow;
         std::uint32_t left = kNone, right = kNone, parent = kNone;
         std::uint32_t size = 1;
+        std::uint32_t priority;
         std::uint32_t greatest; // the node of the greatest last name in this subtree
-        // That node's keys, so that the descents need not look at it.
-        std::uint32_t mostSize;
-        std::uint64_t mostHigh, mostLow;
+        std::uint32_t source;   // index into the list, or into m_pending when pending
+        std::uint8_t lastSize;  // at most kKeyBytes + 1: only whether it exceeds the keys counts
+        std::uint8_t mostSize;
+        bool pending;
     };
+    static_assert(sizeof(Node) == 64);
     // Where the run of a name's numbered twins was seen to end: the node of "last #k".
     struct Run {
         std::uint32_t end;
@@ -99,9 +100,26 @@ private:
     std::uint32_t Size(std::uint32_t n) const { return n == kNone ? 0 : m_nodes[n].size; }
     static Name NameOf(const CRecordText& last);
     Name NameOfNode(std::uint32_t n) const;
-    // CompareNoCase of a last name, keyed as NameOf keys it, with name.
-    static int CompareKeyed(std::uint64_t high, std::uint64_t low, std::size_t size,
-                            const CRecordText& last, const Name& name);
+    // The record of node n.
+    const CContactRecord& RecordOf(std::uint32_t n) const {
+        const Node& node = m_nodes[n];
+        return node.pending ? *m_pending[node.source] : *m_list[node.source];
+    }
+    // CompareNoCase of node of's last name, keyed as NameOf keys it, with name.
+    int CompareKeyed(std::uint64_t high, std::uint64_t low, std::size_t size, std::uint32_t of,
+                     const Name& name) const {
+        // Keys that differ order as the names do: the names differ within those bytes, or
+        // one ends there and the other goes on with a byte that is not zero. Equal keys of
+        // names no longer than the keys mean that the shorter name is the other's beginning.
+        if (high != name.high)
+            return high < name.high ? -1 : 1;
+        if (low != name.low)
+            return low < name.low ? -1 : 1;
+        if (size <= kKeyBytes && name.size <= kKeyBytes)
+            return size == name.size ? 0 : (size < name.size ? -1 : 1);
+        return CompareNames(of, name);
+    }
+    int CompareNames(std::uint32_t n, const Name& name) const;
     // CompareNoCase of node n's last name with name.
     int CompareLast(std::uint32_t n, const Name& name) const;
     // CompareNoCase of the greatest last name below node n with name.
