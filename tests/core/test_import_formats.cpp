@@ -362,6 +362,28 @@ TEST(TextDecoder, ChunkBoundariesNeverChangeTheText) {
             }
             decoder.Finish(out);
             ASSERT_EQ(out, c.expected) << static_cast<int>(c.encoding) << " round " << round;
+
+            // The same through a source, whose reads (and the file's) come in any sizes:
+            // text handed on where it was read must be the same text.
+            struct ChoppySource : IByteSource {
+                std::size_t Read(char* buffer, std::size_t size) override {
+                    const std::size_t n = std::min({size, bytes.size() - at, 1 + (*rng)() % 7});
+                    std::copy_n(bytes.data() + at, n, buffer);
+                    at += n;
+                    return n;
+                }
+                std::string bytes;
+                std::size_t at = 0;
+                std::mt19937* rng = nullptr;
+            } raw;
+            raw.bytes = c.bytes;
+            raw.rng = &rng;
+            CDecodingSource source(raw, c.encoding);
+            std::string read;
+            char buffer[9];
+            for (std::size_t n; (n = source.Read(buffer, 1 + rng() % sizeof buffer)) > 0;)
+                read.append(buffer, n);
+            ASSERT_EQ(read, c.expected) << static_cast<int>(c.encoding) << " round " << round;
         }
     }
 }

@@ -198,21 +198,36 @@ bool CUtf8Check::Finish() {
     return m_bValid && m_carry.empty();
 }
 
-CDecodingSource::CDecodingSource(IByteSource& raw, TextEncoding encoding)
-    : m_raw(raw), m_decoder(encoding) {
-    m_chunk.resize(kRawChunk);
+std::size_t CTextDecoder::DecodeInPlace(const char* data, std::size_t size) {
+    if (m_encoding != TextEncoding::Utf8 || m_bStart || !m_carry.empty())
+        return kNotInPlace;
+    const std::string_view chunk(data, size);
+    const std::size_t whole = CompleteUtf8Prefix(chunk);
+    if (whole == 0 || !kb::IsValidUtf8(chunk.substr(0, whole)))
+        return kNotInPlace;
+    m_carry.assign(chunk.substr(whole));
+    return whole;
 }
 
+CDecodingSource::CDecodingSource(IByteSource& raw, TextEncoding encoding)
+    : m_raw(raw), m_decoder(encoding) {}
+
 std::size_t CDecodingSource::Read(char* buffer, std::size_t size) {
+    if (size == 0)
+        return 0;
     while (m_pos == m_out.size() && !m_bEnd) {
         m_out.clear();
         m_pos = 0;
-        const std::size_t n = m_raw.Read(m_chunk.data(), m_chunk.size());
+        // Read into the caller's buffer: text that needs no change is handed on there.
+        const std::size_t n = m_raw.Read(buffer, std::min(size, kRawChunk));
         if (n == 0) {
             m_decoder.Finish(m_out);
             m_bEnd = true;
+        } else if (const std::size_t ready = m_decoder.DecodeInPlace(buffer, n);
+                   ready != CTextDecoder::kNotInPlace) {
+            return ready;
         } else {
-            m_decoder.Decode(m_chunk.data(), n, m_out);
+            m_decoder.Decode(buffer, n, m_out);
         }
     }
     const std::size_t k = std::min(size, m_out.size() - m_pos);

@@ -34,6 +34,12 @@ public:
     void Decode(const char* data, std::size_t size, std::string& out);
     // End of input: whatever is left of an unfinished character.
     void Finish(std::string& out);
+    // UTF-8 that needs no change (nearly every file) stays where it is: the bytes of data
+    // that are ready as they stand, an unfinished last character kept for the next chunk;
+    // or kNotInPlace, when the chunk must go through Decode (another encoding, a mark still
+    // to be looked for, a character begun in the chunk before, bytes that are not UTF-8).
+    static constexpr std::size_t kNotInPlace = static_cast<std::size_t>(-1);
+    std::size_t DecodeInPlace(const char* data, std::size_t size);
 
 private:
     void DecodeUtf8(const unsigned char* p, const unsigned char* end, std::string& out);
@@ -66,8 +72,7 @@ public:
 private:
     IByteSource& m_raw;
     CTextDecoder m_decoder;
-    std::string m_chunk;
-    std::string m_out;
+    std::string m_out; // decoded bytes not yet handed on
     std::size_t m_pos = 0;
     bool m_bEnd = false;
 };
