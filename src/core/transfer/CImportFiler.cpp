@@ -130,24 +130,58 @@ std::uint16_t CImportFiler::CategoryFor(const std::vector<std::string_view>& nam
     return m_nDefaultCategory.value_or(0);
 }
 
+CImportFiler::Coming CImportFiler::Announce(std::unique_ptr<CContactRecord> record) const {
+    // Both tables are looked up at random: their slots are asked for now, so that the two
+    // waits for memory overlap, with each other and with whatever is done before the lookups.
+    Coming coming;
+    if (m_options.skipDuplicates) {
+        coming.hash = RecordHash(*record);
+        m_seen.Prefetch(coming.hash);
+    }
+    coming.announced = m_filer.Expecting(*record);
+    coming.record = std::move(record);
+    return coming;
+}
+
 const CContactRecord* CImportFiler::File(std::unique_ptr<CContactRecord> record) {
-    // Both tables are looked up at random: their slots are asked for first, so that the two
-    // waits for memory overlap.
-    const std::uint64_t hash = m_options.skipDuplicates ? RecordHash(*record) : 0;
-    if (m_options.skipDuplicates)
-        m_seen.Prefetch(hash);
-    const CRecordFiler::Announced announced = m_filer.Expecting(*record);
-    if (m_options.skipDuplicates && Known(*record, hash)) {
+    return File(Announce(std::move(record)));
+}
+
+void CImportFiler::FileNext(std::unique_ptr<CContactRecord> record) {
+    Coming coming = Announce(std::move(record));
+    if (m_next.record)
+        File(std::move(m_next));
+    m_next = std::move(coming);
+}
+
+const CContactRecord* CImportFiler::File(Coming coming) {
+    std::unique_ptr<CContactRecord> record = std::move(coming.record);
+    if (m_options.skipDuplicates && Known(*record, coming.hash)) {
         ++duplicates;
         return nullptr;
     }
     const CContactRecord* filed = record.get();
     const std::size_t lastLength = filed->m_strLastName.size();
-    m_filer.File(std::move(record), announced);
+    m_filer.File(std::move(record), coming.announced);
     if (m_options.skipDuplicates)
-        Remember(*filed, hash, lastLength);
+        Remember(*filed, coming.hash, lastLength);
     ++imported;
     return filed;
+}
+
+CImportFiler::~CImportFiler() {
+    try {
+        if (m_next.record)
+            File(std::move(m_next));
+    } catch (...) {
+        // Out of memory while filing the last record: the records filed before it stay.
+    }
+}
+
+void CImportFiler::Flush() {
+    if (m_next.record)
+        File(std::move(m_next));
+    m_filer.Flush();
 }
 
 void CImportFiler::Remember(const CContactRecord& r, std::uint64_t hash, std::size_t lastLength) {

@@ -28,6 +28,10 @@ class CImportFiler {
 public:
     CImportFiler(const ImportOptions& options, CRecordList& records, CCategoryList& categories,
                  IProgress& progress, int recordCount);
+    // Files the record FileNext kept, if any: a record read is never dropped.
+    ~CImportFiler();
+    CImportFiler(const CImportFiler&) = delete;
+    CImportFiler& operator=(const CImportFiler&) = delete;
 
     // The category for names a file gives a record, best first: "Unfiled" files it there;
     // the first that is a category or may be created, skipping system groups ("* starred",
@@ -42,11 +46,15 @@ public:
     // Files the record, or counts it when the book holds one with exactly its values (the
     // category included) and the options skip those. The filed record, or null.
     const CContactRecord* File(std::unique_ptr<CContactRecord> record);
+    // The same, one record behind: files the record handed to the call before and keeps
+    // this one, whose places in the tables are fetched into the cache meanwhile. Flush and
+    // FinishInto file the one kept. For callers that need not know what became of each.
+    void FileNext(std::unique_ptr<CContactRecord> record);
     // One record of the file done (filed, skipped or unreadable): moves the bar on. False
     // once Cancel was pressed.
     bool Step();
     // Puts the records filed so far into the list.
-    void Flush() { m_filer.Flush(); }
+    void Flush();
     // Flushes, and gives result the counts of the import so far.
     void FinishInto(ImportResult& result);
 
@@ -56,6 +64,15 @@ public:
     bool cancelled = false;
 
 private:
+    // A record on its way to be filed, with what its lookups need.
+    struct Coming {
+        std::unique_ptr<CContactRecord> record;
+        std::uint64_t hash = 0; // RecordHash, when duplicates are skipped
+        CRecordFiler::Announced announced{};
+    };
+    Coming Announce(std::unique_ptr<CContactRecord> record) const;
+    const CContactRecord* File(Coming coming);
+
     const ImportOptions& m_options;
     CRecordFiler m_filer; // writes the filed records back into the list when it goes
     CCategoryList& m_categories;
@@ -77,4 +94,5 @@ private:
     bool Known(const CContactRecord& r, std::uint64_t hash) const;
     CProbeIndex m_seen;
     std::vector<SeenRecord> m_seenRecords;
+    Coming m_next; // kept by FileNext
 };

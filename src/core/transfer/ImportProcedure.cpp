@@ -320,7 +320,7 @@ public:
     RecordBuilder(ColumnPlan plan, CImportFiler& filer) : m_plan(std::move(plan)), m_filer(filer) {}
 
     bool OnRecord(std::span<const std::string_view> fields) {
-        m_filer.File(Build(fields));
+        m_filer.FileNext(Build(fields));
         return m_filer.Step();
     }
 
