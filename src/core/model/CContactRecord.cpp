@@ -319,13 +319,9 @@ bool CContactRecord::WriteInOneGo(
     char* out = ar.Claim(size);
     if (out == nullptr)
         return false;
-    // The texts lie back to back in the block, with slack past the last: a copy sixteen
-    // bytes at a time may read on into the next text or the slack.
-    static_assert(CRecordTextBlock::kSlack >= 16);
     auto put = [&out](std::string_view text) {
         *out++ = static_cast<char>(text.size());
-        for (std::size_t i = 0; i < text.size(); i += 16)
-            std::memcpy(out + i, text.data() + i, 16);
+        CRecordTextBlock::CopyOut(out, text);
         out += text.size();
     };
     auto text = [&texts](const CRecordText& field) { return texts[field.m_nIndex]; };

@@ -123,6 +123,14 @@ class CRecordTextBlock {
 public:
     static constexpr int kFields = 21;
     static constexpr std::size_t kSlack = 16;
+    // Copies a text of a block (or of Texts()) to `to`, sixteen bytes at a time: it reads
+    // on into the block's slack, and writes up to fifteen bytes past the text, for which
+    // `to` must have room.
+    static void CopyOut(char* to, std::string_view text) {
+        static_assert(kSlack >= 16);
+        for (std::size_t i = 0; i < text.size(); i += 16)
+            std::memcpy(to + i, text.data() + i, 16);
+    }
 
     CRecordTextBlock() = default;
     CRecordTextBlock(const CRecordTextBlock& other);

@@ -33,7 +33,6 @@ std::uint64_t Fnv(std::uint64_t h, std::string_view bytes) {
 class ContentRun {
 public:
     void Make(const CContactRecord& r) {
-        static_assert(CRecordTextBlock::kSlack >= 16);
         const auto texts = r.Texts(); // back to back in the record's block, in hashing order
         const auto total = static_cast<std::size_t>(texts.back().data() + texts.back().size() -
                                                     texts[0].data());
@@ -41,8 +40,7 @@ public:
         Fit(m_run, total + texts.size() + (2 + kItems) * kDigitsMax + kSpare);
         char* out = m_run.data();
         auto put = [&](std::string_view text) {
-            for (std::size_t i = 0; i < text.size(); i += 16)
-                std::memcpy(out + i, text.data() + i, 16);
+            CRecordTextBlock::CopyOut(out, text);
             out += text.size();
             *out++ = '\x1f';
         };

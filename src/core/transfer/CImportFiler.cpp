@@ -149,9 +149,13 @@ const CContactRecord* CImportFiler::File(std::unique_ptr<CContactRecord> record)
 
 void CImportFiler::FileNext(std::unique_ptr<CContactRecord> record) {
     Coming coming = Announce(std::move(record));
+    FileKept();
+    m_next = std::move(coming);
+}
+
+void CImportFiler::FileKept() {
     if (m_next.record)
         File(std::move(m_next));
-    m_next = std::move(coming);
 }
 
 const CContactRecord* CImportFiler::File(Coming coming) {
@@ -171,16 +175,14 @@ const CContactRecord* CImportFiler::File(Coming coming) {
 
 CImportFiler::~CImportFiler() {
     try {
-        if (m_next.record)
-            File(std::move(m_next));
+        FileKept();
     } catch (...) {
         // Out of memory while filing the last record: the records filed before it stay.
     }
 }
 
 void CImportFiler::Flush() {
-    if (m_next.record)
-        File(std::move(m_next));
+    FileKept();
     m_filer.Flush();
 }
 

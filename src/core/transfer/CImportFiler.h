@@ -72,6 +72,8 @@ private:
     };
     Coming Announce(std::unique_ptr<CContactRecord> record) const;
     const CContactRecord* File(Coming coming);
+    // Files the record FileNext kept, if any.
+    void FileKept();
 
     const ImportOptions& m_options;
     CRecordFiler m_filer; // writes the filed records back into the list when it goes
