@@ -1,4 +1,5 @@
 // The multistatus reader on answers as servers write them, and on answers cut short.
+#include "DavMultistatusReader.h"
 #include "DavXml.h"
 #include <gtest/gtest.h>
 
@@ -13,7 +14,8 @@ const QByteArray kSyncAnswer =
     "<response><href>/alice/book/d.vcf</href><propstat><prop><getetag>\"e4\"</getetag>"
     "<CR:address-data>BEGIN:VCARD&#13;\nEND:VCARD&#13;\n</CR:address-data></prop>"
     "<status>HTTP/1.1 200 OK</status></propstat>"
-    "<propstat><prop><displayname/></prop><status>HTTP/1.1 404 Not Found</status></propstat></response>"
+    "<propstat><prop><displayname/></prop><status>HTTP/1.1 404 Not "
+    "Found</status></propstat></response>"
     "<sync-token>http://example/ns/sync/42</sync-token></multistatus>";
 
 TEST(DavXml, ReadsResponsesTokensAndCardData) {
@@ -32,17 +34,33 @@ TEST(DavXml, ReadsResponsesTokensAndCardData) {
     EXPECT_TRUE(ms.responses[2].displayName.isEmpty());
 }
 
+TEST(DavXml, AnAnswerReadByteByByteReadsAsWhole) {
+    DavMultistatusReader reader;
+    for (const char c : kSyncAnswer)
+        reader.Feed(QByteArray(1, c));
+    DavMultistatus ms;
+    QString error;
+    ASSERT_TRUE(reader.Finish(ms, error)) << error.toStdString();
+    ASSERT_EQ(ms.responses.size(), 3);
+    EXPECT_EQ(ms.responses[1].href, QStringLiteral("/alice/book/b%20c.vcf"));
+    EXPECT_EQ(ms.responses[2].addressData, QStringLiteral("BEGIN:VCARD\r\nEND:VCARD\r\n"));
+    EXPECT_EQ(ms.syncToken, QStringLiteral("http://example/ns/sync/42"));
+}
+
 TEST(DavXml, ReadsDiscoveryProperties) {
     const QByteArray answer =
         "<ns0:multistatus xmlns:ns0=\"DAV:\" xmlns:ns3=\"urn:ietf:params:xml:ns:carddav\">"
-        "<ns0:response><ns0:href>/u/</ns0:href><ns0:propstat><ns0:status>HTTP/1.1 200 OK</ns0:status>"
-        "<ns0:prop><ns0:current-user-principal><ns0:href>/u/</ns0:href></ns0:current-user-principal>"
+        "<ns0:response><ns0:href>/u/</ns0:href><ns0:propstat><ns0:status>HTTP/1.1 200 "
+        "OK</ns0:status>"
+        "<ns0:prop><ns0:current-user-principal><ns0:href>/u/</ns0:href></"
+        "ns0:current-user-principal>"
         "<ns3:addressbook-home-set><ns0:href>/u/contacts/</ns0:href></ns3:addressbook-home-set>"
         "<ns0:resourcetype><ns0:collection /><ns3:addressbook /></ns0:resourcetype>"
         "<ns0:supported-report-set><ns0:supported-report><ns0:report><ns0:sync-collection/>"
         "</ns0:report></ns0:supported-report><ns0:supported-report><ns3:addressbook-multiget/>"
         "</ns0:supported-report></ns0:supported-report-set>"
-        "<ns0:displayname>Family &amp; friends</ns0:displayname></ns0:prop></ns0:propstat></ns0:response>"
+        "<ns0:displayname>Family &amp; "
+        "friends</ns0:displayname></ns0:prop></ns0:propstat></ns0:response>"
         "</ns0:multistatus>";
     DavMultistatus ms;
     QString error;
@@ -54,8 +72,8 @@ TEST(DavXml, ReadsDiscoveryProperties) {
     EXPECT_TRUE(r.isCollection);
     EXPECT_TRUE(r.isAddressBook);
     EXPECT_EQ(r.displayName, QStringLiteral("Family & friends"));
-    EXPECT_EQ(r.supportedReports,
-              (QStringList{QStringLiteral("sync-collection"), QStringLiteral("addressbook-multiget")}));
+    EXPECT_EQ(r.supportedReports, (QStringList{QStringLiteral("sync-collection"),
+                                               QStringLiteral("addressbook-multiget")}));
 }
 
 TEST(DavXml, EveryAnswerCutShortIsRefused) {
@@ -64,7 +82,8 @@ TEST(DavXml, EveryAnswerCutShortIsRefused) {
     for (int cut = 0; cut < kSyncAnswer.size(); ++cut) {
         DavMultistatus ms;
         QString error;
-        EXPECT_FALSE(DavXml::ParseMultistatus(kSyncAnswer.left(cut), ms, error)) << "cut at " << cut;
+        EXPECT_FALSE(DavXml::ParseMultistatus(kSyncAnswer.left(cut), ms, error))
+            << "cut at " << cut;
     }
 }
 
@@ -85,7 +104,8 @@ TEST(DavXml, StatusLines) {
 }
 
 TEST(DavXml, RequestsAreWellFormedAndEscapeHrefs) {
-    const QByteArray body = DavXml::Multiget({QStringLiteral("/a/b&c.vcf"), QStringLiteral("/a/<d>.vcf")});
+    const QByteArray body =
+        DavXml::Multiget({QStringLiteral("/a/b&c.vcf"), QStringLiteral("/a/<d>.vcf")});
     EXPECT_TRUE(body.contains("/a/b&amp;c.vcf"));
     EXPECT_TRUE(body.contains("/a/&lt;d&gt;.vcf"));
     EXPECT_TRUE(DavXml::SyncCollection(QString()).contains("sync-token"));
