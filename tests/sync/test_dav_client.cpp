@@ -85,9 +85,10 @@ TEST_P(DavClientTest, DiscoveryFromAnAddressBookOrThePrincipal) {
     ASSERT_EQ(books.size(), 1);
     EXPECT_EQ(books[0].url.path(), book);
 
-    client.SetAccount(
-        Url(QStringLiteral("/") + QString::fromStdString(server->User()) + QStringLiteral("/")),
-        QString::fromStdString(server->User()), QString::fromStdString(server->Password()));
+    client.SetAccount(Url(QStringLiteral("/") + QString::fromStdString(server->User()) +
+                          QStringLiteral("/")),
+                      QString::fromStdString(server->User()),
+                      QString::fromStdString(server->Password()));
     ASSERT_FALSE(sync.Discover(books));
     EXPECT_GE(books.size(), 2);
 }
@@ -105,24 +106,16 @@ TEST_P(DavClientTest, WrongPasswordIsRefusedWithItsOwnMessage) {
 TEST_P(DavClientTest, WritesAreConditionalOnTheETag) {
     const QString href = book + QStringLiteral("a1.vcf");
     QString etag;
-    ASSERT_FALSE(sync.Put(
-        href, Card(QStringLiteral("a1"), QStringLiteral("Abel"), QStringLiteral("Ann")), {}, etag));
+    ASSERT_FALSE(sync.Put(href, Card(QStringLiteral("a1"), QStringLiteral("Abel"), QStringLiteral("Ann")), {}, etag));
     EXPECT_FALSE(etag.isEmpty());
     // A second new card under the same name must not overwrite the first.
     QString ignored;
-    EXPECT_EQ(sync.Put(href,
-                       Card(QStringLiteral("a1"), QStringLiteral("Other"), QStringLiteral("X")), {},
-                       ignored)
-                  .kind,
+    EXPECT_EQ(sync.Put(href, Card(QStringLiteral("a1"), QStringLiteral("Other"), QStringLiteral("X")), {}, ignored).kind,
               DavError::PreconditionFailed);
     // Someone else changes it: our stale ETag no longer matches.
-    const auto theirs =
-        raw->Put(href, Card(QStringLiteral("a1"), QStringLiteral("Abel"), QStringLiteral("Anne")));
+    const auto theirs = raw->Put(href, Card(QStringLiteral("a1"), QStringLiteral("Abel"), QStringLiteral("Anne")));
     ASSERT_TRUE(theirs.status == 201 || theirs.status == 204) << theirs.status;
-    EXPECT_EQ(sync.Put(href,
-                       Card(QStringLiteral("a1"), QStringLiteral("Abel"), QStringLiteral("Annie")),
-                       etag, ignored)
-                  .kind,
+    EXPECT_EQ(sync.Put(href, Card(QStringLiteral("a1"), QStringLiteral("Abel"), QStringLiteral("Annie")), etag, ignored).kind,
               DavError::PreconditionFailed);
     EXPECT_EQ(sync.Delete(href, etag).kind, DavError::PreconditionFailed);
     EXPECT_TRUE(raw->Get(href).body.contains("FN:Anne Abel"));
@@ -130,9 +123,7 @@ TEST_P(DavClientTest, WritesAreConditionalOnTheETag) {
     DavCard current;
     ASSERT_FALSE(sync.Get(href, current));
     QString newer;
-    ASSERT_FALSE(
-        sync.Put(href, Card(QStringLiteral("a1"), QStringLiteral("Abel"), QStringLiteral("Annie")),
-                 current.etag, newer));
+    ASSERT_FALSE(sync.Put(href, Card(QStringLiteral("a1"), QStringLiteral("Abel"), QStringLiteral("Annie")), current.etag, newer));
     EXPECT_NE(newer, current.etag);
     EXPECT_TRUE(raw->Get(href).body.contains("FN:Annie Abel"));
     ASSERT_FALSE(sync.Delete(href, newer.isEmpty() ? QString() : newer));
@@ -144,15 +135,10 @@ TEST_P(DavClientTest, WritesAreConditionalOnTheETag) {
 TEST_P(DavClientTest, ListingMultigetAndQueryGiveTheCardsAsStored) {
     QByteArray photo = "PHOTO;ENCODING=b;TYPE=JPEG:";
     photo += QByteArray(300, 'A').toBase64().left(200) + "\r\n";
-    const QByteArray withPhoto =
-        Card(QStringLiteral("p1"), QStringLiteral("Photo"), QStringLiteral("Pat"),
-             QString::fromUtf8(photo) + QStringLiteral("BDAY:1980-04-04\r\n"));
+    const QByteArray withPhoto = Card(QStringLiteral("p1"), QStringLiteral("Photo"), QStringLiteral("Pat"),
+                                      QString::fromUtf8(photo) + QStringLiteral("BDAY:1980-04-04\r\n"));
     ASSERT_EQ(raw->Put(book + QStringLiteral("p1.vcf"), withPhoto).status, 201);
-    ASSERT_EQ(
-        raw->Put(book + QStringLiteral("p2.vcf"),
-                 Card(QStringLiteral("p2"), QStringLiteral("Two"), QStringLiteral("T\xc3\xa9o")))
-            .status,
-        201);
+    ASSERT_EQ(raw->Put(book + QStringLiteral("p2.vcf"), Card(QStringLiteral("p2"), QStringLiteral("Two"), QStringLiteral("T\xc3\xa9o"))).status, 201);
 
     DavListing listing;
     ASSERT_FALSE(sync.ListCards(Url(book), listing));
@@ -193,25 +179,15 @@ TEST_P(DavClientTest, SyncCollectionReportsChangesAndRemovalsSinceAToken) {
     EXPECT_TRUE(first.changed.isEmpty());
     ASSERT_FALSE(first.token.isEmpty());
 
-    ASSERT_EQ(raw->Put(book + QStringLiteral("s1.vcf"),
-                       Card(QStringLiteral("s1"), QStringLiteral("One"), QStringLiteral("S")))
-                  .status,
-              201);
-    ASSERT_EQ(raw->Put(book + QStringLiteral("s2.vcf"),
-                       Card(QStringLiteral("s2"), QStringLiteral("Two"), QStringLiteral("S")))
-                  .status,
-              201);
+    ASSERT_EQ(raw->Put(book + QStringLiteral("s1.vcf"), Card(QStringLiteral("s1"), QStringLiteral("One"), QStringLiteral("S"))).status, 201);
+    ASSERT_EQ(raw->Put(book + QStringLiteral("s2.vcf"), Card(QStringLiteral("s2"), QStringLiteral("Two"), QStringLiteral("S"))).status, 201);
     DavDelta second;
     ASSERT_FALSE(sync.SyncCollection(Url(book), first.token, second));
     EXPECT_EQ(second.changed.size(), 2);
     EXPECT_TRUE(second.removed.isEmpty());
 
     ASSERT_EQ(raw->Delete(book + QStringLiteral("s1.vcf")).status / 100, 2);
-    ASSERT_EQ(raw->Put(book + QStringLiteral("s2.vcf"),
-                       Card(QStringLiteral("s2"), QStringLiteral("Two"), QStringLiteral("Sue")))
-                      .status /
-                  100,
-              2);
+    ASSERT_EQ(raw->Put(book + QStringLiteral("s2.vcf"), Card(QStringLiteral("s2"), QStringLiteral("Two"), QStringLiteral("Sue"))).status / 100, 2);
     DavDelta third;
     ASSERT_FALSE(sync.SyncCollection(Url(book), second.token, third));
     ASSERT_EQ(third.changed.size(), 1);
@@ -226,8 +202,7 @@ TEST_P(DavClientTest, SyncCollectionReportsChangesAndRemovalsSinceAToken) {
 
     // A token the server never gave: fall back to comparing ETags.
     DavDelta bogus;
-    ASSERT_FALSE(
-        sync.SyncCollection(Url(book), QStringLiteral("http://radicale.org/ns/sync/0000"), bogus));
+    ASSERT_FALSE(sync.SyncCollection(Url(book), QStringLiteral("http://radicale.org/ns/sync/0000"), bogus));
     EXPECT_TRUE(bogus.tokenRejected);
 }
 
@@ -236,11 +211,7 @@ TEST_P(DavClientTest, TheNetworkGoingAwayMidwayIsNotMistakenForAnAnswer) {
     ASSERT_TRUE(own.Start()) << own.Error();
     RawDav ownRaw(own);
     const QString ownBook = QString::fromStdString(own.DefaultAddressBookPath());
-    ASSERT_EQ(ownRaw
-                  .Put(ownBook + QStringLiteral("n1.vcf"),
-                       Card(QStringLiteral("n1"), QStringLiteral("Net"), QStringLiteral("N")))
-                  .status,
-              201);
+    ASSERT_EQ(ownRaw.Put(ownBook + QStringLiteral("n1.vcf"), Card(QStringLiteral("n1"), QStringLiteral("Net"), QStringLiteral("N"))).status, 201);
     CCardDavClient c;
     c.SetAccount(QUrl(QString::fromStdString(own.BaseUrl()) + ownBook),
                  QString::fromStdString(own.User()), QString::fromStdString(own.Password()));
@@ -261,8 +232,7 @@ TEST_P(DavClientTest, TheNetworkGoingAwayMidwayIsNotMistakenForAnAnswer) {
 INSTANTIATE_TEST_SUITE_P(Servers, DavClientTest,
                          ::testing::Values(DavServer::Kind::Radicale, DavServer::Kind::Xandikos),
                          [](const auto& info) {
-                             return std::string(
-                                 info.param == DavServer::Kind::Radicale ? "radicale" : "xandikos");
+                             return std::string(info.param == DavServer::Kind::Radicale ? "radicale" : "xandikos");
                          });
 
 // Failures that need no address book at all.
@@ -272,14 +242,12 @@ TEST(DavClientFailures, NobodyListeningIsUnreachable) {
     const std::string url = closed.BaseUrl();
     closed.Stop();
     CCardDavClient c;
-    c.SetAccount(QUrl(QString::fromStdString(url) + QStringLiteral("/")), QStringLiteral("u"),
-                 QStringLiteral("p"));
+    c.SetAccount(QUrl(QString::fromStdString(url) + QStringLiteral("/")), QStringLiteral("u"), QStringLiteral("p"));
     CDavBlocking b(c);
     QList<DavAddressBook> books;
     const DavError e = b.Discover(books);
     EXPECT_EQ(e.kind, DavError::Unreachable);
-    EXPECT_TRUE(
-        e.Message().startsWith(QLatin1String("The address book server cannot be reached (")));
+    EXPECT_TRUE(e.Message().startsWith(QLatin1String("The address book server cannot be reached (")));
 }
 
 TEST(DavClientFailures, AWebServerThatIsNoAddressBookServer) {

@@ -14,8 +14,7 @@ const QByteArray kSyncAnswer =
     "<response><href>/alice/book/d.vcf</href><propstat><prop><getetag>\"e4\"</getetag>"
     "<CR:address-data>BEGIN:VCARD&#13;\nEND:VCARD&#13;\n</CR:address-data></prop>"
     "<status>HTTP/1.1 200 OK</status></propstat>"
-    "<propstat><prop><displayname/></prop><status>HTTP/1.1 404 Not "
-    "Found</status></propstat></response>"
+    "<propstat><prop><displayname/></prop><status>HTTP/1.1 404 Not Found</status></propstat></response>"
     "<sync-token>http://example/ns/sync/42</sync-token></multistatus>";
 
 TEST(DavXml, ReadsResponsesTokensAndCardData) {
@@ -50,17 +49,14 @@ TEST(DavXml, AnAnswerReadByteByByteReadsAsWhole) {
 TEST(DavXml, ReadsDiscoveryProperties) {
     const QByteArray answer =
         "<ns0:multistatus xmlns:ns0=\"DAV:\" xmlns:ns3=\"urn:ietf:params:xml:ns:carddav\">"
-        "<ns0:response><ns0:href>/u/</ns0:href><ns0:propstat><ns0:status>HTTP/1.1 200 "
-        "OK</ns0:status>"
-        "<ns0:prop><ns0:current-user-principal><ns0:href>/u/</ns0:href></"
-        "ns0:current-user-principal>"
+        "<ns0:response><ns0:href>/u/</ns0:href><ns0:propstat><ns0:status>HTTP/1.1 200 OK</ns0:status>"
+        "<ns0:prop><ns0:current-user-principal><ns0:href>/u/</ns0:href></ns0:current-user-principal>"
         "<ns3:addressbook-home-set><ns0:href>/u/contacts/</ns0:href></ns3:addressbook-home-set>"
         "<ns0:resourcetype><ns0:collection /><ns3:addressbook /></ns0:resourcetype>"
         "<ns0:supported-report-set><ns0:supported-report><ns0:report><ns0:sync-collection/>"
         "</ns0:report></ns0:supported-report><ns0:supported-report><ns3:addressbook-multiget/>"
         "</ns0:supported-report></ns0:supported-report-set>"
-        "<ns0:displayname>Family &amp; "
-        "friends</ns0:displayname></ns0:prop></ns0:propstat></ns0:response>"
+        "<ns0:displayname>Family &amp; friends</ns0:displayname></ns0:prop></ns0:propstat></ns0:response>"
         "</ns0:multistatus>";
     DavMultistatus ms;
     QString error;
@@ -72,8 +68,8 @@ TEST(DavXml, ReadsDiscoveryProperties) {
     EXPECT_TRUE(r.isCollection);
     EXPECT_TRUE(r.isAddressBook);
     EXPECT_EQ(r.displayName, QStringLiteral("Family & friends"));
-    EXPECT_EQ(r.supportedReports, (QStringList{QStringLiteral("sync-collection"),
-                                               QStringLiteral("addressbook-multiget")}));
+    EXPECT_EQ(r.supportedReports,
+              (QStringList{QStringLiteral("sync-collection"), QStringLiteral("addressbook-multiget")}));
 }
 
 TEST(DavXml, EveryAnswerCutShortIsRefused) {
@@ -82,8 +78,7 @@ TEST(DavXml, EveryAnswerCutShortIsRefused) {
     for (int cut = 0; cut < kSyncAnswer.size(); ++cut) {
         DavMultistatus ms;
         QString error;
-        EXPECT_FALSE(DavXml::ParseMultistatus(kSyncAnswer.left(cut), ms, error))
-            << "cut at " << cut;
+        EXPECT_FALSE(DavXml::ParseMultistatus(kSyncAnswer.left(cut), ms, error)) << "cut at " << cut;
     }
 }
 
@@ -104,8 +99,7 @@ TEST(DavXml, StatusLines) {
 }
 
 TEST(DavXml, RequestsAreWellFormedAndEscapeHrefs) {
-    const QByteArray body =
-        DavXml::Multiget({QStringLiteral("/a/b&c.vcf"), QStringLiteral("/a/<d>.vcf")});
+    const QByteArray body = DavXml::Multiget({QStringLiteral("/a/b&c.vcf"), QStringLiteral("/a/<d>.vcf")});
     EXPECT_TRUE(body.contains("/a/b&amp;c.vcf"));
     EXPECT_TRUE(body.contains("/a/&lt;d&gt;.vcf"));
     EXPECT_TRUE(DavXml::SyncCollection(QString()).contains("sync-token"));
