@@ -6,8 +6,8 @@
 
 // One <response> of a WebDAV multistatus answer, with the properties we ask for.
 struct DavResponse {
-    QString href;   // as the server wrote it (a path, percent-encoded)
-    int status = 0; // the response's own status (404 for a card removed), 0 when absent
+    QString href;     // as the server wrote it (a path, percent-encoded)
+    int status = 0;   // the response's own status (404 for a card removed), 0 when absent
     bool hasEtag = false;
     QString etag;
     bool hasAddressData = false;

@@ -184,6 +184,7 @@ private slots:
         rig.messageBox.answers.push_back(MbResult::No);
         rig.Action("ID_SYNC_NOW")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(rig.messageBox.shown.size() == 4, 30000);
+        QVERIFY(rig.messageBox.shown[2].text.rfind("The server's certificate has changed", 0) == 0);
         QVERIFY(rig.messageBox.shown[2].text.find(pinned) != std::string::npos);
         QVERIFY(rig.messageBox.shown[3].text.rfind("The server's certificate is not trusted", 0) ==
                 0);

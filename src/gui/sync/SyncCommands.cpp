@@ -94,7 +94,7 @@ void SyncCommands::OnServer() {
     m_passwords->Read(current.server, current.user, [this, current](QString password) mutable {
         current.password = password;
         CSyncServerDlg dialog(m_view.DialogParent(), current);
-        dialog.SetTrustQuestion([this](const QSslCertificate& c) { return AskTrust(c); });
+        dialog.SetTrustQuestion([this](const QSslCertificate& c) { return AskTrust(c, false); });
         if (dialog.exec() != QDialog::Accepted)
             return;
         const CSyncServerDlg::Account a = dialog.Result();
@@ -140,13 +140,17 @@ void SyncCommands::StartWith(const QString& password) {
     m_table.Update();
 }
 
-bool SyncCommands::AskTrust(const QSslCertificate& certificate) {
-    const QString text =
+bool SyncCommands::AskTrust(const QSslCertificate& certificate, bool changed) {
+    QString text =
         QStringLiteral("The server's certificate is not vouched for by any authority this "
                        "computer trusts.\n\n%1\n\nTrust this certificate for this account? "
                        "Compare the fingerprint with the one the server's administrator gives "
                        "you. A different certificate will be refused again.")
             .arg(CCardDavClient::Describe(certificate));
+    if (changed)
+        text.prepend(QStringLiteral("The server's certificate has changed since you trusted it. "
+                                    "Unless its administrator told you of a new one, someone may "
+                                    "be posing as the server: do not trust it.\n\n"));
     return m_view.Services().messageBox.Show(text.toStdString(), kAppTitle, MbIcon::Question,
                                              MbButtons::YesNo) == MbResult::Yes;
 }
@@ -179,7 +183,8 @@ void SyncCommands::OnFinished(const DavError& e, const SyncCounts& counts) {
     m_view.RefreshView(m_view.GetSelectedRecord(), false);
     const QString summary = CSyncEngine::Summary(counts);
     const QSslCertificate& refused = m_client->RefusedCertificate();
-    if (e.kind == DavError::TlsRefused && !refused.isNull() && !m_automatic && AskTrust(refused)) {
+    if (e.kind == DavError::TlsRefused && !refused.isNull() && !m_automatic &&
+        AskTrust(refused, !StoredAccount().trustedCertificate.isEmpty())) {
         m_view.Services().settings.WriteString(kTrustedCertificate,
                                                CCardDavClient::Fingerprint(refused).toStdString());
         OnSyncNow();

@@ -32,8 +32,9 @@ private:
     void StartWith(const QString& password);
     void OnFinished(const DavError& e, const SyncCounts& counts);
     CSyncServerDlg::Account StoredAccount() const;
-    // Shows a certificate no authority vouches for; true when the user trusts it.
-    bool AskTrust(const QSslCertificate& certificate);
+    // Shows a certificate no authority vouches for (changed: another was trusted before);
+    // true when the user trusts it.
+    bool AskTrust(const QSslCertificate& certificate, bool changed);
     void ApplyInterval(int minutes);
     void ShowProgress(bool on);
 
