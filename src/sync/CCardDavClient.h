@@ -78,8 +78,8 @@ public:
     // when the file holds none.
     bool SetCaFile(const QString& path);
     // Trusts the one server certificate with this SHA-256 fingerprint (hex, with or without
-    // colons) though no authority vouches for it; empty trusts none.
-    // False when the text is no fingerprint.
+    // colons) though no authority vouches for it; empty trusts none. False when the text
+    // is no fingerprint.
     bool SetTrustedCertificate(const QString& sha256);
     // The certificate of the last TLS refusal, for the user to judge.
     const QSslCertificate& RefusedCertificate() const { return m_refused; }
@@ -159,8 +159,8 @@ private:
                        std::function<void(DavError, QList<DavCard>)> done);
     void SyncStep(const QUrl& book, const QString& token, DavDelta sofar, int rounds,
                   std::function<void(DavError, DavDelta)> done);
-    // Keeps a card href of the address book's answer, as an absolute path; anything else is
-    // counted and dropped.
+    // Keeps a card href of the address book's answer (a relative one made an absolute
+    // path); anything outside the book is counted and dropped.
     bool Accept(const QUrl& book, QString& href);
     QList<DavCard> Cards(const QUrl& book, const DavMultistatus& ms);
     // The address book a card request may touch: the one last listed, else the account's.
