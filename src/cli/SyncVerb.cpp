@@ -46,13 +46,18 @@ std::string PromptPassword(const std::string& prompt) {
 class SyncVerb final : public CliVerb {
 public:
     const char* Name() const override { return "sync"; }
-    const char* Usage() const override { return "sync FILE --url URL --user USER"; }
+    const char* Usage() const override {
+        return "sync FILE --url URL --user USER [--trust-certificate SHA256] [--ca-file FILE]";
+    }
     const char* Summary() const override {
         return "sync the book with an address book server (password from KINBOOK_PASSWORD or "
                "asked for); URL is the server or one of its address books";
     }
 
-    CliSyntax Syntax() const override { return {{{"FILE"}}, {{"--url", 1}, {"--user", 1}}}; }
+    CliSyntax Syntax() const override {
+        return {{{"FILE"}},
+                {{"--url", 1}, {"--user", 1}, {"--trust-certificate", 1}, {"--ca-file", 1}}};
+    }
 
     int Run(const CliArgs& a) override {
         const auto urlText = a.Value("--url");
@@ -85,10 +90,17 @@ public:
 
         CCardDavClient client;
         client.SetAccount(url, QString::fromStdString(*user), QString::fromStdString(password));
+        if (const int bad = ApplyTrust(a, client))
+            return bad;
         CDavBlocking blocking(client);
         QList<DavAddressBook> books;
         if (const DavError e = blocking.Discover(books)) {
             std::cerr << e.Message().toStdString() << "\n";
+            if (e.kind == DavError::TlsRefused && !client.RefusedCertificate().isNull())
+                std::cerr << CCardDavClient::Describe(client.RefusedCertificate()).toStdString()
+                          << "\nTo trust this certificate, give --trust-certificate "
+                          << CCardDavClient::Fingerprint(client.RefusedCertificate()).toStdString()
+                          << ".\n";
             return kExitServer;
         }
         if (books.isEmpty()) {
@@ -121,6 +133,22 @@ public:
             return kExitServer;
         }
         std::cout << CSyncEngine::Summary(counts).toStdString() << "\n";
+        return kExitOk;
+    }
+
+private:
+    // A server certificate the user vouches for by its fingerprint, or an authority of
+    // their own.
+    int ApplyTrust(const CliArgs& a, CCardDavClient& client) const {
+        if (const auto pin = a.Value("--trust-certificate");
+            pin && !client.SetTrustedCertificate(QString::fromStdString(*pin)))
+            return UsageError("--trust-certificate needs the certificate's SHA-256 fingerprint "
+                              "(64 hexadecimal digits, colons allowed)");
+        if (const auto ca = a.Value("--ca-file");
+            ca && !client.SetCaFile(QString::fromStdString(*ca))) {
+            std::cerr << "No certificate could be read from " << *ca << ".\n";
+            return kExitFile;
+        }
         return kExitOk;
     }
 };

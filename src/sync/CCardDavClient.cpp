@@ -1,13 +1,19 @@
 #include "CCardDavClient.h"
+#include "DavMultistatusReader.h"
+#include <QAuthenticator>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslConfiguration>
 #include <QSslError>
+#include <QTimer>
 #include <memory>
 
 namespace {
 
 using Headers = QList<QPair<QByteArray, QByteArray>>;
+
+constexpr qint64 kReadBufferBytes = 1024 * 1024;
 
 const QByteArray kXmlType = QByteArrayLiteral("application/xml; charset=utf-8");
 
@@ -45,29 +51,175 @@ QList<DavCard> CardsOf(const DavMultistatus& ms) {
 
 } // namespace
 
+struct CCardDavClient::Pending {
+    QByteArray verb;
+    QUrl url;
+    Headers headers;
+    QByteArray body;
+    HttpDone done;
+    int redirectsLeft = 0;
+    qint64 limit = 0; // the most the answer may hold
+    qint64 received = 0;
+    bool streamed = false; // a multistatus answer is read as it arrives
+    QByteArray answer;
+    std::shared_ptr<DavMultistatusReader> multistatus;
+    DavError stop; // why the client ended the request itself
+    QSslCertificate certificate;
+
+    // Takes what has arrived of the answer. False when it has passed its limit.
+    bool Take(QNetworkReply* reply) {
+        received += reply->bytesAvailable();
+        if (received > limit)
+            return false;
+        if (!multistatus && streamed &&
+            reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 207)
+            multistatus = std::make_shared<DavMultistatusReader>();
+        const QByteArray piece = reply->readAll();
+        if (multistatus)
+            multistatus->Feed(piece);
+        else
+            answer += piece;
+        return true;
+    }
+    DavError TooLarge() const {
+        return DavError::Make(DavError::TooLarge,
+                              QStringLiteral("%1 MiB").arg(double(limit) / (1024 * 1024)));
+    }
+};
+
 CCardDavClient::CCardDavClient(QObject* parent)
     : QObject(parent), m_nam(new QNetworkAccessManager(this)) {
     // Answers are never taken from a cache and never shared with another account.
     m_nam->setCookieJar(nullptr);
+    connect(m_nam, &QNetworkAccessManager::authenticationRequired, this,
+            &CCardDavClient::OnAuthentication);
 }
 
 CCardDavClient::~CCardDavClient() = default;
 
 void CCardDavClient::SetAccount(const QUrl& url, const QString& user, const QString& password) {
     m_url = url;
-    m_authorization = "Basic " + (user + QLatin1Char(':') + password).toUtf8().toBase64();
+    m_book = url;
+    m_user = user;
+    m_password = password;
+    m_ignored.clear();
     m_connected = false;
     m_cancelled = false;
+    // Credentials and connections of the account before stay with it.
+    m_nam->clearAccessCache();
+}
+
+void CCardDavClient::SetLimits(qint64 multistatusBytes, qint64 cardBytes) {
+    m_maxMultistatus = multistatusBytes;
+    m_maxCard = cardBytes;
+}
+
+bool CCardDavClient::SetCaFile(const QString& path) {
+    m_authorities =
+        QSslCertificate::fromPath(path, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
+    m_nam->clearAccessCache();
+    return !m_authorities.isEmpty();
+}
+
+bool CCardDavClient::SetTrustedCertificate(const QString& sha256) {
+    QString hex = sha256;
+    hex.remove(QLatin1Char(':'));
+    const QByteArray digest = QByteArray::fromHex(hex.toLatin1());
+    const bool valid = hex.size() == 64 && digest.toHex() == hex.toLower().toLatin1();
+    m_trusted = valid ? digest : QByteArray();
+    m_nam->clearAccessCache();
+    return valid || sha256.isEmpty();
+}
+
+QString CCardDavClient::Fingerprint(const QSslCertificate& certificate) {
+    return QString::fromLatin1(certificate.digest(QCryptographicHash::Sha256).toHex(':').toUpper());
+}
+
+QString CCardDavClient::Describe(const QSslCertificate& certificate) {
+    return QStringLiteral(
+               "Subject: %1\nIssued by: %2\nValid from %3 to %4\nSHA-256 fingerprint: %5")
+        .arg(certificate.subjectDisplayName(), certificate.issuerDisplayName(),
+             certificate.effectiveDate().toUTC().toString(Qt::ISODate),
+             certificate.expiryDate().toUTC().toString(Qt::ISODate), Fingerprint(certificate));
 }
 
 QUrl CCardDavClient::Resolve(const QString& href) const {
     return m_url.resolved(QUrl(href, QUrl::TolerantMode));
 }
 
+bool CCardDavClient::IsOwnOrigin(const QUrl& url) const {
+    const auto port = [](const QUrl& u) {
+        return u.port(u.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443
+                                                                                           : 80);
+    };
+    return url.isValid() && url.scheme().compare(m_url.scheme(), Qt::CaseInsensitive) == 0 &&
+           url.host().compare(m_url.host(), Qt::CaseInsensitive) == 0 && port(url) == port(m_url);
+}
+
+bool CCardDavClient::IsCardOf(const QUrl& book, const QString& href) const {
+    const QUrl url = book.resolved(QUrl(href, QUrl::TolerantMode));
+    if (!IsOwnOrigin(url) || !url.userInfo().isEmpty() || url.hasQuery() || url.hasFragment())
+        return false;
+    // Decoded on both sides, so an encoded slash or dot cannot step out of the book.
+    QString dir = book.path(QUrl::FullyDecoded);
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    const QString path = url.path(QUrl::FullyDecoded);
+    if (!path.startsWith(dir))
+        return false;
+    const QString name = path.mid(dir.size());
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".") &&
+           name != QLatin1String("..");
+}
+
+bool CCardDavClient::Accept(const QUrl& book, QString& href) {
+    if (!IsCardOf(book, href)) {
+        m_ignored.insert(book.resolved(QUrl(href, QUrl::TolerantMode)).toString());
+        return false;
+    }
+    // A path relative to the book becomes absolute, so it means the same wherever used.
+    if (!href.startsWith(QLatin1Char('/')) && QUrl(href, QUrl::TolerantMode).scheme().isEmpty())
+        href = book.resolved(QUrl(href, QUrl::TolerantMode)).path(QUrl::FullyEncoded);
+    return true;
+}
+
+DavError CCardDavClient::CheckCard(const QString& href) const {
+    if (IsCardOf(m_book, href))
+        return {};
+    return DavError::Make(DavError::OutsideBook, href);
+}
+
+QList<DavCard> CCardDavClient::Cards(const QUrl& book, const DavMultistatus& ms) {
+    QList<DavCard> cards;
+    for (DavCard& card : CardsOf(ms))
+        if (Accept(book, card.href))
+            cards.append(std::move(card));
+    return cards;
+}
+
+void CCardDavClient::OnAuthentication(QNetworkReply* reply, QAuthenticator* authenticator) {
+    // Once per request: asked again, the server refused them, and the 401 is the answer.
+    const char* const asked = "kinbookCredentialsGiven";
+    if (!IsOwnOrigin(reply->url()) || reply->property(asked).toBool())
+        return;
+    reply->setProperty(asked, true);
+    authenticator->setUser(m_user);
+    authenticator->setPassword(m_password);
+}
+
 void CCardDavClient::Send(const QByteArray& verb, const QUrl& url, const Headers& headers,
                           const QByteArray& body, HttpDone done, int redirectsLeft) {
     if (m_cancelled) {
         done(DavError::Make(DavError::Cancelled), {});
+        return;
+    }
+    // Whatever the server names, the account's password and data go nowhere else.
+    if (!IsOwnOrigin(url)) {
+        done(DavError::Make(DavError::OtherServer,
+                            url.adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath |
+                                         QUrl::RemoveQuery | QUrl::RemoveFragment)
+                                .toDisplayString()),
+             {});
         return;
     }
     QNetworkRequest request(url);
@@ -77,84 +229,135 @@ void CCardDavClient::Send(const QByteArray& verb, const QUrl& url, const Headers
                          QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setTransferTimeout(m_timeoutMs);
-    request.setRawHeader("Authorization", m_authorization);
+    if (!m_authorities.isEmpty()) {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.addCaCertificates(m_authorities);
+        request.setSslConfiguration(tls);
+    }
     request.setRawHeader("User-Agent", "Kinbook");
     for (const auto& h : headers)
         request.setRawHeader(h.first, h.second);
+    auto pending = std::make_shared<Pending>();
+    pending->verb = verb;
+    pending->url = url;
+    pending->headers = headers;
+    pending->body = body;
+    pending->done = std::move(done);
+    pending->redirectsLeft = redirectsLeft;
+    pending->streamed = verb == "PROPFIND" || verb == "REPORT";
+    pending->limit = pending->streamed ? m_maxMultistatus : m_maxCard;
     emit requestStarting(++m_requests);
-    QNetworkReply* reply = m_nam->sendCustomRequest(request, verb, body);
-    connect(reply, &QNetworkReply::finished, this,
-            [this, reply, verb, headers, body, done = std::move(done), redirectsLeft]() {
-                Finished(reply, verb, headers, body, done, redirectsLeft);
-            });
+    Watch(m_nam->sendCustomRequest(request, verb, body), pending);
 }
 
-void CCardDavClient::Finished(QNetworkReply* reply, const QByteArray& verb, const Headers& headers,
-                              const QByteArray& body, const HttpDone& done, int redirectsLeft) {
+void CCardDavClient::Watch(QNetworkReply* reply, const std::shared_ptr<Pending>& pending) {
+    const auto stop = [reply, pending](DavError why) {
+        if (!pending->stop) {
+            pending->stop = std::move(why);
+            reply->abort();
+        }
+    };
+    // Qt stops reading from the network while this much waits unread, so no more than
+    // the limit and this is ever held.
+    reply->setReadBufferSize(kReadBufferBytes);
+    connect(reply, &QNetworkReply::readyRead, this, [reply, pending, stop] {
+        if (!pending->stop && !pending->Take(reply))
+            stop(pending->TooLarge());
+    });
+    connect(reply, &QNetworkReply::sslErrors, this,
+            [this, reply, pending](const QList<QSslError>& errors) {
+                pending->certificate = reply->sslConfiguration().peerCertificate();
+                if (pending->certificate.isNull() && !errors.isEmpty())
+                    pending->certificate = errors.first().certificate();
+                if (!m_trusted.isEmpty() &&
+                    pending->certificate.digest(QCryptographicHash::Sha256) == m_trusted)
+                    reply->ignoreSslErrors();
+            });
+    // Silence has its own limit; this one holds a server that drips its answer.
+    auto* deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, reply, [this, stop] {
+        stop(DavError::Make(DavError::TooSlow, QString::number(m_deadlineMs / 1000.0)));
+    });
+    deadline->start(m_deadlineMs);
+    connect(reply, &QNetworkReply::finished, this,
+            [this, reply, pending] { Finished(reply, pending); });
+}
+
+DavError CCardDavClient::TransportError(QNetworkReply* reply, const Pending& pending, int status) {
+    switch (reply->error()) {
+    case QNetworkReply::SslHandshakeFailedError: {
+        m_refused = pending.certificate;
+        DavError e = DavError::Make(DavError::TlsRefused, reply->errorString());
+        if (!m_refused.isNull())
+            e.fingerprint = Fingerprint(m_refused);
+        return e;
+    }
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError: // the transfer timeout aborts this way
+        return DavError::Make(DavError::Timeout, reply->errorString());
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::ProtocolFailure:
+        // Headers were already here: the answer itself was cut off.
+        return DavError::Make(status != 0   ? DavError::Truncated
+                              : m_connected ? DavError::ConnectionLost
+                                            : DavError::Unreachable,
+                              reply->errorString());
+    default:
+        return DavError::Make(m_connected ? DavError::ConnectionLost : DavError::Unreachable,
+                              reply->errorString());
+    }
+}
+
+void CCardDavClient::Finished(QNetworkReply* reply, const std::shared_ptr<Pending>& pending) {
     std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> guard(
         reply, [](QNetworkReply* r) { r->deleteLater(); });
+    if (pending->stop) {
+        pending->done(pending->stop, {});
+        return;
+    }
     HttpResult result;
     const QVariant statusAttr = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     result.status = statusAttr.isValid() ? statusAttr.toInt() : 0;
     result.reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
-    result.body = reply->readAll();
+    if (!pending->Take(reply)) {
+        pending->done(pending->TooLarge(), {});
+        return;
+    }
+    result.body = std::move(pending->answer);
+    result.multistatus = pending->multistatus;
     result.etag = reply->rawHeader("ETag");
     const auto err = reply->error();
-    const QString host = reply->url().host();
-
     if (err != QNetworkReply::NoError && (err < 200 || err == QNetworkReply::ProtocolFailure ||
                                           err == QNetworkReply::UnknownNetworkError)) {
-        DavError e;
-        switch (err) {
-        case QNetworkReply::SslHandshakeFailedError:
-            e = DavError::Make(DavError::TlsRefused, reply->errorString());
-            break;
-        case QNetworkReply::TimeoutError:
-        case QNetworkReply::OperationCanceledError: // the transfer timeout aborts this way
-            e = DavError::Make(DavError::Timeout, reply->errorString());
-            break;
-        case QNetworkReply::RemoteHostClosedError:
-        case QNetworkReply::ProtocolFailure:
-            // Headers were already here: the answer itself was cut off.
-            e = DavError::Make(result.status != 0 ? DavError::Truncated
-                               : m_connected      ? DavError::ConnectionLost
-                                                  : DavError::Unreachable,
-                               reply->errorString());
-            break;
-        default:
-            e = DavError::Make(m_connected ? DavError::ConnectionLost : DavError::Unreachable,
-                               reply->errorString());
-        }
-        done(e, result);
+        pending->done(TransportError(reply, *pending, result.status), result);
         return;
     }
     if (result.status == 0) {
-        done(DavError::Make(DavError::Unreachable, reply->errorString()), result);
+        pending->done(DavError::Make(DavError::Unreachable, reply->errorString()), result);
         return;
     }
     m_connected = true;
     if (IsRedirect(result.status)) {
         const QByteArray location = reply->rawHeader("Location");
-        if (location.isEmpty() || redirectsLeft <= 0) {
-            done(DavError::Make(DavError::NotCardDav, m_url.toDisplayString()), result);
+        if (location.isEmpty() || pending->redirectsLeft <= 0) {
+            pending->done(DavError::Make(DavError::NotCardDav, m_url.toDisplayString()), result);
             return;
         }
+        // Send refuses a target on another server.
         const QUrl target = reply->url().resolved(QUrl::fromEncoded(location));
-        // The password only ever goes back to the server it was meant for.
-        if (target.scheme() != m_url.scheme() || target.host() != m_url.host() ||
-            target.port() != m_url.port()) {
-            done(DavError::Make(DavError::NotCardDav, m_url.toDisplayString()), result);
-            return;
-        }
-        Send(verb, target, headers, body, done, redirectsLeft - 1);
+        Send(pending->verb, target, pending->headers, pending->body, pending->done,
+             pending->redirectsLeft - 1);
         return;
     }
-    done(DavError(), result);
+    pending->done(DavError(), result);
 }
 
 DavError CCardDavClient::ReadMultistatus(const HttpResult& r, DavMultistatus& ms) {
     QString why;
-    if (!DavXml::ParseMultistatus(r.body, ms, why))
+    const bool read =
+        r.multistatus ? r.multistatus->Finish(ms, why) : DavXml::ParseMultistatus(r.body, ms, why);
+    if (!read)
         return DavError::Make(DavError::Truncated, why);
     return {};
 }
@@ -179,17 +382,15 @@ DavError CCardDavClient::StatusError(const HttpResult& r, const QUrl& url) const
     case 507:
         return DavError::Make(DavError::InsufficientStorage, {}, r.status);
     default:
-        return DavError::Make(DavError::Http,
-                              QString::number(r.status) + QLatin1Char(' ') +
-                                  QString::fromUtf8(r.reason),
-                              r.status);
+        return DavError::Make(
+            DavError::Http,
+            QString::number(r.status) + QLatin1Char(' ') + QString::fromUtf8(r.reason), r.status);
     }
 }
 
 void CCardDavClient::Propfind(const QUrl& url, int depth, const QByteArray& body,
                               std::function<void(DavError, DavMultistatus)> done) {
-    Send("PROPFIND", url,
-         {{"Depth", QByteArray::number(depth)}, {"Content-Type", kXmlType}}, body,
+    Send("PROPFIND", url, {{"Depth", QByteArray::number(depth)}, {"Content-Type", kXmlType}}, body,
          [this, url, done = std::move(done)](DavError e, HttpResult r) {
              if (e) {
                  done(e, {});
@@ -204,7 +405,8 @@ void CCardDavClient::Propfind(const QUrl& url, int depth, const QByteArray& body
                  if (r.status == 404)
                      done(StatusError(r, url), {});
                  else
-                     done(DavError::Make(DavError::NotCardDav, url.toDisplayString(), r.status), {});
+                     done(DavError::Make(DavError::NotCardDav, url.toDisplayString(), r.status),
+                          {});
                  return;
              }
              DavMultistatus ms;
@@ -218,49 +420,51 @@ void CCardDavClient::Propfind(const QUrl& url, int depth, const QByteArray& body
 
 void CCardDavClient::Discover(std::function<void(DavError, QList<DavAddressBook>)> done) {
     // First: is the address itself an address book, or does it name the principal?
-    Propfind(m_url, 0, DavXml::PropfindPrincipal(),
-             [this, done = std::move(done)](DavError e, DavMultistatus ms) mutable {
-                 if (e && e.kind != DavError::NotCardDav && e.kind != DavError::NotFound) {
-                     done(e, {});
-                     return;
-                 }
-                 if (!e && !ms.responses.isEmpty()) {
-                     const DavResponse& r = ms.responses.first();
-                     if (r.isAddressBook) {
-                         // Its own properties only: a listing of its cards would cost the
-                         // server a pass over the whole book.
-                         DiscoverBooks(m_url, 0, [this, done](DavError e2, QList<DavAddressBook> books) {
-                             // Keep only the address the user gave, with its name.
-                             QList<DavAddressBook> own;
-                             for (const auto& b : books)
-                                 if (SameResource(b.url, m_url))
-                                     own.append(b);
-                             done(e2, own);
-                         });
-                         return;
-                     }
-                     if (!r.principalHref.isEmpty()) {
-                         DiscoverPrincipal(Resolve(r.principalHref), done);
-                         return;
-                     }
-                 }
-                 // Then the well-known address on the same server.
-                 const QUrl wellKnown = m_url.resolved(QUrl(QStringLiteral("/.well-known/carddav")));
-                 Propfind(wellKnown, 0, DavXml::PropfindPrincipal(),
-                          [this, done](DavError e2, DavMultistatus ms2) {
-                              if (e2) {
-                                  if (e2.kind == DavError::NotFound || e2.kind == DavError::NotCardDav)
-                                      e2 = DavError::Make(DavError::NotCardDav, m_url.toDisplayString());
-                                  done(e2, {});
-                                  return;
-                              }
-                              if (ms2.responses.isEmpty() || ms2.responses.first().principalHref.isEmpty()) {
-                                  done(DavError::Make(DavError::NotCardDav, m_url.toDisplayString()), {});
-                                  return;
-                              }
-                              DiscoverPrincipal(Resolve(ms2.responses.first().principalHref), done);
-                          });
-             });
+    Propfind(
+        m_url, 0, DavXml::PropfindPrincipal(),
+        [this, done = std::move(done)](DavError e, DavMultistatus ms) mutable {
+            if (e && e.kind != DavError::NotCardDav && e.kind != DavError::NotFound) {
+                done(e, {});
+                return;
+            }
+            if (!e && !ms.responses.isEmpty()) {
+                const DavResponse& r = ms.responses.first();
+                if (r.isAddressBook) {
+                    // Its own properties only: a listing of its cards would cost the
+                    // server a pass over the whole book.
+                    DiscoverBooks(m_url, 0, [this, done](DavError e2, QList<DavAddressBook> books) {
+                        // Keep only the address the user gave, with its name.
+                        QList<DavAddressBook> own;
+                        for (const auto& b : books)
+                            if (SameResource(b.url, m_url))
+                                own.append(b);
+                        done(e2, own);
+                    });
+                    return;
+                }
+                if (!r.principalHref.isEmpty()) {
+                    DiscoverPrincipal(Resolve(r.principalHref), done);
+                    return;
+                }
+            }
+            // Then the well-known address on the same server.
+            const QUrl wellKnown = m_url.resolved(QUrl(QStringLiteral("/.well-known/carddav")));
+            Propfind(
+                wellKnown, 0, DavXml::PropfindPrincipal(),
+                [this, done](DavError e2, DavMultistatus ms2) {
+                    if (e2) {
+                        if (e2.kind == DavError::NotFound || e2.kind == DavError::NotCardDav)
+                            e2 = DavError::Make(DavError::NotCardDav, m_url.toDisplayString());
+                        done(e2, {});
+                        return;
+                    }
+                    if (ms2.responses.isEmpty() || ms2.responses.first().principalHref.isEmpty()) {
+                        done(DavError::Make(DavError::NotCardDav, m_url.toDisplayString()), {});
+                        return;
+                    }
+                    DiscoverPrincipal(Resolve(ms2.responses.first().principalHref), done);
+                });
+        });
 }
 
 void CCardDavClient::DiscoverPrincipal(const QUrl& principal,
@@ -304,6 +508,7 @@ void CCardDavClient::DiscoverBooks(const QUrl& home, int depth,
 }
 
 void CCardDavClient::ListCards(const QUrl& book, std::function<void(DavError, DavListing)> done) {
+    m_book = book;
     Propfind(book, 1, DavXml::PropfindEtags(),
              [book, done = std::move(done), this](DavError e, DavMultistatus ms) {
                  if (e) {
@@ -311,12 +516,13 @@ void CCardDavClient::ListCards(const QUrl& book, std::function<void(DavError, Da
                      return;
                  }
                  DavListing listing;
-                 for (const DavResponse& r : ms.responses) {
+                 for (DavResponse r : ms.responses) {
                      if (SameResource(Resolve(r.href), book)) {
                          listing.syncToken = r.syncToken;
                          continue;
                      }
-                     if (r.isCollection || !r.hasEtag || r.href.endsWith(QLatin1Char('/')))
+                     if (r.isCollection || !r.hasEtag || r.href.endsWith(QLatin1Char('/')) ||
+                         !Accept(book, r.href))
                          continue;
                      listing.cards.append({r.href, r.etag});
                  }
@@ -326,6 +532,7 @@ void CCardDavClient::ListCards(const QUrl& book, std::function<void(DavError, Da
 
 void CCardDavClient::SyncCollection(const QUrl& book, const QString& token,
                                     std::function<void(DavError, DavDelta)> done) {
+    m_book = book;
     SyncStep(book, token, {}, 0, std::move(done));
 }
 
@@ -333,7 +540,8 @@ void CCardDavClient::SyncStep(const QUrl& book, const QString& token, DavDelta s
                               std::function<void(DavError, DavDelta)> done) {
     Send("REPORT", book, {{"Depth", "0"}, {"Content-Type", kXmlType}},
          DavXml::SyncCollection(token),
-         [this, book, token, sofar, rounds, done = std::move(done)](DavError e, HttpResult r) mutable {
+         [this, book, token, sofar, rounds, done = std::move(done)](DavError e,
+                                                                    HttpResult r) mutable {
              if (e) {
                  done(e, {});
                  return;
@@ -364,16 +572,18 @@ void CCardDavClient::SyncStep(const QUrl& book, const QString& token, DavDelta s
                  return;
              }
              bool more = false;
-             for (const DavResponse& resp : ms.responses) {
+             for (DavResponse resp : ms.responses) {
                  if (SameResource(Resolve(resp.href), book)) {
                      more = more || resp.status == 507; // the server sends the rest later
                      continue;
                  }
+                 if (resp.href.endsWith(QLatin1Char('/')) || !Accept(book, resp.href))
+                     continue;
                  if (resp.status == 404) {
                      sofar.removed.append(resp.href);
                      continue;
                  }
-                 if (resp.href.endsWith(QLatin1Char('/')) || !resp.hasEtag)
+                 if (!resp.hasEtag)
                      continue;
                  sofar.changed.append({resp.href, resp.etag});
              }
@@ -388,10 +598,12 @@ void CCardDavClient::SyncStep(const QUrl& book, const QString& token, DavDelta s
 
 void CCardDavClient::Multiget(const QUrl& book, const QStringList& hrefs,
                               std::function<void(DavError, QList<DavCard>)> done) {
+    m_book = book;
     MultigetBatch(book, hrefs, 0, {}, std::move(done));
 }
 
-void CCardDavClient::MultigetBatch(const QUrl& book, QStringList hrefs, int from, QList<DavCard> got,
+void CCardDavClient::MultigetBatch(const QUrl& book, QStringList hrefs, int from,
+                                   QList<DavCard> got,
                                    std::function<void(DavError, QList<DavCard>)> done) {
     constexpr int kBatch = 200;
     if (from >= hrefs.size()) {
@@ -406,12 +618,14 @@ void CCardDavClient::MultigetBatch(const QUrl& book, QStringList hrefs, int from
                  done(failed, {});
                  return;
              }
-             got.append(CardsOf(ms));
+             got.append(Cards(book, ms));
              MultigetBatch(book, hrefs, from + kBatch, got, std::move(done));
          });
 }
 
-void CCardDavClient::QueryAll(const QUrl& book, std::function<void(DavError, QList<DavCard>)> done) {
+void CCardDavClient::QueryAll(const QUrl& book,
+                              std::function<void(DavError, QList<DavCard>)> done) {
+    m_book = book;
     Send("REPORT", book, {{"Depth", "1"}, {"Content-Type", kXmlType}}, DavXml::QueryAll(),
          [this, book, done = std::move(done)](DavError e, HttpResult r) {
              DavMultistatus ms;
@@ -419,12 +633,16 @@ void CCardDavClient::QueryAll(const QUrl& book, std::function<void(DavError, QLi
                  done(failed, {});
                  return;
              }
-             done({}, CardsOf(ms));
+             done({}, Cards(book, ms));
          });
 }
 
 void CCardDavClient::Get(const QString& href, std::function<void(DavError, DavCard)> done) {
-    const QUrl url = Resolve(href);
+    if (const DavError outside = CheckCard(href)) {
+        done(outside, {});
+        return;
+    }
+    const QUrl url = m_book.resolved(QUrl(href, QUrl::TolerantMode));
     Send("GET", url, {{"Accept", "text/vcard"}}, {},
          [this, href, url, done = std::move(done)](DavError e, HttpResult r) {
              if (e) {
@@ -441,7 +659,11 @@ void CCardDavClient::Get(const QString& href, std::function<void(DavError, DavCa
 
 void CCardDavClient::Put(const QString& href, const QByteArray& vcard, const QString& ifMatch,
                          std::function<void(DavError, QString)> done) {
-    const QUrl url = Resolve(href);
+    if (const DavError outside = CheckCard(href)) {
+        done(outside, {});
+        return;
+    }
+    const QUrl url = m_book.resolved(QUrl(href, QUrl::TolerantMode));
     Headers headers{{"Content-Type", "text/vcard; charset=utf-8"}};
     if (ifMatch.isEmpty())
         headers.append(qMakePair(QByteArray("If-None-Match"), QByteArray("*")));
@@ -464,7 +686,11 @@ void CCardDavClient::Put(const QString& href, const QByteArray& vcard, const QSt
 
 void CCardDavClient::Delete(const QString& href, const QString& ifMatch,
                             std::function<void(DavError)> done) {
-    const QUrl url = Resolve(href);
+    if (const DavError outside = CheckCard(href)) {
+        done(outside);
+        return;
+    }
+    const QUrl url = m_book.resolved(QUrl(href, QUrl::TolerantMode));
     Headers headers;
     if (!ifMatch.isEmpty())
         headers.append(qMakePair(QByteArray("If-Match"), ifMatch.toUtf8()));

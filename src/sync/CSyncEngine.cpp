@@ -80,8 +80,9 @@ void CSyncEngine::Fetch() {
         return;
     }
     m_client.QueryAll(m_book, [this, hrefs](DavError e, QList<DavCard> all) {
-        if (e.kind == DavError::Http) {
-            // A server that does not answer the query still has multiget.
+        if (e.kind == DavError::Http || e.kind == DavError::TooLarge) {
+            // A server that does not answer the query still has multiget, and a book too
+            // large for one answer comes in batches.
             m_client.Multiget(m_book, hrefs, [this](DavError e2, QList<DavCard> cards) { OnFetched(e2, cards); });
             return;
         }

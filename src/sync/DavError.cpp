@@ -10,10 +10,14 @@ QString DavError::Message() const {
             .arg(detail);
     case Unauthorized:
         return QStringLiteral("The server did not accept the user name or password.");
-    case TlsRefused:
-        return QStringLiteral("The server's certificate is not trusted (%1). Kinbook did not "
-                              "connect, and nothing was changed.")
-            .arg(detail);
+    case TlsRefused: {
+        QString text = QStringLiteral("The server's certificate is not trusted (%1). Kinbook did "
+                                      "not connect, and nothing was changed.")
+                           .arg(detail);
+        if (!fingerprint.isEmpty())
+            text += QStringLiteral(" Its SHA-256 fingerprint is %1.").arg(fingerprint);
+        return text;
+    }
     case NotCardDav:
         return QStringLiteral("%1 is not an address book (CardDAV) server.").arg(detail);
     case InsufficientStorage:
@@ -35,6 +39,22 @@ QString DavError::Message() const {
         return QStringLiteral("The server did not answer in time. Sync again to finish.");
     case Cancelled:
         return QStringLiteral("The sync was cancelled. Sync again to finish.");
+    case OtherServer:
+        return QStringLiteral("Kinbook did not send a request to %1: it is not the account's "
+                              "server. The sync stopped.")
+            .arg(detail);
+    case OutsideBook:
+        return QStringLiteral("Kinbook did not touch %1: it is outside the address book. The "
+                              "sync stopped.")
+            .arg(detail);
+    case TooLarge:
+        return QStringLiteral("The server's answer is larger than Kinbook accepts (%1). The "
+                              "sync stopped before using it.")
+            .arg(detail);
+    case TooSlow:
+        return QStringLiteral("The server did not finish its answer within %1 seconds. The "
+                              "sync stopped before using it; sync again to finish.")
+            .arg(detail);
     }
     return {};
 }

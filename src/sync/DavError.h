@@ -18,11 +18,16 @@ struct DavError {
         Http,               // any other unexpected status
         Timeout,            // no answer within the time allowed
         Cancelled,          // the user stopped the sync
+        OtherServer,        // a request would have gone to another server than the account's
+        OutsideBook,        // a card named outside the address book was to be read or changed
+        TooLarge,           // the answer passed the size allowed for its kind
+        TooSlow,            // the answer did not end within the overall time allowed
     };
 
     Kind kind = None;
     int httpStatus = 0;
     QString detail; // the server, the status line or Qt's own words, for the message
+    QString fingerprint; // TlsRefused: the refused certificate's SHA-256, "AB:CD:..."
 
     explicit operator bool() const { return kind != None; }
     // The sentence shown to the user.

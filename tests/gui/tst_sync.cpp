@@ -130,6 +130,65 @@ private slots:
         QCOMPARE(rig.doc.GetRecords().size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(rig.doc.GetRecords().front()->m_strLastName), QStringLiteral("Abbot"));
     }
+
+    // A certificate no authority vouches for: the user sees what to judge it by, trusts it
+    // once for the account, and a different one is refused again.
+    void aTrustedCertificateIsKeptWithTheAccount() {
+        DavServer tls(DavServer::Kind::Radicale, DavServer::Transport::SelfSignedTls);
+        QVERIFY2(tls.Start(), tls.Error().c_str());
+        Rig rig;
+        rig.Make();
+        bool found = false;
+        QTimer poll;
+        poll.setInterval(50);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dlg = OpenDialog<QDialog>();
+            if (!dlg || dlg->objectName() != QStringLiteral("IDD_SYNC_SERVER"))
+                return;
+            poll.stop();
+            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_SERVER"))
+                ->setText(QString::fromStdString(tls.BaseUrl()) + QLatin1Char('/'));
+            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_USER"))
+                ->setText(QString::fromStdString(tls.User()));
+            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_PASSWORD"))
+                ->setText(QString::fromStdString(tls.Password()));
+            QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("IDC_SYNC_TEST")),
+                              Qt::LeftButton);
+            auto* books = dlg->findChild<QComboBox*>(QStringLiteral("IDC_SYNC_BOOKS"));
+            QElapsedTimer waited;
+            waited.start();
+            while (books->count() == 0 && waited.elapsed() < 20000)
+                QTest::qWait(50);
+            found = books->count() > 0;
+            dlg->accept();
+        });
+        poll.start();
+        rig.Action("ID_SYNC_SERVER")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(found, 30000);
+        QCOMPARE(rig.messageBox.shown.size(), std::size_t(1));
+        const QString question = QString::fromStdString(rig.messageBox.shown[0].text);
+        QVERIFY2(question.contains(
+                     QStringLiteral("Subject: 127.0.0.1\nIssued by: 127.0.0.1\nValid from ")),
+                 qPrintable(question));
+        const std::string pinned = rig.settings.GetString("Sync Trusted Certificate", {});
+        QCOMPARE(pinned.size(), std::size_t(95));
+        QVERIFY(question.contains(QStringLiteral("SHA-256 fingerprint: ") +
+                                  QString::fromStdString(pinned)));
+
+        rig.Action("ID_SYNC_NOW")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.messageBox.shown.size() == 2, 30000);
+        QVERIFY2(rig.messageBox.shown[1].text.rfind("0 added here", 0) == 0,
+                 rig.messageBox.shown[1].text.c_str());
+
+        rig.settings.WriteString("Sync Trusted Certificate", std::string(64, '0'));
+        rig.messageBox.answers.push_back(MbResult::No);
+        rig.Action("ID_SYNC_NOW")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.messageBox.shown.size() == 4, 30000);
+        QVERIFY(rig.messageBox.shown[2].text.rfind("The server's certificate has changed", 0) == 0);
+        QVERIFY(rig.messageBox.shown[2].text.find(pinned) != std::string::npos);
+        QVERIFY(rig.messageBox.shown[3].text.rfind("The server's certificate is not trusted", 0) ==
+                0);
+    }
 };
 
 QTEST_MAIN(TestSync)

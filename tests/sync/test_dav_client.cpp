@@ -4,9 +4,13 @@
 #include "CDavBlocking.h"
 #include "DavServer.h"
 #include "RawDav.h"
+#include "RunCli.h"
 #include <QRegularExpression>
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace {
 
@@ -17,6 +21,25 @@ QByteArray Card(const QString& uid, const QString& family, const QString& given,
     c += extra;
     c += QStringLiteral("END:VCARD\r\n");
     return c.toUtf8();
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// "AB:CD:..." as openssl computes it, not as the client does.
+std::string OpensslFingerprint(const std::string& pem) {
+    const std::string command = "/usr/bin/openssl x509 -noout -fingerprint -sha256 -in " + pem;
+    FILE* out = ::popen(command.c_str(), "r");
+    if (out == nullptr)
+        return {};
+    char line[256] = {};
+    const bool got = std::fgets(line, sizeof line, out) != nullptr;
+    ::pclose(out);
+    std::string text = got ? line : "";
+    text = text.substr(text.find('=') + 1);
+    return text.substr(0, text.find_first_of("\r\n"));
 }
 
 class DavClientTest : public ::testing::TestWithParam<DavServer::Kind> {
@@ -240,17 +263,167 @@ TEST(DavClientFailures, AWebServerThatIsNoAddressBookServer) {
     EXPECT_EQ(e.Message(), url + QStringLiteral(" is not an address book (CardDAV) server."));
 }
 
-TEST(DavClientFailures, AnUntrustedCertificateIsRefused) {
-    DavServer tls(DavServer::Kind::Radicale, DavServer::Transport::SelfSignedTls);
-    ASSERT_TRUE(tls.Start()) << tls.Error();
+// Hrefs, principals and removals that point outside the address book: none is used, each
+// is counted, and neither the victims nor the other server ever see a request.
+TEST(DavClientHostile, NothingOutsideTheAddressBookIsTouched) {
+    DavServer hostile(DavServer::Kind::Hostile);
+    ASSERT_TRUE(hostile.Start()) << hostile.Error();
+    const QString base = QString::fromStdString(hostile.BaseUrl());
+    const QString book = QStringLiteral("/dav/alice/contacts/");
     CCardDavClient c;
-    c.SetAccount(QUrl(QString::fromStdString(tls.BaseUrl()) + QStringLiteral("/")),
-                 QString::fromStdString(tls.User()), QString::fromStdString(tls.Password()));
+    c.SetAccount(QUrl(base + book), QString::fromStdString(hostile.User()),
+                 QString::fromStdString(hostile.Password()));
+    CDavBlocking b(c);
+    const QStringList own{book + QStringLiteral("good.vcf"), book + QStringLiteral("rel.vcf")};
+    DavListing listing;
+    ASSERT_FALSE(b.ListCards(c.Url(), listing));
+    QStringList hrefs;
+    for (const auto& card : listing.cards)
+        hrefs << card.href;
+    EXPECT_EQ(hrefs, own);
+    EXPECT_EQ(c.IgnoredHrefCount(), 7);
+    DavDelta delta;
+    ASSERT_FALSE(b.SyncCollection(c.Url(), {}, delta));
+    ASSERT_EQ(delta.changed.size(), 2);
+    EXPECT_TRUE(delta.removed.isEmpty());
+    QList<DavCard> cards;
+    ASSERT_FALSE(b.Multiget(c.Url(), own, cards)); // the answer has every hostile card too
+    EXPECT_EQ(cards.size(), 2);
+    const int port = std::stoi(ReadText(hostile.Dir() + "/other-port"));
+    for (const QString& href : {QStringLiteral("../other-user/victim.vcf"),
+                                QStringLiteral("/dav/other-user/contacts/x.vcf"),
+                                QStringLiteral("http://127.0.0.1:%1/y.vcf").arg(port),
+                                QStringLiteral("//127.0.0.1:%1/z.vcf").arg(port)}) {
+        QString etag;
+        EXPECT_EQ(b.Put(href, "BEGIN:VCARD\r\nEND:VCARD\r\n", {}, etag).kind,
+                  DavError::OutsideBook);
+        EXPECT_EQ(b.Delete(href, {}).kind, DavError::OutsideBook);
+    }
+    // Discovery that leads to another server stops before any request goes there.
+    c.SetAccount(QUrl(base + QStringLiteral("/")), QStringLiteral("alice"),
+                 QString::fromStdString(hostile.Password()));
+    QList<DavAddressBook> books;
+    EXPECT_EQ(b.Discover(books).kind, DavError::OtherServer);
+
+    const std::string log = ReadText(hostile.Dir() + "/requests.log");
+    EXPECT_EQ(log.find("other "), std::string::npos) << log;
+    EXPECT_EQ(log.find("other-user"), std::string::npos) << log;
+    EXPECT_EQ(log.find("PUT"), std::string::npos) << log;
+}
+
+// An answer that never ends, or drips, is cut off with its own message.
+TEST(DavClientHostile, EndlessAndDrippingAnswersAreCutOff) {
+    DavServer hostile(DavServer::Kind::Hostile);
+    ASSERT_TRUE(hostile.Start()) << hostile.Error();
+    const QString base = QString::fromStdString(hostile.BaseUrl());
+    CCardDavClient c;
+    c.SetAccount(QUrl(base + QStringLiteral("/endless/")), QString::fromStdString(hostile.User()),
+                 QString::fromStdString(hostile.Password()));
+    CDavBlocking b(c);
+    DavListing listing;
+    DavError e = b.ListCards(c.Url(), listing);
+    EXPECT_EQ(e.kind, DavError::TooLarge);
+    EXPECT_EQ(e.Message(), QStringLiteral("The server's answer is larger than Kinbook accepts "
+                                          "(64 MiB). The sync stopped before using it."));
+    EXPECT_TRUE(listing.cards.isEmpty());
+    c.SetLimits(CCardDavClient::kMaxMultistatusBytes, 1024 * 1024);
+    DavCard card;
+    EXPECT_EQ(b.Get(QStringLiteral("/endless/big.vcf"), card).kind, DavError::TooLarge);
+
+    c.SetAccount(QUrl(base + QStringLiteral("/drip/")), QString::fromStdString(hostile.User()),
+                 QString::fromStdString(hostile.Password()));
+    c.SetDeadline(2000);
+    e = b.ListCards(c.Url(), listing);
+    EXPECT_EQ(e.kind, DavError::TooSlow) << e.Message().toStdString();
+    EXPECT_EQ(e.Message(),
+              QStringLiteral("The server did not finish its answer within 2 seconds. "
+                             "The sync stopped before using it; sync again to finish."));
+}
+
+TEST(DavClientAuth, ADigestOnlyServerTakesTheRightPassword) {
+    DavServer digest(DavServer::Kind::XandikosDigest);
+    ASSERT_TRUE(digest.Start()) << digest.Error();
+    const QUrl book(QString::fromStdString(digest.BaseUrl() + digest.DefaultAddressBookPath()));
+    CCardDavClient c;
+    c.SetAccount(book, QString::fromStdString(digest.User()),
+                 QString::fromStdString(digest.Password()));
     CDavBlocking b(c);
     QList<DavAddressBook> books;
     const DavError e = b.Discover(books);
+    ASSERT_FALSE(e) << e.Message().toStdString();
+    QString etag;
+    ASSERT_FALSE(b.Put(book.path() + QStringLiteral("d1.vcf"),
+                       Card(QStringLiteral("d1"), QStringLiteral("Digest"), QStringLiteral("Dee")),
+                       {}, etag));
+    DavListing listing;
+    ASSERT_FALSE(b.ListCards(book, listing));
+    EXPECT_EQ(listing.cards.size(), 1);
+    c.SetAccount(book, QString::fromStdString(digest.User()), QStringLiteral("wrong"));
+    EXPECT_EQ(b.ListCards(book, listing).kind, DavError::Unauthorized);
+}
+
+// A certificate no authority vouches for: refused with its fingerprint, used when the
+// user pins that fingerprint or names its authority, refused for any other pin.
+TEST(DavClientTls, AnUntrustedCertificateIsRefusedUnlessPinnedOrItsAuthorityGiven) {
+    DavServer tls(DavServer::Kind::Radicale, DavServer::Transport::SelfSignedTls);
+    ASSERT_TRUE(tls.Start()) << tls.Error();
+    const std::string fingerprint = OpensslFingerprint(tls.CertificatePath());
+    ASSERT_EQ(fingerprint.size(), 95u) << fingerprint;
+    CCardDavClient c;
+    const QUrl url(QString::fromStdString(tls.BaseUrl()) + QStringLiteral("/"));
+    c.SetAccount(url, QString::fromStdString(tls.User()), QString::fromStdString(tls.Password()));
+    CDavBlocking b(c);
+    QList<DavAddressBook> books;
+    DavError e = b.Discover(books);
     EXPECT_EQ(e.kind, DavError::TlsRefused) << e.Message().toStdString();
+    EXPECT_TRUE(e.Message().endsWith(QStringLiteral(" Its SHA-256 fingerprint is %1.")
+                                         .arg(QString::fromStdString(fingerprint))));
+    EXPECT_TRUE(
+        CCardDavClient::Describe(c.RefusedCertificate())
+            .startsWith(QStringLiteral("Subject: 127.0.0.1\nIssued by: 127.0.0.1\nValid from ")));
     EXPECT_TRUE(books.isEmpty());
+
+    ASSERT_TRUE(c.SetTrustedCertificate(QString(64, QLatin1Char('a'))));
+    EXPECT_EQ(b.Discover(books).kind, DavError::TlsRefused);
+    ASSERT_TRUE(c.SetTrustedCertificate(QString::fromStdString(fingerprint).toLower()));
+    e = b.Discover(books);
+    EXPECT_FALSE(e) << e.Message().toStdString();
+    EXPECT_FALSE(books.isEmpty());
+
+    CCardDavClient withCa;
+    withCa.SetAccount(url, QString::fromStdString(tls.User()),
+                      QString::fromStdString(tls.Password()));
+    ASSERT_TRUE(withCa.SetCaFile(QString::fromStdString(tls.CertificatePath())));
+    CDavBlocking b2(withCa);
+    e = b2.Discover(books);
+    EXPECT_FALSE(e) << e.Message().toStdString();
+}
+
+TEST(DavClientTls, TheCommandLineTakesAPinOrAnAuthority) {
+    ASSERT_TRUE(CliIsThere());
+    DavServer tls(DavServer::Kind::Radicale, DavServer::Transport::SelfSignedTls);
+    ASSERT_TRUE(tls.Start()) << tls.Error();
+    TempDir dir;
+    const std::string file = dir.File("book.kbk");
+    ASSERT_EQ(RunCli({"new", file}).exitCode, 0);
+    ::setenv("KINBOOK_PASSWORD", tls.Password().c_str(), 1);
+    const std::string fingerprint = OpensslFingerprint(tls.CertificatePath());
+    auto sync = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args{"sync",   file,
+                                      "--url",  tls.BaseUrl() + tls.DefaultAddressBookPath(),
+                                      "--user", tls.User()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunCli(args);
+    };
+    CliRun r = sync({});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("--trust-certificate " + fingerprint + "."), std::string::npos) << r.err;
+    EXPECT_EQ(sync({"--trust-certificate", std::string(64, '0')}).exitCode, 3);
+    r = sync({"--trust-certificate", fingerprint});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    r = sync({"--ca-file", tls.CertificatePath()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    ::unsetenv("KINBOOK_PASSWORD");
 }
 
 } // namespace

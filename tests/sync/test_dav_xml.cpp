@@ -1,4 +1,5 @@
 // The multistatus reader on answers as servers write them, and on answers cut short.
+#include "DavMultistatusReader.h"
 #include "DavXml.h"
 #include <gtest/gtest.h>
 
@@ -30,6 +31,19 @@ TEST(DavXml, ReadsResponsesTokensAndCardData) {
     EXPECT_EQ(ms.responses[2].addressData, QStringLiteral("BEGIN:VCARD\r\nEND:VCARD\r\n"));
     // A failed propstat adds nothing.
     EXPECT_TRUE(ms.responses[2].displayName.isEmpty());
+}
+
+TEST(DavXml, AnAnswerReadByteByByteReadsAsWhole) {
+    DavMultistatusReader reader;
+    for (const char c : kSyncAnswer)
+        reader.Feed(QByteArray(1, c));
+    DavMultistatus ms;
+    QString error;
+    ASSERT_TRUE(reader.Finish(ms, error)) << error.toStdString();
+    ASSERT_EQ(ms.responses.size(), 3);
+    EXPECT_EQ(ms.responses[1].href, QStringLiteral("/alice/book/b%20c.vcf"));
+    EXPECT_EQ(ms.responses[2].addressData, QStringLiteral("BEGIN:VCARD\r\nEND:VCARD\r\n"));
+    EXPECT_EQ(ms.syncToken, QStringLiteral("http://example/ns/sync/42"));
 }
 
 TEST(DavXml, ReadsDiscoveryProperties) {

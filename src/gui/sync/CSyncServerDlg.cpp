@@ -10,7 +10,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-CSyncServerDlg::CSyncServerDlg(QWidget* parent, const Account& account) : QDialog(parent) {
+CSyncServerDlg::CSyncServerDlg(QWidget* parent, const Account& account)
+    : QDialog(parent), m_trusted(account.trustedCertificate) {
     setObjectName(QStringLiteral("IDD_SYNC_SERVER"));
     setWindowTitle(QStringLiteral("Address Book Server"));
     m_server = new QLineEdit(account.server, this);
@@ -72,11 +73,18 @@ void CSyncServerDlg::OnTestConnection() {
     m_test->setEnabled(false);
     m_status->setText(QStringLiteral("Connecting..."));
     m_client.SetAccount(url, m_user->text(), m_password->text());
+    m_client.SetTrustedCertificate(m_trusted);
     m_client.Discover([this](DavError e, QList<DavAddressBook> books) { OnFound(e, books); });
 }
 
 void CSyncServerDlg::OnFound(const DavError& e, const QList<DavAddressBook>& books) {
     m_test->setEnabled(true);
+    const QSslCertificate& refused = m_client.RefusedCertificate();
+    if (e.kind == DavError::TlsRefused && !refused.isNull() && m_askTrust && m_askTrust(refused)) {
+        m_trusted = CCardDavClient::Fingerprint(refused);
+        OnTestConnection();
+        return;
+    }
     if (e) {
         m_status->setText(e.Message());
         return;
@@ -102,5 +110,6 @@ CSyncServerDlg::Account CSyncServerDlg::Result() const {
     a.password = m_password->text();
     a.addressBook = m_books->currentData().toString();
     a.intervalMinutes = m_autoSync->isChecked() ? m_minutes->value() : 0;
+    a.trustedCertificate = m_trusted;
     return a;
 }

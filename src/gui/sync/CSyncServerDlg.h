@@ -1,6 +1,7 @@
 #pragma once
 #include "CCardDavClient.h"
 #include <QDialog>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -20,10 +21,15 @@ public:
         QString password;
         QString addressBook; // the chosen address book's URL
         int intervalMinutes = 0; // 0: no automatic sync
+        QString trustedCertificate; // SHA-256 fingerprint of a certificate the user trusts
     };
 
     CSyncServerDlg(QWidget* parent, const Account& account);
     Account Result() const;
+    // Asked when the server's certificate is refused: true trusts it for this account.
+    void SetTrustQuestion(std::function<bool(const QSslCertificate&)> ask) {
+        m_askTrust = std::move(ask);
+    }
 
 private:
     void OnTestConnection();
@@ -38,4 +44,6 @@ private:
     QCheckBox* m_autoSync;
     QSpinBox* m_minutes;
     CCardDavClient m_client;
+    QString m_trusted;
+    std::function<bool(const QSslCertificate&)> m_askTrust;
 };

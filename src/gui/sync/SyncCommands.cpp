@@ -21,6 +21,8 @@ const char* const kServer = "Sync Server";
 const char* const kUser = "Sync User";
 const char* const kBook = "Sync Address Book";
 const char* const kInterval = "Sync Interval";
+// The SHA-256 fingerprint of the one server certificate the user trusts for the account.
+const char* const kTrustedCertificate = "Sync Trusted Certificate";
 
 QStatusBar* StatusBarOf(QWidget* w) {
     auto* frame = w != nullptr ? qobject_cast<QMainWindow*>(w->window()) : nullptr;
@@ -76,6 +78,7 @@ CSyncServerDlg::Account SyncCommands::StoredAccount() const {
     a.user = QString::fromStdString(s.GetString(kUser, {}));
     a.addressBook = QString::fromStdString(s.GetString(kBook, {}));
     a.intervalMinutes = s.GetInt(kInterval, 0);
+    a.trustedCertificate = QString::fromStdString(s.GetString(kTrustedCertificate, {}));
     return a;
 }
 
@@ -91,6 +94,7 @@ void SyncCommands::OnServer() {
     m_passwords->Read(current.server, current.user, [this, current](QString password) mutable {
         current.password = password;
         CSyncServerDlg dialog(m_view.DialogParent(), current);
+        dialog.SetTrustQuestion([this](const QSslCertificate& c) { return AskTrust(c, false); });
         if (dialog.exec() != QDialog::Accepted)
             return;
         const CSyncServerDlg::Account a = dialog.Result();
@@ -99,6 +103,7 @@ void SyncCommands::OnServer() {
         s.WriteString(kUser, a.user.toStdString());
         s.WriteString(kBook, a.addressBook.toStdString());
         s.WriteInt(kInterval, a.intervalMinutes);
+        s.WriteString(kTrustedCertificate, a.trustedCertificate.toStdString());
         if (!a.password.isEmpty())
             m_passwords->Write(a.server, a.user, a.password);
         ApplyInterval(a.intervalMinutes);
@@ -129,9 +134,25 @@ void SyncCommands::OnSyncNow() {
 void SyncCommands::StartWith(const QString& password) {
     const CSyncServerDlg::Account a = StoredAccount();
     m_client->SetAccount(QUrl(a.addressBook), a.user, password);
+    m_client->SetTrustedCertificate(a.trustedCertificate);
     ShowProgress(true);
     m_engine->Start(QUrl(a.addressBook));
     m_table.Update();
+}
+
+bool SyncCommands::AskTrust(const QSslCertificate& certificate, bool changed) {
+    QString text =
+        QStringLiteral("The server's certificate is not vouched for by any authority this "
+                       "computer trusts.\n\n%1\n\nTrust this certificate for this account? "
+                       "Compare the fingerprint with the one the server's administrator gives "
+                       "you. A different certificate will be refused again.")
+            .arg(CCardDavClient::Describe(certificate));
+    if (changed)
+        text.prepend(QStringLiteral("The server's certificate has changed since you trusted it. "
+                                    "Unless its administrator told you of a new one, someone may "
+                                    "be posing as the server: do not trust it.\n\n"));
+    return m_view.Services().messageBox.Show(text.toStdString(), kAppTitle, MbIcon::Question,
+                                             MbButtons::YesNo) == MbResult::Yes;
 }
 
 void SyncCommands::ShowProgress(bool on) {
@@ -161,6 +182,14 @@ void SyncCommands::OnFinished(const DavError& e, const SyncCounts& counts) {
     m_table.Update();
     m_view.RefreshView(m_view.GetSelectedRecord(), false);
     const QString summary = CSyncEngine::Summary(counts);
+    const QSslCertificate& refused = m_client->RefusedCertificate();
+    if (e.kind == DavError::TlsRefused && !refused.isNull() && !m_automatic &&
+        AskTrust(refused, !StoredAccount().trustedCertificate.isEmpty())) {
+        m_view.Services().settings.WriteString(kTrustedCertificate,
+                                               CCardDavClient::Fingerprint(refused).toStdString());
+        OnSyncNow();
+        return;
+    }
     if (e) {
         if (e.kind == DavError::Unauthorized)
             m_passwords->Write(StoredAccount().server, StoredAccount().user, QString());

@@ -11,6 +11,7 @@ class CSyncEngine;
 class CPasswordStore;
 class QProgressBar;
 class QPushButton;
+class QSslCertificate;
 class QTimer;
 struct SyncCounts;
 
@@ -31,6 +32,9 @@ private:
     void StartWith(const QString& password);
     void OnFinished(const DavError& e, const SyncCounts& counts);
     CSyncServerDlg::Account StoredAccount() const;
+    // Shows a certificate no authority vouches for (changed: another was trusted before);
+    // true when the user trusts it.
+    bool AskTrust(const QSslCertificate& certificate, bool changed);
     void ApplyInterval(int minutes);
     void ShowProgress(bool on);
 

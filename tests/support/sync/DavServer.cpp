@@ -189,8 +189,10 @@ bool DavServer::Prepare() {
     }
     if (m_transport == Transport::SelfSignedTls) {
         const std::string key = m_dir + "/key.pem", cert = m_dir + "/cert.pem";
+        // The address in the certificate's alternative names, as a real server's would be.
         const char* openssl[] = {"/usr/bin/openssl", "req",  "-x509", "-newkey", "rsa:2048",
                                  "-nodes",          "-days", "2",     "-subj",   "/CN=127.0.0.1",
+                                 "-addext", "subjectAltName=IP:127.0.0.1",
                                  "-keyout",         key.c_str(), "-out", cert.c_str(), nullptr};
         if (RunQuiet(openssl) != 0) {
             m_error = "openssl could not make a certificate";
@@ -228,9 +230,14 @@ bool DavServer::Launch() {
         std::filesystem::create_directories(m_dir + "/www");
         args = {"/usr/bin/python3", "-m", "http.server", "--bind", "127.0.0.1", "--directory",
                 m_dir + "/www", port};
+    } else if (m_kind == Kind::Hostile) {
+        args = {"/usr/bin/python3", std::string(KINBOOK_SYNC_SUPPORT_DIR) + "/hostile-dav.py",
+                m_dir, port, m_user, m_password};
     } else {
         args = {"/usr/bin/python3", std::string(KINBOOK_SYNC_SUPPORT_DIR) + "/xandikos-auth.py",
                 m_dir + "/store", port, m_dir + "/users", m_user};
+        if (m_kind == Kind::XandikosDigest)
+            args.insert(args.end(), {"digest", m_password});
     }
     m_pid = Spawn(args, m_dir + "/server.log");
     if (m_pid < 0) {

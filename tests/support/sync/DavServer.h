@@ -10,8 +10,9 @@
 // parent-death signal).
 class DavServer {
 public:
-    // PlainHttp is a web server that knows nothing of WebDAV (Python's http.server).
-    enum class Kind { Radicale, Xandikos, PlainHttp };
+    // PlainHttp is a web server that knows nothing of WebDAV (Python's http.server);
+    // XandikosDigest asks for HTTP Digest authentication only; Hostile is hostile-dav.py.
+    enum class Kind { Radicale, Xandikos, PlainHttp, XandikosDigest, Hostile };
     enum class Transport { Http, SelfSignedTls };
 
     explicit DavServer(Kind kind, Transport transport = Transport::Http);
@@ -30,7 +31,10 @@ public:
 
     Kind GetKind() const { return m_kind; }
     const char* Name() const {
-        return m_kind == Kind::Radicale ? "radicale" : m_kind == Kind::Xandikos ? "xandikos" : "http.server";
+        return m_kind == Kind::Radicale    ? "radicale"
+               : m_kind == Kind::PlainHttp ? "http.server"
+               : m_kind == Kind::Hostile   ? "hostile-dav.py"
+                                           : "xandikos";
     }
     int Port() const { return m_port; }
     // "http://127.0.0.1:PORT" (https with TLS), no trailing slash.
@@ -42,6 +46,9 @@ public:
     const std::string& User() const { return m_user; }
     const std::string& Password() const { return m_password; }
     const std::string& Error() const { return m_error; }
+    // The server's own folder, and its certificate there (with TLS).
+    const std::string& Dir() const { return m_dir; }
+    std::string CertificatePath() const { return m_dir + "/cert.pem"; }
     // What the server wrote to its log so far (for failure messages).
     std::string Log() const;
 
