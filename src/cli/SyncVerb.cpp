@@ -46,13 +46,19 @@ std::string PromptPassword(const std::string& prompt) {
 class SyncVerb final : public CliVerb {
 public:
     const char* Name() const override { return "sync"; }
-    const char* Usage() const override { return "sync FILE --url URL --user USER"; }
+    const char* Usage() const override {
+        return "sync FILE --url URL --user USER [--allow-mass-delete]";
+    }
     const char* Summary() const override {
         return "sync the book with an address book server (password from KINBOOK_PASSWORD or "
-               "asked for); URL is the server or one of its address books";
+               "asked for); URL is the server or one of its address books; a sync that would "
+               "remove many contacts (over 10, and over half) on either side needs "
+               "--allow-mass-delete";
     }
 
-    CliSyntax Syntax() const override { return {{{"FILE"}}, {{"--url", 1}, {"--user", 1}}}; }
+    CliSyntax Syntax() const override {
+        return {{{"FILE"}}, {{"--url", 1}, {"--user", 1}, {"--allow-mass-delete", 0}}};
+    }
 
     int Run(const CliArgs& a) override {
         const auto urlText = a.Value("--url");
@@ -103,6 +109,8 @@ public:
         }
 
         CSyncEngine engine(doc, client);
+        const bool allowMassDelete = a.Has("--allow-mass-delete");
+        engine.SetConfirmRemovals([allowMassDelete](const QString&) { return allowMassDelete; });
         QEventLoop loop;
         DavError error;
         SyncCounts counts;
@@ -115,10 +123,15 @@ public:
         engine.Start(books.first().url);
         if (engine.IsRunning())
             loop.exec();
+        if (error.kind == DavError::MassRemoval) {
+            std::cerr << error.Message().toStdString()
+                      << " To remove them, sync again with --allow-mass-delete.\n";
+            return kExitUsage;
+        }
         if (error) {
             std::cerr << error.Message().toStdString() << "\n";
             std::cout << CSyncEngine::Summary(counts).toStdString() << "\n";
-            return kExitServer;
+            return error.kind == DavError::NotSaved ? kExitFile : kExitServer;
         }
         std::cout << CSyncEngine::Summary(counts).toStdString() << "\n";
         return kExitOk;

@@ -35,6 +35,14 @@ QString DavError::Message() const {
         return QStringLiteral("The server did not answer in time. Sync again to finish.");
     case Cancelled:
         return QStringLiteral("The sync was cancelled. Sync again to finish.");
+    case NotSaved:
+        return (detail.isEmpty()
+                    ? QStringLiteral("The book could not be saved on this computer")
+                    : QStringLiteral("The book could not be saved on this computer (%1)")
+                          .arg(detail)) +
+               QStringLiteral(", so the sync stopped. Sync again once it can be saved.");
+    case MassRemoval:
+        return QStringLiteral("%1 Nothing was changed.").arg(detail);
     }
     return {};
 }

@@ -18,6 +18,8 @@ struct DavError {
         Http,               // any other unexpected status
         Timeout,            // no answer within the time allowed
         Cancelled,          // the user stopped the sync
+        NotSaved,           // the book could not be saved on this computer (detail: why)
+        MassRemoval,        // the sync would remove many contacts (detail: what and how many)
     };
 
     Kind kind = None;

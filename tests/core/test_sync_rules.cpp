@@ -89,6 +89,44 @@ TEST(SyncRules, ConflictMarkGoesToTheFirstFreeOtherInfoLineOnce) {
     EXPECT_EQ(r.m_strOtherInfo[3], "d (conflict)");
 }
 
+TEST(SyncRules, ASyncRemovingMostOfWhatItSharesOnEitherSideIsMass) {
+    struct Case {
+        int here, there, shared;
+        bool mass;
+    };
+    const Case cases[] = {
+        {70, 0, 70, true},  {0, 70, 70, true}, {11, 0, 21, true}, {11, 0, 22, false},
+        {10, 0, 10, false}, {0, 11, 20, true}, {6, 6, 12, false}, {11, 11, 100, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ((kb::sync::Removals{c.here, c.there, c.shared}.Mass()), c.mass)
+            << c.here << "/" << c.there << " of " << c.shared;
+    EXPECT_EQ((kb::sync::Removals{70, 0, 70}.Text()),
+              "This sync would remove 70 of the 70 synced contacts from this book, because the "
+              "server no longer lists them.");
+}
+
+TEST(SyncRules, ACardIsTheSameWhateverItsFoldingAndLineEnds) {
+    const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:u\r\nN:Lee;Kim;;;\r\n"
+                             "NOTE:a long note\r\nEND:VCARD\r\n";
+    EXPECT_TRUE(kb::sync::SameCard(card, card));
+    std::string refolded = card;
+    refolded.replace(refolded.find("a long"), 6, "a\r\n  long");
+    EXPECT_TRUE(kb::sync::SameCard(card, refolded));
+    std::string bareLineEnds;
+    for (char c : card)
+        if (c != '\r')
+            bareLineEnds += c;
+    EXPECT_TRUE(kb::sync::SameCard(card, bareLineEnds));
+    std::string changed = card;
+    changed.replace(changed.find("Kim"), 3, "Kit");
+    EXPECT_FALSE(kb::sync::SameCard(card, changed));
+    std::string added = card;
+    added.insert(added.find("END:"), "BDAY:1980-01-01\r\n");
+    EXPECT_FALSE(kb::sync::SameCard(card, added));
+    EXPECT_FALSE(kb::sync::SameCard(card, ""));
+}
+
 TEST(SyncRules, BookFingerprintIgnoresOrderButSeesEveryChange) {
     const auto f = kb::sync::BookFingerprint({{"a", 1}, {"b", 2}});
     EXPECT_EQ(f, kb::sync::BookFingerprint({{"b", 2}, {"a", 1}}));
