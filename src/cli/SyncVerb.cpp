@@ -128,10 +128,15 @@ public:
                       << " To remove them, sync again with --allow-mass-delete.\n";
             return kExitUsage;
         }
+        if (error.kind == DavError::NotSaved) {
+            // What the sync did here was not saved: there is nothing to count.
+            std::cerr << error.Message().toStdString() << "\n";
+            return kExitFile;
+        }
         if (error) {
             std::cerr << error.Message().toStdString() << "\n";
             std::cout << CSyncEngine::Summary(counts).toStdString() << "\n";
-            return error.kind == DavError::NotSaved ? kExitFile : kExitServer;
+            return kExitServer;
         }
         std::cout << CSyncEngine::Summary(counts).toStdString() << "\n";
         return kExitOk;
