@@ -47,16 +47,20 @@ class SyncVerb final : public CliVerb {
 public:
     const char* Name() const override { return "sync"; }
     const char* Usage() const override {
-        return "sync FILE --url URL --user USER [--trust-certificate SHA256] [--ca-file FILE]";
+        return "sync FILE --url URL --user USER [--trust-certificate SHA256] [--ca-file FILE] "
+               "[--allow-mass-delete]";
     }
     const char* Summary() const override {
         return "sync the book with an address book server (password from KINBOOK_PASSWORD or "
-               "asked for); URL is the server or one of its address books";
+               "asked for); URL is the server or one of its address books; a sync that would "
+               "remove many contacts (over 10, and over half) on either side needs "
+               "--allow-mass-delete";
     }
 
     CliSyntax Syntax() const override {
         return {{{"FILE"}},
-                {{"--url", 1}, {"--user", 1}, {"--trust-certificate", 1}, {"--ca-file", 1}}};
+                {{"--url", 1}, {"--user", 1}, {"--trust-certificate", 1}, {"--ca-file", 1},
+                 {"--allow-mass-delete", 0}}};
     }
 
     int Run(const CliArgs& a) override {
@@ -115,6 +119,8 @@ public:
         }
 
         CSyncEngine engine(doc, client);
+        const bool allowMassDelete = a.Has("--allow-mass-delete");
+        engine.SetConfirmRemovals([allowMassDelete](const QString&) { return allowMassDelete; });
         QEventLoop loop;
         DavError error;
         SyncCounts counts;
@@ -127,6 +133,16 @@ public:
         engine.Start(books.first().url);
         if (engine.IsRunning())
             loop.exec();
+        if (error.kind == DavError::MassRemoval) {
+            std::cerr << error.Message().toStdString()
+                      << " To remove them, sync again with --allow-mass-delete.\n";
+            return kExitUsage;
+        }
+        if (error.kind == DavError::NotSaved) {
+            // What the sync did here was not saved: there is nothing to count.
+            std::cerr << error.Message().toStdString() << "\n";
+            return kExitFile;
+        }
         if (error) {
             std::cerr << error.Message().toStdString() << "\n";
             std::cout << CSyncEngine::Summary(counts).toStdString() << "\n";

@@ -8,10 +8,14 @@ CSyncEngine::CSyncEngine(CKinbookDoc& doc, CCardDavClient& client, QObject* pare
 CSyncEngine::~CSyncEngine() = default;
 
 QString CSyncEngine::Summary(const SyncCounts& c) {
-    return QString::asprintf("%d added here, %d changed here, %d removed here; %d sent to the "
-                             "server, %d conflicts",
-                             c.addedHere, c.changedHere, c.removedHere, c.sentToServer,
-                             c.conflicts);
+    QString summary =
+        QString::asprintf("%d added here, %d changed here, %d removed here; %d "
+                          "sent to the server, %d conflicts",
+                          c.addedHere, c.changedHere, c.removedHere, c.sentToServer, c.conflicts);
+    if (!c.keptCopy.empty())
+        summary += QStringLiteral("; the book as it was before is kept as %1")
+                       .arg(QString::fromStdString(c.keptCopy));
+    return summary;
 }
 
 void CSyncEngine::Start(const QUrl& book) {
@@ -123,11 +127,13 @@ void CSyncEngine::OnFetched(const DavError& e, const QList<DavCard>& cards) {
     }
     for (const auto& c : cards)
         m_session->Fetched({c.href.toStdString(), c.etag.toStdString(), c.data.toStdString()});
+    if (!RemovalsAllowed())
+        return;
     bool ok = true;
     m_out = m_session->ApplyHere(ok);
     emit bookChanged();
     if (!ok) {
-        Fail(DavError::Make(DavError::Http, QStringLiteral("the book could not be saved")));
+        Fail(NotSaved());
         return;
     }
     emit progress(0, static_cast<int>(m_out.size()));
@@ -207,16 +213,38 @@ void CSyncEngine::AfterRefusal(std::size_t index) {
         std::optional<ServerCard> current;
         if (!e)
             current = ServerCard{change.href, card.etag.toStdString(), card.data.toStdString()};
-        m_session->Refused(change, current);
+        std::optional<OutgoingChange> again = m_session->Refused(change, current);
+        if (again)
+            m_out.push_back(std::move(*again));
         emit bookChanged();
         Answered({});
     });
 }
 
-void CSyncEngine::Fail(const DavError& e) {
-    // What was completed stays, and is noted, so the next sync goes on from there.
+bool CSyncEngine::RemovalsAllowed() {
+    const kb::sync::Removals planned = m_session->PlannedRemovals();
+    if (!planned.Mass())
+        return true;
+    const QString text = QString::fromStdString(planned.Text());
+    if (m_confirmRemovals && m_confirmRemovals(text))
+        return true;
+    // Stopped before anything changed on either side: nothing to note either.
     const SyncCounts counts = m_session->Counts();
-    m_session->Checkpoint();
+    m_session.reset();
+    emit finished(DavError::Make(DavError::MassRemoval, text), counts);
+    return false;
+}
+
+DavError CSyncEngine::NotSaved() const {
+    return DavError::Make(DavError::NotSaved, QString::fromStdString(m_session->SaveProblem()));
+}
+
+void CSyncEngine::Fail(const DavError& e) {
+    // What was completed stays, and is noted, so the next sync goes on from there (a save
+    // that has just failed is not tried again).
+    const SyncCounts counts = m_session->Counts();
+    if (e.kind != DavError::NotSaved)
+        m_session->Checkpoint();
     m_session.reset();
     emit finished(e, counts);
 }
@@ -224,8 +252,8 @@ void CSyncEngine::Fail(const DavError& e) {
 void CSyncEngine::Done() {
     const SyncCounts counts = m_session->Counts();
     const bool ok = m_session->Finish(m_newToken.toStdString());
+    const DavError error = ok ? DavError() : NotSaved();
     m_session.reset();
     emit bookChanged();
-    emit finished(ok ? DavError() : DavError::Make(DavError::Http, QStringLiteral("the book could not be saved")),
-                  counts);
+    emit finished(error, counts);
 }

@@ -3,6 +3,7 @@
 #include "sync/CSyncSession.h"
 #include <QObject>
 #include <QUrl>
+#include <functional>
 #include <memory>
 
 class CKinbookDoc;
@@ -19,6 +20,13 @@ class CSyncEngine : public QObject {
 public:
     CSyncEngine(CKinbookDoc& doc, CCardDavClient& client, QObject* parent = nullptr);
     ~CSyncEngine() override;
+
+    // Asked, with the sentence that names them, before a sync removes many contacts on
+    // either side (kb::sync::Removals::Mass); true goes on. Unasked, or answered false,
+    // the sync stops with DavError::MassRemoval and nothing changed on either side.
+    void SetConfirmRemovals(std::function<bool(const QString&)> confirm) {
+        m_confirmRemovals = std::move(confirm);
+    }
 
     void Start(const QUrl& book);
     void Cancel() { m_client.Cancel(); }
@@ -50,7 +58,9 @@ private:
     void Send(std::size_t index);
     void Answered(const DavError& e);
     void AfterRefusal(std::size_t index);
+    bool RemovalsAllowed();
     void Fail(const DavError& e);
+    DavError NotSaved() const;
     void Done();
 
     CKinbookDoc& m_doc;
@@ -66,4 +76,5 @@ private:
     bool m_pumpAgain = false;
     DavError m_error; // the first error: nothing more is sent after it
     QString m_newToken;
+    std::function<bool(const QString&)> m_confirmRemovals;
 };

@@ -55,6 +55,14 @@ QString DavError::Message() const {
         return QStringLiteral("The server did not finish its answer within %1 seconds. The "
                               "sync stopped before using it; sync again to finish.")
             .arg(detail);
+    case NotSaved:
+        return (detail.isEmpty()
+                    ? QStringLiteral("The book could not be saved on this computer")
+                    : QStringLiteral("The book could not be saved on this computer (%1)")
+                          .arg(detail)) +
+               QStringLiteral(", so the sync stopped. Sync again once it can be saved.");
+    case MassRemoval:
+        return QStringLiteral("%1 Nothing was changed.").arg(detail);
     }
     return {};
 }

@@ -22,6 +22,8 @@ struct DavError {
         OutsideBook,        // a card named outside the address book was to be read or changed
         TooLarge,           // the answer passed the size allowed for its kind
         TooSlow,            // the answer did not end within the overall time allowed
+        NotSaved,           // the book could not be saved on this computer (detail: why)
+        MassRemoval,        // the sync would remove many contacts (detail: what and how many)
     };
 
     Kind kind = None;

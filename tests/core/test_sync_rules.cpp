@@ -89,6 +89,33 @@ TEST(SyncRules, ConflictMarkGoesToTheFirstFreeOtherInfoLineOnce) {
     EXPECT_EQ(r.m_strOtherInfo[3], "d (conflict)");
 }
 
+TEST(SyncRules, ASyncRemovingMostOfWhatItSharesOnEitherSideIsMass) {
+    struct Case {
+        int here, there, shared;
+        bool mass;
+    };
+    const Case cases[] = {
+        {70, 0, 70, true},  {0, 70, 70, true}, {11, 0, 21, true}, {11, 0, 22, false},
+        {10, 0, 10, false}, {0, 11, 20, true}, {6, 6, 12, false}, {11, 11, 100, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ((kb::sync::Removals{c.here, c.there, c.shared}.Mass()), c.mass)
+            << c.here << "/" << c.there << " of " << c.shared;
+    EXPECT_EQ((kb::sync::Removals{70, 0, 70}.Text()),
+              "This sync would remove 70 of the 70 synced contacts from this book, because the "
+              "server no longer lists them.");
+}
+
+TEST(SyncRules, ACardIsTheSameWhateverItsFoldingAndLineEnds) {
+    const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Kim;;;\r\nNOTE:a long note\r\n"
+                             "END:VCARD\r\n";
+    EXPECT_TRUE(kb::sync::SameCard(card, "BEGIN:VCARD\nVERSION:3.0\nN:Lee;Kim;;;\nNOTE:a\n  long "
+                                         "note\nEND:VCARD\n"));
+    EXPECT_FALSE(kb::sync::SameCard(card, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Kit;;;\r\nNOTE:a "
+                                          "long note\r\nEND:VCARD\r\n"));
+    EXPECT_FALSE(kb::sync::SameCard(card, ""));
+}
+
 TEST(SyncRules, BookFingerprintIgnoresOrderButSeesEveryChange) {
     const auto f = kb::sync::BookFingerprint({{"a", 1}, {"b", 2}});
     EXPECT_EQ(f, kb::sync::BookFingerprint({{"b", 2}, {"a", 1}}));

@@ -1,6 +1,7 @@
 // A sync session without a server: the book and its state file, told what the server
-// holds. The rule under test: a record deleted here goes to the server as a deletion, but a
-// record missing because another program rewrote the data file is never deleted there.
+// holds. The rules under test: a record deleted here goes to the server as a deletion, but a
+// record missing because another program rewrote the data file is never deleted there; a
+// new ETag on an unchanged card is no edit there.
 #include "FakeMessageBox.h"
 #include "TempDir.h"
 #include "edit/FilingRule.h"
@@ -127,6 +128,43 @@ TEST_F(SyncSessionTest, TwoEditsOfOneContactKeepBoth) {
     }
     EXPECT_EQ(ours, 1);
     EXPECT_EQ(server, 1);
+}
+
+TEST_F(SyncSessionTest, ANewETagOnAnUnchangedCardIsNoEditThere) {
+    // Ours: Beta gets a city. The server lists both cards under new ETags, unchanged.
+    for (auto& r : doc.GetRecords())
+        if (r->m_strLastName == "Beta")
+            r->m_strCity = "Bath";
+    ASSERT_TRUE(doc.Save());
+    CSyncSession s(doc, kUrl, "/book/");
+    std::map<std::string, std::string> moved;
+    for (const auto& c : sent)
+        moved[c.href] = "\"moved-" + c.uid + "\"";
+    s.ServerListing(moved);
+    ASSERT_EQ(s.HrefsToFetch().size(), 2u);
+    for (const auto& c : sent)
+        s.Fetched({c.href, moved[c.href], c.data});
+    bool ok = false;
+    const auto out = s.ApplyHere(ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(s.Counts().conflicts, 0);
+    EXPECT_EQ(doc.GetRecords().size(), 2u);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].kind, OutgoingChange::Put);
+    EXPECT_EQ(out[0].etag, moved[out[0].href]);
+    EXPECT_NE(out[0].data.find("Bath"), std::string::npos);
+
+    // Refused all the same, and the card is still as it was under yet another ETag: the
+    // edit goes again against that one, once, and no copy is made.
+    const auto beta = std::find_if(sent.begin(), sent.end(),
+                                   [&](const auto& c) { return c.href == out[0].href; });
+    ASSERT_NE(beta, sent.end());
+    const ServerCard same{beta->href, "\"again\"", beta->data};
+    const auto again = s.Refused(out[0], same);
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(again->etag, "\"again\"");
+    EXPECT_FALSE(s.Refused(*again, same).has_value());
+    EXPECT_EQ(s.Counts().conflicts, 1); // a second refusal is a conflict after all
 }
 
 } // namespace

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
@@ -56,6 +57,54 @@ template <class Dialog> Dialog* OpenDialog() {
         if (auto* d = qobject_cast<Dialog*>(w); d != nullptr && d->isVisible())
             return d;
     return nullptr;
+}
+
+// Chooses the server's own address book in File > Address Book Server..., as a user would.
+bool ChooseServer(Rig& rig, const DavServer& server, const QString& book) {
+    bool chosen = false;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dlg = OpenDialog<QDialog>();
+        if (!dlg || dlg->objectName() != QStringLiteral("IDD_SYNC_SERVER"))
+            return;
+        poll.stop();
+        dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_SERVER"))
+            ->setText(QString::fromStdString(server.BaseUrl()) + QLatin1Char('/'));
+        dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_USER"))
+            ->setText(QString::fromStdString(server.User()));
+        dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_PASSWORD"))
+            ->setText(QString::fromStdString(server.Password()));
+        QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("IDC_SYNC_TEST")),
+                          Qt::LeftButton);
+        auto* books = dlg->findChild<QComboBox*>(QStringLiteral("IDC_SYNC_BOOKS"));
+        QElapsedTimer waited;
+        waited.start();
+        while (books->count() != 1 && waited.elapsed() < 20000)
+            QTest::qWait(50);
+        chosen = books->count() == 1 && books->currentData().toString().endsWith(book);
+        dlg->accept();
+    });
+    poll.start();
+    rig.Action("ID_SYNC_SERVER")->trigger();
+    QElapsedTimer waited;
+    waited.start();
+    while (!chosen && waited.elapsed() < 30000)
+        QTest::qWait(50);
+    return chosen;
+}
+
+// Sync Now, and the message it ends with.
+FakeMessageBox::Shown SyncNow(Rig& rig) {
+    const std::size_t before = rig.messageBox.shown.size();
+    rig.frame->menuBar()->actions().first()->menu()->aboutToShow();
+    rig.Action("ID_SYNC_NOW")->trigger();
+    QElapsedTimer waited;
+    waited.start();
+    while (rig.messageBox.shown.size() == before && waited.elapsed() < 30000)
+        QTest::qWait(50);
+    return rig.messageBox.shown.size() > before ? rig.messageBox.shown.back()
+                                                : FakeMessageBox::Shown{};
 }
 
 } // namespace
@@ -188,6 +237,51 @@ private slots:
         QVERIFY(rig.messageBox.shown[2].text.find(pinned) != std::string::npos);
         QVERIFY(rig.messageBox.shown[3].text.rfind("The server's certificate is not trusted", 0) ==
                 0);
+    }
+
+    // The server loses every card: Sync Now asks before it empties the book, and only Yes
+    // goes on.
+    void aSyncThatWouldEmptyTheBookAsksFirst() {
+        DavServer radicale(DavServer::Kind::Radicale);
+        QVERIFY2(radicale.Start(), radicale.Error().c_str());
+        RawDav raw(radicale);
+        const QString book = QString::fromStdString(radicale.DefaultAddressBookPath());
+        for (int i = 0; i < 12; ++i)
+            QCOMPARE(raw.Put(book + QStringLiteral("c%1.vcf").arg(i),
+                             QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:c%1\r\nFN:Card%1\r\n"
+                                            "N:Card%1;;;;\r\nTEL:555 01%1\r\nEND:VCARD\r\n")
+                                 .arg(i)
+                                 .toUtf8())
+                         .status,
+                     201);
+        Rig rig;
+        rig.Make();
+        QVERIFY(ChooseServer(rig, radicale, book));
+        QCOMPARE(SyncNow(rig).icon, MbIcon::Information);
+        QCOMPARE(rig.doc.GetRecords().size(), std::size_t(12));
+
+        for (const QString& href : raw.List(book))
+            QCOMPARE(raw.Delete(href).status / 100, 2);
+        rig.messageBox.answers = {MbResult::No};
+        FakeMessageBox::Shown asked = SyncNow(rig);
+        QCOMPARE(
+            QString::fromStdString(asked.text),
+            QStringLiteral("This sync would remove 12 of the 12 synced contacts from this book, "
+                           "because the server no longer lists them.\n\nGo on with the sync?"));
+        QCOMPARE(asked.icon, MbIcon::Question);
+        QCOMPARE(asked.buttons, MbButtons::YesNo);
+        // The answer ends the sync at once: nothing more is said, nothing changed.
+        QCOMPARE(rig.messageBox.shown.back().text, asked.text);
+        QVERIFY(raw.List(book).isEmpty());
+        QCOMPARE(rig.doc.GetRecords().size(), std::size_t(12));
+
+        rig.messageBox.answers = {MbResult::Yes};
+        SyncNow(rig);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.messageBox.shown.back().icon == MbIcon::Information, 30000);
+        QVERIFY(QString::fromStdString(rig.messageBox.shown.back().text)
+                    .startsWith(QStringLiteral("0 added here, 0 changed here, 12 removed here;")));
+        QVERIFY(rig.doc.GetRecords().empty());
+        QVERIFY(QFile::exists(QString::fromStdString(rig.doc.GetDataPath() + ".before-sync")));
     }
 };
 

@@ -1,10 +1,12 @@
-// kinbook-cli sync and edit against a real radicale, as a user would script them; and a
-// sync killed with SIGKILL at a random moment, run again to the same end.
+// kinbook-cli sync and edit against a real radicale, as a user would script them; a sync
+// that would empty one side; and a sync killed with SIGKILL at a random moment, run again
+// to the same end.
 #include "DavServer.h"
+#include "FakeMessageBox.h"
 #include "RawDav.h"
 #include "RunCli.h"
 #include "TempDir.h"
-#include "FakeMessageBox.h"
+#include "edit/FilingRule.h"
 #include "model/CKinbookDoc.h"
 #include "port/IFileSystem.h"
 #include "sync/CSyncState.h"
@@ -74,6 +76,66 @@ TEST_F(SyncCli, AWrongPasswordIsSaidAndChangesNothing) {
     EXPECT_EQ(r.err, "The server did not accept the user name or password.\n");
     EXPECT_EQ(ReadFileBytes(file), before);
     EXPECT_TRUE(raw->List(book).isEmpty());
+}
+
+// After a sync of twelve contacts, the server forgets the sync token and lists nothing; later
+// the book is emptied here. Either way the sync stops with nothing changed on either side
+// until the user says --allow-mass-delete, and keeps the book as it was before removing.
+TEST_F(SyncCli, ASyncThatWouldEmptyEitherSideNeedsAllowMassDelete) {
+    auto fill = [this] {
+        FakeMessageBox box;
+        CKinbookDoc doc(box, RealFileSystem());
+        ASSERT_TRUE(doc.Load(file));
+        for (int i = 0; i < 12; ++i) {
+            auto r = std::make_unique<CContactRecord>();
+            r->m_strLastName = "Mass" + std::to_string(i);
+            r->m_strItem[0] = "555 2" + std::to_string(i);
+            FileRecord(doc.GetRecords(), std::move(r));
+        }
+        ASSERT_TRUE(doc.Save(file));
+        ASSERT_EQ(Sync().exitCode, 0);
+        ASSERT_EQ(raw->List(book).size(), 12);
+    };
+    fill();
+    for (const QString& href : raw->List(book))
+        ASSERT_EQ(raw->Delete(href).status / 100, 2);
+    CSyncState state;
+    ASSERT_TRUE(state.Load(file, RealFileSystem()));
+    state.m_strToken += "-unknown";
+    ASSERT_TRUE(state.Save(file, RealFileSystem()));
+    const std::string bookBefore = ReadFileBytes(file);
+    const std::string stateBefore = ReadFileBytes(file + ".sync");
+    CliRun r = Sync();
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "This sync would remove 12 of the 12 synced contacts from this book, because "
+                     "the server no longer lists them. Nothing was changed. To remove them, sync "
+                     "again with --allow-mass-delete.\n");
+    EXPECT_EQ(ReadFileBytes(file), bookBefore);
+    EXPECT_EQ(ReadFileBytes(file + ".sync"), stateBefore);
+
+    r = RunCli({"sync", file, "--url", Url(), "--user", server->User(), "--allow-mass-delete"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "0 added here, 0 changed here, 12 removed here; 0 sent to the server, 0 conflicts; "
+              "the book as it was before is kept as " +
+                  file + ".before-sync\n");
+    EXPECT_EQ(ReadFileBytes(file + ".before-sync"), bookBefore);
+
+    // The other way: the book emptied here would empty the address book.
+    fill();
+    {
+        FakeMessageBox box;
+        CKinbookDoc doc(box, RealFileSystem());
+        ASSERT_TRUE(doc.Load(file));
+        doc.GetRecords().clear();
+        ASSERT_TRUE(doc.Save(file));
+    }
+    r = Sync();
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("This sync would delete 12 of the 12 synced contacts from the server"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(raw->List(book).size(), 12);
 }
 
 TEST_F(SyncCli, ASyncKilledAtAnyMomentConvergesWhenRunAgain) {

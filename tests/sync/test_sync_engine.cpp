@@ -1,11 +1,12 @@
 // Whole syncs of a book with real servers (radicale and xandikos): first sync both ways,
 // edits and deletions either way, conflicts, what Kinbook has no field for, interrupted
-// syncs, and a wrong password. The server side is changed with plain HTTP, as a phone
-// would change it.
+// syncs, a wrong password, a full disk here. The server side is changed with plain HTTP,
+// as a phone would change it.
 #include "CCardDavClient.h"
 #include "CSyncEngine.h"
 #include "DavServer.h"
 #include "FakeMessageBox.h"
+#include "FaultyFileSystem.h"
 #include "RawDav.h"
 #include "RunCli.h"
 #include "TempDir.h"
@@ -79,10 +80,18 @@ protected:
                 return r.get();
         return nullptr;
     }
-    SyncResult Sync() {
+    // beforeWrites runs once the book has changed here and before the first write goes out.
+    SyncResult Sync(const std::function<void()>& beforeWrites = {}) {
         CSyncEngine engine(*doc, client);
         SyncResult result;
         QEventLoop loop;
+        bool wrote = false;
+        QObject::connect(&engine, &CSyncEngine::progress, &loop, [&](int done, int total) {
+            if (beforeWrites && !wrote && done == 0 && total > 0) {
+                wrote = true;
+                beforeWrites();
+            }
+        });
         QObject::connect(&engine, &CSyncEngine::finished, &loop,
                          [&](const DavError& e, const SyncCounts& c) {
                              result = {e, c};
@@ -118,6 +127,7 @@ protected:
     TempDir dir;
     std::string path;
     FakeMessageBox box;
+    FaultyFileSystem fs; // passes everything through until a test asks for a fault
     std::unique_ptr<CKinbookDoc> doc;
     CCardDavClient client;
 };
@@ -194,7 +204,10 @@ TEST_P(SyncEngineTest, EditsAndDeletionsTravelBothWays) {
     ASSERT_EQ(raw->Delete(book + QStringLiteral("there.vcf")).status / 100, 2);
     r = Sync();
     ASSERT_FALSE(r.error);
-    EXPECT_EQ(Summary(r), "0 added here, 0 changed here, 1 removed here; 0 sent to the server, 0 conflicts");
+    EXPECT_EQ(Summary(r),
+              "0 added here, 0 changed here, 1 removed here; 0 sent to the server, 0 conflicts; "
+              "the book as it was before is kept as " +
+                  path + ".before-sync");
     EXPECT_EQ(Find("Anywhere"), nullptr);
 
     // Deleted here -> deleted there.
@@ -244,6 +257,85 @@ TEST_P(SyncEngineTest, AnEditOnBothSidesKeepsBothVersions) {
     ASSERT_FALSE(again.error);
     EXPECT_EQ(again.counts.conflicts, 0);
     EXPECT_EQ(again.counts.addedHere + again.counts.changedHere + again.counts.removedHere, 0);
+}
+
+TEST_P(SyncEngineTest, AWriteRefusedForAnEditOnTheServerKeepsOursAsAConflictCopy) {
+    Add(Person("Race", "Rae", "555 3100"));
+    ASSERT_FALSE(Sync().error);
+    const QString href = HrefOf("Rae");
+    ASSERT_FALSE(href.isEmpty());
+    Find("Race")->m_strCity = "York";
+    ASSERT_TRUE(doc->Save(path));
+    // The phone changes the card after Kinbook has looked and before its write arrives.
+    const SyncResult r = Sync([&] {
+        QByteArray theirs = raw->Get(href).body;
+        theirs.replace("555 3100", "555 3199");
+        EXPECT_EQ(raw->Put(href, theirs).status / 100, 2);
+    });
+    ASSERT_FALSE(r.error) << r.error.Message().toStdString();
+    EXPECT_EQ(r.counts.conflicts, 1);
+    ASSERT_EQ(doc->GetRecords().size(), 2u);
+    int ours = 0, theirs = 0;
+    for (const auto& rec : doc->GetRecords()) {
+        ours += rec->m_strCity == "York" && rec->m_strOtherInfo[0] == "(conflict)";
+        theirs += rec->m_strItem[0] == "555 3199" && rec->m_strCity.empty();
+    }
+    EXPECT_EQ(ours, 1);
+    EXPECT_EQ(theirs, 1);
+    EXPECT_TRUE(raw->Get(href).body.contains("555 3199"));
+    // Our version reaches the server as a card of its own; nothing was lost on either side.
+    const SyncResult next = Sync();
+    ASSERT_FALSE(next.error);
+    EXPECT_EQ(next.counts.sentToServer, 1);
+    EXPECT_EQ(ServerCards().size(), 2u);
+    EXPECT_FALSE(HrefOf("York").isEmpty());
+    EXPECT_TRUE(raw->Get(href).body.contains("555 3199"));
+}
+
+// The disk here fills up during a sync: the message says so, not that the server failed,
+// and a removal waits until the book as it was can be kept.
+TEST_P(SyncEngineTest, AFullDiskHereIsSaidAsSuchAndRemovesNothing) {
+    ASSERT_EQ(raw->Put(book + QStringLiteral("gone.vcf"),
+                       PhoneCard(QStringLiteral("gone-uid"), QStringLiteral("Gone"),
+                                 QStringLiteral("Gil"), QStringLiteral("TEL:555 3300\r\n")))
+                  .status,
+              201);
+    doc = std::make_unique<CKinbookDoc>(box, fs);
+    doc->SetDataPath(path);
+    ASSERT_TRUE(doc->Load(path));
+    ASSERT_FALSE(Sync().error);
+    const std::string before = ReadFileBytes(path);
+
+    ASSERT_EQ(raw->Put(book + QStringLiteral("new.vcf"),
+                       PhoneCard(QStringLiteral("new-uid"), QStringLiteral("New"),
+                                 QStringLiteral("Nia"), QStringLiteral("TEL:555 3301\r\n")))
+                  .status,
+              201);
+    fs.failWriteAfter = 0;
+    SyncResult r = Sync();
+    EXPECT_EQ(r.error.Message().toStdString(),
+              "The book could not be saved on this computer, so the "
+              "sync stopped. Sync again once it can be saved.");
+    EXPECT_EQ(box.Texts().back(), "The destination drive is full.");
+
+    ASSERT_EQ(raw->Delete(book + QStringLiteral("gone.vcf")).status / 100, 2);
+    r = Sync();
+    EXPECT_EQ(r.error.Message().toStdString(),
+              "The book could not be saved on this computer (the disk "
+              "is full), so the sync stopped. Sync again once it can "
+              "be saved.");
+    EXPECT_NE(Find("Gone"), nullptr);
+    EXPECT_EQ(ReadFileBytes(path), before);
+
+    fs.failWriteAfter.reset();
+    r = Sync();
+    ASSERT_FALSE(r.error) << r.error.Message().toStdString();
+    EXPECT_EQ(Summary(r), "0 added here, 0 changed here, 1 removed here; 0 sent to the server, 0 "
+                          "conflicts; the book as it was before is kept as " +
+                              path + ".before-sync");
+    EXPECT_EQ(ReadFileBytes(path + ".before-sync"), before);
+    EXPECT_EQ(Find("Gone"), nullptr);
+    EXPECT_NE(Find("New"), nullptr);
 }
 
 TEST_P(SyncEngineTest, APhotoAndABirthdaySurviveAKinbookEdit) {

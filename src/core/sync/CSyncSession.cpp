@@ -4,6 +4,7 @@
 #include "model/CRecordUids.h"
 #include "model/NoCase.h"
 #include "model/TextDecode.h"
+#include "port/IFileSystem.h"
 #include "sync/SyncRules.h"
 #include "transfer/CVCardReader.h"
 #include "transfer/CVCardWriter.h"
@@ -83,6 +84,18 @@ bool MergeInto(CContactRecord& mine, const CContactRecord& theirs) {
         clash = clash || !placed;
     }
     return !clash;
+}
+
+// Why a file beside the book could not be written, in the words of the sync's message.
+std::string ReasonOf(CFileException::Cause cause) {
+    switch (cause) {
+    case CFileException::DiskFull:
+        return "the disk is full";
+    case CFileException::AccessDenied:
+        return "it may not be written to";
+    default:
+        return "the disk could not be written";
+    }
 }
 
 std::string SafeName(const std::string& uid) {
@@ -170,7 +183,7 @@ void CSyncSession::ServerListing(const std::map<std::string, std::string>& hrefT
     }
     for (const auto& [href, e] : byHref)
         if (hrefToEtag.count(href) == 0)
-            m_removed.push_back(href);
+            m_removed.insert(href);
 }
 
 void CSyncSession::ServerDelta(const std::map<std::string, std::string>& changed,
@@ -185,7 +198,7 @@ void CSyncSession::ServerDelta(const std::map<std::string, std::string>& changed
         const auto it = byHref.find(href);
         m_serverChanged[href] = it == byHref.end() || it->second->etag.empty() || it->second->etag != etag;
     }
-    m_removed = removed;
+    m_removed = std::set<std::string>(removed.begin(), removed.end());
 }
 
 std::vector<std::string> CSyncSession::HrefsToFetch() const {
@@ -198,6 +211,58 @@ std::vector<std::string> CSyncSession::HrefsToFetch() const {
 
 void CSyncSession::Fetched(const ServerCard& card) {
     m_fetched[card.href] = card;
+}
+
+const ServerCard* CSyncSession::ChangedCard(const SyncEntry& entry) const {
+    const auto changed = m_serverChanged.find(entry.href);
+    if (changed == m_serverChanged.end() || !changed->second)
+        return nullptr;
+    const auto fetched = m_fetched.find(entry.href);
+    return fetched == m_fetched.end() ? nullptr : &fetched->second;
+}
+
+Side CSyncSession::HereSide(const CContactRecord* record, const SyncEntry& entry) const {
+    if (record == nullptr)
+        return Side::Gone;
+    return CRecordUids::Fingerprint(*record) == entry.fingerprint ? Side::Unchanged : Side::Changed;
+}
+
+Side CSyncSession::ThereSide(const SyncEntry& entry, const ServerCard* changed) const {
+    if (m_removed.count(entry.href) != 0)
+        return Side::Gone;
+    // A new ETag on the card as we last saw it is no change.
+    return changed != nullptr && !kb::sync::SameCard(changed->data, entry.card) ? Side::Changed
+                                                                                : Side::Unchanged;
+}
+
+kb::sync::Removals CSyncSession::PlannedRemovals() {
+    kb::sync::Removals out;
+    out.shared = static_cast<int>(m_state.m_entries.size());
+    for (const auto& [uid, entry] : m_state.m_entries) {
+        const Action action =
+            kb::sync::Decide(HereSide(RecordOf(uid), entry), ThereSide(entry, ChangedCard(entry)));
+        out.here += action == Action::DeleteHere ? 1 : 0;
+        out.there += action == Action::DeleteThere ? 1 : 0;
+    }
+    return out;
+}
+
+bool CSyncSession::KeepBookBeforeRemoving() {
+    const std::string to = BeforeSyncPath(m_doc.GetDataPath());
+    IFileSystem& fs = m_doc.FileSystem();
+    try {
+        const auto in = fs.OpenRead(m_doc.GetDataPath());
+        const auto out = fs.CreateAtomic(to);
+        std::vector<char> buffer(1 << 16);
+        while (const std::size_t n = in->Read(buffer.data(), buffer.size()))
+            out->Write(buffer.data(), n);
+        out->Commit();
+    } catch (const CFileException& e) {
+        m_saveProblem = ReasonOf(e.m_cause);
+        return false;
+    }
+    m_counts.keptCopy = to;
+    return true;
 }
 
 std::string CSyncSession::NewHref(const std::string& uid) const {
@@ -265,7 +330,11 @@ void CSyncSession::KeepConflictCopy(const CContactRecord& local, std::vector<Out
 
 std::vector<OutgoingChange> CSyncSession::ApplyHere(bool& ok) {
     std::vector<OutgoingChange> out;
-    const std::set<std::string> removed(m_removed.begin(), m_removed.end());
+    if (PlannedRemovals().here > 0 && !KeepBookBeforeRemoving()) {
+        ok = false;
+        return out;
+    }
+    const std::set<std::string>& removed = m_removed;
     std::set<std::string> known; // hrefs of cards the state knows
     std::set<const CContactRecord*> handled;
 
@@ -277,23 +346,22 @@ std::vector<OutgoingChange> CSyncSession::ApplyHere(bool& ok) {
         SyncEntry entry = m_state.m_entries[uid];
         known.insert(entry.href);
         CContactRecord* r = RecordOf(uid);
-        const auto fetched = m_fetched.find(entry.href);
-        const bool serverChanged = m_serverChanged.count(entry.href) != 0 &&
-                                   m_serverChanged[entry.href] && fetched != m_fetched.end();
-        const Side here = r == nullptr ? Side::Gone
-                          : CRecordUids::Fingerprint(*r) == entry.fingerprint ? Side::Unchanged
-                                                                              : Side::Changed;
-        Side there = removed.count(entry.href) != 0 ? Side::Gone
-                     : serverChanged                ? Side::Changed
-                                                    : Side::Unchanged;
+        const ServerCard* fetched = ChangedCard(entry);
+        const Side here = HereSide(r, entry);
+        const Side there = ThereSide(entry, fetched);
         if (r != nullptr)
             handled.insert(r);
+        if (fetched != nullptr && there == Side::Unchanged) {
+            // Only the ETag moved: what goes back is conditional on the new one.
+            entry.etag = fetched->etag;
+            m_state.m_entries[uid].etag = fetched->etag;
+        }
         if (there == Side::Changed && r != nullptr) {
             // Our own change coming back, or the same edit made on both sides.
             CContactRecord theirs;
             std::string cardUid;
-            if (RecordFromCard(fetched->second.data, theirs, cardUid) && theirs == *r) {
-                m_state.m_entries[uid] = {entry.href, fetched->second.etag, fetched->second.data,
+            if (RecordFromCard(fetched->data, theirs, cardUid) && theirs == *r) {
+                m_state.m_entries[uid] = {entry.href, fetched->etag, fetched->data,
                                           CRecordUids::Fingerprint(*r)};
                 continue;
             }
@@ -302,7 +370,7 @@ std::vector<OutgoingChange> CSyncSession::ApplyHere(bool& ok) {
         case Action::None:
             break;
         case Action::Pull:
-            PullInto(r, uid, fetched->second);
+            PullInto(r, uid, *fetched);
             ++m_counts.changedHere;
             break;
         case Action::DeleteHere: {
@@ -337,13 +405,13 @@ std::vector<OutgoingChange> CSyncSession::ApplyHere(bool& ok) {
         }
         case Action::Restore:
             m_state.m_entries.erase(uid);
-            AddFromCard(fetched->second);
+            AddFromCard(*fetched);
             ++m_counts.addedHere;
             break;
         case Action::Conflict:
             KeepConflictCopy(*r, &out);
             handled.insert(RecordOf(out.back().uid));
-            PullInto(r, uid, fetched->second);
+            PullInto(r, uid, *fetched);
             break;
         case Action::Forget:
             m_state.m_entries.erase(uid);
@@ -466,22 +534,33 @@ void CSyncSession::Sent(const OutgoingChange& change, const std::string& newEtag
     m_state.m_entries[change.uid] = {change.href, newEtag, change.data, change.fingerprint};
 }
 
-void CSyncSession::Refused(const OutgoingChange& change, const std::optional<ServerCard>& current) {
+std::optional<OutgoingChange> CSyncSession::Refused(const OutgoingChange& change,
+                                                    const std::optional<ServerCard>& current) {
+    const auto known = m_state.m_entries.find(change.uid);
+    if (current && !change.retried && change.kind != OutgoingChange::PutNew &&
+        known != m_state.m_entries.end() && kb::sync::SameCard(current->data, known->second.card)) {
+        // The card is as we last saw it, under a new ETag: no one else changed it.
+        known->second.etag = current->etag;
+        OutgoingChange again = change;
+        again.etag = current->etag;
+        again.retried = true;
+        return again;
+    }
     CContactRecord* r = RecordOf(change.uid);
     if (change.kind == OutgoingChange::Delete) {
         m_state.m_entries.erase(change.uid);
         // Edited on the server after we looked: the edit wins, the contact comes back.
         if (current && AddFromCard(*current) != nullptr)
             ++m_counts.addedHere;
-        return;
+        return std::nullopt;
     }
     if (!current) {
         // Gone from the server: the record is new to it at the next sync.
         m_state.m_entries.erase(change.uid);
-        return;
+        return std::nullopt;
     }
     if (r == nullptr)
-        return;
+        return std::nullopt;
     CContactRecord theirs;
     std::string cardUid;
     const bool readable = RecordFromCard(current->data, theirs, cardUid);
@@ -490,23 +569,29 @@ void CSyncSession::Refused(const OutgoingChange& change, const std::optional<Ser
         // Our own card from a sync that stopped before it could note it.
         m_state.m_entries[change.uid] = {current->href, current->etag, current->data,
                                          CRecordUids::Fingerprint(*r)};
-        return;
+        return std::nullopt;
     }
     if (change.kind == OutgoingChange::PutNew && readable && cardUid != change.uid)
-        return; // another card took the name; the record stays new and tries again
+        return std::nullopt; // another card took the name; the record stays new and tries again
     // Changed on both sides: keep ours as a marked copy, take theirs.
     KeepConflictCopy(*r, nullptr);
     PullInto(r, change.uid, *current);
+    return std::nullopt;
 }
 
 bool CSyncSession::Checkpoint() {
+    m_saveProblem.clear();
     if (m_dirty) {
         if (!m_doc.Save())
             return false;
         m_dirty = false;
     }
     m_state.m_nBookFingerprint = BookPrint();
-    return m_state.Save(m_doc.GetDataPath(), m_doc.FileSystem());
+    CFileException::Cause cause = CFileException::Generic;
+    if (m_state.Save(m_doc.GetDataPath(), m_doc.FileSystem(), &cause))
+        return true;
+    m_saveProblem = ReasonOf(cause);
+    return false;
 }
 
 bool CSyncSession::Finish(const std::string& token) {

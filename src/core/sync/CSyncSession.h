@@ -6,18 +6,22 @@
 //   CSyncSession s(doc, bookUrl, bookPath);         // reads the state file
 //   s.ServerListing(all) or s.ServerDelta(changed, removed);
 //   fetch s.HrefsToFetch(), then s.Fetched(card) for each;
+//   s.PlannedRemovals().Mass(): ask before going on, or stop with nothing changed;
 //   auto out = s.ApplyHere();                       // the book changes here, saved
-//   for each op in out: send it, then s.Sent(op, etag) / s.Refused(op, current card)
+//   for each op in out: send it, then s.Sent(op, etag) / s.Refused(op, current card),
+//                       and send again what Refused gives back
 //   s.Finish(newToken);                             // token and state saved
 //
 // Every change to the book is filed by the filing rule; the book and then the state are
 // saved at each Checkpoint, so a sync stopped at any point and run again converges.
 #include "model/CContactRecord.h"
 #include "sync/CSyncState.h"
+#include "sync/SyncRules.h"
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,6 +40,7 @@ struct SyncCounts {
     int removedHere = 0;
     int sentToServer = 0;
     int conflicts = 0;
+    std::string keptCopy; // where the book as it was is kept, when records were removed here
 };
 
 struct OutgoingChange {
@@ -45,6 +50,7 @@ struct OutgoingChange {
     std::string etag; // If-Match for Put and Delete
     std::string data; // the card for Put and PutNew
     std::uint64_t fingerprint = 0; // the record's when the card was made from it
+    bool retried = false;          // sent again after a refusal: never a third time
 };
 
 class CSyncSession {
@@ -67,15 +73,25 @@ public:
     std::vector<std::string> HrefsToFetch() const;
     void Fetched(const ServerCard& card);
 
-    // Decides and makes every change here; returns what must go to the server. False
-    // (through ok) when the book could not be saved.
+    // What ApplyHere and the changes it returns would remove on each side.
+    kb::sync::Removals PlannedRemovals();
+
+    // Decides and makes every change here; returns what must go to the server. Before it
+    // removes a record here it keeps the book as it was in BeforeSyncPath (one copy,
+    // replaced by the next such sync). False (through ok) when the book or that copy could
+    // not be saved; nothing was removed then.
     std::vector<OutgoingChange> ApplyHere(bool& ok);
+    static std::string BeforeSyncPath(const std::string& dataPath) {
+        return dataPath + ".before-sync";
+    }
 
     // The server took the change; etag may be empty when it did not say.
     void Sent(const OutgoingChange& change, const std::string& newEtag);
     // The server refused a conditional change (412): current is the card it holds now,
     // or nothing when the card is gone. The book keeps both versions where both changed.
-    void Refused(const OutgoingChange& change, const std::optional<ServerCard>& current);
+    // A card that only got a new ETag gives back the change to send again, once.
+    std::optional<OutgoingChange> Refused(const OutgoingChange& change,
+                                          const std::optional<ServerCard>& current);
 
     // Saves the book (when it changed) and the state. False when the book could not be
     // saved (the doc has said why).
@@ -84,6 +100,9 @@ public:
     bool Finish(const std::string& token);
 
     const SyncCounts& Counts() const { return m_counts; }
+    // Why the last save of this session failed ("the disk is full"), when the session
+    // wrote the file itself; empty when the book's own save failed (it has said why).
+    const std::string& SaveProblem() const { return m_saveProblem; }
 
 private:
     struct Fetch;
@@ -97,6 +116,10 @@ private:
     OutgoingChange MakePut(const CContactRecord& record, const std::string& uid,
                            const SyncEntry* previous);
     std::string NewHref(const std::string& uid) const;
+    const ServerCard* ChangedCard(const SyncEntry& entry) const;
+    kb::sync::Side HereSide(const CContactRecord* record, const SyncEntry& entry) const;
+    kb::sync::Side ThereSide(const SyncEntry& entry, const ServerCard* changed) const;
+    bool KeepBookBeforeRemoving();
     std::uint64_t BookPrint();
 
     CKinbookDoc& m_doc;
@@ -108,8 +131,9 @@ private:
     // What the server holds now, by href: its ETag, and whether it changed since the state.
     std::map<std::string, std::string> m_serverEtags;
     std::map<std::string, bool> m_serverChanged;
-    std::vector<std::string> m_removed;
+    std::set<std::string> m_removed;
     bool m_fullListing = false;
     std::map<std::string, ServerCard> m_fetched;
     SyncCounts m_counts;
+    std::string m_saveProblem;
 };

@@ -144,7 +144,6 @@ bool CSyncState::Parse(std::string_view text) {
     return true;
 }
 
-
 bool CSyncState::Load(const std::string& dataPath, IFileSystem& fs) {
     Clear();
     const std::string path = SidecarPath(dataPath);
@@ -154,13 +153,23 @@ bool CSyncState::Load(const std::string& dataPath, IFileSystem& fs) {
     return text && Parse(*text);
 }
 
-bool CSyncState::Save(const std::string& dataPath, IFileSystem& fs) const {
+bool CSyncState::Save(const std::string& dataPath, IFileSystem& fs,
+                      CFileException::Cause* cause) const {
     const std::string text = Serialize();
     // A file that holds this very state already is left as it is: a sync with nothing
     // to do reads the file but writes nothing.
     if (ReadWholeFile(fs, SidecarPath(dataPath)) == text)
         return true;
-    return WriteWholeFile(fs, SidecarPath(dataPath), text);
+    try {
+        const auto sink = fs.CreateAtomic(SidecarPath(dataPath));
+        sink->Write(text.data(), text.size());
+        sink->Commit();
+        return true;
+    } catch (const CFileException& e) {
+        if (cause != nullptr)
+            *cause = e.m_cause;
+        return false;
+    }
 }
 
 void CSyncState::NoteBookSaved(const std::string& dataPath, std::uint64_t bookFingerprint,

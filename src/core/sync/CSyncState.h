@@ -8,6 +8,7 @@
 // Plus the address book it belongs to, the server's sync token, and the fingerprint of the
 // whole book when the file was last written, which tells whether another program changed
 // the data file meanwhile (then a missing record is not taken for a deletion).
+#include "port/FileErrors.h"
 #include <cstdint>
 #include <map>
 #include <string>
@@ -42,8 +43,9 @@ public:
     // file exists but cannot be read or is damaged (the state is then empty).
     bool Load(const std::string& dataPath, IFileSystem& fs);
     // Writes the sidecar atomically (unless it holds this state already); false when it
-    // could not be written (the previous file stays as it was).
-    bool Save(const std::string& dataPath, IFileSystem& fs) const;
+    // could not be written (the previous file stays as it was), and why through cause.
+    bool Save(const std::string& dataPath, IFileSystem& fs,
+              CFileException::Cause* cause = nullptr) const;
     // After the book was saved: notes its fingerprint in an existing, readable state file.
     static void NoteBookSaved(const std::string& dataPath, std::uint64_t bookFingerprint,
                               IFileSystem& fs);

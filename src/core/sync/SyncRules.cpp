@@ -1,6 +1,7 @@
 #include "sync/SyncRules.h"
 #include "model/NoCase.h"
 #include "model/TextDecode.h"
+#include "transfer/CVCardReader.h"
 #include <algorithm>
 #include <set>
 #include <unordered_map>
@@ -116,6 +117,54 @@ void MarkConflict(CContactRecord& record) {
     CRecordText& last = record.m_strOtherInfo.back();
     if (!last.ends_with(" (conflict)"))
         last += std::string(" ") + kConflictMark;
+}
+
+namespace {
+
+bool MassOn(int removals, int shared) {
+    return removals > kMassFloor && removals * 2 > shared;
+}
+
+bool SameProperty(const VCardProperty& a, const VCardProperty& b) {
+    if (a.group != b.group || a.name != b.name || a.value != b.value || a.binary != b.binary ||
+        a.params.size() != b.params.size())
+        return false;
+    for (std::size_t i = 0; i < a.params.size(); ++i)
+        if (a.params[i].name != b.params[i].name || a.params[i].values != b.params[i].values)
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool Removals::Mass() const {
+    return MassOn(here, shared) || MassOn(there, shared);
+}
+
+std::string Removals::Text() const {
+    const std::string of = " of the " + std::to_string(shared) + " synced contacts from ";
+    std::string text;
+    if (MassOn(here, shared))
+        text = "This sync would remove " + std::to_string(here) + of +
+               "this book, because the server no longer lists them.";
+    if (MassOn(there, shared))
+        text += std::string(text.empty() ? "" : " ") + "This sync would delete " +
+                std::to_string(there) + of + "the server, because they were deleted here.";
+    return text;
+}
+
+bool SameCard(const std::string& a, const std::string& b) {
+    if (a == b)
+        return true;
+    const std::vector<VCard> x = ParseVCards(a);
+    const std::vector<VCard> y = ParseVCards(b);
+    if (x.size() != 1 || y.size() != 1 || x[0].version != y[0].version ||
+        x[0].properties.size() != y[0].properties.size())
+        return false;
+    for (std::size_t i = 0; i < x[0].properties.size(); ++i)
+        if (!SameProperty(x[0].properties[i], y[0].properties[i]))
+            return false;
+    return true;
 }
 
 std::uint64_t BookFingerprint(std::vector<std::pair<std::string, std::uint64_t>> uidsAndPrints) {

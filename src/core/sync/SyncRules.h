@@ -47,6 +47,26 @@ PairRecords(const std::vector<const CContactRecord*>& here,
 void MarkConflict(CContactRecord& record);
 inline constexpr const char* kConflictMark = "(conflict)";
 
+// What a sync would remove on each side, counted before it changes anything.
+struct Removals {
+    int here = 0;   // records whose cards the server no longer holds
+    int there = 0;  // cards of records deleted here
+    int shared = 0; // records the book shared with the address book after the last sync
+
+    // More than kMassFloor records on one side, and more than half of those shared: one
+    // bad answer from a server, or a book emptied by mistake, must not empty the other
+    // side unasked.
+    bool Mass() const;
+    // What would go, as the user is told before it goes: "This sync would remove 70 of
+    // the 70 synced contacts from this book, ...".
+    std::string Text() const;
+};
+inline constexpr int kMassFloor = 10;
+
+// Whether two cards say the same, however they are folded and whatever their line ends:
+// a server may give a card a new ETag without changing it.
+bool SameCard(const std::string& a, const std::string& b);
+
 // One number for a whole book from each record's UID and fingerprint, independent of the
 // records' order.
 std::uint64_t BookFingerprint(std::vector<std::pair<std::string, std::uint64_t>> uidsAndPrints);

@@ -35,6 +35,12 @@ SyncCommands::SyncCommands(IKinbookView& view, CommandTable& table)
       m_passwords(std::make_unique<CPasswordStore>()), m_timer(new QTimer(this)) {
     m_engine = std::make_unique<CSyncEngine>(view.GetDocument(), *m_client);
     connect(m_engine.get(), &CSyncEngine::finished, this, &SyncCommands::OnFinished);
+    m_engine->SetConfirmRemovals([this](const QString& text) {
+        const std::string question =
+            (text + QStringLiteral("\n\nGo on with the sync?")).toStdString();
+        return m_view.Services().messageBox.Show(question, kAppTitle, MbIcon::Question,
+                                                 MbButtons::YesNo) == MbResult::Yes;
+    });
     connect(m_engine.get(), &CSyncEngine::bookChanged, this,
             [this] { m_view.RefreshView(m_view.GetSelectedRecord(), false); });
     connect(m_engine.get(), &CSyncEngine::progress, this, [this](int done, int total) {
@@ -190,6 +196,8 @@ void SyncCommands::OnFinished(const DavError& e, const SyncCounts& counts) {
         OnSyncNow();
         return;
     }
+    if (e.kind == DavError::MassRemoval)
+        return; // the user was asked and said no
     if (e) {
         if (e.kind == DavError::Unauthorized)
             m_passwords->Write(StoredAccount().server, StoredAccount().user, QString());
