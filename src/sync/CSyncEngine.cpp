@@ -12,10 +12,18 @@ QString CSyncEngine::Summary(const SyncCounts& c) {
         QString::asprintf("%d added here, %d changed here, %d removed here; %d "
                           "sent to the server, %d conflicts",
                           c.addedHere, c.changedHere, c.removedHere, c.sentToServer, c.conflicts);
+    if (c.ignoredCards > 0)
+        summary += QStringLiteral("; %1 cards outside the address book ignored").arg(c.ignoredCards);
     if (!c.keptCopy.empty())
         summary += QStringLiteral("; the book as it was before is kept as %1")
                        .arg(QString::fromStdString(c.keptCopy));
     return summary;
+}
+
+SyncCounts CSyncEngine::Counts() const {
+    SyncCounts counts = m_session->Counts();
+    counts.ignoredCards = m_client.IgnoredHrefCount() - m_ignoredAtStart;
+    return counts;
 }
 
 void CSyncEngine::Start(const QUrl& book) {
@@ -27,6 +35,7 @@ void CSyncEngine::Start(const QUrl& book) {
     m_noted = 0;
     m_inFlight = 0;
     m_error = DavError();
+    m_ignoredAtStart = m_client.IgnoredHrefCount();
     m_session = std::make_unique<CSyncSession>(m_doc, book.toString(QUrl::FullyEncoded).toStdString(),
                                                book.path(QUrl::FullyEncoded).toStdString());
     const QString token = QString::fromStdString(m_session->Token());
@@ -229,7 +238,7 @@ bool CSyncEngine::RemovalsAllowed() {
     if (m_confirmRemovals && m_confirmRemovals(text))
         return true;
     // Stopped before anything changed on either side: nothing to note either.
-    const SyncCounts counts = m_session->Counts();
+    const SyncCounts counts = Counts();
     m_session.reset();
     emit finished(DavError::Make(DavError::MassRemoval, text), counts);
     return false;
@@ -242,7 +251,7 @@ DavError CSyncEngine::NotSaved() const {
 void CSyncEngine::Fail(const DavError& e) {
     // What was completed stays, and is noted, so the next sync goes on from there (a save
     // that has just failed is not tried again).
-    const SyncCounts counts = m_session->Counts();
+    const SyncCounts counts = Counts();
     if (e.kind != DavError::NotSaved)
         m_session->Checkpoint();
     m_session.reset();
@@ -250,7 +259,7 @@ void CSyncEngine::Fail(const DavError& e) {
 }
 
 void CSyncEngine::Done() {
-    const SyncCounts counts = m_session->Counts();
+    const SyncCounts counts = Counts();
     const bool ok = m_session->Finish(m_newToken.toStdString());
     const DavError error = ok ? DavError() : NotSaved();
     m_session.reset();

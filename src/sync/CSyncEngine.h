@@ -48,6 +48,8 @@ signals:
     void finished(const DavError& error, const SyncCounts& counts);
 
 private:
+    // The session's counts, with the cards the client ignored during this sync.
+    SyncCounts Counts() const;
     void OnDelta(const DavError& e, const DavDelta& delta, bool initial);
     void OnListing(const DavError& e, const DavListing& listing);
     void Fetch();
@@ -66,6 +68,7 @@ private:
     CKinbookDoc& m_doc;
     CCardDavClient& m_client;
     QUrl m_book;
+    int m_ignoredAtStart = 0; // the client's count of ignored cards when this sync began
     std::unique_ptr<CSyncSession> m_session;
     std::vector<OutgoingChange> m_out;
     std::size_t m_next = 0;     // the first change not yet sent

@@ -41,6 +41,7 @@ struct SyncCounts {
     int sentToServer = 0;
     int conflicts = 0;
     std::string keptCopy; // where the book as it was is kept, when records were removed here
+    int ignoredCards = 0; // cards the server named outside the address book, left alone
 };
 
 struct OutgoingChange {
