@@ -1,5 +1,6 @@
 // How long a book takes to lay out: the counting pass, and every page drawn, each page
-// re-running the layout from the first record.
+// re-running the layout from the first record. And one record whose note runs to
+// megabytes, every page drawn: a page costs what it shows, not the whole note again.
 #include "model/CCategoryList.h"
 #include "port/IClock.h"
 #include "print/CPaperSize.h"
@@ -75,8 +76,43 @@ void BM_AllPagesPocket(benchmark::State& s) {
     PrintBook(s, kSizePocket, true);
 }
 
+// Words of prose, a paragraph break now and then.
+std::string LongNote(std::size_t bytes) {
+    static const char* const kWords[] = {"the", "quick", "brown", "fox", "jumps", "over",
+                                         "a",   "lazy",  "dog",   "and", "keeps", "running"};
+    std::string note;
+    for (std::size_t n = 0; note.size() < bytes; ++n) {
+        note += kWords[n % 12];
+        note += n % 97 == 96 ? "\r\n" : " ";
+    }
+    return note;
+}
+
+void BM_PrintLongNote(benchmark::State& state) {
+    CContactRecord record;
+    record.m_strLastName = "Longnote";
+    record.m_strNotes = LongNote(static_cast<std::size_t>(state.range(0)) * 1024);
+    const CRecordList records;
+    CCategoryList categories;
+    categories.ResetToDefaults();
+    CPrintSettings settings;
+    settings.m_bContactNotes = true;
+    SystemClock clock;
+    NullSurface surface;
+    int pages = 0;
+    for (auto _ : state) {
+        CPrintJob job(PrintMode::Record, settings, records, categories, &record, clock);
+        pages = job.BeginPrinting(surface);
+        for (int n = 1; n <= pages; ++n)
+            job.PrintPage(surface, n);
+        benchmark::DoNotOptimize(pages);
+    }
+    state.counters["pages"] = pages;
+}
+
 } // namespace
 
+BENCHMARK(BM_PrintLongNote)->Arg(256)->Arg(2560)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CountRegular)->Arg(300)->Arg(3000);
 BENCHMARK(BM_AllPagesRegular)->Arg(300)->Arg(3000);
 BENCHMARK(BM_AllPagesPocket)->Arg(300)->Arg(3000);

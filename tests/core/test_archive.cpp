@@ -481,10 +481,11 @@ TEST(DataFileReader, ACutAtEveryOffsetFailsKeepingWhatWasRead) {
     }
 }
 
-TEST(DataFileReader, IgnoresBytesAfterTheRecords) {
+TEST(DataFileReader, RefusesBytesAfterTheRecords) {
     CCategoryList categories;
     CRecordList records;
-    ASSERT_FALSE(ReadBook(HexBytes(kWorkedExample) + "garbage", categories, records));
+    EXPECT_EQ(ReadBook(HexBytes(kWorkedExample) + "garbage", categories, records),
+              CArchiveException::Generic);
     EXPECT_EQ(records.size(), 1u);
 }
 

@@ -103,6 +103,52 @@ TEST(BigInputs, ATenMegabyteNoteSurvivesSaveAndLoad) {
     EXPECT_TRUE(mb.shown.empty());
 }
 
+TEST(BigInputs, ValuesOverAMegabyteAreCutAtACharacterAndCounted) {
+    TempDir dir;
+    const std::string path = dir.File("long.csv");
+    // The cut at 1 MiB would fall inside the "é" (and, in the card, inside "\n").
+    const std::string keep(std::size_t{1 << 20} - 1, 'a');
+    WriteFileBytes(path, "Ann," + keep + "\xC3\xA9 and more\r\nBob," + keep + "\r\n");
+    FakeMessageBox mb;
+    CRecordList records;
+    ImportResult result = ImportFile(path, records, mb);
+    ASSERT_EQ(result.outcome, ImportOutcome::Completed);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0]->m_strFirstName, keep);
+    EXPECT_EQ(records[1]->m_strFirstName, keep);
+    EXPECT_EQ(mb.Texts().back(), "2 records imported. 1 value longer than 1 MiB was shortened.");
+
+    const std::string card = dir.File("long.vcf");
+    WriteFileBytes(card, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee;Ann;;;\r\nNOTE:" + keep +
+                             "\\nmore\r\nTITLE:" + keep + "bb\r\nEND:VCARD\r\n");
+    records.clear();
+    mb.shown.clear();
+    result = ImportFile(card, records, mb);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0]->m_strNotes, keep);
+    EXPECT_EQ(records[0]->m_strTitle, keep + "b");
+    EXPECT_EQ(mb.Texts().back(), "1 records imported. 2 values longer than 1 MiB were shortened.");
+}
+
+TEST(BigInputs, ALineOrCardOver64MegabytesIsRefusedBeforeTheImport) {
+    TempDir dir;
+    const std::string huge((64u << 20) + 1, 'x');
+    const std::string csv = dir.File("huge.csv");
+    WriteFileBytes(csv, "Before,x\r\n\"Big\",\"" + huge + "\"\r\n");
+    const std::string vcf = dir.File("huge.vcf");
+    WriteFileBytes(vcf, "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\nBEGIN:VCARD\r\nNOTE:" + huge);
+    const std::string refused = " is longer than 64 MiB and cannot be imported.  Nothing was "
+                                "imported.";
+    for (const auto& [path, text] :
+         {std::pair{csv, "Line 2" + refused}, std::pair{vcf, "The card on line 4" + refused}}) {
+        FakeMessageBox mb;
+        std::vector<char> buffer;
+        EXPECT_EQ(CountRecords(path, RealFileSystem(), mb, buffer).status,
+                  ScanStatus::Incompatible);
+        EXPECT_EQ(mb.Texts(), std::vector<std::string>{text});
+    }
+}
+
 class OddDelimitedFile : public ::testing::TestWithParam<ImportOutcomeCase> {};
 
 TEST_P(OddDelimitedFile, ImportsOrRefusesCleanly) {

@@ -122,10 +122,21 @@ TEST_F(CliBookTest, RestoreReadsTheWholeBackupBeforeReplacingTheFile) {
     WriteFileBytes(copy, bookBytes.substr(0, bookBytes.size() - 2));
     CliRun r = RunCli({"restore", book, copy});
     EXPECT_EQ(r.exitCode, 2) << "refused without --force";
-    r = RunCli({"restore", book, copy, "--force"});
+    // Cut short, followed by other bytes, or zeros that read as an empty book.
+    for (const std::string& damaged :
+         {bookBytes.substr(0, bookBytes.size() - 2), bookBytes + std::string(5000, '\x7F'),
+          std::string(1 << 20, '\0')}) {
+        WriteFileBytes(copy, damaged);
+        r = RunCli({"restore", book, copy, "--force"});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find("Backup was not restored."), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(ReadFileBytes(book), bookBytes);
+    }
+    // Nor is a file of zeros taken for a book to add to.
+    r = RunCli({"add", copy, "--last", "Zed"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("Backup was not restored."), std::string::npos) << r.err;
-    EXPECT_EQ(ReadFileBytes(book), bookBytes);
+    EXPECT_EQ(ReadFileBytes(copy), std::string(1 << 20, '\0'));
 
     const std::string fresh = dir.File("fresh.kbk");
     r = RunCli({"restore", fresh, book});

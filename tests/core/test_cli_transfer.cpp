@@ -64,6 +64,21 @@ TEST_F(CliTransfer, RefusalsLeaveFilesAsTheyWere) {
     run = RunCli({"import", book, dir.File("missing.csv")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("missing.csv could not be opened."), std::string::npos) << run.err;
+
+    // A line or a card longer than 64 MiB, after one that is fine.
+    const std::string huge((64u << 20) + 1, 'x');
+    Write(in, "Before,x\r\nBig," + huge + "\r\n");
+    run = RunCli({"import", book, in});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err,
+              "Line 2 is longer than 64 MiB and cannot be imported.  Nothing was imported.\n");
+    const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\nEND:VCARD\r\n";
+    Write(in, card + card + "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:" + huge + "\r\nEND:VCARD\r\n");
+    run = RunCli({"import", book, in});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "The card on line 9 is longer than 64 MiB and cannot be imported.  "
+                       "Nothing was imported.\n");
+    EXPECT_EQ(ReadFileBytes(book), before);
 }
 
 TEST_F(CliTransfer, SkippedColumnsAndAnEmptyCategoryExport) {

@@ -83,8 +83,8 @@ TEST_F(DocumentTest, SaveThenLoadGivesTheSameBook) {
     ASSERT_EQ(other.GetRecords().size(), 3u);
     EXPECT_EQ(*other.GetRecords()[2], *doc.GetRecords()[2]);
     // The data file and the UIDs of its records beside it.
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"YourContactRecords.kbk",
-                                                        "YourContactRecords.kbk.uids"}));
+    EXPECT_EQ(dir.Entries(),
+              (std::vector<std::string>{"YourContactRecords.kbk", "YourContactRecords.kbk.uids"}));
 }
 
 TEST_F(DocumentTest, LoadReplacesTheListsCompletely) {
@@ -134,6 +134,26 @@ TEST_F(DocumentTest, ACutDataFileKeepsWhatWasReadAndACopyOfTheFile) {
     EXPECT_EQ(messages.Texts().back(), WithPath(kDamagedCopyKept, copy + ".1"));
     EXPECT_EQ(ReadFileBytes(copy), cut);
     EXPECT_EQ(ReadFileBytes(copy + ".1"), "\x01");
+}
+
+TEST_F(DocumentTest, AFileThatIsNoWholeBookIsDamaged) {
+    const std::string good = WriteGoodFile(3);
+    std::string noise(5000, '\0');
+    std::uint32_t x = 24;
+    for (char& c : noise)
+        c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+    // Read whole, each would look like a book: three records, or none.
+    for (const std::string& bytes : {good + noise, std::string(4096, '\0'), std::string()}) {
+        SCOPED_TRACE(bytes.size());
+        WriteFileBytes(doc.GetDataPath(), bytes);
+        fs::remove(doc.GetDataPath() + ".damaged");
+        messages.shown.clear();
+        EXPECT_FALSE(doc.LoadDataFile());
+        const std::string copy = doc.GetDataPath() + ".damaged";
+        EXPECT_EQ(messages.Texts(),
+                  (std::vector<std::string>{kCorrupted, WithPath(kDamagedCopyKept, copy)}));
+        EXPECT_TRUE(ReadFileBytes(copy) == bytes) << "the copy holds the file as it was";
+    }
 }
 
 TEST_F(DocumentTest, ACutInsideTheCategoriesPutsTheDefaultsInFront) {
@@ -259,8 +279,8 @@ TEST_P(SaveFault, LeavesTheOldFileByteForByteAndNoTemporaryFile) {
     EXPECT_EQ(messages.shown[0].icon, GetParam().icon);
     EXPECT_EQ(messages.shown[0].buttons, MbButtons::Ok);
     EXPECT_EQ(ReadFileBytes(doc.GetDataPath()), before);
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"YourContactRecords.kbk",
-                                                        "YourContactRecords.kbk.uids"}));
+    EXPECT_EQ(dir.Entries(),
+              (std::vector<std::string>{"YourContactRecords.kbk", "YourContactRecords.kbk.uids"}));
     EXPECT_EQ(doc.GetRecords().size(), 40u) << "the lists in memory are kept";
 }
 
@@ -367,8 +387,8 @@ TEST_F(DocumentTest, AWriteThatTheSystemRefusesMidwayLeavesTheOldFile) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the save must fail with the drive message";
     EXPECT_EQ(ReadFileBytes(doc.GetDataPath()), before);
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"YourContactRecords.kbk",
-                                                        "YourContactRecords.kbk.uids"}));
+    EXPECT_EQ(dir.Entries(),
+              (std::vector<std::string>{"YourContactRecords.kbk", "YourContactRecords.kbk.uids"}));
 }
 
 TEST_F(DocumentTest, PipesAndDevicesAreNeitherReadNorReplaced) {

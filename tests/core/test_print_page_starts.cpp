@@ -107,6 +107,30 @@ TEST(PrintPageStarts, EveryPageAsFromTheFirstRecord) {
     }
 }
 
+TEST(PrintPageStarts, APageOfALongNoteBreaksOnlyItsOwnLines) {
+    CContactRecord record;
+    record.m_strLastName = "Long";
+    std::mt19937 rng(7);
+    while (record.m_strNotes.size() < 200'000)
+        record.m_strNotes += Word(rng, 12) + (rng() % 50 == 0 ? "\r\n" : " ");
+    CPrintSettings s;
+    s.m_bContactNotes = true;
+    const CRecordList none;
+    CCategoryList categories;
+    FakeClock clock;
+    RecordingSurface surface;
+    CPrintJob job(PrintMode::Record, s, none, categories, &record, clock);
+    const int pages = job.BeginPrinting(surface);
+    ASSERT_GT(pages, 20);
+    // Drawing every page measures about what counting them did, not the note once a page.
+    const std::size_t counting = surface.measuredBytes;
+    surface.measuredBytes = 0;
+    for (int page = 1; page <= pages; ++page)
+        job.PrintPage(surface, page);
+    EXPECT_LT(surface.measuredBytes, 2 * counting);
+    EXPECT_EQ(Page(job, surface, pages, false), Page(job, surface, pages, true));
+}
+
 TEST(PrintPageStarts, CancelledCountLeavesNoPages) {
     CCategoryList categories;
     categories.ResetToDefaults();

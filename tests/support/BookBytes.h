@@ -66,6 +66,7 @@ inline std::optional<CArchiveException::Cause> ReadBook(const std::string& bytes
     try {
         categories.SerializeCategories(ar);
         SerializeRecords(ar, records);
+        ar.ReadEnd();
     } catch (const CArchiveException& e) {
         return e.m_cause;
     }

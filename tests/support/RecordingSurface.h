@@ -35,6 +35,7 @@ public:
     void SelectFont(PrintFontId id) override { selected = id; }
     CFontMetrics GetMetrics() override { return metrics[selected]; }
     int GetTextWidth(std::string_view text) override {
+        measuredBytes += text.size();
         return charWidth * static_cast<int>(text.size());
     }
     void DrawText(int x, int y, std::string_view text) override {
@@ -66,6 +67,8 @@ public:
     }
 
     int charWidth = 100;
+    // The bytes of every text measured: the work of breaking lines.
+    std::size_t measuredBytes = 0;
     std::map<PrintFontId, CFontMetrics> metrics;
     std::map<PrintFontId, CFontRequest> fonts;
     PrintFontId selected = PrintFontId::Body;

@@ -249,6 +249,11 @@ std::string CArchive::ReadString() {
     return text;
 }
 
+void CArchive::ReadEnd() {
+    if (m_nPos < m_nEnd || Fill())
+        Fault(CArchiveException::Generic);
+}
+
 const CArchiveClass& CArchive::ReadNewClass() {
     const std::uint16_t schema = ReadWord();
     const std::uint16_t length = ReadWord();

@@ -112,6 +112,9 @@ public:
         }
         text = ReadString();
     }
+    // After the last object: a file that goes on past it is not what it claims to be (a
+    // book with other bytes appended, or one whose counts were zeroed), a Generic fault.
+    void ReadEnd();
     // Reads the class tag of the next element, which must start a new object of class
     // expected, and numbers the object. Null tags and back-references are refused.
     void ReadObjectTag(const CArchiveClass& expected);

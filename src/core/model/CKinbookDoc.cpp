@@ -1,11 +1,11 @@
-#include "sync/CSyncState.h"
-#include "sync/SyncRules.h"
 #include "model/CKinbookDoc.h"
 #include "model/CArchive.h"
 #include "model/CategoryOps.h"
 #include "model/DocMessages.h"
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
+#include "sync/CSyncState.h"
+#include "sync/SyncRules.h"
 #include <algorithm>
 #include <new>
 
@@ -84,7 +84,10 @@ bool CKinbookDoc::LoadFile(const std::string& file, bool keepDamagedCopy, bool d
     if (failure != Failure::None)
         m_categories.ResetToDefaults(); // what was read stays behind the defaults
     else
-        guarded([&] { SerializeRecords(ar, m_records); });
+        guarded([&] {
+            SerializeRecords(ar, m_records);
+            ar.ReadEnd();
+        });
     source.reset();
     if (m_bReadUids)
         m_uids.Load(file, m_records, m_fileSystem);

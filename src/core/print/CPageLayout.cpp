@@ -87,16 +87,18 @@ void CPageLayout::DrawLetterHeading(char letter, int x, int y) {
     m_surface.FrameRect(x + 2, y + 2, x + columnWidth - 2, bottom);
 }
 
-bool CPageLayout::LayOutEntry(const CPrintEntry& entry, int inset, int width, PrintFontId textFont,
-                              int lineHeight, std::size_t firstLine) {
+bool CPageLayout::LayOutEntry(const CPrintEntry& entry, bool utf8, int inset, int width,
+                              PrintFontId textFont, int lineHeight, const CBreakPosition& from) {
     const int labelWidth =
         entry.m_strLabel.empty() ? 0 : Width(PrintFontId::Label, entry.m_strLabel);
     m_surface.SelectFont(textFont);
-    const auto lines = BreakEntry(entry, width, labelWidth, [this](std::string_view text) {
+    const CLineBreaker::Measure measure = [this](std::string_view text) {
         return m_surface.GetTextWidth(text);
-    });
-    for (std::size_t n = firstLine; n < lines.size(); ++n) {
-        const auto& line = lines[n];
+    };
+    // Only the lines from where the page begins are broken, one at a time: a page of a
+    // long note costs what the page shows.
+    CLineBreaker breaker(entry, utf8, width, labelWidth, measure, from);
+    for (CPrintLine line; breaker.Next(line);) {
         if (OnDrawPage()) {
             // A line may fall into the next column: x follows the column.
             const int x = m_nX + inset;
@@ -109,7 +111,7 @@ bool CPageLayout::LayOutEntry(const CPrintEntry& entry, int inset, int width, Pr
             m_surface.SelectFont(textFont);
             m_surface.DrawText(textX, m_nY, line.m_strText);
         }
-        m_next.m_nLine = n + 1;
+        m_next.m_line = breaker.Position();
         if (!Advance(lineHeight))
             return false;
     }
@@ -151,7 +153,7 @@ int CPageLayout::RunBook(const CBookOrder& book, const CPrintSettings& settings,
         const auto [letter, record] = book[r];
         const CPrintText text = CPrintText::ForBook(*record, settings.m_nPrintData);
         m_surface.SelectFont(PrintFontId::Heading);
-        m_next = CPageStart{r, CPageStart::kHeading, 0, m_next.m_section, m_next.m_bFirstSection};
+        m_next = CPageStart{r, CPageStart::kHeading, {}, m_next.m_section, m_next.m_bFirstSection};
 
         const bool atHeading = !resuming || resume.m_nEntry == CPageStart::kHeading;
         if (atHeading && letter != m_next.m_section) {
@@ -167,26 +169,27 @@ int CPageLayout::RunBook(const CBookOrder& book, const CPrintSettings& settings,
                 return m_nPageCount;
         }
 
-        std::size_t i = 0, line = 0;
+        std::size_t i = 0;
+        CBreakPosition line;
         if (resuming && resume.m_nEntry != CPageStart::kHeading) {
             i = resume.m_nEntry;
-            line = resume.m_nLine;
+            line = resume.m_line;
         }
         resuming = false;
         const auto& entries = text.Entries();
         if (i == 0 && text.HasName()) {
             m_next.m_nEntry = 0;
-            if (!LayOutEntry(entries[0], 0, columnWidth, PrintFontId::Heading,
+            if (!LayOutEntry(entries[0], text.IsUtf8(0), 0, columnWidth, PrintFontId::Heading,
                              m_metrics.m_nHeadingLineHeight, line))
                 return m_nPageCount;
             i = 1;
-            line = 0;
+            line = {};
         }
         m_surface.SelectFont(PrintFontId::Body);
-        for (; i < entries.size(); ++i, line = 0) {
+        for (; i < entries.size(); ++i, line = {}) {
             m_next.m_nEntry = i;
-            if (!LayOutEntry(entries[i], indent, columnWidth - indent, PrintFontId::Body,
-                             m_metrics.m_nBodyLineHeight, line))
+            if (!LayOutEntry(entries[i], text.IsUtf8(i), indent, columnWidth - indent,
+                             PrintFontId::Body, m_metrics.m_nBodyLineHeight, line))
                 return m_nPageCount;
         }
     }
@@ -199,13 +202,14 @@ int CPageLayout::RunRecord(const CPrintText& text, int drawPage,
     Reset(drawPage, pageStarts, from);
     const int columnWidth = m_geometry.m_size.m_nColumnWidth;
     const auto& entries = text.Entries();
-    std::size_t i = 0, line = 0;
+    std::size_t i = 0;
+    CBreakPosition line;
 
     m_surface.SelectFont(PrintFontId::Heading);
     if (m_nPageNumber > 1) {
         // Only the entries after the name go on to later pages.
         i = m_next.m_nEntry;
-        line = m_next.m_nLine;
+        line = m_next.m_line;
     } else {
         if (text.HasName()) {
             // The name stays at the top of page 1, however long it is.
@@ -222,10 +226,10 @@ int CPageLayout::RunRecord(const CPrintText& text, int drawPage,
         m_nY += m_metrics.m_nBodyLineHeight;
     }
     m_surface.SelectFont(PrintFontId::Body);
-    for (; i < entries.size(); ++i, line = 0) {
+    for (; i < entries.size(); ++i, line = {}) {
         m_next.m_nEntry = i;
-        if (!LayOutEntry(entries[i], 0, columnWidth, PrintFontId::Body, m_metrics.m_nBodyLineHeight,
-                         line))
+        if (!LayOutEntry(entries[i], text.IsUtf8(i), 0, columnWidth, PrintFontId::Body,
+                         m_metrics.m_nBodyLineHeight, line))
             return m_nPageCount;
     }
     return ++m_nPageCount;

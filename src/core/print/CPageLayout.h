@@ -3,13 +3,13 @@
 #include "print/CPageGeometry.h"
 #include "print/CPrintText.h"
 #include "print/IPageSurface.h"
+#include "print/LineBreaker.h"
 #include <functional>
 #include <string_view>
 #include <vector>
 
 class CCategoryList;
 struct CPrintSettings;
-struct CPrintLine;
 
 // A record of the book and the letter tab (0 to 25, or the "#" tab) it prints under.
 struct CBookEntry {
@@ -36,7 +36,7 @@ struct CPageStart {
 
     std::size_t m_nRecord = 0; // position in the record list (book)
     std::size_t m_nEntry = 0;  // entry of the record's print text, or kHeading
-    std::size_t m_nLine = 0;   // lines of that entry already laid out
+    CBreakPosition m_line;     // how far that entry is laid out
     int m_section = -1;        // letter tab of the last heading (-1: none yet)
     bool m_bFirstSection = true;
     bool operator==(const CPageStart&) const = default;
@@ -88,10 +88,10 @@ private:
     void DrawLetterHeading(char letter, int x, int y);
     // Breaks an entry for the width and draws and advances line by line, the label in
     // the label font and the text after it in textFont. False when the pass ended.
-    // inset is the entry's distance from the column's left edge.
-    // firstLine skips the lines laid out on an earlier page.
-    bool LayOutEntry(const CPrintEntry& entry, int inset, int width, PrintFontId textFont,
-                     int lineHeight, std::size_t firstLine = 0);
+    // inset is the entry's distance from the column's left edge; utf8 says whether its
+    // text is valid UTF-8. from goes on where an earlier page ended.
+    bool LayOutEntry(const CPrintEntry& entry, bool utf8, int inset, int width,
+                     PrintFontId textFont, int lineHeight, const CBreakPosition& from = {});
     int Width(PrintFontId font, std::string_view text);
 
     IPageSurface& m_surface;

@@ -1,6 +1,7 @@
 #include "print/CPrintText.h"
 #include "model/CContactRecord.h"
 #include "print/CPrintSettings.h"
+#include "print/LineBreaker.h"
 #include "view/DetailText.h"
 
 namespace {
@@ -27,6 +28,7 @@ CPrintText CPrintText::ForRecord(const CContactRecord& record, bool printNotes) 
 }
 
 void CPrintText::Add(std::string label, std::string text) {
+    m_utf8.push_back(CLineBreaker::IsUtf8Text(text));
     m_entries.push_back({std::move(label), std::move(text)});
 }
 

@@ -23,6 +23,8 @@ public:
 
     bool HasName() const { return m_bHasName; }
     const std::vector<CPrintEntry>& Entries() const { return m_entries; }
+    // Whether entry i's text is valid UTF-8, found once for every page that prints it.
+    bool IsUtf8(std::size_t i) const { return m_utf8[i]; }
     bool IsEmpty() const { return m_entries.empty(); }
     // The first byte of the text as a whole (0 when there is none).
     char FirstCharacter() const;
@@ -32,5 +34,6 @@ private:
     void Add(std::string label, std::string text);
 
     std::vector<CPrintEntry> m_entries;
+    std::vector<bool> m_utf8;
     bool m_bHasName = false;
 };

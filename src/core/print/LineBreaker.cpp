@@ -2,11 +2,7 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-// Text that is valid UTF-8 is stepped through by whole characters, so that a line
-// never ends inside a multi-byte character; any other text is single-byte.
-bool IsValidUtf8(std::string_view s) {
+bool CLineBreaker::IsUtf8Text(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
         const auto c = static_cast<unsigned char>(s[i]);
@@ -32,10 +28,19 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
-std::size_t CharLength(std::string_view s, std::size_t i, bool utf8) {
-    if (!utf8)
+CLineBreaker::CLineBreaker(const CPrintEntry& entry, bool utf8, int width, int labelWidth,
+                           const Measure& measure, const CBreakPosition& from)
+    : m_entry(entry), m_text(entry.m_strText), m_bUtf8(utf8), m_nWidth(width),
+      m_nLabelWidth(labelWidth), m_measure(measure), m_at(from) {}
+
+bool CLineBreaker::LineEndAt(std::size_t k) const {
+    return m_text[k] == '\r' && k + 1 < m_text.size() && m_text[k + 1] == '\n';
+}
+
+std::size_t CLineBreaker::CharLength(std::size_t k) const {
+    if (!m_bUtf8)
         return 1;
-    const auto c = static_cast<unsigned char>(s[i]);
+    const auto c = static_cast<unsigned char>(m_text[k]);
     if (c < 0x80)
         return 1;
     if (c < 0xE0)
@@ -45,62 +50,51 @@ std::size_t CharLength(std::string_view s, std::size_t i, bool utf8) {
     return 4;
 }
 
-} // namespace
+bool CLineBreaker::EndOf(std::size_t count) {
+    while (m_ends.size() < count) {
+        const std::size_t k = m_ends.back();
+        if (k >= m_text.size() || LineEndAt(k))
+            return false;
+        m_ends.push_back(k + CharLength(k));
+    }
+    return true;
+}
 
-std::vector<CPrintLine> BreakEntry(const CPrintEntry& entry, int width, int labelWidth,
-                                   const std::function<int(std::string_view)>& measure) {
-    std::vector<CPrintLine> lines;
-    const std::string_view text = entry.m_strText;
-    const bool utf8 = IsValidUtf8(text);
-    std::string line;
-    bool pending = false; // the line has something not yet ended
+bool CLineBreaker::Reaches(std::size_t count) const {
+    // The line so far is the text from its start: measured as one piece.
+    const std::size_t start = m_at.m_nLineStart;
+    return (m_at.m_nLines == 0 ? m_nLabelWidth : 0) +
+               m_measure(m_text.substr(start, m_ends[count] - start)) >=
+           m_nWidth;
+}
 
-    auto endLine = [&] {
-        CPrintLine out;
-        if (lines.empty())
-            out.m_strLabel = entry.m_strLabel;
-        out.m_strText = std::move(line);
-        lines.push_back(std::move(out));
-        line.clear();
-        pending = false;
-    };
+void CLineBreaker::EndLine(CPrintLine& out, std::size_t lineEnd, std::size_t next) {
+    out.m_strLabel = m_at.m_nLines == 0 ? m_entry.m_strLabel : std::string();
+    out.m_strText.assign(m_text.substr(m_at.m_nLineStart, lineEnd - m_at.m_nLineStart));
+    ++m_at.m_nLines;
+    m_at.m_nLineStart = next;
+}
 
-    auto lineEndAt = [&text](std::size_t k) {
-        return text[k] == '\r' && k + 1 < text.size() && text[k + 1] == '\n';
-    };
-    // The ends of the characters that may still join the line, up to the next line end.
-    std::vector<std::size_t> ends;
-    auto endOf = [&](std::size_t count) {
-        while (ends.size() < count) {
-            const std::size_t k = ends.back();
-            if (k >= text.size() || lineEndAt(k))
-                return false;
-            ends.push_back(k + CharLength(text, k, utf8));
-        }
-        return true;
-    };
-
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (lineEndAt(i)) {
-            endLine();
+bool CLineBreaker::Next(CPrintLine& out) {
+    if (m_bDone)
+        return false;
+    std::size_t& i = m_at.m_nNext;
+    while (i < m_text.size()) {
+        if (LineEndAt(i)) {
             i += 2;
-            continue;
+            EndLine(out, i - 2, i);
+            return true;
         }
         // The line takes characters one by one until it is as wide as the column. A line
         // only grows wider with each character, so the first that makes it so is found by
         // measuring a few of the line's possible ends (1, 2, 4, ... characters, then
         // halving) rather than every one.
-        ends.assign(1, i);
-        auto reaches = [&](std::size_t count) {
-            const std::string candidate = line + std::string(text.substr(i, ends[count] - i));
-            return (lines.empty() ? labelWidth : 0) + measure(candidate) >= width;
-        };
+        m_ends.assign(1, i);
         std::size_t low = 0; // fewer characters than this stay narrower
         std::size_t high = 1;
         bool found = false;
-        while (endOf(high + 1)) {
-            if (reaches(high)) {
+        while (EndOf(high + 1)) {
+            if (Reaches(high)) {
                 found = true;
                 break;
             }
@@ -109,44 +103,54 @@ std::vector<CPrintLine> BreakEntry(const CPrintEntry& entry, int width, int labe
         }
         if (!found) {
             // The last possible end, however far the doubling overshot it.
-            high = ends.size() - 1;
-            if (high > low && reaches(high))
+            high = m_ends.size() - 1;
+            if (high > low && Reaches(high))
                 found = true;
         }
         if (found) {
             while (high - low > 1) {
                 const std::size_t mid = low + (high - low) / 2;
-                if (reaches(mid))
+                if (Reaches(mid))
                     high = mid;
                 else
                     low = mid;
             }
         }
-        line.append(text.substr(i, ends[high] - i));
-        pending = true;
-        i = ends[high];
-        if (found) {
-            // Inside a word that does not fit: the line ends at its last blank, which is
-            // dropped, and the word begun goes on the next line. A line with no blank
-            // after its first word (one long word) still breaks by characters.
-            const bool insideWord =
-                i < text.size() && text[i] != ' ' &&
-                !(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n');
-            const std::size_t blank = insideWord ? line.rfind(' ') : std::string::npos;
-            if (blank != std::string::npos && line.find_first_not_of(' ') < blank) {
-                std::string rest = line.substr(blank + 1);
-                line.erase(blank);
-                endLine();
-                line = std::move(rest);
-                pending = !line.empty();
-                continue;
-            }
-            endLine();
-            if (i < text.size() && text[i] == ' ')
-                ++i;
+        i = m_ends[high];
+        if (!found)
+            continue;
+        // Inside a word that does not fit: the line ends at its last blank, which is
+        // dropped, and the word begun goes on the next line. A line with no blank after
+        // its first word (one long word) still breaks by characters.
+        const std::string_view line = m_text.substr(m_at.m_nLineStart, i - m_at.m_nLineStart);
+        const bool insideWord = i < m_text.size() && m_text[i] != ' ' && !LineEndAt(i);
+        const std::size_t blank = insideWord ? line.rfind(' ') : std::string_view::npos;
+        if (blank != std::string_view::npos && line.find_first_not_of(' ') < blank) {
+            const std::size_t at = m_at.m_nLineStart + blank;
+            EndLine(out, at, at + 1);
+            return true;
         }
+        const std::size_t end = i;
+        if (i < m_text.size() && m_text[i] == ' ')
+            ++i;
+        EndLine(out, end, i);
+        return true;
     }
-    if (pending || lines.empty())
-        endLine();
+    m_bDone = true;
+    // What is left of the line, or the one empty line of an empty entry.
+    if (m_at.m_nLineStart < i || m_at.m_nLines == 0) {
+        EndLine(out, i, i);
+        return true;
+    }
+    return false;
+}
+
+std::vector<CPrintLine> BreakEntry(const CPrintEntry& entry, int width, int labelWidth,
+                                   const std::function<int(std::string_view)>& measure) {
+    CLineBreaker breaker(entry, CLineBreaker::IsUtf8Text(entry.m_strText), width, labelWidth,
+                         measure);
+    std::vector<CPrintLine> lines;
+    for (CPrintLine line; breaker.Next(line);)
+        lines.push_back(line);
     return lines;
 }

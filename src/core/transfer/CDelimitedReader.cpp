@@ -90,7 +90,7 @@ private:
     std::size_t m_nCount = 0;
     long long m_nLine = 1;
     struct Value {
-        const char* data;   // in the chunk, or null: in m_bytes at offset
+        const char* data; // in the chunk, or null: in m_bytes at offset
         std::size_t offset;
         std::size_t size;
     };
@@ -124,9 +124,12 @@ TokenizeResult CDelimitedReader::Run(IByteSource& raw, const RecordFn& onRecord,
         }
     }
     m_nWidest = gatherer.widest;
+    m_nShortened = static_cast<int>(tokenizer.ShortenedValues());
     if (r == TokenizeResult::Incompatible) {
         m_nErrorLine = tokenizer.Line();
         m_errorText = tokenizer.ErrorText();
+    } else if (r == TokenizeResult::TooLong) {
+        m_nErrorLine = tokenizer.RecordLine();
     }
     return r;
 }

@@ -17,8 +17,7 @@ class CDelimitedReader {
 public:
     // fields: the record's values, in column order, valid only during the call; line:
     // where the record began (1-based). Returning false stops the pass.
-    using RecordFn =
-        std::function<bool(std::span<const std::string_view> fields, long long line)>;
+    using RecordFn = std::function<bool(std::span<const std::string_view> fields, long long line)>;
 
     explicit CDelimitedReader(const DetectedFormat& format);
 
@@ -26,15 +25,19 @@ public:
     // CFileException from the source passes through.
     TokenizeResult Run(IByteSource& source, const RecordFn& onRecord, std::vector<char>& buffer);
 
-    // After Incompatible: the line of the offending byte and the text around it.
+    // After Incompatible: the line of the offending byte and the text around it; after
+    // TooLong: the line the long record begins on.
     long long ErrorLine() const { return m_nErrorLine; }
     const std::string& ErrorText() const { return m_errorText; }
     // The widest record seen (blank lines and the header row included).
     int WidestRecord() const { return m_nWidest; }
+    // Values cut to transfer::kMaxValueBytes.
+    int ShortenedValues() const { return m_nShortened; }
 
 private:
     const DetectedFormat& m_format;
     long long m_nErrorLine = 0;
     std::string m_errorText;
     int m_nWidest = 0;
+    int m_nShortened = 0;
 };

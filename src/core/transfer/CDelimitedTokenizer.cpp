@@ -1,4 +1,5 @@
 #include "transfer/CDelimitedTokenizer.h"
+#include "transfer/ImportLimits.h"
 #include <array>
 #include <bit>
 #include <cstring>
@@ -98,14 +99,32 @@ bool CDelimitedTokenizer::EndField(ITokenConsumer& consumer) {
     return EndField(consumer, m_value);
 }
 
+void CDelimitedTokenizer::AppendValue(const unsigned char* s, std::size_t n) {
+    // Enough past the cut to know where a character ends, and that the value was longer.
+    constexpr std::size_t kKept = transfer::kMaxValueBytes + 4;
+    if (m_value.size() + n > kKept)
+        n = m_value.size() < kKept ? kKept - m_value.size() : 0;
+    m_value.append(reinterpret_cast<const char*>(s), n);
+}
+
 bool CDelimitedTokenizer::EndField(ITokenConsumer& consumer, std::string_view value) {
+    if (value.size() > transfer::kMaxValueBytes) {
+        value = transfer::CutAtCharacter(value, transfer::kMaxValueBytes);
+        ++m_nShortened;
+    }
     const bool go = consumer.OnField(value, m_nField);
     m_value.clear();
     ++m_nField;
     return go;
 }
 
-bool CDelimitedTokenizer::EndRecord(ITokenConsumer& consumer) {
+bool CDelimitedTokenizer::EndRecord(ITokenConsumer& consumer, const unsigned char* p) {
+    if (m_nRecordBytes + static_cast<std::size_t>(p - m_pRecordFrom) > transfer::kMaxLineBytes) {
+        m_bTooLong = true;
+        return false;
+    }
+    m_nRecordBytes = 0;
+    m_pRecordFrom = p;
     m_nField = 0;
     ++m_nRecords;
     m_bPending = false;
@@ -141,9 +160,10 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
                                         ITokenConsumer& consumer) {
     auto stop = [this](TokenizeResult r) {
         m_bDone = true;
-        return r;
+        return m_bTooLong ? TokenizeResult::TooLong : r;
     };
     const unsigned char* const kClass = m_class;
+    m_pRecordFrom = p;
     while (p < end) {
         switch (m_state) {
         case State::Start: {
@@ -163,7 +183,7 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
             case kLf:
                 m_bUnquotedMode = true;
                 ++m_nLine;
-                if (!EndField(consumer) || !EndRecord(consumer))
+                if (!EndField(consumer) || !EndRecord(consumer, p))
                     return stop(TokenizeResult::Stopped);
                 break;
             default:
@@ -192,7 +212,7 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
                     return stop(TokenizeResult::Stopped);
             } else if (c == kLf) {
                 ++m_nLine;
-                if (!EndField(consumer) || !EndRecord(consumer))
+                if (!EndField(consumer) || !EndRecord(consumer, p))
                     return stop(TokenizeResult::Stopped);
             }
             break;
@@ -202,7 +222,7 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
             while (p < end && (kClass[*p] == kOrdinary || *p == '"'))
                 ++p;
             if (p > s) {
-                m_value.append(reinterpret_cast<const char*>(s), static_cast<std::size_t>(p - s));
+                AppendValue(s, static_cast<std::size_t>(p - s));
                 m_bPending = true;
             }
             if (p == end)
@@ -216,7 +236,7 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
             } else if (c == kLf) {
                 m_state = State::FieldStart;
                 ++m_nLine;
-                if (!EndField(consumer) || !EndRecord(consumer))
+                if (!EndField(consumer) || !EndRecord(consumer, p))
                     return stop(TokenizeResult::Stopped);
             }
             break;
@@ -229,12 +249,11 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
                 const QuoteScan scan = FindQuote(p, end);
                 const unsigned char* s = scan.at;
                 // A whole value in this chunk, closed by a byte that ends it, needs no copy.
-                const bool whole = s != end && m_value.empty() && !m_bUnquotedMode &&
-                                   s + 1 < end && s[1] != '"';
+                const bool whole =
+                    s != end && m_value.empty() && !m_bUnquotedMode && s + 1 < end && s[1] != '"';
                 if (s > p) {
                     if (!whole)
-                        m_value.append(reinterpret_cast<const char*>(p),
-                                       static_cast<std::size_t>(s - p));
+                        AppendValue(p, static_cast<std::size_t>(s - p));
                     m_nLine += scan.lineEnds;
                     m_bPending = true;
                 }
@@ -277,7 +296,7 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
                         return stop(TokenizeResult::Stopped);
                 } else {
                     ++m_nLine;
-                    if (!EndField(consumer, text) || !EndRecord(consumer))
+                    if (!EndField(consumer, text) || !EndRecord(consumer, p))
                         return stop(TokenizeResult::Stopped);
                 }
                 // The next value opens with a quote: read it on here.
@@ -314,12 +333,18 @@ TokenizeResult CDelimitedTokenizer::Run(const unsigned char* p, const unsigned c
             } else if (c == kLf) {
                 m_state = State::FieldStart;
                 ++m_nLine;
-                if (!EndField(consumer) || !EndRecord(consumer))
+                if (!EndField(consumer) || !EndRecord(consumer, p))
                     return stop(TokenizeResult::Stopped);
             }
             break;
         }
         }
+    }
+    // The record goes on into the next chunk.
+    m_nRecordBytes += static_cast<std::size_t>(end - m_pRecordFrom);
+    if (m_nRecordBytes > transfer::kMaxLineBytes) {
+        m_bTooLong = true;
+        return stop(TokenizeResult::Stopped);
     }
     return TokenizeResult::Continue;
 }
@@ -336,8 +361,10 @@ TokenizeResult CDelimitedTokenizer::Finish(ITokenConsumer& consumer) {
     }
     m_bDone = true;
     if (m_bPending) {
-        if (!EndField(consumer) || !EndRecord(consumer))
-            return TokenizeResult::Stopped;
+        // Its bytes were counted as each chunk ended.
+        m_pRecordFrom = nullptr;
+        if (!EndField(consumer) || !EndRecord(consumer, nullptr))
+            return m_bTooLong ? TokenizeResult::TooLong : TokenizeResult::Stopped;
     }
     return TokenizeResult::Completed;
 }

@@ -27,6 +27,7 @@ enum class TokenizeResult {
     Completed,    // end of input reached and flushed
     Stopped,      // the consumer asked to stop
     Incompatible, // a byte outside quotes that quoted reading cannot place
+    TooLong,      // a record longer than transfer::kMaxLineBytes (RecordLine says where)
 };
 
 // Splits delimited text into fields and records, fed in chunks of any size: the state
@@ -42,6 +43,10 @@ enum class TokenizeResult {
 // unquoted reading a quote anywhere else is an ordinary byte; in quoted reading a byte
 // right after a closing quote that is not a separator or line end makes the file
 // incompatible.
+//
+// A value longer than transfer::kMaxValueBytes is cut to that length at a character
+// boundary and counted; a record longer than transfer::kMaxLineBytes stops the reading
+// before the consumer hears of its end.
 class CDelimitedTokenizer {
 public:
     static constexpr std::size_t kChunkSize = 8192;
@@ -66,6 +71,8 @@ public:
     long long RecordLine() const { return m_nRecordLine; }
     // After Incompatible: the value that broke the rules and what follows it on its line.
     const std::string& ErrorText() const { return m_errorText; }
+    // Values cut to transfer::kMaxValueBytes so far.
+    long long ShortenedValues() const { return m_nShortened; }
 
 private:
     enum class State { Start, FieldStart, Unquoted, Quoted, QuoteInQuoted, AfterQuoted };
@@ -73,7 +80,10 @@ private:
     bool EndField(ITokenConsumer& consumer);
     // value: the field's text, m_value or bytes of the chunk being read.
     bool EndField(ITokenConsumer& consumer, std::string_view value);
-    bool EndRecord(ITokenConsumer& consumer);
+    // p: where the record's bytes end in the chunk being read.
+    bool EndRecord(ITokenConsumer& consumer, const unsigned char* p);
+    // Adds bytes to m_value, which keeps little more than a value is cut to.
+    void AppendValue(const unsigned char* s, std::size_t n);
 
     TokenizeResult Incompatible(const unsigned char* p, const unsigned char* end);
 
@@ -87,6 +97,12 @@ private:
     long long m_nRecords = 0;
     long long m_nLine = 1;
     long long m_nRecordLine = 1;
+    long long m_nShortened = 0;
+    bool m_bTooLong = false;
+    // The bytes of the current record in chunks before this one, and where it begins
+    // in this one (or the chunk's start).
+    std::size_t m_nRecordBytes = 0;
+    const unsigned char* m_pRecordFrom = nullptr;
     std::string m_value;
     std::string m_errorText;
 };

@@ -1,6 +1,7 @@
 #include "transfer/CVCardReader.h"
 #include "model/NoCase.h"
 #include "model/TextDecode.h"
+#include "transfer/ImportLimits.h"
 #include "transfer/LineScan.h"
 #include <bit>
 #include <cstdint>
@@ -683,6 +684,8 @@ bool CVCardReader::Feed(const char* data, std::size_t size, IVCardSink& sink) {
             continue;
         }
         m_physical.append(data + i, j - i);
+        if (m_bLimited && !CountCardBytes(m_physical.size()))
+            return false;
         i = j - 1;
     }
     KeepLogicalLine(); // the chunk goes away
@@ -729,8 +732,35 @@ bool CVCardReader::LogicalLineIsQuotedPrintable() {
     return m_logicalQp == 1;
 }
 
+bool CVCardReader::CountCardBytes(std::size_t bytes) {
+    if (m_nCardBytes + bytes <= transfer::kMaxLineBytes)
+        return true;
+    m_nTooLongLine = m_bInCard ? m_card.line : m_nLogicalLine != 0 ? m_nLogicalLine : m_nLine + 1;
+    m_bStopped = true;
+    return false;
+}
+
+void CVCardReader::LimitValue(std::string& value) {
+    if (!m_bLimited || value.size() <= transfer::kMaxValueBytes)
+        return;
+    std::size_t n = transfer::CutAtCharacter(value, transfer::kMaxValueBytes).size();
+    // An escape (\n, \,) stays whole: after an odd run of backslashes the last one goes.
+    std::size_t slashes = 0;
+    while (slashes < n && value[n - 1 - slashes] == '\\')
+        ++slashes;
+    value.resize(n - slashes % 2);
+    ++m_nShortened;
+}
+
 bool CVCardReader::OnPhysicalLine(std::string_view line, IVCardSink& sink, bool inChunk,
                                   bool ascii) {
+    if (m_bLimited) {
+        // The line end counts as one byte.
+        m_nLineBytes = line.size() + 1;
+        if (!CountCardBytes(m_nLineBytes))
+            return false;
+        m_nCardBytes += m_nLineBytes;
+    }
     ++m_nLine;
     if (m_nLogicalLine != 0) {
         const std::string_view logical = LogicalLine();
@@ -824,6 +854,7 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii, IV
         m_card.version.clear();
         m_nProperties = 0;
         m_card.line = line;
+        m_nCardBytes = m_nLineBytes; // as after an end
         m_bInCard = true;
         m_bCardBroken = false;
         return true;
@@ -838,6 +869,8 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii, IV
     if (frame == Frame::End ||
         (parsed && scratch->name == "END"sv && vcard::SameWord(Trim(raw), "VCARD"))) {
         m_bInCard = false;
+        // What follows is counted from the line after this one, which may be read already.
+        m_nCardBytes = m_nLineBytes;
         if (m_bCardBroken)
             return sink.OnBadCard(m_card.line, m_cardFault);
         // The slots this card did not use wait for a longer card.
@@ -875,6 +908,7 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii, IV
         else
             p.rawValue.clear();
         p.value = vcard::EscapeText(kb::DecodeToUtf8(text));
+        LimitValue(p.value);
         p.line = line;
         ++m_nProperties;
         return true;
@@ -916,6 +950,7 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii, IV
             p.value = EscapeLineBreaks(bytes); // quoted-printable line breaks in a 3.0 card
         else
             SetBytes(p.value, bytes);
+        LimitValue(p.value);
         ++m_nProperties;
         return true;
     }
@@ -926,6 +961,7 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii, IV
         p.value = EscapeLineBreaks(text8); // quoted-printable line breaks in a 3.0 card
     else
         p.value = std::move(text8);
+    LimitValue(p.value);
     ++m_nProperties;
     return true;
 }

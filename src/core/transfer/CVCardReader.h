@@ -53,6 +53,16 @@ public:
     // Physical lines read so far.
     int Lines() const { return m_nLine; }
 
+    // Takes on the import's limits (ImportLimits.h): a text value longer than
+    // transfer::kMaxValueBytes is cut (never inside a character or an escape) and counted;
+    // a card longer than transfer::kMaxLineBytes stops the reading. Off unless asked for:
+    // a sync must never shorten what it writes back.
+    void LimitSizes() { m_bLimited = true; }
+    // Values cut so far.
+    int ShortenedValues() const { return m_nShortened; }
+    // The line of a card too long to read, which stopped the reading; 0 when none did.
+    int TooLongLine() const { return m_nTooLongLine; }
+
 private:
     // inChunk: the line stands in the bytes being fed, which stay until Feed returns;
     // ascii: it holds only ASCII bytes.
@@ -72,6 +82,10 @@ private:
     // The property slot after the card's properties, to parse the next line into; what it
     // held is overwritten, so that its strings keep their room.
     VCardProperty& ScratchProperty();
+    // Under LimitSizes: counts the bytes of a physical line (gathered: a part of one) into
+    // the card's; false, the reading stopped, once they are too many.
+    bool CountCardBytes(std::size_t bytes);
+    void LimitValue(std::string& value);
 
     std::string m_physical;            // the physical line being read
     std::string m_logical;             // the logical line being unfolded
@@ -86,6 +100,11 @@ private:
     bool m_bStarted = false; // past the byte-order mark check
     bool m_bStopped = false;
     RawValues m_rawValues;
+    bool m_bLimited = false;
+    std::size_t m_nCardBytes = 0; // of the card being read and the lines since the last one
+    std::size_t m_nLineBytes = 0; // of the physical line being read
+    int m_nShortened = 0;
+    int m_nTooLongLine = 0;
 
     bool m_bInCard = false;
     bool m_bCardBroken = false;

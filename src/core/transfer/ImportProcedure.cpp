@@ -396,10 +396,9 @@ private:
         }
         case ColumnRole::Kind::PhoneByType: {
             const int tc = m_plan.typeColumn[column];
-            const std::string_view type =
-                tc >= 0 && static_cast<std::size_t>(tc) < fields.size()
-                    ? fields[static_cast<std::size_t>(tc)]
-                    : std::string_view();
+            const std::string_view type = tc >= 0 && static_cast<std::size_t>(tc) < fields.size()
+                                              ? fields[static_cast<std::size_t>(tc)]
+                                              : std::string_view();
             const std::vector<std::string_view> values = SplitSeveral(v);
             const std::vector<std::string_view> types = SplitSeveral(type);
             for (std::size_t i = 0; i < values.size(); ++i)
@@ -603,6 +602,18 @@ std::string IncompatibleMessage(long long line, const std::string& text) {
     return m;
 }
 
+std::string TooLongMessage(long long line, bool card) {
+    return std::string(card ? "The card on line " : "Line ") + std::to_string(line) +
+           " is longer than 64 MiB and cannot be imported.  Nothing was imported.";
+}
+
+void ShowReadRefusal(const CDelimitedReader& reader, TokenizeResult result, IMessageBox& box) {
+    box.Show(result == TokenizeResult::TooLong
+                 ? TooLongMessage(reader.ErrorLine())
+                 : IncompatibleMessage(reader.ErrorLine(), reader.ErrorText()),
+             kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);
+}
+
 namespace {
 
 std::string JoinWithAnd(const std::vector<std::string>& parts) {
@@ -643,6 +654,10 @@ std::string ImportFinishMessage(const ImportResult& result) {
         text += " " + JoinWithAnd(parts) +
                 (result.binaries.size() == 1 ? " was not imported." : " were not imported.");
     }
+    if (result.shortened > 0)
+        text += " " + std::to_string(result.shortened) +
+                (result.shortened == 1 ? " value longer than 1 MiB was shortened."
+                                       : " values longer than 1 MiB were shortened.");
     const std::size_t refused = result.refusedLines.size();
     if (refused > 0) {
         constexpr std::size_t kListed = 10;
@@ -712,9 +727,9 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
         return result;
     }
     filer.FinishInto(result);
-    if (r == TokenizeResult::Incompatible) {
-        messageBox.Show(IncompatibleMessage(reader.ErrorLine(), reader.ErrorText()),
-                        kFileErrorCaption, MbIcon::Stop, MbButtons::Ok);
+    result.shortened = reader.ShortenedValues();
+    if (r == TokenizeResult::Incompatible || r == TokenizeResult::TooLong) {
+        ShowReadRefusal(reader, r, messageBox);
         result.outcome = ImportOutcome::Incompatible;
         return result;
     }

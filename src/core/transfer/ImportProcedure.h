@@ -5,6 +5,7 @@
 #include <vector>
 
 class CCategoryList;
+class CDelimitedReader;
 class CRecordUids;
 class IFileSystem;
 class IMessageBox;
@@ -12,7 +13,8 @@ class IProgress;
 
 enum class ImportOutcome {
     NotOpened,    // reported; nothing imported
-    Incompatible, // reported; the records before the bad line stay
+    Incompatible, // reported; the records before the bad line stay (a line or card too
+                  // long to import is refused so)
     Cancelled,    // the records imported so far stay
     Completed,
 };
@@ -26,6 +28,8 @@ struct ImportResult {
     // ("photo", ... once for every binary value).
     std::vector<int> refusedLines;
     std::vector<std::string> binaries;
+    // Values longer than transfer::kMaxValueBytes, cut to that length.
+    int shortened = 0;
 };
 
 // How one import reads its file and where its records go.
@@ -70,3 +74,8 @@ void ShowImportFinished(const ImportResult& result, IMessageBox& messageBox);
 // "This data file is not in a compatable format..." and, when known, the line and text
 // that broke the rules.
 std::string IncompatibleMessage(long long line, const std::string& text);
+// A line of delimited text (card: a card) that begins on line and is longer than
+// transfer::kMaxLineBytes.
+std::string TooLongMessage(long long line, bool card = false);
+// Reports what stopped a delimited reader (Incompatible or TooLong).
+void ShowReadRefusal(const CDelimitedReader& reader, TokenizeResult result, IMessageBox& box);

@@ -3,6 +3,7 @@
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
 #include "transfer/CDelimitedReader.h"
+#include "transfer/ImportLimits.h"
 #include "transfer/ImportProcedure.h"
 #include "transfer/VCardTransfer.h"
 #include <cstring>
@@ -87,6 +88,19 @@ ScanResult CountRecords(const std::string& path, IFileSystem& fs, IMessageBox& b
             } else {
                 result.recordCount = CountVCards(*source);
             }
+            // A card too long to import is refused before anything is imported.
+            const auto stamp = fs.Stamp(path);
+            if (stamp && stamp->size > transfer::kMaxLineBytes) {
+                source = fs.OpenRead(path);
+                std::unique_ptr<IByteSource> decoded;
+                if (e == TextEncoding::Utf16LE || e == TextEncoding::Utf16BE)
+                    decoded = std::make_unique<CDecodingSource>(*source, e);
+                if (const int line = FindTooLongCard(decoded ? *decoded : *source); line != 0) {
+                    box.Show(TooLongMessage(line, true), kFileErrorCaption, MbIcon::Stop,
+                             MbButtons::Ok);
+                    result.status = ScanStatus::Incompatible;
+                }
+            }
         } catch (const CFileException&) {
             ReportNotOpened(box, path);
             result.status = ScanStatus::NotOpened;
@@ -109,9 +123,8 @@ ScanResult CountRecords(const std::string& path, IFileSystem& fs, IMessageBox& b
         result.status = ScanStatus::NotOpened;
         return result;
     }
-    if (r == TokenizeResult::Incompatible) {
-        box.Show(IncompatibleMessage(reader.ErrorLine(), reader.ErrorText()), kFileErrorCaption,
-                 MbIcon::Stop, MbButtons::Ok);
+    if (r == TokenizeResult::Incompatible || r == TokenizeResult::TooLong) {
+        ShowReadRefusal(reader, r, box);
         result.status = ScanStatus::Incompatible;
         return result;
     }
@@ -153,9 +166,8 @@ PreviewResult PreviewRecord(const std::string& path, int k, int recordCount, IFi
             ReportNotOpened(box, path);
             result.status = ScanStatus::NotOpened;
         }
-        if (r == TokenizeResult::Incompatible) {
-            box.Show(IncompatibleMessage(reader.ErrorLine(), reader.ErrorText()), kFileErrorCaption,
-                     MbIcon::Stop, MbButtons::Ok);
+        if (r == TokenizeResult::Incompatible || r == TokenizeResult::TooLong) {
+            ShowReadRefusal(reader, r, box);
             result.status = ScanStatus::Incompatible;
         }
     }

@@ -185,6 +185,21 @@ private:
 
 } // namespace
 
+int FindTooLongCard(IByteSource& source) {
+    struct Nothing final : IVCardSink {
+        bool OnCard(VCard&) override { return true; }
+        bool OnBadCard(int, VCardFault) override { return true; }
+    } sink;
+    CVCardReader reader(RawValues::Drop);
+    reader.LimitSizes();
+    std::vector<char> buffer(kChunk);
+    while (const std::size_t n = source.Read(buffer.data(), buffer.size())) {
+        if (!reader.Feed(buffer.data(), n, sink))
+            break;
+    }
+    return reader.TooLongLine();
+}
+
 int CountVCards(IByteSource& source) {
     std::vector<char> buffer(kChunk);
     CardStarts starts;
@@ -295,6 +310,7 @@ ImportResult RunVCardImport(const std::string& path, int cardCount, const Import
     filer.Expect(static_cast<std::size_t>(std::max(cardCount, 0)));
     CardFiler sink(filer, options.uids, result);
     CVCardReader reader(RawValues::Drop); // the cards are mapped to records and let go
+    reader.LimitSizes();
     std::vector<char> buffer(kChunk);
     try {
         bool going = true;
@@ -311,6 +327,13 @@ ImportResult RunVCardImport(const std::string& path, int cardCount, const Import
         return result;
     }
     filer.FinishInto(result);
+    result.shortened = reader.ShortenedValues();
+    if (reader.TooLongLine() != 0) {
+        messageBox.Show(TooLongMessage(reader.TooLongLine(), true), kFileErrorCaption, MbIcon::Stop,
+                        MbButtons::Ok);
+        result.outcome = ImportOutcome::Incompatible;
+        return result;
+    }
     if (filer.cancelled) {
         result.outcome = ImportOutcome::Cancelled;
         return result;

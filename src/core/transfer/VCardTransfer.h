@@ -59,6 +59,9 @@ ExportResult RunVCardExport(const CRecordList& records, const CCategoryList& cat
 
 // How many cards a source holds (lines that begin with BEGIN:VCARD), to pace the bar.
 int CountVCards(IByteSource& source);
+// The line of the first card longer than transfer::kMaxLineBytes, which an import refuses;
+// 0 when there is none. Reads every card: only a file longer than that can hold one.
+int FindTooLongCard(IByteSource& source);
 
 // The import of a vCard file, as RunImport runs it for a file DetectFormat found to be
 // vCard: adds every card as a record, filed by the filing rule, into the category its
