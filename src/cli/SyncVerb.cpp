@@ -42,7 +42,15 @@ std::string PromptPassword(const std::string& prompt) {
     return password;
 }
 
-// Syncs a book with an address book on a CardDAV server and says what changed.
+// Who signs in where, as the command line gave it.
+struct SyncAccount {
+    QUrl url;
+    std::string user;
+    std::string password;
+};
+
+// Syncs a book with an address book on a CardDAV server and says what changed. Run goes
+// through the steps in order; each returns kExitOk to go on or the exit code to stop with.
 class SyncVerb final : public CliVerb {
 public:
     const char* Name() const override { return "sync"; }
@@ -52,9 +60,35 @@ public:
                "asked for); URL is the server or one of its address books";
     }
 
-    CliSyntax Syntax() const override { return {{{"FILE"}}, {{"--url", 1}, {"--user", 1}}}; }
+    CliSyntax Syntax() const override {
+        return {{{"FILE"}},
+                {
+                    {"--url", 1},
+                    {"--user", 1},
+                }};
+    }
 
     int Run(const CliArgs& a) override {
+        SyncAccount account;
+        if (const int rc = ReadAccount(a, account))
+            return rc;
+        if (const int rc = FindPassword(a, account))
+            return rc;
+        const auto app = EnsureApplication();
+        CliBook book;
+        if (const int rc = LoadBook(a, book))
+            return rc;
+        CCardDavClient client;
+        if (const int rc = SetUpClient(a, account, client))
+            return rc;
+        QUrl addressBook;
+        if (const int rc = ChooseAddressBook(account, client, addressBook))
+            return rc;
+        return SyncBook(a, book, client, addressBook);
+    }
+
+private:
+    int ReadAccount(const CliArgs& a, SyncAccount& account) const {
         const auto urlText = a.Value("--url");
         const auto user = a.Value("--user");
         if (!urlText || !user)
@@ -64,27 +98,43 @@ public:
             (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) ||
             url.host().isEmpty())
             return UsageError("--url must be an http or https address");
-        std::string password;
-        if (const char* env = std::getenv("KINBOOK_PASSWORD"))
-            password = env;
-        else
-            password = PromptPassword("Password for " + *user + " at " + *urlText + ": ");
+        account.url = url;
+        account.user = *user;
+        return kExitOk;
+    }
 
-        std::unique_ptr<QCoreApplication> app;
+    static int FindPassword(const CliArgs&, SyncAccount& account) {
+        if (const char* env = std::getenv("KINBOOK_PASSWORD"))
+            account.password = env;
+        else
+            account.password = PromptPassword("Password for " + account.user + " at " +
+                                              account.url.toString().toStdString() + ": ");
+        return kExitOk;
+    }
+
+    // The client needs an application object; the one made here lives until Run returns.
+    static std::unique_ptr<QCoreApplication> EnsureApplication() {
         static int argc = 1;
         static char name[] = "kinbook-cli";
         static char* argv[] = {name, nullptr};
-        if (QCoreApplication::instance() == nullptr)
-            app = std::make_unique<QCoreApplication>(argc, argv);
+        if (QCoreApplication::instance() != nullptr)
+            return nullptr;
+        return std::make_unique<QCoreApplication>(argc, argv);
+    }
 
-        CliBook book;
-        CKinbookDoc& doc = book.Doc();
-        doc.SetDataPath(a.positional[0]); // the sync saves the book and its state beside it
-        if (!book.Load(a.positional[0]))
-            return kExitFile;
+    static int LoadBook(const CliArgs& a, CliBook& book) {
+        book.Doc().SetDataPath(a.positional[0]); // the sync saves the book and its state beside it
+        return book.Load(a.positional[0]) ? kExitOk : kExitFile;
+    }
 
-        CCardDavClient client;
-        client.SetAccount(url, QString::fromStdString(*user), QString::fromStdString(password));
+    static int SetUpClient(const CliArgs&, const SyncAccount& account, CCardDavClient& client) {
+        client.SetAccount(account.url, QString::fromStdString(account.user),
+                          QString::fromStdString(account.password));
+        return kExitOk;
+    }
+
+    static int ChooseAddressBook(const SyncAccount& account, CCardDavClient& client,
+                                 QUrl& addressBook) {
         CDavBlocking blocking(client);
         QList<DavAddressBook> books;
         if (const DavError e = blocking.Discover(books)) {
@@ -92,7 +142,7 @@ public:
             return kExitServer;
         }
         if (books.isEmpty()) {
-            std::cerr << "The server has no address book for " << *user << ".\n";
+            std::cerr << "The server has no address book for " << account.user << ".\n";
             return kExitServer;
         }
         if (books.size() > 1) {
@@ -101,8 +151,13 @@ public:
                 std::cerr << "  " << b.url.toString().toStdString() << "\n";
             return kExitUsage;
         }
+        addressBook = books.first().url;
+        return kExitOk;
+    }
 
-        CSyncEngine engine(doc, client);
+    static int SyncBook(const CliArgs&, CliBook& book, CCardDavClient& client,
+                        const QUrl& addressBook) {
+        CSyncEngine engine(book.Doc(), client);
         QEventLoop loop;
         DavError error;
         SyncCounts counts;
@@ -112,16 +167,13 @@ public:
                              counts = c;
                              loop.quit();
                          });
-        engine.Start(books.first().url);
+        engine.Start(addressBook);
         if (engine.IsRunning())
             loop.exec();
-        if (error) {
+        if (error)
             std::cerr << error.Message().toStdString() << "\n";
-            std::cout << CSyncEngine::Summary(counts).toStdString() << "\n";
-            return kExitServer;
-        }
         std::cout << CSyncEngine::Summary(counts).toStdString() << "\n";
-        return kExitOk;
+        return error ? kExitServer : kExitOk;
     }
 };
 
