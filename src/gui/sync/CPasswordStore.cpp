@@ -46,7 +46,7 @@ void CPasswordStore::Write(const QString& server, const QString& user, const QSt
     connect(job, &QKeychain::Job::finished, this, [this, job](QKeychain::Job*) {
         m_storeWorked = job->error() == QKeychain::NoError;
         if (!m_storeWorked)
-            emit storeFailed(job->errorString());
+            emit storeFailed();
     });
     job->start();
 }

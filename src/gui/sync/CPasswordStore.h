@@ -24,7 +24,7 @@ public:
     static QString Key(const QString& server, const QString& user);
 
 signals:
-    void storeFailed(const QString& reason);
+    void storeFailed();
 
 private:
     QString m_key;

@@ -14,6 +14,7 @@
 CSyncServerDlg::CSyncServerDlg(QWidget* parent, const Account& account) : QDialog(parent) {
     setObjectName(QStringLiteral("IDD_SYNC_SERVER"));
     setWindowTitle(QStringLiteral("Address Book Server"));
+    setMinimumWidth(460);
     m_server = new QLineEdit(account.server, this);
     m_server->setObjectName(QStringLiteral("IDC_SYNC_SERVER"));
     m_server->setPlaceholderText(QStringLiteral("https://dav.example.org/"));
@@ -78,9 +79,8 @@ void CSyncServerDlg::OnAddressEdited() {
     const Kind kind = kb::sync::ParseServerAddress(m_server->text().toStdString()).kind;
     if (kind == Kind::Plain)
         m_addressWarning->setText(QStringLiteral(
-            "This address is not encrypted (http): the password and the contacts are sent "
-            "over the network in clear text, where others can read them. Use https:// if "
-            "the server offers it."));
+            "Not encrypted (http): the password and the contacts cross the network in clear "
+            "text, where others can read them. Use https:// if the server offers it."));
     else if (kind == Kind::UserInfo)
         m_addressWarning->setText(QStringLiteral(
             "Leave the user name and password out of the address: enter them in the boxes "
@@ -88,6 +88,8 @@ void CSyncServerDlg::OnAddressEdited() {
     else
         m_addressWarning->clear();
     m_addressWarning->setVisible(!m_addressWarning->text().isEmpty());
+    if (isVisible())
+        adjustSize(); // make room for the warning, or give it back
 }
 
 bool CSyncServerDlg::CheckAddress(QUrl& url) {

@@ -72,15 +72,14 @@ SyncCommands::SyncCommands(IKinbookView& view, CommandTable& table)
             m_progress->setValue(done);
         }
     });
-    connect(m_passwords.get(), &CPasswordStore::storeFailed, this, [this](const QString& why) {
+    // The store's own reason says little ("Unknown error"), so it is left out.
+    connect(m_passwords.get(), &CPasswordStore::storeFailed, this, [this] {
         if (std::exchange(m_toldStoreFailed, true))
             return;
-        m_view.Services().messageBox.Show(
-            QStringLiteral("The password could not be kept in the desktop's password store "
-                           "(%1). Kinbook remembers it until it is closed.")
-                .arg(why)
-                .toStdString(),
-            MbIcon::Information);
+        m_view.Services().messageBox.Show("The password could not be kept in the desktop's "
+                                          "password store. Kinbook remembers it until it is "
+                                          "closed.",
+                                          MbIcon::Information);
     });
     connect(m_timer, &QTimer::timeout, this, [this] {
         ApplyInterval(StoredAccount().intervalMinutes); // another book may be open now
