@@ -6,6 +6,7 @@
 #include "FakeFileChooser.h"
 #include "FakeMessageBox.h"
 #include "MemorySettingsStore.h"
+#include "ModalDriver.h"
 #include "RawDav.h"
 #include "TempDir.h"
 #include "app/AppServices.h"
@@ -14,16 +15,17 @@
 #include "model/CKinbookDoc.h"
 #include "port/IFileSystem.h"
 #include "resources/CommandIds.h"
+#include "sync/CSyncState.h"
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
 #include <QtTest>
@@ -49,8 +51,18 @@ struct Rig {
         frame->show();
         return *frame;
     }
-    QAction* Action(const char* name) { return frame->findChild<QAction*>(QString::fromLatin1(name)); }
+    QAction* Action(const char* name) {
+        return frame->findChild<QAction*>(QString::fromLatin1(name));
+    }
 };
+
+// The text of the first message shown that contains part, once there is one.
+std::string ShownWith(const FakeMessageBox& box, const char* part) {
+    for (const std::string& text : box.Texts())
+        if (text.find(part) != std::string::npos)
+            return text;
+    return {};
+}
 
 template <class Dialog> Dialog* OpenDialog() {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -135,7 +147,9 @@ private slots:
         const QString book = QString::fromStdString(radicale.DefaultAddressBookPath());
         QCOMPARE(raw.Put(book + QStringLiteral("a.vcf"),
                          "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:a\r\nFN:Ann Abbot\r\nN:Abbot;Ann;;;\r\n"
-                         "TEL;TYPE=cell:555 0100\r\nEND:VCARD\r\n").status, 201);
+                         "TEL;TYPE=cell:555 0100\r\nEND:VCARD\r\n")
+                     .status,
+                 201);
         Rig rig;
         rig.Make();
 
@@ -148,10 +162,14 @@ private slots:
             if (!dlg || dlg->objectName() != QStringLiteral("IDD_SYNC_SERVER"))
                 return;
             poll.stop();
-            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_SERVER"))->setText(QString::fromStdString(radicale.BaseUrl()) + QLatin1Char('/'));
-            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_USER"))->setText(QString::fromStdString(radicale.User()));
-            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_PASSWORD"))->setText(QString::fromStdString(radicale.Password()));
-            QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("IDC_SYNC_TEST")), Qt::LeftButton);
+            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_SERVER"))
+                ->setText(QString::fromStdString(radicale.BaseUrl()) + QLatin1Char('/'));
+            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_USER"))
+                ->setText(QString::fromStdString(radicale.User()));
+            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_PASSWORD"))
+                ->setText(QString::fromStdString(radicale.Password()));
+            QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("IDC_SYNC_TEST")),
+                              Qt::LeftButton);
             auto* books = dlg->findChild<QComboBox*>(QStringLiteral("IDC_SYNC_BOOKS"));
             QElapsedTimer waited;
             waited.start();
@@ -163,7 +181,11 @@ private slots:
         poll.start();
         rig.Action("ID_SYNC_SERVER")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(tested, 30000);
-        QVERIFY(QString::fromStdString(rig.settings.GetString("Sync Address Book", {})).endsWith(book));
+        QVERIFY(
+            QString::fromStdString(rig.settings.GetString("Sync Address Book", {})).endsWith(book));
+        CSyncState beside; // the account is the book's
+        QVERIFY(beside.Load(rig.doc.GetDataPath(), RealFileSystem()));
+        QVERIFY(QString::fromStdString(beside.m_account.addressBook).endsWith(book));
         // The password is nowhere in the settings.
         for (const auto& [name, value] : rig.settings.values)
             QVERIFY(!std::holds_alternative<std::string>(value) ||
@@ -173,11 +195,63 @@ private slots:
         QVERIFY(rig.Action("ID_SYNC_NOW")->isEnabled());
         rig.Action("ID_SYNC_NOW")->trigger();
         // Without a secret store the password given above is remembered for this run.
-        QTRY_VERIFY_WITH_TIMEOUT(!rig.messageBox.shown.empty(), 30000);
-        QCOMPARE(QString::fromStdString(rig.messageBox.shown.back().text),
-                 QStringLiteral("1 added here, 0 changed here, 0 removed here; 0 sent to the server, 0 conflicts"));
+        QTRY_VERIFY_WITH_TIMEOUT(!ShownWith(rig.messageBox, "added here").empty(), 30000);
+        QCOMPARE(ShownWith(rig.messageBox, "added here"),
+                 "1 added here, 0 changed here, 0 removed here; 0 sent to the server, 0 conflicts");
         QCOMPARE(rig.doc.GetRecords().size(), std::size_t(1));
-        QCOMPARE(QString::fromStdString(rig.doc.GetRecords().front()->m_strLastName), QStringLiteral("Abbot"));
+        QCOMPARE(QString::fromStdString(rig.doc.GetRecords().front()->m_strLastName),
+                 QStringLiteral("Abbot"));
+    }
+
+    // With sync set up for one book, another book's Sync Now asks before merging the two;
+    // No leaves both sides as they were.
+    void anotherBookAsksBeforeItsFirstMerge() {
+        DavServer radicale(DavServer::Kind::Radicale);
+        QVERIFY2(radicale.Start(), radicale.Error().c_str());
+        RawDav raw(radicale);
+        const QString book = QString::fromStdString(radicale.DefaultAddressBookPath());
+        QCOMPARE(raw.Put(book + QStringLiteral("a.vcf"),
+                         "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:a\r\nFN:Ann Abbot\r\nN:Abbot;Ann;;;\r\n"
+                         "END:VCARD\r\n")
+                     .status,
+                 201);
+        const auto answerPassword = [&] {
+            WhenModal<QInputDialog>([&](QInputDialog& d) {
+                d.setTextValue(QString::fromStdString(radicale.Password()));
+                d.accept();
+            });
+        };
+        Rig first;
+        first.settings.WriteString("Sync Server", radicale.BaseUrl());
+        first.settings.WriteString("Sync User", radicale.User());
+        first.settings.WriteString("Sync Address Book", radicale.BaseUrl() + book.toStdString());
+        first.Make();
+        answerPassword();
+        first.Action("ID_SYNC_NOW")->trigger(); // an empty book: a plain copy, not asked
+        QTRY_VERIFY_WITH_TIMEOUT(!ShownWith(first.messageBox, "added here").empty(), 30000);
+        QCOMPARE(first.doc.GetRecords().size(), std::size_t(1));
+
+        Rig second;
+        second.settings.values = first.settings.values;
+        for (const char* name : {"Baker", "Carter"}) {
+            auto r = std::make_unique<CContactRecord>();
+            r->m_strLastName = name;
+            second.doc.GetRecords().push_back(std::move(r));
+        }
+        second.Make();
+        const std::string before = ReadFileBytes(second.doc.GetDataPath());
+        second.messageBox.answers.push_back(MbResult::No);
+        answerPassword();
+        second.Action("ID_SYNC_NOW")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!ShownWith(second.messageBox, "Merge them?").empty(), 30000);
+        const std::string question = ShownWith(second.messageBox, "Merge them?");
+        QVERIFY2(question.starts_with("This book has 2 contacts and the address book '") &&
+                     question.find("' on 127.0.0.1 has 1 card.") != std::string::npos,
+                 question.c_str());
+        QTest::qWait(500);
+        QVERIFY(ShownWith(second.messageBox, "added here").empty());
+        QCOMPARE(ReadFileBytes(second.doc.GetDataPath()), before);
+        QCOMPARE(raw.List(book).size(), 1);
     }
 
     // A certificate no authority vouches for: the user sees what to judge it by, trusts it
@@ -229,7 +303,11 @@ private slots:
         QVERIFY2(rig.messageBox.shown[1].text.rfind("0 added here", 0) == 0,
                  rig.messageBox.shown[1].text.c_str());
 
-        rig.settings.WriteString("Sync Trusted Certificate", std::string(64, '0'));
+        CSyncState state; // the trust is kept with the book's account
+        QVERIFY(state.Load(rig.doc.GetDataPath(), rig.doc.FileSystem()));
+        QCOMPARE(state.m_account.trustedCertificate, pinned);
+        state.m_account.trustedCertificate = std::string(64, '0');
+        QVERIFY(state.Save(rig.doc.GetDataPath(), rig.doc.FileSystem()));
         rig.messageBox.answers.push_back(MbResult::No);
         rig.Action("ID_SYNC_NOW")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(rig.messageBox.shown.size() == 4, 30000);

@@ -39,9 +39,10 @@ inline std::string ShellQuote(const std::string& s) {
     return q + "'";
 }
 
-inline CliRun RunCli(const std::vector<std::string>& args) {
+// wrapper, when given, is a shell command line the program runs under ("setsid -w").
+inline CliRun RunCli(const std::vector<std::string>& args, const std::string& wrapper = {}) {
     TempDir capture;
-    std::string command = ShellQuote(Cli());
+    std::string command = wrapper.empty() ? ShellQuote(Cli()) : wrapper + " " + ShellQuote(Cli());
     for (const auto& a : args)
         command += " " + ShellQuote(a);
     command += " >" + ShellQuote(capture.File("out")) + " 2>" + ShellQuote(capture.File("err"));

@@ -1,5 +1,6 @@
 #include "sync/CSyncState.h"
 #include "port/IFileSystem.h"
+#include "sync/ServerAddress.h"
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -84,9 +85,22 @@ std::vector<std::string_view> Words(std::string_view line) {
 
 } // namespace
 
+bool CSyncState::HasSyncedWith(const std::string& url) const {
+    return !url.empty() && kb::sync::WithoutUserInfo(url) == m_strBookUrl &&
+           (!m_entries.empty() || !m_strToken.empty());
+}
+
 std::string CSyncState::Serialize() const {
+    using kb::sync::WithoutUserInfo;
     std::string out(kMagic);
-    out += "book " + Escape(m_strBookUrl) + "\n";
+    out += "book " + Escape(WithoutUserInfo(m_strBookUrl)) + "\n";
+    if (!m_account.Empty())
+        out += "account " + Escape(WithoutUserInfo(m_account.server)) + " " +
+               Escape(m_account.user) + " " + Escape(WithoutUserInfo(m_account.addressBook)) + " " +
+               Escape(m_account.addressBookName) + " " + std::to_string(m_account.intervalMinutes) +
+               "\n";
+    if (!m_account.trustedCertificate.empty())
+        out += "trust " + Escape(m_account.trustedCertificate) + "\n";
     out += "token " + Escape(m_strToken) + "\n";
     out += "fingerprint " + Hex64(m_nBookFingerprint) + "\n";
     for (const auto& [uid, e] : m_entries) {
@@ -100,7 +114,7 @@ std::string CSyncState::Serialize() const {
 }
 
 bool CSyncState::Parse(std::string_view text) {
-    Clear();
+    *this = CSyncState();
     CSyncState s;
     if (text.substr(0, kMagic.size()) != kMagic)
         return false;
@@ -111,6 +125,17 @@ bool CSyncState::Parse(std::string_view text) {
         const auto w = Words(line);
         if (w.size() == 2 && w[0] == "book") {
             if (!Unescape(w[1], s.m_strBookUrl))
+                return false;
+        } else if (w.size() == 6 && w[0] == "account") {
+            SyncAccount& a = s.m_account;
+            const auto r =
+                std::from_chars(w[5].data(), w[5].data() + w[5].size(), a.intervalMinutes);
+            if (!Unescape(w[1], a.server) || !Unescape(w[2], a.user) ||
+                !Unescape(w[3], a.addressBook) || !Unescape(w[4], a.addressBookName) ||
+                r.ec != std::errc() || r.ptr != w[5].data() + w[5].size() || a.intervalMinutes < 0)
+                return false;
+        } else if (w.size() == 2 && w[0] == "trust") {
+            if (!Unescape(w[1], s.m_account.trustedCertificate))
                 return false;
         } else if (w.size() == 2 && w[0] == "token") {
             if (!Unescape(w[1], s.m_strToken))
@@ -145,7 +170,7 @@ bool CSyncState::Parse(std::string_view text) {
 }
 
 bool CSyncState::Load(const std::string& dataPath, IFileSystem& fs) {
-    Clear();
+    *this = CSyncState();
     const std::string path = SidecarPath(dataPath);
     if (!fs.Exists(path))
         return true;

@@ -8,6 +8,8 @@
 // Plus the address book it belongs to, the server's sync token, and the fingerprint of the
 // whole book when the file was last written, which tells whether another program changed
 // the data file meanwhile (then a missing record is not taken for a deletion).
+// And the account the book syncs with (never its password): sync settings belong to a
+// book, so opening another book never syncs it with this one's address book.
 #include "port/FileErrors.h"
 #include <cstdint>
 #include <map>
@@ -19,22 +21,43 @@ class IFileSystem;
 struct SyncEntry {
     std::string href;
     std::string etag;
-    std::string card;                 // the server's card as last read or written
-    std::uint64_t fingerprint = 0;    // the record's fingerprint when it matched the card
+    std::string card;              // the server's card as last read or written
+    std::uint64_t fingerprint = 0; // the record's fingerprint when it matched the card
+};
+
+// Where a book syncs: what the user chose for it in the window.
+struct SyncAccount {
+    std::string server; // the server's address as entered
+    std::string user;
+    std::string addressBook;     // the chosen address book's URL
+    std::string addressBookName; // its name on the server, for messages
+    int intervalMinutes = 0;     // 0: no automatic sync
+    std::string trustedCertificate; // SHA-256 fingerprint of a server certificate the user trusts
+
+    bool Empty() const { return server.empty() && user.empty() && addressBook.empty(); }
 };
 
 class CSyncState {
 public:
     static std::string SidecarPath(const std::string& dataPath) { return dataPath + ".sync"; }
 
-    std::string m_strBookUrl;  // the address book the entries belong to
-    std::string m_strToken;    // the server's sync token after the last complete sync
+    std::string m_strBookUrl; // the address book the entries belong to
+    std::string m_strToken;   // the server's sync token after the last complete sync
     std::uint64_t m_nBookFingerprint = 0;
     std::map<std::string, SyncEntry> m_entries; // by record UID
+    SyncAccount m_account;
 
     bool Empty() const { return m_strBookUrl.empty() && m_entries.empty(); }
-    void Clear() { *this = CSyncState(); }
+    // Forgets what the server's address book held; the account stays the book's.
+    void Clear() {
+        SyncAccount account = std::move(m_account);
+        *this = CSyncState();
+        m_account = std::move(account);
+    }
+    // Whether the book has synced with the address book at url (then it holds its cards).
+    bool HasSyncedWith(const std::string& url) const;
 
+    // User names and passwords inside addresses are never written.
     std::string Serialize() const;
     // Reads a serialized state; false (and the state empty) when the text is not one.
     bool Parse(std::string_view text);

@@ -1,4 +1,5 @@
 #include "sync/CPasswordStore.h"
+#include "sync/ServerAddress.h"
 #include <qt6keychain/keychain.h>
 
 namespace {
@@ -6,6 +7,11 @@ const QString kService = QStringLiteral("Kinbook address book server");
 }
 
 CPasswordStore::CPasswordStore(QObject* parent) : QObject(parent) {}
+
+QString CPasswordStore::Key(const QString& server, const QString& user) {
+    const std::string origin = kb::sync::OriginOf(server.toStdString());
+    return user + QLatin1Char('@') + (origin.empty() ? server : QString::fromStdString(origin));
+}
 
 void CPasswordStore::Read(const QString& server, const QString& user,
                           std::function<void(QString)> done) {
@@ -18,7 +24,7 @@ void CPasswordStore::Read(const QString& server, const QString& user,
     job->setAutoDelete(true);
     job->setKey(key);
     connect(job, &QKeychain::Job::finished, this, [this, job, key, done](QKeychain::Job*) {
-        if (job->error() == QKeychain::NoError) {
+        if (job->error() == QKeychain::NoError && !job->textData().isEmpty()) {
             m_storeWorked = true;
             m_key = key;
             m_password = job->textData();
@@ -39,6 +45,8 @@ void CPasswordStore::Write(const QString& server, const QString& user, const QSt
     job->setTextData(password);
     connect(job, &QKeychain::Job::finished, this, [this, job](QKeychain::Job*) {
         m_storeWorked = job->error() == QKeychain::NoError;
+        if (!m_storeWorked)
+            emit storeFailed();
     });
     job->start();
 }

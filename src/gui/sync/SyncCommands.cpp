@@ -3,10 +3,14 @@
 #include "CSyncEngine.h"
 #include "app/AppServices.h"
 #include "app/CommandTable.h"
+#include "model/CKinbookDoc.h"
+#include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
 #include "port/ISettingsStore.h"
 #include "resources/CommandIds.h"
 #include "sync/CPasswordStore.h"
+#include "sync/FirstMerge.h"
+#include "sync/ServerAddress.h"
 #include "view/IKinbookView.h"
 #include <QInputDialog>
 #include <QLineEdit>
@@ -15,8 +19,10 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <utility>
 
 namespace {
+// The account set up last, offered to a book that has none of its own.
 const char* const kServer = "Sync Server";
 const char* const kUser = "Sync User";
 const char* const kBook = "Sync Address Book";
@@ -27,6 +33,33 @@ const char* const kTrustedCertificate = "Sync Trusted Certificate";
 QStatusBar* StatusBarOf(QWidget* w) {
     auto* frame = w != nullptr ? qobject_cast<QMainWindow*>(w->window()) : nullptr;
     return frame != nullptr ? frame->statusBar() : nullptr;
+}
+
+// How the sync state spells an address book's URL.
+std::string Encoded(const QString& url) {
+    return QUrl(url).toString(QUrl::FullyEncoded).toStdString();
+}
+
+SyncCommands::Account FromState(const SyncAccount& s) {
+    SyncCommands::Account a;
+    a.server = QString::fromStdString(s.server);
+    a.user = QString::fromStdString(s.user);
+    a.addressBook = QString::fromStdString(s.addressBook);
+    a.addressBookName = QString::fromStdString(s.addressBookName);
+    a.intervalMinutes = s.intervalMinutes;
+    a.trustedCertificate = QString::fromStdString(s.trustedCertificate);
+    return a;
+}
+
+SyncAccount ToState(const SyncCommands::Account& a) {
+    SyncAccount s;
+    s.server = a.server.toStdString();
+    s.user = a.user.toStdString();
+    s.addressBook = a.addressBook.isEmpty() ? std::string() : Encoded(a.addressBook);
+    s.addressBookName = a.addressBookName.toStdString();
+    s.intervalMinutes = a.intervalMinutes;
+    s.trustedCertificate = a.trustedCertificate.toStdString();
+    return s;
 }
 } // namespace
 
@@ -49,8 +82,18 @@ SyncCommands::SyncCommands(IKinbookView& view, CommandTable& table)
             m_progress->setValue(done);
         }
     });
+    // The store's own reason says little ("Unknown error"), so it is left out.
+    connect(m_passwords.get(), &CPasswordStore::storeFailed, this, [this] {
+        if (std::exchange(m_toldStoreFailed, true))
+            return;
+        m_view.Services().messageBox.Show("The password could not be kept in the desktop's "
+                                          "password store. Kinbook remembers it until it is "
+                                          "closed.",
+                                          MbIcon::Information);
+    });
     connect(m_timer, &QTimer::timeout, this, [this] {
-        if (!IsSyncing()) {
+        ApplyInterval(StoredAccount().intervalMinutes); // another book may be open now
+        if (!IsSyncing() && m_timer->isActive()) {
             m_automatic = true;
             OnSyncNow();
         }
@@ -61,9 +104,15 @@ SyncCommands::SyncCommands(IKinbookView& view, CommandTable& table)
         m_automatic = false;
         OnSyncNow();
     });
-    table.SetEnabler(ID_SYNC_NOW, [this] {
-        return !IsSyncing() && !StoredAccount().addressBook.isEmpty();
-    });
+    table.SetEnabler(ID_SYNC_NOW,
+                     [this] { return !IsSyncing() && !StoredAccount().addressBook.isEmpty(); });
+    // Older versions kept the address as typed, a password in it included.
+    ISettingsStore& s = m_view.Services().settings;
+    for (const char* key : {kServer, kBook}) {
+        const std::string typed = s.GetString(key, {});
+        if (const std::string clean = kb::sync::WithoutUserInfo(typed); clean != typed)
+            s.WriteString(key, clean);
+    }
     ApplyInterval(StoredAccount().intervalMinutes);
 }
 
@@ -74,18 +123,39 @@ SyncCommands::~SyncCommands() {
 }
 
 bool SyncCommands::IsSyncing() const {
-    return m_engine->IsRunning();
+    return m_checking || m_engine->IsRunning();
 }
 
-CSyncServerDlg::Account SyncCommands::StoredAccount() const {
+CSyncState SyncCommands::BookState() const {
+    CSyncState state;
+    CKinbookDoc& doc = m_view.GetDocument();
+    if (!doc.GetDataPath().empty())
+        state.Load(doc.GetDataPath(), doc.FileSystem());
+    return state;
+}
+
+SyncCommands::Account SyncCommands::StoredAccount() const {
+    const std::string& path = m_view.GetDocument().GetDataPath();
+    if (!m_bookAccount || m_bookAccount->first != path)
+        m_bookAccount.emplace(path, BookState().m_account);
+    if (!m_bookAccount->second.Empty())
+        return FromState(m_bookAccount->second);
     const ISettingsStore& s = m_view.Services().settings;
-    CSyncServerDlg::Account a;
+    Account a;
     a.server = QString::fromStdString(s.GetString(kServer, {}));
     a.user = QString::fromStdString(s.GetString(kUser, {}));
     a.addressBook = QString::fromStdString(s.GetString(kBook, {}));
     a.intervalMinutes = s.GetInt(kInterval, 0);
     a.trustedCertificate = QString::fromStdString(s.GetString(kTrustedCertificate, {}));
     return a;
+}
+
+bool SyncCommands::SaveBookAccount(const Account& a) {
+    m_bookAccount.reset();
+    CKinbookDoc& doc = m_view.GetDocument();
+    CSyncState state = BookState();
+    state.m_account = ToState(a);
+    return !doc.GetDataPath().empty() && state.Save(doc.GetDataPath(), doc.FileSystem());
 }
 
 void SyncCommands::ApplyInterval(int minutes) {
@@ -96,20 +166,23 @@ void SyncCommands::ApplyInterval(int minutes) {
 }
 
 void SyncCommands::OnServer() {
-    CSyncServerDlg::Account current = StoredAccount();
+    Account current = StoredAccount();
     m_passwords->Read(current.server, current.user, [this, current](QString password) mutable {
         current.password = password;
         CSyncServerDlg dialog(m_view.DialogParent(), current);
         dialog.SetTrustQuestion([this](const QSslCertificate& c) { return AskTrust(c, false); });
         if (dialog.exec() != QDialog::Accepted)
             return;
-        const CSyncServerDlg::Account a = dialog.Result();
+        Account a = dialog.Result();
         ISettingsStore& s = m_view.Services().settings;
         s.WriteString(kServer, a.server.toStdString());
         s.WriteString(kUser, a.user.toStdString());
-        s.WriteString(kBook, a.addressBook.toStdString());
+        s.WriteString(kBook, ToState(a).addressBook);
         s.WriteInt(kInterval, a.intervalMinutes);
         s.WriteString(kTrustedCertificate, a.trustedCertificate.toStdString());
+        if (!SaveBookAccount(a))
+            m_view.Services().messageBox.Show(
+                "The server settings could not be saved beside the book.", MbIcon::Exclamation);
         if (!a.password.isEmpty())
             m_passwords->Write(a.server, a.user, a.password);
         ApplyInterval(a.intervalMinutes);
@@ -118,31 +191,74 @@ void SyncCommands::OnServer() {
 }
 
 void SyncCommands::OnSyncNow() {
-    const CSyncServerDlg::Account a = StoredAccount();
+    const Account a = StoredAccount();
     if (a.addressBook.isEmpty() || IsSyncing())
         return;
-    m_passwords->Read(a.server, a.user, [this, a](QString password) {
-        if (password.isEmpty()) {
-            if (m_automatic)
-                return; // never interrupt the user for a timed sync
-            bool ok = false;
-            password = QInputDialog::getText(m_view.DialogParent(), QStringLiteral("Kinbook"),
-                                             QStringLiteral("Password for %1 at %2:").arg(a.user, a.server),
-                                             QLineEdit::Password, QString(), &ok);
-            if (!ok)
-                return;
-            m_passwords->Write(a.server, a.user, password);
-        }
-        StartWith(password);
+    // A timed sync never starts a first merge: that is the user's to decide.
+    if (m_automatic && !BookState().HasSyncedWith(Encoded(a.addressBook)))
+        return;
+    m_passwords->Read(a.server, a.user, [this, a](const QString& password) {
+        if (!password.isEmpty())
+            Proceed(a, password, false);
+        else if (!m_automatic) // never interrupt the user for a timed sync
+            AskPassword(a, QStringLiteral("Password for %1 at %2:").arg(a.user, a.server));
     });
 }
 
-void SyncCommands::StartWith(const QString& password) {
-    const CSyncServerDlg::Account a = StoredAccount();
+void SyncCommands::AskPassword(const Account& a, const QString& prompt) {
+    bool ok = false;
+    const QString password = QInputDialog::getText(m_view.DialogParent(), QStringLiteral("Kinbook"),
+                                                   prompt, QLineEdit::Password, QString(), &ok);
+    if (ok && !password.isEmpty())
+        Proceed(a, password, true);
+}
+
+void SyncCommands::Proceed(const Account& a, const QString& password, bool fresh) {
+    m_account = a;
+    m_fresh = fresh ? std::optional<QString>(password) : std::nullopt;
     m_client->SetAccount(QUrl(a.addressBook), a.user, password);
     m_client->SetTrustedCertificate(a.trustedCertificate);
+    if (BookState().HasSyncedWith(Encoded(a.addressBook))) {
+        StartSync();
+        return;
+    }
+    // Count the cards first: the question names both sides.
+    m_checking = true;
     ShowProgress(true);
-    m_engine->Start(QUrl(a.addressBook));
+    m_table.Update();
+    m_client->ResetCancel();
+    m_client->ListCards(QUrl(a.addressBook), [this](const DavError& e, const DavListing& listing) {
+        m_checking = false;
+        ShowProgress(false);
+        m_table.Update();
+        if (e)
+            Failed(e, QString());
+        else
+            AskFirstMerge(listing);
+    });
+}
+
+void SyncCommands::AskFirstMerge(const DavListing& listing) {
+    KeepFreshPassword();
+    const QUrl url(m_account.addressBook);
+    const QString name = !m_account.addressBookName.isEmpty()
+                             ? m_account.addressBookName
+                             : url.adjusted(QUrl::StripTrailingSlash).fileName();
+    const std::string question = kb::sync::FirstMergeQuestion(
+        BookState(), Encoded(m_account.addressBook), m_view.GetDocument().GetRecords().size(),
+        static_cast<std::size_t>(listing.cards.size()), name.toStdString(),
+        url.host().toStdString());
+    if (!question.empty() &&
+        m_view.Services().messageBox.Show(question, kAppTitle, MbIcon::Question,
+                                          MbButtons::YesNo) != MbResult::Yes)
+        return;
+    StartSync();
+}
+
+void SyncCommands::StartSync() {
+    SaveBookAccount(m_account); // from now on the book syncs with this address book
+    ShowProgress(true);
+    m_engine->Start(QUrl(m_account.addressBook));
     m_table.Update();
 }
 
@@ -183,30 +299,55 @@ void SyncCommands::ShowProgress(bool on) {
     }
 }
 
+void SyncCommands::KeepFreshPassword() {
+    if (m_fresh && m_client->HasConnected())
+        m_passwords->Write(m_account.server, m_account.user, *m_fresh);
+    m_fresh.reset();
+}
+
 void SyncCommands::OnFinished(const DavError& e, const SyncCounts& counts) {
     ShowProgress(false);
+    m_bookAccount.reset();
     m_table.Update();
     m_view.RefreshView(m_view.GetSelectedRecord(), false);
     const QString summary = CSyncEngine::Summary(counts);
     const QSslCertificate& refused = m_client->RefusedCertificate();
     if (e.kind == DavError::TlsRefused && !refused.isNull() && !m_automatic &&
-        AskTrust(refused, !StoredAccount().trustedCertificate.isEmpty())) {
+        AskTrust(refused, !m_account.trustedCertificate.isEmpty())) {
+        m_account.trustedCertificate = CCardDavClient::Fingerprint(refused);
         m_view.Services().settings.WriteString(kTrustedCertificate,
-                                               CCardDavClient::Fingerprint(refused).toStdString());
+                                               m_account.trustedCertificate.toStdString());
+        SaveBookAccount(m_account);
         OnSyncNow();
         return;
     }
     if (e.kind == DavError::MassRemoval)
         return; // the user was asked and said no
     if (e) {
-        if (e.kind == DavError::Unauthorized)
-            m_passwords->Write(StoredAccount().server, StoredAccount().user, QString());
-        m_view.Services().messageBox.Show((e.Message() + QStringLiteral("\n\n") + summary).toStdString(),
-                                          MbIcon::Exclamation);
+        Failed(e, summary);
         return;
     }
+    KeepFreshPassword();
     if (QStatusBar* bar = StatusBarOf(m_view.DialogParent()))
         bar->showMessage(summary, 10000);
     if (!m_automatic)
         m_view.Services().messageBox.Show(summary.toStdString(), MbIcon::Information);
+}
+
+void SyncCommands::Failed(const DavError& e, const QString& summary) {
+    QString text = e.Message();
+    if (!summary.isEmpty())
+        text += QStringLiteral("\n\n") + summary;
+    // A refused password is asked for again; the stored one stays until a new one works.
+    if (e.kind == DavError::Unauthorized && !m_automatic) {
+        m_fresh.reset();
+        AskPassword(
+            m_account,
+            text +
+                QStringLiteral("\n\nPassword for %1 at %2:").arg(m_account.user, m_account.server));
+        return;
+    }
+    if (e.kind != DavError::Unauthorized)
+        KeepFreshPassword();
+    m_view.Services().messageBox.Show(text.toStdString(), MbIcon::Exclamation);
 }
