@@ -37,7 +37,8 @@ void PrintHelp(std::ostream& out) {
               [](CliVerb* a, CliVerb* b) { return std::strcmp(a->Name(), b->Name()) < 0; });
     for (CliVerb* v : verbs)
         out << "  " << v->Usage() << "\n      " << v->Summary() << "\n";
-    out << "\nExit status: 0 success, 1 the file could not be loaded or saved, 2 bad usage.\n";
+    out << "\nExit status: 0 success, 1 the file could not be loaded or saved, 2 bad usage, 3 the "
+           "address book server could not be reached or refused the sync.\n";
 }
 
 } // namespace
