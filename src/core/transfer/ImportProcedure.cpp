@@ -396,10 +396,9 @@ private:
         }
         case ColumnRole::Kind::PhoneByType: {
             const int tc = m_plan.typeColumn[column];
-            const std::string_view type =
-                tc >= 0 && static_cast<std::size_t>(tc) < fields.size()
-                    ? fields[static_cast<std::size_t>(tc)]
-                    : std::string_view();
+            const std::string_view type = tc >= 0 && static_cast<std::size_t>(tc) < fields.size()
+                                              ? fields[static_cast<std::size_t>(tc)]
+                                              : std::string_view();
             const std::vector<std::string_view> values = SplitSeveral(v);
             const std::vector<std::string_view> types = SplitSeveral(type);
             for (std::size_t i = 0; i < values.size(); ++i)
@@ -723,7 +722,8 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
         return result;
     }
     progress.SetPosition(100);
-    ShowImportFinished(result, messageBox);
+    if (options.showFinish)
+        ShowImportFinished(result, messageBox);
     return result;
 }
 
