@@ -67,6 +67,10 @@ public:
     bool Exists(const std::string&) override { return false; }
     bool Remove(const std::string&) override { return false; }
     std::optional<FileStamp> Stamp(const std::string&) override { return std::nullopt; }
+    std::unique_ptr<FileLock> LockForWriting(const std::string&,
+                                             std::chrono::milliseconds) override {
+        return std::make_unique<FileLock>();
+    }
 };
 
 std::unique_ptr<CContactRecord> SampleRecord(std::mt19937& rng, int i) {

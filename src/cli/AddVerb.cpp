@@ -31,7 +31,7 @@ public:
         if (const int refused = RecordOptions::ApplyTo(*this, a, *record); refused != kExitOk)
             return refused;
         CliBook book;
-        if (!book.Load(a.positional[0]))
+        if (!book.LoadToChange(a.positional[0]))
             return kExitFile;
         const auto category = book.Category(*this, a.Value("--category").value_or("Unfiled"));
         if (!category)

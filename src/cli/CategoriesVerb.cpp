@@ -35,7 +35,7 @@ public:
         CliBook book;
         // Only a book that loaded whole may be changed and saved again, so a damaged file
         // is never written over and needs no safety copy.
-        if (!book.Load(path))
+        if (!(a.options.empty() ? book.Load(path) : book.LoadToChange(path)))
             return kExitFile;
         if (a.options.empty()) {
             List(book);

@@ -40,6 +40,10 @@ bool CliBook::Load(const std::string& path) {
     return !SayWhenMissing(path) && m_doc.Load(path);
 }
 
+bool CliBook::LoadToChange(const std::string& path) {
+    return !SayWhenMissing(path) && m_doc.LockForChange(path) && m_doc.Load(path);
+}
+
 bool CliBook::LoadToRead(const std::string& path, Uids uids) {
     // No save will merge another program's changes: nothing to remember of the file.
     m_doc.SetTrackFile(false);

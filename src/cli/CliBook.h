@@ -20,6 +20,10 @@ public:
 
     // Loads path; false when the book did not load whole (the program's message is out).
     bool Load(const std::string& path);
+    // Loads path for a verb that changes it and saves it back: the writers' lock of path is
+    // taken first and held until the program ends, so that no other program's change comes
+    // between this load and the save.
+    bool LoadToChange(const std::string& path);
     // Loads path for a verb that never saves it; without uids, for one that never asks
     // for a record's UID either.
     enum class Uids { Read, Skip };

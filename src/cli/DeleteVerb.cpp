@@ -17,7 +17,7 @@ public:
 
     int Run(const CliArgs& a) override {
         CliBook book;
-        if (!book.Load(a.positional[0]))
+        if (!book.LoadToChange(a.positional[0]))
             return kExitFile;
         const NamedRecord named =
             ResolveNamedRecord(*this, book.Records(), a.positional[1], a.Value("--nth"));

@@ -32,7 +32,7 @@ public:
         const std::string& file = a.positional[0];
         const std::string& name = a.positional[1];
         CliBook book;
-        if (!book.Load(file))
+        if (!book.LoadToChange(file))
             return kExitFile;
         const NamedRecord named = ResolveNamedRecord(*this, book.Records(), name, a.Value("--nth"));
         if (named.error)

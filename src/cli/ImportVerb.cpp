@@ -6,6 +6,7 @@
 #include "transfer/ImportColumns.h"
 #include "transfer/ImportProcedure.h"
 #include "transfer/ImportScan.h"
+#include <iostream>
 #include <optional>
 
 namespace {
@@ -81,7 +82,7 @@ public:
         const std::string& inPath = a.positional[1];
 
         CliBook book(CliMessageBox::Information::ToStdout);
-        if (!book.Load(dataPath))
+        if (!book.LoadToChange(dataPath))
             return kExitFile;
         ImportOptions options;
         options.defaultCategory = a.Value("--category").value_or(std::string(kUnfiled));
@@ -89,6 +90,7 @@ public:
             !book.Category(*this, options.defaultCategory))
             return kExitUsage;
         options.createCategories = !a.Has("--no-create-categories");
+        options.showFinish = false; // an import is done only once it is saved
 
         // No progress to pace: the file is read once for its format and once to import it.
         const ScanResult scan = DetectImportFormat(inPath, RealFileSystem(), book.Box(), choice);
@@ -113,7 +115,12 @@ public:
         // A file that cannot be read whole leaves the data file as it was.
         if (r.outcome != ImportOutcome::Completed)
             return kExitFile;
-        return book.Save(dataPath);
+        if (book.Save(dataPath) != kExitOk) {
+            std::cerr << "The import was not saved; " << dataPath << " is as it was.\n";
+            return kExitFile;
+        }
+        ShowImportFinished(r, book.Box());
+        return FlushedStdout();
     }
 };
 

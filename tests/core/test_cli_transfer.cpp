@@ -1,8 +1,10 @@
 // kinbook-cli export and import, run as a user would run them.
 #include "RunCli.h"
 #include "TempDir.h"
+#include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -78,6 +80,30 @@ TEST_F(CliTransfer, RefusalsLeaveFilesAsTheyWere) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "The card on line 9 is longer than 64 MiB and cannot be imported.  "
                        "Nothing was imported.\n");
+    EXPECT_EQ(ReadFileBytes(book), before);
+}
+
+TEST_F(CliTransfer, AnImportThatCannotBeSavedSaysSoAndNotThatItImported) {
+    std::string lines;
+    for (int i = 0; i < 500; ++i)
+        lines += "Surname" + std::to_string(i) + ",Given\n";
+    Write(in, lines);
+    const std::string before = ReadFileBytes(book);
+    // A limit on the size of files written stands in for a full disk: the save's writes
+    // fail beyond 4 KiB.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const CliRun run = RunCli({"import", book, in, "--fields", "Last Name,First Name"});
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("The import was not saved; " + book + " is as it was."),
+              std::string::npos)
+        << run.err;
     EXPECT_EQ(ReadFileBytes(book), before);
 }
 

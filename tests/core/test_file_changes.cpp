@@ -12,8 +12,11 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -55,6 +58,24 @@ void SetModified(const std::string& path, int secondsFromNow, bool followLink = 
     times[0].tv_sec = times[1].tv_sec = ::time(nullptr) + secondsFromNow;
     times[0].tv_nsec = times[1].tv_nsec = 0;
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, followLink ? 0 : AT_SYMLINK_NOFOLLOW), 0);
+}
+
+// A shell loop in a process of its own that runs kinbook-cli args for i from 0 to n - 1
+// ("$i" in args) and stops at the first failure; Finish waits for it and gives its exit.
+pid_t StartCliLoop(int n, const std::string& args) {
+    const std::string script = "i=0; while [ $i -lt " + std::to_string(n) + " ]; do " +
+                               ShellQuote(Cli()) + " " + args +
+                               " >/dev/null || exit 1; i=$((i+1)); done";
+    const char* argv[] = {"sh", "-c", script.c_str(), nullptr};
+    pid_t pid = -1;
+    ::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ);
+    return pid;
+}
+
+int Finish(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // The window's book on a data file that holds Adams and Baker.
@@ -116,6 +137,53 @@ TEST_F(FileChanges, TwoProcessesTakingTurnsLoseNothing) {
     }
     EXPECT_EQ(InFile().size(), 22u);
     EXPECT_EQ(Lines(doc).size(), 22u);
+}
+
+// ---- One writer at a time ------------------------------------------------------------
+
+TEST_F(FileChanges, WritersAtOnceInProcessesOfTheirOwnAndTheWindowLoseNothing) {
+    OtherProgram([](CKinbookDoc& other) {
+        for (int i = 0; i < 20; ++i)
+            FileRecord(other.GetRecords(), Person("Old" + std::to_string(i), "Ann"));
+    });
+    const std::string book = ShellQuote(path);
+    const std::vector<pid_t> writers{
+        StartCliLoop(25, "add " + book + " --last A$i"),
+        StartCliLoop(25, "add " + book + " --last B$i"),
+        StartCliLoop(10, "delete " + book + " \"Old$i, Ann\""),
+        StartCliLoop(10, "edit " + book + " \"Old1$i, Ann\" --first Edited"),
+    };
+    for (int i = 0; i < 25; ++i) {
+        FileRecord(doc.GetRecords(), Person("Doc" + std::to_string(i), ""));
+        EXPECT_TRUE(doc.Save());
+    }
+    for (const pid_t writer : writers)
+        EXPECT_EQ(Finish(writer), 0);
+    std::vector<std::string> expected{"Adams, Ann", "Baker, Bob"};
+    for (int i = 0; i < 25; ++i) {
+        const std::string n = std::to_string(i);
+        expected.insert(expected.end(), {"A" + n, "B" + n, "Doc" + n});
+        if (i < 10)
+            expected.push_back("Old1" + n + ", Edited");
+    }
+    std::vector<std::string> found = InFile();
+    std::sort(expected.begin(), expected.end());
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, expected);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FileChanges, AWriterThatCannotGetTheLockSaysSoAndWritesNothing) {
+    auto held = RealFileSystem().LockForWriting(path, std::chrono::milliseconds(0));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(RealFileSystem().LockForWriting(path, std::chrono::milliseconds(0)));
+    const CliRun run = RunCli({"add", path, "--last", "Young"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, std::string(DocMessages::kBookBusy) + "\n");
+    held.reset();
+    EXPECT_EQ(InFile(), (std::vector<std::string>{"Adams, Ann", "Baker, Bob"}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"book.kbk", "book.kbk.uids"}))
+        << "no lock file and no temporary behind";
 }
 
 TEST_F(FileChanges, AnEditGoesToTheSameRecordWhenItIsStillThere) {
@@ -183,9 +251,14 @@ TEST_F(FileChanges, CategoriesTheCommandLineAddsComeInWithTheirRecords) {
 }
 
 TEST_F(FileChanges, AChangeWhileTheSaveIsWritingIsMergedAndWrittenAgain) {
+    // A program that takes no lock replaces the file meanwhile.
     files.whileWriting = [this] {
-        OtherProgram(
-            [](CKinbookDoc& other) { FileRecord(other.GetRecords(), Person("Young", "Yves")); });
+        CKinbookDoc other(quiet, RealFileSystem());
+        ASSERT_TRUE(other.Load(path));
+        FileRecord(other.GetRecords(), Person("Young", "Yves"));
+        ASSERT_TRUE(other.Save(dir.File("other.kbk")));
+        fs::rename(dir.File("other.kbk"), path);
+        fs::remove(dir.File("other.kbk.uids"));
     };
     FileRecord(doc.GetRecords(), Person("Carter", "Cy"));
     ASSERT_TRUE(doc.Save());
@@ -362,5 +435,13 @@ TEST(KilledSaves, OnlyOurOwnOldTemporariesAreRemovedByTheNextSave) {
     std::vector<std::string> expected = kept;
     expected.push_back("book.kbk");
     std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(dir.Entries(), expected);
+
+    // A command that opens the book to change it removes them too, saved or not.
+    for (const auto& name : stale) {
+        WriteFileBytes(dir.File(name), "old book");
+        SetModified(dir.File(name), -61);
+    }
+    EXPECT_EQ(RunCli({"delete", path, "Nobody"}).exitCode, 1);
     EXPECT_EQ(dir.Entries(), expected);
 }

@@ -46,6 +46,11 @@ public:
     bool Exists(const std::string&) override { return true; }
     bool Remove(const std::string&) override { return false; }
     std::optional<FileStamp> Stamp(const std::string&) override { return std::nullopt; }
+    // One process and no disk: nobody else to keep out.
+    std::unique_ptr<FileLock> LockForWriting(const std::string&,
+                                             std::chrono::milliseconds) override {
+        return std::make_unique<FileLock>();
+    }
 };
 
 class QuietBox final : public IMessageBox {

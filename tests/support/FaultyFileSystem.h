@@ -48,6 +48,10 @@ public:
     bool Exists(const std::string& path) override { return m_inner.Exists(path); }
     bool Remove(const std::string& path) override { return m_inner.Remove(path); }
     std::optional<FileStamp> Stamp(const std::string& path) override { return m_inner.Stamp(path); }
+    std::unique_ptr<FileLock> LockForWriting(const std::string& path,
+                                             std::chrono::milliseconds wait) override {
+        return m_inner.LockForWriting(path, wait);
+    }
 
     // Runs once, at the next write to a sink: lets a test act as another program that
     // writes the file while a save is under way.

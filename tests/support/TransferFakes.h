@@ -36,6 +36,11 @@ public:
     bool Remove(const std::string& path) override { return files.erase(path) != 0; }
     // Files in memory never change behind the program's back.
     std::optional<FileStamp> Stamp(const std::string&) override { return std::nullopt; }
+    // One process and no disk: nobody else to keep out.
+    std::unique_ptr<FileLock> LockForWriting(const std::string&,
+                                             std::chrono::milliseconds) override {
+        return std::make_unique<FileLock>();
+    }
 
 private:
     class Source final : public IByteSource {

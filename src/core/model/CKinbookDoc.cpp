@@ -7,6 +7,7 @@
 #include "sync/CSyncState.h"
 #include "sync/SyncRules.h"
 #include <algorithm>
+#include <chrono>
 #include <new>
 
 using namespace DocMessages;
@@ -14,8 +15,11 @@ using namespace DocMessages;
 namespace {
 // Names tried for the copy of a damaged file before giving up.
 constexpr int kDamagedCopyAttempts = 1000;
-// Rounds of merging and writing a save makes while another program keeps changing the file.
+// Rounds of merging and writing a save makes while a program that takes no lock keeps
+// changing the file.
 constexpr int kSaveAttempts = 4;
+// How long a writer waits for another program to finish changing the file.
+constexpr std::chrono::milliseconds kLockWait{5000};
 } // namespace
 
 CKinbookDoc::CKinbookDoc(IMessageBox& messageBox, IFileSystem& fileSystem)
@@ -248,10 +252,33 @@ bool CKinbookDoc::SaveStep(const std::function<void()>& step) {
     return false;
 }
 
+std::unique_ptr<FileLock> CKinbookDoc::TakeLock(const std::string& file) {
+    try {
+        if (auto lock = m_fileSystem.LockForWriting(file, kLockWait))
+            return lock;
+        m_messageBox.Show(std::string(kBookBusy), MbIcon::Exclamation);
+    } catch (const CFileException&) {
+        m_messageBox.Show(WithPath(kCannotCreate, file), MbIcon::Stop);
+    }
+    return nullptr;
+}
+
+bool CKinbookDoc::LockForChange(const std::string& path) {
+    m_lock = TakeLock(path);
+    m_strLockedPath = m_lock ? path : std::string();
+    return m_lock != nullptr;
+}
+
 bool CKinbookDoc::Save(const std::string& path) {
     const std::string file = path.empty() ? m_strDataPath : path;
     if (file == m_strDataPath)
         ++m_nGeneration;
+    std::unique_ptr<FileLock> lock;
+    if (!m_lock || file != m_strLockedPath) {
+        lock = TakeLock(file);
+        if (!lock)
+            return false;
+    }
     const bool tracked = m_tracked && m_tracked->path == file;
     for (int attempt = 1;; ++attempt) {
         // Another program's changes to the file come in before it is written over.
@@ -274,11 +301,15 @@ bool CKinbookDoc::Save(const std::string& path) {
         if (!SaveStep([&] { m_categories.SerializeCategories(ar); }) ||
             !SaveStep([&] { SerializeRecords(ar, m_records); }) || !SaveStep([&] { ar.Flush(); }))
             return false;
-        // Changed while this save was writing: merge again and write it afresh (the
-        // temporary file goes with the sink). A file that keeps changing is written after
-        // a few rounds rather than never.
-        if (tracked && attempt < kSaveAttempts && FileChangedOnDisk())
-            continue;
+        // Changed while this save was writing, by a program that took no lock: merge
+        // again and write it afresh (the temporary file goes with the sink). A file that
+        // keeps changing is never written over regardless.
+        if (tracked && FileChangedOnDisk()) {
+            if (attempt < kSaveAttempts)
+                continue;
+            m_messageBox.Show(std::string(kBookBusy), MbIcon::Exclamation);
+            return false;
+        }
         if (!SaveStep([&] { sink->Commit(); }))
             return false;
         if (tracked || file == m_strDataPath) {

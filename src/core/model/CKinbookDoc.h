@@ -49,12 +49,19 @@ public:
     // asked for it: a caller that goes on to save over the file needs the copy.
     bool Load(const std::string& path);
     // Saves to path (empty: the current data path), atomically: a failed save leaves the
-    // previous file exactly as it was. True on success. Before it writes over the file
-    // this book was last read from or written to, and again before its new content
-    // replaces it, a save looks whether another program changed that file meanwhile, and
-    // if so merges those changes in first (MergeFileChanges): nothing another program
-    // wrote is ever overwritten.
+    // previous file exactly as it was. True on success. A save holds the file's writers'
+    // lock (one writer at a time among all programs) from before its merge until the new
+    // content has replaced the file, and fails with kBookBusy when another program keeps
+    // it. Before it writes over the file this book was last read from or written to, and
+    // again before its new content replaces it, a save looks whether another program
+    // changed that file meanwhile, and if so merges those changes in first
+    // (MergeFileChanges): nothing another program wrote is ever overwritten.
     bool Save(const std::string& path = {});
+    // Takes the writers' lock of path for a change that reads the file, changes the book
+    // and saves it back, and holds it for the document's life: no other program's save
+    // comes in between, and the Save to path uses this lock. False when it could not be
+    // taken (reported). The window never holds it between saves.
+    bool LockForChange(const std::string& path);
 
     // Whether the file this book was last read from or written to changed on disk since:
     // its size, modification time or identity (another file renamed over it) differs, or
@@ -136,6 +143,8 @@ private:
     void CopyFile(const std::string& from, const std::string& to);
     bool SameBytes(const std::string& a, const std::string& b);
     bool SaveStep(const std::function<void()>& step);
+    // The writers' lock of file, waited for a few seconds; null after telling the user.
+    std::unique_ptr<FileLock> TakeLock(const std::string& file);
     void NoteSavedForSync(const std::string& file);
 
     CRecordList m_records;
@@ -149,6 +158,8 @@ private:
     bool m_bTrackFile = true;
     bool m_bReadUids = true;
     std::optional<TrackedFile> m_tracked;
+    std::unique_ptr<FileLock> m_lock; // LockForChange's
+    std::string m_strLockedPath;
     std::uint64_t m_nMerges = 0;
     std::uint64_t m_nGeneration = 0;
 };

@@ -21,6 +21,9 @@ inline constexpr std::string_view kSaveArchive = "ERROR: Kinbook could not save 
 inline constexpr std::string_view kDiskFull = "The destination drive is full.";
 inline constexpr std::string_view kSaveDrive =
     "ERROR: Kinbook could not save your data.  Check to make sure the drive is writeable.";
+// Another program kept the data file's writers' lock for longer than a save waits.
+inline constexpr std::string_view kBookBusy =
+    "The contact book is being changed by another program; try again.";
 inline constexpr std::string_view kMemory =
     "It appears that memory is unstable.  Reboot your machine and try again.";
 

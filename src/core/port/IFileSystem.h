@@ -1,5 +1,6 @@
 #pragma once
 #include "port/FileErrors.h"
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -41,6 +42,13 @@ public:
     virtual std::optional<FileStamp> CommittedStamp() const { return std::nullopt; }
 };
 
+// A writer's hold on a data file, given back when it is destroyed: while one program holds
+// it, no other program gets it for the same file.
+class FileLock {
+public:
+    virtual ~FileLock() = default;
+};
+
 // The files the program reads and writes; tests replace it to inject faults.
 class IFileSystem {
 public:
@@ -56,6 +64,11 @@ public:
     // The stamp of the file path names (a link is followed); nothing when there is no
     // such file or it cannot be examined.
     virtual std::optional<FileStamp> Stamp(const std::string& path) = 0;
+    // Takes the lock that lets one writer at a time read, merge and replace the data file
+    // path, waiting up to wait while another holds it. Nothing when it is still held then;
+    // throws CFileException when it cannot be taken at all (say, in a read-only folder).
+    virtual std::unique_ptr<FileLock> LockForWriting(const std::string& path,
+                                                     std::chrono::milliseconds wait) = 0;
 };
 
 // The real file system of this machine.

@@ -1,6 +1,7 @@
 #include "port/PosixFileSystem.h"
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -8,7 +9,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -17,6 +20,8 @@ namespace {
 // A temporary file of a save that was killed is removed once it is this old: no save
 // that is still running takes that long to write its file.
 constexpr std::time_t kStaleTemporaryAge = 60;
+// How often a writer waiting for the lock of a file looks again.
+constexpr std::chrono::milliseconds kLockRetry{20};
 // mkostemp replaces these six characters.
 constexpr std::string_view kTempSuffix = "XXXXXX";
 
@@ -237,6 +242,50 @@ private:
     std::optional<FileStamp> m_stamp;
 };
 
+// The writers' lock of a file. Its holder removes the lock file before it lets go, so
+// that no lock file stays behind; a writer that was waiting on the removed file finds that
+// out (IsCurrentLock) and takes the lock again.
+class PosixFileLock final : public FileLock {
+public:
+    PosixFileLock(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+    ~PosixFileLock() override {
+        ::unlink(m_path.c_str());
+        ::close(m_fd);
+    }
+    PosixFileLock(const PosixFileLock&) = delete;
+    PosixFileLock& operator=(const PosixFileLock&) = delete;
+
+private:
+    int m_fd;
+    std::string m_path;
+};
+
+// Whether the lock file open as fd is still the one path names.
+bool IsCurrentLock(int fd, const std::string& path) {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// One try at the lock file path: its descriptor, locked; -1 when another holds it.
+int TryLock(const std::string& path, const std::string& target) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        Throw(errno, target);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error != EWOULDBLOCK && error != EINTR)
+            Throw(error, target);
+        return -1;
+    }
+    if (IsCurrentLock(fd, path))
+        return fd;
+    ::close(fd); // its holder removed it meanwhile
+    return -1;
+}
+
 } // namespace
 
 PosixCalls PosixCalls::System() {
@@ -316,4 +365,23 @@ std::optional<FileStamp> PosixFileSystem::Stamp(const std::string& path) {
     if (path.empty() || ::stat(path.c_str(), &st) != 0)
         return std::nullopt;
     return StampOf(st);
+}
+
+std::unique_ptr<FileLock> PosixFileSystem::LockForWriting(const std::string& path,
+                                                          std::chrono::milliseconds wait) {
+    if (path.empty())
+        Throw(ENOENT, path);
+    const std::string target = FollowLinks(path);
+    const std::string lockPath = DirectoryOf(target) + "/." + BaseNameOf(target) + ".lock";
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (const int fd = TryLock(lockPath, path); fd >= 0) {
+            // No save of this file runs now: what an earlier one left behind can go.
+            RemoveStaleTemporaries(target);
+            return std::make_unique<PosixFileLock>(fd, lockPath);
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return nullptr;
+        std::this_thread::sleep_for(kLockRetry);
+    }
 }

@@ -20,7 +20,9 @@ struct PosixCalls {
 // the target's directory, which Commit flushes to the disk and renames over the target
 // (which keeps its permissions; a symbolic link is followed, so the link stays a link).
 // A successful commit also removes what saves of the same file that were killed left
-// behind: its temporary files (".NAME.XXXXXX") older than a minute.
+// behind: its temporary files (".NAME.XXXXXX") older than a minute; so does taking the
+// writers' lock of a file. That lock is an flock on ".NAME.lock" beside the file (the file
+// itself is replaced by rename, so it cannot carry one), removed again by its holder.
 class PosixFileSystem final : public IFileSystem {
 public:
     PosixFileSystem() : m_calls(PosixCalls::System()) {}
@@ -31,6 +33,8 @@ public:
     bool Exists(const std::string& path) override;
     bool Remove(const std::string& path) override;
     std::optional<FileStamp> Stamp(const std::string& path) override;
+    std::unique_ptr<FileLock> LockForWriting(const std::string& path,
+                                             std::chrono::milliseconds wait) override;
 
 private:
     PosixCalls m_calls;

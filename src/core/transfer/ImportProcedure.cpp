@@ -738,7 +738,8 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
         return result;
     }
     progress.SetPosition(100);
-    ShowImportFinished(result, messageBox);
+    if (options.showFinish)
+        ShowImportFinished(result, messageBox);
     return result;
 }
 

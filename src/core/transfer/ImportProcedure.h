@@ -50,6 +50,9 @@ struct ImportOptions {
     bool skipDuplicates = true;
     // vCard: where a card's UID stays with its record (null: UIDs are not kept).
     CRecordUids* uids = nullptr;
+    // Whether the import shows its finish message; a caller that saves the book first
+    // shows it (ShowImportFinished) only when the save succeeded.
+    bool showFinish = true;
 };
 
 // Files every record of the file (a line of delimited text, or a card of a vCard file, as

@@ -339,6 +339,7 @@ ImportResult RunVCardImport(const std::string& path, int cardCount, const Import
         return result;
     }
     progress.SetPosition(100);
-    ShowImportFinished(result, messageBox);
+    if (options.showFinish)
+        ShowImportFinished(result, messageBox);
     return result;
 }
