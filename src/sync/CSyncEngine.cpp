@@ -13,7 +13,8 @@ QString CSyncEngine::Summary(const SyncCounts& c) {
                           "sent to the server, %d conflicts",
                           c.addedHere, c.changedHere, c.removedHere, c.sentToServer, c.conflicts);
     if (c.ignoredCards > 0)
-        summary += QStringLiteral("; %1 cards outside the address book ignored").arg(c.ignoredCards);
+        summary +=
+            QStringLiteral("; %1 cards outside the address book ignored").arg(c.ignoredCards);
     if (!c.keptCopy.empty())
         summary += QStringLiteral("; the book as it was before is kept as %1")
                        .arg(QString::fromStdString(c.keptCopy));
@@ -36,13 +37,13 @@ void CSyncEngine::Start(const QUrl& book) {
     m_inFlight = 0;
     m_error = DavError();
     m_ignoredAtStart = m_client.IgnoredHrefCount();
-    m_session = std::make_unique<CSyncSession>(m_doc, book.toString(QUrl::FullyEncoded).toStdString(),
-                                               book.path(QUrl::FullyEncoded).toStdString());
+    m_session =
+        std::make_unique<CSyncSession>(m_doc, book.toString(QUrl::FullyEncoded).toStdString(),
+                                       book.path(QUrl::FullyEncoded).toStdString());
     const QString token = QString::fromStdString(m_session->Token());
     const bool initial = token.isEmpty();
-    m_client.SyncCollection(m_book, token, [this, initial](DavError e, DavDelta d) {
-        OnDelta(e, d, initial);
-    });
+    m_client.SyncCollection(m_book, token,
+                            [this, initial](DavError e, DavDelta d) { OnDelta(e, d, initial); });
 }
 
 void CSyncEngine::OnDelta(const DavError& e, const DavDelta& delta, bool initial) {
@@ -89,14 +90,16 @@ void CSyncEngine::Fetch() {
         hrefs << QString::fromStdString(h);
     emit progress(0, static_cast<int>(hrefs.size()));
     if (hrefs.size() < kQueryFrom) {
-        m_client.Multiget(m_book, hrefs, [this](DavError e, QList<DavCard> cards) { OnFetched(e, cards); });
+        m_client.Multiget(m_book, hrefs,
+                          [this](DavError e, QList<DavCard> cards) { OnFetched(e, cards); });
         return;
     }
     m_client.QueryAll(m_book, [this, hrefs](DavError e, QList<DavCard> all) {
         if (e.kind == DavError::Http || e.kind == DavError::TooLarge) {
             // A server that does not answer the query still has multiget, and a book too
             // large for one answer comes in batches.
-            m_client.Multiget(m_book, hrefs, [this](DavError e2, QList<DavCard> cards) { OnFetched(e2, cards); });
+            m_client.Multiget(m_book, hrefs,
+                              [this](DavError e2, QList<DavCard> cards) { OnFetched(e2, cards); });
             return;
         }
         if (e) {
@@ -105,7 +108,9 @@ void CSyncEngine::Fetch() {
         }
         // Keep the cards asked for, named as the listing named them; ask for the ones the
         // answer left out.
-        auto key = [this](const QString& href) { return m_client.Resolve(href).path(QUrl::FullyDecoded); };
+        auto key = [this](const QString& href) {
+            return m_client.Resolve(href).path(QUrl::FullyDecoded);
+        };
         QHash<QString, QString> wanted;
         for (const QString& h : hrefs)
             wanted.insert(key(h), h);
@@ -122,10 +127,11 @@ void CSyncEngine::Fetch() {
             OnFetched({}, cards);
             return;
         }
-        m_client.Multiget(m_book, wanted.values(), [this, cards](DavError e2, QList<DavCard> rest) mutable {
-            cards.append(rest);
-            OnFetched(e2, cards);
-        });
+        m_client.Multiget(m_book, wanted.values(),
+                          [this, cards](DavError e2, QList<DavCard> rest) mutable {
+                              cards.append(rest);
+                              OnFetched(e2, cards);
+                          });
     });
 }
 
@@ -189,7 +195,8 @@ void CSyncEngine::Send(std::size_t index) {
                         [afterSend](DavError e) { afterSend(e, {}); });
     } else {
         m_client.Put(href, QByteArray::fromStdString(change.data),
-                     change.kind == OutgoingChange::Put ? QString::fromStdString(change.etag) : QString(),
+                     change.kind == OutgoingChange::Put ? QString::fromStdString(change.etag)
+                                                        : QString(),
                      afterSend);
     }
 }
@@ -213,21 +220,22 @@ void CSyncEngine::Answered(const DavError& e) {
 }
 
 void CSyncEngine::AfterRefusal(std::size_t index) {
-    m_client.Get(QString::fromStdString(m_out[index].href), [this, index](DavError e, DavCard card) {
-        if (e && e.kind != DavError::NotFound) {
-            Answered(e);
-            return;
-        }
-        const OutgoingChange& change = m_out[index];
-        std::optional<ServerCard> current;
-        if (!e)
-            current = ServerCard{change.href, card.etag.toStdString(), card.data.toStdString()};
-        std::optional<OutgoingChange> again = m_session->Refused(change, current);
-        if (again)
-            m_out.push_back(std::move(*again));
-        emit bookChanged();
-        Answered({});
-    });
+    m_client.Get(
+        QString::fromStdString(m_out[index].href), [this, index](DavError e, DavCard card) {
+            if (e && e.kind != DavError::NotFound) {
+                Answered(e);
+                return;
+            }
+            const OutgoingChange& change = m_out[index];
+            std::optional<ServerCard> current;
+            if (!e)
+                current = ServerCard{change.href, card.etag.toStdString(), card.data.toStdString()};
+            std::optional<OutgoingChange> again = m_session->Refused(change, current);
+            if (again)
+                m_out.push_back(std::move(*again));
+            emit bookChanged();
+            Answered({});
+        });
 }
 
 bool CSyncEngine::RemovalsAllowed() {

@@ -20,13 +20,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QFile>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
@@ -107,16 +107,21 @@ bool ChooseServer(Rig& rig, const DavServer& server, const QString& book) {
 }
 
 // Sync Now, and the message it ends with.
+// The first thing Sync Now says, past the one-time notice that no password store is here.
 FakeMessageBox::Shown SyncNow(Rig& rig) {
-    const std::size_t before = rig.messageBox.shown.size();
+    const auto said = [&, before = rig.messageBox.shown.size()]() -> const FakeMessageBox::Shown* {
+        for (std::size_t i = before; i < rig.messageBox.shown.size(); ++i)
+            if (rig.messageBox.shown[i].text.rfind("The password could not be kept", 0) != 0)
+                return &rig.messageBox.shown[i];
+        return nullptr;
+    };
     rig.frame->menuBar()->actions().first()->menu()->aboutToShow();
     rig.Action("ID_SYNC_NOW")->trigger();
     QElapsedTimer waited;
     waited.start();
-    while (rig.messageBox.shown.size() == before && waited.elapsed() < 30000)
+    while (said() == nullptr && waited.elapsed() < 30000)
         QTest::qWait(50);
-    return rig.messageBox.shown.size() > before ? rig.messageBox.shown.back()
-                                                : FakeMessageBox::Shown{};
+    return said() != nullptr ? *said() : FakeMessageBox::Shown{};
 }
 
 } // namespace
@@ -298,10 +303,8 @@ private slots:
         QVERIFY(question.contains(QStringLiteral("SHA-256 fingerprint: ") +
                                   QString::fromStdString(pinned)));
 
-        rig.Action("ID_SYNC_NOW")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(rig.messageBox.shown.size() == 2, 30000);
-        QVERIFY2(rig.messageBox.shown[1].text.rfind("0 added here", 0) == 0,
-                 rig.messageBox.shown[1].text.c_str());
+        const std::string summary = SyncNow(rig).text;
+        QVERIFY2(summary.rfind("0 added here", 0) == 0, summary.c_str());
 
         CSyncState state; // the trust is kept with the book's account
         QVERIFY(state.Load(rig.doc.GetDataPath(), rig.doc.FileSystem()));
@@ -309,12 +312,12 @@ private slots:
         state.m_account.trustedCertificate = std::string(64, '0');
         QVERIFY(state.Save(rig.doc.GetDataPath(), rig.doc.FileSystem()));
         rig.messageBox.answers.push_back(MbResult::No);
-        rig.Action("ID_SYNC_NOW")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(rig.messageBox.shown.size() == 4, 30000);
-        QVERIFY(rig.messageBox.shown[2].text.rfind("The server's certificate has changed", 0) == 0);
-        QVERIFY(rig.messageBox.shown[2].text.find(pinned) != std::string::npos);
-        QVERIFY(rig.messageBox.shown[3].text.rfind("The server's certificate is not trusted", 0) ==
-                0);
+        const std::string changed = SyncNow(rig).text;
+        QVERIFY(changed.rfind("The server's certificate has changed", 0) == 0);
+        QVERIFY(changed.find(pinned) != std::string::npos);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.messageBox.shown.back().text.rfind(
+                                     "The server's certificate is not trusted", 0) == 0,
+                                 30000);
     }
 
     // The server loses every card: Sync Now asks before it empties the book, and only Yes

@@ -29,9 +29,9 @@ struct SyncEntry {
 struct SyncAccount {
     std::string server; // the server's address as entered
     std::string user;
-    std::string addressBook;     // the chosen address book's URL
-    std::string addressBookName; // its name on the server, for messages
-    int intervalMinutes = 0;     // 0: no automatic sync
+    std::string addressBook;        // the chosen address book's URL
+    std::string addressBookName;    // its name on the server, for messages
+    int intervalMinutes = 0;        // 0: no automatic sync
     std::string trustedCertificate; // SHA-256 fingerprint of a server certificate the user trusts
 
     bool Empty() const { return server.empty() && user.empty() && addressBook.empty(); }

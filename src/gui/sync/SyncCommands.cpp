@@ -191,6 +191,7 @@ void SyncCommands::OnServer() {
 }
 
 void SyncCommands::OnSyncNow() {
+    m_bookAccount.reset(); // another program (a command-line sync) may have changed it
     const Account a = StoredAccount();
     if (a.addressBook.isEmpty() || IsSyncing())
         return;
