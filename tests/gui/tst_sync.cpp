@@ -106,7 +106,6 @@ bool ChooseServer(Rig& rig, const DavServer& server, const QString& book) {
     return chosen;
 }
 
-// Sync Now, and the message it ends with.
 // The first thing Sync Now says, past the one-time notice that no password store is here.
 FakeMessageBox::Shown SyncNow(Rig& rig) {
     const auto said = [&, before = rig.messageBox.shown.size()]() -> const FakeMessageBox::Shown* {
@@ -158,34 +157,8 @@ private slots:
         Rig rig;
         rig.Make();
 
-        // The dialog opens once the secret store has answered; wait for it.
-        bool tested = false;
-        QTimer poll;
-        poll.setInterval(50);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* dlg = OpenDialog<QDialog>();
-            if (!dlg || dlg->objectName() != QStringLiteral("IDD_SYNC_SERVER"))
-                return;
-            poll.stop();
-            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_SERVER"))
-                ->setText(QString::fromStdString(radicale.BaseUrl()) + QLatin1Char('/'));
-            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_USER"))
-                ->setText(QString::fromStdString(radicale.User()));
-            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_PASSWORD"))
-                ->setText(QString::fromStdString(radicale.Password()));
-            QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("IDC_SYNC_TEST")),
-                              Qt::LeftButton);
-            auto* books = dlg->findChild<QComboBox*>(QStringLiteral("IDC_SYNC_BOOKS"));
-            QElapsedTimer waited;
-            waited.start();
-            while (books->count() != 1 && waited.elapsed() < 20000)
-                QTest::qWait(50);
-            tested = books->count() == 1 && books->currentData().toString().endsWith(book);
-            dlg->accept();
-        });
-        poll.start();
-        rig.Action("ID_SYNC_SERVER")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(tested, 30000);
+        // The dialog opens once the secret store has answered.
+        QVERIFY(ChooseServer(rig, radicale, book));
         QVERIFY(
             QString::fromStdString(rig.settings.GetString("Sync Address Book", {})).endsWith(book));
         CSyncState beside; // the account is the book's
@@ -266,33 +239,7 @@ private slots:
         QVERIFY2(tls.Start(), tls.Error().c_str());
         Rig rig;
         rig.Make();
-        bool found = false;
-        QTimer poll;
-        poll.setInterval(50);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* dlg = OpenDialog<QDialog>();
-            if (!dlg || dlg->objectName() != QStringLiteral("IDD_SYNC_SERVER"))
-                return;
-            poll.stop();
-            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_SERVER"))
-                ->setText(QString::fromStdString(tls.BaseUrl()) + QLatin1Char('/'));
-            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_USER"))
-                ->setText(QString::fromStdString(tls.User()));
-            dlg->findChild<QLineEdit*>(QStringLiteral("IDC_SYNC_PASSWORD"))
-                ->setText(QString::fromStdString(tls.Password()));
-            QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("IDC_SYNC_TEST")),
-                              Qt::LeftButton);
-            auto* books = dlg->findChild<QComboBox*>(QStringLiteral("IDC_SYNC_BOOKS"));
-            QElapsedTimer waited;
-            waited.start();
-            while (books->count() == 0 && waited.elapsed() < 20000)
-                QTest::qWait(50);
-            found = books->count() > 0;
-            dlg->accept();
-        });
-        poll.start();
-        rig.Action("ID_SYNC_SERVER")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(found, 30000);
+        QVERIFY(ChooseServer(rig, tls, QString::fromStdString(tls.DefaultAddressBookPath())));
         QCOMPARE(rig.messageBox.shown.size(), std::size_t(1));
         const QString question = QString::fromStdString(rig.messageBox.shown[0].text);
         QVERIFY2(question.contains(
