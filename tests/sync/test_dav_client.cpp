@@ -416,7 +416,7 @@ TEST(DavClientTls, TheCommandLineTakesAPinOrAnAuthority) {
         return RunCli(args);
     };
     CliRun r = sync({});
-    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.exitCode, 3) << r.err;
     EXPECT_NE(r.err.find("--trust-certificate " + fingerprint + "."), std::string::npos) << r.err;
     EXPECT_EQ(sync({"--trust-certificate", std::string(64, '0')}).exitCode, 3);
     r = sync({"--trust-certificate", fingerprint});
