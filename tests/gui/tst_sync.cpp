@@ -71,6 +71,10 @@ template <class Dialog> Dialog* OpenDialog() {
     return nullptr;
 }
 
+// The one card the server holds before a test's first sync.
+const char* const kAnnAbbot = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:a\r\nFN:Ann Abbot\r\n"
+                              "N:Abbot;Ann;;;\r\nTEL;TYPE=cell:555 0100\r\nEND:VCARD\r\n";
+
 // Chooses the server's own address book in File > Address Book Server..., as a user would.
 bool ChooseServer(Rig& rig, const DavServer& server, const QString& book) {
     bool chosen = false;
@@ -149,11 +153,7 @@ private slots:
         QVERIFY2(radicale.Start(), radicale.Error().c_str());
         RawDav raw(radicale);
         const QString book = QString::fromStdString(radicale.DefaultAddressBookPath());
-        QCOMPARE(raw.Put(book + QStringLiteral("a.vcf"),
-                         "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:a\r\nFN:Ann Abbot\r\nN:Abbot;Ann;;;\r\n"
-                         "TEL;TYPE=cell:555 0100\r\nEND:VCARD\r\n")
-                     .status,
-                 201);
+        QCOMPARE(raw.Put(book + QStringLiteral("a.vcf"), kAnnAbbot).status, 201);
         Rig rig;
         rig.Make();
 
@@ -188,11 +188,7 @@ private slots:
         QVERIFY2(radicale.Start(), radicale.Error().c_str());
         RawDav raw(radicale);
         const QString book = QString::fromStdString(radicale.DefaultAddressBookPath());
-        QCOMPARE(raw.Put(book + QStringLiteral("a.vcf"),
-                         "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:a\r\nFN:Ann Abbot\r\nN:Abbot;Ann;;;\r\n"
-                         "END:VCARD\r\n")
-                     .status,
-                 201);
+        QCOMPARE(raw.Put(book + QStringLiteral("a.vcf"), kAnnAbbot).status, 201);
         const auto answerPassword = [&] {
             WhenModal<QInputDialog>([&](QInputDialog& d) {
                 d.setTextValue(QString::fromStdString(radicale.Password()));
