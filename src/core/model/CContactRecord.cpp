@@ -1,5 +1,6 @@
 #include "model/CContactRecord.h"
 #include "model/CArchive.h"
+#include "model/CRecordExtras.h"
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
@@ -48,16 +49,14 @@ std::ostream& operator<<(std::ostream& os, const CRecordText& text) {
 
 namespace {
 
-template <class End>
-std::size_t ReadEnd(const char* block, int field) {
+template <class End> std::size_t ReadEnd(const char* block, int field) {
     End end = 0;
     std::memcpy(&end, block + 4 + sizeof(End) * static_cast<std::size_t>(field), sizeof end);
     return end;
 }
 
 // Moves the ends of the fields from `from` on by the bytes a splice added and removed.
-template <class End>
-void ShiftEnds(char* block, int from, std::size_t added, std::size_t removed) {
+template <class End> void ShiftEnds(char* block, int from, std::size_t added, std::size_t removed) {
     for (int f = from; f < CRecordTextBlock::kFields; ++f) {
         const auto end = static_cast<End>(ReadEnd<End>(block, f) + added - removed);
         std::memcpy(block + 4 + sizeof(End) * static_cast<std::size_t>(f), &end, sizeof end);
@@ -74,7 +73,9 @@ std::uint32_t CRecordTextBlock::Capacity() const {
 
 // The width of the ends follows from the capacity: a block with room for no more than 64 KiB
 // cannot hold an end past it.
-bool CRecordTextBlock::Wide() const { return Capacity() > kMaxNarrow; }
+bool CRecordTextBlock::Wide() const {
+    return Capacity() > kMaxNarrow;
+}
 
 std::size_t CRecordTextBlock::End(int field) const {
     return Wide() ? ReadEnd<std::uint32_t>(m_pBlock, field)
@@ -134,7 +135,9 @@ CRecordTextBlock& CRecordTextBlock::operator=(CRecordTextBlock&& other) noexcept
     return *this;
 }
 
-CRecordTextBlock::~CRecordTextBlock() { std::free(m_pBlock); }
+CRecordTextBlock::~CRecordTextBlock() {
+    std::free(m_pBlock);
+}
 
 std::size_t CRecordTextBlock::Used() const {
     return m_pBlock == nullptr ? 0 : End(kFields - 1);
@@ -261,11 +264,33 @@ CContactRecord::CContactRecord(const CContactRecord& other)
     : m_nCategory(other.m_nCategory), m_nDefaultItem(other.m_nDefaultItem),
       m_nItemLabel(other.m_nItemLabel), m_textBlock(other.m_textBlock) {
     NumberFields();
+    SetExtras(other.Extras());
+}
+
+CContactRecord::~CContactRecord() = default;
+
+CRecordExtras& CContactRecord::EditExtras() {
+    if (!m_pExtras)
+        m_pExtras = std::make_unique<CRecordExtras>();
+    return *m_pExtras;
+}
+
+void CContactRecord::SetExtras(const CRecordExtras* extras) {
+    if (extras == nullptr || extras->Empty())
+        m_pExtras.reset();
+    else if (extras != m_pExtras.get())
+        m_pExtras = std::make_unique<CRecordExtras>(*extras);
+}
+
+void CContactRecord::DropEmptyExtras() {
+    if (m_pExtras && m_pExtras->Empty())
+        m_pExtras.reset();
 }
 
 CContactRecord::CContactRecord(CContactRecord&& other) noexcept
     : m_nCategory(other.m_nCategory), m_nDefaultItem(other.m_nDefaultItem),
-      m_nItemLabel(other.m_nItemLabel), m_textBlock(std::move(other.m_textBlock)) {
+      m_nItemLabel(other.m_nItemLabel), m_textBlock(std::move(other.m_textBlock)),
+      m_pExtras(std::move(other.m_pExtras)) {
     NumberFields();
 }
 
@@ -274,6 +299,7 @@ CContactRecord& CContactRecord::operator=(const CContactRecord& other) {
     m_nDefaultItem = other.m_nDefaultItem;
     m_nItemLabel = other.m_nItemLabel;
     m_textBlock = other.m_textBlock;
+    SetExtras(other.Extras());
     return *this;
 }
 
@@ -282,6 +308,7 @@ CContactRecord& CContactRecord::operator=(CContactRecord&& other) noexcept {
     m_nDefaultItem = other.m_nDefaultItem;
     m_nItemLabel = other.m_nItemLabel;
     m_textBlock = std::move(other.m_textBlock);
+    m_pExtras = std::move(other.m_pExtras);
     return *this;
 }
 
@@ -293,7 +320,9 @@ bool CContactRecord::operator==(const CContactRecord& other) const {
         if (m_textBlock.Get(f) != other.m_textBlock.Get(f))
             return false;
     }
-    return true;
+    if (!m_pExtras || !other.m_pExtras)
+        return !m_pExtras && !other.m_pExtras;
+    return *m_pExtras == *other.m_pExtras;
 }
 
 std::string_view CContactRecord::GetItemByLabel(std::uint8_t label) const {
@@ -360,18 +389,16 @@ void CContactRecord::Serialize(CArchive& ar) {
             ar.WriteString(text(item));
         for (const auto label : m_nItemLabel)
             ar.WriteByte(label);
-        for (const CRecordText* field : {&m_strAddress, &m_strCity, &m_strState, &m_strZip,
-                                         &m_strCountry, &m_strOtherInfo[0], &m_strOtherInfo[1],
-                                         &m_strOtherInfo[2], &m_strOtherInfo[3], &m_strNotes})
+        for (const CRecordText* field :
+             {&m_strAddress, &m_strCity, &m_strState, &m_strZip, &m_strCountry, &m_strOtherInfo[0],
+              &m_strOtherInfo[1], &m_strOtherInfo[2], &m_strOtherInfo[3], &m_strNotes})
             ar.WriteString(text(*field));
         return;
     }
     // Every text is read first, then the record's block is made once at its exact size. The
     // scratch strings keep their storage from one record to the next.
     thread_local std::array<std::string, CRecordTextBlock::kFields> scratch;
-    auto text = [&](const CRecordText& field) -> std::string& {
-        return scratch[field.m_nIndex];
-    };
+    auto text = [&](const CRecordText& field) -> std::string& { return scratch[field.m_nIndex]; };
     ar.ReadString(text(m_strLastName));
     ar.ReadString(text(m_strFirstName));
     ar.ReadString(text(m_strTitle));

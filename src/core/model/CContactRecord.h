@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <cstring>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 
 class CArchive;
 class CContactRecord;
+class CRecordExtras;
 
 // Item label codes: a list position in the editor's label choices is the code.
 enum ItemLabel : std::uint8_t {
@@ -176,20 +178,19 @@ public:
     const void* Address() const { return m_pBlock; }
 
 private:
-    // The block opens with its capacity, then the 21 field ends (one past each field's last byte, from the text's start): 16 bits each while the
-    // text stays under 64 KiB, as nearly every record's does, else 32 bits.
+    // The block opens with its capacity, then the 21 field ends (one past each field's last byte,
+    // from the text's start): 16 bits each while the text stays under 64 KiB, as nearly every
+    // record's does, else 32 bits.
     static constexpr std::size_t kMaxNarrow = 0xFFFF;
     static constexpr std::size_t HeaderSize(bool wide) { return 4 + (wide ? 4 : 2) * kFields; }
-    template <class End>
-    std::string_view Field(std::size_t f) const {
+    template <class End> std::string_view Field(std::size_t f) const {
         End begin = 0, end = 0;
         if (f != 0)
             std::memcpy(&begin, m_pBlock + 4 + sizeof(End) * (f - 1), sizeof begin);
         std::memcpy(&end, m_pBlock + 4 + sizeof(End) * f, sizeof end);
         return {m_pBlock + 4 + sizeof(End) * kFields + begin, std::size_t{end} - begin};
     }
-    template <class End>
-    void Fields(std::array<std::string_view, kFields>& texts) const {
+    template <class End> void Fields(std::array<std::string_view, kFields>& texts) const {
         End ends[kFields];
         std::memcpy(ends, m_pBlock + 4, sizeof ends);
         const char* text = m_pBlock + 4 + sizeof ends;
@@ -223,7 +224,7 @@ public:
     CContactRecord(CContactRecord&& other) noexcept;
     CContactRecord& operator=(const CContactRecord& other);
     CContactRecord& operator=(CContactRecord&& other) noexcept;
-    ~CContactRecord() = default;
+    ~CContactRecord();
 
     // The text of the first item (1 to 7) whose label equals the code; empty when none does.
     // A label of 255 is never found.
@@ -237,7 +238,17 @@ public:
     // Where the record's text lives, for a pass over many records to fetch ahead.
     const void* TextAddress() const { return m_textBlock.Address(); }
 
-    // Writes the record's fields to the data file or reads them from it.
+    // What the contact has beyond its fields (see CRecordExtras); null when nothing, as for
+    // nearly every record, which then pays one pointer for it.
+    const CRecordExtras* Extras() const { return m_pExtras.get(); }
+    // The extras to change, made empty when the record has none.
+    CRecordExtras& EditExtras();
+    void SetExtras(const CRecordExtras* extras);
+    // Forgets the extras when they hold nothing (so that the record costs nothing again).
+    void DropEmptyExtras();
+
+    // Writes the record's fields to the data file or reads them from it (never the extras:
+    // the data file holds only the fields).
     void Serialize(CArchive& ar);
 
     bool operator==(const CContactRecord& other) const;
@@ -264,6 +275,10 @@ public:
     // The bytes of every text field above; reach them through the fields.
     CRecordTextBlock m_textBlock;
 
+    // Reach it through Extras(); it stands with the public members because a field finds its
+    // record by the record's layout, which must stay standard.
+    std::unique_ptr<CRecordExtras> m_pExtras;
+
 private:
     void NumberFields();
     // Writes the record straight into the archive's buffer when it fits; false when not
@@ -273,8 +288,7 @@ private:
 };
 
 inline const CContactRecord& CRecordText::Owner() const {
-    return *reinterpret_cast<const CContactRecord*>(reinterpret_cast<const char*>(this) -
-                                                    m_nIndex);
+    return *reinterpret_cast<const CContactRecord*>(reinterpret_cast<const char*>(this) - m_nIndex);
 }
 inline CContactRecord& CRecordText::Owner() {
     return *reinterpret_cast<CContactRecord*>(reinterpret_cast<char*>(this) - m_nIndex);
@@ -282,4 +296,6 @@ inline CContactRecord& CRecordText::Owner() {
 inline std::string_view CRecordText::view() const {
     return Owner().m_textBlock.Get(m_nIndex);
 }
-inline std::size_t CRecordText::size() const { return view().size(); }
+inline std::size_t CRecordText::size() const {
+    return view().size();
+}

@@ -18,7 +18,7 @@
 // TYPE=HOME;TYPE=VOICE, 2.1's bare HOME;CELL;PREF). Values come out as UTF-8 in 3.0/4.0
 // form: quoted-printable and CHARSET decoded, 2.1's literal line breaks escaped; base64 is
 // left alone and the property marked binary.
-#include "transfer/VCard.h"
+#include "model/VCard.h"
 #include <cstddef>
 #include <string>
 #include <string_view>

@@ -9,7 +9,7 @@
 //   CVCardWriter::AppendCard(card, out); // BEGIN:VCARD ... END:VCARD
 // Property values are written as they are held (VCard.h: already escaped), so a property
 // read from another card goes out again unchanged.
-#include "transfer/VCard.h"
+#include "model/VCard.h"
 #include <string>
 
 class CVCardWriter {

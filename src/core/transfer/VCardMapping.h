@@ -12,7 +12,7 @@
 //   bool ours = IsMappedProperty(property); // the properties RecordToVCard replaces
 // A record's own text may be Windows-1252 bytes; cards are always UTF-8.
 #include "model/CContactRecord.h"
-#include "transfer/VCard.h"
+#include "model/VCard.h"
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -28,6 +28,7 @@ struct VCardProperty {
     std::string rawValue; // as in the file after unfolding; empty for a property built here
                           // or read by a reader told to drop it (CVCardReader, RawValues)
     bool binary = false;  // base64 / b / a data: URI: never text, kept opaque
+    bool held = false;    // kept beside a record: a field holds its value (see CRecordExtras)
     int line = 0;         // first line of the property in its file (1-based), 0 when built
 
     // A text property whose value is escaped from plain text (CR LF or LF become \n).

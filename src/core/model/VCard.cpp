@@ -1,4 +1,4 @@
-#include "transfer/VCard.h"
+#include "model/VCard.h"
 #include "model/NoCase.h"
 #include <algorithm>
 
