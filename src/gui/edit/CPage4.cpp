@@ -44,6 +44,7 @@ CPage4::CPage4(IMessageBox& messageBox, QWidget* parent)
     m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setColumnWidth(0, 130);
+    m_table->setMinimumWidth(380); // room for a web address beside its label
     m_table->verticalHeader()->hide();
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -177,6 +178,13 @@ void CPage4::SetValueEditor(int row) {
     RowState& state = m_rows[static_cast<std::size_t>(row)];
     if (wantDate == (dateEdit != nullptr))
         return;
+    // The table deletes a replaced editor only later, and does not hide it meanwhile.
+    const auto replace = [this, row, editor](QWidget* next) {
+        next->installEventFilter(this);
+        if (editor)
+            editor->hide();
+        m_table->setCellWidget(row, 1, next);
+    };
     if (!wantDate) {
         // Back to text: the date as a card writes it.
         const std::string value = RowValue(row);
@@ -184,8 +192,7 @@ void CPage4::SetValueEditor(int row) {
         line->setObjectName(QStringLiteral("IDC_MORE_VALUE"));
         line->setFrame(false);
         line->setText(ToQString(value));
-        line->installEventFilter(this);
-        m_table->setCellWidget(row, 1, line);
+        replace(line);
         return;
     }
     // Text that is no date keeps its text box, so that nothing typed is lost.
@@ -201,8 +208,7 @@ void CPage4::SetValueEditor(int row) {
     edit->setDisplayFormat(state.noYear ? QStringLiteral("d MMMM") : QStringLiteral("d MMMM yyyy"));
     edit->setDate(date ? QDate(date->year ? date->year : kNoYear, date->month, date->day)
                        : QDate::currentDate());
-    edit->installEventFilter(this);
-    m_table->setCellWidget(row, 1, edit);
+    replace(edit);
 }
 
 int CPage4::RowOf(const QWidget* editor) const {
