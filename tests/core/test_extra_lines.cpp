@@ -57,6 +57,7 @@ std::vector<LineCase> Cases() {
         {held, ""},
         {photo, ""},
         {Prop("UID", "abc"), ""},
+        {Prop("TEL", "", {{"TYPE", {"fax"}}}), ""},
         {Prop("X-KINBOOK", "2"), ""},
     };
 }

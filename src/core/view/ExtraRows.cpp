@@ -347,11 +347,17 @@ CRecordExtras ApplyExtraRows(const CRecordExtras* before, const std::vector<Extr
     }
 
     const std::vector<ExtraRow> original = ExtraRowsOf(&b);
+    std::vector<bool> hadRows(n, false);
+    for (const ExtraRow& row : original)
+        hadRows[row.source] = true;
     CRecordExtras out;
     std::map<std::string, std::string> relabel; // group (lower case) -> its new label
     for (std::size_t i = 0; i < n; ++i) {
         const VCardProperty& p = b.properties[i];
-        if (kinds[i] == ExtraKind::Hidden || kinds[i] == ExtraKind::Photo) {
+        // What made no row (bookkeeping, the photo, an empty value) the user never saw.
+        const bool unseen =
+            kinds[i] == ExtraKind::Hidden || kinds[i] == ExtraKind::Photo || !hadRows[i];
+        if (unseen && attached[i].empty()) {
             out.properties.push_back(p);
             continue;
         }
