@@ -153,7 +153,7 @@ VCardProperty NewProperty(const std::vector<const ExtraRow*>& rows) {
     VCardProperty p;
     if (name.empty()) {
         // A caption of no known property: X-SHOE-SIZE when that reads back as the same
-        // caption, else a named custom value.
+        // caption and is no bookkeeping name (X-KINBOOK), else a named custom value.
         std::string candidate = "X-";
         bool plain = true;
         for (char c : label.caption) {
@@ -163,7 +163,7 @@ VCardProperty NewProperty(const std::vector<const ExtraRow*>& rows) {
             candidate += c == ' ' ? '-' : static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
         }
         p.name = candidate;
-        if (!plain || ExtraCaption(p) != label.caption) {
+        if (!plain || ExtraCaption(p) != label.caption || KindOfExtra(p) == ExtraKind::Hidden) {
             p.name = "X-KINBOOK-COLUMN";
             p.params.push_back({"NAME", {label.caption}});
         }
