@@ -419,6 +419,22 @@ private slots:
         QVERIFY(SameKeptProperty(r.Extras()->properties[0], withPhoto.Extras()->properties[1]));
         QVERIFY(!ShownPhoto(r.Extras()));
     }
+
+    // Dates a date field shows but might not hold as they are go back untouched.
+    void morePageLeavesUntouchedDatesAsTheyCame() {
+        CContactRecord r;
+        r.m_strLastName = "Old";
+        r.EditExtras().properties = {VCardProperty::Text("BDAY", "17000101"),
+                                     VCardProperty::Text("ANNIVERSARY", "--02-29")};
+        const CContactRecord before = r;
+        CSheet sheet(m_messages, m_clock);
+        sheet.Prepare(r, m_categories);
+        sheet.Tabs().setCurrentIndex(3);
+        QVERIFY(qobject_cast<QDateEdit*>(sheet.MorePage().ValueEditor(0)));
+        QVERIFY(qobject_cast<QDateEdit*>(sheet.MorePage().ValueEditor(1)));
+        QVERIFY(sheet.OnOk());
+        QVERIFY(r == before);
+    }
 };
 
 QTEST_MAIN(TestRecordEditor)

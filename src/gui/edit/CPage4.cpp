@@ -153,9 +153,11 @@ void CPage4::AddRow(const QString& label, const std::string& value, std::size_t 
     box->setCurrentText(label);
     box->installEventFilter(this);
     m_table->setCellWidget(row, 0, box);
-    RowState state{source, ToQString(value), value};
+    RowState state{source, ToQString(value), value, QDate(), false};
     const std::optional<ExtraDate> date = ParseExtraDate(value);
     state.noYear = date && date->year == 0;
+    if (date)
+        state.loadedDate = QDate(date->year ? date->year : kNoYear, date->month, date->day);
     m_rows.push_back(std::move(state));
     auto* line = new QLineEdit;
     line->setObjectName(QStringLiteral("IDC_MORE_VALUE"));
@@ -204,6 +206,7 @@ void CPage4::SetValueEditor(int row) {
     auto* edit = new QDateEdit;
     edit->setObjectName(QStringLiteral("IDC_MORE_DATE"));
     edit->setCalendarPopup(true);
+    edit->setDateRange(QDate(1, 1, 1), QDate(9999, 12, 31)); // any date a card may hold
     edit->setFrame(false);
     edit->setDisplayFormat(state.noYear ? QStringLiteral("d MMMM") : QStringLiteral("d MMMM yyyy"));
     edit->setDate(date ? QDate(date->year ? date->year : kNoYear, date->month, date->day)
@@ -222,6 +225,8 @@ std::string CPage4::RowValue(int row) const {
     const RowState& state = m_rows[static_cast<std::size_t>(row)];
     if (const auto* edit = qobject_cast<const QDateEdit*>(ValueEditor(row))) {
         const QDate d = edit->date();
+        if (d == state.loadedDate)
+            return state.loadedValue;
         return WriteExtraDate({state.noYear ? 0 : d.year(), d.month(), d.day()});
     }
     if (const auto* line = qobject_cast<const QLineEdit*>(ValueEditor(row))) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "model/CRecordExtras.h"
+#include <QDate>
 #include <QWidget>
 #include <optional>
 #include <string>
@@ -42,6 +43,7 @@ private:
         std::size_t source;      // the property it came from, or npos
         QString loadedText;      // the value as shown when loaded
         std::string loadedValue; // the value's bytes as loaded
+        QDate loadedDate;        // the value as a date, when it is one
         bool noYear = false;     // a date without a year (--MM-DD)
     };
     void AddRow(const QString& label, const std::string& value, std::size_t source);
