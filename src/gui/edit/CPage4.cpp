@@ -32,6 +32,9 @@ constexpr int kPhotoSide = 96;
 constexpr qint64 kMaxPhotoBytes = 4 * 1024 * 1024;
 // The year a date without one is shown in: a leap year, so that 29 February stays.
 constexpr int kNoYear = 2000;
+// A text box cuts what it shows at 32767 characters by default: a long note would lose
+// its end without being touched.
+constexpr int kMaxValueLength = 1 << 26;
 
 } // namespace
 
@@ -162,6 +165,7 @@ void CPage4::AddRow(const QString& label, const std::string& value, std::size_t 
     auto* line = new QLineEdit;
     line->setObjectName(QStringLiteral("IDC_MORE_VALUE"));
     line->setFrame(false);
+    line->setMaxLength(kMaxValueLength);
     line->setText(ToQString(value));
     line->installEventFilter(this);
     m_table->setCellWidget(row, 1, line);
@@ -193,6 +197,7 @@ void CPage4::SetValueEditor(int row) {
         auto* line = new QLineEdit;
         line->setObjectName(QStringLiteral("IDC_MORE_VALUE"));
         line->setFrame(false);
+        line->setMaxLength(kMaxValueLength);
         line->setText(ToQString(value));
         replace(line);
         return;
