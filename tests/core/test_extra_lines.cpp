@@ -44,7 +44,8 @@ std::vector<LineCase> Cases() {
         {Prop("ORG", "Acme\\; Sons;Sales;East"),
          "Organization: Acme; Sons\r\nDepartment: Sales, East"},
         {Prop("TEL", "555-0100", {{"TYPE", {"work", "VOICE"}}}), "Phone (work): 555-0100"},
-        {Prop("TEL", "555-0101", {{"WORK", {}}, {"PREF", {}}}), "Phone (work): 555-0101"},
+        {Prop("TEL", "555-0101", {{"WORK", {}}, {"PREF", {}}, {"QUOTED-PRINTABLE", {}}}),
+         "Phone (work): 555-0101"},
         {Prop("EMAIL", "b@x.org", {{"TYPE", {"INTERNET,HOME"}}}), "E-mail (home): b@x.org"},
         {Prop("ADR", ";;1 Main St\\n2nd floor;Springfield;IL;62701;USA", {{"TYPE", {"work"}}}),
          "Address (work): 1 Main St, 2nd floor, Springfield, IL 62701, USA"},
@@ -156,9 +157,10 @@ TEST(ExtraRows, UntouchedRowsKeepEveryPropertyAndChangesKeepTheirPlace) {
     std::vector<VCardProperty> expected = before.properties;
     expected[0].value = "1980-03-13";
     expected[5].value = "Acme\\; Sons;Marketing";
-    expected[6].value = "555-0199";                                  // TYPE kept as it was
-    expected[7].params = {{"TYPE", {"home", "cell"}}, {"PREF", {}}}; // in the old type's place
-    expected[11].value = "blog";                                     // the card's own label
+    expected[6].value = "555-0199"; // TYPE kept as it was
+    // The new types take the old one's place; what is no type stays.
+    expected[7].params = {{"TYPE", {"home", "cell"}}, {"PREF", {}}, {"QUOTED-PRINTABLE", {}}};
+    expected[11].value = "blog"; // the card's own label
     expected[12].value = "Chess,Go,Bridge";
     expected.erase(expected.begin() + 8);
     expected.push_back(Prop("TEL", "555-0300", {{"TYPE", {"work"}}}));

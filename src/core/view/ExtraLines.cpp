@@ -41,8 +41,10 @@ constexpr std::array<std::string_view, 17> kHidden = {
     "KIND",   "SOURCE", "NAME",    "PROFILE",   "CLASS",       "SORT-STRING",
     "MAILER", "LABEL",  "X-ABUID", "X-ABLABEL", "CLIENTPIDMAP"};
 
-// Types nearly every card repeats, which say nothing to the reader.
-constexpr std::array<std::string_view, 3> kQuietTypes = {"pref", "voice", "internet"};
+// Types nearly every card repeats, which say nothing to the reader, and the bare encoding
+// words of 2.1 cards, which are no types at all.
+constexpr std::array<std::string_view, 8> kQuietTypes = {
+    "pref", "voice", "internet", "quoted-printable", "base64", "b", "8bit", "7bit"};
 
 constexpr std::array<std::string_view, 12> kMonths = {
     "January", "February", "March",     "April",   "May",      "June",
