@@ -151,7 +151,8 @@ TEST(ExtraRows, UntouchedRowsKeepEveryPropertyAndChangesKeepTheirPlace) {
     rows.push_back({"Shoe size", "43"});
     rows.push_back({"Favourite café", "Brühe"});
     rows.push_back({"Birthday", "--07-04"});
-    rows.push_back({"Kinbook", "1"}); // never the program's own bookkeeping property
+    rows.push_back({"Kinbook", "1"});               // never the program's own bookkeeping property
+    rows.push_back({"Organization", "Chess Club"}); // a second one, beside the first
     const CRecordExtras after = ApplyExtraRows(&before, rows);
 
     std::vector<VCardProperty> expected = before.properties;
@@ -168,6 +169,7 @@ TEST(ExtraRows, UntouchedRowsKeepEveryPropertyAndChangesKeepTheirPlace) {
     expected.push_back(Prop("X-KINBOOK-COLUMN", "Brühe", {{"NAME", {"Favourite café"}}}));
     expected.push_back(Prop("BDAY", "--07-04"));
     expected.push_back(Prop("X-KINBOOK-COLUMN", "1", {{"NAME", {"Kinbook"}}}));
+    expected.push_back(Prop("ORG", "Chess Club"));
     EXPECT_TRUE(SameProperties(after, CRecordExtras{expected}));
     for (std::size_t i = 0; i < std::min(after.properties.size(), expected.size()); ++i)
         EXPECT_TRUE(SameKeptProperty(after.properties[i], expected[i]))

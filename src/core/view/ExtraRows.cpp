@@ -330,20 +330,31 @@ CRecordExtras ApplyExtraRows(const CRecordExtras* before, const std::vector<Extr
             continue;
         }
         const std::string name = ExtraNameFor(caption);
-        std::size_t& addedOne = name == "ORG" ? addedOrg : addedGroups;
-        if (name == "ORG" || name == "CATEGORIES") {
-            const std::size_t first = name == "ORG" ? firstOrg : firstGroups;
-            if (first != kNone) {
-                attached[first].push_back(&row);
-            } else if (addedOne != kNone) {
-                added[addedOne].push_back(&row);
-            } else {
-                addedOne = added.size();
-                added.push_back({&row});
-            }
+        if (name != "ORG" && name != "CATEGORIES") {
+            added.push_back({&row});
             continue;
         }
-        added.push_back({&row});
+        // A second organization (or department) is a second ORG: it must not take the
+        // place of the one there is.
+        const bool department = vcard::SameWord(caption, "Department");
+        const auto takes = [&](const std::vector<const ExtraRow*>& rowsOfOne) {
+            if (name == "CATEGORIES")
+                return true;
+            for (const ExtraRow* other : rowsOfOne)
+                if (vcard::SameWord(ParseLabel(other->label).caption, "Department") == department)
+                    return false;
+            return true;
+        };
+        const std::size_t first = name == "ORG" ? firstOrg : firstGroups;
+        std::size_t& addedOne = name == "ORG" ? addedOrg : addedGroups;
+        if (first != kNone && takes(attached[first])) {
+            attached[first].push_back(&row);
+        } else if (addedOne != kNone && takes(added[addedOne])) {
+            added[addedOne].push_back(&row);
+        } else {
+            addedOne = added.size();
+            added.push_back({&row});
+        }
     }
 
     const std::vector<ExtraRow> original = ExtraRowsOf(&b);
