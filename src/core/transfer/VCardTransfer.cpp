@@ -328,6 +328,7 @@ ImportResult RunVCardImport(const std::string& path, int cardCount, const Import
     }
     filer.FinishInto(result);
     result.shortened = reader.ShortenedValues();
+    result.charsetNotes = reader.CharsetNotes();
     if (reader.TooLongLine() != 0) {
         messageBox.Show(TooLongMessage(reader.TooLongLine(), true), kFileErrorCaption, MbIcon::Stop,
                         MbButtons::Ok);
