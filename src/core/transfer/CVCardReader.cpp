@@ -941,7 +941,8 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii, IV
         bytes = m_decoded;
     }
     const bool v21 = m_card.version == "2.1"sv || m_card.version.empty();
-    if (!form.charset && ((ascii && !form.quotedPrintable) || kb::IsValidUtf8(bytes))) {
+    if (!form.charset && m_defaultCharset.empty() &&
+        ((ascii && !form.quotedPrintable) || kb::IsValidUtf8(bytes))) {
         // The common case: UTF-8 already. Only a quoted-printable value can hold a line
         // break: unfolding took every other one out.
         if (v21)
@@ -954,7 +955,11 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii, IV
         ++m_nProperties;
         return true;
     }
-    std::string text8 = DecodeCharset(bytes, form.charset, line, m_charsetNotes);
+    std::string text8 = DecodeCharset(bytes,
+                                      form.charset               ? form.charset
+                                      : m_defaultCharset.empty() ? nullptr
+                                                                 : &m_defaultCharset,
+                                      line, m_charsetNotes);
     if (v21)
         p.value = To30Form(text8, p.name == "CATEGORIES"sv || p.name == "NICKNAME"sv);
     else if (HasLineBreak(text8))

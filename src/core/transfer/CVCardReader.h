@@ -66,6 +66,9 @@ public:
     // Values whose CHARSET could not be honoured: an unknown name, or bytes that are not
     // text in the charset (see kb::AppendDecoded for what was read instead).
     const std::vector<kb::CharsetNote>& CharsetNotes() const { return m_charsetNotes; }
+    // The charset of the values that name none, when the user named one for the file;
+    // otherwise they are UTF-8 when valid, else Windows-1252.
+    void SetDefaultCharset(const std::string& charset) { m_defaultCharset = charset; }
 
 private:
     // inChunk: the line stands in the bytes being fed, which stay until Feed returns;
@@ -110,6 +113,7 @@ private:
     int m_nShortened = 0;
     int m_nTooLongLine = 0;
     std::vector<kb::CharsetNote> m_charsetNotes;
+    std::string m_defaultCharset;
 
     bool m_bInCard = false;
     bool m_bCardBroken = false;

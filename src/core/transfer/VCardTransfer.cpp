@@ -311,6 +311,8 @@ ImportResult RunVCardImport(const std::string& path, int cardCount, const Import
     CardFiler sink(filer, options.uids, result);
     CVCardReader reader(RawValues::Drop); // the cards are mapped to records and let go
     reader.LimitSizes();
+    if (options.format.encoding == TextEncoding::Named)
+        reader.SetDefaultCharset(options.format.charset);
     std::vector<char> buffer(kChunk);
     try {
         bool going = true;
