@@ -7,6 +7,7 @@
 #include "model/CCategoryList.h"
 #include "model/CContactRecord.h"
 #include "model/CKinbookDoc.h"
+#include "model/TextDecode.h"
 #include "transfer/CDelimitedReader.h"
 #include "transfer/CImportUndo.h"
 #include "transfer/CTextDecoder.h"
@@ -395,6 +396,32 @@ TEST(TextDecoder, ChunkBoundariesNeverChangeTheText) {
             for (std::size_t n; (n = source.Read(buffer, 1 + rng() % sizeof buffer)) > 0;)
                 read.append(buffer, n);
             ASSERT_EQ(read, c.expected) << static_cast<int>(c.encoding) << " round " << round;
+        }
+    }
+}
+
+// Whatever the bytes, a charset decoder gives valid UTF-8 and the same text in pieces as
+// whole; converters that pass on what they read (UCS-4 beyond U+10FFFF) included.
+TEST(TextDecoder, AnyBytesInAnyCharsetComeOutAsValidUtf8) {
+    std::mt19937 rng(25);
+    for (const char* charset :
+         {"SHIFT_JIS", "ISO-2022-JP", "UTF-7", "GB18030", "UCS-4", "X-NONE"}) {
+        for (int round = 0; round < 300; ++round) {
+            std::string bytes(rng() % 64, '\0');
+            for (char& c : bytes)
+                c = static_cast<char>(rng());
+            std::string whole;
+            kb::AppendDecoded(bytes, charset, whole);
+            ASSERT_TRUE(kb::IsValidUtf8(whole)) << charset;
+            CTextDecoder decoder(TextEncoding::Named, charset);
+            std::string pieces;
+            for (std::size_t at = 0, n; at < bytes.size(); at += n) {
+                n = std::min<std::size_t>(bytes.size() - at, 1 + rng() % 5);
+                decoder.Decode(bytes.data() + at, n, pieces);
+            }
+            decoder.Finish(pieces);
+            ASSERT_EQ(pieces, std::string(charset) == "X-NONE" ? kb::Cp1252ToUtf8(bytes) : whole)
+                << charset << " round " << round;
         }
     }
 }

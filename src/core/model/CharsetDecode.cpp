@@ -12,6 +12,7 @@ namespace {
 constexpr std::size_t kMaxNameLength = 64;
 constexpr std::size_t kListedLines = 10;
 constexpr std::size_t kMaxNotes = 20;
+constexpr std::size_t kMaxCarry = 16; // no character of any charset is longer
 const iconv_t kNoHandle = reinterpret_cast<iconv_t>(-1);
 
 bool IsPlainName(std::string_view name) {
@@ -105,10 +106,35 @@ private:
 
 thread_local HandleCache t_handles;
 
+// Makes out from position from valid UTF-8: some converters hand on what they were given
+// (a UTF-8 or UCS-4 sequence beyond U+10FFFF) and the rest of the program relies on valid
+// text. Each byte that begins no valid sequence becomes U+FFFD; returns how many did.
+std::size_t KeepValidUtf8(std::string& out, std::size_t from) {
+    if (IsValidUtf8(std::string_view(out).substr(from)))
+        return 0;
+    const std::string bad = out.substr(from);
+    out.resize(from);
+    std::size_t replaced = 0;
+    for (std::size_t i = 0; i < bad.size();) {
+        const auto c = static_cast<unsigned char>(bad[i]);
+        const std::size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        if (i + len <= bad.size() && IsValidUtf8(std::string_view(bad).substr(i, len))) {
+            out.append(bad, i, len);
+            i += len;
+        } else {
+            AppendUtf8(out, 0xFFFD);
+            ++replaced;
+            ++i;
+        }
+    }
+    return replaced;
+}
+
 // Converts bytes with a converter to UTF-8 and appends them to out. A sequence that is not
 // text in the charset becomes U+FFFD and is counted; one cut off by the end is left in rest
 // when rest is given (more bytes are to come), else it too becomes U+FFFD.
 std::size_t Convert(iconv_t handle, std::string_view bytes, std::string& out, std::string* rest) {
+    const std::size_t start = out.size();
     std::size_t invalid = 0;
     char* src = const_cast<char*>(bytes.data()); // iconv's signature; it never writes there
     std::size_t srcLeft = bytes.size();
@@ -126,9 +152,9 @@ std::size_t Convert(iconv_t handle, std::string_view bytes, std::string& out, st
             break;
         if (error == E2BIG && (src != before || dstLeft != room))
             continue;
-        if (error == EINVAL && rest) {
+        if (error == EINVAL && rest && srcLeft <= kMaxCarry) {
             rest->assign(src, srcLeft);
-            return invalid;
+            return invalid + KeepValidUtf8(out, start);
         }
         // Not text (or cut off at the very end): one byte is passed over, and the rest
         // read again from the next.
@@ -145,7 +171,7 @@ std::size_t Convert(iconv_t handle, std::string_view bytes, std::string& out, st
         if (iconv(handle, nullptr, nullptr, &dst, &dstLeft) != static_cast<std::size_t>(-1))
             out.append(tail.data(), tail.size() - dstLeft);
     }
-    return invalid;
+    return invalid + KeepValidUtf8(out, start);
 }
 
 } // namespace
@@ -225,27 +251,22 @@ void CIconvDecoder::Finish(std::string& out) {
 
 void AddCharsetNote(std::vector<CharsetNote>& notes, std::string_view charset, bool unknown,
                     int line) {
+    // The name goes into a message: text, and not too long, whatever the file held.
+    const std::string shown = DecodeToUtf8(charset.substr(0, kMaxNameLength));
     CharsetNote* note = nullptr;
     for (CharsetNote& n : notes) {
-        if (n.unknown == unknown && EqualsNoCase(n.charset, charset)) {
+        if (!n.others && n.unknown == unknown && EqualsNoCase(n.charset, shown)) {
             note = &n;
             break;
         }
     }
     if (!note) {
-        // A file naming ever more charsets is told in one last note for all the rest
-        // (its charset left empty).
-        if (notes.size() >= kMaxNotes) {
-            if (notes.back().charset.empty()) {
-                note = &notes.back();
-            } else {
-                notes.push_back({});
-                note = &notes.back();
-            }
-        } else {
-            notes.push_back({std::string(charset), unknown, 0, {}});
-            note = &notes.back();
-        }
+        // A file naming ever more charsets is told in one last note for all the rest.
+        if (notes.size() < kMaxNotes)
+            notes.push_back({shown, unknown, 0, {}, false});
+        else if (!notes.back().others)
+            notes.push_back({{}, false, 0, {}, true});
+        note = &notes.back();
     }
     ++note->values;
     if (note->lines.size() < kListedLines)

@@ -69,6 +69,7 @@ struct CharsetNote {
     bool unknown = false; // unknown name; otherwise bytes that were not text in it
     int values = 0;
     std::vector<int> lines; // where the first few of them are
+    bool others = false;    // the one note for every charset past the first few
 };
 
 // Counts one value into notes: merged with the note of the same charset and kind.

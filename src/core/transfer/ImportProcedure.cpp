@@ -639,7 +639,7 @@ std::string NoteLines(const kb::CharsetNote& note) {
 std::string CharsetNoteText(const kb::CharsetNote& note) {
     const bool one = note.values == 1;
     const std::string count = std::to_string(note.values) + (one ? " value " : " values ");
-    if (note.charset.empty())
+    if (note.others)
         return count + "in further charsets could not be read as their cards say " +
                NoteLines(note) + ".";
     if (note.unknown)
