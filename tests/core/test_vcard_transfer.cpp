@@ -12,8 +12,8 @@
 #include "transfer/FileFormat.h"
 #include "transfer/ImportScan.h"
 #include "transfer/VCardTransfer.h"
-#include <gtest/gtest.h>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <map>
 #include <random>
 
@@ -393,8 +393,9 @@ TEST(VCardTransfer, ExportAsksBeforeReplacingAndLeavesNothingOnAFailedWrite) {
         box.shown.back().text,
         "The destination drive is out of disk space.  This export operation will be canceled.");
 
-    EXPECT_EQ(RunVCardExport(records, categories, uids, {"/none.vcf", CCategoryFilter::Only(42), VCardVersion::V40}, fs,
-                             box, progress)
+    EXPECT_EQ(RunVCardExport(records, categories, uids,
+                             {"/none.vcf", CCategoryFilter::Only(42), VCardVersion::V40}, fs, box,
+                             progress)
                   .outcome,
               ExportOutcome::NothingToDo);
     EXPECT_EQ(fs.files.count("/none.vcf"), 0u);
@@ -413,7 +414,9 @@ TEST(VCardTransfer, CardsAreCountedWhateverTheReadsCut) {
         for (int l = 0; l < lines; ++l)
             text += pick({"BEGIN:VCARD", "begin:vcard", "Begin:VCard", "BEGIN:VCAR", "BEGIN:VCARDX",
                           " BEGIN:VCARD", "BBEGIN:VCARD", "FN:b", "b", "bEGIN:vcarD", "",
-                          "N:Begin:VCARD;b", "END:VCARD", "\xC3\xA9" "BEGIN:VCARD"}) +
+                          "N:Begin:VCARD;b", "END:VCARD",
+                          "\xC3\xA9"
+                          "BEGIN:VCARD"}) +
                     pick({"\r\n", "\n", "\r", "\r\r\n"});
         // What is counted: each piece between line ends that begins so.
         int expected = 0;
