@@ -12,8 +12,8 @@
 #include "transfer/FileFormat.h"
 #include "transfer/ImportScan.h"
 #include "transfer/VCardTransfer.h"
-#include <gtest/gtest.h>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <map>
 #include <random>
 
@@ -266,6 +266,30 @@ TEST(VCardTransfer, AVCardFileIsFoundByItsContentInAnyEncoding) {
     EXPECT_EQ(DetectFormat(std::string_view("BEGIN:VCARDS,x\r\n")).kind, FileKind::Delimited);
 }
 
+// Old phones in Central Europe, Russia and Japan wrote their own charsets; a name
+// nobody knows is read as unnamed text is, and said so.
+TEST(VCardSamples, OldPhonesCharsetsAreReadByNameAndAnUnknownOneIsSaid) {
+    TransferMemoryFs fs;
+    fs.files["/in/old.vcf"] =
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-2;ENCODING=QUOTED-PRINTABLE:"
+        "Wi=B6niewski;Pawe=B3\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=KOI8-R:\xE9\xD7\xC1\xCE\xCF\xD7;\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=SHIFT_JIS:\x93\x63\x92\x86;\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=X-MARTIAN:Caf\xE9;\r\nEND:VCARD\r\n";
+    Book book;
+    const ImportResult r = book.Import("/in/old.vcf", fs);
+    EXPECT_EQ(r.imported, 4);
+    EXPECT_EQ(book.Named("Wiśniewski").m_strFirstName, "Paweł");
+    book.Named("Иванов");
+    book.Named("田中");
+    book.Named("Café");
+    ASSERT_EQ(book.box.shown.size(), 1u);
+    EXPECT_EQ(book.box.shown[0].text,
+              "4 records imported. 1 value names the unknown charset \"X-MARTIAN\" (line 15) "
+              "and was read as UTF-8 or Windows-1252.");
+    EXPECT_EQ(book.box.shown[0].icon, MbIcon::Exclamation);
+}
+
 TEST(VCardTransfer, FinishMessagesCountPhotosAndRefusedCards) {
     ImportResult r;
     r.imported = 1;
@@ -281,6 +305,14 @@ TEST(VCardTransfer, FinishMessagesCountPhotosAndRefusedCards) {
     r.refusedLines = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     EXPECT_EQ(ImportFinishMessage(r), "1 records imported. 12 cards could not be read (lines 1, "
                                       "2, 3, 4, 5, 6, 7, 8, 9, 10 and more).");
+    r.refusedLines.clear();
+    kb::AddCharsetNote(r.charsetNotes, "ISO-8859-2", false, 3);
+    kb::AddCharsetNote(r.charsetNotes, "iso-8859-2", false, 9);
+    r.replaced = 1;
+    EXPECT_EQ(ImportFinishMessage(r),
+              "1 records imported. 2 values hold bytes that are not ISO-8859-2 text (lines 3 "
+              "and 9); they show as \"\xEF\xBF\xBD\". 1 byte is not text in the file's "
+              "encoding and shows as \"\xEF\xBF\xBD\".");
 }
 
 // A book out to a file and into an empty book: every record field for field, and the
@@ -361,8 +393,9 @@ TEST(VCardTransfer, ExportAsksBeforeReplacingAndLeavesNothingOnAFailedWrite) {
         box.shown.back().text,
         "The destination drive is out of disk space.  This export operation will be canceled.");
 
-    EXPECT_EQ(RunVCardExport(records, categories, uids, {"/none.vcf", CCategoryFilter::Only(42), VCardVersion::V40}, fs,
-                             box, progress)
+    EXPECT_EQ(RunVCardExport(records, categories, uids,
+                             {"/none.vcf", CCategoryFilter::Only(42), VCardVersion::V40}, fs, box,
+                             progress)
                   .outcome,
               ExportOutcome::NothingToDo);
     EXPECT_EQ(fs.files.count("/none.vcf"), 0u);
@@ -381,7 +414,9 @@ TEST(VCardTransfer, CardsAreCountedWhateverTheReadsCut) {
         for (int l = 0; l < lines; ++l)
             text += pick({"BEGIN:VCARD", "begin:vcard", "Begin:VCard", "BEGIN:VCAR", "BEGIN:VCARDX",
                           " BEGIN:VCARD", "BBEGIN:VCARD", "FN:b", "b", "bEGIN:vcarD", "",
-                          "N:Begin:VCARD;b", "END:VCARD", "\xC3\xA9" "BEGIN:VCARD"}) +
+                          "N:Begin:VCARD;b", "END:VCARD",
+                          "\xC3\xA9"
+                          "BEGIN:VCARD"}) +
                     pick({"\r\n", "\n", "\r", "\r\r\n"});
         // What is counted: each piece between line ends that begins so.
         int expected = 0;

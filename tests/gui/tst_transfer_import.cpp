@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -300,6 +301,37 @@ private slots:
         dlg.SetEncodingChoice(TextEncoding::Cp1252);
         QCOMPARE(dlg.findChild<QLabel*>(S("IDC_IMPORT_FORMAT_IN_USE"))->text(),
                  S("Reading the file as Western (Windows-1252), separated by TABs and commas."));
+    }
+
+    // Beside the listed encodings, any charset the system knows is typed by its name.
+    void anyCharsetIsChosenByItsName() {
+        FakeKinbookView view(fs);
+        fs.files["/in/koi.csv"] = "\xF0\xD2\xC9\xD7\xC5\xD4,\xE9\xD7\xC1\xCE\r\n";
+        CImportFieldsDlg dlg(&view.parent, "/in/koi.csv", view.doc.GetRecords(),
+                             view.doc.GetCategories(), view.services);
+        QVERIFY(dlg.Initialize());
+        auto* box = dlg.findChild<QComboBox*>(S("IDC_IMPORT_ENCODING"));
+        auto* inUse = dlg.findChild<QLabel*>(S("IDC_IMPORT_FORMAT_IN_USE"));
+        auto type = [&](const char* name) {
+            box->lineEdit()->clear();
+            QTest::keyClicks(box->lineEdit(), S(name));
+            QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        };
+        type("koi8-r");
+        QCOMPARE(dlg.ValueText(0), QStringLiteral("1    Привет"));
+        QCOMPARE(box->currentText(), S("Cyrillic (KOI8-R)"));
+        QCOMPARE(inUse->text(),
+                 S("Reading the file as Cyrillic (KOI8-R), separated by TABs and commas."));
+        type("cp866"); // not in the list
+        QCOMPARE(inUse->text(), S("Reading the file as cp866, separated by TABs and commas."));
+        QCOMPARE(box->currentText(), S("cp866"));
+        type("koi9");
+        QCOMPARE(view.messageBox.shown.back().text,
+                 std::string("\"koi9\" is not an encoding this system knows.  Choose one from "
+                             "the list, or type the name of a charset such as ISO-8859-2, "
+                             "KOI8-R or Shift_JIS."));
+        QCOMPARE(box->currentText(), S("cp866"));
+        QCOMPARE(dlg.Format().charset, std::string("cp866"));
     }
 
     void undoImportPutsTheBookBack() {

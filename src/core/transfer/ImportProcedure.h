@@ -30,6 +30,11 @@ struct ImportResult {
     std::vector<std::string> binaries;
     // Values longer than transfer::kMaxValueBytes, cut to that length.
     int shortened = 0;
+    // vCard: values whose charset could not be honoured (an unknown name, or bytes that
+    // are not text in it). Delimited: bytes that are not text in the file's encoding,
+    // each read as U+FFFD.
+    std::vector<kb::CharsetNote> charsetNotes;
+    long long replaced = 0;
 };
 
 // How one import reads its file and where its records go.

@@ -311,6 +311,8 @@ ImportResult RunVCardImport(const std::string& path, int cardCount, const Import
     CardFiler sink(filer, options.uids, result);
     CVCardReader reader(RawValues::Drop); // the cards are mapped to records and let go
     reader.LimitSizes();
+    if (options.format.encoding == TextEncoding::Named)
+        reader.SetDefaultCharset(options.format.charset);
     std::vector<char> buffer(kChunk);
     try {
         bool going = true;
@@ -328,6 +330,7 @@ ImportResult RunVCardImport(const std::string& path, int cardCount, const Import
     }
     filer.FinishInto(result);
     result.shortened = reader.ShortenedValues();
+    result.charsetNotes = reader.CharsetNotes();
     if (reader.TooLongLine() != 0) {
         messageBox.Show(TooLongMessage(reader.TooLongLine(), true), kFileErrorCaption, MbIcon::Stop,
                         MbButtons::Ok);
