@@ -1327,7 +1327,7 @@ void VCardToRecord(const VCard& card, CContactRecord& record, VCardFacts& facts)
 }
 
 void VCardToRecord(VCard&& card, CContactRecord& record, VCardFacts& facts) {
-    std::vector<char> held;
+    thread_local std::vector<char> held; // card after card, in the room it has
     ReadFields(card, record, facts, held);
     KeepCard(std::move(card), held, record);
 }
