@@ -391,7 +391,8 @@ TEST_P(SyncEngineTest, TheWholeCardTravelsBothWays) {
         ReadFileBytes(std::string(KINBOOK_TEST_DATA_DIR) + "/vcard/rich-3.0.vcf"));
     ASSERT_EQ(raw->Put(book + QStringLiteral("rich.vcf"), rich).status, 201);
     // As the server keeps it (one of them writes the properties in an order of its own).
-    const std::vector<std::string> was = CardLines(raw->Get(book + QStringLiteral("rich.vcf")).body);
+    const std::vector<std::string> was =
+        CardLines(raw->Get(book + QStringLiteral("rich.vcf")).body);
     ASSERT_EQ(raw->Put(book + QStringLiteral("twin.vcf"),
                        PhoneCard(QStringLiteral("twin-uid"), QStringLiteral("Adams"),
                                  QStringLiteral("Emily"), QStringLiteral("TEL:555 0099\r\n")))
