@@ -1485,6 +1485,12 @@ Part PartOf(const VCardProperty& p) {
     }
 }
 
+// Whether a part that changed is an edit of the contact, which renews REV: the UID the book
+// gives a card and the twin number the filing rule gives a name are not.
+bool Edited(Part part) {
+    return part != Part::Uid && part != Part::Twin;
+}
+
 // The same moment as a vCard timestamp, in UTC.
 std::string RevisionNow() {
     const std::time_t now = std::time(nullptr);
@@ -1768,7 +1774,7 @@ bool WriteBack(const CContactRecord& r, const CCategoryList& categories, const s
             }
             continue;
         }
-        changed = true;
+        changed = changed || Edited(part);
         switch (part) {
         case Part::Name:
             if (once(part)) {
@@ -1920,7 +1926,7 @@ bool WriteBack(const CContactRecord& r, const CCategoryList& categories, const s
     for (const auto& m : missing) {
         if (same(m.part) || written[static_cast<std::size_t>(m.part)])
             continue;
-        changed = true;
+        changed = changed || Edited(m.part);
         std::vector<VCardProperty> props = freshOf(m.slot, m.name);
         if (m.slot == VCardSlot::Name) {
             // N and the twin number: FN is the card's own.
