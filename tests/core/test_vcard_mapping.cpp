@@ -188,7 +188,6 @@ TEST(VCardMapping, WhatHasNoFieldIsKeptBesideTheRecord) {
                     "held ADR\nADR\nPHOTO\nheld REV\nheld TEL\nheld TEL\nheld TEL\nheld TEL\n"
                     "held TEL\nheld TEL\nTEL\nTEL\n");
     EXPECT_EQ(r.Extras()->FindShown("PHOTO")->value, "AAAA");
-    EXPECT_TRUE(in.binaries.empty());
 
     // A tel: URI with no number is as empty as a blank value: no item either way.
     const auto blank = ParseVCards("BEGIN:VCARD\r\nVERSION:4.0\r\nN:Doe;;;;\r\n"

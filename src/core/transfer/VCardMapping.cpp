@@ -990,7 +990,6 @@ void ReadFields(const VCard& card, CContactRecord& record, VCardFacts& facts,
                 std::vector<char>& held) {
     facts.categories.clear();
     facts.uid.clear();
-    facts.binaries.clear();
     facts.spilled.clear();
     Reading rd(card, record, facts, held);
     const Sorted sorted(card);

@@ -96,7 +96,6 @@ bool DropCardTwinNumber(CContactRecord& record);
 struct VCardFacts {
     std::vector<std::string> categories; // the card's CATEGORIES, in order
     std::string uid;                     // normalised as CardUid
-    std::vector<std::string> binaries;   // "photo", "logo", ... for each value not imported
     std::vector<std::string> spilled;    // what has no field, in the plain words an older
                                          // import put into Other Info and the notes
     std::array<int, CContactRecord::kItemCount> itemSource{}; // card property of each item,
