@@ -2,6 +2,7 @@
 #include "TransferFakes.h"
 #include "TransferGuiHelpers.h"
 #include "app/CommandTable.h"
+#include "model/CRecordExtras.h"
 #include "resources/CommandIds.h"
 #include "transfer/CImportFieldsDlg.h"
 #include "transfer/CImportRecordsDlg.h"
@@ -408,8 +409,8 @@ private slots:
         QCOMPARE(view.doc.GetCategories().NameOf(records[0]->m_nCategory),
                  std::string("Book Club"));
         QCOMPARE(view.doc.Uids().UidOf(*records[0]), std::string("card-1"));
-        QCOMPARE(view.messageBox.shown.back().text,
-                 std::string("1 records imported. 1 photo was not imported."));
+        QCOMPARE(view.messageBox.shown.back().text, std::string("1 records imported."));
+        QCOMPARE(records[0]->Extras()->FindShown("PHOTO")->value, std::string("AAAA"));
         QVERIFY(view.refreshes.back().save);
 
         // Undo Import takes the cards back, the category they brought and their UIDs too.
