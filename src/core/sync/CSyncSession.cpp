@@ -48,20 +48,22 @@ bool MergeInto(CContactRecord& mine, const CContactRecord& theirs) {
         else if (!b.empty() && a != b)
             clash = true;
     };
-    field(mine.m_strFirstName, theirs.m_strFirstName);
-    field(mine.m_strLastName, theirs.m_strLastName);
-    field(mine.m_strTitle, theirs.m_strTitle);
-    field(mine.m_strOtherRef, theirs.m_strOtherRef);
-    field(mine.m_strAddress, theirs.m_strAddress);
-    field(mine.m_strCity, theirs.m_strCity);
-    field(mine.m_strState, theirs.m_strState);
-    field(mine.m_strZip, theirs.m_strZip);
-    field(mine.m_strCountry, theirs.m_strCountry);
-    field(mine.m_strNotes, theirs.m_strNotes);
-    for (int i = 0; i < CContactRecord::kOtherInfoCount; ++i)
-        field(mine.m_strOtherInfo[i], theirs.m_strOtherInfo[i]);
-    if (mine.m_nCategory == 0)
-        mine.m_nCategory = theirs.m_nCategory;
+    for (const FieldInfo& info : kRecordFields) {
+        switch (info.kind) {
+        case FieldKind::Item:
+        case FieldKind::ItemLabel:
+            break; // below: the items are gathered, not compared place by place
+        case FieldKind::DefaultItem:
+            break; // the local choice stands
+        case FieldKind::Category:
+            if (mine.m_nCategory == 0)
+                mine.m_nCategory = theirs.m_nCategory;
+            break;
+        default:
+            field(mine.Text(info.field), theirs.Text(info.field));
+            break;
+        }
+    }
     for (int i = 0; i < CContactRecord::kItemCount; ++i) {
         const CRecordText& item = theirs.m_strItem[i];
         if (item.empty())
