@@ -1,5 +1,6 @@
 #include "transfer/CImportFiler.h"
 #include "model/CCategoryList.h"
+#include "model/CategoryRule.h"
 #include "model/FieldVocabulary.h"
 #include "model/NoCase.h"
 #include "model/RecordFields.h"
@@ -9,8 +10,6 @@
 #include <cstring>
 
 namespace {
-
-constexpr std::size_t kCategoryNameMax = 255;
 
 // The last name without the " #k" the filing rule gives a twin: a twin filed by an
 // earlier import must be found again when the same file is imported once more.
@@ -89,10 +88,6 @@ std::uint64_t RecordHash(const CContactRecord& r) {
     return HashStep(HashStep(h, labels), r.m_nCategory);
 }
 
-bool IsSystemGroup(std::string_view name) {
-    return name[0] == '*' || kb::StartsWithNoCase(name, "System Group:");
-}
-
 } // namespace
 
 CImportFiler::CImportFiler(const ImportOptions& options, CRecordList& records,
@@ -119,23 +114,12 @@ void CImportFiler::Expect(std::size_t records) {
 }
 
 std::uint16_t CImportFiler::CategoryFor(const std::vector<std::string_view>& names) {
-    for (std::string_view name : names) {
-        if (name.empty() || IsSystemGroup(name))
-            continue;
-        if (kb::EqualsNoCase(name, kUnfiled))
-            return 0;
-        if (kb::EqualsNoCase(name, kFilterAll) || kb::EqualsNoCase(name, kFilterEditCategories) ||
-            name.size() > kCategoryNameMax)
-            continue; // never a category
-        if (const std::uint16_t found = m_categories.IndexOf(name); found != 0)
-            return found;
-        if (!m_options.createCategories || m_categories.GetCount() >= 0xFFFF)
-            continue;
-        m_categories.AddTail(std::string(name));
+    bool created = false;
+    const auto index =
+        CategoryRule::FindOrCreate(m_categories, names, m_options.createCategories, &created);
+    if (created)
         ++categoriesCreated;
-        return static_cast<std::uint16_t>(m_categories.GetCount() - 1);
-    }
-    return m_nDefaultCategory.value_or(0);
+    return index ? *index : m_nDefaultCategory.value_or(0);
 }
 
 CImportFiler::Coming CImportFiler::Announce(std::unique_ptr<CContactRecord> record) const {
