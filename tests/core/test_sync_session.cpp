@@ -181,7 +181,6 @@ TEST_F(SyncSessionTest, ComparingACardWithANewCategoryMakesNoCategory) {
     gamma->m_nItemLabel[0] = LABEL_HOME;
     FileRecord(doc.GetRecords(), std::move(gamma));
     ASSERT_TRUE(doc.Save());
-    const std::size_t categories = doc.GetCategories().GetCount();
 
     std::string card = sent[0].data;
     const std::string name = card.find("Alpha") != std::string::npos ? "Alpha" : "Beta";
@@ -191,9 +190,7 @@ TEST_F(SyncSessionTest, ComparingACardWithANewCategoryMakesNoCategory) {
         card.replace(at, sent[0].uid.size(), "gamma-uid");
     if (const std::size_t at = card.find("\r\nCATEGORIES:"); at != std::string::npos)
         card.erase(at, card.find("\r\n", at + 2) - at);
-    const std::size_t end = card.find("END:VCARD");
-    ASSERT_NE(end, std::string::npos);
-    card.insert(end, "CATEGORIES:Chess\r\n");
+    card.insert(card.find("END:VCARD"), "CATEGORIES:Chess\r\n");
 
     CSyncSession s(doc, kUrl, "/book/");
     s.ServerDelta({{"/book/gamma.vcf", "\"g\""}}, {});
@@ -203,7 +200,6 @@ TEST_F(SyncSessionTest, ComparingACardWithANewCategoryMakesNoCategory) {
     ASSERT_TRUE(ok);
     EXPECT_EQ(s.Counts().addedHere, 0); // paired with the record, not added
     EXPECT_EQ(doc.GetRecords().size(), 3u);
-    EXPECT_EQ(doc.GetCategories().GetCount(), categories);
     EXPECT_FALSE(doc.GetCategories().Find("Chess").has_value());
 }
 
