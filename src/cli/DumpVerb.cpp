@@ -12,20 +12,24 @@ Json Text(const std::string& bytes) {
     return kb::DecodeToUtf8(bytes);
 }
 
+// The record's fields in the data file's order; the items (with their labels) and the other
+// info lines each as one array.
 Json RecordJson(const CContactRecord& r) {
-    Json items = Json::array();
-    for (int i = 0; i < CContactRecord::kItemCount; ++i)
-        items.push_back({{"text", Text(r.m_strItem[i])}, {"label", r.m_nItemLabel[i]}});
-    Json otherInfo = Json::array();
-    for (const auto& line : r.m_strOtherInfo)
-        otherInfo.push_back(Text(line));
-    return {{"lastName", Text(r.m_strLastName)}, {"firstName", Text(r.m_strFirstName)},
-            {"title", Text(r.m_strTitle)},       {"otherRef", Text(r.m_strOtherRef)},
-            {"category", r.m_nCategory},         {"defaultItem", r.m_nDefaultItem},
-            {"items", std::move(items)},         {"address", Text(r.m_strAddress)},
-            {"city", Text(r.m_strCity)},         {"state", Text(r.m_strState)},
-            {"zip", Text(r.m_strZip)},           {"country", Text(r.m_strCountry)},
-            {"otherInfo", std::move(otherInfo)}, {"notes", Text(r.m_strNotes)}};
+    Json out = Json::object();
+    for (const RecordField f : kFileOrder) {
+        const FieldInfo& info = InfoOf(f);
+        if (!info.key.empty()) {
+            out[std::string(info.key)] = IsText(f) ? Text(r.Text(f)) : Json(r.Number(f));
+        } else if (info.kind == FieldKind::Item) {
+            Json& items = info.slot == 0 ? (out["items"] = Json::array()) : out["items"];
+            items.push_back(
+                {{"text", Text(r.Text(f))}, {"label", r.Number(ItemLabelField(info.slot))}});
+        } else if (info.kind == FieldKind::OtherInfo) {
+            Json& lines = info.slot == 0 ? (out["otherInfo"] = Json::array()) : out["otherInfo"];
+            lines.push_back(Text(r.Text(f)));
+        }
+    }
+    return out;
 }
 
 // Prints a book as one JSON document, text decoded as the window shows it.

@@ -8,19 +8,6 @@
 
 namespace {
 
-// The options that set one text field each.
-constexpr std::array<std::pair<std::string_view, CRecordText CContactRecord::*>, 10> kTextFields = {
-    {{"--last", &CContactRecord::m_strLastName},
-     {"--first", &CContactRecord::m_strFirstName},
-     {"--title", &CContactRecord::m_strTitle},
-     {"--other-ref", &CContactRecord::m_strOtherRef},
-     {"--address", &CContactRecord::m_strAddress},
-     {"--city", &CContactRecord::m_strCity},
-     {"--state", &CContactRecord::m_strState},
-     {"--zip", &CContactRecord::m_strZip},
-     {"--country", &CContactRecord::m_strCountry},
-     {"--notes", &CContactRecord::m_strNotes}}};
-
 // Multi-line values keep CR LF: a bare LF from the command line becomes CR LF.
 std::string WithCrLf(const std::string& text) {
     std::string out;
@@ -33,7 +20,7 @@ std::string WithCrLf(const std::string& text) {
 }
 
 int LabelCode(const std::string& label) {
-    static const char* const kLabels[] = {"Home", "Work", "Mobile", "Pager",
+    static const char* const kLabels[] = {"Home", "Work",   "Mobile", "Pager",
                                           "Fax",  "E-Mail", "Other"};
     for (int k = 0; k < 7; ++k)
         if (kb::EqualsNoCase(label, kLabels[k]))
@@ -46,19 +33,22 @@ int LabelCode(const std::string& label) {
 void RecordOptions::AddTo(CliSyntax& syntax) {
     syntax.options.push_back({"--item", 1, true});
     syntax.options.push_back({"--other-info", 1, true});
-    for (const auto& [option, field] : kTextFields)
-        syntax.options.push_back({option, 1});
+    for (const RecordField f : kFileOrder) {
+        if (!InfoOf(f).option.empty())
+            syntax.options.push_back({InfoOf(f).option, 1});
+    }
     syntax.options.push_back({"--category", 1});
     syntax.options.push_back({"--default-item", 1});
 }
 
 int RecordOptions::ApplyTo(const CliVerb& verb, const CliArgs& a, CContactRecord& r) {
-    for (const auto& [option, field] : kTextFields) {
-        if (const auto value = a.Value(option))
-            r.*field = *value;
+    // The options that set one text field each.
+    for (const FieldInfo& info : kRecordFields) {
+        if (info.option.empty())
+            continue;
+        if (const auto value = a.Value(info.option))
+            r.Text(info.field) = IsMultiLine(info.field) ? WithCrLf(*value) : *value;
     }
-    r.m_strAddress = WithCrLf(r.m_strAddress);
-    r.m_strNotes = WithCrLf(r.m_strNotes);
 
     const std::vector<std::string> items = a.Values("--item");
     if (items.size() > CContactRecord::kItemCount)

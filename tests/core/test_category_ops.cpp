@@ -2,6 +2,7 @@
 #include "model/CKinbookDoc.h"
 #include "model/CategoryListLogic.h"
 #include "model/CategoryOps.h"
+#include "model/CategoryRule.h"
 #include "port/IFileSystem.h"
 #include <gtest/gtest.h>
 #include <optional>
@@ -280,4 +281,44 @@ TEST(CategoryListLogic, OnlyUnfiledLeavesNothingToSelect) {
         EXPECT_EQ(s.icon, MbIcon::Information);
     }
     EXPECT_EQ(list.GetCount(), 1u);
+}
+
+// The one rule for the names a file or a card gives: the first that is, or can become, a
+// category. Looking never adds; filing adds only the name the look reported as new.
+TEST(CategoryRule, FirstUsableNameFilesAndOnlyFilingCreates) {
+    const std::string tooLong(256, 'x');
+    struct Case {
+        std::vector<std::string_view> names;
+        bool mayCreate;
+        std::optional<std::uint16_t> found;
+        std::string_view created; // empty: nothing is made
+    };
+    const Case cases[] = {
+        {{"* myContacts", "personal"}, true, 2, {}},
+        {{"System Group: Friends", "", "Chess", "Business"},
+         true,
+         CategoryRule::kNotYetACategory,
+         "Chess"},
+        {{"Chess", "Business"}, false, 1, {}},
+        {{"all", "- edit categories", tooLong, "unfiled", "Business"}, true, 0, {}},
+        {{"All", tooLong}, true, std::nullopt, {}},
+        {{}, true, std::nullopt, {}},
+    };
+    for (const Case& c : cases) {
+        CCategoryList list;
+        list.ResetToDefaults(); // Unfiled, Business, Personal
+        SCOPED_TRACE(c.names.empty() ? std::string("no names") : std::string(c.names.back()));
+        EXPECT_EQ(CategoryRule::Find(list, c.names, c.mayCreate), c.found);
+        EXPECT_EQ(list.GetCount(), 3u);
+        bool created = false;
+        const auto filed = CategoryRule::FindOrCreate(list, c.names, c.mayCreate, &created);
+        EXPECT_EQ(created, !c.created.empty());
+        if (c.created.empty()) {
+            EXPECT_EQ(filed, c.found);
+            EXPECT_EQ(list.GetCount(), 3u);
+        } else {
+            EXPECT_EQ(filed, 3u);
+            EXPECT_EQ(list.NameOf(3), c.created);
+        }
+    }
 }

@@ -1,32 +1,27 @@
 // A record keeps all its text in one block: every way of writing a field must leave each
 // field holding exactly what plain strings would hold.
 #include "MemoryBytes.h"
+#include "model/BookMerge.h"
 #include "model/CArchive.h"
 #include "model/CContactRecord.h"
-#include <gtest/gtest.h>
+#include "model/CRecordUids.h"
+#include "model/FieldVocabulary.h"
 #include <array>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 
 namespace {
 
-constexpr int kFields = 21;
+constexpr int kFields = static_cast<int>(kTextFieldCount);
 
-CRecordText& Field(CContactRecord& r, int f) {
-    if (f < 4)
-        return (&r.m_strFirstName)[f];
-    if (f < 11)
-        return r.m_strItem[static_cast<std::size_t>(f - 4)];
-    if (f < 16)
-        return (&r.m_strAddress)[f - 11];
-    if (f < 20)
-        return r.m_strOtherInfo[static_cast<std::size_t>(f - 16)];
-    return r.m_strNotes;
+CRecordText& TextAt(CContactRecord& r, int f) {
+    return r.Text(static_cast<RecordField>(f));
 }
 
 void ExpectSame(CContactRecord& rec, const std::array<std::string, kFields>& model, int step) {
     for (int f = 0; f < kFields; ++f)
-        ASSERT_EQ(Field(rec, f).view(), model[static_cast<std::size_t>(f)])
+        ASSERT_EQ(TextAt(rec, f).view(), model[static_cast<std::size_t>(f)])
             << "field " << f << " after step " << step;
 }
 
@@ -52,37 +47,37 @@ TEST(RecordText, RandomWritesMatchPlainStrings) {
         switch (rng() % 7) {
         case 0: {
             const std::string t = text();
-            Field(r, f) = t;
+            TextAt(r, f) = t;
             mf = t;
             break;
         }
         case 1: {
             const std::string t = text();
-            Field(r, f) += t;
+            TextAt(r, f) += t;
             mf += t;
             break;
         }
         case 2:
-            Field(r, f).clear();
+            TextAt(r, f).clear();
             mf.clear();
             break;
         case 3: // another field of the same record, or itself
-            Field(r, f) = Field(r, g);
+            TextAt(r, f) = TextAt(r, g);
             mf = std::string(mg);
             break;
         case 4: { // a piece of another field, appended
-            const std::string_view whole = Field(r, g);
+            const std::string_view whole = TextAt(r, g);
             const std::string piece(mg.substr(mg.size() / 3, mg.size() / 2));
-            Field(r, f) += whole.substr(mg.size() / 3, mg.size() / 2);
+            TextAt(r, f) += whole.substr(mg.size() / 3, mg.size() / 2);
             mf += piece;
             break;
         }
         case 5:
-            Field(r, f).swap(Field(r, g));
+            TextAt(r, f).swap(TextAt(r, g));
             std::swap(mf, model[static_cast<std::size_t>(g)]);
             break;
         default:
-            Field(r, f).push_back('x');
+            TextAt(r, f).push_back('x');
             mf.push_back('x');
             break;
         }
@@ -108,8 +103,8 @@ TEST(RecordText, RandomWritesMatchPlainStrings) {
 TEST(RecordText, ReadRecordMatchesWrittenAndEqualityLooksAtEveryField) {
     CContactRecord r;
     for (int f = 0; f < kFields; ++f)
-        Field(r, f) = f % 3 == 0 ? std::string() : "field " + std::to_string(f);
-    Field(r, 20) = std::string(70000, 'n'); // past 64 KiB
+        TextAt(r, f) = f % 3 == 0 ? std::string() : "field " + std::to_string(f);
+    r.m_strNotes = std::string(70000, 'n'); // past 64 KiB
     r.m_nItemLabel[2] = LABEL_FAX;
 
     MemorySink sink;
@@ -125,7 +120,7 @@ TEST(RecordText, ReadRecordMatchesWrittenAndEqualityLooksAtEveryField) {
     EXPECT_EQ(back, r);
     for (int f = 0; f < kFields; ++f) {
         back = r;
-        Field(back, f) += "!";
+        TextAt(back, f) += "!";
         EXPECT_NE(back, r) << f;
     }
     // Moving field boundaries without changing the joined text still differs.
@@ -136,6 +131,88 @@ TEST(RecordText, ReadRecordMatchesWrittenAndEqualityLooksAtEveryField) {
     other.m_strLastName = "a";
     other.m_strTitle = "b";
     EXPECT_NE(back, other);
+}
+
+std::string FileBytes(CContactRecord& r) {
+    MemorySink sink;
+    CArchive out(sink);
+    r.Serialize(out);
+    out.Flush();
+    return sink.bytes;
+}
+
+// Every pass that walks the field table sees a change of one field: the data file writes other
+// bytes and reads them back as written, the fingerprint and the merge's content hash differ.
+void ExpectEveryPassSees(CContactRecord& base, CContactRecord& changed) {
+    CCategoryList categories;
+    categories.ResetToDefaults();
+    const std::string bytes = FileBytes(changed);
+    EXPECT_NE(bytes, FileBytes(base));
+    CContactRecord back;
+    MemorySource source(bytes);
+    CArchive in(source);
+    back.Serialize(in);
+    EXPECT_EQ(back, changed);
+    EXPECT_NE(CRecordUids::Fingerprint(changed), CRecordUids::Fingerprint(base));
+    EXPECT_NE(RecordContentHash(changed, categories), RecordContentHash(base, categories));
+}
+
+// The record's fields as the record names them, written out apart from the field table: the
+// table must agree with the record on every field, and every pass must reach each one.
+TEST(RecordFields, TheTableAgreesWithTheRecordAndEveryPassReachesEachField) {
+    CContactRecord base;
+    struct Text {
+        CRecordText* member;
+        std::string_view name, option;
+    };
+    // clang-format off
+    const Text texts[] = {
+        {&base.m_strFirstName, "First Name", "--first"}, {&base.m_strLastName, "Last Name", "--last"},
+        {&base.m_strTitle, "Title", "--title"}, {&base.m_strOtherRef, "Other Ref", "--other-ref"},
+        {&base.m_strItem[0], "Home", ""}, {&base.m_strItem[1], "Work", ""},
+        {&base.m_strItem[2], "Pager", ""}, {&base.m_strItem[3], "Mobile", ""},
+        {&base.m_strItem[4], "FAX", ""}, {&base.m_strItem[5], "E-Mail", ""},
+        {&base.m_strItem[6], "Other", ""}, {&base.m_strAddress, "Address", "--address"},
+        {&base.m_strCity, "City", "--city"}, {&base.m_strState, "State", "--state"},
+        {&base.m_strZip, "Zip", "--zip"}, {&base.m_strCountry, "Country", "--country"},
+        {&base.m_strOtherInfo[0], "Other Info 1st", ""}, {&base.m_strOtherInfo[1], "Other Info 2nd", ""},
+        {&base.m_strOtherInfo[2], "Other Info 3rd", ""}, {&base.m_strOtherInfo[3], "Other Info 4th", ""},
+        {&base.m_strNotes, "Notes", "--notes"}};
+    // clang-format on
+    static_assert(std::size(texts) == kTextFieldCount);
+    for (const Text& t : texts)
+        *t.member = std::string(t.name) + " value";
+    for (std::size_t i = 0; i < kTextFieldCount; ++i) {
+        const auto f = static_cast<RecordField>(i);
+        SCOPED_TRACE(texts[i].name);
+        EXPECT_EQ(&base.Text(f), texts[i].member);
+        EXPECT_EQ(InfoOf(f).name, texts[i].name);
+        EXPECT_EQ(InfoOf(f).option, texts[i].option);
+        CContactRecord changed = base;
+        changed.Text(f) = "changed";
+        ExpectEveryPassSees(base, changed);
+    }
+    // The numbers: each set through the table lands in its member.
+    for (std::size_t i = kTextFieldCount; i < kRecordFieldCount; ++i) {
+        const auto f = static_cast<RecordField>(i);
+        SCOPED_TRACE(i);
+        CContactRecord changed = base;
+        changed.SetNumber(f, 5);
+        ExpectEveryPassSees(base, changed);
+    }
+    base.SetNumber(RecordField::Category, 300);
+    base.SetNumber(RecordField::DefaultItem, 6);
+    for (std::size_t slot = 0; slot < kItemSlots; ++slot)
+        base.SetNumber(ItemLabelField(slot), static_cast<unsigned>(slot));
+    EXPECT_EQ(base.m_nCategory, 300);
+    EXPECT_EQ(base.m_nDefaultItem, 6);
+    EXPECT_EQ(base.m_nItemLabel, (std::array<std::uint8_t, 7>{0, 1, 2, 3, 4, 5, 6}));
+    // The export's names: the category, then the texts; an item's name stands for its label.
+    EXPECT_EQ(FieldName(Field::Category), "Category");
+    EXPECT_EQ(FieldName(Field::FirstName), "First Name");
+    EXPECT_EQ(ItemLabelFor(Field::Pager), LABEL_PAGER);
+    EXPECT_EQ(ItemLabelFor(Field::Mobile), LABEL_MOBILE);
+    EXPECT_EQ(ItemLabelFor(Field::City), LABEL_NONE);
 }
 
 } // namespace

@@ -168,3 +168,39 @@ TEST_F(SyncSessionTest, ANewETagOnAnUnchangedCardIsNoEditThere) {
 }
 
 } // namespace
+
+namespace {
+
+// A card new to the book, for a contact the book holds but has never sent, names a category
+// the book lacks. Pairing compares the two; the record keeps its own category, so the card's
+// must not be made.
+TEST_F(SyncSessionTest, ComparingACardWithANewCategoryMakesNoCategory) {
+    auto gamma = std::make_unique<CContactRecord>();
+    gamma->m_strLastName = "Gamma";
+    gamma->m_strItem[0] = "555 Gamma";
+    gamma->m_nItemLabel[0] = LABEL_HOME;
+    FileRecord(doc.GetRecords(), std::move(gamma));
+    ASSERT_TRUE(doc.Save());
+
+    std::string card = sent[0].data;
+    const std::string name = card.find("Alpha") != std::string::npos ? "Alpha" : "Beta";
+    for (std::size_t at; (at = card.find(name)) != std::string::npos;)
+        card.replace(at, name.size(), "Gamma");
+    for (std::size_t at; (at = card.find(sent[0].uid)) != std::string::npos;)
+        card.replace(at, sent[0].uid.size(), "gamma-uid");
+    if (const std::size_t at = card.find("\r\nCATEGORIES:"); at != std::string::npos)
+        card.erase(at, card.find("\r\n", at + 2) - at);
+    card.insert(card.find("END:VCARD"), "CATEGORIES:Chess\r\n");
+
+    CSyncSession s(doc, kUrl, "/book/");
+    s.ServerDelta({{"/book/gamma.vcf", "\"g\""}}, {});
+    s.Fetched({"/book/gamma.vcf", "\"g\"", card});
+    bool ok = false;
+    s.ApplyHere(ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(s.Counts().addedHere, 0); // paired with the record, not added
+    EXPECT_EQ(doc.GetRecords().size(), 3u);
+    EXPECT_FALSE(doc.GetCategories().Find("Chess").has_value());
+}
+
+} // namespace

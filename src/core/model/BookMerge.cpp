@@ -1,6 +1,7 @@
 #include "model/BookMerge.h"
 #include "edit/FilingRule.h"
 #include "model/NoCase.h"
+#include "model/RecordFields.h"
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -81,17 +82,13 @@ using Counts = std::unordered_map<std::uint64_t, std::size_t>;
 
 std::uint64_t RecordContentHash(const CContactRecord& r, const CCategoryList& categories) {
     std::uint64_t h = 0x4B696E626F6F6Bull;
-    for (const CRecordText* text :
-         {&r.m_strFirstName, &r.m_strLastName, &r.m_strTitle, &r.m_strOtherRef, &r.m_strAddress,
-          &r.m_strCity, &r.m_strState, &r.m_strZip, &r.m_strCountry, &r.m_strNotes})
-        h = MixText(h, *text);
-    for (const auto& text : r.m_strItem)
-        h = MixText(h, text);
-    for (const auto& text : r.m_strOtherInfo)
-        h = MixText(h, text);
-    for (const std::uint8_t label : r.m_nItemLabel)
-        h = Step(h, label);
-    h = Step(h, r.m_nDefaultItem);
+    const auto texts = r.Texts();
+    ForEachField<kFileOrder>([&](auto f) {
+        if constexpr (IsText(f))
+            h = MixText(h, texts[static_cast<std::size_t>(f())]);
+        else if constexpr (InfoOf(f).kind != FieldKind::Category)
+            h = Step(h, r.Number(f));
+    });
     // The category by name; an index that names no category keeps its number.
     if (r.m_nCategory < categories.GetCount())
         h = MixText(h, categories.At(r.m_nCategory).m_strName);

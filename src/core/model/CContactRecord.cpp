@@ -20,6 +20,25 @@ static_assert(offsetof(CContactRecord, m_strItem) == 4);
 static_assert(offsetof(CContactRecord, m_strAddress) == 11);
 static_assert(offsetof(CContactRecord, m_strOtherInfo) == 16);
 static_assert(offsetof(CContactRecord, m_strNotes) == CRecordTextBlock::kFields - 1);
+// ... and in the order of their description, which finds a field by its position.
+static_assert(offsetof(CContactRecord, m_strFirstName) ==
+              static_cast<std::size_t>(RecordField::FirstName));
+static_assert(offsetof(CContactRecord, m_strLastName) ==
+              static_cast<std::size_t>(RecordField::LastName));
+static_assert(offsetof(CContactRecord, m_strTitle) == static_cast<std::size_t>(RecordField::Title));
+static_assert(offsetof(CContactRecord, m_strOtherRef) ==
+              static_cast<std::size_t>(RecordField::OtherRef));
+static_assert(offsetof(CContactRecord, m_strItem) == static_cast<std::size_t>(RecordField::Item1));
+static_assert(offsetof(CContactRecord, m_strAddress) ==
+              static_cast<std::size_t>(RecordField::Address));
+static_assert(offsetof(CContactRecord, m_strCity) == static_cast<std::size_t>(RecordField::City));
+static_assert(offsetof(CContactRecord, m_strState) == static_cast<std::size_t>(RecordField::State));
+static_assert(offsetof(CContactRecord, m_strZip) == static_cast<std::size_t>(RecordField::Zip));
+static_assert(offsetof(CContactRecord, m_strCountry) ==
+              static_cast<std::size_t>(RecordField::Country));
+static_assert(offsetof(CContactRecord, m_strOtherInfo) ==
+              static_cast<std::size_t>(RecordField::OtherInfo1));
+static_assert(offsetof(CContactRecord, m_strNotes) == static_cast<std::size_t>(RecordField::Notes));
 
 // ---- CRecordText
 
@@ -316,10 +335,8 @@ bool CContactRecord::operator==(const CContactRecord& other) const {
     if (m_nCategory != other.m_nCategory || m_nDefaultItem != other.m_nDefaultItem ||
         m_nItemLabel != other.m_nItemLabel)
         return false;
-    for (int f = 0; f < CRecordTextBlock::kFields; ++f) {
-        if (m_textBlock.Get(f) != other.m_textBlock.Get(f))
-            return false;
-    }
+    if (Texts() != other.Texts())
+        return false;
     if (!m_pExtras || !other.m_pExtras)
         return !m_pExtras && !other.m_pExtras;
     return *m_pExtras == *other.m_pExtras;
@@ -335,11 +352,24 @@ std::string_view CContactRecord::GetItemByLabel(std::uint8_t label) const {
     return {};
 }
 
+namespace {
+
+// The width of a number field in the data file, in bytes.
+constexpr std::size_t FileBytes(RecordField f) {
+    return InfoOf(f).kind == FieldKind::Category ? 2 : 1;
+}
+
+} // namespace
+
 bool CContactRecord::WriteInOneGo(
-    CArchive& ar, const std::array<std::string_view, CRecordTextBlock::kFields>& texts) const {
+    CArchive& ar, const std::array<std::string_view, kTextFieldCount>& texts) const {
     // The usual record: every text shorter than 255 bytes (one length byte each), and
     // room for all of it in the archive's buffer, with 16 bytes to spare for the copies.
-    std::size_t size = 16 + 2 + 1 + kItemCount;
+    std::size_t size = 16;
+    ForEachField<kFileOrder>([&size](auto f) {
+        if constexpr (!IsText(f))
+            size += FileBytes(f);
+    });
     for (const std::string_view text : texts) {
         if (text.size() >= 0xFF)
             return false;
@@ -348,76 +378,50 @@ bool CContactRecord::WriteInOneGo(
     char* out = ar.Claim(size);
     if (out == nullptr)
         return false;
-    auto put = [&out](std::string_view text) {
-        *out++ = static_cast<char>(text.size());
-        CRecordTextBlock::CopyOut(out, text);
-        out += text.size();
-    };
-    auto text = [&texts](const CRecordText& field) { return texts[field.m_nIndex]; };
-    // The file holds the last name before the first name.
-    put(text(m_strLastName));
-    put(text(m_strFirstName));
-    put(text(m_strTitle));
-    put(text(m_strOtherRef));
-    *out++ = static_cast<char>(m_nCategory & 0xFF);
-    *out++ = static_cast<char>(m_nCategory >> 8);
-    *out++ = static_cast<char>(m_nDefaultItem);
-    for (const auto& item : m_strItem)
-        put(text(item));
-    for (const auto label : m_nItemLabel)
-        *out++ = static_cast<char>(label);
-    for (std::size_t f = static_cast<std::size_t>(m_strAddress.m_nIndex); f < texts.size(); ++f)
-        put(texts[f]);
+    ForEachField<kFileOrder>([&](auto f) {
+        if constexpr (IsText(f)) {
+            const std::string_view text = texts[static_cast<std::size_t>(f())];
+            *out++ = static_cast<char>(text.size());
+            CRecordTextBlock::CopyOut(out, text);
+            out += text.size();
+        } else {
+            const unsigned value = Number(f);
+            *out++ = static_cast<char>(value & 0xFF);
+            if constexpr (FileBytes(f) == 2)
+                *out++ = static_cast<char>(value >> 8);
+        }
+    });
     ar.Claimed(out);
     return true;
 }
 
 void CContactRecord::Serialize(CArchive& ar) {
-    // The file holds the last name before the first name.
     if (ar.IsStoring()) {
         const auto texts = Texts();
-        auto text = [&texts](const CRecordText& field) { return texts[field.m_nIndex]; };
         if (WriteInOneGo(ar, texts))
             return;
-        ar.WriteString(text(m_strLastName));
-        ar.WriteString(text(m_strFirstName));
-        ar.WriteString(text(m_strTitle));
-        ar.WriteString(text(m_strOtherRef));
-        ar.WriteWord(m_nCategory);
-        ar.WriteByte(m_nDefaultItem);
-        for (const auto& item : m_strItem)
-            ar.WriteString(text(item));
-        for (const auto label : m_nItemLabel)
-            ar.WriteByte(label);
-        for (const CRecordText* field :
-             {&m_strAddress, &m_strCity, &m_strState, &m_strZip, &m_strCountry, &m_strOtherInfo[0],
-              &m_strOtherInfo[1], &m_strOtherInfo[2], &m_strOtherInfo[3], &m_strNotes})
-            ar.WriteString(text(*field));
+        ForEachField<kFileOrder>([&](auto f) {
+            if constexpr (IsText(f))
+                ar.WriteString(texts[static_cast<std::size_t>(f())]);
+            else if constexpr (FileBytes(f) == 2)
+                ar.WriteWord(static_cast<std::uint16_t>(Number(f)));
+            else
+                ar.WriteByte(static_cast<std::uint8_t>(Number(f)));
+        });
         return;
     }
     // Every text is read first, then the record's block is made once at its exact size. The
     // scratch strings keep their storage from one record to the next.
-    thread_local std::array<std::string, CRecordTextBlock::kFields> scratch;
-    auto text = [&](const CRecordText& field) -> std::string& { return scratch[field.m_nIndex]; };
-    ar.ReadString(text(m_strLastName));
-    ar.ReadString(text(m_strFirstName));
-    ar.ReadString(text(m_strTitle));
-    ar.ReadString(text(m_strOtherRef));
-    m_nCategory = ar.ReadWord();
-    m_nDefaultItem = ar.ReadByte();
-    for (const auto& item : m_strItem)
-        ar.ReadString(text(item));
-    for (auto& label : m_nItemLabel)
-        label = ar.ReadByte();
-    ar.ReadString(text(m_strAddress));
-    ar.ReadString(text(m_strCity));
-    ar.ReadString(text(m_strState));
-    ar.ReadString(text(m_strZip));
-    ar.ReadString(text(m_strCountry));
-    for (const auto& line : m_strOtherInfo)
-        ar.ReadString(text(line));
-    ar.ReadString(text(m_strNotes));
-    std::array<std::string_view, CRecordTextBlock::kFields> views;
+    thread_local std::array<std::string, kTextFieldCount> scratch;
+    ForEachField<kFileOrder>([&](auto f) {
+        if constexpr (IsText(f))
+            ar.ReadString(scratch[static_cast<std::size_t>(f())]);
+        else if constexpr (FileBytes(f) == 2)
+            SetNumber(f, ar.ReadWord());
+        else
+            SetNumber(f, ar.ReadByte());
+    });
+    std::array<std::string_view, kTextFieldCount> views;
     for (std::size_t f = 0; f < views.size(); ++f)
         views[f] = scratch[f];
     m_textBlock.SetAll(views);

@@ -1,4 +1,5 @@
 #pragma once
+#include "model/RecordFields.h"
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -35,8 +36,6 @@ class CRecordText {
 public:
     static constexpr std::size_t npos = std::string_view::npos;
 
-    // Only a record makes its fields (the default constructor is public for std::array).
-    CRecordText() = default;
     // A field lives only inside its record: copy the text, not the field.
     CRecordText(const CRecordText&) = delete;
     CRecordText& operator=(const CRecordText& other) { return Assign(other.view()); }
@@ -101,6 +100,8 @@ public:
 
 private:
     friend class CContactRecord;
+    // Only a record makes its fields, which learn their place from it.
+    CRecordText() = default;
     CRecordText& Assign(std::string_view text);
     static std::string Concat(std::string_view a, std::string_view b) {
         std::string joined;
@@ -117,13 +118,13 @@ private:
 
 std::ostream& operator<<(std::ostream& os, const CRecordText& text);
 
-// The one block of text of a record (private to the record and its fields): a header of field
-// ends followed by the fields' bytes, back to back in field order. No block means every field
-// is empty. A block keeps kSlack zero bytes past its text, so that the text may be copied
-// sixteen bytes at a time without a copy of the odd rest.
+// The one block of text of a record: a header of field ends followed by the fields' bytes,
+// back to back in field order. No block means every field is empty. A block keeps kSlack zero
+// bytes past its text, so that the text may be copied sixteen bytes at a time without a copy
+// of the odd rest. Only the record and its fields reach into it.
 class CRecordTextBlock {
 public:
-    static constexpr int kFields = 21;
+    static constexpr int kFields = static_cast<int>(kTextFieldCount);
     static constexpr std::size_t kSlack = 16;
     // Copies a text of a block (or of Texts()) to `to`, sixteen bytes at a time: it reads
     // on into the block's slack, and writes up to fifteen bytes past the text, for which
@@ -133,6 +134,10 @@ public:
         for (std::size_t i = 0; i < text.size(); i += 16)
             std::memcpy(to + i, text.data() + i, 16);
     }
+
+private:
+    friend class CContactRecord;
+    friend class CRecordText;
 
     CRecordTextBlock() = default;
     CRecordTextBlock(const CRecordTextBlock& other);
@@ -177,7 +182,6 @@ public:
     // Where the text lives, for __builtin_prefetch (null when every field is empty).
     const void* Address() const { return m_pBlock; }
 
-private:
     // The block opens with its capacity, then the 21 field ends (one past each field's last byte,
     // from the text's start): 16 bits each while the text stays under 64 KiB, as nearly every
     // record's does, else 32 bits.
@@ -230,9 +234,48 @@ public:
     // A label of 255 is never found.
     std::string_view GetItemByLabel(std::uint8_t label) const;
 
-    // The text of every field, in the order the fields open the record.
-    std::array<std::string_view, CRecordTextBlock::kFields> Texts() const {
-        return m_textBlock.GetAll();
+    // A text field by its description (IsText(f) must hold).
+    CRecordText& Text(RecordField f) {
+        return reinterpret_cast<CRecordText*>(this)[static_cast<std::size_t>(f)];
+    }
+    const CRecordText& Text(RecordField f) const {
+        return reinterpret_cast<const CRecordText*>(this)[static_cast<std::size_t>(f)];
+    }
+    // A number field by its description (category, default item or an item's label).
+    unsigned Number(RecordField f) const {
+        switch (InfoOf(f).kind) {
+        case FieldKind::Category:
+            return m_nCategory;
+        case FieldKind::DefaultItem:
+            return m_nDefaultItem;
+        case FieldKind::ItemLabel:
+            return m_nItemLabel[InfoOf(f).slot];
+        default:
+            return 0;
+        }
+    }
+    // Sets a number field; the value is cut to the field's width, as the data file holds it.
+    void SetNumber(RecordField f, unsigned value) {
+        switch (InfoOf(f).kind) {
+        case FieldKind::Category:
+            m_nCategory = static_cast<std::uint16_t>(value);
+            break;
+        case FieldKind::DefaultItem:
+            m_nDefaultItem = static_cast<std::uint8_t>(value);
+            break;
+        case FieldKind::ItemLabel:
+            m_nItemLabel[InfoOf(f).slot] = static_cast<std::uint8_t>(value);
+            break;
+        default:
+            break;
+        }
+    }
+
+    // The text of every field, in the order the fields open the record (RecordField order).
+    std::array<std::string_view, kTextFieldCount> Texts() const { return m_textBlock.GetAll(); }
+    // Sets every text field at once, in one allocation of exactly the size needed.
+    void SetTexts(const std::array<std::string_view, kTextFieldCount>& texts) {
+        m_textBlock.SetAll(texts);
     }
 
     // Where the record's text lives, for a pass over many records to fetch ahead.
@@ -259,20 +302,22 @@ public:
     CRecordText m_strLastName;
     CRecordText m_strTitle;
     CRecordText m_strOtherRef;
-    std::array<CRecordText, kItemCount> m_strItem;
+    std::array<CRecordText, kItemCount> m_strItem{};
     CRecordText m_strAddress;
     CRecordText m_strCity;
     CRecordText m_strState;
     CRecordText m_strZip;
     CRecordText m_strCountry;
-    std::array<CRecordText, kOtherInfoCount> m_strOtherInfo;
+    std::array<CRecordText, kOtherInfoCount> m_strOtherInfo{};
     CRecordText m_strNotes;
 
     std::uint16_t m_nCategory = kDefaultCategory;
     std::uint8_t m_nDefaultItem = 0;
     std::array<std::uint8_t, kItemCount> m_nItemLabel;
 
-    // The bytes of every text field above; reach them through the fields.
+    // The bytes of every text field above, reached only through the fields and Texts(). It
+    // stands with the public members, as m_pExtras does, because the record's layout must stay
+    // standard; its type opens itself to the record and its fields alone.
     CRecordTextBlock m_textBlock;
 
     // Reach it through Extras(); it stands with the public members because a field finds its
@@ -284,7 +329,7 @@ private:
     // Writes the record straight into the archive's buffer when it fits; false when not
     // (nothing is written then).
     bool WriteInOneGo(CArchive& ar,
-                      const std::array<std::string_view, CRecordTextBlock::kFields>& texts) const;
+                      const std::array<std::string_view, kTextFieldCount>& texts) const;
 };
 
 inline const CContactRecord& CRecordText::Owner() const {

@@ -1,11 +1,11 @@
 #include "model/CRecordUids.h"
 #include "model/Sha1.h"
 #include "port/IFileSystem.h"
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
-#include <algorithm>
 #include <unordered_map>
 #include <vector>
 
@@ -34,10 +34,10 @@ class ContentRun {
 public:
     void Make(const CContactRecord& r) {
         const auto texts = r.Texts(); // back to back in the record's block, in hashing order
-        const auto total = static_cast<std::size_t>(texts.back().data() + texts.back().size() -
-                                                    texts[0].data());
-        constexpr std::size_t kItems = CContactRecord::kItemCount;
-        Fit(m_run, total + texts.size() + (2 + kItems) * kDigitsMax + kSpare);
+        const auto total =
+            static_cast<std::size_t>(texts.back().data() + texts.back().size() - texts[0].data());
+        constexpr std::size_t kNumbers = kRecordFieldCount - kTextFieldCount;
+        Fit(m_run, total + texts.size() + kNumbers * (1 + kDigitsMax) + kSpare);
         char* out = m_run.data();
         auto put = [&](std::string_view text) {
             CRecordTextBlock::CopyOut(out, text);
@@ -51,17 +51,12 @@ public:
                 out = std::to_chars(out, out + kDigitsMax, value).ptr;
             *out++ = '\x1f';
         };
-        std::size_t f = 0;
-        while (f < 4)
-            put(texts[f++]);
-        putNumber(r.m_nCategory);
-        putNumber(r.m_nDefaultItem);
-        for (std::size_t i = 0; i < kItems; ++i) {
-            put(texts[f++]);
-            putNumber(r.m_nItemLabel[i]);
-        }
-        while (f < texts.size())
-            put(texts[f++]);
+        ForEachField<kFingerprintOrder>([&](auto f) {
+            if constexpr (IsText(f))
+                put(texts[static_cast<std::size_t>(f())]);
+            else
+                putNumber(r.Number(f));
+        });
         m_size = static_cast<std::size_t>(out - m_run.data());
     }
     const unsigned char* Bytes() const {
@@ -154,9 +149,9 @@ std::vector<std::uint64_t> CRecordUids::Fingerprints(const CRecordList& records)
     // The last records, each on its own.
     for (std::size_t k = 0; k < kLanes; ++k) {
         if (active[k])
-            out[lanes[k].record] = Fnv(
-                lanes[k].h, std::string_view(reinterpret_cast<const char*>(lanes[k].next),
-                                             lanes[k].left));
+            out[lanes[k].record] =
+                Fnv(lanes[k].h,
+                    std::string_view(reinterpret_cast<const char*>(lanes[k].next), lanes[k].left));
     }
     return out;
 }
@@ -473,7 +468,8 @@ bool CRecordUids::Save(const std::string& dataPath, const CRecordList& records, 
         return true;
     try {
         auto sink = fs.CreateAtomic(SidecarPath(dataPath));
-        Write(records, [&sink](std::string_view piece) { sink->Write(piece.data(), piece.size()); });
+        Write(records,
+              [&sink](std::string_view piece) { sink->Write(piece.data(), piece.size()); });
         sink->Commit();
         return true;
     } catch (const CFileException&) {

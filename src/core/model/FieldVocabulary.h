@@ -1,9 +1,12 @@
 #pragma once
+#include "model/RecordFields.h"
 #include <array>
+#include <cstdint>
 #include <string_view>
 
-// The 22 field names by which export and import address a record's values,
-// in the order names are resolved against them.
+// The 22 field names by which export and import address a record's values, in the order names
+// are resolved against them: the category, then the record's texts in their order (the items
+// by the label their column stands for). The names come from the record's field table.
 enum class Field : int {
     Category = 0,
     FirstName,
@@ -29,15 +32,29 @@ enum class Field : int {
     Notes,
 };
 
-inline constexpr int kFieldCount = 22;
+inline constexpr int kFieldCount = 1 + static_cast<int>(kTextFieldCount);
 
-inline constexpr std::array<std::string_view, kFieldCount> kFieldNames = {
-    "Category",       "First Name",     "Last Name",      "Title", "Other Ref", "Home",
-    "Work",           "Pager",          "Mobile",         "FAX",   "E-Mail",    "Other",
-    "Address",        "City",           "State",          "Zip",   "Country",   "Other Info 1st",
-    "Other Info 2nd", "Other Info 3rd", "Other Info 4th", "Notes",
-};
+// The field of the record a name addresses; for Home to Other, the item in the slot of that
+// column (the value itself is found by the column's label, see ItemLabelFor).
+constexpr RecordField RecordFieldOf(Field f) {
+    if (f == Field::Category)
+        return RecordField::Category;
+    return static_cast<RecordField>(static_cast<int>(f) - static_cast<int>(Field::FirstName));
+}
+
+// The label code of the items a name stands for; 255 for a name that is no item's.
+constexpr std::uint8_t ItemLabelFor(Field f) {
+    const FieldInfo& info = InfoOf(RecordFieldOf(f));
+    return info.kind == FieldKind::Item ? info.label : std::uint8_t{0xFF};
+}
+
+inline constexpr std::array<std::string_view, kFieldCount> kFieldNames = [] {
+    std::array<std::string_view, kFieldCount> names{};
+    for (int f = 0; f < kFieldCount; ++f)
+        names[static_cast<std::size_t>(f)] = InfoOf(RecordFieldOf(static_cast<Field>(f))).name;
+    return names;
+}();
 
 inline constexpr std::string_view FieldName(Field f) {
-    return kFieldNames[static_cast<int>(f)];
+    return kFieldNames[static_cast<std::size_t>(f)];
 }

@@ -2,6 +2,7 @@
 #include "edit/FilingRule.h"
 #include "model/CKinbookDoc.h"
 #include "model/CRecordUids.h"
+#include "model/CategoryRule.h"
 #include "model/NoCase.h"
 #include "model/TextDecode.h"
 #include "port/IFileSystem.h"
@@ -17,26 +18,6 @@ using kb::sync::Side;
 
 namespace {
 
-// The category of a card: the first of its CATEGORIES that the book has (compared as the
-// user reads them) or that can be made; Unfiled when it names none.
-std::uint16_t CategoryFor(CCategoryList& categories, const std::vector<std::string>& names,
-                          bool& created) {
-    for (const std::string& name : names) {
-        for (std::size_t i = 0; i < categories.GetCount(); ++i)
-            if (kb::EqualsNoCase(kb::DecodeToUtf8(categories.At(i).m_strName), name))
-                return static_cast<std::uint16_t>(i);
-    }
-    for (const std::string& name : names) {
-        if (name.empty() || kb::EqualsNoCase(name, kFilterAll) ||
-            kb::EqualsNoCase(name, kFilterEditCategories) || categories.GetCount() >= 0xFFFF)
-            continue;
-        categories.AddTail(name);
-        created = true;
-        return static_cast<std::uint16_t>(categories.GetCount() - 1);
-    }
-    return 0;
-}
-
 // Fills what the local record leaves empty from the server's, and adds the server's phone
 // numbers and e-mail addresses it lacks. False when both hold different values for the
 // same field (or there is no room for an item): that is a conflict, not a merge.
@@ -48,20 +29,22 @@ bool MergeInto(CContactRecord& mine, const CContactRecord& theirs) {
         else if (!b.empty() && a != b)
             clash = true;
     };
-    field(mine.m_strFirstName, theirs.m_strFirstName);
-    field(mine.m_strLastName, theirs.m_strLastName);
-    field(mine.m_strTitle, theirs.m_strTitle);
-    field(mine.m_strOtherRef, theirs.m_strOtherRef);
-    field(mine.m_strAddress, theirs.m_strAddress);
-    field(mine.m_strCity, theirs.m_strCity);
-    field(mine.m_strState, theirs.m_strState);
-    field(mine.m_strZip, theirs.m_strZip);
-    field(mine.m_strCountry, theirs.m_strCountry);
-    field(mine.m_strNotes, theirs.m_strNotes);
-    for (int i = 0; i < CContactRecord::kOtherInfoCount; ++i)
-        field(mine.m_strOtherInfo[i], theirs.m_strOtherInfo[i]);
-    if (mine.m_nCategory == 0)
-        mine.m_nCategory = theirs.m_nCategory;
+    for (const FieldInfo& info : kRecordFields) {
+        switch (info.kind) {
+        case FieldKind::Item:
+        case FieldKind::ItemLabel:
+            break; // below: the items are gathered, not compared place by place
+        case FieldKind::DefaultItem:
+            break; // the local choice stands
+        case FieldKind::Category:
+            if (mine.m_nCategory == 0)
+                mine.m_nCategory = theirs.m_nCategory;
+            break;
+        default:
+            field(mine.Text(info.field), theirs.Text(info.field));
+            break;
+        }
+    }
     for (int i = 0; i < CContactRecord::kItemCount; ++i) {
         const CRecordText& item = theirs.m_strItem[i];
         if (item.empty())
@@ -160,13 +143,19 @@ CContactRecord* CSyncSession::FileIn(std::unique_ptr<CContactRecord> record) {
     return raw;
 }
 
-bool CSyncSession::RecordFromCard(const std::string& data, CContactRecord& out, std::string& uid) {
+bool CSyncSession::RecordFromCard(const std::string& data, CContactRecord& out, std::string& uid,
+                                  CardUse use) {
     const std::vector<VCard> cards = ParseVCards(data);
     if (cards.empty())
         return false;
     VCardRecord in = VCardToRecord(cards.front());
+    const std::vector<std::string_view> names(in.categories.begin(), in.categories.end());
     bool created = false;
-    in.record.m_nCategory = CategoryFor(m_doc.GetCategories(), in.categories, created);
+    const auto category =
+        use == CardUse::File
+            ? CategoryRule::FindOrCreate(m_doc.GetCategories(), names, true, &created)
+            : CategoryRule::Find(m_doc.GetCategories(), names, true);
+    in.record.m_nCategory = category.value_or(0);
     m_dirty = m_dirty || created;
     if (in.categories.size() > 1) {
         const std::string& filedUnder = m_doc.GetCategories().NameOf(in.record.m_nCategory);
@@ -373,7 +362,7 @@ std::vector<OutgoingChange> CSyncSession::ApplyHere(bool& ok) {
             // Our own change coming back, or the same edit made on both sides.
             CContactRecord theirs;
             std::string cardUid;
-            if (RecordFromCard(fetched->data, theirs, cardUid) &&
+            if (RecordFromCard(fetched->data, theirs, cardUid, CardUse::Compare) &&
                 kb::sync::SameContent(theirs, *r)) {
                 // The record keeps the card as the server holds it now.
                 if (!(theirs == *r)) {
@@ -452,7 +441,7 @@ std::vector<OutgoingChange> CSyncSession::ApplyHere(bool& ok) {
         if (known.count(href) != 0 || removed.count(href) != 0)
             continue;
         Remote rm{&card, {}, {}};
-        if (RecordFromCard(card.data, rm.record, rm.uid))
+        if (RecordFromCard(card.data, rm.record, rm.uid, CardUse::Compare))
             remotes.push_back(std::move(rm));
     }
     std::vector<CContactRecord*> locals;
@@ -487,6 +476,13 @@ std::vector<OutgoingChange> CSyncSession::ApplyHere(bool& ok) {
             entry.fingerprint = kb::sync::ContentPrint(*local);
             m_state.m_entries[uid] = entry;
             return;
+        }
+        // The card's category goes to the record only when the record has none: only then is it
+        // made, if the book lacks it.
+        if (local->m_nCategory == 0 &&
+            remote.record.m_nCategory == CategoryRule::kNotYetACategory) {
+            std::string ignored;
+            RecordFromCard(remote.card->data, remote.record, ignored);
         }
         CContactRecord merged = *local;
         if (MergeInto(merged, remote.record)) {
@@ -605,7 +601,7 @@ std::optional<OutgoingChange> CSyncSession::Refused(const OutgoingChange& change
         return std::nullopt;
     CContactRecord theirs;
     std::string cardUid;
-    const bool readable = RecordFromCard(current->data, theirs, cardUid);
+    const bool readable = RecordFromCard(current->data, theirs, cardUid, CardUse::Compare);
     if (change.kind == OutgoingChange::PutNew && readable && cardUid == change.uid &&
         kb::sync::SameContent(theirs, *r)) {
         // Our own card from a sync that stopped before it could note it.

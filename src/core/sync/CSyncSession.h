@@ -48,8 +48,8 @@ struct OutgoingChange {
     enum Kind { Put, PutNew, Delete } kind = Put;
     std::string uid;
     std::string href;
-    std::string etag; // If-Match for Put and Delete
-    std::string data; // the card for Put and PutNew
+    std::string etag;              // If-Match for Put and Delete
+    std::string data;              // the card for Put and PutNew
     std::uint64_t fingerprint = 0; // the record's when the card was made from it
     bool retried = false;          // sent again after a refusal: never a third time
 };
@@ -110,7 +110,12 @@ private:
     CContactRecord* RecordOf(const std::string& uid);
     std::unique_ptr<CContactRecord> TakeOut(CContactRecord* record);
     CContactRecord* FileIn(std::unique_ptr<CContactRecord> record);
-    bool RecordFromCard(const std::string& data, CContactRecord& out, std::string& uid);
+    // Whether a record read from a card is to be filed, or only compared with a record: a
+    // comparison never adds a category (the record's category is then
+    // CategoryRule::kNotYetACategory where filing would make one).
+    enum class CardUse { File, Compare };
+    bool RecordFromCard(const std::string& data, CContactRecord& out, std::string& uid,
+                        CardUse use = CardUse::File);
     CContactRecord* AddFromCard(const ServerCard& card);
     void PullInto(CContactRecord* record, const std::string& uid, const ServerCard& card);
     void KeepConflictCopy(const CContactRecord& local, std::vector<OutgoingChange>* out);

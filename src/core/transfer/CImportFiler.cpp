@@ -1,15 +1,15 @@
 #include "transfer/CImportFiler.h"
 #include "model/CCategoryList.h"
+#include "model/CategoryRule.h"
 #include "model/FieldVocabulary.h"
 #include "model/NoCase.h"
+#include "model/RecordFields.h"
 #include "port/IProgress.h"
 #include "transfer/ImportProcedure.h"
 #include <algorithm>
 #include <cstring>
 
 namespace {
-
-constexpr std::size_t kCategoryNameMax = 255;
 
 // The last name without the " #k" the filing rule gives a twin: a twin filed by an
 // earlier import must be found again when the same file is imported once more.
@@ -23,16 +23,21 @@ std::string_view WithoutTwinNumber(std::string_view last) {
 }
 
 // What makes two records the same contact: every value, the category included, and the
-// last name without a twin number.
+// last name without a twin number. The default item is no value of the contact.
 bool SameRecord(const CContactRecord& a, const CContactRecord& b, std::string_view lastOfB) {
-    return WithoutTwinNumber(a.m_strLastName) == WithoutTwinNumber(lastOfB) &&
-           a.m_strFirstName == b.m_strFirstName && a.m_strTitle == b.m_strTitle &&
-           a.m_strOtherRef == b.m_strOtherRef && a.m_nCategory == b.m_nCategory &&
-           a.m_strItem == b.m_strItem && a.m_nItemLabel == b.m_nItemLabel &&
-           a.m_strAddress == b.m_strAddress && a.m_strCity == b.m_strCity &&
-           a.m_strState == b.m_strState && a.m_strZip == b.m_strZip &&
-           a.m_strCountry == b.m_strCountry && a.m_strOtherInfo == b.m_strOtherInfo &&
-           a.m_strNotes == b.m_strNotes;
+    if (WithoutTwinNumber(a.m_strLastName) != WithoutTwinNumber(lastOfB))
+        return false;
+    const auto mine = a.Texts();
+    const auto theirs = b.Texts();
+    for (const FieldInfo& info : kRecordFields) {
+        const RecordField f = info.field;
+        if (f == RecordField::LastName || f == RecordField::DefaultItem)
+            continue;
+        const auto i = static_cast<std::size_t>(f);
+        if (IsText(f) ? mine[i] != theirs[i] : a.Number(f) != b.Number(f))
+            return false;
+    }
+    return true;
 }
 
 std::uint64_t HashStep(std::uint64_t h, std::uint64_t value) {
@@ -56,33 +61,31 @@ std::uint64_t HashText(std::uint64_t h, std::string_view text) {
 }
 
 // A hash of what SameRecord compares: the last name without its twin number, then every
-// other text. Those lie back to back in the record's block, so they are hashed as one run of
-// bytes with their lengths.
+// other text. Those lie back to back in the record's block, before and after the last name,
+// so they are hashed as two runs of bytes with their lengths.
 std::uint64_t RecordHash(const CContactRecord& r) {
-    const CRecordTextBlock& block = r.m_textBlock;
-    std::uint64_t h = HashText(0, WithoutTwinNumber(block.Get(1)));
+    const auto texts = r.Texts();
+    constexpr auto kLast = static_cast<std::size_t>(RecordField::LastName);
+    const std::string_view last = texts[kLast];
+    std::uint64_t h = HashText(0, WithoutTwinNumber(last));
     std::uint64_t lengths = 0;
-    std::size_t run = 0;
-    for (int f = 0; f < CRecordTextBlock::kFields; ++f) {
-        if (f == 1)
+    for (std::size_t f = 0, n = 0; f < texts.size(); ++f) {
+        if (f == kLast)
             continue;
-        const std::size_t size = block.Get(f).size();
-        run += size;
-        lengths = (lengths << 16) | (size & 0xFFFF);
-        if (f % 4 == 3)
+        lengths = (lengths << 16) | (texts[f].size() & 0xFFFF);
+        if (++n % 4 == 0)
             h = HashStep(h, lengths);
     }
     h = HashStep(h, lengths);
-    h = HashText(h, block.Get(0));
-    h = HashText(h, std::string_view(block.Get(2).data(), run - block.Get(0).size()));
+    const char* begin = texts.front().data();
+    const char* end = texts.back().data() + texts.back().size();
+    h = HashText(h, std::string_view(begin, static_cast<std::size_t>(last.data() - begin)));
+    h = HashText(h, std::string_view(last.data() + last.size(),
+                                     static_cast<std::size_t>(end - (last.data() + last.size()))));
     std::uint64_t labels = 0;
     static_assert(sizeof r.m_nItemLabel < sizeof labels);
     std::memcpy(&labels, r.m_nItemLabel.data(), sizeof r.m_nItemLabel);
     return HashStep(HashStep(h, labels), r.m_nCategory);
-}
-
-bool IsSystemGroup(std::string_view name) {
-    return name[0] == '*' || kb::StartsWithNoCase(name, "System Group:");
 }
 
 } // namespace
@@ -111,23 +114,12 @@ void CImportFiler::Expect(std::size_t records) {
 }
 
 std::uint16_t CImportFiler::CategoryFor(const std::vector<std::string_view>& names) {
-    for (std::string_view name : names) {
-        if (name.empty() || IsSystemGroup(name))
-            continue;
-        if (kb::EqualsNoCase(name, kUnfiled))
-            return 0;
-        if (kb::EqualsNoCase(name, kFilterAll) || kb::EqualsNoCase(name, kFilterEditCategories) ||
-            name.size() > kCategoryNameMax)
-            continue; // never a category
-        if (const std::uint16_t found = m_categories.IndexOf(name); found != 0)
-            return found;
-        if (!m_options.createCategories || m_categories.GetCount() >= 0xFFFF)
-            continue;
-        m_categories.AddTail(std::string(name));
+    bool created = false;
+    const auto index =
+        CategoryRule::FindOrCreate(m_categories, names, m_options.createCategories, &created);
+    if (created)
         ++categoriesCreated;
-        return static_cast<std::uint16_t>(m_categories.GetCount() - 1);
-    }
-    return m_nDefaultCategory.value_or(0);
+    return index ? *index : m_nDefaultCategory.value_or(0);
 }
 
 CImportFiler::Coming CImportFiler::Announce(std::unique_ptr<CContactRecord> record) const {
@@ -193,11 +185,10 @@ void CImportFiler::Remember(const CContactRecord& r, std::uint64_t hash, std::si
 
 bool CImportFiler::Known(const CContactRecord& r, std::uint64_t hash) const {
     return m_seen.Find(hash, [&](std::uint32_t index) {
-               const SeenRecord& seen = m_seenRecords[index];
-               return SameRecord(
-                   r, *seen.record,
-                   std::string_view(seen.record->m_strLastName).substr(0, seen.lastLength));
-           }) != CProbeIndex::kNone;
+        const SeenRecord& seen = m_seenRecords[index];
+        return SameRecord(r, *seen.record,
+                          std::string_view(seen.record->m_strLastName).substr(0, seen.lastLength));
+    }) != CProbeIndex::kNone;
 }
 
 void CImportFiler::FinishInto(ImportResult& result) {

@@ -148,21 +148,22 @@ void AppendLine(DraftText& text, std::string_view line) {
 // A record as one line builds it: its texts, put into the record's block at once at its
 // exact size. The names are the record's, so the line's rules read the same.
 struct Draft {
-    std::array<DraftText, CRecordTextBlock::kFields> text; // in the block's order
-    DraftText& m_strFirstName = text[0];
-    DraftText& m_strLastName = text[1];
-    DraftText& m_strTitle = text[2];
-    DraftText& m_strOtherRef = text[3];
-    std::span<DraftText, CContactRecord::kItemCount> m_strItem{text.data() + 4,
+    static constexpr std::size_t At(RecordField f) { return static_cast<std::size_t>(f); }
+    std::array<DraftText, kTextFieldCount> text; // in the record's order
+    DraftText& m_strFirstName = text[At(RecordField::FirstName)];
+    DraftText& m_strLastName = text[At(RecordField::LastName)];
+    DraftText& m_strTitle = text[At(RecordField::Title)];
+    DraftText& m_strOtherRef = text[At(RecordField::OtherRef)];
+    std::span<DraftText, CContactRecord::kItemCount> m_strItem{text.data() + At(RecordField::Item1),
                                                                CContactRecord::kItemCount};
-    DraftText& m_strAddress = text[11];
-    DraftText& m_strCity = text[12];
-    DraftText& m_strState = text[13];
-    DraftText& m_strZip = text[14];
-    DraftText& m_strCountry = text[15];
+    DraftText& m_strAddress = text[At(RecordField::Address)];
+    DraftText& m_strCity = text[At(RecordField::City)];
+    DraftText& m_strState = text[At(RecordField::State)];
+    DraftText& m_strZip = text[At(RecordField::Zip)];
+    DraftText& m_strCountry = text[At(RecordField::Country)];
     std::span<DraftText, CContactRecord::kOtherInfoCount> m_strOtherInfo{
-        text.data() + 16, CContactRecord::kOtherInfoCount};
-    DraftText& m_strNotes = text[20];
+        text.data() + At(RecordField::OtherInfo1), CContactRecord::kOtherInfoCount};
+    DraftText& m_strNotes = text[At(RecordField::Notes)];
     std::uint16_t m_nCategory = CContactRecord::kDefaultCategory;
     std::array<std::uint8_t, CContactRecord::kItemCount> m_nItemLabel{};
 
@@ -176,15 +177,15 @@ struct Draft {
         m_nCategory = CContactRecord::kDefaultCategory;
         m_nItemLabel.fill(LABEL_NONE);
     }
-    // The text of a plain text field: the fields from First Name on follow the block's order.
-    DraftText& Text(Field field) { return text[static_cast<std::size_t>(field) - 1]; }
+    // The text of a plain text field.
+    DraftText& Text(Field field) { return text[At(RecordFieldOf(field))]; }
 
     std::unique_ptr<CContactRecord> Make() const {
         auto record = std::make_unique<CContactRecord>();
-        std::array<std::string_view, CRecordTextBlock::kFields> views;
+        std::array<std::string_view, kTextFieldCount> views;
         for (std::size_t f = 0; f < views.size(); ++f)
             views[f] = text[f].View();
-        record->m_textBlock.SetAll(views);
+        record->SetTexts(views);
         record->m_nCategory = m_nCategory;
         record->m_nItemLabel = m_nItemLabel;
         return record;
