@@ -48,7 +48,7 @@ public:
         if (const auto fields = a.Value("--fields"))
             request.columns = SplitFieldList(*fields);
         for (const std::string& name : request.columns) {
-            if (transfer::ResolveField(name) < 0)
+            if (transfer::ResolveExportColumn(name) < 0)
                 return UsageError("'" + name + "' is not a contact field");
         }
         const std::string format = a.Value("--format").value_or("tab");

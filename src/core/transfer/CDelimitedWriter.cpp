@@ -4,6 +4,7 @@
 #include "transfer/ColumnVocabulary.h"
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
@@ -73,15 +74,14 @@ std::string_view CDelimitedWriter::Encoded(std::string_view value) {
     return m_converted;
 }
 
-void CDelimitedWriter::WriteHeader(std::span<const int> fields, ExportVariant variant) {
+void CDelimitedWriter::WriteHeader(std::span<const int> columns, ExportVariant variant) {
     const char separator = variant == ExportVariant::Tab         ? '\t'
                            : variant == ExportVariant::Semicolon ? ';'
                                                                  : ',';
-    for (std::size_t j = 0; j < fields.size(); ++j) {
+    for (std::size_t j = 0; j < columns.size(); ++j) {
         if (j > 0)
             PutChar(separator);
-        const int f = fields[j];
-        WriteValue(f < 0 ? std::string_view() : FieldName(static_cast<Field>(f)), variant);
+        WriteValue(transfer::ExportColumnName(columns[j]), variant);
     }
 }
 
@@ -139,17 +139,17 @@ void CDelimitedWriter::WriteValue(std::string_view value, ExportVariant variant)
     PutChar('"');
 }
 
-void CDelimitedWriter::WriteRecord(const CContactRecord& record, std::span<const int> fields,
+void CDelimitedWriter::WriteRecord(const CContactRecord& record, std::span<const int> columns,
                                    ExportVariant variant, const CCategoryList& categories) {
     const char separator = variant == ExportVariant::Tab         ? '\t'
                            : variant == ExportVariant::Semicolon ? ';'
                                                                  : ',';
-    for (std::size_t j = 0; j < fields.size(); ++j) {
+    m_seen.assign(transfer::kFirstKeptColumn + std::size(transfer::kKeptColumnNames), 0);
+    for (std::size_t j = 0; j < columns.size(); ++j) {
         if (j > 0)
             PutChar(separator);
-        const int f = fields[j];
-        WriteValue(f < 0 ? std::string_view()
-                         : transfer::FieldValue(record, static_cast<Field>(f), categories),
-                   variant);
+        const int c = columns[j];
+        const int nth = c < 0 ? 0 : m_seen[static_cast<std::size_t>(c)]++;
+        WriteValue(transfer::ExportValue(record, c, nth, categories, m_scratch), variant);
     }
 }

@@ -1,8 +1,10 @@
 #include "transfer/CImportFiler.h"
 #include "model/CCategoryList.h"
+#include "model/CRecordExtras.h"
 #include "model/FieldVocabulary.h"
 #include "model/NoCase.h"
 #include "port/IProgress.h"
+#include "transfer/ColumnVocabulary.h"
 #include "transfer/ImportProcedure.h"
 #include <algorithm>
 #include <cstring>
@@ -11,28 +13,26 @@ namespace {
 
 constexpr std::size_t kCategoryNameMax = 255;
 
-// The last name without the " #k" the filing rule gives a twin: a twin filed by an
-// earlier import must be found again when the same file is imported once more.
-std::string_view WithoutTwinNumber(std::string_view last) {
-    std::size_t i = last.size();
-    while (i > 0 && last[i - 1] >= '0' && last[i - 1] <= '9')
-        --i;
-    if (i < last.size() && i >= 2 && last[i - 1] == '#' && last[i - 2] == ' ')
-        return last.substr(0, i - 2);
-    return last;
+bool SameExtras(const CContactRecord& a, const CContactRecord& b) {
+    const CRecordExtras* x = a.Extras();
+    const CRecordExtras* y = b.Extras();
+    if (!x || !y)
+        return (!x || x->Empty()) && (!y || y->Empty());
+    return *x == *y;
 }
 
-// What makes two records the same contact: every value, the category included, and the
-// last name without a twin number.
+// What makes two records the same contact: every value, the category included, the last
+// name without a twin number, and what the record keeps besides its fields (two contacts
+// with the same name and different birthdays are two).
 bool SameRecord(const CContactRecord& a, const CContactRecord& b, std::string_view lastOfB) {
-    return WithoutTwinNumber(a.m_strLastName) == WithoutTwinNumber(lastOfB) &&
+    return transfer::WithoutTwinNumber(a.m_strLastName) == transfer::WithoutTwinNumber(lastOfB) &&
            a.m_strFirstName == b.m_strFirstName && a.m_strTitle == b.m_strTitle &&
            a.m_strOtherRef == b.m_strOtherRef && a.m_nCategory == b.m_nCategory &&
            a.m_strItem == b.m_strItem && a.m_nItemLabel == b.m_nItemLabel &&
            a.m_strAddress == b.m_strAddress && a.m_strCity == b.m_strCity &&
            a.m_strState == b.m_strState && a.m_strZip == b.m_strZip &&
            a.m_strCountry == b.m_strCountry && a.m_strOtherInfo == b.m_strOtherInfo &&
-           a.m_strNotes == b.m_strNotes;
+           a.m_strNotes == b.m_strNotes && SameExtras(a, b);
 }
 
 std::uint64_t HashStep(std::uint64_t h, std::uint64_t value) {
@@ -60,7 +60,7 @@ std::uint64_t HashText(std::uint64_t h, std::string_view text) {
 // bytes with their lengths.
 std::uint64_t RecordHash(const CContactRecord& r) {
     const CRecordTextBlock& block = r.m_textBlock;
-    std::uint64_t h = HashText(0, WithoutTwinNumber(block.Get(1)));
+    std::uint64_t h = HashText(0, transfer::WithoutTwinNumber(block.Get(1)));
     std::uint64_t lengths = 0;
     std::size_t run = 0;
     for (int f = 0; f < CRecordTextBlock::kFields; ++f) {
@@ -193,11 +193,10 @@ void CImportFiler::Remember(const CContactRecord& r, std::uint64_t hash, std::si
 
 bool CImportFiler::Known(const CContactRecord& r, std::uint64_t hash) const {
     return m_seen.Find(hash, [&](std::uint32_t index) {
-               const SeenRecord& seen = m_seenRecords[index];
-               return SameRecord(
-                   r, *seen.record,
-                   std::string_view(seen.record->m_strLastName).substr(0, seen.lastLength));
-           }) != CProbeIndex::kNone;
+        const SeenRecord& seen = m_seenRecords[index];
+        return SameRecord(r, *seen.record,
+                          std::string_view(seen.record->m_strLastName).substr(0, seen.lastLength));
+    }) != CProbeIndex::kNone;
 }
 
 void CImportFiler::FinishInto(ImportResult& result) {

@@ -98,7 +98,7 @@ ExportResult RunExport(const CRecordList& records, const CCategoryList& categori
     std::vector<int> fields;
     fields.reserve(request.columns.size());
     for (const std::string& name : request.columns) {
-        const int f = transfer::ResolveField(name);
+        const int f = transfer::ResolveExportColumn(name);
         if (f < 0)
             messageBox.Show("Invalid Category.", kAppTitle, MbIcon::None, MbButtons::Ok);
         fields.push_back(f);

@@ -28,7 +28,7 @@ inline constexpr const char* kTransferInitialName = "*.tab";
 struct ExportRequest {
     std::string path;
     CCategoryFilter category;         // every record unless narrowed
-    std::vector<std::string> columns; // export rows in order, names of the vocabulary
+    std::vector<std::string> columns; // export rows in order: field names or kept columns
     std::string variantText;          // one of the variant names
     bool header = false;              // the field names as the first line
     ExportEncoding encoding = ExportEncoding::Utf8;

@@ -83,6 +83,28 @@ constexpr Spelling kSpellings[] = {
     {"displayname", "Display Name"},
     {"middlename", "Middle Name"},
     {"additionalname", "Middle Name"},
+    {"department", "Department"},
+    {"birthday", "Birthday"},
+    {"dateofbirth", "Birthday"},
+    {"nickname", "Nickname"},
+    {"webpage", "Web Page"},
+    {"website", "Web Page"},
+    {"homepage", "Web Page"},
+    {"url", "Web Page"},
+    {"groups", "Groups"},
+    {"labels", "Category"},
+};
+
+struct KeptRow {
+    std::string_view row;
+    ColumnRole::Kept kept;
+};
+
+constexpr KeptRow kKeptRows[] = {
+    {"Birthday", ColumnRole::Kept::Birthday},   {"Nickname", ColumnRole::Kept::Nickname},
+    {"Web Page", ColumnRole::Kept::WebPage},    {"Department", ColumnRole::Kept::Department},
+    {"Relation", ColumnRole::Kept::Relation},   {"Event", ColumnRole::Kept::Event},
+    {"Custom Field", ColumnRole::Kept::Custom}, {"Groups", ColumnRole::Kept::Groups},
 };
 
 // One column of a known layout: its name ('#' stands for a number) and its row name
@@ -101,6 +123,42 @@ struct Profile {
 
 const std::vector<Profile>& Profiles() {
     static const std::vector<Profile> profiles = {
+        {"Web mail contacts (2024)",
+         {"First Name", "Last Name", "Labels"},
+         {
+             {"First Name", "First Name"},
+             {"Middle Name", "Middle Name"},
+             {"Last Name", "Last Name"},
+             {"Organization Name", "Company"},
+             {"Organization Title", "Title"},
+             {"Organization Department", "Department"},
+             {"File As", "Display Name"},
+             {"Nickname", "Nickname"},
+             {"Birthday", "Birthday"},
+             {"Notes", "Notes"},
+             {"Labels", "Category"},
+             {"E-mail # - Label", ""},
+             {"E-mail # - Value", "E-Mail"},
+             {"Phone # - Label", ""},
+             {"Phone # - Value", "Phone by Type"},
+             {"Address # - Label", ""},
+             {"Address # - Formatted", ""},
+             {"Address # - Street", "Address{n}"},
+             {"Address # - PO Box", "Address{n} (more)"},
+             {"Address # - Extended Address", "Address{n} (more)"},
+             {"Address # - City", "City{n}"},
+             {"Address # - Region", "State{n}"},
+             {"Address # - Postal Code", "Zip{n}"},
+             {"Address # - Country", "Country{n}"},
+             {"Website # - Label", ""},
+             {"Website # - Value", "Web Page"},
+             {"Relation # - Label", ""},
+             {"Relation # - Value", "Relation"},
+             {"Event # - Label", ""},
+             {"Event # - Value", "Event"},
+             {"Custom Field # - Label", ""},
+             {"Custom Field # - Value", "Custom Field"},
+         }},
         {"Web mail contacts",
          {"Given Name", "Family Name", "Group Membership"},
          {
@@ -122,6 +180,16 @@ const std::vector<Profile>& Profiles() {
              {"Address # - Country", "Country{n}"},
              {"Organization 1 - Name", "Company"},
              {"Organization 1 - Title", "Title"},
+             {"Organization 1 - Department", "Department"},
+             {"Organization 1 - Type", ""},
+             {"Website # - Type", ""},
+             {"Website # - Value", "Web Page"},
+             {"Relation # - Type", ""},
+             {"Relation # - Value", "Relation"},
+             {"Event # - Type", ""},
+             {"Event # - Value", "Event"},
+             {"Custom Field # - Type", ""},
+             {"Custom Field # - Value", "Custom Field"},
              {"Notes", "Notes"},
          }},
         {"Desktop mail contacts",
@@ -256,10 +324,11 @@ std::string Substitute(std::string_view row, int number) {
     return out;
 }
 
-// "Website 1 - Value" -> "Website"; "Phone 2 - Type" -> "" with isType set.
+// "IM 1 - Value" -> "IM"; "IM 2 - Type" (or "- Label") -> "IM" with isType set.
 std::string NumberedPairLabel(std::string_view name, bool& isType) {
     isType = false;
-    for (std::string_view suffix : {std::string_view(" - Value"), std::string_view(" - Type")}) {
+    for (std::string_view suffix : {std::string_view(" - Value"), std::string_view(" - Type"),
+                                    std::string_view(" - Label")}) {
         if (name.size() <= suffix.size() ||
             !kb::EqualsNoCase(name.substr(name.size() - suffix.size()), suffix))
             continue;
@@ -268,7 +337,7 @@ std::string NumberedPairLabel(std::string_view name, bool& isType) {
             base.remove_suffix(1);
         while (!base.empty() && base.back() == ' ')
             base.remove_suffix(1);
-        isType = suffix == " - Type";
+        isType = suffix != " - Value";
         return std::string(base);
     }
     return {};
@@ -324,6 +393,19 @@ const Profile* FindProfile(const std::vector<std::string>& names) {
 }
 
 } // namespace
+
+bool ReadWithAnotherColumn(std::string_view name) {
+    bool isType = false;
+    if (!NumberedPairLabel(name, isType).empty() && isType)
+        return true;
+    for (const Profile& p : Profiles()) {
+        for (const Rule& r : p.rules) {
+            if (r.row.empty() && MatchPattern(r.column, name))
+                return true;
+        }
+    }
+    return false;
+}
 
 std::string NormalizeColumnName(std::string_view name) {
     std::string out;
@@ -397,8 +479,8 @@ ColumnArrangement ArrangeColumns(const std::vector<std::string>& columnNames) {
         // A text field takes one column; a second one is kept as an extra.
         if (!row.empty() && IsTextField(row) && !usedText.insert(row).second)
             row = std::string(kRowExtraPrefix) + name;
-        if (row.empty() && !decided)
-            row = profile ? std::string(kRowExtraPrefix) + name : kSkippedFieldMarker + name;
+        if (row.empty() && !decided) // a column no field takes is kept under its name
+            row = std::string(kRowExtraPrefix) + name;
         else if (row.empty())
             row = kSkippedFieldMarker + name;
         usedAny.insert(row);
@@ -442,6 +524,13 @@ ColumnRole ParseRowName(std::string_view row) {
     if (kb::EqualsNoCase(row, kRowMiddleName)) {
         role.kind = ColumnRole::Kind::MiddleName;
         return role;
+    }
+    for (const KeptRow& k : kKeptRows) {
+        if (kb::EqualsNoCase(row, k.row)) {
+            role.kind = ColumnRole::Kind::Kept;
+            role.kept = k.kept;
+            return role;
+        }
     }
     static constexpr std::string_view kBirth[] = {"Birth Year", "Birth Month", "Birth Day"};
     for (int i = 0; i < 3; ++i) {

@@ -30,6 +30,8 @@ struct ImportResult {
     std::vector<std::string> binaries;
     // Values longer than transfer::kMaxValueBytes, cut to that length.
     int shortened = 0;
+    // Delimited text: the columns that held values no row took (see SkippedColumns).
+    std::vector<std::string> skippedColumns;
 };
 
 // How one import reads its file and where its records go.
