@@ -597,6 +597,26 @@ TEST_F(ImportFormats, NothingIsDropped) {
         "TEL;TYPE=home:h2 TEL;TYPE=work:w2\n");
 }
 
+TEST_F(ImportFormats, SkippedColumnsWithValuesAreNamedBeforeAndAfter) {
+    // A column without a name and one marked skipped hold values; "Unused" holds none.
+    fs.files["/in/file"] =
+        "Last Name,First Name,,Colour,Unused\r\nSmith,Ann,x,blue,\r\nJones,Bo,,,\r\n";
+    std::vector<char> buffer;
+    scan = CountRecords("/in/file", fs, box, buffer);
+    std::vector<std::string> rows = transfer::ArrangeColumns(scan.format.firstRecord).rowNames;
+    ASSERT_EQ(rows[3], "Extra: Colour");
+    EXPECT_TRUE(SkippedColumns(rows, scan.format, scan.valued).size() == 1) << "only column 3";
+    rows[3] = ToggleSkippedMarker(rows[3]);
+    EXPECT_EQ(SkippedColumnsMessage(SkippedColumns(rows, scan.format, scan.valued)),
+              "2 columns with values will not be imported: column 3 and Colour.");
+    ImportOptions options;
+    options.format = scan.format;
+    options.rowNames = rows;
+    RunImport("/in/file", scan.recordCount, options, records, categories, fs, box, progress);
+    EXPECT_EQ(box.Texts().back(),
+              "2 records imported. 2 columns with values were not imported: column 3 and Colour.");
+}
+
 TEST(ImportColumns, CommonSpellingsAndRowNames) {
     EXPECT_EQ(transfer::MatchColumnName("E-mail 2"), "E-Mail");
     EXPECT_EQ(transfer::MatchColumnName("ZIP Code"), "Zip");

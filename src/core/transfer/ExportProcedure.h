@@ -49,6 +49,14 @@ struct ExportResult {
     long long replaced = 0; // characters written as "?" (Windows-1252 lacks them)
 };
 
+// The columns named, and after them what else the records of the category hold that the
+// columns would leave out: an item label once more for every further item with that label
+// a record has, then each kept column (Birthday, ...) a record has a value for. Without
+// such records the columns are returned as they are.
+std::vector<std::string> ColumnsForEverything(const CRecordList& records,
+                                              const CCategoryFilter& category,
+                                              std::vector<std::string> columns);
+
 // The variant code of a variant name; Tab for a name that is neither.
 ExportVariant VariantFromText(const std::string& text);
 
