@@ -528,10 +528,11 @@ TEST_F(ImportFormats, ImportingTheSameFileTwiceSkipsWhatTheBookHolds) {
 
 TEST_F(ImportFormats, CategoriesFromTheFileAndTheDefault) {
     categories.AddTail("Friends");
+    categories.AddTail("Go; Chess");
     const std::string file = "Last Name,Category\r\nA,friends\r\nB,New Group\r\nC,all\r\nD,\r\n"
                              "E,* starred ::: Club\r\nF," +
                              std::string(256, 'x') +
-                             "\r\nG,Personal;Family\r\nH,\"Friends, Chess\"\r\n";
+                             "\r\nG,Personal;Family\r\nH,\"Friends, Chess\"\r\nI,go; chess\r\n";
     ImportBytes(file);
     auto category = [&](const char* last) {
         for (const auto& r : records)
@@ -547,7 +548,8 @@ TEST_F(ImportFormats, CategoriesFromTheFileAndTheDefault) {
     EXPECT_EQ(category("F"), "Unfiled") << "a name over 255 characters is not created";
     EXPECT_EQ(category("G"), "Personal");
     EXPECT_EQ(category("H"), "Friends");
-    EXPECT_EQ(categories.GetCount(), 6u) << "further groups are no categories";
+    EXPECT_EQ(category("I"), "Go; Chess") << "a category's whole name is not split";
+    EXPECT_EQ(categories.GetCount(), 7u) << "further groups are no categories";
     auto further = [&](const char* last) {
         for (const auto& r : records)
             if (r->m_strLastName == last && r->Extras())

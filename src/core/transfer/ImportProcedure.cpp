@@ -388,7 +388,9 @@ private:
             }
             const bool email = label == LABEL_EMAIL;
             VCardProperty p = VCardProperty::Text(email ? "EMAIL" : "TEL", part);
-            transfer::AddType(p, email ? transfer::TypeForLabel(type) : kPhoneType[label]);
+            transfer::AddType(p, email                       ? transfer::TypeForLabel(type)
+                                 : label < kPhoneType.size() ? kPhoneType[label]
+                                                             : std::string_view());
             line.kept.push_back(std::move(p));
         }
     }
@@ -679,6 +681,12 @@ private:
             return known->second;
         auto [at, added] = m_categoryOf.emplace(value, Filed{});
         Filed& filed = at->second;
+        // A category of the book is found by its whole name, commas and all (as this
+        // program's own export writes it).
+        if (const std::uint16_t whole = m_categories.IndexOf(value); whole != 0) {
+            filed.index = whole;
+            return filed;
+        }
         std::vector<std::string_view> names = transfer::SplitGroups(at->first);
         filed.index = m_filer.CategoryFor(names);
         const std::string_view chosen = m_categories.NameOf(filed.index);
