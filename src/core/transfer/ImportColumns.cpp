@@ -142,7 +142,7 @@ const std::vector<Profile>& Profiles() {
              {"Phone # - Label", ""},
              {"Phone # - Value", "Phone by Type"},
              {"Address # - Label", ""},
-             {"Address # - Formatted", ""},
+             {"Address # - Formatted", "Address{n} (formatted)"},
              {"Address # - Street", "Address{n}"},
              {"Address # - PO Box", "Address{n} (more)"},
              {"Address # - Extended Address", "Address{n} (more)"},
@@ -170,7 +170,7 @@ const std::vector<Profile>& Profiles() {
              {"Group Membership", "Category"},
              {"E-mail # - Value", "E-Mail"},
              {"Phone # - Value", "Phone by Type"},
-             {"Address # - Formatted", ""},
+             {"Address # - Formatted", "Address{n} (formatted)"},
              {"Address # - Street", "Address{n}"},
              {"Address # - PO Box", "Address{n} (more)"},
              {"Address # - Extended Address", "Address{n} (more)"},
@@ -398,6 +398,10 @@ bool ReadWithAnotherColumn(std::string_view name) {
     bool isType = false;
     if (!NumberedPairLabel(name, isType).empty() && isType)
         return true;
+    constexpr std::string_view kFormatted = " - Formatted";
+    if (name.size() > kFormatted.size() &&
+        kb::EqualsNoCase(name.substr(name.size() - kFormatted.size()), kFormatted))
+        return true;
     for (const Profile& p : Profiles()) {
         for (const Rule& r : p.rules) {
             if (r.row.empty() && MatchPattern(r.column, name))
@@ -543,10 +547,14 @@ ColumnRole ParseRowName(std::string_view row) {
     // Address parts: "Address (more)", "City 2", "Address 3 (more)" ...
     std::string_view rest = row;
     bool more = false;
-    if (rest.size() > kMoreSuffix.size() &&
-        kb::EqualsNoCase(rest.substr(rest.size() - kMoreSuffix.size()), kMoreSuffix)) {
-        more = true;
-        rest.remove_suffix(kMoreSuffix.size());
+    bool formatted = false;
+    for (auto [suffix, flag] : {std::pair{kMoreSuffix, &more}, {kFormattedSuffix, &formatted}}) {
+        if (rest.size() > suffix.size() &&
+            kb::EqualsNoCase(rest.substr(rest.size() - suffix.size()), suffix)) {
+            *flag = true;
+            rest.remove_suffix(suffix.size());
+            break;
+        }
     }
     int group = 1;
     if (rest.size() > 2 && rest[rest.size() - 2] == ' ' &&
@@ -562,13 +570,15 @@ ColumnRole ParseRowName(std::string_view row) {
     for (const auto& [name, part] : kParts) {
         if (!kb::EqualsNoCase(rest, name) || group < 1 || group > kAddressGroups)
             continue;
-        if (more && part != ColumnRole::Part::Street)
+        if ((more || formatted) && part != ColumnRole::Part::Street)
             break;
-        if (group == 1 && !more)
+        if (group == 1 && !more && !formatted)
             break; // the plain field names resolved above
         role.kind = ColumnRole::Kind::AddressPart;
         role.group = group;
-        role.part = more ? ColumnRole::Part::StreetMore : part;
+        role.part = more        ? ColumnRole::Part::StreetMore
+                    : formatted ? ColumnRole::Part::Formatted
+                                : part;
         return role;
     }
     role.kind = ColumnRole::Kind::Invalid;

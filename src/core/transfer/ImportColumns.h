@@ -17,6 +17,7 @@
 //   "Display Name"      the name to file under when the record has no other name
 //   "Middle Name"       added to the first name
 //   "Address (more)"    a further line of the street address
+//   "Address (formatted)" the whole address, taken as its street when no part is given
 //   "Address 2", "City 2", "State 2", "Zip 2", "Country 2", "Address 2 (more)" (and 3):
 //   (up to 9)           a further address, used when the first is empty and otherwise
 //                       kept as an ADR property with the extras
@@ -37,6 +38,8 @@ inline constexpr std::string_view kRowDisplayName = "Display Name";
 inline constexpr std::string_view kRowMiddleName = "Middle Name";
 inline constexpr std::string_view kRowExtraPrefix = "Extra: ";
 inline constexpr std::string_view kMoreSuffix = " (more)";
+// The address as one text, used only when its parts are all empty.
+inline constexpr std::string_view kFormattedSuffix = " (formatted)";
 inline constexpr int kAddressGroups = 9;
 
 // What one row of the matching list does with its column's values.
@@ -55,7 +58,7 @@ struct ColumnRole {
         Kept,        // kept as a property with the extras (see `kept`)
     };
     enum class Kept { Birthday, Nickname, WebPage, Department, Relation, Event, Custom, Groups };
-    enum class Part { Street, StreetMore, City, State, Zip, Country };
+    enum class Part { Street, StreetMore, City, State, Zip, Country, Formatted };
 
     Kind kind = Kind::Skip;
     Field field = Field::Notes;

@@ -223,6 +223,7 @@ bool DerivedFromNames(std::string_view display, const Draft& r, std::string_view
 
 struct AddressGroup {
     std::string street, city, state, zip, country;
+    std::string formatted; // the whole address, for when no part is given
     bool Empty() const {
         return street.empty() && city.empty() && state.empty() && zip.empty() && country.empty();
     }
@@ -299,7 +300,8 @@ ColumnPlan PlanColumns(const ImportOptions& o, IMessageBox& box) {
         plan.typeColumn[c] = SiblingColumn(header, c, "Value", {"Type", "Label"});
         if (role.kind == ColumnRole::Kind::DisplayName)
             plan.displayHeader = header[c];
-        if (role.kind == ColumnRole::Kind::AddressPart && role.part != ColumnRole::Part::StreetMore)
+        if (role.kind == ColumnRole::Kind::AddressPart &&
+            role.part != ColumnRole::Part::StreetMore && role.part != ColumnRole::Part::Formatted)
             if (const int label = SiblingColumn(header, c,
                                                 role.part == ColumnRole::Part::Street  ? "Street"
                                                 : role.part == ColumnRole::Part::City  ? "City"
@@ -365,7 +367,8 @@ private:
             category.clear();
             moreGroups.clear();
             for (AddressGroup& g : groups) {
-                for (std::string* part : {&g.street, &g.city, &g.state, &g.zip, &g.country})
+                for (std::string* part :
+                     {&g.street, &g.city, &g.state, &g.zip, &g.country, &g.formatted})
                     part->clear();
             }
             firstStreetMore.clear();
@@ -492,12 +495,16 @@ private:
             line.middle = v;
             return;
         case ColumnRole::Kind::AddressPart: {
-            if (role.group == 1) { // only "Address (more)" comes here
+            AddressGroup& g = line.groups[static_cast<std::size_t>(role.group - 1)];
+            if (role.part == ColumnRole::Part::Formatted) {
+                g.formatted = v;
+                return;
+            }
+            if (role.group == 1) { // only "Address (more)" comes here besides
                 if (!v.empty())
                     AppendLine(line.firstStreetMore, v);
                 return;
             }
-            AddressGroup& g = line.groups[static_cast<std::size_t>(role.group - 1)];
             switch (role.part) {
             case ColumnRole::Part::Street:
                 g.street = WithCrLf(v) + g.street;
@@ -519,6 +526,8 @@ private:
                 break;
             case ColumnRole::Part::Country:
                 g.country = v;
+                break;
+            case ColumnRole::Part::Formatted:
                 break;
             }
             return;
@@ -561,11 +570,17 @@ private:
             AppendLine(r.m_strAddress, line.firstStreetMore);
         bool placed = !(r.m_strAddress.empty() && r.m_strCity.empty() && r.m_strState.empty() &&
                         r.m_strZip.empty() && r.m_strCountry.empty());
+        if (!placed && !line.groups[0].formatted.empty()) {
+            AssignWithCrLf(r.m_strAddress.Fresh(), line.groups[0].formatted);
+            placed = true;
+        }
         for (std::size_t g = 1; g < line.groups.size(); ++g) {
             AddressGroup& a = line.groups[g];
             // A group whose street came only as further lines starts with a line end.
             if (a.street.rfind("\r\n", 0) == 0)
                 a.street.erase(0, 2);
+            if (a.Empty() && !a.formatted.empty())
+                a.street = WithCrLf(a.formatted);
             if (a.Empty())
                 continue;
             if (!placed) {
