@@ -85,6 +85,7 @@ constexpr Spelling kSpellings[] = {
     {"additionalname", "Middle Name"},
     {"department", "Department"},
     {"birthday", "Birthday"},
+    {"anniversary", "Anniversary"},
     {"dateofbirth", "Birthday"},
     {"nickname", "Nickname"},
     {"webpage", "Web Page"},
@@ -101,10 +102,11 @@ struct KeptRow {
 };
 
 constexpr KeptRow kKeptRows[] = {
-    {"Birthday", ColumnRole::Kept::Birthday},   {"Nickname", ColumnRole::Kept::Nickname},
-    {"Web Page", ColumnRole::Kept::WebPage},    {"Department", ColumnRole::Kept::Department},
-    {"Relation", ColumnRole::Kept::Relation},   {"Event", ColumnRole::Kept::Event},
-    {"Custom Field", ColumnRole::Kept::Custom}, {"Groups", ColumnRole::Kept::Groups},
+    {"Birthday", ColumnRole::Kept::Birthday},     {"Anniversary", ColumnRole::Kept::Anniversary},
+    {"Nickname", ColumnRole::Kept::Nickname},     {"Web Page", ColumnRole::Kept::WebPage},
+    {"Department", ColumnRole::Kept::Department}, {"Relation", ColumnRole::Kept::Relation},
+    {"Event", ColumnRole::Kept::Event},           {"Custom Field", ColumnRole::Kept::Custom},
+    {"Groups", ColumnRole::Kept::Groups},
 };
 
 // One column of a known layout: its name ('#' stands for a number) and its row name

@@ -23,6 +23,7 @@
 //                       kept as an ADR property with the extras
 //   "Birthday", "Birth Year", "Birth Month", "Birth Day"
 //                       the birthday (BDAY), put together from its parts
+//   "Anniversary"       the anniversary (ANNIVERSARY)
 //   "Nickname", "Web Page", "Relation", "Event", "Custom Field"
 //                       kept as NICKNAME, URL, RELATED, ANNIVERSARY (an event labelled so)
 //                       or X-KINBOOK-COLUMN;NAME=label; a "... - Label" or "... - Type"
@@ -57,7 +58,17 @@ struct ColumnRole {
         Extra,       // labelled extra
         Kept,        // kept as a property with the extras (see `kept`)
     };
-    enum class Kept { Birthday, Nickname, WebPage, Department, Relation, Event, Custom, Groups };
+    enum class Kept {
+        Birthday,
+        Anniversary,
+        Nickname,
+        WebPage,
+        Department,
+        Relation,
+        Event,
+        Custom,
+        Groups
+    };
     enum class Part { Street, StreetMore, City, State, Zip, Country, Formatted };
 
     Kind kind = Kind::Skip;

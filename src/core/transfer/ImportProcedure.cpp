@@ -412,7 +412,9 @@ private:
         using K = ColumnRole::Kept;
         switch (kept) {
         case K::Birthday:
-            line.kept.push_back(transfer::DateProperty("BDAY", v));
+        case K::Anniversary:
+            line.kept.push_back(
+                transfer::DateProperty(kept == K::Birthday ? "BDAY" : "ANNIVERSARY", v));
             return;
         case K::Nickname:
             line.kept.push_back(VCardProperty::Text("NICKNAME", v));
