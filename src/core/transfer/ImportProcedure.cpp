@@ -326,20 +326,35 @@ ColumnPlan PlanColumns(const ImportOptions& o, IMessageBox& box) {
 class RecordBuilder {
 public:
     RecordBuilder(ColumnPlan plan, CImportFiler& filer, const CCategoryList& categories)
-        : m_plan(std::move(plan)), m_filer(filer), m_categories(categories) {}
+        : m_plan(std::move(plan)), m_filer(filer), m_categories(categories) {
+        valued.resize(m_plan.roles.size());
+        for (std::size_t c = 0; c < m_plan.roles.size(); ++c) {
+            const ColumnRole& role = m_plan.roles[c];
+            if (role.kind == ColumnRole::Kind::Skip)
+                m_skipped.push_back(c);
+            if (role.kind == ColumnRole::Kind::AddressPart)
+                m_nGroups = std::max(m_nGroups, static_cast<std::size_t>(role.group));
+        }
+    }
 
     bool OnRecord(std::span<const std::string_view> fields) {
-        if (valued.size() < fields.size())
-            valued.resize(fields.size());
-        for (std::size_t c = 0; c < fields.size(); ++c) {
-            if (!fields[c].empty())
+        // Only the columns no row takes are watched for values.
+        for (const std::size_t c : m_skipped) {
+            if (c < fields.size() && !fields[c].empty())
                 valued[c] = true;
+        }
+        for (std::size_t c = valued.size(); c < fields.size(); ++c) {
+            if (!fields[c].empty()) {
+                valued.resize(c + 1);
+                valued[c] = true;
+            }
         }
         m_filer.FileNext(Build(fields));
         return m_filer.Step();
     }
 
-    std::vector<bool> valued; // per column: whether a line held a value there
+    // Per column no row takes: whether a line held a value there.
+    std::vector<bool> valued;
 
 private:
     struct Line {
@@ -353,8 +368,9 @@ private:
         std::array<AddressGroup, transfer::kAddressGroups> groups;
         std::string firstStreetMore;
 
-        // Empties every part, keeping the strings' storage for the next line.
-        void Clear() {
+        // Empties every part, keeping the strings' storage for the next line; only the
+        // first `addresses` address groups can have been filled.
+        void Clear(std::size_t addresses) {
             nextItem = 0;
             kept.clear();
             company.clear();
@@ -366,7 +382,8 @@ private:
             hasCategory = false;
             category.clear();
             moreGroups.clear();
-            for (AddressGroup& g : groups) {
+            for (std::size_t i = 0; i < addresses; ++i) {
+                AddressGroup& g = groups[i];
                 for (std::string* part :
                      {&g.street, &g.city, &g.state, &g.zip, &g.country, &g.formatted})
                     part->clear();
@@ -555,7 +572,7 @@ private:
         Draft& r = m_draft;
         r.Clear();
         Line& line = m_line;
-        line.Clear();
+        line.Clear(m_nGroups);
         const std::size_t n = std::min(fields.size(), m_plan.roles.size());
         for (std::size_t c = 0; c < n; ++c)
             Store(r, line, m_plan.roles[c], fields[c], fields, c);
@@ -576,7 +593,7 @@ private:
             AssignWithCrLf(r.m_strAddress.Fresh(), line.groups[0].formatted);
             placed = true;
         }
-        for (std::size_t g = 1; g < line.groups.size(); ++g) {
+        for (std::size_t g = 1; g < m_nGroups; ++g) {
             AddressGroup& a = line.groups[g];
             // A group whose street came only as further lines starts with a line end.
             if (a.street.rfind("\r\n", 0) == 0)
@@ -718,6 +735,8 @@ private:
     }
 
     ColumnPlan m_plan;
+    std::vector<std::size_t> m_skipped; // the columns no row takes
+    std::size_t m_nGroups = 1;          // the address groups the rows name
     CImportFiler& m_filer;
     const CCategoryList& m_categories;
     std::unordered_map<std::string, Filed> m_categoryOf;
