@@ -4,7 +4,6 @@
 #include "transfer/ColumnVocabulary.h"
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 
 namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
@@ -144,12 +143,22 @@ void CDelimitedWriter::WriteRecord(const CContactRecord& record, std::span<const
     const char separator = variant == ExportVariant::Tab         ? '\t'
                            : variant == ExportVariant::Semicolon ? ';'
                                                                  : ',';
-    m_seen.assign(transfer::kFirstKeptColumn + std::size(transfer::kKeptColumnNames), 0);
+    if (m_pNthFor != columns.data() || m_nth.size() != columns.size()) {
+        m_pNthFor = columns.data();
+        m_nth.assign(columns.size(), 0);
+        for (std::size_t j = 0; j < columns.size(); ++j)
+            m_nth[j] =
+                static_cast<int>(std::count(columns.begin(), columns.begin() + j, columns[j]));
+    }
     for (std::size_t j = 0; j < columns.size(); ++j) {
         if (j > 0)
             PutChar(separator);
         const int c = columns[j];
-        const int nth = c < 0 ? 0 : m_seen[static_cast<std::size_t>(c)]++;
-        WriteValue(transfer::ExportValue(record, c, nth, categories, m_scratch), variant);
+        // Most columns are a field named once: read it straight.
+        const bool plain =
+            m_nth[j] == 0 && c >= 0 && c < kFieldCount && c != static_cast<int>(Field::LastName);
+        WriteValue(plain ? transfer::FieldValue(record, static_cast<Field>(c), categories)
+                         : transfer::ExportValue(record, c, m_nth[j], categories, m_scratch),
+                   variant);
     }
 }

@@ -71,6 +71,8 @@ private:
     ExportEncoding m_encoding = ExportEncoding::Utf8;
     std::string m_converted;
     std::string m_scratch;
-    std::vector<int> m_seen; // per column number: how often a record's line has named it
+    // For each column of the last field list: how often the columns before named it.
+    std::vector<int> m_nth;
+    const int* m_pNthFor = nullptr;
     long long m_nReplaced = 0;
 };

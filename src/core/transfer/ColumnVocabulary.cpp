@@ -185,9 +185,10 @@ std::string_view ExportValue(const CContactRecord& record, int column, int nth,
     const auto field = static_cast<Field>(column);
     if (field == Field::LastName)
         return WithoutTwinNumber(record.m_strLastName);
-    const std::uint8_t label = ItemLabelOf(field);
-    if (label != LABEL_NONE)
-        return NthItem(record, label, nth);
+    if (nth > 0) {
+        if (const std::uint8_t label = ItemLabelOf(field); label != LABEL_NONE)
+            return NthItem(record, label, nth);
+    }
     return FieldValue(record, field, categories);
 }
 
