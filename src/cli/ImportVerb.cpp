@@ -26,7 +26,7 @@ public:
     const char* Name() const override { return "import"; }
     const char* Usage() const override {
         return "import FILE IN [--fields \"Last Name,First Name,...\"] [--header yes|no|auto] "
-               "[--encoding auto|utf8|utf16|cp1252] [--separator auto|tab-comma|semicolon] "
+               "[--encoding auto|utf8|utf16|cp1252|CHARSET] [--separator auto|tab-comma|semicolon] "
                "[--category NAME] [--no-create-categories]";
     }
     const char* Summary() const override {
@@ -58,9 +58,14 @@ public:
                                                     {"utf8", TextEncoding::Utf8},
                                                     {"utf16", TextEncoding::Utf16LE},
                                                     {"cp1252", TextEncoding::Cp1252}});
-            if (!e)
-                return UsageError("--encoding takes auto, utf8, utf16 or cp1252");
-            choice.encoding = *e;
+            // Beside those, any charset the system knows, by its name.
+            choice.encoding = e ? *e : EncodingOfCharset(*v);
+            if (!e && choice.encoding == TextEncoding::Auto)
+                return UsageError("unknown encoding '" + *v +
+                                  "': --encoding takes auto, utf8, utf16, cp1252 or the name "
+                                  "of a charset the system knows (iso-8859-2, koi8-r, ...)");
+            if (choice.encoding == TextEncoding::Named)
+                choice.charset = *v;
         }
         if (const auto v = a.Value("--separator")) {
             const auto s = OneOf<Separator>(*v, {{"auto", Separator::Auto},

@@ -164,6 +164,17 @@ TEST_F(CliTransfer, FormatOptionsOverrideDetection) {
     run = RunCli({"export", book, out, "--fields", "Last Name", "--force"});
     EXPECT_NE(ReadFileBytes(out).find("\"Müller\""), std::string::npos)
         << "stored as UTF-8 on the way in";
+    // Any charset the system knows, by its name.
+    Write(in, "\xF0\xD2\xC9\xD7\xC5\xD4,\xE9\xD7\xC1\xCE\r\n");
+    ASSERT_EQ(RunCli({"import", book, in, "--encoding", "KOI8-r"}).exitCode, 0);
+    run = RunCli({"export", book, out, "--fields", "Last Name,First Name", "--force"});
+    EXPECT_NE(ReadFileBytes(out).find("\"Привет\"\t\"Иван\""), std::string::npos);
+    // In a vCard file it is the charset of the values that name none.
+    Write(in, "BEGIN:VCARD\r\nVERSION:2.1\r\nN:\xF0\xC5\xD4\xD2\xCF\xD7;\r\n"
+              "NOTE;CHARSET=ISO-8859-2:\xB3\r\nEND:VCARD\r\n");
+    ASSERT_EQ(RunCli({"import", book, in, "--encoding", "koi8-r"}).exitCode, 0);
+    run = RunCli({"export", book, out, "--fields", "Last Name,Notes", "--force"});
+    EXPECT_NE(ReadFileBytes(out).find("\"Петров\"\t\"ł\""), std::string::npos);
 }
 
 } // namespace

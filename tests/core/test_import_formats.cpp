@@ -8,6 +8,7 @@
 #include "model/CContactRecord.h"
 #include "model/CKinbookDoc.h"
 #include "model/CRecordExtras.h"
+#include "model/TextDecode.h"
 #include "transfer/CDelimitedReader.h"
 #include "transfer/CImportUndo.h"
 #include "transfer/CTextDecoder.h"
@@ -440,6 +441,8 @@ TEST(TextDecoder, ChunkBoundariesNeverChangeTheText) {
         TextEncoding encoding;
         std::string bytes;
         std::string expected;
+        std::string charset = {};
+        std::size_t replaced = 0;
     };
     const Case cases[] = {
         {TextEncoding::Utf8, "\xEF\xBB\xBF" + text, text},
@@ -449,12 +452,20 @@ TEST(TextDecoder, ChunkBoundariesNeverChangeTheText) {
         {TextEncoding::Utf8,
          "ok\xFF"
          "ok\xC3",
-         "ok\xEF\xBF\xBDok\xEF\xBF\xBD"},
+         "ok\xEF\xBF\xBDok\xEF\xBF\xBD",
+         {},
+         2},
+        // Through iconv: two-byte characters cut between chunks, a shifting charset, and
+        // a broken lead byte and a cut last character that each become U+FFFD.
+        {TextEncoding::Named, "\xF0\xD2\xC9\xD7\xC5\xD4,\r\n", "Привет,\r\n", "koi8-r"},
+        {TextEncoding::Named, "\x93\xFA\x96\x7B \x93\xFA\x96\x7B", "日本 日本", "Shift_JIS"},
+        {TextEncoding::Named, "a\x1B$BF|K\\\x1B(Bz", "a日本z", "ISO-2022-JP"},
+        {TextEncoding::Named, "\x82 a\x93", "\xEF\xBF\xBD a\xEF\xBF\xBD", "SHIFT_JIS", 2},
     };
     std::mt19937 rng(15);
     for (const Case& c : cases) {
         for (int round = 0; round < 200; ++round) {
-            CTextDecoder decoder(c.encoding);
+            CTextDecoder decoder(c.encoding, c.charset);
             std::string out;
             std::size_t at = 0;
             while (at < c.bytes.size()) {
@@ -464,6 +475,7 @@ TEST(TextDecoder, ChunkBoundariesNeverChangeTheText) {
             }
             decoder.Finish(out);
             ASSERT_EQ(out, c.expected) << static_cast<int>(c.encoding) << " round " << round;
+            ASSERT_EQ(decoder.Replaced(), c.replaced) << c.expected;
 
             // The same through a source, whose reads (and the file's) come in any sizes:
             // text handed on where it was read must be the same text.
@@ -480,12 +492,38 @@ TEST(TextDecoder, ChunkBoundariesNeverChangeTheText) {
             } raw;
             raw.bytes = c.bytes;
             raw.rng = &rng;
-            CDecodingSource source(raw, c.encoding);
+            CDecodingSource source(raw, c.encoding, c.charset);
             std::string read;
             char buffer[9];
             for (std::size_t n; (n = source.Read(buffer, 1 + rng() % sizeof buffer)) > 0;)
                 read.append(buffer, n);
             ASSERT_EQ(read, c.expected) << static_cast<int>(c.encoding) << " round " << round;
+        }
+    }
+}
+
+// Whatever the bytes, a charset decoder gives valid UTF-8 and the same text in pieces as
+// whole; converters that pass on what they read (UCS-4 beyond U+10FFFF) included.
+TEST(TextDecoder, AnyBytesInAnyCharsetComeOutAsValidUtf8) {
+    std::mt19937 rng(25);
+    for (const char* charset :
+         {"SHIFT_JIS", "ISO-2022-JP", "UTF-7", "GB18030", "UCS-4", "X-NONE"}) {
+        for (int round = 0; round < 300; ++round) {
+            std::string bytes(rng() % 64, '\0');
+            for (char& c : bytes)
+                c = static_cast<char>(rng());
+            std::string whole;
+            kb::AppendDecoded(bytes, charset, whole);
+            ASSERT_TRUE(kb::IsValidUtf8(whole)) << charset;
+            CTextDecoder decoder(TextEncoding::Named, charset);
+            std::string pieces;
+            for (std::size_t at = 0, n; at < bytes.size(); at += n) {
+                n = std::min<std::size_t>(bytes.size() - at, 1 + rng() % 5);
+                decoder.Decode(bytes.data() + at, n, pieces);
+            }
+            decoder.Finish(pieces);
+            ASSERT_EQ(pieces, std::string(charset) == "X-NONE" ? kb::Cp1252ToUtf8(bytes) : whole)
+                << charset << " round " << round;
         }
     }
 }

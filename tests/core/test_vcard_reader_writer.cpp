@@ -94,6 +94,55 @@ TEST(VCardReader, CharsetNamedWindows1252IsTakenEvenWhenTheBytesLookLikeUtf8) {
     EXPECT_EQ(Only(cards, "FN").Text(), "\xC3\x83\xC2\xA9");
 }
 
+// Each value is read in the charset it names, whatever the others are; what cannot be
+// honoured is noted with its line (the expected bytes are Python's codecs').
+TEST(VCardReader, EveryNamedCharsetIsReadByItsName) {
+    struct Case {
+        const char* line;
+        const char* text;
+        const char* noted; // "": nothing to say about the value
+        bool unknown;
+    };
+    const Case cases[] = {
+        {"NOTE;CHARSET=ISO-8859-15:\xA4\xA6\xA8\xB4\xB8\xBC\xBD\xBE", "€ŠšŽžŒœŸ", "", false},
+        {"NOTE;CHARSET=iso-8859-2:\xB3\xB6\xBF", "łśż", "", false},
+        {"NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=ISO-8859-2:=A3=F3d=BC =A6wi=EAtokrzyska",
+         "Łódź Świętokrzyska", "", false},
+        {"NOTE;CHARSET=KOI8-R:\xF0\xD2\xC9\xD7\xC5\xD4", "Привет", "", false},
+        {"NOTE;CHARSET=Shift_JIS:\x93\xFA\x96\x7B", "日本", "", false},
+        {"NOTE;CHARSET=WINDOWS-1251:\xC6", "Ж", "", false},
+        {"NOTE;CHARSET=X-MARTIAN:caf\xE9", "café", "X-MARTIAN", true},
+        {"NOTE;CHARSET=UTF-8//IGNORE:caf\xC3\xA9", "café", "UTF-8//IGNORE", true},
+        {"NOTE;CHARSET=SHIFT_JIS:a\x82 b", "a\xEF\xBF\xBD b", "SHIFT_JIS", false},
+    };
+    for (const Case& c : cases) {
+        std::vector<VCard> cards;
+        struct Sink : IVCardSink {
+            bool OnCard(VCard& card) override {
+                cards->push_back(card);
+                return true;
+            }
+            bool OnBadCard(int, VCardFault) override { return true; }
+            std::vector<VCard>* cards;
+        } sink;
+        sink.cards = &cards;
+        const std::string text = Card("2.1", std::string(c.line) + "\r\n");
+        CVCardReader reader;
+        reader.Feed(text.data(), text.size(), sink);
+        reader.Finish(sink);
+        EXPECT_EQ(Only(cards, "NOTE").Text(), c.text) << c.line;
+        const auto& notes = reader.CharsetNotes();
+        if (*c.noted == '\0') {
+            EXPECT_TRUE(notes.empty()) << c.line;
+            continue;
+        }
+        ASSERT_EQ(notes.size(), 1u) << c.line;
+        EXPECT_EQ(notes[0].charset, c.noted);
+        EXPECT_EQ(notes[0].unknown, c.unknown) << c.line;
+        EXPECT_EQ(notes[0].lines, std::vector<int>{3}) << c.line;
+    }
+}
+
 TEST(VCardReader, Base64StaysOpaqueAndIsMarkedBinary) {
     const std::string text = Card("2.1", "PHOTO;ENCODING=BASE64;JPEG:\r\n"
                                          " /9j/4AAQ\r\n"

@@ -1,20 +1,30 @@
 // The record editor: loading and applying every page, the last-name refusals that keep
 // the editor open, line ends, the date stamp and the category list.
 #include "FakeClock.h"
+#include "FakeFileChooser.h"
 #include "FakeMessageBox.h"
 #include "edit/CPage1.h"
 #include "edit/CPage3.h"
+#include "edit/CPage4.h"
 #include "edit/CSheet.h"
 #include "model/CCategoryList.h"
 #include "model/CContactRecord.h"
+#include "model/CRecordExtras.h"
+#include "view/ContactPhoto.h"
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
 #include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <clocale>
 
@@ -44,14 +54,15 @@ private slots:
     void opensOnTheNamePageWithTheControlsOfTheRecord() {
         CSheet sheet(m_messages, m_clock);
         QCOMPARE(sheet.windowTitle(), QStringLiteral("Contact Information"));
-        QCOMPARE(sheet.Tabs().count(), 3);
+        QCOMPARE(sheet.Tabs().count(), 4);
         QCOMPARE(sheet.Tabs().tabText(0), QStringLiteral("Name"));
         QCOMPARE(sheet.Tabs().tabText(1), QStringLiteral("Address"));
         QCOMPARE(sheet.Tabs().tabText(2), QStringLiteral("Notes"));
+        QCOMPARE(sheet.Tabs().tabText(3), QStringLiteral("More"));
         auto buttons = sheet.findChildren<QPushButton*>();
         QStringList texts;
         for (auto* b : buttons)
-            if (b->parent() && !b->parent()->inherits("CPage3"))
+            if (b->parent() && !b->parent()->inherits("CPage3") && !b->parent()->inherits("CPage4"))
                 texts << b->text().remove(QLatin1Char('&'));
         QCOMPARE(texts.size(), 2); // OK and Cancel only
 
@@ -321,6 +332,108 @@ private slots:
         QVERIFY(notes->toPlainText().isEmpty());
         QVERIFY(sheet.OnOk());
         QVERIFY(r.m_strNotes.empty());
+    }
+
+    // The More page: rows added there reach the record on OK and not on Cancel; rows left
+    // alone keep their properties exactly; a photo keeps the file's bytes.
+    void morePageAddsRowsAndAPhotoOnlyOnOk() {
+        QTemporaryDir dir;
+        const QString png = dir.filePath(QStringLiteral("me.png"));
+        QImage picture(7, 5, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(picture.save(png));
+        QFile file(png);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray pngBytes = file.readAll();
+        const QString notPicture = dir.filePath(QStringLiteral("notes.txt"));
+        QFile text(notPicture);
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
+        text.close();
+
+        CContactRecord r;
+        r.m_strLastName = "Brown";
+        VCardProperty tel = VCardProperty::Text("TEL", "555-0001");
+        tel.group = "item1";
+        tel.params = {{"TYPE", {"CELL", "pref"}}};
+        VCardProperty held = VCardProperty::Text("NOTE", "a field holds me");
+        held.held = true;
+        r.EditExtras().properties = {VCardProperty::Text("NICKNAME", "Bob"), tel, held};
+        const CContactRecord before = r;
+
+        FakeFileChooser chooser;
+        CSheet sheet(m_messages, m_clock);
+        sheet.SetFileChooser(&chooser);
+        CPage4& page = sheet.MorePage();
+        auto fill = [&] {
+            sheet.Prepare(r, m_categories);
+            sheet.Tabs().setCurrentIndex(3);
+            QCOMPARE(page.Rows()->rowCount(), 2);
+            QCOMPARE(page.LabelBox(1)->currentText(), QStringLiteral("Phone (cell)"));
+            QVERIFY(!Find<QPushButton>(sheet, "IDC_REMOVE_PHOTO")->isEnabled());
+            QTest::mouseClick(Find<QPushButton>(sheet, "IDC_ADD_ROW"), Qt::LeftButton);
+            QVERIFY(Find<QPushButton>(sheet, "IDC_REMOVE_ROW")->isEnabled());
+            page.LabelBox(2)->setCurrentText(QStringLiteral("Birthday"));
+            auto* date = qobject_cast<QDateEdit*>(page.ValueEditor(2));
+            QVERIFY(date);
+            date->setDate(QDate(1980, 3, 12));
+            QTest::mouseClick(Find<QPushButton>(sheet, "IDC_ADD_ROW"), Qt::LeftButton);
+            page.LabelBox(3)->setCurrentText(QStringLiteral("Phone (work)"));
+            qobject_cast<QLineEdit*>(page.ValueEditor(3))->setText(QStringLiteral("555-0300"));
+
+            chooser.answers = {FileChoice{notPicture.toStdString()}, FileChoice{png.toStdString()}};
+            QTest::mouseClick(Find<QPushButton>(sheet, "IDC_SET_PHOTO"), Qt::LeftButton);
+            QCOMPARE(m_messages.shown.size(), std::size_t{1});
+            QVERIFY(!Find<QPushButton>(sheet, "IDC_REMOVE_PHOTO")->isEnabled());
+            QTest::mouseClick(Find<QPushButton>(sheet, "IDC_SET_PHOTO"), Qt::LeftButton);
+            QVERIFY(Find<QPushButton>(sheet, "IDC_REMOVE_PHOTO")->isEnabled());
+            QVERIFY(!Find<QLabel>(sheet, "IDC_PHOTO")->pixmap().isNull());
+        };
+        fill();
+        sheet.reject();
+        QVERIFY(r == before);
+
+        m_messages.shown.clear();
+        fill();
+        QVERIFY(sheet.OnOk());
+        const auto& props = r.Extras()->properties;
+        QCOMPARE(props.size(), std::size_t{6});
+        for (std::size_t i = 0; i < 3; ++i)
+            QVERIFY(SameKeptProperty(props[i], before.Extras()->properties[i]));
+        QCOMPARE(QString::fromStdString(props[3].name + ":" + props[3].value),
+                 QStringLiteral("BDAY:1980-03-12"));
+        QVERIFY(props[4].ParamValues("TYPE") == std::vector<std::string>{"work"});
+        QCOMPARE(QString::fromStdString(props[4].value), QStringLiteral("555-0300"));
+        QVERIFY(props[5].ParamValues("TYPE") == std::vector<std::string>{"PNG"});
+        QVERIFY(props[5].binary);
+        QVERIFY(PhotoBytes(props[5]) == pngBytes.toStdString());
+
+        // Removing the photo and the nickname leaves the rest as it is.
+        const CContactRecord withPhoto = r;
+        sheet.Prepare(r, m_categories);
+        sheet.Tabs().setCurrentIndex(3);
+        page.Rows()->setCurrentCell(0, 1);
+        QTest::mouseClick(Find<QPushButton>(sheet, "IDC_REMOVE_ROW"), Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(sheet, "IDC_REMOVE_PHOTO"), Qt::LeftButton);
+        QVERIFY(sheet.OnOk());
+        QCOMPARE(r.Extras()->properties.size(), std::size_t{4});
+        QVERIFY(SameKeptProperty(r.Extras()->properties[0], withPhoto.Extras()->properties[1]));
+        QVERIFY(!ShownPhoto(r.Extras()));
+    }
+
+    // Dates a date field shows but might not hold as they are go back untouched.
+    void morePageLeavesUntouchedDatesAsTheyCame() {
+        CContactRecord r;
+        r.m_strLastName = "Old";
+        r.EditExtras().properties = {VCardProperty::Text("BDAY", "17000101"),
+                                     VCardProperty::Text("ANNIVERSARY", "--02-29")};
+        const CContactRecord before = r;
+        CSheet sheet(m_messages, m_clock);
+        sheet.Prepare(r, m_categories);
+        sheet.Tabs().setCurrentIndex(3);
+        QVERIFY(qobject_cast<QDateEdit*>(sheet.MorePage().ValueEditor(0)));
+        QVERIFY(qobject_cast<QDateEdit*>(sheet.MorePage().ValueEditor(1)));
+        QVERIFY(sheet.OnOk());
+        QVERIFY(r == before);
     }
 };
 

@@ -2,6 +2,7 @@
 #include "TransferFakes.h"
 #include "TransferGuiHelpers.h"
 #include "app/CommandTable.h"
+#include "model/CRecordExtras.h"
 #include "resources/CommandIds.h"
 #include "transfer/CImportFieldsDlg.h"
 #include "transfer/CImportRecordsDlg.h"
@@ -10,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -318,6 +320,37 @@ private slots:
                  S("Reading the file as Western (Windows-1252), separated by TABs and commas."));
     }
 
+    // Beside the listed encodings, any charset the system knows is typed by its name.
+    void anyCharsetIsChosenByItsName() {
+        FakeKinbookView view(fs);
+        fs.files["/in/koi.csv"] = "\xF0\xD2\xC9\xD7\xC5\xD4,\xE9\xD7\xC1\xCE\r\n";
+        CImportFieldsDlg dlg(&view.parent, "/in/koi.csv", view.doc.GetRecords(),
+                             view.doc.GetCategories(), view.services);
+        QVERIFY(dlg.Initialize());
+        auto* box = dlg.findChild<QComboBox*>(S("IDC_IMPORT_ENCODING"));
+        auto* inUse = dlg.findChild<QLabel*>(S("IDC_IMPORT_FORMAT_IN_USE"));
+        auto type = [&](const char* name) {
+            box->lineEdit()->clear();
+            QTest::keyClicks(box->lineEdit(), S(name));
+            QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        };
+        type("koi8-r");
+        QCOMPARE(dlg.ValueText(0), QStringLiteral("1    Привет"));
+        QCOMPARE(box->currentText(), S("Cyrillic (KOI8-R)"));
+        QCOMPARE(inUse->text(),
+                 S("Reading the file as Cyrillic (KOI8-R), separated by TABs and commas."));
+        type("cp866"); // not in the list
+        QCOMPARE(inUse->text(), S("Reading the file as cp866, separated by TABs and commas."));
+        QCOMPARE(box->currentText(), S("cp866"));
+        type("koi9");
+        QCOMPARE(view.messageBox.shown.back().text,
+                 std::string("\"koi9\" is not an encoding this system knows.  Choose one from "
+                             "the list, or type the name of a charset such as ISO-8859-2, "
+                             "KOI8-R or Shift_JIS."));
+        QCOMPARE(box->currentText(), S("cp866"));
+        QCOMPARE(dlg.Format().charset, std::string("cp866"));
+    }
+
     void undoImportPutsTheBookBack() {
         FakeKinbookView view(fs);
         view.doc.SetDataPath("/data/book.kbk");
@@ -392,8 +425,8 @@ private slots:
         QCOMPARE(view.doc.GetCategories().NameOf(records[0]->m_nCategory),
                  std::string("Book Club"));
         QCOMPARE(view.doc.Uids().UidOf(*records[0]), std::string("card-1"));
-        QCOMPARE(view.messageBox.shown.back().text,
-                 std::string("1 records imported. 1 photo was not imported."));
+        QCOMPARE(view.messageBox.shown.back().text, std::string("1 records imported."));
+        QCOMPARE(records[0]->Extras()->FindShown("PHOTO")->value, std::string("AAAA"));
         QVERIFY(view.refreshes.back().save);
 
         // Undo Import takes the cards back, the category they brought and their UIDs too.

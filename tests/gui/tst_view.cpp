@@ -1,20 +1,23 @@
-#include "ScriptedPorts.h"
 #include "FakeClock.h"
 #include "FakeFileChooser.h"
 #include "FakeMessageBox.h"
 #include "MemorySettingsStore.h"
 #include "ModalDriver.h"
+#include "ScriptedPorts.h"
 #include "TempDir.h"
 #include "app/AppServices.h"
 #include "app/CommandTable.h"
 #include "model/CKinbookDoc.h"
+#include "model/CRecordExtras.h"
 #include "port/IFileSystem.h"
 #include "resources/CommandIds.h"
 #include "view/CKinbookView.h"
+#include "view/ContactPhoto.h"
 #include "view/DisplayName.h"
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
@@ -347,6 +350,33 @@ private slots:
                            QPoint(row.center().x(), rig.List()->viewport()->height() - 2));
         // a double-click below the entries edits nothing
         QCOMPARE(edits, 1);
+    }
+
+    void thePhotoShowsBesideTheTextAndABadOneShowsNothing() {
+        ViewRig rig;
+        rig.Start();
+        QImage picture(8, 8, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"));
+        SetPhoto(rig.Add("Brown", "Bob").EditExtras(), png.toStdString(), "PNG");
+        VCardProperty bad = VCardProperty::Text("PHOTO", "not*base64");
+        bad.binary = true;
+        rig.Add("Bryant").EditExtras().properties.push_back(bad);
+        const CRecordExtras badBefore = *rig.doc.GetRecords().back()->Extras();
+        rig.Activate(640, 420);
+        QTest::mouseClick(rig.Tab('B'), Qt::LeftButton);
+        auto* photo = rig.view->findChild<QLabel*>(QStringLiteral("IDC_DETAIL_PHOTO"));
+        QVERIFY(photo);
+
+        rig.SelectRow(0);
+        QVERIFY(photo->isVisible() && !photo->pixmap().isNull());
+        QVERIFY(photo->geometry().left() > rig.Pane()->viewport()->geometry().right());
+        rig.SelectRow(1);
+        QVERIFY(!photo->isVisible());
+        QVERIFY(rig.Pane()->toPlainText().startsWith(QStringLiteral("Category: Business\nBryant")));
+        QVERIFY(*rig.doc.GetRecords().back()->Extras() == badBefore);
     }
 
     void twinRowsEachReachTheirOwnRecord() {

@@ -12,6 +12,8 @@
 #include "TempDir.h"
 #include "edit/FilingRule.h"
 #include "model/CKinbookDoc.h"
+#include "model/CRecordExtras.h"
+#include "transfer/CVCardReader.h"
 #include "port/IFileSystem.h"
 #include "sync/CSyncState.h"
 #include <QEventLoop>
@@ -364,6 +366,92 @@ TEST_P(SyncEngineTest, APhotoAndABirthdaySurviveAKinbookEdit) {
     EXPECT_TRUE(after.contains(QByteArray(600, '\x5a').toBase64()));
     // The birthday is not written a second time from the record's plain-words copy.
     EXPECT_EQ(after.count("1980-04-04"), 1);
+}
+
+// The properties of the card at href, one a line, the way the server now holds them.
+std::vector<std::string> CardLines(const QByteArray& data) {
+    std::vector<std::string> lines;
+    const std::vector<VCard> cards = ParseVCards(data.toStdString());
+    for (const VCardProperty& p :
+         cards.empty() ? std::vector<VCardProperty>() : cards[0].properties) {
+        std::string line = p.group + "." + p.name;
+        for (const VCardParam& param : p.params)
+            for (const std::string& v : param.values)
+                line += ";" + param.name + "=" + v;
+        lines.push_back(line + ":" + p.value);
+    }
+    return lines;
+}
+
+// A rich card edited here comes back to the server as it was but for what changed; what
+// another client adds there reaches the record once; a change of what only the card holds
+// counts as an edit here. Twins go out under their own name.
+TEST_P(SyncEngineTest, TheWholeCardTravelsBothWays) {
+    const QByteArray rich = QByteArray::fromStdString(
+        ReadFileBytes(std::string(KINBOOK_TEST_DATA_DIR) + "/vcard/rich-3.0.vcf"));
+    ASSERT_EQ(raw->Put(book + QStringLiteral("rich.vcf"), rich).status, 201);
+    // As the server keeps it (one of them writes the properties in an order of its own).
+    const std::vector<std::string> was =
+        CardLines(raw->Get(book + QStringLiteral("rich.vcf")).body);
+    ASSERT_EQ(raw->Put(book + QStringLiteral("twin.vcf"),
+                       PhoneCard(QStringLiteral("twin-uid"), QStringLiteral("Adams"),
+                                 QStringLiteral("Emily"), QStringLiteral("TEL:555 0099\r\n")))
+                  .status,
+              201);
+    ASSERT_FALSE(Sync().error);
+    CContactRecord* twin = Find("Adams #1", "Emily");
+    ASSERT_NE(twin, nullptr);
+    CContactRecord* emily = Find("Adams", "Emily");
+    if (emily->m_strTitle.empty())
+        std::swap(twin, emily); // the filing rule numbered the other one
+    EXPECT_EQ(emily->m_strOtherInfo[0], "");
+    emily->m_strTitle = "Chief Scientist";
+    twin->m_strTitle = "Twin";
+    ASSERT_TRUE(doc->Save(path));
+    ASSERT_FALSE(Sync().error);
+    const QString richHref = book + QStringLiteral("rich.vcf");
+    const QString twinHref = book + QStringLiteral("twin.vcf");
+    std::vector<std::string> now = CardLines(raw->Get(richHref).body);
+    const QByteArray twinCard = raw->Get(twinHref).body;
+    if (twinCard.contains("Chief")) { // the numbered one was the rich card
+        now = CardLines(twinCard);
+        EXPECT_NE(std::find(now.begin(), now.end(), ".X-KINBOOK-TWIN:1"), now.end());
+        now.erase(std::find(now.begin(), now.end(), ".X-KINBOOK-TWIN:1"));
+    } else {
+        EXPECT_TRUE(twinCard.contains("\r\nN:Adams;Emily;;;\r\n")) << twinCard.toStdString();
+        EXPECT_TRUE(twinCard.contains("\r\nX-KINBOOK-TWIN:1\r\n"));
+    }
+    ASSERT_EQ(now.size(), was.size());
+    for (std::size_t i = 0; i < was.size(); ++i) {
+        if (was[i].rfind(".TITLE:", 0) == 0)
+            EXPECT_EQ(now[i], ".TITLE:Chief Scientist");
+        else if (was[i].rfind(".REV:", 0) == 0)
+            EXPECT_NE(now[i], was[i]); // renewed
+        else
+            EXPECT_EQ(now[i], was[i]);
+    }
+
+    // Another client adds an anniversary: it reaches the record once, as a property.
+    QByteArray changed = raw->Get(richHref).body;
+    changed.replace("END:VCARD", "ANNIVERSARY:2010-06-12\r\nEND:VCARD");
+    ASSERT_EQ(raw->Put(richHref, changed).status / 100, 2);
+    ASSERT_FALSE(Sync().error);
+    emily = Find("Adams", "Emily")->m_strTitle == "Chief Scientist" ? Find("Adams", "Emily")
+                                                                    : Find("Adams #1", "Emily");
+    ASSERT_NE(emily->Extras(), nullptr);
+    ASSERT_NE(emily->Extras()->FindShown("ANNIVERSARY"), nullptr);
+    EXPECT_EQ(emily->m_strOtherInfo[0], "");
+    EXPECT_EQ(emily->m_strNotes, "Plays the Sicilian, always.");
+
+    // A new nickname here is an edit here, and goes to the server.
+    emily->EditExtras().FindShown("NICKNAME")->value = "Emmy";
+    ASSERT_TRUE(doc->Save(path));
+    const SyncResult r = Sync();
+    ASSERT_FALSE(r.error);
+    EXPECT_EQ(r.counts.sentToServer, 1);
+    const QByteArray after = raw->Get(richHref).body + raw->Get(twinHref).body;
+    EXPECT_TRUE(after.contains("\r\nNICKNAME:Emmy\r\n"));
+    EXPECT_EQ(after.count("ANNIVERSARY"), 1);
 }
 
 // More cards than one request fetches and more writes than go out at once: every card

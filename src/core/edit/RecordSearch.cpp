@@ -1,7 +1,9 @@
 #include "edit/RecordSearch.h"
 #include "model/CContactRecord.h"
+#include "model/CRecordExtras.h"
 #include "model/NoCase.h"
 #include "model/UnicodeText.h"
+#include "view/ExtraLines.h"
 
 std::string LowerAscii(std::string_view text) {
     std::string out(text);
@@ -96,7 +98,45 @@ const CRecordText* FindNeedle(const CContactRecord& record, const Needle& needle
     return nullptr;
 }
 
+bool InScope(const ExtraLine& line, const VCardProperty& p, int scope) {
+    switch (scope) {
+    case SCOPE_NAMES:
+        return p.name == "NICKNAME";
+    case SCOPE_ITEMS:
+        return line.kind == ExtraKind::Item || p.name == "URL";
+    case SCOPE_ADDRESS:
+        return line.kind == ExtraKind::Address;
+    case SCOPE_ALL_BUT_NOTES:
+        return line.kind != ExtraKind::Note;
+    case SCOPE_ALL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ExtrasContain(const CContactRecord& record, const Needle& needle, int scope) {
+    const CRecordExtras* extras = record.Extras();
+    if (!extras || needle.key.empty())
+        return false;
+    for (const ExtraLine& line : ExtraLines(extras)) {
+        const VCardProperty& p = extras->properties[line.property];
+        if (!InScope(line, p, scope))
+            continue;
+        if (Contains(line.value, needle))
+            return true;
+        if (line.kind == ExtraKind::Date && Contains(p.Text(), needle))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+bool RecordContains(const CContactRecord& record, std::string_view text, int scope) {
+    const Needle needle(text);
+    return FindNeedle(record, needle, scope) || ExtrasContain(record, needle, scope);
+}
 
 const CRecordText* FindInRecord(const CContactRecord& record, std::string_view text, int scope) {
     return FindNeedle(record, Needle(text), scope);
@@ -107,7 +147,7 @@ std::vector<CContactRecord*> SearchRecords(const CRecordList& records, std::stri
     const Needle needle(text);
     std::vector<CContactRecord*> hits;
     for (const auto& r : records)
-        if (FindNeedle(*r, needle, scope))
+        if (FindNeedle(*r, needle, scope) || ExtrasContain(*r, needle, scope))
             hits.push_back(r.get());
     return hits;
 }

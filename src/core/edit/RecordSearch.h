@@ -29,6 +29,13 @@ std::vector<const CRecordText*> SearchFields(const CContactRecord& record, int s
 // field never contains anything, and an empty text (or one of marks only) is never found.
 const CRecordText* FindInRecord(const CContactRecord& record, std::string_view text, int scope);
 
-// Every record that contains the text in the scope, in record-list order.
+// Whether the record contains the text in the scope, looking at its fields as FindInRecord
+// does and then at what it has beyond them, as the detail pane shows it: the names scope
+// looks at the nickname, the items scope at further phones, e-mails, chat names and web
+// pages, the address scope at further addresses, the two widest scopes at every line (a
+// kept note only where the notes are looked at); a date is found as shown and as written.
+bool RecordContains(const CContactRecord& record, std::string_view text, int scope);
+
+// Every record that contains the text in the scope (RecordContains), in record-list order.
 std::vector<CContactRecord*> SearchRecords(const CRecordList& records, std::string_view text,
                                            int scope);

@@ -3,6 +3,7 @@
 #include "print/CPrintSettings.h"
 #include "print/LineBreaker.h"
 #include "view/DetailText.h"
+#include "view/ExtraLines.h"
 
 namespace {
 
@@ -24,7 +25,13 @@ CPrintText CPrintText::ForBook(const CContactRecord& record, int contentFlags) {
 }
 
 CPrintText CPrintText::ForRecord(const CContactRecord& record, bool printNotes) {
-    return Build(record, printNotes ? kAllParts : (kAllParts & ~PRINT_NOTES));
+    CPrintText t = Build(record, kAllParts & ~PRINT_NOTES);
+    // A single record also prints what it has beyond its fields, before the notes.
+    for (ExtraLine& line : ExtraLines(record.Extras()))
+        t.Add(line.label + ":", " " + line.value);
+    if (printNotes && !record.m_strNotes.empty())
+        t.Add("Notes:", " " + record.m_strNotes);
+    return t;
 }
 
 void CPrintText::Add(std::string label, std::string text) {

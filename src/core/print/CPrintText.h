@@ -18,7 +18,8 @@ class CPrintText {
 public:
     // The book prints the parts its content flags (the "Print Data" bits) choose.
     static CPrintText ForBook(const CContactRecord& record, int contentFlags);
-    // A single record prints every part, the notes only when asked.
+    // A single record prints every part and what the contact has beyond its fields as
+    // labelled entries, then the notes when asked.
     static CPrintText ForRecord(const CContactRecord& record, bool printNotes);
 
     bool HasName() const { return m_bHasName; }

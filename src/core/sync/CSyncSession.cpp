@@ -83,6 +83,7 @@ bool MergeInto(CContactRecord& mine, const CContactRecord& theirs) {
         }
         clash = clash || !placed;
     }
+    kb::sync::TakeCard(mine, theirs);
     return !clash;
 }
 
@@ -151,6 +152,9 @@ std::unique_ptr<CContactRecord> CSyncSession::TakeOut(CContactRecord* record) {
 
 CContactRecord* CSyncSession::FileIn(std::unique_ptr<CContactRecord> record) {
     CContactRecord* raw = record.get();
+    // The twin number a card kept is the record's again unless another has that name now.
+    if (HasTwin(m_doc.GetRecords(), *record))
+        DropCardTwinNumber(*record);
     FileRecord(m_doc.GetRecords(), std::move(record));
     m_dirty = true;
     return raw;
@@ -164,6 +168,12 @@ bool CSyncSession::RecordFromCard(const std::string& data, CContactRecord& out, 
     bool created = false;
     in.record.m_nCategory = CategoryFor(m_doc.GetCategories(), in.categories, created);
     m_dirty = m_dirty || created;
+    if (in.categories.size() > 1) {
+        const std::string& filedUnder = m_doc.GetCategories().NameOf(in.record.m_nCategory);
+        SetFurtherGroups(in.record, in.categories,
+                         kb::EqualsNoCase(filedUnder, kUnfiled) ? std::string()
+                                                                : kb::DecodeToUtf8(filedUnder));
+    }
     out = std::move(in.record);
     uid = in.uid;
     return true;
@@ -179,7 +189,8 @@ void CSyncSession::ServerListing(const std::map<std::string, std::string>& hrefT
         byHref[e.href] = &e;
     for (const auto& [href, etag] : hrefToEtag) {
         const auto it = byHref.find(href);
-        m_serverChanged[href] = it == byHref.end() || it->second->etag.empty() || it->second->etag != etag;
+        m_serverChanged[href] =
+            it == byHref.end() || it->second->etag.empty() || it->second->etag != etag;
     }
     for (const auto& [href, e] : byHref)
         if (hrefToEtag.count(href) == 0)
@@ -196,7 +207,8 @@ void CSyncSession::ServerDelta(const std::map<std::string, std::string>& changed
         byHref[e.href] = &e;
     for (const auto& [href, etag] : changed) {
         const auto it = byHref.find(href);
-        m_serverChanged[href] = it == byHref.end() || it->second->etag.empty() || it->second->etag != etag;
+        m_serverChanged[href] =
+            it == byHref.end() || it->second->etag.empty() || it->second->etag != etag;
     }
     m_removed = std::set<std::string>(removed.begin(), removed.end());
 }
@@ -224,7 +236,7 @@ const ServerCard* CSyncSession::ChangedCard(const SyncEntry& entry) const {
 Side CSyncSession::HereSide(const CContactRecord* record, const SyncEntry& entry) const {
     if (record == nullptr)
         return Side::Gone;
-    return CRecordUids::Fingerprint(*record) == entry.fingerprint ? Side::Unchanged : Side::Changed;
+    return kb::sync::ContentPrint(*record) == entry.fingerprint ? Side::Unchanged : Side::Changed;
 }
 
 Side CSyncSession::ThereSide(const SyncEntry& entry, const ServerCard* changed) const {
@@ -281,7 +293,7 @@ OutgoingChange CSyncSession::MakePut(const CContactRecord& record, const std::st
         before != nullptr && before->version == "4.0" ? VCardVersion::V40 : VCardVersion::V30;
     const VCard card = RecordToVCard(record, m_doc.GetCategories(), uid, version, before);
     CVCardWriter::AppendCard(card, change.data);
-    change.fingerprint = CRecordUids::Fingerprint(record);
+    change.fingerprint = kb::sync::ContentPrint(record);
     if (previous != nullptr && !previous->href.empty()) {
         change.kind = OutgoingChange::Put;
         change.href = previous->href;
@@ -301,11 +313,12 @@ CContactRecord* CSyncSession::AddFromCard(const ServerCard& card) {
     CContactRecord* raw = FileIn(std::make_unique<CContactRecord>(std::move(content)));
     if (uid.empty() || !m_doc.Uids().Set(*raw, uid))
         uid = m_doc.Uids().UidOf(*raw);
-    m_state.m_entries[uid] = {card.href, card.etag, card.data, CRecordUids::Fingerprint(*raw)};
+    m_state.m_entries[uid] = {card.href, card.etag, card.data, kb::sync::ContentPrint(*raw)};
     return raw;
 }
 
-void CSyncSession::PullInto(CContactRecord* record, const std::string& uid, const ServerCard& card) {
+void CSyncSession::PullInto(CContactRecord* record, const std::string& uid,
+                            const ServerCard& card) {
     CContactRecord content;
     std::string cardUid;
     if (!RecordFromCard(card.data, content, cardUid))
@@ -315,7 +328,7 @@ void CSyncSession::PullInto(CContactRecord* record, const std::string& uid, cons
         return;
     *p = std::move(content); // the same record object keeps its UID
     CContactRecord* raw = FileIn(std::move(p));
-    m_state.m_entries[uid] = {card.href, card.etag, card.data, CRecordUids::Fingerprint(*raw)};
+    m_state.m_entries[uid] = {card.href, card.etag, card.data, kb::sync::ContentPrint(*raw)};
 }
 
 void CSyncSession::KeepConflictCopy(const CContactRecord& local, std::vector<OutgoingChange>* out) {
@@ -360,9 +373,15 @@ std::vector<OutgoingChange> CSyncSession::ApplyHere(bool& ok) {
             // Our own change coming back, or the same edit made on both sides.
             CContactRecord theirs;
             std::string cardUid;
-            if (RecordFromCard(fetched->data, theirs, cardUid) && theirs == *r) {
+            if (RecordFromCard(fetched->data, theirs, cardUid) &&
+                kb::sync::SameContent(theirs, *r)) {
+                // The record keeps the card as the server holds it now.
+                if (!(theirs == *r)) {
+                    r->SetExtras(theirs.Extras());
+                    m_dirty = true;
+                }
                 m_state.m_entries[uid] = {entry.href, fetched->etag, fetched->data,
-                                          CRecordUids::Fingerprint(*r)};
+                                          kb::sync::ContentPrint(*r)};
                 continue;
             }
         }
@@ -459,8 +478,13 @@ std::vector<OutgoingChange> CSyncSession::ApplyHere(bool& ok) {
             }
         }
         SyncEntry entry{remote.card->href, remote.card->etag, remote.card->data, 0};
-        if (remote.record == *local) {
-            entry.fingerprint = CRecordUids::Fingerprint(*local);
+        if (kb::sync::SameContent(remote.record, *local)) {
+            // The same person, said alike: the record keeps the server's card.
+            if (!(remote.record == *local)) {
+                kb::sync::TakeCard(*local, remote.record);
+                m_dirty = true;
+            }
+            entry.fingerprint = kb::sync::ContentPrint(*local);
             m_state.m_entries[uid] = entry;
             return;
         }
@@ -532,6 +556,24 @@ void CSyncSession::Sent(const OutgoingChange& change, const std::string& newEtag
         return;
     }
     m_state.m_entries[change.uid] = {change.href, newEtag, change.data, change.fingerprint};
+    // The record keeps the card the server now holds, so that its next change is written
+    // into that one.
+    CContactRecord* r = RecordOf(change.uid);
+    const std::vector<VCard> cards = ParseVCards(change.data);
+    if (r == nullptr || cards.size() != 1)
+        return;
+    VCardRecord sent = VCardToRecord(cards.front());
+    sent.record.m_nCategory = r->m_nCategory;
+    if (sent.categories.size() > 1) {
+        const std::string& filedUnder = m_doc.GetCategories().NameOf(r->m_nCategory);
+        SetFurtherGroups(sent.record, sent.categories,
+                         kb::EqualsNoCase(filedUnder, kUnfiled) ? std::string()
+                                                                : kb::DecodeToUtf8(filedUnder));
+    }
+    if (kb::sync::SameContent(sent.record, *r) && !(sent.record == *r)) {
+        r->SetExtras(sent.record.Extras());
+        m_dirty = true;
+    }
 }
 
 std::optional<OutgoingChange> CSyncSession::Refused(const OutgoingChange& change,
@@ -565,10 +607,10 @@ std::optional<OutgoingChange> CSyncSession::Refused(const OutgoingChange& change
     std::string cardUid;
     const bool readable = RecordFromCard(current->data, theirs, cardUid);
     if (change.kind == OutgoingChange::PutNew && readable && cardUid == change.uid &&
-        theirs == *r) {
+        kb::sync::SameContent(theirs, *r)) {
         // Our own card from a sync that stopped before it could note it.
         m_state.m_entries[change.uid] = {current->href, current->etag, current->data,
-                                         CRecordUids::Fingerprint(*r)};
+                                         kb::sync::ContentPrint(*r)};
         return std::nullopt;
     }
     if (change.kind == OutgoingChange::PutNew && readable && cardUid != change.uid)

@@ -1,4 +1,6 @@
 #include "sync/SyncRules.h"
+#include "model/CRecordExtras.h"
+#include "model/CRecordUids.h"
 #include "model/NoCase.h"
 #include "model/TextDecode.h"
 #include "transfer/CVCardReader.h"
@@ -12,15 +14,15 @@ Action Decide(Side here, Side there) {
     switch (here) {
     case Side::Unchanged:
         return there == Side::Unchanged ? Action::None
-             : there == Side::Changed   ? Action::Pull
+               : there == Side::Changed ? Action::Pull
                                         : Action::DeleteHere;
     case Side::Changed:
         return there == Side::Unchanged ? Action::Push
-             : there == Side::Changed   ? Action::Conflict
+               : there == Side::Changed ? Action::Conflict
                                         : Action::PushNew;
     case Side::Gone:
         return there == Side::Unchanged ? Action::DeleteThere
-             : there == Side::Changed   ? Action::Restore
+               : there == Side::Changed ? Action::Restore
                                         : Action::Forget;
     }
     return Action::None;
@@ -182,6 +184,81 @@ std::uint64_t BookFingerprint(std::vector<std::pair<std::string, std::uint64_t>>
             mix(static_cast<unsigned char>(print >> (8 * i)));
     }
     return h;
+}
+
+namespace {
+
+bool Shown(const VCardProperty& p) {
+    return !p.held;
+}
+
+// The properties of a record's extras no field holds, in order.
+std::vector<const VCardProperty*> ShownExtras(const CContactRecord& r) {
+    std::vector<const VCardProperty*> out;
+    if (const CRecordExtras* extras = r.Extras()) {
+        for (const VCardProperty& p : extras->properties) {
+            if (Shown(p))
+                out.push_back(&p);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::uint64_t ContentPrint(const CContactRecord& record) {
+    const std::uint64_t fields = CRecordUids::Fingerprint(record);
+    const std::vector<const VCardProperty*> shown = ShownExtras(record);
+    if (shown.empty())
+        return fields; // as every record had before it kept more than its fields
+    std::uint64_t h = fields;
+    auto mix = [&h](std::string_view bytes) {
+        for (unsigned char c : bytes) {
+            h ^= c;
+            h *= 1099511628211ull;
+        }
+        h ^= 0x1f;
+        h *= 1099511628211ull;
+    };
+    for (const VCardProperty* p : shown) {
+        mix(p->group);
+        mix(p->name);
+        for (const VCardParam& param : p->params) {
+            mix(param.name);
+            for (const std::string& v : param.values)
+                mix(v);
+        }
+        mix(p->value);
+    }
+    return h;
+}
+
+bool SameContent(const CContactRecord& a, const CContactRecord& b) {
+    if (a.Texts() != b.Texts() || a.m_nCategory != b.m_nCategory ||
+        a.m_nDefaultItem != b.m_nDefaultItem || a.m_nItemLabel != b.m_nItemLabel)
+        return false;
+    const std::vector<const VCardProperty*> x = ShownExtras(a);
+    const std::vector<const VCardProperty*> y = ShownExtras(b);
+    return std::equal(
+        x.begin(), x.end(), y.begin(), y.end(),
+        [](const VCardProperty* p, const VCardProperty* q) { return SameKeptProperty(*p, *q); });
+}
+
+void TakeCard(CContactRecord& mine, const CContactRecord& theirs) {
+    std::vector<VCardProperty> merged;
+    if (const CRecordExtras* extras = theirs.Extras())
+        merged = extras->properties;
+    for (const VCardProperty* p : ShownExtras(mine)) {
+        const bool there = std::any_of(merged.begin(), merged.end(), [&](const VCardProperty& q) {
+            return !q.held && SameKeptProperty(*p, q);
+        });
+        if (!there)
+            merged.push_back(*p);
+    }
+    if (merged.empty() && !mine.Extras())
+        return;
+    mine.EditExtras().properties = std::move(merged);
+    mine.DropEmptyExtras();
 }
 
 } // namespace kb::sync

@@ -14,15 +14,15 @@ namespace kb::sync {
 enum class Side { Unchanged, Changed, Gone };
 
 enum class Action {
-    None,         // both sides agree
-    Pull,         // take the server's card into the record
-    Push,         // send the record (merged into the server's last card), If-Match
-    PushNew,      // the server lost the card but the record was edited here: send it again
-    DeleteHere,   // the server deleted it, the record is untouched: delete the record
-    DeleteThere,  // deleted here, untouched on the server: DELETE If-Match
-    Restore,      // deleted here but edited on the server: the edit wins, record comes back
-    Conflict,     // edited on both sides: keep both
-    Forget,       // deleted on both sides
+    None,        // both sides agree
+    Pull,        // take the server's card into the record
+    Push,        // send the record (merged into the server's last card), If-Match
+    PushNew,     // the server lost the card but the record was edited here: send it again
+    DeleteHere,  // the server deleted it, the record is untouched: delete the record
+    DeleteThere, // deleted here, untouched on the server: DELETE If-Match
+    Restore,     // deleted here but edited on the server: the edit wins, record comes back
+    Conflict,    // edited on both sides: keep both
+    Forget,      // deleted on both sides
 };
 
 // No edit is ever lost: an edit beats a deletion on the other side, two edits keep both.
@@ -62,6 +62,18 @@ struct Removals {
     std::string Text() const;
 };
 inline constexpr int kMassFloor = 10;
+
+// The fingerprint by which a sync sees a local edit: the record's fields and what its
+// extras hold that no field does (the same as the fields' alone when they hold nothing).
+std::uint64_t ContentPrint(const CContactRecord& record);
+
+// Whether two records say the same to the user: every field, and the extras no field
+// holds. The cards they keep may differ (a REV, the spelling of a property).
+bool SameContent(const CContactRecord& a, const CContactRecord& b);
+
+// Gives mine the card theirs keeps (its extras), keeping what mine alone held beside its
+// fields: two records of one person met at a first sync.
+void TakeCard(CContactRecord& mine, const CContactRecord& theirs);
 
 // Whether two cards say the same, however they are folded and whatever their line ends:
 // a server may give a card a new ETag without changing it.

@@ -107,7 +107,7 @@ CDelimitedReader::CDelimitedReader(const DetectedFormat& format) : m_format(form
 
 TokenizeResult CDelimitedReader::Run(IByteSource& raw, const RecordFn& onRecord,
                                      std::vector<char>& buffer) {
-    CDecodingSource source(raw, m_format.encoding);
+    CDecodingSource source(raw, m_format.encoding, m_format.charset);
     CDelimitedTokenizer tokenizer(m_format.separator);
     Gatherer gatherer(onRecord, tokenizer, m_format.hasHeader);
     if (buffer.size() < CDelimitedTokenizer::kChunkSize)
@@ -125,6 +125,7 @@ TokenizeResult CDelimitedReader::Run(IByteSource& raw, const RecordFn& onRecord,
     }
     m_nWidest = gatherer.widest;
     m_nShortened = static_cast<int>(tokenizer.ShortenedValues());
+    m_nReplaced = static_cast<long long>(source.Replaced());
     if (r == TokenizeResult::Incompatible) {
         m_nErrorLine = tokenizer.Line();
         m_errorText = tokenizer.ErrorText();

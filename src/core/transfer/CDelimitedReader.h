@@ -33,6 +33,8 @@ public:
     int WidestRecord() const { return m_nWidest; }
     // Values cut to transfer::kMaxValueBytes.
     int ShortenedValues() const { return m_nShortened; }
+    // Bytes that were not text in the file's encoding, read as U+FFFD.
+    long long ReplacedBytes() const { return m_nReplaced; }
 
 private:
     const DetectedFormat& m_format;
@@ -40,4 +42,5 @@ private:
     std::string m_errorText;
     int m_nWidest = 0;
     int m_nShortened = 0;
+    long long m_nReplaced = 0;
 };

@@ -1,4 +1,5 @@
 #include "transfer/CTextDecoder.h"
+#include "model/NoCase.h"
 #include "model/TextDecode.h"
 #include <algorithm>
 #include <cstring>
@@ -48,8 +49,62 @@ std::string_view EncodingName(TextEncoding encoding) {
         return "UTF-16 BE";
     case TextEncoding::Cp1252:
         return "Western (Windows-1252)";
+    case TextEncoding::Named:
+        return "Other";
     }
     return "UTF-8";
+}
+
+std::string EncodingName(TextEncoding encoding, std::string_view charset) {
+    if (encoding != TextEncoding::Named)
+        return std::string(EncodingName(encoding));
+    for (const CommonCharset& c : CommonCharsets()) {
+        if (kb::EqualsNoCase(c.name, charset))
+            return std::string(c.label);
+    }
+    return std::string(charset);
+}
+
+std::span<const CommonCharset> CommonCharsets() {
+    static constexpr CommonCharset kCharsets[] = {
+        {"ISO-8859-15", "Western (ISO-8859-15)"},
+        {"ISO-8859-2", "Central European (ISO-8859-2)"},
+        {"WINDOWS-1250", "Central European (Windows-1250)"},
+        {"WINDOWS-1251", "Cyrillic (Windows-1251)"},
+        {"KOI8-R", "Cyrillic (KOI8-R)"},
+        {"ISO-8859-7", "Greek (ISO-8859-7)"},
+        {"WINDOWS-1254", "Turkish (Windows-1254)"},
+        {"SHIFT_JIS", "Japanese (Shift_JIS)"},
+        {"GB18030", "Chinese Simplified (GB18030)"},
+        {"BIG5", "Chinese Traditional (Big5)"},
+        {"EUC-KR", "Korean (EUC-KR)"},
+    };
+    return kCharsets;
+}
+
+std::string UnknownCharsetMessage(std::string_view name) {
+    return "\"" + std::string(name) +
+           "\" is not an encoding this system knows.  Choose one from the list, or type the "
+           "name of a charset such as ISO-8859-2, KOI8-R or Shift_JIS.";
+}
+
+TextEncoding EncodingOfCharset(std::string_view name) {
+    switch (kb::RouteOfCharset(name)) {
+    case kb::CharsetRoute::Utf8:
+        return TextEncoding::Utf8;
+    case kb::CharsetRoute::Cp1252:
+        return TextEncoding::Cp1252;
+    case kb::CharsetRoute::Utf16LE:
+        return TextEncoding::Utf16LE;
+    case kb::CharsetRoute::Utf16BE:
+    case kb::CharsetRoute::Utf16: // a leading mark still decides (see DetectFormat)
+        return TextEncoding::Utf16BE;
+    case kb::CharsetRoute::Iconv:
+        return TextEncoding::Named;
+    case kb::CharsetRoute::Unknown:
+        break;
+    }
+    return TextEncoding::Auto;
 }
 
 ByteOrderMark DetectByteOrderMark(std::string_view head) {
@@ -63,8 +118,14 @@ ByteOrderMark DetectByteOrderMark(std::string_view head) {
     return {};
 }
 
-CTextDecoder::CTextDecoder(TextEncoding encoding)
-    : m_encoding(encoding == TextEncoding::Auto ? TextEncoding::Utf8 : encoding) {}
+CTextDecoder::CTextDecoder(TextEncoding encoding, std::string_view charset)
+    : m_encoding(encoding == TextEncoding::Auto ? TextEncoding::Utf8 : encoding) {
+    if (m_encoding == TextEncoding::Named) {
+        // The charset brings its own idea of a byte-order mark.
+        m_named = std::make_unique<kb::CIconvDecoder>(charset);
+        m_bStart = false;
+    }
+}
 
 void CTextDecoder::Decode(const char* data, std::size_t size, std::string& out) {
     if (m_bStart) {
@@ -91,6 +152,9 @@ void CTextDecoder::Decode(const char* data, std::size_t size, std::string& out) 
     case TextEncoding::Utf16LE:
     case TextEncoding::Utf16BE:
         DecodeUtf16(p, end, out);
+        break;
+    case TextEncoding::Named:
+        m_named->Decode(data, size, out);
         break;
     default:
         DecodeUtf8(p, end, out);
@@ -125,6 +189,7 @@ void CTextDecoder::DecodeUtf8(const unsigned char* p, const unsigned char* end, 
                 i += len;
             } else {
                 kb::AppendUtf8(out, 0xFFFD);
+                ++m_nReplaced;
                 ++i;
             }
         }
@@ -140,7 +205,7 @@ void CTextDecoder::DecodeUtf16(const unsigned char* p, const unsigned char* end,
     auto put = [&](char32_t u) {
         if (u >= 0xD800 && u <= 0xDBFF) {
             if (m_highSurrogate)
-                kb::AppendUtf8(out, 0xFFFD);
+                Replace(out);
             m_highSurrogate = u;
             return;
         }
@@ -149,12 +214,12 @@ void CTextDecoder::DecodeUtf16(const unsigned char* p, const unsigned char* end,
                 kb::AppendUtf8(out, 0x10000 + ((m_highSurrogate - 0xD800) << 10) + (u - 0xDC00));
                 m_highSurrogate = 0;
             } else {
-                kb::AppendUtf8(out, 0xFFFD);
+                Replace(out);
             }
             return;
         }
         if (m_highSurrogate) {
-            kb::AppendUtf8(out, 0xFFFD);
+            Replace(out);
             m_highSurrogate = 0;
         }
         kb::AppendUtf8(out, u);
@@ -169,7 +234,16 @@ void CTextDecoder::DecodeUtf16(const unsigned char* p, const unsigned char* end,
         m_carry.assign(1, static_cast<char>(*p));
 }
 
+void CTextDecoder::Replace(std::string& out) {
+    kb::AppendUtf8(out, 0xFFFD);
+    ++m_nReplaced;
+}
+
 void CTextDecoder::Finish(std::string& out) {
+    if (m_named) {
+        m_named->Finish(out);
+        return;
+    }
     if (m_bStart) {
         m_bStart = false;
         std::string head;
@@ -179,7 +253,7 @@ void CTextDecoder::Finish(std::string& out) {
         Decode(head.data() + skip, head.size() - skip, out);
     }
     if (!m_carry.empty() || m_highSurrogate)
-        kb::AppendUtf8(out, 0xFFFD);
+        Replace(out);
     m_carry.clear();
     m_highSurrogate = 0;
 }
@@ -209,8 +283,8 @@ std::size_t CTextDecoder::DecodeInPlace(const char* data, std::size_t size) {
     return whole;
 }
 
-CDecodingSource::CDecodingSource(IByteSource& raw, TextEncoding encoding)
-    : m_raw(raw), m_decoder(encoding) {}
+CDecodingSource::CDecodingSource(IByteSource& raw, TextEncoding encoding, std::string_view charset)
+    : m_raw(raw), m_decoder(encoding, charset) {}
 
 std::size_t CDecodingSource::Read(char* buffer, std::size_t size) {
     if (size == 0)

@@ -340,17 +340,17 @@ std::string EscapeLineBreaks(std::string_view text) {
     return out;
 }
 
-std::string DecodeCharset(std::string_view bytes, const std::string* charset) {
-    if (charset) {
-        const std::string cs = Upper(*charset);
-        if (cs == "ISO-8859-1"sv || cs == "WINDOWS-1252"sv || cs == "CP1252"sv ||
-            cs == "LATIN1"sv || cs == "ISO8859-1"sv || cs == "ISO-8859-15"sv) {
-            // What is labelled Latin-1 is Windows-1252 in practice; they agree on letters.
-            return kb::Cp1252ToUtf8(bytes);
-        }
-    }
-    // UTF-8 (named or not) when valid, else the older platform's code page.
-    return kb::DecodeToUtf8(bytes);
+// A value in the charset its property names; a name nothing knows, or bytes that are not
+// text in the charset, are noted against the value's line for the user.
+std::string DecodeCharset(std::string_view bytes, const std::string* charset, int line,
+                          std::vector<kb::CharsetNote>& notes) {
+    if (!charset)
+        return kb::DecodeToUtf8(bytes); // UTF-8 when valid, else the older platform's code page
+    std::string out;
+    const kb::CharsetDecodeResult r = kb::AppendDecoded(bytes, *charset, out);
+    if (!r.known || r.invalid > 0)
+        kb::AddCharsetNote(notes, *charset, !r.known, line);
+    return out;
 }
 
 bool IsBinaryData(const VCardProperty& p, std::string_view raw) {
@@ -941,7 +941,8 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii, IV
         bytes = m_decoded;
     }
     const bool v21 = m_card.version == "2.1"sv || m_card.version.empty();
-    if (!form.charset && ((ascii && !form.quotedPrintable) || kb::IsValidUtf8(bytes))) {
+    if (!form.charset && m_defaultCharset.empty() &&
+        ((ascii && !form.quotedPrintable) || kb::IsValidUtf8(bytes))) {
         // The common case: UTF-8 already. Only a quoted-printable value can hold a line
         // break: unfolding took every other one out.
         if (v21)
@@ -954,7 +955,11 @@ bool CVCardReader::OnLogicalLine(std::string_view text, int line, bool ascii, IV
         ++m_nProperties;
         return true;
     }
-    std::string text8 = DecodeCharset(bytes, form.charset);
+    std::string text8 = DecodeCharset(bytes,
+                                      form.charset               ? form.charset
+                                      : m_defaultCharset.empty() ? nullptr
+                                                                 : &m_defaultCharset,
+                                      line, m_charsetNotes);
     if (v21)
         p.value = To30Form(text8, p.name == "CATEGORIES"sv || p.name == "NICKNAME"sv);
     else if (HasLineBreak(text8))

@@ -18,6 +18,7 @@
 // TYPE=HOME;TYPE=VOICE, 2.1's bare HOME;CELL;PREF). Values come out as UTF-8 in 3.0/4.0
 // form: quoted-printable and CHARSET decoded, 2.1's literal line breaks escaped; base64 is
 // left alone and the property marked binary.
+#include "model/CharsetDecode.h"
 #include "model/VCard.h"
 #include <cstddef>
 #include <string>
@@ -62,6 +63,12 @@ public:
     int ShortenedValues() const { return m_nShortened; }
     // The line of a card too long to read, which stopped the reading; 0 when none did.
     int TooLongLine() const { return m_nTooLongLine; }
+    // Values whose CHARSET could not be honoured: an unknown name, or bytes that are not
+    // text in the charset (see kb::AppendDecoded for what was read instead).
+    const std::vector<kb::CharsetNote>& CharsetNotes() const { return m_charsetNotes; }
+    // The charset of the values that name none, when the user named one for the file;
+    // otherwise they are UTF-8 when valid, else Windows-1252.
+    void SetDefaultCharset(const std::string& charset) { m_defaultCharset = charset; }
 
 private:
     // inChunk: the line stands in the bytes being fed, which stay until Feed returns;
@@ -105,6 +112,8 @@ private:
     std::size_t m_nLineBytes = 0; // of the physical line being read
     int m_nShortened = 0;
     int m_nTooLongLine = 0;
+    std::vector<kb::CharsetNote> m_charsetNotes;
+    std::string m_defaultCharset;
 
     bool m_bInCard = false;
     bool m_bCardBroken = false;

@@ -81,6 +81,8 @@ DetectedFormat Detect(std::string_view head, bool wholeIsUtf8, const ImportForma
     if (choice.encoding != TextEncoding::Auto) {
         // UTF-16 chosen: the mark still tells which byte comes first.
         f.encoding = wide(choice.encoding) && wide(mark.encoding) ? mark.encoding : choice.encoding;
+        if (f.encoding == TextEncoding::Named)
+            f.charset = choice.charset;
     } else if (const ByteOrderMark bom = DetectByteOrderMark(head); bom.size > 0) {
         f.encoding = bom.encoding;
     } else if (const TextEncoding wide = GuessUtf16(head); wide != TextEncoding::Auto) {
@@ -90,7 +92,7 @@ DetectedFormat Detect(std::string_view head, bool wholeIsUtf8, const ImportForma
     }
 
     std::string text;
-    CTextDecoder decoder(f.encoding);
+    CTextDecoder decoder(f.encoding, f.charset);
     decoder.Decode(head.data(), head.size(), text);
     decoder.Finish(text);
 

@@ -20,12 +20,14 @@ struct ImportFormatChoice {
     TextEncoding encoding = TextEncoding::Auto;
     Separator separator = Separator::Auto;
     HeaderChoice header = HeaderChoice::Auto;
+    std::string charset; // the name of a Named encoding
 };
 
 // What a file to import is, as found by DetectFormat: every field is resolved (never Auto).
 struct DetectedFormat {
     FileKind kind = FileKind::Delimited;
     TextEncoding encoding = TextEncoding::Utf8;
+    std::string charset; // the name of a Named encoding
     Separator separator = Separator::TabComma;
     // What the first line looks like, whatever the choice: column names or a contact.
     bool headerDetected = false;

@@ -777,6 +777,30 @@ std::string JoinWithAnd(const std::vector<std::string>& parts) {
     return out;
 }
 
+// "(line 4)", "(lines 4, 9 and more)": where the values of a note are.
+std::string NoteLines(const kb::CharsetNote& note) {
+    std::vector<std::string> lines;
+    for (int line : note.lines)
+        lines.push_back(std::to_string(line));
+    if (static_cast<std::size_t>(note.values) > note.lines.size())
+        lines.push_back("more");
+    return (note.values == 1 ? "(line " : "(lines ") + JoinWithAnd(lines) + ")";
+}
+
+std::string CharsetNoteText(const kb::CharsetNote& note) {
+    const bool one = note.values == 1;
+    const std::string count = std::to_string(note.values) + (one ? " value " : " values ");
+    if (note.others)
+        return count + "in further charsets could not be read as their cards say " +
+               NoteLines(note) + ".";
+    if (note.unknown)
+        return count + (one ? "names" : "name") + " the unknown charset \"" + note.charset + "\" " +
+               NoteLines(note) + " and " + (one ? "was" : "were") +
+               " read as UTF-8 or Windows-1252.";
+    return count + (one ? "holds" : "hold") + " bytes that are not " + note.charset + " text " +
+           NoteLines(note) + "; they show as \"\xEF\xBF\xBD\".";
+}
+
 } // namespace
 
 std::string ImportFinishMessage(const ImportResult& result) {
@@ -811,6 +835,13 @@ std::string ImportFinishMessage(const ImportResult& result) {
                                        : " values longer than 1 MiB were shortened.");
     if (!result.skippedColumns.empty())
         text += " " + SkippedColumnsMessage(result.skippedColumns, true);
+    for (const kb::CharsetNote& note : result.charsetNotes)
+        text += " " + CharsetNoteText(note);
+    if (result.replaced > 0)
+        text += " " + std::to_string(result.replaced) +
+                (result.replaced == 1 ? " byte is not text in the file's encoding and shows"
+                                      : " bytes are not text in the file's encoding and show") +
+                " as \"\xEF\xBF\xBD\".";
     const std::size_t refused = result.refusedLines.size();
     if (refused > 0) {
         constexpr std::size_t kListed = 10;
@@ -829,7 +860,10 @@ std::string ImportFinishMessage(const ImportResult& result) {
 
 void ShowImportFinished(const ImportResult& result, IMessageBox& messageBox) {
     messageBox.Show(ImportFinishMessage(result), "Import Complete",
-                    result.refusedLines.empty() ? MbIcon::Information : MbIcon::Exclamation,
+                    result.refusedLines.empty() && result.charsetNotes.empty() &&
+                            result.replaced == 0
+                        ? MbIcon::Information
+                        : MbIcon::Exclamation,
                     MbButtons::Ok);
 }
 
@@ -882,6 +916,7 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
     filer.FinishInto(result);
     result.shortened = reader.ShortenedValues();
     result.skippedColumns = SkippedColumns(options.rowNames, options.format, builder.valued);
+    result.replaced = reader.ReplacedBytes();
     if (r == TokenizeResult::Incompatible || r == TokenizeResult::TooLong) {
         ShowReadRefusal(reader, r, messageBox);
         result.outcome = ImportOutcome::Incompatible;
@@ -906,7 +941,7 @@ ImportResult RunImport(const std::string& path, int recordCount,
     try {
         auto source = fileSystem.OpenRead(path);
         options.format =
-            DetectFormat(*source, {TextEncoding::Auto, Separator::Auto, HeaderChoice::No});
+            DetectFormat(*source, {TextEncoding::Auto, Separator::Auto, HeaderChoice::No, {}});
     } catch (const CFileException&) {
         // RunImport reports it.
     }

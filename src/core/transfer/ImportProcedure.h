@@ -32,6 +32,11 @@ struct ImportResult {
     int shortened = 0;
     // Delimited text: the columns that held values no row took (see SkippedColumns).
     std::vector<std::string> skippedColumns;
+    // vCard: values whose charset could not be honoured (an unknown name, or bytes that
+    // are not text in it). Delimited: bytes that are not text in the file's encoding,
+    // each read as U+FFFD.
+    std::vector<kb::CharsetNote> charsetNotes;
+    long long replaced = 0;
 };
 
 // How one import reads its file and where its records go.

@@ -1,11 +1,14 @@
 #include "transfer/VCardMapping.h"
 #include "model/CCategoryList.h"
+#include "model/CRecordExtras.h"
 #include "model/NoCase.h"
 #include "model/TextDecode.h"
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <ctime>
 #include <list>
+#include <type_traits>
 
 using namespace std::string_view_literals;
 
@@ -32,7 +35,8 @@ const std::vector<VCardMapEntry> kVCardMap = {
     {"PROFILE", VCardSlot::Metadata, ""},
     {"X-ABSHOWAS", VCardSlot::Metadata, ""},
     {"X-ABUID", VCardSlot::Metadata, ""},
-    {"X-ABADR", VCardSlot::Metadata, ""}, // the country format of a grouped address
+    {"X-ABADR", VCardSlot::Metadata, ""},        // the country format of a grouped address
+    {"X-KINBOOK-TWIN", VCardSlot::Metadata, ""}, // the twin number the name is written without
     {"PHOTO", VCardSlot::Binary, "Photo"},
     {"LOGO", VCardSlot::Binary, "Logo"},
     {"SOUND", VCardSlot::Binary, "Sound"},
@@ -85,6 +89,9 @@ const std::vector<VCardLabelEntry> kVCardLabels = {
 namespace {
 
 constexpr std::string_view kItemsName = "X-KINBOOK-ITEMS";
+constexpr std::string_view kTwinName = "X-KINBOOK-TWIN";
+// A line of a card that was no property at all, kept beside the record as text.
+constexpr std::string_view kLooseTextName = "X-KINBOOK-TEXT";
 constexpr std::string_view kProdId = "-//Feltmoor//Kinbook//EN";
 
 std::string Upper(std::string_view s) {
@@ -146,10 +153,6 @@ std::string FirstComponent(const VCardProperty& p) {
             break;
     }
     return vcard::UnescapeText(value.substr(0, std::min(i, value.size())));
-}
-
-bool HasLineBreak(std::string_view s) {
-    return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
 bool LooksLikeEmail(std::string_view s) {
@@ -307,7 +310,8 @@ std::string TypeWords(const VCardProperty& p) {
         std::string l = Lower(t);
         // A type is a word: a line break in one (4.0's ^n) must not break the line it
         // is written into.
-        std::replace_if(l.begin(), l.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        std::replace_if(
+            l.begin(), l.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
         if (l == "pref"sv || l == "internet"sv || l == "voice"sv || l == "x400"sv ||
             l == "intl"sv || l == "postal"sv || l == "parcel"sv || l == "dom"sv || l.empty())
             continue;
@@ -402,6 +406,8 @@ public:
                     first = &kind;
                 else if (p.name == "X-ABSHOWAS"sv)
                     first = &showAs;
+                else if (p.name == kTwinName)
+                    first = &twin;
                 break;
             default:
                 break;
@@ -413,7 +419,9 @@ public:
     std::size_t Size() const { return m_card.properties.size(); }
     const VCardProperty& Property(std::size_t i) const { return m_card.properties[i]; }
     const VCardMapEntry* Entry(std::size_t i) const { return m_entries[i]; }
-    VCardSlot Slot(std::size_t i) const { return m_entries[i] ? m_entries[i]->slot : VCardSlot::Words; }
+    VCardSlot Slot(std::size_t i) const {
+        return m_entries[i] ? m_entries[i]->slot : VCardSlot::Words;
+    }
 
     const VCardProperty* n = nullptr;
     const VCardProperty* fn = nullptr;
@@ -422,6 +430,7 @@ public:
     const VCardProperty* showAs = nullptr;
     const VCardProperty* layout = nullptr;      // X-KINBOOK-ITEMS
     const VCardProperty* defaultItem = nullptr; // X-KINBOOK-DEFAULT-ITEM
+    const VCardProperty* twin = nullptr;        // X-KINBOOK-TWIN
 
 private:
     const VCard& m_card;
@@ -486,13 +495,24 @@ bool IsJoin(std::string_view text, std::initializer_list<std::string_view> parts
 
 // What an import puts into a record, before the plain-words lines are placed.
 struct Reading {
-    Reading(CContactRecord& r, VCardFacts& facts) : record(r), out(facts), words(facts.spilled) {}
+    Reading(const VCard& card, CContactRecord& r, VCardFacts& facts, std::vector<char>& heldBy)
+        : record(r), out(facts), words(facts.spilled), held(heldBy), first(card.properties.data()) {
+        held.assign(card.properties.size(), 0);
+        out.itemSource.fill(-1);
+    }
     CContactRecord& record;
     VCardFacts& out;
-    std::vector<std::string>& words; // in card order: out.spilled, once they are placed
-    bool otherInfoSet[CContactRecord::kOtherInfoCount] = {};
-    bool lastNameFromOrg = false; // a company card: ORG is its name
+    std::vector<std::string>& words; // in card order: what an older import put into text
+    std::vector<char>& held;         // for each property: a field took its value from it
+    const VCardProperty* first;
+    bool lastNameFromOrg = false;     // a company card: ORG is its name
     std::list<std::string> unescaped; // values with escapes undone, where views point
+
+    int IndexOf(const VCardProperty* p) const { return static_cast<int>(p - first); }
+    void Hold(const VCardProperty* p) {
+        if (p)
+            held[static_cast<std::size_t>(IndexOf(p))] = 1;
+    }
 };
 
 std::string AddressLine(const std::vector<std::string>& c) {
@@ -522,6 +542,11 @@ void ReadName(const Sorted& card, Reading& rd) {
     const VCardProperty* n = card.n;
     const VCardProperty* fn = card.fn;
     const VCardProperty* org = card.org;
+    rd.Hold(n);
+    rd.Hold(fn);
+    rd.Hold(card.twin);
+    rd.Hold(card.kind);
+    rd.Hold(card.showAs);
     const Parts parts(n, 5);
     std::string fnBuffer;
     std::string orgBuffer;
@@ -714,6 +739,7 @@ void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
             r.m_nItemLabel[static_cast<std::size_t>(s)] = layoutLabels[s];
             if (layoutFilled[s]) {
                 r.m_strItem[static_cast<std::size_t>(s)] = items[k].text;
+                rd.out.itemSource[static_cast<std::size_t>(s)] = rd.IndexOf(items[k].property);
                 slots[k++] = s;
             }
         }
@@ -722,10 +748,16 @@ void ReadItems(const VCard& card, const Sorted& sorted, Reading& rd) {
         for (std::size_t k = 0; k < items.size() && k < CContactRecord::kItemCount; ++k) {
             r.m_strItem[k] = items[k].text;
             r.m_nItemLabel[k] = items[k].label;
+            rd.out.itemSource[k] = rd.IndexOf(items[k].property);
             slots[k] = static_cast<int>(k);
             placed = k + 1;
         }
     }
+    for (std::size_t k = 0; k < placed; ++k)
+        rd.Hold(items[k].property);
+    if (useLayout)
+        rd.Hold(layout);
+    rd.Hold(sorted.defaultItem);
     for (std::size_t k = placed; k < items.size(); ++k) {
         const std::string types = TypeWords(*items[k].property);
         rd.words.push_back(std::string(items[k].property->name == "TEL"sv ? "Phone" : "E-mail") +
@@ -788,6 +820,7 @@ void ReadAddresses(const Sorted& sorted, Reading& rd) {
     }
     if (!chosen)
         chosen = adrs.front();
+    rd.Hold(chosen);
     const Parts c(chosen, 7);
     // Street lines: street, extended address, post office box.
     for (std::size_t i : {std::size_t{2}, std::size_t{1}, std::size_t{0}}) {
@@ -827,15 +860,20 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
         case VCardSlot::Address:
         case VCardSlot::DefaultItem:
         case VCardSlot::ItemLayout:
+            break; // read above
         case VCardSlot::Metadata:
-            break; // read above, or nothing for the user
+            rd.Hold(&p); // the card's own: written back as it came
+            break;
         case VCardSlot::Uid:
-            if (rd.out.uid.empty())
+            if (rd.out.uid.empty()) {
                 rd.out.uid.assign(NormalisedUid(TextView(p, buffer))); // in the room it has
+                rd.Hold(&p);
+            }
             break;
         case VCardSlot::Title:
             if (!titleSeen) {
                 r.m_strTitle = TextView(p, buffer);
+                rd.Hold(&p);
                 titleSeen = true;
             } else if (!p.Text().empty()) {
                 rd.words.push_back("Title: " + p.Text());
@@ -845,6 +883,7 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
             if (!orgSeen && p.value.find_first_of("\\;") == std::string::npos) {
                 // A plain name without units (most cards).
                 orgSeen = true;
+                rd.Hold(&p);
                 if (!rd.lastNameFromOrg)
                     r.m_strOtherRef = p.value;
                 break;
@@ -852,6 +891,7 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
             std::vector<std::string> c = p.Components();
             if (!orgSeen) {
                 orgSeen = true;
+                rd.Hold(&p);
                 // A company card already took the name as its last name.
                 if (!rd.lastNameFromOrg)
                     r.m_strOtherRef = c.front();
@@ -868,12 +908,14 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
         }
         case VCardSlot::Notes: {
             // The record is new: its notes are the NOTEs so far.
+            rd.Hold(&p);
             if (!r.m_strNotes.empty())
                 r.m_strNotes += "\r\n";
             r.m_strNotes += TextView(p, buffer);
             break;
         }
         case VCardSlot::Category:
+            rd.Hold(&p);
             if (p.value.find_first_of("\\,") == std::string::npos) {
                 // One category, nothing escaped (most cards).
                 if (const std::string_view t = TrimView(p.value); !t.empty())
@@ -889,17 +931,15 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
         case VCardSlot::OtherInfo:
             if (otherInfo < CContactRecord::kOtherInfoCount) {
                 r.m_strOtherInfo[otherInfo] = TextView(p, buffer);
-                rd.otherInfoSet[otherInfo] = true;
+                rd.Hold(&p);
                 ++otherInfo;
             } else if (!p.Text().empty()) {
                 rd.words.push_back(p.Text());
             }
             break;
         case VCardSlot::Binary:
-            if (p.binary) {
-                rd.out.binaries.push_back(Lower(known->words));
-                break;
-            }
+            if (p.binary)
+                break; // kept beside the record as it came
             [[fallthrough]];
         case VCardSlot::Words: {
             if (p.name == "X-ABLABEL"sv && IsGroupLabelOfMapped(card, p))
@@ -930,37 +970,46 @@ void ReadOthers(const VCard& card, const Sorted& sorted, Reading& rd) {
         rd.words.push_back("Categories: " + JoinNonEmpty(rd.out.categories, ", "));
 }
 
-void Read(const VCard& card, CContactRecord& record, VCardFacts& facts) {
+// k when a twin number property says k (1 or more, no leading zero), else 0.
+int TwinNumberOf(std::string_view value) {
+    value = TrimView(value);
+    if (value.empty() || value.size() > 6 || value[0] == '0')
+        return 0;
+    int k = 0;
+    for (char c : value) {
+        if (c < '0' || c > '9')
+            return 0;
+        k = k * 10 + (c - '0');
+    }
+    return k;
+}
+
+// The fields of a card into record, what else it says into facts, and for each property
+// whether a field took its value from it into held.
+void ReadFields(const VCard& card, CContactRecord& record, VCardFacts& facts,
+                std::vector<char>& held) {
     facts.categories.clear();
     facts.uid.clear();
-    facts.binaries.clear();
     facts.spilled.clear();
-    Reading rd(record, facts);
+    Reading rd(card, record, facts, held);
     const Sorted sorted(card);
     ReadName(sorted, rd);
     ReadItems(card, sorted, rd);
     ReadAddresses(sorted, rd);
     ReadOthers(card, sorted, rd);
+    // An item's label in its group belongs to the item.
+    for (std::size_t i = 0; i < card.properties.size(); ++i) {
+        const VCardProperty& p = card.properties[i];
+        if (p.name != "X-ABLABEL"sv || p.group.empty() || held[i])
+            continue;
+        for (std::size_t j = 0; j < card.properties.size(); ++j) {
+            if (held[j] && j != i && kb::EqualsNoCase(card.properties[j].group, p.group))
+                held[i] = 1;
+        }
+    }
 
     CContactRecord& r = rd.record;
     r.m_nCategory = 0;
-    // Lines without a field of their own: the free Other Info lines first, then the notes.
-    for (const std::string& line : rd.words) {
-        bool placed = false;
-        if (!HasLineBreak(line)) {
-            for (std::size_t i = 0; i < CContactRecord::kOtherInfoCount && !placed; ++i) {
-                if (!rd.otherInfoSet[i] && r.m_strOtherInfo[i].empty()) {
-                    r.m_strOtherInfo[i] = line;
-                    placed = true;
-                }
-            }
-        }
-        if (!placed) {
-            if (!r.m_strNotes.empty())
-                r.m_strNotes += "\r\n";
-            r.m_strNotes += line;
-        }
-    }
     // A name of blanks alone would be written as an empty name and read back as another
     // record: it does not stand in for the last name.
     if (r.m_strLastName.empty()) {
@@ -976,6 +1025,36 @@ void Read(const VCard& card, CContactRecord& record, VCardFacts& facts) {
             r.m_strLastName = "Unnamed";
         }
     }
+    if (sorted.twin) {
+        if (const int k = TwinNumberOf(sorted.twin->value))
+            r.m_strLastName += " #" + std::to_string(k);
+    }
+}
+
+// Everything a card holds, beside the record: what no field holds, and what the fields
+// took their values from, marked held.
+// A card the caller lets go gives its properties up rather than copies.
+template <class Card> void KeepCard(Card&& card, const std::vector<char>& held, CContactRecord& r) {
+    if (card.properties.empty())
+        return;
+    CRecordExtras& extras = r.EditExtras();
+    extras.properties.reserve(extras.properties.size() + card.properties.size());
+    for (std::size_t i = 0; i < card.properties.size(); ++i) {
+        VCardProperty& kept = std::is_const_v<std::remove_reference_t<Card>>
+                                  ? extras.properties.emplace_back(card.properties[i])
+                                  : extras.properties.emplace_back(std::move(card.properties[i]));
+        kept.rawValue.clear();
+        kept.line = 0;
+        kept.held = held[i] != 0;
+        if (kept.name.empty())
+            kept.name = kLooseTextName;
+    }
+}
+
+void Read(const VCard& card, CContactRecord& record, VCardFacts& facts) {
+    std::vector<char> held;
+    ReadFields(card, record, facts, held);
+    KeepCard(card, held, record);
 }
 
 // The items as an import of the written card would place them without X-KINBOOK-ITEMS.
@@ -995,6 +1074,63 @@ bool PlainLayoutSuffices(const CContactRecord& r, const std::vector<bool>& asEma
         ++k;
     }
     return plain.m_strItem == r.m_strItem && plain.m_nItemLabel == r.m_nItemLabel;
+}
+
+// k and the length of the name before it when a last name is "name #k", the twin number
+// the filing rule gives (k from 1, no leading zero); k 0 otherwise.
+int SplitTwin(std::string_view last, std::size_t& baseLength) {
+    baseLength = last.size();
+    const std::size_t hash = last.rfind(" #");
+    if (hash == std::string_view::npos || hash == 0)
+        return 0;
+    const int k = TwinNumberOf(last.substr(hash + 2));
+    if (k == 0 || last.size() - hash - 2 != std::to_string(k).size())
+        return 0;
+    baseLength = hash;
+    return k;
+}
+
+std::string WithoutTwin(std::string_view last) {
+    std::size_t length = 0;
+    SplitTwin(last, length);
+    return std::string(last.substr(0, length));
+}
+
+int TwinOf(std::string_view last) {
+    std::size_t length = 0;
+    return SplitTwin(last, length);
+}
+
+// The record's groups as a card names them: the category it is filed under (none for
+// Unfiled), then its further groups.
+std::vector<std::string> GroupsOf(const CContactRecord& r, const CCategoryList& categories) {
+    std::vector<std::string> names;
+    const std::string& cat = categories.NameOf(r.m_nCategory);
+    if (!kb::EqualsNoCase(cat, kUnfiled))
+        names.push_back(kb::DecodeToUtf8(cat));
+    if (const CRecordExtras* extras = r.Extras()) {
+        for (const VCardProperty& p : extras->properties) {
+            if (p.held || p.name != "CATEGORIES"sv)
+                continue;
+            for (std::string& name : p.List()) {
+                std::string t = Trimmed(name);
+                if (!t.empty())
+                    names.push_back(std::move(t));
+            }
+        }
+    }
+    return names;
+}
+
+// Whether two lists name the same groups, in any order and case.
+bool SameGroups(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    const auto covers = [](const std::vector<std::string>& x, const std::vector<std::string>& y) {
+        return std::all_of(x.begin(), x.end(), [&](const std::string& n) {
+            return std::any_of(y.begin(), y.end(),
+                               [&](const std::string& m) { return kb::EqualsNoCase(n, m); });
+        });
+    };
+    return covers(a, b) && covers(b, a);
 }
 
 struct Writing {
@@ -1019,15 +1155,20 @@ void WriteSlot(VCardSlot slot, std::string_view name, Writing& w) {
     const CContactRecord& r = w.record;
     switch (slot) {
     case VCardSlot::FormattedName: {
-        std::string fn = JoinNonEmpty({U8(r.m_strFirstName), U8(r.m_strLastName)}, " ");
+        // The twin number is the book's own: other programs show the name without it.
+        std::string fn =
+            JoinNonEmpty({U8(r.m_strFirstName), U8(WithoutTwin(r.m_strLastName))}, " ");
         if (fn.empty())
             fn = U8(r.m_strOtherRef);
         w.out.push_back(VCardProperty::Text(std::string(name), fn));
         break;
     }
     case VCardSlot::Name:
-        w.out.push_back(VCardProperty::Structured(
-            std::string(name), {U8(r.m_strLastName), U8(r.m_strFirstName), "", "", ""}));
+        w.out.push_back(
+            VCardProperty::Structured(std::string(name), {U8(WithoutTwin(r.m_strLastName)),
+                                                          U8(r.m_strFirstName), "", "", ""}));
+        if (const int k = TwinOf(r.m_strLastName))
+            w.out.push_back(VCardProperty::Text(std::string(kTwinName), std::to_string(k)));
         break;
     case VCardSlot::Title:
         if (!r.m_strTitle.empty())
@@ -1094,9 +1235,18 @@ void WriteSlot(VCardSlot slot, std::string_view name, Writing& w) {
             w.out.push_back(VCardProperty::Text(std::string(name), U8(w.notes)));
         break;
     case VCardSlot::Category: {
-        const std::string& cat = w.categories.NameOf(r.m_nCategory);
-        if (!kb::EqualsNoCase(cat, kUnfiled))
-            w.out.push_back(VCardProperty::Text(std::string(name), U8(cat)));
+        std::string list;
+        for (const std::string& group : GroupsOf(r, w.categories)) {
+            if (!list.empty())
+                list += ',';
+            list += vcard::EscapeText(group);
+        }
+        if (!list.empty()) {
+            VCardProperty p;
+            p.name = std::string(name);
+            p.value = std::move(list);
+            w.out.push_back(std::move(p));
+        }
         break;
     }
     case VCardSlot::OtherInfo: {
@@ -1162,7 +1312,7 @@ bool IsMappedProperty(const VCardProperty& property) {
     case VCardSlot::Uid:
         return true;
     default:
-        return property.name == "PRODID"sv;
+        return property.name == "PRODID"sv || property.name == kTwinName;
     }
 }
 
@@ -1175,14 +1325,23 @@ void VCardToRecord(const VCard& card, CContactRecord& record, VCardFacts& facts)
     Read(card, record, facts);
 }
 
+void VCardToRecord(VCard&& card, CContactRecord& record, VCardFacts& facts) {
+    thread_local std::vector<char> held; // card after card, in the room it has
+    ReadFields(card, record, facts, held);
+    KeepCard(std::move(card), held, record);
+}
+
 VCardRecord VCardToRecord(const VCard& card) {
     VCardRecord out;
     Read(card, out.record, out);
     return out;
 }
 
-VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categories,
-                    const std::string& uid, VCardVersion version, const VCard* previous) {
+namespace {
+
+// The card of a record that keeps none of its own: its fields, then what its extras hold.
+VCard FreshCard(const CContactRecord& record, const CCategoryList& categories,
+                const std::string& uid, VCardVersion version, const VCard* previous) {
     VCard card;
     bool v40 = version == VCardVersion::V40;
     if (previous && (previous->version == "3.0"sv || previous->version == "4.0"sv))
@@ -1263,5 +1422,605 @@ VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categorie
             card.properties.push_back(p);
         }
     }
+    if (const CRecordExtras* extras = record.Extras()) {
+        for (const VCardProperty& p : extras->properties) {
+            // The further groups went out with the category.
+            if (!p.held && p.name != "CATEGORIES"sv)
+                card.properties.push_back(p);
+        }
+    }
     return card;
+}
+
+// What a held property feeds, for writing a card back: the properties of one part are
+// kept as they came while the fields they gave are unchanged, and rewritten together
+// when not.
+enum class Part {
+    Keep,
+    Name,
+    Twin,
+    Title,
+    Org,
+    Item,
+    ItemLabel,
+    DefaultItem,
+    Layout,
+    Address,
+    Notes,
+    Category,
+    OtherInfo,
+    Uid
+};
+
+Part PartOf(const VCardProperty& p) {
+    if (p.name == "X-ABLABEL"sv)
+        return Part::ItemLabel;
+    switch (MapEntryOf(p.name).slot) {
+    case VCardSlot::FormattedName:
+    case VCardSlot::Name:
+        return Part::Name;
+    case VCardSlot::Title:
+        return Part::Title;
+    case VCardSlot::OtherRef:
+        return Part::Org;
+    case VCardSlot::Item:
+        return Part::Item;
+    case VCardSlot::Address:
+        return Part::Address;
+    case VCardSlot::Notes:
+        return Part::Notes;
+    case VCardSlot::Category:
+        return Part::Category;
+    case VCardSlot::OtherInfo:
+        return Part::OtherInfo;
+    case VCardSlot::DefaultItem:
+        return Part::DefaultItem;
+    case VCardSlot::ItemLayout:
+        return Part::Layout;
+    case VCardSlot::Uid:
+        return Part::Uid;
+    default:
+        return p.name == kTwinName ? Part::Twin : Part::Keep;
+    }
+}
+
+// Whether a part that changed is an edit of the contact, which renews REV: the UID the book
+// gives a card and the twin number the filing rule gives a name are not.
+bool Edited(Part part) {
+    return part != Part::Uid && part != Part::Twin;
+}
+
+// The same moment as a vCard timestamp, in UTC.
+std::string RevisionNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
+    return text;
+}
+
+bool IsLabelType(std::string_view type) {
+    for (std::string_view t :
+         {"home"sv, "work"sv, "cell"sv, "mobile"sv, "iphone"sv, "pager"sv, "fax"sv}) {
+        if (vcard::SameWord(type, t))
+            return true;
+    }
+    return false;
+}
+
+bool IsPrefType(std::string_view type) {
+    return vcard::SameWord(type, "pref");
+}
+
+// Drops the TYPE values the test keeps (and TYPE itself when nothing is left).
+template <class Test> void DropTypes(VCardProperty& p, Test drop) {
+    for (auto it = p.params.begin(); it != p.params.end();) {
+        if (vcard::SameWord(it->name, "TYPE")) {
+            auto& v = it->values;
+            v.erase(std::remove_if(v.begin(), v.end(), drop), v.end());
+            if (v.empty()) {
+                it = p.params.erase(it);
+                continue;
+            }
+        }
+        ++it;
+    }
+}
+
+void AddType(VCardProperty& p, std::string type) {
+    for (VCardParam& param : p.params) {
+        if (vcard::SameWord(param.name, "TYPE")) {
+            param.values.push_back(std::move(type));
+            return;
+        }
+    }
+    p.params.push_back({"TYPE", {std::move(type)}});
+}
+
+void SetPreferred(VCardProperty& p, bool preferred, bool v40) {
+    const bool now = p.Preference() > 0;
+    if (now == preferred)
+        return;
+    if (!preferred) {
+        DropTypes(p, IsPrefType);
+        std::erase_if(p.params,
+                      [](const VCardParam& q) { return vcard::SameWord(q.name, "PREF"); });
+    } else if (v40) {
+        p.params.push_back({"PREF", {"1"}});
+    } else {
+        AddType(p, "PREF");
+    }
+}
+
+// Whether a card reads back as the record: every field, its label and its groups.
+bool ReadsBackAs(const VCard& card, const CContactRecord& r, const CCategoryList& categories) {
+    CContactRecord again;
+    VCardFacts facts;
+    std::vector<char> held;
+    ReadFields(card, again, facts, held);
+    for (std::size_t s = 0; s < CContactRecord::kItemCount; ++s) {
+        if (!r.m_strItem[s].empty() && again.m_nItemLabel[s] != r.m_nItemLabel[s])
+            return false;
+    }
+    return again.Texts() == r.Texts() && again.m_nDefaultItem == r.m_nDefaultItem &&
+           SameGroups(facts.categories, GroupsOf(r, categories));
+}
+
+// Writes a record back into the card it keeps (see RecordToVCard): false when the card
+// written would not read back as the record.
+bool WriteBack(const CContactRecord& r, const CCategoryList& categories, const std::string& uid,
+               bool v40, VCard& card) {
+    const std::vector<VCardProperty>& kept = r.Extras()->properties;
+    // What the held properties gave the fields when the card was read.
+    VCard heldCard;
+    std::vector<std::size_t> from; // the kept property of each in heldCard
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        if (kept[i].held) {
+            heldCard.properties.push_back(kept[i]);
+            from.push_back(i);
+        }
+    }
+    CContactRecord before;
+    VCardFacts facts;
+    std::vector<char> heldFlags;
+    ReadFields(heldCard, before, facts, heldFlags);
+    std::vector<int> slotOf(kept.size(), -1); // the item slot each kept property fills
+    std::size_t lastHeldItem = kept.size();
+    for (std::size_t s = 0; s < CContactRecord::kItemCount; ++s) {
+        if (facts.itemSource[s] >= 0) {
+            const std::size_t i = from[static_cast<std::size_t>(facts.itemSource[s])];
+            slotOf[i] = static_cast<int>(s);
+            lastHeldItem = lastHeldItem == kept.size() ? i : std::max(lastHeldItem, i);
+        }
+    }
+
+    const bool nameSame = WithoutTwin(r.m_strLastName) == WithoutTwin(before.m_strLastName) &&
+                          r.m_strFirstName == before.m_strFirstName;
+    const bool twinSame = TwinOf(r.m_strLastName) == TwinOf(before.m_strLastName);
+    const bool addressSame = r.m_strAddress == before.m_strAddress &&
+                             r.m_strCity == before.m_strCity && r.m_strState == before.m_strState &&
+                             r.m_strZip == before.m_strZip && r.m_strCountry == before.m_strCountry;
+    const std::vector<std::string> groups = GroupsOf(r, categories);
+    std::array<bool, CContactRecord::kItemCount> itemSame{};
+    bool itemsSame = r.m_nDefaultItem == before.m_nDefaultItem;
+    for (std::size_t s = 0; s < CContactRecord::kItemCount; ++s) {
+        itemSame[s] = r.m_strItem[s] == before.m_strItem[s] &&
+                      (r.m_strItem[s].empty() || r.m_nItemLabel[s] == before.m_nItemLabel[s]);
+        itemsSame = itemsSame && itemSame[s] && r.m_nItemLabel[s] == before.m_nItemLabel[s];
+    }
+    const auto same = [&](Part part) {
+        switch (part) {
+        case Part::Name:
+            return nameSame;
+        case Part::Twin:
+            return twinSame;
+        case Part::Title:
+            return r.m_strTitle == before.m_strTitle;
+        case Part::Org:
+            return r.m_strOtherRef == before.m_strOtherRef;
+        case Part::Address:
+            return addressSame;
+        case Part::Notes:
+            return r.m_strNotes == before.m_strNotes;
+        case Part::OtherInfo:
+            return r.m_strOtherInfo == before.m_strOtherInfo;
+        case Part::Category:
+            return SameGroups(groups, facts.categories);
+        case Part::Uid:
+            return uid.empty() || uid == facts.uid;
+        case Part::Item:
+        case Part::ItemLabel:
+        case Part::DefaultItem:
+        case Part::Layout:
+            return itemsSame;
+        case Part::Keep:
+            return true;
+        }
+        return true;
+    };
+
+    // The fresh properties of a part, as a record without a card would have them.
+    const auto& info = r.m_strOtherInfo;
+    std::vector<VCardProperty> fresh;
+    Writing w{r,
+              categories,
+              uid,
+              v40,
+              fresh,
+              {info[0].str(), info[1].str(), info[2].str(), info[3].str()},
+              r.m_strNotes.str()};
+    const auto freshOf = [&](VCardSlot slot, std::string_view name) {
+        fresh.clear();
+        WriteSlot(slot, name, w);
+        return fresh;
+    };
+    // A rewritten property keeps the group and parameters of the one it replaces.
+    const auto inherit = [](VCardProperty p, const VCardProperty* old) {
+        if (old) {
+            p.group = old->group;
+            const bool typed = !p.ParamValues("TYPE").empty();
+            for (const VCardParam& param : old->params) {
+                if (!typed || !vcard::SameWord(param.name, "TYPE"))
+                    p.params.push_back(param);
+            }
+        }
+        return p;
+    };
+
+    std::vector<VCardProperty>& out = card.properties;
+    bool changed = false;
+    std::array<bool, 16> written{};
+    const auto once = [&](Part part) {
+        const bool first = !written[static_cast<std::size_t>(part)];
+        written[static_cast<std::size_t>(part)] = true;
+        return first;
+    };
+    const auto put = [&](std::vector<VCardProperty> props, const VCardProperty* old) {
+        for (VCardProperty& p : props) {
+            const VCardProperty* like = old && p.name == old->name ? old : nullptr;
+            out.push_back(inherit(std::move(p), like));
+        }
+    };
+
+    // Items: each held one stays, is rewritten or goes with its slot; new ones go between
+    // them in slot order, so that the card's order stays the slots' order.
+    std::vector<std::string> droppedGroups;
+    std::array<bool, CContactRecord::kItemCount> itemDone{};
+    std::array<bool, CContactRecord::kItemCount> asEmail{};
+    const auto newItem = [&](std::size_t s) {
+        CContactRecord one;
+        one.m_strItem[0] = r.m_strItem[s];
+        one.m_nItemLabel[0] = r.m_nItemLabel[s];
+        one.m_nDefaultItem = r.m_nDefaultItem == s ? 0 : 1;
+        std::vector<VCardProperty> props;
+        Writing single{one, categories, uid, v40, props, {}, {}};
+        WriteSlot(VCardSlot::Item, "TEL", single);
+        VCardProperty p = std::move(props.front());
+        SetPreferred(p, !itemsSame && r.m_nDefaultItem == s && before.m_nDefaultItem != s, v40);
+        return p;
+    };
+    const auto putNewItemsBefore = [&](std::size_t slot) {
+        for (std::size_t t = 0; t < slot && t < CContactRecord::kItemCount; ++t) {
+            if (itemDone[t] || r.m_strItem[t].empty() || facts.itemSource[t] >= 0)
+                continue;
+            itemDone[t] = true;
+            out.push_back(newItem(t));
+            asEmail[t] = out.back().name == "EMAIL"sv;
+        }
+    };
+    const auto putItem = [&](const VCardProperty& old, std::size_t s) {
+        putNewItemsBefore(s);
+        itemDone[s] = true;
+        if (r.m_strItem[s].empty()) {
+            if (!old.group.empty())
+                droppedGroups.push_back(old.group);
+            return;
+        }
+        const std::uint8_t label = r.m_nItemLabel[s];
+        const bool email =
+            label == LABEL_EMAIL || (label == LABEL_NONE && LooksLikeEmail(r.m_strItem[s]));
+        VCardProperty p = old;
+        if (email != (old.name == "EMAIL"sv)) {
+            if (!old.group.empty())
+                droppedGroups.push_back(old.group);
+            p = newItem(s);
+        } else if (!itemSame[s] || label != before.m_nItemLabel[s]) {
+            const std::string text = U8(r.m_strItem[s]);
+            const ItemParams params = ReadItemParams(old);
+            if (params.valueType && kb::EqualsNoCase(*params.valueType, "uri") &&
+                kb::StartsWithNoCase(old.value, "tel:"))
+                p.value = "tel:" + vcard::EscapeText(text);
+            else
+                p.value = vcard::EscapeText(text);
+            if (!email && label != before.m_nItemLabel[s]) {
+                DropTypes(p, IsLabelType);
+                for (const VCardLabelEntry& e : kVCardLabels) {
+                    if (e.label == label && !e.type.empty())
+                        AddType(p, TypeToken(e.type, v40));
+                }
+                // A label in the item's group that names a kind would name the old one still.
+                const bool named =
+                    std::any_of(kept.begin(), kept.end(), [&](const VCardProperty& q) {
+                        return q.name == "X-ABLABEL"sv && !p.group.empty() &&
+                               kb::EqualsNoCase(q.group, p.group) &&
+                               LabelOfAbLabel(vcard::UnescapeText(q.value)) != LABEL_NONE;
+                    });
+                if (named) {
+                    droppedGroups.push_back(p.group);
+                    p.group.clear();
+                }
+            }
+        }
+        if (r.m_nDefaultItem != before.m_nDefaultItem)
+            SetPreferred(p, r.m_nDefaultItem == s, v40);
+        asEmail[s] = p.name == "EMAIL"sv;
+        out.push_back(std::move(p));
+    };
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        const VCardProperty& p = kept[i];
+        if (!p.held) {
+            if (p.name != "CATEGORIES"sv) // the further groups go with the category
+                out.push_back(p);
+            continue;
+        }
+        const Part part = PartOf(p);
+        if (same(part)) {
+            out.push_back(p);
+            if (part == Part::Item && slotOf[i] >= 0) {
+                itemDone[static_cast<std::size_t>(slotOf[i])] = true;
+                asEmail[static_cast<std::size_t>(slotOf[i])] = p.name == "EMAIL"sv;
+            }
+            continue;
+        }
+        changed = changed || Edited(part);
+        switch (part) {
+        case Part::Name:
+            if (once(part)) {
+                const VCardProperty* n = nullptr;
+                const VCardProperty* fn = nullptr;
+                for (const VCardProperty& q : kept) {
+                    if (q.held && q.name == "N"sv && !n)
+                        n = &q;
+                    if (q.held && q.name == "FN"sv && !fn)
+                        fn = &q;
+                }
+                std::vector<std::string> parts = n ? n->Components() : std::vector<std::string>(5);
+                parts.resize(std::max<std::size_t>(parts.size(), 5));
+                parts[0] = U8(WithoutTwin(r.m_strLastName));
+                parts[1] = U8(r.m_strFirstName);
+                std::string shown = JoinNonEmpty({parts[3], parts[1], parts[2], parts[0]}, " ");
+                if (!parts[4].empty())
+                    shown = JoinNonEmpty({shown, parts[4]}, " ");
+                if (shown.empty())
+                    shown = U8(r.m_strOtherRef);
+                // In the order the card had them.
+                if (fn && n && fn > n) {
+                    put({VCardProperty::Structured("N", parts)}, n);
+                    put({VCardProperty::Text("FN", shown)}, fn);
+                } else {
+                    put({VCardProperty::Text("FN", shown)}, fn);
+                    put({VCardProperty::Structured("N", parts)}, n);
+                }
+            }
+            break;
+        case Part::Twin:
+            if (once(part)) {
+                if (const int k = TwinOf(r.m_strLastName))
+                    put({VCardProperty::Text(std::string(kTwinName), std::to_string(k))}, &p);
+            }
+            break;
+        case Part::Title:
+            if (once(part))
+                put(freshOf(VCardSlot::Title, "TITLE"), &p);
+            break;
+        case Part::Org:
+            if (once(part)) {
+                // The units stay with the company.
+                std::vector<std::string> parts = p.Components();
+                parts.resize(std::max<std::size_t>(parts.size(), 1));
+                parts[0] = U8(r.m_strOtherRef);
+                if (JoinNonEmpty(parts, "").empty())
+                    break;
+                put({VCardProperty::Structured("ORG", parts)}, &p);
+            }
+            break;
+        case Part::Address:
+            if (once(part)) {
+                std::vector<VCardProperty> props = freshOf(VCardSlot::Address, "ADR");
+                for (VCardProperty& a : props) {
+                    a.params.clear(); // the old address's types stay
+                    out.push_back(inherit(std::move(a), &p));
+                }
+            }
+            break;
+        case Part::Notes:
+            if (once(part))
+                put(freshOf(VCardSlot::Notes, "NOTE"), &p);
+            break;
+        case Part::OtherInfo:
+            if (once(part))
+                put(freshOf(VCardSlot::OtherInfo, "X-KINBOOK-OTHER-INFO"), &p);
+            break;
+        case Part::Category:
+            if (once(part))
+                put(freshOf(VCardSlot::Category, "CATEGORIES"), &p);
+            break;
+        case Part::Uid:
+            if (once(part))
+                put(freshOf(VCardSlot::Uid, "UID"), nullptr);
+            break;
+        case Part::Item:
+            if (slotOf[i] >= 0)
+                putItem(p, static_cast<std::size_t>(slotOf[i]));
+            else
+                out.push_back(p);
+            if (i == lastHeldItem)
+                putNewItemsBefore(CContactRecord::kItemCount);
+            break;
+        case Part::ItemLabel:
+        case Part::DefaultItem:
+            out.push_back(p); // looked at once every item is placed
+            break;
+        case Part::Layout:
+            out.push_back(p);
+            break;
+        case Part::Keep:
+            break;
+        }
+    }
+    if (!itemsSame) {
+        // New items after the last one there is, and what names the items brought up to date.
+        putNewItemsBefore(CContactRecord::kItemCount);
+        std::erase_if(out, [&](const VCardProperty& p) {
+            return p.held && p.name == "X-ABLABEL"sv &&
+                   std::any_of(droppedGroups.begin(), droppedGroups.end(),
+                               [&](const std::string& g) { return kb::EqualsNoCase(g, p.group); });
+        });
+        for (VCardProperty& p : out) {
+            if (p.held && p.name == "X-KINBOOK-DEFAULT-ITEM"sv)
+                p.value = std::to_string(r.m_nDefaultItem + 1);
+        }
+        std::vector<bool> emails(asEmail.begin(), asEmail.end());
+        const bool plain = PlainLayoutSuffices(r, emails);
+        std::string layout;
+        for (std::size_t i = 0; i < CContactRecord::kItemCount; ++i) {
+            if (i > 0)
+                layout += ' ';
+            layout += std::to_string(r.m_nItemLabel[i]);
+            if (!r.m_strItem[i].empty())
+                layout += '*';
+        }
+        const auto layoutIt = std::find_if(out.begin(), out.end(), [](const VCardProperty& p) {
+            return p.held && p.name == kItemsName;
+        });
+        if (layoutIt != out.end()) {
+            if (plain)
+                out.erase(layoutIt);
+            else
+                layoutIt->value = layout;
+        } else if (!plain) {
+            auto at = out.end();
+            for (auto it = out.begin(); it != out.end(); ++it) {
+                if (it->name == "TEL"sv || it->name == "EMAIL"sv)
+                    at = it + 1;
+            }
+            out.insert(at, VCardProperty::Text(std::string(kItemsName), layout));
+        }
+    }
+    // What the card lacked a property for goes at its end.
+    const struct {
+        Part part;
+        VCardSlot slot;
+        std::string_view name;
+    } missing[] = {{Part::Name, VCardSlot::Name, "N"},
+                   {Part::Twin, VCardSlot::Name, "N"},
+                   {Part::Title, VCardSlot::Title, "TITLE"},
+                   {Part::Org, VCardSlot::OtherRef, "ORG"},
+                   {Part::Address, VCardSlot::Address, "ADR"},
+                   {Part::Notes, VCardSlot::Notes, "NOTE"},
+                   {Part::OtherInfo, VCardSlot::OtherInfo, "X-KINBOOK-OTHER-INFO"},
+                   {Part::Category, VCardSlot::Category, "CATEGORIES"},
+                   {Part::Uid, VCardSlot::Uid, "UID"}};
+    for (const auto& m : missing) {
+        if (same(m.part) || written[static_cast<std::size_t>(m.part)])
+            continue;
+        changed = changed || Edited(m.part);
+        std::vector<VCardProperty> props = freshOf(m.slot, m.name);
+        if (m.slot == VCardSlot::Name) {
+            // N and the twin number: FN is the card's own.
+            std::erase_if(props, [&](const VCardProperty& p) {
+                return m.part == Part::Twin ? p.name != kTwinName : p.name != "N"sv;
+            });
+        }
+        put(std::move(props), nullptr);
+    }
+    changed = changed || !itemsSame;
+    if (changed) {
+        for (VCardProperty& p : out) {
+            if (p.held && p.name == "REV"sv)
+                p.value = RevisionNow();
+        }
+    }
+    for (VCardProperty& p : out)
+        p.held = false;
+
+    return ReadsBackAs(card, r, categories);
+}
+
+} // namespace
+
+bool KeepsCard(const CContactRecord& record) {
+    const CRecordExtras* extras = record.Extras();
+    return extras && std::any_of(extras->properties.begin(), extras->properties.end(),
+                                 [](const VCardProperty& p) { return p.held; });
+}
+
+VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categories,
+                    const std::string& uid, VCardVersion version, const VCard* previous) {
+    if (!KeepsCard(record))
+        return FreshCard(record, categories, uid, version, previous);
+    VCard card;
+    card.version = version == VCardVersion::V40 ? "4.0" : "3.0";
+    if (WriteBack(record, categories, uid, version == VCardVersion::V40, card))
+        return card;
+    // Made afresh from the fields and what no field holds, unless that reads back no better
+    // (a card with more phones than the record has room for moves one up either way).
+    CContactRecord plain = record;
+    std::erase_if(plain.EditExtras().properties, [](const VCardProperty& p) { return p.held; });
+    plain.DropEmptyExtras();
+    VCard fresh = FreshCard(plain, categories, uid, version, nullptr);
+    return ReadsBackAs(fresh, record, categories) ? fresh : card;
+}
+
+void SetFurtherGroups(CContactRecord& record, const std::vector<std::string>& names,
+                      std::string_view filedUnder) {
+    std::vector<std::string> further;
+    bool skipped = false;
+    for (const std::string& name : names) {
+        if (!skipped && !filedUnder.empty() && kb::EqualsNoCase(name, filedUnder)) {
+            skipped = true;
+            continue;
+        }
+        if (std::none_of(further.begin(), further.end(),
+                         [&](const std::string& f) { return kb::EqualsNoCase(f, name); }))
+            further.push_back(name);
+    }
+    if (further.empty())
+        return;
+    std::string list;
+    for (const std::string& name : further) {
+        if (!list.empty())
+            list += ',';
+        list += vcard::EscapeText(name);
+    }
+    VCardProperty p;
+    p.name = "CATEGORIES";
+    p.value = std::move(list);
+    // Beside the card's own CATEGORIES, where the detail pane and the editor find it.
+    std::vector<VCardProperty>& props = record.EditExtras().properties;
+    auto at = props.end();
+    for (auto it = props.begin(); it != props.end(); ++it) {
+        if (it->held && it->name == "CATEGORIES"sv)
+            at = it + 1;
+    }
+    props.insert(at, std::move(p));
+}
+
+bool DropCardTwinNumber(CContactRecord& record) {
+    const CRecordExtras* extras = record.Extras();
+    if (!extras)
+        return false;
+    for (const VCardProperty& p : extras->properties) {
+        if (!p.held || p.name != kTwinName)
+            continue;
+        const int k = TwinNumberOf(p.value);
+        std::size_t length = 0;
+        if (k == 0 || SplitTwin(record.m_strLastName, length) != k)
+            return false;
+        const std::string base(record.m_strLastName.substr(0, length));
+        record.m_strLastName = base;
+        return true;
+    }
+    return false;
 }

@@ -3,6 +3,7 @@
 #include "model/CCategoryList.h"
 #include "model/CRecordUids.h"
 #include "model/NoCase.h"
+#include "model/TextDecode.h"
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
 #include "port/IProgress.h"
@@ -27,12 +28,13 @@ constexpr std::size_t kChunk = 64 * 1024;
 // Files the cards as records, one at a time.
 class CardFiler final : public IVCardSink {
 public:
-    CardFiler(CImportFiler& filer, CRecordUids* uids, ImportResult& result)
-        : m_filer(filer), m_uids(uids), m_result(result) {}
+    CardFiler(CImportFiler& filer, const CCategoryList& categories, CRecordUids* uids,
+              ImportResult& result)
+        : m_filer(filer), m_categories(categories), m_uids(uids), m_result(result) {}
 
     bool OnCard(VCard& card) override {
         auto record = std::make_unique<CContactRecord>();
-        VCardToRecord(card, *record, m_in);
+        VCardToRecord(std::move(card), *record, m_in); // the record keeps the card
         if (m_in.categories.size() == 1) {
             record->m_nCategory = CategoryOf(m_in.categories.front());
         } else if (!m_in.categories.empty()) {
@@ -41,11 +43,18 @@ public:
         } else if (const auto fallback = m_filer.DefaultCategory()) {
             record->m_nCategory = *fallback;
         }
+        if (m_in.categories.size() > 1) {
+            // The names it is not filed under are its further groups.
+            const std::string& filedUnder = m_categories.NameOf(record->m_nCategory);
+            SetFurtherGroups(*record, m_in.categories,
+                             kb::EqualsNoCase(filedUnder, kUnfiled) ? std::string()
+                                                                    : kb::DecodeToUtf8(filedUnder));
+        }
+        // The filing rule numbers twins as the book requires, from the name itself.
+        DropCardTwinNumber(*record);
         const CContactRecord* filed = m_filer.File(std::move(record));
         if (filed && m_uids && !m_in.uid.empty())
             m_uids->Set(*filed, m_in.uid); // refused when another record has it
-        for (std::string& b : m_in.binaries)
-            m_result.binaries.push_back(std::move(b));
         return m_filer.Step();
     }
 
@@ -68,6 +77,7 @@ private:
     }
 
     CImportFiler& m_filer;
+    const CCategoryList& m_categories;
     CRecordUids* m_uids;
     ImportResult& m_result;
     VCardFacts m_in;                       // of the card being filed, kept for its room
@@ -308,9 +318,11 @@ ImportResult RunVCardImport(const std::string& path, int cardCount, const Import
         options.uids->Reserve(records.size() + static_cast<std::size_t>(std::max(cardCount, 0)));
     CImportFiler filer(options, records, categories, progress, cardCount);
     filer.Expect(static_cast<std::size_t>(std::max(cardCount, 0)));
-    CardFiler sink(filer, options.uids, result);
+    CardFiler sink(filer, categories, options.uids, result);
     CVCardReader reader(RawValues::Drop); // the cards are mapped to records and let go
     reader.LimitSizes();
+    if (options.format.encoding == TextEncoding::Named)
+        reader.SetDefaultCharset(options.format.charset);
     std::vector<char> buffer(kChunk);
     try {
         bool going = true;
@@ -328,6 +340,7 @@ ImportResult RunVCardImport(const std::string& path, int cardCount, const Import
     }
     filer.FinishInto(result);
     result.shortened = reader.ShortenedValues();
+    result.charsetNotes = reader.CharsetNotes();
     if (reader.TooLongLine() != 0) {
         messageBox.Show(TooLongMessage(reader.TooLongLine(), true), kFileErrorCaption, MbIcon::Stop,
                         MbButtons::Ok);

@@ -1,6 +1,7 @@
 #include "view/DetailText.h"
 #include "model/CCategoryList.h"
 #include "model/CContactRecord.h"
+#include "view/ExtraLines.h"
 
 namespace {
 constexpr const char* kCrLf = "\r\n";
@@ -93,6 +94,16 @@ std::string ComposeDetailText(const CContactRecord& r, const CCategoryList& cate
         text += "NOTES: ";
         text += kCrLf;
         text += r.m_strNotes;
+    }
+
+    // What the contact has beyond its fields follows as labelled lines, a block of its own.
+    const std::string extras = ExtraLinesText(r.Extras());
+    if (!extras.empty()) {
+        if (!text.ends_with(kCrLf))
+            text += kCrLf;
+        if (!text.ends_with("\r\n\r\n"))
+            text += kCrLf;
+        text += extras;
     }
     return text;
 }

@@ -14,7 +14,8 @@ class CCategoryList;
 const char* ItemLabelText(std::uint8_t label);
 
 // The detail text of a record, CR LF line ends. Blocks whose fields are all empty
-// add nothing, not even their blank line.
+// add nothing, not even their blank line. What the contact has beyond its fields comes
+// last, as labelled lines ("Birthday: 12 March 1980").
 std::string ComposeDetailText(const CContactRecord& record, const CCategoryList& categories);
 
 // The caption the contact list's second column shows for a record: its default

@@ -1,5 +1,6 @@
 #include "edit/CFindDlg.h"
 #include "app/TextCodec.h"
+#include "edit/CSheet.h"
 #include "port/IMessageBox.h"
 #include "resources/ObjectName.h"
 #include <QButtonGroup>
@@ -75,6 +76,7 @@ void CFindDlg::OnFind() {
     }
     CSearchResultsDlg results(FromQString(text), Scope(), m_doc, m_messageBox, m_clock, m_onEdited,
                               this);
+    results.Editor().SetFileChooser(m_fileChooser);
     results.exec();
     accept();
 }

@@ -4,6 +4,7 @@
 
 class CKinbookDoc;
 class IClock;
+class IFileChooser;
 class IMessageBox;
 class QButtonGroup;
 class QLineEdit;
@@ -19,6 +20,8 @@ public:
     QLineEdit& FindString() const { return *m_findString; }
     int Scope() const;
     void SetScope(int scope);
+    // Handed on to the results' record editor, for setting a photo.
+    void SetFileChooser(IFileChooser* chooser) { m_fileChooser = chooser; }
 
 public slots:
     // Refuses an empty find string (the dialog stays open); otherwise runs the results
@@ -32,4 +35,5 @@ private:
     CSearchResultsDlg::EditedHandler m_onEdited;
     QLineEdit* m_findString;
     QButtonGroup* m_scope;
+    IFileChooser* m_fileChooser = nullptr;
 };

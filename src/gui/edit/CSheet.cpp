@@ -2,6 +2,7 @@
 #include "edit/CPage1.h"
 #include "edit/CPage2.h"
 #include "edit/CPage3.h"
+#include "edit/CPage4.h"
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,9 +17,11 @@ CSheet::CSheet(IMessageBox& messageBox, IClock& clock, QWidget* parent)
     m_page1 = new CPage1;
     m_page2 = new CPage2;
     m_page3 = new CPage3(clock);
+    m_page4 = new CPage4(messageBox);
     m_tabs->addTab(m_page1, QStringLiteral("Name"));
     m_tabs->addTab(m_page2, QStringLiteral("Address"));
     m_tabs->addTab(m_page3, QStringLiteral("Notes"));
+    m_tabs->addTab(m_page4, QStringLiteral("More"));
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
         if (index >= 0 && index < static_cast<int>(m_shown.size()))
             m_shown[static_cast<std::size_t>(index)] = true;
@@ -36,14 +39,19 @@ CSheet::CSheet(IMessageBox& messageBox, IClock& clock, QWidget* parent)
 
 CSheet::~CSheet() = default;
 
+void CSheet::SetFileChooser(IFileChooser* chooser) {
+    m_page4->SetFileChooser(chooser);
+}
+
 void CSheet::Prepare(CContactRecord& record, const CCategoryList& categories) {
     m_pRecord = &record;
     m_pCategories = &categories;
     m_page1->Load(record, categories);
     m_page2->Load(record);
     m_page3->Load(record);
+    m_page4->Load(record);
     m_tabs->setCurrentIndex(0);
-    m_shown = {true, false, false};
+    m_shown = {true, false, false, false};
     m_page1->FirstNameEdit()->setFocus();
 }
 
@@ -65,6 +73,8 @@ bool CSheet::OnOk() {
         m_page2->Apply(*m_pRecord);
     if (m_shown[2])
         m_page3->Apply(*m_pRecord);
+    if (m_shown[3])
+        m_page4->Apply(*m_pRecord);
     accept();
     return true;
 }

@@ -7,12 +7,14 @@ class CCategoryList;
 class CPage1;
 class CPage2;
 class CPage3;
+class CPage4;
 class IClock;
+class IFileChooser;
 class IMessageBox;
 class QTabWidget;
 
 // The record editor "Contact Information": a modal tabbed dialog with the pages Name,
-// Address and Notes that edits one record in place. Its owner keeps it for its whole
+// Address, Notes and More that edits one record in place. Its owner keeps it for its whole
 // life and prepares it again for every record; the editor never files or saves.
 //
 // OK applies the pages the user has seen, in page order. A last name that cannot be
@@ -23,6 +25,8 @@ class CSheet : public QDialog {
 public:
     CSheet(IMessageBox& messageBox, IClock& clock, QWidget* parent = nullptr);
     ~CSheet() override;
+    // The file chooser the More page sets a photo with; without one it sets none.
+    void SetFileChooser(IFileChooser* chooser);
 
     // Loads every page from the record and turns to the Name page.
     void Prepare(CContactRecord& record, const CCategoryList& categories);
@@ -32,6 +36,7 @@ public:
     CPage1& NamePage() const { return *m_page1; }
     CPage2& AddressPage() const { return *m_page2; }
     CPage3& NotesPage() const { return *m_page3; }
+    CPage4& MorePage() const { return *m_page4; }
     QTabWidget& Tabs() const { return *m_tabs; }
 
 public slots:
@@ -45,7 +50,8 @@ private:
     CPage1* m_page1;
     CPage2* m_page2;
     CPage3* m_page3;
+    CPage4* m_page4;
     CContactRecord* m_pRecord = nullptr;
     const CCategoryList* m_pCategories = nullptr;
-    std::array<bool, 3> m_shown{}; // pages seen in this opening
+    std::array<bool, 4> m_shown{}; // pages seen in this opening
 };

@@ -30,6 +30,7 @@ CSheet& EditCommands::Editor() {
     if (!m_sheet) {
         AppServices& services = m_view.Services();
         m_sheet = new CSheet(services.messageBox, services.clock, m_view.DialogParent());
+        m_sheet->SetFileChooser(&services.fileChooser);
     }
     return *m_sheet;
 }
@@ -94,6 +95,7 @@ void EditCommands::OnFindContact() {
                 FinishEdit(record, oldLast);
             },
             m_view.DialogParent());
+        find.SetFileChooser(&services.fileChooser);
         find.exec();
     }
     // The results dialog closes over the find dialog, which closes at once: the window

@@ -5,6 +5,7 @@ enum EditResourceId : int {
     IDD_PAGE_NAME = 131,
     IDD_PAGE_ADDRESS = 133,
     IDD_PAGE_NOTES = 134,
+    IDD_PAGE_MORE = 135,
     IDD_FIND_CONTACT = 138,
     IDD_SEARCH_RESULTS = 139,
 };
@@ -51,6 +52,13 @@ enum EditControlId : int {
     IDC_NOTES = 1074,
     IDC_DATE_STAMP = 1124,
     IDC_CLEAR_NOTES = 1126,
+    // More page.
+    IDC_MORE_ROWS = 1230,
+    IDC_ADD_ROW = 1231,
+    IDC_REMOVE_ROW = 1232,
+    IDC_PHOTO = 1233,
+    IDC_SET_PHOTO = 1234,
+    IDC_REMOVE_PHOTO = 1235,
     // Find Contact and Search Results.
     IDC_FIND_STRING = 1116,
     IDC_FIND = 1120,

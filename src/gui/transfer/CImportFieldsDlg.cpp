@@ -1,6 +1,7 @@
 #include "transfer/CImportFieldsDlg.h"
 #include "app/AppServices.h"
 #include "app/TextCodec.h"
+#include "model/NoCase.h"
 #include "port/IMessageBox.h"
 #include "resources/ObjectName.h"
 #include "resources/TransferIds.h"
@@ -15,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -30,6 +32,21 @@ constexpr Separator kSeparators[] = {Separator::Auto, Separator::TabComma, Separ
 constexpr TextEncoding kEncodings[] = {TextEncoding::Auto, TextEncoding::Utf8,
                                        TextEncoding::Utf16LE, TextEncoding::Utf16BE,
                                        TextEncoding::Cp1252};
+
+// The encoding box's items: the encodings above, then the common charsets this system
+// knows (each item's data is its charset's name).
+struct EncodingItem {
+    TextEncoding encoding = TextEncoding::Auto;
+    std::string charset;
+};
+
+EncodingItem ItemOf(const QComboBox* box, int index) {
+    if (index < 0)
+        return {};
+    if (index < static_cast<int>(std::size(kEncodings)))
+        return {kEncodings[index], {}};
+    return {TextEncoding::Named, FromQString(box->itemData(index).toString())};
+}
 
 QString SeparatorName(Separator s) {
     switch (s) {
@@ -91,6 +108,14 @@ CImportFieldsDlg::CImportFieldsDlg(QWidget* parent, std::string path, CRecordLis
     SetIdName(m_encoding, "IDC_IMPORT_ENCODING");
     for (TextEncoding e : kEncodings)
         m_encoding->addItem(ToQString(std::string(EncodingName(e))));
+    for (const CommonCharset& c : CommonCharsets()) {
+        if (EncodingOfCharset(c.name) == TextEncoding::Named)
+            m_encoding->addItem(ToQString(std::string(c.label)), ToQString(std::string(c.name)));
+    }
+    // Any other charset is typed by its name.
+    m_encoding->setEditable(true);
+    m_encoding->setInsertPolicy(QComboBox::NoInsert);
+    m_encoding->setMinimumContentsLength(16);
     m_inUse = new QLabel(this);
     SetIdName(m_inUse, "IDC_IMPORT_FORMAT_IN_USE");
 
@@ -167,8 +192,12 @@ CImportFieldsDlg::CImportFieldsDlg(QWidget* parent, std::string path, CRecordLis
     connect(m_header, &QCheckBox::clicked, this, [this](bool on) { SetHeaderChoice(on); });
     connect(m_separator, &QComboBox::activated, this,
             [this](int i) { SetSeparatorChoice(kSeparators[i]); });
-    connect(m_encoding, &QComboBox::activated, this,
-            [this](int i) { SetEncodingChoice(kEncodings[i]); });
+    connect(m_encoding, &QComboBox::activated, this, [this](int i) {
+        const EncodingItem item = ItemOf(m_encoding, i);
+        SetEncodingChoice(item.encoding, item.charset);
+    });
+    connect(m_encoding->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { OnEncodingText(m_encoding->currentText()); });
 }
 
 bool CImportFieldsDlg::Initialize() {
@@ -215,12 +244,19 @@ void CImportFieldsDlg::ShowFormat() {
     m_separator->setCurrentIndex(static_cast<int>(
         std::find(std::begin(kSeparators), std::end(kSeparators), m_choice.separator) -
         std::begin(kSeparators)));
-    m_encoding->setCurrentIndex(static_cast<int>(
-        std::find(std::begin(kEncodings), std::end(kEncodings), m_choice.encoding) -
-        std::begin(kEncodings)));
+    int chosen = -1;
+    for (int i = 0; i < m_encoding->count() && chosen < 0; ++i) {
+        const EncodingItem item = ItemOf(m_encoding, i);
+        if (item.encoding == m_choice.encoding && kb::EqualsNoCase(item.charset, m_choice.charset))
+            chosen = i;
+    }
+    if (chosen >= 0)
+        m_encoding->setCurrentIndex(chosen);
+    else
+        m_encoding->setEditText(ToQString(m_choice.charset)); // a name typed by the user
     QString text =
         QStringLiteral("Reading the file as %1, separated by %2.")
-            .arg(ToQString(std::string(EncodingName(m_format.encoding))),
+            .arg(ToQString(EncodingName(m_format.encoding, m_format.charset)),
                  m_format.separator == Separator::Semicolon ? QStringLiteral("semicolons")
                                                             : QStringLiteral("TABs and commas"));
     if (m_format.hasHeader) {
@@ -241,9 +277,32 @@ void CImportFieldsDlg::SetSeparatorChoice(Separator separator) {
     Scan();
 }
 
-void CImportFieldsDlg::SetEncodingChoice(TextEncoding encoding) {
+void CImportFieldsDlg::SetEncodingChoice(TextEncoding encoding, const std::string& charset) {
+    if (encoding == m_choice.encoding && charset == m_choice.charset)
+        return;
     m_choice.encoding = encoding;
+    m_choice.charset = encoding == TextEncoding::Named ? charset : std::string();
     Scan();
+}
+
+void CImportFieldsDlg::OnEncodingText(const QString& text) {
+    const std::string name = FromQString(text.trimmed());
+    for (int i = 0; i < m_encoding->count(); ++i) {
+        if (kb::EqualsNoCase(FromQString(m_encoding->itemText(i)), name)) {
+            const EncodingItem item = ItemOf(m_encoding, i);
+            SetEncodingChoice(item.encoding, item.charset);
+            ShowFormat();
+            return;
+        }
+    }
+    const TextEncoding encoding = EncodingOfCharset(name);
+    if (encoding == TextEncoding::Auto) {
+        m_services.messageBox.Show(UnknownCharsetMessage(name), MbIcon::Exclamation);
+        ShowFormat(); // the box shows the encoding still in use
+        return;
+    }
+    SetEncodingChoice(encoding, name);
+    ShowFormat();
 }
 
 int CImportFieldsDlg::Run() {

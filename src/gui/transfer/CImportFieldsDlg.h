@@ -47,7 +47,10 @@ public:
     // The choices of the dialog: the header box, the separator and the encoding.
     void SetHeaderChoice(bool firstLineHoldsNames);
     void SetSeparatorChoice(Separator separator);
-    void SetEncodingChoice(TextEncoding encoding);
+    void SetEncodingChoice(TextEncoding encoding, const std::string& charset = {});
+    // What is typed into the encoding box: one of its items, or the name of any charset
+    // the system knows. A name it does not know is said so and the choice stays.
+    void OnEncodingText(const QString& text);
     CRowDragSwapper* Dragger() const { return m_drag; }
 
     void OnNext();

@@ -13,8 +13,10 @@
 #include "resources/ObjectName.h"
 #include "resources/ViewIds.h"
 #include "view/CContactListModel.h"
+#include "view/CDetailPane.h"
 #include "view/CLetterTab.h"
 #include "view/CSettingsSchema.h"
+#include "view/ContactPhoto.h"
 #include "view/DetailText.h"
 #include "view/DisplayName.h"
 #include "view/QtFitText.h"
@@ -24,6 +26,7 @@
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -160,7 +163,7 @@ void CKinbookView::CreateControls() {
         m_contactMenu->popup(m_contactList->viewport()->mapToGlobal(pos));
     });
 
-    m_detailPane = new QPlainTextEdit(this);
+    m_detailPane = new CDetailPane(this);
     SetIdName(m_detailPane, "IDC_DETAIL_PANE");
     m_detailPane->setReadOnly(true);
     m_detailPane->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -387,6 +390,7 @@ void CKinbookView::RefreshView(CContactRecord* record, bool save) {
     FillContactList();
     MarkLetters();
     m_detailPane->clear();
+    m_detailPane->SetPhoto(QImage());
     m_paneText.clear();
     m_strNameLabel.clear();
 
@@ -515,6 +519,13 @@ void CKinbookView::ShowRecordDetail(const CContactRecord& record) {
     m_contactModel->SetItemHeader(ToQString(ItemColumnCaption(record)));
     m_paneText = ToWidgetText(ComposeDetailText(record, m_doc.GetCategories()));
     m_detailPane->setPlainText(m_paneText);
+    // A photo that will not decode shows nothing; it stays with the contact as it came.
+    QImage photo;
+    if (const VCardProperty* property = ShownPhoto(record.Extras()))
+        if (const std::optional<std::string> bytes = PhotoBytes(*property))
+            photo.loadFromData(
+                QByteArray::fromRawData(bytes->data(), static_cast<qsizetype>(bytes->size())));
+    m_detailPane->SetPhoto(photo);
     m_strNameLabel = FromQString(fitted);
     m_nameLabel->setText(fitted);
 }

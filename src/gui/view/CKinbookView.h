@@ -11,6 +11,7 @@
 
 class CommandTable;
 class CContactListModel;
+class CDetailPane;
 class CDataFileWatcher;
 class CLetterTab;
 class QComboBox;
@@ -127,7 +128,7 @@ private:
     QLabel* m_nameLabel = nullptr;
     QTreeView* m_contactList = nullptr;
     CContactListModel* m_contactModel = nullptr;
-    QPlainTextEdit* m_detailPane = nullptr;
+    CDetailPane* m_detailPane = nullptr;
     std::array<CLetterTab*, kLetterCount> m_letterTabs{};
     QSlider* m_letterSlider = nullptr;
     QMenu* m_contactMenu = nullptr;
