@@ -45,10 +45,11 @@ public:
             else
                 return UsageError("unknown encoding '" + *e + "' (utf8, utf8-bom or cp1252)");
         }
-        if (const auto fields = a.Value("--fields"))
+        const auto fields = a.Value("--fields");
+        if (fields)
             request.columns = SplitFieldList(*fields);
         for (const std::string& name : request.columns) {
-            if (transfer::ResolveField(name) < 0)
+            if (transfer::ResolveExportColumn(name) < 0)
                 return UsageError("'" + name + "' is not a contact field");
         }
         const std::string format = a.Value("--format").value_or("tab");
@@ -81,6 +82,12 @@ public:
         if (!category)
             return kExitUsage;
         request.category = *category;
+        // Without a field list but with the names every item and kept value goes out: the
+        // further columns follow the usual ones, which keep their places. Without names
+        // such columns could not be told apart, so the file stays as it always was.
+        if (!fields && !vcard && request.header)
+            request.columns =
+                ColumnsForEverything(book.Records(), request.category, request.columns);
         NoProgress progress;
         const ExportResult r =
             vcard ? RunVCardExport(

@@ -108,11 +108,21 @@ TEST_F(CliTransfer, AnImportThatCannotBeSavedSaysSoAndNotThatItImported) {
 }
 
 TEST_F(CliTransfer, SkippedColumnsAndAnEmptyCategoryExport) {
-    Write(in, "x\tSmith\tAnn\r\n");
-    ASSERT_EQ(RunCli({"import", book, in, "--fields", "*,Last Name,First Name"}).exitCode, 0);
-    const CliRun run = RunCli({"export", book, out, "--fields", "First Name,Last Name"});
+    Write(in, "x\tSmith\tAnn\ta@x.example\tb@x.example\r\n");
+    const CliRun in1 =
+        RunCli({"import", book, in, "--fields", "*,Last Name,First Name,E-Mail,E-Mail"});
+    ASSERT_EQ(in1.exitCode, 0);
+    EXPECT_EQ(in1.out, "1 records imported. 1 column with values was not imported: column 1.\n");
+    CliRun run = RunCli({"export", book, out, "--fields", "First Name,Last Name"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(ReadFileBytes(out), "\"Ann\"\t\"Smith\"\r\n");
+    // With names and no field list every item goes out: the second e-mail after the usual
+    // columns.
+    run = RunCli({"export", book, out, "--force", "--header"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(ReadFileBytes(out).ends_with(
+        "\"Category\"\t\"E-Mail\"\r\n\"Smith\"\t\"Ann\"" + std::string(8, '\t') +
+        "\"a@x.example\"" + std::string(12, '\t') + "\"Unfiled\"\t\"b@x.example\"\r\n"));
     const CliRun none = RunCli({"export", book, dir.File("none.tab"), "--category", "Personal"});
     EXPECT_EQ(none.out, "There are no records in the choosen category to export.\n");
 }

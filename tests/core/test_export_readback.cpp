@@ -5,8 +5,12 @@
 #include "TransferFakes.h"
 #include "model/CCategoryList.h"
 #include "model/CContactRecord.h"
+#include "model/CRecordExtras.h"
 #include "port/IFileSystem.h"
 #include "transfer/ExportProcedure.h"
+#include "transfer/ImportColumns.h"
+#include "transfer/ImportProcedure.h"
+#include "transfer/ImportScan.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -56,11 +60,10 @@ protected:
         records.push_back(std::move(b));
     }
 
-    std::string Export(const char* variant, ExportEncoding encoding, bool header) {
-        ExportRequest request{dir.File("out.csv"),
-                              CCategoryFilter(),
-                              {"Last Name", "First Name", "Notes", "Category"},
-                              variant};
+    std::string Export(const char* variant, ExportEncoding encoding, bool header,
+                       std::vector<std::string> columns = {"Last Name", "First Name", "Notes",
+                                                           "Category"}) {
+        ExportRequest request{dir.File("out.csv"), CCategoryFilter(), std::move(columns), variant};
         request.encoding = encoding;
         request.header = header;
         FakeMessageBox box;
@@ -121,6 +124,65 @@ TEST_F(ExportReadBack, WithoutTheNewOptionsTheFileIsAsBefore) {
     const std::string path = Export(kVariantTabName, ExportEncoding::Utf8, false);
     EXPECT_EQ(ReadFileBytes(path), "\"Żółć\"\t\"€uro\"\t\t\"Business\"\r\n");
     EXPECT_EQ(lastMessage, "1 records exported.");
+}
+
+// Every item of a label and every kept property can be written, and an import of the file
+// (without a drag) gives them back.
+TEST_F(ExportReadBack, EveryItemAndKeptPropertyComeBack) {
+    records.clear();
+    auto r = std::make_unique<CContactRecord>();
+    r->m_strLastName = "Adams #1"; // a twin inside the book only
+    const std::uint8_t labels[] = {LABEL_EMAIL, LABEL_HOME, LABEL_EMAIL, LABEL_WORK, LABEL_EMAIL};
+    const char* items[] = {"a@x.example", "555 0101", "b@x.example", "555 0102", "c@x.example"};
+    for (std::size_t i = 0; i < 5; ++i) {
+        r->m_strItem[i] = items[i];
+        r->m_nItemLabel[i] = labels[i];
+    }
+    auto& kept = r->EditExtras().properties;
+    for (auto [name, value] : {std::pair{"BDAY", "19800404"},
+                               {"NICKNAME", "Em"},
+                               {"URL", "https://one.example"},
+                               {"URL", "https://two.example"},
+                               {"ORG", "Acme\\; Ltd;Sales"},
+                               {"CATEGORIES", "Chess,Go\\, Baduk"}})
+        kept.emplace_back().name = name, kept.back().value = value;
+    records.push_back(std::move(r));
+
+    const std::vector<std::string> columns = {
+        "Last Name", "E-Mail",   "E-Mail",   "E-Mail",       "E-Mail",     "Home",  "Birthday",
+        "Nickname",  "Web Page", "Web Page", "Organization", "Department", "Groups"};
+    const std::string path = Export(kVariantCommaName, ExportEncoding::Utf8, true, columns);
+    const auto rows = ReadWithPython(dir, path, "utf-8", ",");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], columns);
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"Adams", "a@x.example", "b@x.example",
+                                                 "c@x.example", "", "555 0101", "1980-04-04", "Em",
+                                                 "https://one.example", "https://two.example",
+                                                 "Acme; Ltd", "Sales", "Chess ::: Go, Baduk"}));
+
+    CRecordList back;
+    FakeMessageBox box;
+    ScriptedProgress progress;
+    std::vector<char> buffer;
+    const ScanResult scan = CountRecords(path, RealFileSystem(), box, buffer);
+    ImportOptions options;
+    options.format = scan.format;
+    options.rowNames = transfer::ArrangeColumns(scan.format.firstRecord).rowNames;
+    ASSERT_EQ(RunImport(path, scan.recordCount, options, back, categories, RealFileSystem(), box,
+                        progress)
+                  .imported,
+              1);
+    const CContactRecord& b = *back.front();
+    EXPECT_EQ(b.m_strLastName, "Adams");
+    EXPECT_EQ(b.m_strItem[2], "c@x.example");
+    EXPECT_EQ(b.m_nItemLabel[2], LABEL_EMAIL);
+    ASSERT_NE(b.Extras(), nullptr);
+    std::string properties;
+    for (const VCardProperty& p : b.Extras()->properties)
+        properties += p.name + ":" + p.value + "\n";
+    EXPECT_EQ(properties, "BDAY:1980-04-04\nNICKNAME:Em\nURL:https://one.example\n"
+                          "URL:https://two.example\nORG:Acme\\; Ltd;Sales\n"
+                          "CATEGORIES:Chess,Go\\, Baduk\n");
 }
 
 } // namespace

@@ -131,6 +131,22 @@ private slots:
         QCOMPARE(dlg.ValueText(2), S("3    Dr"));
     }
 
+    void skippedColumnsWithValuesAreNamedFirst() {
+        FakeKinbookView view(fs);
+        fs.files["/in/s.csv"] = "Smith,Ann,Dr\n";
+        CImportFieldsDlg dlg(&view.parent, "/in/s.csv", view.doc.GetRecords(),
+                             view.doc.GetCategories(), view.services);
+        QVERIFY(dlg.Initialize());
+        SelectRow(dlg, 2);
+        QTest::mouseClick(ButtonOf(&dlg, "IDC_TOGGLE_SKIPPED"), Qt::LeftButton);
+        view.messageBox.answers.push_back(MbResult::No);
+        dlg.OnImport();
+        QCOMPARE(view.messageBox.shown.back().text,
+                 std::string("1 column with values will not be imported: column 3.\n\n"
+                             "Import the other columns?"));
+        QVERIFY(view.doc.GetRecords().empty()); // back to the matching, nothing imported
+    }
+
     void theClickAfterADragCounts() {
         FakeKinbookView view(fs);
         fs.files["/in/a.csv"] = "Smith,Ann,Dr\n";
@@ -280,7 +296,7 @@ private slots:
         QVERIFY(header->isChecked());
         QCOMPARE(dlg.RowNames().mid(0, 5),
                  (QStringList{S("Last Name"), S("First Name"), S("Mobile"),
-                              S("** Skipped Field ** Favourite colour"), S("Title")}));
+                              S("Extra: Favourite colour"), S("Title")}));
         QCOMPARE(dlg.MatchingList()->topLevelItem(1)->text(2), S("Given Name"));
         QCOMPARE(dlg.ValueText(0), S("1    Rossi"));
         QCOMPARE(dlg.ValueText(3), S("4    blu, scuro"));

@@ -73,15 +73,14 @@ std::string_view CDelimitedWriter::Encoded(std::string_view value) {
     return m_converted;
 }
 
-void CDelimitedWriter::WriteHeader(std::span<const int> fields, ExportVariant variant) {
+void CDelimitedWriter::WriteHeader(std::span<const int> columns, ExportVariant variant) {
     const char separator = variant == ExportVariant::Tab         ? '\t'
                            : variant == ExportVariant::Semicolon ? ';'
                                                                  : ',';
-    for (std::size_t j = 0; j < fields.size(); ++j) {
+    for (std::size_t j = 0; j < columns.size(); ++j) {
         if (j > 0)
             PutChar(separator);
-        const int f = fields[j];
-        WriteValue(f < 0 ? std::string_view() : FieldName(static_cast<Field>(f)), variant);
+        WriteValue(transfer::ExportColumnName(columns[j]), variant);
     }
 }
 
@@ -139,17 +138,27 @@ void CDelimitedWriter::WriteValue(std::string_view value, ExportVariant variant)
     PutChar('"');
 }
 
-void CDelimitedWriter::WriteRecord(const CContactRecord& record, std::span<const int> fields,
+void CDelimitedWriter::WriteRecord(const CContactRecord& record, std::span<const int> columns,
                                    ExportVariant variant, const CCategoryList& categories) {
     const char separator = variant == ExportVariant::Tab         ? '\t'
                            : variant == ExportVariant::Semicolon ? ';'
                                                                  : ',';
-    for (std::size_t j = 0; j < fields.size(); ++j) {
+    if (m_pNthFor != columns.data() || m_nth.size() != columns.size()) {
+        m_pNthFor = columns.data();
+        m_nth.assign(columns.size(), 0);
+        for (std::size_t j = 0; j < columns.size(); ++j)
+            m_nth[j] =
+                static_cast<int>(std::count(columns.begin(), columns.begin() + j, columns[j]));
+    }
+    for (std::size_t j = 0; j < columns.size(); ++j) {
         if (j > 0)
             PutChar(separator);
-        const int f = fields[j];
-        WriteValue(f < 0 ? std::string_view()
-                         : transfer::FieldValue(record, static_cast<Field>(f), categories),
+        const int c = columns[j];
+        // Most columns are a field named once: read it straight.
+        const bool plain =
+            m_nth[j] == 0 && c >= 0 && c < kFieldCount && c != static_cast<int>(Field::LastName);
+        WriteValue(plain ? transfer::FieldValue(record, static_cast<Field>(c), categories)
+                         : transfer::ExportValue(record, c, m_nth[j], categories, m_scratch),
                    variant);
     }
 }

@@ -38,12 +38,14 @@ public:
     long long Replaced() const { return m_nReplaced; }
     // The byte-order mark of a UTF-8 file with one; nothing otherwise.
     void WriteStart();
-    // The field names as the first line's values (quoted as values are), no line end.
-    void WriteHeader(std::span<const int> fields, ExportVariant variant);
+    // The column names as the first line's values (quoted as values are), no line end.
+    // Columns are numbered as transfer::ResolveExportColumn numbers them.
+    void WriteHeader(std::span<const int> columns, ExportVariant variant);
 
     // One record's values in column order, with their quotes and separators; no line end.
-    // A column of -1 names no field and is written as an empty value.
-    void WriteRecord(const CContactRecord& record, std::span<const int> fields,
+    // A column of -1 names nothing and is written as an empty value; a column named again
+    // takes the record's next value of its kind (see transfer::ExportValue).
+    void WriteRecord(const CContactRecord& record, std::span<const int> columns,
                      ExportVariant variant, const CCategoryList& categories);
     void WriteLineEnd() { Put("\r\n"); }
     // Hands everything gathered so far to the sink.
@@ -68,5 +70,9 @@ private:
     std::size_t m_nUsed = 0;
     ExportEncoding m_encoding = ExportEncoding::Utf8;
     std::string m_converted;
+    std::string m_scratch;
+    // For each column of the last field list: how often the columns before named it.
+    std::vector<int> m_nth;
+    const int* m_pNthFor = nullptr;
     long long m_nReplaced = 0;
 };

@@ -1,31 +1,32 @@
 #include "transfer/CImportFiler.h"
 #include "model/CCategoryList.h"
 #include "model/CategoryRule.h"
+#include "model/CRecordExtras.h"
 #include "model/FieldVocabulary.h"
 #include "model/NoCase.h"
 #include "model/RecordFields.h"
 #include "port/IProgress.h"
+#include "transfer/ColumnVocabulary.h"
 #include "transfer/ImportProcedure.h"
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-// The last name without the " #k" the filing rule gives a twin: a twin filed by an
-// earlier import must be found again when the same file is imported once more.
-std::string_view WithoutTwinNumber(std::string_view last) {
-    std::size_t i = last.size();
-    while (i > 0 && last[i - 1] >= '0' && last[i - 1] <= '9')
-        --i;
-    if (i < last.size() && i >= 2 && last[i - 1] == '#' && last[i - 2] == ' ')
-        return last.substr(0, i - 2);
-    return last;
+bool SameExtras(const CContactRecord& a, const CContactRecord& b) {
+    const CRecordExtras* x = a.Extras();
+    const CRecordExtras* y = b.Extras();
+    if (!x || !y)
+        return (!x || x->Empty()) && (!y || y->Empty());
+    return *x == *y;
 }
 
-// What makes two records the same contact: every value, the category included, and the
-// last name without a twin number. The default item is no value of the contact.
+// What makes two records the same contact: every value, the category included, the last
+// name without a twin number, and what the record keeps besides its fields (two contacts
+// with the same name and different birthdays are two). The default item is no value of the
+// contact.
 bool SameRecord(const CContactRecord& a, const CContactRecord& b, std::string_view lastOfB) {
-    if (WithoutTwinNumber(a.m_strLastName) != WithoutTwinNumber(lastOfB))
+    if (transfer::WithoutTwinNumber(a.m_strLastName) != transfer::WithoutTwinNumber(lastOfB))
         return false;
     const auto mine = a.Texts();
     const auto theirs = b.Texts();
@@ -37,7 +38,7 @@ bool SameRecord(const CContactRecord& a, const CContactRecord& b, std::string_vi
         if (IsText(f) ? mine[i] != theirs[i] : a.Number(f) != b.Number(f))
             return false;
     }
-    return true;
+    return SameExtras(a, b);
 }
 
 std::uint64_t HashStep(std::uint64_t h, std::uint64_t value) {
@@ -67,7 +68,7 @@ std::uint64_t RecordHash(const CContactRecord& r) {
     const auto texts = r.Texts();
     constexpr auto kLast = static_cast<std::size_t>(RecordField::LastName);
     const std::string_view last = texts[kLast];
-    std::uint64_t h = HashText(0, WithoutTwinNumber(last));
+    std::uint64_t h = HashText(0, transfer::WithoutTwinNumber(last));
     std::uint64_t lengths = 0;
     for (std::size_t f = 0, n = 0; f < texts.size(); ++f) {
         if (f == kLast)

@@ -27,4 +27,27 @@ std::string_view FieldValue(const CContactRecord& record, Field field,
 // The record's text member for a plain text field; null for Category and the item names.
 CRecordText* TextMember(CContactRecord& record, Field field);
 
+// The last name without the " #k" the filing rule gives a twin: the number only tells
+// twins apart inside the book.
+std::string_view WithoutTwinNumber(std::string_view last);
+
+// The columns an export writes besides the 22 fields: what a record keeps as properties.
+// Column numbers: a field's number, or kFirstKeptColumn + KeptColumn.
+enum class KeptColumn : int { Birthday, Nickname, WebPage, Organization, Department, Groups };
+inline constexpr int kFirstKeptColumn = 64;
+inline constexpr std::string_view kKeptColumnNames[] = {
+    "Birthday", "Nickname", "Web Page", "Organization", "Department", "Groups",
+};
+
+// The column a name of the export's field list stands for, or -1.
+int ResolveExportColumn(std::string_view name);
+std::string_view ExportColumnName(int column);
+
+// The value an export writes in a column for a record. A column named once more in the
+// field list takes the record's next value of its kind: `nth` counts the earlier columns
+// of the same kind (the second "E-Mail" gives the second e-mail item). The last name is
+// written without its twin number. Refers into the record, the category list or scratch.
+std::string_view ExportValue(const CContactRecord& record, int column, int nth,
+                             const CCategoryList& categories, std::string& scratch);
+
 } // namespace transfer

@@ -5,7 +5,10 @@
 #include "port/IMessageBox.h"
 #include "port/IProgress.h"
 #include "transfer/ColumnVocabulary.h"
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -26,6 +29,57 @@ void ReportWriteFailure(IMessageBox& box, const CFileException& e) {
 }
 
 } // namespace
+
+std::vector<std::string> ColumnsForEverything(const CRecordList& records,
+                                              const CCategoryFilter& category,
+                                              std::vector<std::string> columns) {
+    using transfer::kFirstKeptColumn;
+    constexpr std::size_t kKept = std::size(transfer::kKeptColumnNames);
+    std::array<int, kFieldCount> named{};
+    std::array<bool, kKept> keptNamed{};
+    for (const std::string& name : columns) {
+        const int c = transfer::ResolveExportColumn(name);
+        if (c >= 0 && c < kFieldCount)
+            ++named[static_cast<std::size_t>(c)];
+        else if (c >= kFirstKeptColumn)
+            keptNamed[static_cast<std::size_t>(c - kFirstKeptColumn)] = true;
+    }
+    std::array<int, kFieldCount> most{};
+    std::array<bool, kKept> keptHeld{};
+    std::string scratch;
+    CCategoryList none;
+    for (const auto& r : records) {
+        if (!category.Includes(*r))
+            continue;
+        std::array<int, kFieldCount> count{};
+        for (std::size_t i = 0; i < r->m_nItemLabel.size(); ++i) {
+            for (int f = 0; f < kFieldCount; ++f) {
+                if (!r->m_strItem[i].empty() &&
+                    transfer::ItemLabelOf(static_cast<Field>(f)) == r->m_nItemLabel[i])
+                    ++count[static_cast<std::size_t>(f)];
+            }
+        }
+        for (std::size_t f = 0; f < count.size(); ++f)
+            most[f] = std::max(most[f], count[f]);
+        if (r->Extras()) {
+            for (std::size_t k = 0; k < kKept; ++k)
+                keptHeld[k] = keptHeld[k] ||
+                              !transfer::ExportValue(*r, kFirstKeptColumn + static_cast<int>(k), 0,
+                                                     none, scratch)
+                                   .empty();
+        }
+    }
+    for (std::size_t f = 0; f < most.size(); ++f) {
+        // Only labels the columns name: a label left out stays out.
+        for (int n = named[f]; named[f] > 0 && n < most[f]; ++n)
+            columns.emplace_back(FieldName(static_cast<Field>(f)));
+    }
+    for (std::size_t k = 0; k < kKept; ++k) {
+        if (keptHeld[k] && !keptNamed[k])
+            columns.emplace_back(transfer::kKeptColumnNames[k]);
+    }
+    return columns;
+}
 
 ExportVariant VariantFromText(const std::string& text) {
     if (kb::EqualsNoCase(text, kVariantCommaName))
@@ -98,7 +152,7 @@ ExportResult RunExport(const CRecordList& records, const CCategoryList& categori
     std::vector<int> fields;
     fields.reserve(request.columns.size());
     for (const std::string& name : request.columns) {
-        const int f = transfer::ResolveField(name);
+        const int f = transfer::ResolveExportColumn(name);
         if (f < 0)
             messageBox.Show("Invalid Category.", kAppTitle, MbIcon::None, MbButtons::Ok);
         fields.push_back(f);

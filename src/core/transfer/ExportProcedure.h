@@ -28,7 +28,7 @@ inline constexpr const char* kTransferInitialName = "*.tab";
 struct ExportRequest {
     std::string path;
     CCategoryFilter category;         // every record unless narrowed
-    std::vector<std::string> columns; // export rows in order, names of the vocabulary
+    std::vector<std::string> columns; // export rows in order: field names or kept columns
     std::string variantText;          // one of the variant names
     bool header = false;              // the field names as the first line
     ExportEncoding encoding = ExportEncoding::Utf8;
@@ -48,6 +48,14 @@ struct ExportResult {
     int written = 0;
     long long replaced = 0; // characters written as "?" (Windows-1252 lacks them)
 };
+
+// The columns named, and after them what else the records of the category hold that the
+// columns would leave out: an item label once more for every further item with that label
+// a record has, then each kept column (Birthday, ...) a record has a value for. Without
+// such records the columns are returned as they are.
+std::vector<std::string> ColumnsForEverything(const CRecordList& records,
+                                              const CCategoryFilter& category,
+                                              std::vector<std::string> columns);
 
 // The variant code of a variant name; Tab for a name that is neither.
 ExportVariant VariantFromText(const std::string& text);

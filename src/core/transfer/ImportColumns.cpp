@@ -83,6 +83,30 @@ constexpr Spelling kSpellings[] = {
     {"displayname", "Display Name"},
     {"middlename", "Middle Name"},
     {"additionalname", "Middle Name"},
+    {"department", "Department"},
+    {"birthday", "Birthday"},
+    {"anniversary", "Anniversary"},
+    {"dateofbirth", "Birthday"},
+    {"nickname", "Nickname"},
+    {"webpage", "Web Page"},
+    {"website", "Web Page"},
+    {"homepage", "Web Page"},
+    {"url", "Web Page"},
+    {"groups", "Groups"},
+    {"labels", "Category"},
+};
+
+struct KeptRow {
+    std::string_view row;
+    ColumnRole::Kept kept;
+};
+
+constexpr KeptRow kKeptRows[] = {
+    {"Birthday", ColumnRole::Kept::Birthday},     {"Anniversary", ColumnRole::Kept::Anniversary},
+    {"Nickname", ColumnRole::Kept::Nickname},     {"Web Page", ColumnRole::Kept::WebPage},
+    {"Department", ColumnRole::Kept::Department}, {"Relation", ColumnRole::Kept::Relation},
+    {"Event", ColumnRole::Kept::Event},           {"Custom Field", ColumnRole::Kept::Custom},
+    {"Groups", ColumnRole::Kept::Groups},
 };
 
 // One column of a known layout: its name ('#' stands for a number) and its row name
@@ -101,6 +125,42 @@ struct Profile {
 
 const std::vector<Profile>& Profiles() {
     static const std::vector<Profile> profiles = {
+        {"Web mail contacts (2024)",
+         {"First Name", "Last Name", "Labels"},
+         {
+             {"First Name", "First Name"},
+             {"Middle Name", "Middle Name"},
+             {"Last Name", "Last Name"},
+             {"Organization Name", "Company"},
+             {"Organization Title", "Title"},
+             {"Organization Department", "Department"},
+             {"File As", "Display Name"},
+             {"Nickname", "Nickname"},
+             {"Birthday", "Birthday"},
+             {"Notes", "Notes"},
+             {"Labels", "Category"},
+             {"E-mail # - Label", ""},
+             {"E-mail # - Value", "E-Mail"},
+             {"Phone # - Label", ""},
+             {"Phone # - Value", "Phone by Type"},
+             {"Address # - Label", ""},
+             {"Address # - Formatted", "Address{n} (formatted)"},
+             {"Address # - Street", "Address{n}"},
+             {"Address # - PO Box", "Address{n} (more)"},
+             {"Address # - Extended Address", "Address{n} (more)"},
+             {"Address # - City", "City{n}"},
+             {"Address # - Region", "State{n}"},
+             {"Address # - Postal Code", "Zip{n}"},
+             {"Address # - Country", "Country{n}"},
+             {"Website # - Label", ""},
+             {"Website # - Value", "Web Page"},
+             {"Relation # - Label", ""},
+             {"Relation # - Value", "Relation"},
+             {"Event # - Label", ""},
+             {"Event # - Value", "Event"},
+             {"Custom Field # - Label", ""},
+             {"Custom Field # - Value", "Custom Field"},
+         }},
         {"Web mail contacts",
          {"Given Name", "Family Name", "Group Membership"},
          {
@@ -112,7 +172,7 @@ const std::vector<Profile>& Profiles() {
              {"Group Membership", "Category"},
              {"E-mail # - Value", "E-Mail"},
              {"Phone # - Value", "Phone by Type"},
-             {"Address # - Formatted", ""},
+             {"Address # - Formatted", "Address{n} (formatted)"},
              {"Address # - Street", "Address{n}"},
              {"Address # - PO Box", "Address{n} (more)"},
              {"Address # - Extended Address", "Address{n} (more)"},
@@ -122,6 +182,16 @@ const std::vector<Profile>& Profiles() {
              {"Address # - Country", "Country{n}"},
              {"Organization 1 - Name", "Company"},
              {"Organization 1 - Title", "Title"},
+             {"Organization 1 - Department", "Department"},
+             {"Organization 1 - Type", ""},
+             {"Website # - Type", ""},
+             {"Website # - Value", "Web Page"},
+             {"Relation # - Type", ""},
+             {"Relation # - Value", "Relation"},
+             {"Event # - Type", ""},
+             {"Event # - Value", "Event"},
+             {"Custom Field # - Type", ""},
+             {"Custom Field # - Value", "Custom Field"},
              {"Notes", "Notes"},
          }},
         {"Desktop mail contacts",
@@ -256,10 +326,11 @@ std::string Substitute(std::string_view row, int number) {
     return out;
 }
 
-// "Website 1 - Value" -> "Website"; "Phone 2 - Type" -> "" with isType set.
+// "IM 1 - Value" -> "IM"; "IM 2 - Type" (or "- Label") -> "IM" with isType set.
 std::string NumberedPairLabel(std::string_view name, bool& isType) {
     isType = false;
-    for (std::string_view suffix : {std::string_view(" - Value"), std::string_view(" - Type")}) {
+    for (std::string_view suffix : {std::string_view(" - Value"), std::string_view(" - Type"),
+                                    std::string_view(" - Label")}) {
         if (name.size() <= suffix.size() ||
             !kb::EqualsNoCase(name.substr(name.size() - suffix.size()), suffix))
             continue;
@@ -268,7 +339,7 @@ std::string NumberedPairLabel(std::string_view name, bool& isType) {
             base.remove_suffix(1);
         while (!base.empty() && base.back() == ' ')
             base.remove_suffix(1);
-        isType = suffix == " - Type";
+        isType = suffix != " - Value";
         return std::string(base);
     }
     return {};
@@ -324,6 +395,23 @@ const Profile* FindProfile(const std::vector<std::string>& names) {
 }
 
 } // namespace
+
+bool ReadWithAnotherColumn(std::string_view name) {
+    bool isType = false;
+    if (!NumberedPairLabel(name, isType).empty() && isType)
+        return true;
+    constexpr std::string_view kFormatted = " - Formatted";
+    if (name.size() > kFormatted.size() &&
+        kb::EqualsNoCase(name.substr(name.size() - kFormatted.size()), kFormatted))
+        return true;
+    for (const Profile& p : Profiles()) {
+        for (const Rule& r : p.rules) {
+            if (r.row.empty() && MatchPattern(r.column, name))
+                return true;
+        }
+    }
+    return false;
+}
 
 std::string NormalizeColumnName(std::string_view name) {
     std::string out;
@@ -397,8 +485,8 @@ ColumnArrangement ArrangeColumns(const std::vector<std::string>& columnNames) {
         // A text field takes one column; a second one is kept as an extra.
         if (!row.empty() && IsTextField(row) && !usedText.insert(row).second)
             row = std::string(kRowExtraPrefix) + name;
-        if (row.empty() && !decided)
-            row = profile ? std::string(kRowExtraPrefix) + name : kSkippedFieldMarker + name;
+        if (row.empty() && !decided) // a column no field takes is kept under its name
+            row = std::string(kRowExtraPrefix) + name;
         else if (row.empty())
             row = kSkippedFieldMarker + name;
         usedAny.insert(row);
@@ -443,6 +531,13 @@ ColumnRole ParseRowName(std::string_view row) {
         role.kind = ColumnRole::Kind::MiddleName;
         return role;
     }
+    for (const KeptRow& k : kKeptRows) {
+        if (kb::EqualsNoCase(row, k.row)) {
+            role.kind = ColumnRole::Kind::Kept;
+            role.kept = k.kept;
+            return role;
+        }
+    }
     static constexpr std::string_view kBirth[] = {"Birth Year", "Birth Month", "Birth Day"};
     for (int i = 0; i < 3; ++i) {
         if (kb::EqualsNoCase(row, kBirth[i])) {
@@ -454,10 +549,14 @@ ColumnRole ParseRowName(std::string_view row) {
     // Address parts: "Address (more)", "City 2", "Address 3 (more)" ...
     std::string_view rest = row;
     bool more = false;
-    if (rest.size() > kMoreSuffix.size() &&
-        kb::EqualsNoCase(rest.substr(rest.size() - kMoreSuffix.size()), kMoreSuffix)) {
-        more = true;
-        rest.remove_suffix(kMoreSuffix.size());
+    bool formatted = false;
+    for (auto [suffix, flag] : {std::pair{kMoreSuffix, &more}, {kFormattedSuffix, &formatted}}) {
+        if (rest.size() > suffix.size() &&
+            kb::EqualsNoCase(rest.substr(rest.size() - suffix.size()), suffix)) {
+            *flag = true;
+            rest.remove_suffix(suffix.size());
+            break;
+        }
     }
     int group = 1;
     if (rest.size() > 2 && rest[rest.size() - 2] == ' ' &&
@@ -473,13 +572,15 @@ ColumnRole ParseRowName(std::string_view row) {
     for (const auto& [name, part] : kParts) {
         if (!kb::EqualsNoCase(rest, name) || group < 1 || group > kAddressGroups)
             continue;
-        if (more && part != ColumnRole::Part::Street)
+        if ((more || formatted) && part != ColumnRole::Part::Street)
             break;
-        if (group == 1 && !more)
+        if (group == 1 && !more && !formatted)
             break; // the plain field names resolved above
         role.kind = ColumnRole::Kind::AddressPart;
         role.group = group;
-        role.part = more ? ColumnRole::Part::StreetMore : part;
+        role.part = more        ? ColumnRole::Part::StreetMore
+                    : formatted ? ColumnRole::Part::Formatted
+                                : part;
         return role;
     }
     role.kind = ColumnRole::Kind::Invalid;

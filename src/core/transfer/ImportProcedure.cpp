@@ -1,6 +1,7 @@
 #include "transfer/ImportProcedure.h"
 #include "edit/CRecordFiler.h"
 #include "model/CCategoryList.h"
+#include "model/CRecordExtras.h"
 #include "model/FieldVocabulary.h"
 #include "model/NoCase.h"
 #include "port/IFileSystem.h"
@@ -8,6 +9,7 @@
 #include "port/IProgress.h"
 #include "transfer/CDelimitedReader.h"
 #include "transfer/CImportFiler.h"
+#include "transfer/ColumnProperties.h"
 #include "transfer/ColumnVocabulary.h"
 #include "transfer/ImportColumns.h"
 #include "transfer/ImportScan.h"
@@ -30,9 +32,9 @@ constexpr std::string_view kSeveral = " ::: ";
 constexpr std::uint64_t kGuessedLineBytes = 160;
 constexpr std::size_t kMostExpected = 1 << 20;
 
-// The label texts the editor shows, by label code.
-constexpr std::array<std::string_view, 7> kLabelText = {"Home", "Work",   "Mobile", "Pager",
-                                                        "Fax",  "E-Mail", "Other"};
+// The TYPE of a phone kept beyond the record's items, by label code.
+constexpr std::array<std::string_view, 7> kPhoneType = {"home", "work", "cell", "pager",
+                                                        "fax",  "",     ""};
 
 // Values that mean "nothing" in other programs' exports.
 bool IsEmptyMarker(std::string_view v) {
@@ -222,38 +224,42 @@ bool DerivedFromNames(std::string_view display, const Draft& r, std::string_view
 
 struct AddressGroup {
     std::string street, city, state, zip, country;
+    std::string formatted; // the whole address, for when no part is given
     bool Empty() const {
         return street.empty() && city.empty() && state.empty() && zip.empty() && country.empty();
-    }
-    // "1 Main St, Springfield, IL 62701, USA"
-    std::string OneLine() const {
-        std::string out;
-        auto add = [&](std::string_view part, std::string_view sep) {
-            if (part.empty())
-                return;
-            if (!out.empty())
-                out += sep;
-            out += part;
-        };
-        std::string s = street;
-        for (std::size_t at; (at = s.find("\r\n")) != std::string::npos;)
-            s.replace(at, 2, ", ");
-        add(s, ", ");
-        add(city, ", ");
-        add(state, ", ");
-        add(zip, state.empty() ? ", " : " ");
-        add(country, ", ");
-        return out;
     }
 };
 
 // The roles of the columns and what each needs from the header.
 struct ColumnPlan {
     std::vector<ColumnRole> roles;
-    std::vector<int> typeColumn;         // PhoneByType: its type column, or -1
+    // The column that labels a value column ("Phone 1 - Type" or "- Label" beside
+    // "Phone 1 - Value"), or -1.
+    std::vector<int> typeColumn;
     std::vector<std::uint8_t> itemLabel; // the label of an item field's column, or LABEL_NONE
     std::array<std::string, transfer::kAddressGroups> groupLabel; // "Business Address"
+    std::array<int, transfer::kAddressGroups> groupLabelColumn;   // "Address 2 - Label", or -1
+    std::string displayHeader = "Display Name";
 };
+
+// The column of the header named like header[c] with its last word replaced, or -1.
+int SiblingColumn(const std::vector<std::string>& header, std::size_t c, std::string_view last,
+                  std::initializer_list<std::string_view> replacements) {
+    const std::string_view name = header[c];
+    if (name.size() < last.size() ||
+        !kb::EqualsNoCase(name.substr(name.size() - last.size()), last))
+        return -1;
+    const std::string_view stem = name.substr(0, name.size() - last.size());
+    for (std::string_view r : replacements) {
+        for (std::size_t k = 0; k < header.size(); ++k) {
+            const std::string_view h = header[k];
+            if (h.size() == stem.size() + r.size() && kb::StartsWithNoCase(h, stem) &&
+                kb::EqualsNoCase(h.substr(stem.size()), r))
+                return static_cast<int>(k);
+        }
+    }
+    return -1;
+}
 
 std::string GroupLabel(std::string_view streetHeader, int group) {
     std::string h(streetHeader);
@@ -282,6 +288,7 @@ ColumnPlan PlanColumns(const ImportOptions& o, IMessageBox& box) {
         plan.roles.push_back(std::move(role));
     }
     plan.typeColumn.assign(plan.roles.size(), -1);
+    plan.groupLabelColumn.fill(-1);
     for (const ColumnRole& role : plan.roles)
         plan.itemLabel.push_back(role.kind == ColumnRole::Kind::Field
                                      ? transfer::ItemLabelOf(role.field)
@@ -290,20 +297,21 @@ ColumnPlan PlanColumns(const ImportOptions& o, IMessageBox& box) {
         const ColumnRole& role = plan.roles[c];
         if (!named || c >= header.size())
             continue;
-        if (role.kind == ColumnRole::Kind::PhoneByType) {
-            // "Phone 1 - Value" takes its label from "Phone 1 - Type".
-            std::string want = header[c];
-            constexpr std::string_view kValue = "Value";
-            if (want.size() >= kValue.size() &&
-                kb::EqualsNoCase(std::string_view(want).substr(want.size() - kValue.size()),
-                                 kValue)) {
-                want.replace(want.size() - kValue.size(), kValue.size(), "Type");
-                for (std::size_t k = 0; k < header.size(); ++k) {
-                    if (kb::EqualsNoCase(header[k], want))
-                        plan.typeColumn[c] = static_cast<int>(k);
-                }
-            }
-        }
+        // "Phone 1 - Value" takes its label from "Phone 1 - Type" or "Phone 1 - Label".
+        plan.typeColumn[c] = SiblingColumn(header, c, "Value", {"Type", "Label"});
+        if (role.kind == ColumnRole::Kind::DisplayName)
+            plan.displayHeader = header[c];
+        if (role.kind == ColumnRole::Kind::AddressPart &&
+            role.part != ColumnRole::Part::StreetMore && role.part != ColumnRole::Part::Formatted)
+            if (const int label = SiblingColumn(header, c,
+                                                role.part == ColumnRole::Part::Street  ? "Street"
+                                                : role.part == ColumnRole::Part::City  ? "City"
+                                                : role.part == ColumnRole::Part::State ? "Region"
+                                                : role.part == ColumnRole::Part::Zip ? "Postal Code"
+                                                                                     : "Country",
+                                                {"Label", "Type"});
+                label >= 0)
+                plan.groupLabelColumn[static_cast<std::size_t>(role.group - 1)] = label;
         if (role.kind == ColumnRole::Kind::AddressPart && role.part == ColumnRole::Part::Street)
             plan.groupLabel[static_cast<std::size_t>(role.group - 1)] =
                 GroupLabel(header[c], role.group);
@@ -318,46 +326,77 @@ ColumnPlan PlanColumns(const ImportOptions& o, IMessageBox& box) {
 // Builds one record per line and files it.
 class RecordBuilder {
 public:
-    RecordBuilder(ColumnPlan plan, CImportFiler& filer) : m_plan(std::move(plan)), m_filer(filer) {}
+    RecordBuilder(ColumnPlan plan, CImportFiler& filer, const CCategoryList& categories)
+        : m_plan(std::move(plan)), m_filer(filer), m_categories(categories) {
+        valued.resize(m_plan.roles.size());
+        for (std::size_t c = 0; c < m_plan.roles.size(); ++c) {
+            const ColumnRole& role = m_plan.roles[c];
+            if (role.kind == ColumnRole::Kind::Skip)
+                m_skipped.push_back(c);
+            if (role.kind == ColumnRole::Kind::AddressPart)
+                m_nGroups = std::max(m_nGroups, static_cast<std::size_t>(role.group));
+        }
+    }
 
     bool OnRecord(std::span<const std::string_view> fields) {
+        // Only the columns no row takes are watched for values.
+        for (const std::size_t c : m_skipped) {
+            if (c < fields.size() && !fields[c].empty())
+                valued[c] = true;
+        }
+        for (std::size_t c = valued.size(); c < fields.size(); ++c) {
+            if (!fields[c].empty()) {
+                valued.resize(c + 1);
+                valued[c] = true;
+            }
+        }
         m_filer.FileNext(Build(fields));
         return m_filer.Step();
     }
 
+    // Per column no row takes: whether a line held a value there.
+    std::vector<bool> valued;
+
 private:
     struct Line {
         int nextItem = 0;
-        std::vector<std::string> extras;   // "Label: value", for Other Info or notes
-        std::vector<std::string> overflow; // items past the seventh, labelled
-        std::string company, display, middle;
+        std::vector<VCardProperty> kept; // what no field holds, for the extras
+        std::string company, department, display, middle;
         std::array<std::string, 3> birth; // year, month, day
         bool hasCategory = false;
         std::string category;
+        std::vector<std::string_view> moreGroups; // from a "Groups" column
         std::array<AddressGroup, transfer::kAddressGroups> groups;
         std::string firstStreetMore;
 
-        // Empties every part, keeping the strings' storage for the next line.
-        void Clear() {
+        // Empties every part, keeping the strings' storage for the next line; only the
+        // first `addresses` address groups can have been filled.
+        void Clear(std::size_t addresses) {
             nextItem = 0;
-            extras.clear();
-            overflow.clear();
+            kept.clear();
             company.clear();
+            department.clear();
             display.clear();
             middle.clear();
             for (std::string& part : birth)
                 part.clear();
             hasCategory = false;
             category.clear();
-            for (AddressGroup& g : groups) {
-                for (std::string* part : {&g.street, &g.city, &g.state, &g.zip, &g.country})
+            moreGroups.clear();
+            for (std::size_t i = 0; i < addresses; ++i) {
+                AddressGroup& g = groups[i];
+                for (std::string* part :
+                     {&g.street, &g.city, &g.state, &g.zip, &g.country, &g.formatted})
                     part->clear();
             }
             firstStreetMore.clear();
         }
     };
 
-    void AddItem(Draft& r, Line& line, std::string_view v, std::uint8_t label) {
+    // Items past the seventh are kept as TEL or EMAIL properties; type is the label the
+    // file gave the value ("Home"), if any.
+    void AddItem(Draft& r, Line& line, std::string_view v, std::uint8_t label,
+                 std::string_view type = {}) {
         for (bool more = true; more;) {
             const std::string_view part = TakePart(v, more);
             if (part.empty())
@@ -366,8 +405,70 @@ private:
                 const auto i = static_cast<std::size_t>(line.nextItem++);
                 r.m_strItem[i].Borrow(part);
                 r.m_nItemLabel[i] = label;
+                continue;
+            }
+            const bool email = label == LABEL_EMAIL;
+            VCardProperty p = VCardProperty::Text(email ? "EMAIL" : "TEL", part);
+            transfer::AddType(p, email                       ? transfer::TypeForLabel(type)
+                                 : label < kPhoneType.size() ? kPhoneType[label]
+                                                             : std::string_view());
+            line.kept.push_back(std::move(p));
+        }
+    }
+
+    // The label column's text for a value column, or empty.
+    std::string_view TypeText(std::span<const std::string_view> fields, std::size_t column) const {
+        const int tc = m_plan.typeColumn[column];
+        return tc >= 0 && static_cast<std::size_t>(tc) < fields.size()
+                   ? fields[static_cast<std::size_t>(tc)]
+                   : std::string_view();
+    }
+
+    // A kept column's value, one property for each of several values (" ::: "), each with
+    // the label given beside it.
+    void Keep(Line& line, ColumnRole::Kept kept, std::string_view v, std::string_view labels) {
+        using K = ColumnRole::Kept;
+        switch (kept) {
+        case K::Birthday:
+        case K::Anniversary:
+            line.kept.push_back(
+                transfer::DateProperty(kept == K::Birthday ? "BDAY" : "ANNIVERSARY", v));
+            return;
+        case K::Nickname:
+            line.kept.push_back(VCardProperty::Text("NICKNAME", v));
+            return;
+        case K::Department:
+            line.department = v;
+            return;
+        case K::Groups:
+            for (std::string_view g : transfer::SplitGroups(v))
+                line.moreGroups.push_back(g);
+            return;
+        default:
+            break;
+        }
+        const std::vector<std::string_view> values = SplitSeveral(v);
+        const std::vector<std::string_view> types = SplitSeveral(labels);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const std::string_view value = values[i];
+            const std::string_view label = types.size() == values.size() ? types[i] : types[0];
+            if (value.empty())
+                continue;
+            if (kept == K::WebPage) {
+                VCardProperty p = VCardProperty::Text("URL", value);
+                transfer::AddType(p, transfer::TypeForLabel(label));
+                line.kept.push_back(std::move(p));
+            } else if (kept == K::Relation) {
+                VCardProperty p = VCardProperty::Text("RELATED", value);
+                p.params.push_back({"VALUE", {"text"}});
+                transfer::AddType(p, transfer::TypeForLabel(label));
+                line.kept.push_back(std::move(p));
+            } else if (kept == K::Event && kb::EqualsNoCase(label, "Anniversary")) {
+                line.kept.push_back(transfer::DateProperty("ANNIVERSARY", value));
             } else {
-                line.overflow.push_back(std::string(kLabelText[label]) + ": " + std::string(part));
+                const std::string_view fallback = kept == K::Event ? "Event" : "Custom Field";
+                line.kept.push_back(
+                    transfer::ColumnProperty(label.empty() ? fallback : label, value));
             }
         }
     }
@@ -383,7 +484,7 @@ private:
             }
             const std::uint8_t label = m_plan.itemLabel[column];
             if (label != LABEL_NONE) {
-                AddItem(r, line, v, label);
+                AddItem(r, line, v, label, TypeText(fields, column));
                 return;
             }
             DraftText& member = r.Text(role.field);
@@ -396,16 +497,12 @@ private:
             return;
         }
         case ColumnRole::Kind::PhoneByType: {
-            const int tc = m_plan.typeColumn[column];
-            const std::string_view type = tc >= 0 && static_cast<std::size_t>(tc) < fields.size()
-                                              ? fields[static_cast<std::size_t>(tc)]
-                                              : std::string_view();
             const std::vector<std::string_view> values = SplitSeveral(v);
-            const std::vector<std::string_view> types = SplitSeveral(type);
-            for (std::size_t i = 0; i < values.size(); ++i)
-                AddItem(
-                    r, line, values[i],
-                    transfer::LabelForType(types.size() == values.size() ? types[i] : types[0]));
+            const std::vector<std::string_view> types = SplitSeveral(TypeText(fields, column));
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                const std::string_view type = types.size() == values.size() ? types[i] : types[0];
+                AddItem(r, line, values[i], transfer::LabelForType(type), type);
+            }
             return;
         }
         case ColumnRole::Kind::Company:
@@ -418,12 +515,16 @@ private:
             line.middle = v;
             return;
         case ColumnRole::Kind::AddressPart: {
-            if (role.group == 1) { // only "Address (more)" comes here
+            AddressGroup& g = line.groups[static_cast<std::size_t>(role.group - 1)];
+            if (role.part == ColumnRole::Part::Formatted) {
+                g.formatted = v;
+                return;
+            }
+            if (role.group == 1) { // only "Address (more)" comes here besides
                 if (!v.empty())
                     AppendLine(line.firstStreetMore, v);
                 return;
             }
-            AddressGroup& g = line.groups[static_cast<std::size_t>(role.group - 1)];
             switch (role.part) {
             case ColumnRole::Part::Street:
                 g.street = WithCrLf(v) + g.street;
@@ -446,6 +547,8 @@ private:
             case ColumnRole::Part::Country:
                 g.country = v;
                 break;
+            case ColumnRole::Part::Formatted:
+                break;
             }
             return;
         }
@@ -454,7 +557,11 @@ private:
             return;
         case ColumnRole::Kind::Extra:
             if (!IsEmptyMarker(v))
-                line.extras.push_back(role.label + ": " + std::string(v));
+                line.kept.push_back(transfer::ColumnProperty(role.label, v));
+            return;
+        case ColumnRole::Kind::Kept:
+            if (!IsEmptyMarker(v))
+                Keep(line, role.kept, v, TypeText(fields, column));
             return;
         default:
             return;
@@ -466,25 +573,34 @@ private:
         Draft& r = m_draft;
         r.Clear();
         Line& line = m_line;
-        line.Clear();
+        line.Clear(m_nGroups);
         const std::size_t n = std::min(fields.size(), m_plan.roles.size());
         for (std::size_t c = 0; c < n; ++c)
             Store(r, line, m_plan.roles[c], fields[c], fields, c);
-        Finish(r, line);
-        return r.Make();
+        Finish(r, line, fields);
+        std::unique_ptr<CContactRecord> record = r.Make();
+        if (!line.kept.empty())
+            record->EditExtras().properties = std::move(line.kept);
+        return record;
     }
 
-    void Finish(Draft& r, Line& line) {
+    void Finish(Draft& r, Line& line, std::span<const std::string_view> fields) {
         // Addresses: the first one that holds anything goes to the address fields.
         if (!line.firstStreetMore.empty())
             AppendLine(r.m_strAddress, line.firstStreetMore);
         bool placed = !(r.m_strAddress.empty() && r.m_strCity.empty() && r.m_strState.empty() &&
                         r.m_strZip.empty() && r.m_strCountry.empty());
-        for (std::size_t g = 1; g < line.groups.size(); ++g) {
+        if (!placed && !line.groups[0].formatted.empty()) {
+            AssignWithCrLf(r.m_strAddress.Fresh(), line.groups[0].formatted);
+            placed = true;
+        }
+        for (std::size_t g = 1; g < m_nGroups; ++g) {
             AddressGroup& a = line.groups[g];
             // A group whose street came only as further lines starts with a line end.
             if (a.street.rfind("\r\n", 0) == 0)
                 a.street.erase(0, 2);
+            if (a.Empty() && !a.formatted.empty())
+                a.street = WithCrLf(a.formatted);
             if (a.Empty())
                 continue;
             if (!placed) {
@@ -495,18 +611,28 @@ private:
                 r.m_strCountry = a.country;
                 placed = true;
             } else {
-                line.extras.push_back(m_plan.groupLabel[g] + ": " + a.OneLine());
+                VCardProperty adr = VCardProperty::Structured(
+                    "ADR", {"", "", a.street, a.city, a.state, a.zip, a.country});
+                const int lc = m_plan.groupLabelColumn[g];
+                const std::string_view label =
+                    lc >= 0 && static_cast<std::size_t>(lc) < fields.size()
+                        ? fields[static_cast<std::size_t>(lc)]
+                        : std::string_view(m_plan.groupLabel[g]);
+                transfer::AddType(adr, transfer::TypeForLabel(label));
+                line.kept.push_back(std::move(adr));
             }
         }
 
         if (!line.birth[0].empty() || !line.birth[1].empty() || !line.birth[2].empty()) {
             auto two = [](const std::string& v) { return v.size() == 1 ? "0" + v : v; };
-            std::string date = line.birth[0];
-            for (std::size_t i = 1; i < 3; ++i) {
-                if (!line.birth[i].empty())
-                    date += (date.empty() ? "" : "-") + two(line.birth[i]);
-            }
-            line.extras.push_back("Birthday: " + date);
+            std::string date;
+            if (!line.birth[1].empty() && !line.birth[2].empty())
+                date = (line.birth[0].empty() ? "-" : line.birth[0]) + "-" + two(line.birth[1]) +
+                       "-" + two(line.birth[2]);
+            else // part of a date: kept as text
+                for (const std::string& part : line.birth)
+                    date += (date.empty() || part.empty() ? "" : "-") + part;
+            line.kept.push_back(transfer::DateProperty("BDAY", date));
         }
 
         if (!line.middle.empty()) {
@@ -519,7 +645,6 @@ private:
             }
         }
 
-        bool companyUsed = false;
         bool displayUsed = false;
         if (r.m_strLastName.empty()) {
             if (!r.m_strFirstName.empty()) {
@@ -531,65 +656,91 @@ private:
                 displayUsed = true;
             } else if (!line.company.empty()) {
                 r.m_strLastName = line.company;
-                companyUsed = true;
             } else {
                 r.m_strLastName = "Unnamed";
             }
         }
-        if (!companyUsed && !line.company.empty()) {
-            if (r.m_strTitle.empty())
-                r.m_strTitle = line.company;
-            else
-                line.extras.push_back("Company: " + line.company);
+        // The organization is kept even when the record is filed under it.
+        if (!line.company.empty() || !line.department.empty()) {
+            std::vector<std::string> org{line.company};
+            if (!line.department.empty())
+                org.push_back(line.department);
+            line.kept.push_back(VCardProperty::Structured("ORG", org));
         }
         if (!displayUsed && !line.display.empty() &&
             !DerivedFromNames(line.display, r, line.middle) &&
             !kb::EqualsNoCase(line.display, line.company))
-            line.extras.insert(line.extras.begin(), "Name: " + line.display);
+            line.kept.insert(line.kept.begin(),
+                             transfer::ColumnProperty(m_plan.displayHeader, line.display));
 
-        // Extras fill the free Other Info lines, then the notes; so do items past the seventh.
-        std::size_t next = 0;
-        for (std::string& extra : line.extras) {
-            while (next < r.m_strOtherInfo.size() && !r.m_strOtherInfo[next].empty())
-                ++next;
-            if (next < r.m_strOtherInfo.size() && extra.find('\n') == std::string::npos)
-                r.m_strOtherInfo[next] = std::move(extra);
-            else
-                AppendLine(r.m_strNotes, WithCrLf(extra));
-        }
-        for (const std::string& item : line.overflow)
-            AppendLine(r.m_strNotes, item);
-
-        if (line.hasCategory)
-            r.m_nCategory = CategoryIndex(line.category);
-        else if (const auto fallback = m_filer.DefaultCategory())
+        // The record is filed under the first group that is or can become a category; the
+        // others are its further groups.
+        const Filed* filed = nullptr;
+        if (line.hasCategory) {
+            filed = &CategoryIndex(line.category);
+            r.m_nCategory = filed->index;
+        } else if (const auto fallback = m_filer.DefaultCategory()) {
             r.m_nCategory = *fallback;
+        }
+        if (!line.moreGroups.empty() || (filed && !filed->further.empty())) {
+            std::vector<std::string_view> further;
+            if (filed)
+                further = filed->further;
+            for (std::string_view g : line.moreGroups) {
+                const bool known = std::any_of(further.begin(), further.end(),
+                                               [&](auto f) { return kb::EqualsNoCase(f, g); });
+                if (!known && !kb::EqualsNoCase(g, m_categories.NameOf(r.m_nCategory)))
+                    further.push_back(g);
+            }
+            if (!further.empty()) {
+                VCardProperty p;
+                p.name = "CATEGORIES";
+                p.value = transfer::ListValue(further);
+                line.kept.push_back(std::move(p));
+            }
+        }
     }
 
-    // The category a value names: its first group that is not a system one ("* starred").
-    // Categories are only added during an import, so a value always names the same one;
-    // most lines repeat a few values.
-    std::uint16_t CategoryIndex(const std::string& value) {
+    // Where a groups value files a record, and the groups it names besides (views into the
+    // key, which the map keeps in place).
+    struct Filed {
+        std::uint16_t index = 0;
+        std::vector<std::string_view> further;
+    };
+
+    // Categories are only added during an import, so a value always files the same way; most
+    // lines repeat a few values.
+    const Filed& CategoryIndex(const std::string& value) {
         const auto known = m_categoryOf.find(value);
         if (known != m_categoryOf.end())
             return known->second;
-        const std::uint16_t index = FindCategoryIndex(value);
-        m_categoryOf.emplace(value, index);
-        return index;
-    }
-
-    std::uint16_t FindCategoryIndex(std::string_view value) {
-        for (bool more = true; more;) {
-            const std::string_view part = TakePart(value, more);
-            if (!part.empty() && part[0] != '*' && !kb::StartsWithNoCase(part, "System Group:"))
-                return m_filer.CategoryFor({part});
+        auto [at, added] = m_categoryOf.emplace(value, Filed{});
+        Filed& filed = at->second;
+        // A category of the book is found by its whole name, commas and all (as this
+        // program's own export writes it).
+        if (const std::uint16_t whole = m_categories.IndexOf(value); whole != 0) {
+            filed.index = whole;
+            return filed;
         }
-        return m_filer.CategoryFor({});
+        std::vector<std::string_view> names = transfer::SplitGroups(at->first);
+        filed.index = m_filer.CategoryFor(names);
+        const std::string_view chosen = m_categories.NameOf(filed.index);
+        bool dropped = false;
+        for (std::string_view n : names) {
+            if (!dropped && kb::EqualsNoCase(n, chosen))
+                dropped = true;
+            else
+                filed.further.push_back(n);
+        }
+        return filed;
     }
 
     ColumnPlan m_plan;
+    std::vector<std::size_t> m_skipped; // the columns no row takes
+    std::size_t m_nGroups = 1;          // the address groups the rows name
     CImportFiler& m_filer;
-    std::unordered_map<std::string, std::uint16_t> m_categoryOf;
+    const CCategoryList& m_categories;
+    std::unordered_map<std::string, Filed> m_categoryOf;
     Line m_line;
     Draft m_draft;
 };
@@ -683,6 +834,8 @@ std::string ImportFinishMessage(const ImportResult& result) {
         text += " " + std::to_string(result.shortened) +
                 (result.shortened == 1 ? " value longer than 1 MiB was shortened."
                                        : " values longer than 1 MiB were shortened.");
+    if (!result.skippedColumns.empty())
+        text += " " + SkippedColumnsMessage(result.skippedColumns, true);
     for (const kb::CharsetNote& note : result.charsetNotes)
         text += " " + CharsetNoteText(note);
     if (result.replaced > 0)
@@ -742,7 +895,7 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
             expected = static_cast<std::size_t>(stamp->size / kGuessedLineBytes);
     }
     filer.Expect(std::min(expected, kMostExpected));
-    RecordBuilder builder(std::move(plan), filer);
+    RecordBuilder builder(std::move(plan), filer, categories);
     CDelimitedReader reader(options.format);
     std::vector<char> buffer;
     TokenizeResult r = TokenizeResult::Continue;
@@ -763,6 +916,7 @@ ImportResult RunImport(const std::string& path, int recordCount, const ImportOpt
     }
     filer.FinishInto(result);
     result.shortened = reader.ShortenedValues();
+    result.skippedColumns = SkippedColumns(options.rowNames, options.format, builder.valued);
     result.replaced = reader.ReplacedBytes();
     if (r == TokenizeResult::Incompatible || r == TokenizeResult::TooLong) {
         ShowReadRefusal(reader, r, messageBox);

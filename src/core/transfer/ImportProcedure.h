@@ -30,6 +30,8 @@ struct ImportResult {
     std::vector<std::string> binaries;
     // Values longer than transfer::kMaxValueBytes, cut to that length.
     int shortened = 0;
+    // Delimited text: the columns that held values no row took (see SkippedColumns).
+    std::vector<std::string> skippedColumns;
     // vCard: values whose charset could not be honoured (an unknown name, or bytes that
     // are not text in it). Delimited: bytes that are not text in the file's encoding,
     // each read as U+FFFD.

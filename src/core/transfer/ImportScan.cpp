@@ -3,6 +3,7 @@
 #include "port/IFileSystem.h"
 #include "port/IMessageBox.h"
 #include "transfer/CDelimitedReader.h"
+#include "transfer/ImportColumns.h"
 #include "transfer/ImportLimits.h"
 #include "transfer/ImportProcedure.h"
 #include "transfer/VCardTransfer.h"
@@ -110,11 +111,18 @@ ScanResult CountRecords(const std::string& path, IFileSystem& fs, IMessageBox& b
     CDelimitedReader reader(result.format);
     long long records = 0;
     TokenizeResult r;
+    std::vector<bool>& valued = result.valued;
     try {
         r = reader.Run(
             *source,
-            [&records](std::span<const std::string_view>, long long) {
+            [&records, &valued](std::span<const std::string_view> fields, long long) {
                 ++records;
+                if (valued.size() < fields.size())
+                    valued.resize(fields.size());
+                for (std::size_t c = 0; c < fields.size(); ++c) {
+                    if (!fields[c].empty())
+                        valued[c] = true;
+                }
                 return true;
             },
             buffer);
@@ -178,6 +186,46 @@ PreviewResult PreviewRecord(const std::string& path, int k, int recordCount, IFi
         result.record = recordCount;
     }
     return result;
+}
+
+std::vector<std::string> SkippedColumns(const std::vector<std::string>& rowNames,
+                                        const DetectedFormat& format,
+                                        const std::vector<bool>& valued) {
+    std::vector<std::string> out;
+    for (std::size_t c = 0; c < valued.size(); ++c) {
+        if (!valued[c])
+            continue;
+        const std::string name =
+            format.hasHeader && c < format.firstRecord.size() ? format.firstRecord[c] : "";
+        if (c < rowNames.size()) {
+            const auto kind = transfer::ParseRowName(rowNames[c]).kind;
+            if (kind != transfer::ColumnRole::Kind::Skip &&
+                kind != transfer::ColumnRole::Kind::Invalid)
+                continue;
+        }
+        if (!name.empty() && transfer::ReadWithAnotherColumn(name))
+            continue;
+        out.push_back(name.empty() ? "column " + std::to_string(c + 1) : name);
+    }
+    return out;
+}
+
+std::string SkippedColumnsMessage(const std::vector<std::string>& columns, bool done) {
+    if (columns.empty())
+        return {};
+    const std::string verb = done ? (columns.size() == 1 ? "was" : "were") : "will";
+    std::string text =
+        (columns.size() == 1 ? std::string("1 column with values ")
+                             : std::to_string(columns.size()) + " columns with values ") +
+        verb + " not be imported: ";
+    if (done)
+        text.replace(text.find(" be imported"), 12, " imported");
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == columns.size() ? " and " : ", ";
+        text += columns[i];
+    }
+    return text + ".";
 }
 
 std::string ToggleSkippedMarker(const std::string& rowName) {

@@ -24,8 +24,9 @@ enum class ScanStatus { Ok, NotOpened, NoData, Incompatible };
 
 struct ScanResult {
     ScanStatus status = ScanStatus::Ok;
-    int recordCount = 0; // records to import: blank lines and the header row left out
-    int fieldCount = 0;  // the fields of the file's widest record
+    int recordCount = 0;      // records to import: blank lines and the header row left out
+    int fieldCount = 0;       // the fields of the file's widest record
+    std::vector<bool> valued; // per column: whether any record holds a value there
     DetectedFormat format;
 };
 
@@ -53,6 +54,15 @@ struct PreviewResult {
 PreviewResult PreviewRecord(const std::string& path, int k, int recordCount,
                             IFileSystem& fileSystem, IMessageBox& messageBox,
                             std::vector<char>& buffer, const DetectedFormat& format = {});
+
+// The names of the columns that hold values (valued, as CountRecords found) and that no
+// row of the matching list takes: the header's name, or "column N" (1-based).
+std::vector<std::string> SkippedColumns(const std::vector<std::string>& rowNames,
+                                        const DetectedFormat& format,
+                                        const std::vector<bool>& valued);
+// "3 columns with values will not be imported: A, B and C." (after the import: "were not
+// imported"); empty for none.
+std::string SkippedColumnsMessage(const std::vector<std::string>& columns, bool done = false);
 
 // The matching list's row marking: the marker put in front of a name, or taken off again.
 std::string ToggleSkippedMarker(const std::string& rowName);

@@ -10,6 +10,7 @@
 #include "resources/TransferIds.h"
 #include "transfer/CExportRecordsDlg.h"
 #include "transfer/CRowDragSwapper.h"
+#include "transfer/ColumnVocabulary.h"
 #include "transfer/ExportProcedure.h"
 #include "transfer/ImportScan.h"
 #include "transfer/TransferWidgets.h"
@@ -31,6 +32,12 @@ QPushButton* Button(QWidget* parent, const char* text, const char* idName) {
     SetIdName(b, idName);
     b->setAutoDefault(false);
     return b;
+}
+
+// An item label stays on offer once chosen: naming it again exports the next item.
+bool OfferedAgain(const QString& name) {
+    const int c = transfer::ResolveExportColumn(FromQString(name));
+    return c >= 0 && c < kFieldCount && transfer::ItemLabelOf(static_cast<Field>(c)) != LABEL_NONE;
 }
 
 std::vector<std::string> ToStrings(const QStringList& list) {
@@ -108,6 +115,8 @@ CExportFieldsDlg::CExportFieldsDlg(QWidget* parent, const CRecordList& records,
 
     for (const std::string& name : kImportRowOrder)
         m_contactFields->addItem(ToQString(name));
+    for (std::string_view name : transfer::kKeptColumnNames)
+        m_contactFields->addItem(ToQString(std::string(name)));
     const std::vector<std::string> names = CategoryOps::DropDownNames(m_categories, {kFilterAll});
     for (const std::string& n : names)
         m_category->addItem(ToQString(n));
@@ -156,7 +165,8 @@ void CExportFieldsDlg::OnAdd() {
     const QList<QListWidgetItem*> at = m_exportFields->selectedItems();
     const int row = at.isEmpty() ? m_exportFields->count() : m_exportFields->row(at.first());
     const QString name = chosen.first()->text();
-    delete m_contactFields->takeItem(m_contactFields->row(chosen.first()));
+    if (!OfferedAgain(name))
+        delete m_contactFields->takeItem(m_contactFields->row(chosen.first()));
     m_contactFields->clearSelection();
     m_exportFields->insertItem(row, name);
 }
@@ -168,16 +178,33 @@ void CExportFieldsDlg::OnRemove() {
     const QString name = chosen.first()->text();
     delete m_exportFields->takeItem(m_exportFields->row(chosen.first()));
     m_exportFields->clearSelection();
-    m_contactFields->addItem(name);
+    if (!ContactNames().contains(name))
+        m_contactFields->addItem(name);
 }
 
 void CExportFieldsDlg::OnAddAll() {
-    m_exportFields->addItems(ContactNames());
+    // Everything the records of the category hold: a label once more for each further item.
+    const auto category =
+        CCategoryFilter::FromChoice(m_categories, FromQString(m_category->currentText()));
+    QStringList names = ExportNames();
+    for (const QString& name : ContactNames()) {
+        if (!names.contains(name)) // a label already chosen is on offer still
+            names << name;
+    }
+    const std::vector<std::string> all =
+        ColumnsForEverything(m_records, category, ToStrings(names));
+    m_exportFields->clear();
+    for (const std::string& name : all)
+        m_exportFields->addItem(ToQString(name));
     m_contactFields->clear();
 }
 
 void CExportFieldsDlg::OnRemoveAll() {
-    m_contactFields->addItems(ExportNames());
+    const QStringList offered = ContactNames();
+    for (const QString& name : ExportNames()) {
+        if (!offered.contains(name) && !ContactNames().contains(name))
+            m_contactFields->addItem(name);
+    }
     m_exportFields->clear();
 }
 

@@ -210,6 +210,7 @@ bool CImportFieldsDlg::Scan() {
     const ScanResult scan =
         CountRecords(m_strPath, m_services.fileSystem, m_services.messageBox, m_buffer, m_choice);
     m_format = scan.format;
+    m_valued = scan.valued;
     if (m_format.kind == FileKind::VCard) {
         m_nRecordCount = scan.recordCount;
         return scan.status == ScanStatus::Ok;
@@ -411,6 +412,12 @@ void CImportFieldsDlg::OnImport() {
     std::vector<std::string> rows;
     for (const QString& name : RowNames())
         rows.push_back(FromQString(name));
+    // Say which values would stay behind while they can still be matched.
+    const std::string skipped = SkippedColumnsMessage(SkippedColumns(rows, m_format, m_valued));
+    if (!skipped.empty() &&
+        m_services.messageBox.Show(skipped + "\n\nImport the other columns?", "Import",
+                                   MbIcon::Question, MbButtons::YesNo) != MbResult::Yes)
+        return;
     done(ImportRecords(std::move(rows)));
 }
 

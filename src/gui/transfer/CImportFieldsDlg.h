@@ -85,6 +85,7 @@ private:
     std::vector<char> m_buffer;
     int m_nRecordCount = 0;
     int m_nFieldCount = 0;
+    std::vector<bool> m_valued; // per column: whether a record holds a value there
     int m_nRecord = 1;
 
     QTreeWidget* m_list;
