@@ -416,9 +416,12 @@ std::string CRecordFiler::FreeName(std::string_view last, std::string_view first
     // Names are only ever added while the filer lives, so the smallest free number of a
     // name never goes down: the search goes on where it last stopped.
     int& k = m_nextFree.try_emplace(key, 1).first->second;
-    while (IsTaken(Numbered(last, k), first))
-        ++k;
-    return Numbered(last, k);
+    std::string name = Numbered(last, k);
+    while (IsTaken(name, first))
+        name = Numbered(last, ++k);
+    // The record is filed under this name at once, so the next twin's search starts past it.
+    ++k;
+    return name;
 }
 
 void CRecordFiler::Flush() noexcept {
