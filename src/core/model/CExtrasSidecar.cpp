@@ -510,7 +510,8 @@ CExtrasSidecar::LoadOutcome CExtrasSidecar::Attach(const CRecordList& records, C
     std::vector<bool> given(records.size(), false);
     auto give = [&](std::size_t i, Card& card) {
         CContactRecord& r = *records[i];
-        r.SetExtras(&card.extras);
+        r.EditExtras() = std::move(card.extras);
+        r.DropEmptyExtras();
         given[i] = true;
         ++outcome.attached;
         // A record whose UID the UID file did not give (written before the save was cut
