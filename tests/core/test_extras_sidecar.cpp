@@ -3,7 +3,6 @@
 // cards file must cost nothing else.
 #include "FakeMessageBox.h"
 #include "TempDir.h"
-#include "model/CExtrasSidecar.h"
 #include "model/CKinbookDoc.h"
 #include "model/CRecordExtras.h"
 #include "port/IFileSystem.h"
