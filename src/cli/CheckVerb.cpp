@@ -23,7 +23,8 @@ public:
             return kExitFile;
         }
         CliBook book;
-        if (!book.LoadToRead(path))
+        // Counting asks for no UID (a book that keeps extras reads them all the same).
+        if (!book.LoadToRead(path, CliBook::Uids::Skip))
             return kExitFile;
         std::cout << book.Categories().GetCount() << " categories, " << book.Records().size()
                   << " records\n";

@@ -1,5 +1,6 @@
 #include "model/BookMerge.h"
 #include "edit/FilingRule.h"
+#include "model/CRecordExtras.h"
 #include "model/NoCase.h"
 #include "model/RecordFields.h"
 #include <algorithm>
@@ -89,6 +90,21 @@ std::uint64_t RecordContentHash(const CContactRecord& r, const CCategoryList& ca
         else if constexpr (InfoOf(f).kind != FieldKind::Category)
             h = Step(h, r.Number(f));
     });
+    // What the record keeps beyond its fields counts too: an edit of a birthday is an edit.
+    if (const CRecordExtras* extras = r.Extras()) {
+        for (const VCardProperty& p : extras->properties) {
+            h = Step(MixText(MixText(MixText(h, p.group), p.name), p.value),
+                     (p.held ? 1u : 0u) | (p.binary ? 2u : 0u));
+            for (const VCardParam& param : p.params) {
+                h = MixText(h, param.name);
+                for (const std::string& v : param.values)
+                    h = MixText(h, v);
+                h = Step(h, param.values.size());
+            }
+            h = Step(h, p.params.size());
+        }
+        h = Step(h, extras->properties.size());
+    }
     // The category by name; an index that names no category keeps its number.
     if (r.m_nCategory < categories.GetCount())
         h = MixText(h, categories.At(r.m_nCategory).m_strName);

@@ -1,5 +1,6 @@
 #include "model/CKinbookDoc.h"
 #include "model/CArchive.h"
+#include "model/CExtrasSidecar.h"
 #include "model/CategoryOps.h"
 #include "model/DocMessages.h"
 #include "port/IFileSystem.h"
@@ -20,6 +21,42 @@ constexpr int kDamagedCopyAttempts = 1000;
 constexpr int kSaveAttempts = 4;
 // How long a writer waits for another program to finish changing the file.
 constexpr std::chrono::milliseconds kLockWait{5000};
+
+// Hands the data file's bytes on as they are read, taking their digest on the way.
+class DigestSource final : public IByteSource {
+public:
+    DigestSource(IByteSource& source, bool on) : m_source(source), m_bOn(on) {}
+    std::size_t Read(char* buffer, std::size_t size) override {
+        const std::size_t n = m_source.Read(buffer, size);
+        if (m_bOn)
+            m_digest.Add(buffer, n);
+        return n;
+    }
+    std::uint64_t Digest() const { return m_digest.Value(); }
+
+private:
+    IByteSource& m_source;
+    bool m_bOn;
+    CBookDigest m_digest;
+};
+
+// The same for the bytes a save writes; the caller commits the sink itself.
+class DigestSink final : public IByteSink {
+public:
+    DigestSink(IByteSink& sink, bool on) : m_sink(sink), m_bOn(on) {}
+    void Write(const char* data, std::size_t size) override {
+        m_sink.Write(data, size);
+        if (m_bOn)
+            m_digest.Add(data, size);
+    }
+    void Commit() override { m_sink.Commit(); }
+    std::uint64_t Digest() const { return m_digest.Value(); }
+
+private:
+    IByteSink& m_sink;
+    bool m_bOn;
+    CBookDigest m_digest;
+};
 } // namespace
 
 CKinbookDoc::CKinbookDoc(IMessageBox& messageBox, IFileSystem& fileSystem)
@@ -73,7 +110,11 @@ bool CKinbookDoc::LoadFile(const std::string& file, bool keepDamagedCopy, bool d
     }
 
     DeleteContents();
-    CArchive ar(*source);
+    // Only a book that keeps extras needs the digest its cards are matched with.
+    const std::string cardsPath = CExtrasSidecar::SidecarPath(file);
+    const bool cards = m_fileSystem.Exists(cardsPath);
+    DigestSource digesting(*source, cards);
+    CArchive ar(digesting);
     enum class Failure { None, Archive, File } failure = Failure::None;
     auto guarded = [&](auto&& step) {
         try {
@@ -93,8 +134,11 @@ bool CKinbookDoc::LoadFile(const std::string& file, bool keepDamagedCopy, bool d
             ar.ReadEnd();
         });
     source.reset();
-    if (m_bReadUids)
+    // The cards need the UIDs to find their records after a save that was cut short.
+    if (m_bReadUids || cards)
         m_uids.Load(file, m_records, m_fileSystem);
+    if (cards)
+        LoadCards(cardsPath, digesting.Digest());
     // Even a partial book is what this file held: another program's later changes to it
     // are told apart from it.
     Track(file, stamp);
@@ -118,6 +162,40 @@ bool CKinbookDoc::LoadFile(const std::string& file, bool keepDamagedCopy, bool d
         return false;
     }
     return false;
+}
+
+void CKinbookDoc::LoadCards(const std::string& path, std::uint64_t book) {
+    const std::optional<std::string> text = ReadWholeFile(m_fileSystem, path);
+    bool damaged = !text;
+    if (text)
+        damaged = CExtrasSidecar::Attach(m_records, m_uids, *text, book).damaged;
+    if (!damaged)
+        return;
+    // The records that lost their details keep their fields; the file stays as it is until
+    // a save has put a copy of it aside.
+    m_damagedCards.insert(path);
+    m_messageBox.Show(WithPath(kCardsDamaged, path), MbIcon::Exclamation);
+}
+
+bool CKinbookDoc::SaveCards(const std::string& path, std::uint64_t book) {
+    if (m_damagedCards.count(path) != 0) {
+        const std::string copyMessage = KeepDamagedCopy(path);
+        const bool kept = !IsProtected(path);
+        m_messageBox.Show(copyMessage, kept ? MbIcon::Information : MbIcon::Exclamation);
+        if (!kept)
+            return false;
+        m_damagedCards.erase(path);
+    }
+    // Records that leave no UID file entry behind must not hand their UIDs on.
+    m_uids.Retain(m_records);
+    const std::string previous = ReadWholeFile(m_fileSystem, path).value_or(std::string());
+    return SaveStep([&] {
+        auto sink = m_fileSystem.CreateAtomic(path);
+        CExtrasSidecar::Write(m_records, m_uids, book, previous, [&sink](std::string_view piece) {
+            sink->Write(piece.data(), piece.size());
+        });
+        sink->Commit();
+    });
 }
 
 void CKinbookDoc::Track(const std::string& path, std::optional<FileStamp> stamp) {
@@ -164,6 +242,7 @@ bool CKinbookDoc::MergeFileChanges() {
         if (!m_uids.Knows(*r) && file.m_uids.Knows(*r))
             m_uids.Set(*r, file.m_uids.UidOf(*r));
     }
+    m_damagedCards.insert(file.m_damagedCards.begin(), file.m_damagedCards.end());
     // From now on the file as it was just read is what the book's own changes are told
     // apart from.
     m_tracked = std::move(file.m_tracked);
@@ -297,7 +376,11 @@ bool CKinbookDoc::Save(const std::string& path) {
         }
         // Each step runs only when the one before succeeded. A sink that is not committed
         // removes its temporary file and leaves the previous file as it was.
-        CArchive ar(*sink);
+        const std::string cardsPath = CExtrasSidecar::SidecarPath(file);
+        const bool anyExtras = CExtrasSidecar::AnyExtras(m_records);
+        const bool cards = anyExtras || m_fileSystem.Exists(cardsPath);
+        DigestSink digesting(*sink, cards);
+        CArchive ar(digesting);
         if (!SaveStep([&] { m_categories.SerializeCategories(ar); }) ||
             !SaveStep([&] { SerializeRecords(ar, m_records); }) || !SaveStep([&] { ar.Flush(); }))
             return false;
@@ -310,8 +393,15 @@ bool CKinbookDoc::Save(const std::string& path) {
             m_messageBox.Show(std::string(kBookBusy), MbIcon::Exclamation);
             return false;
         }
+        // The cards go first: whichever of the two files a save cut short leaves, each card
+        // still finds its own record (see CExtrasSidecar).
+        if (cards && !SaveCards(cardsPath, digesting.Digest()))
+            return false;
         if (!SaveStep([&] { sink->Commit(); }))
             return false;
+        // A book that keeps no extras any more needs no cards: the file holds none now.
+        if (cards && !anyExtras)
+            m_fileSystem.Remove(cardsPath);
         if (tracked || file == m_strDataPath) {
             std::optional<FileStamp> stamp = sink->CommittedStamp();
             Track(file, stamp ? stamp : m_fileSystem.Stamp(file));

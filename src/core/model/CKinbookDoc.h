@@ -116,6 +116,7 @@ public:
         other.m_records.clear();
         other.m_categories.RemoveAll();
         m_protectedPaths.erase(path);
+        m_damagedCards.insert(other.m_damagedCards.begin(), other.m_damagedCards.end());
         ++m_nGeneration;
         m_tracked.reset();
         if (other.m_tracked && other.m_tracked->path == path)
@@ -146,6 +147,12 @@ private:
     // The writers' lock of file, waited for a few seconds; null after telling the user.
     std::unique_ptr<FileLock> TakeLock(const std::string& file);
     void NoteSavedForSync(const std::string& file);
+    // Gives the loaded records the extras kept in the cards file path; book: the digest of
+    // the data file they were read from. A damaged file is reported and kept for SaveCards.
+    void LoadCards(const std::string& path, std::uint64_t book);
+    // Writes the cards file path for the data file whose digest is book, after putting a
+    // damaged one aside; false after telling the user.
+    bool SaveCards(const std::string& path, std::uint64_t book);
 
     CRecordList m_records;
     CCategoryList m_categories;
@@ -154,6 +161,8 @@ private:
     IMessageBox& m_messageBox;
     IFileSystem& m_fileSystem;
     std::set<std::string> m_protectedPaths;
+    // Cards files a load could not read whole: copied aside before a save replaces them.
+    std::set<std::string> m_damagedCards;
     bool m_bKeepDamagedCopies = false;
     bool m_bTrackFile = true;
     bool m_bReadUids = true;

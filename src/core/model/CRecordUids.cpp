@@ -339,7 +339,7 @@ void CRecordUids::Attach(const CRecordList& records, std::string_view text) {
     Clear();
     Reserve(records.size());
     struct Listed {
-        std::string uid;
+        std::string_view uid; // in text, which outlives the entries
         std::uint64_t fingerprint;
         bool used = false;
     };
@@ -371,7 +371,7 @@ void CRecordUids::Attach(const CRecordList& records, std::string_view text) {
             fp = (fp << 4) | static_cast<std::uint64_t>(d < 0 ? 0 : d);
         }
         if (hex)
-            entries.push_back({std::string(line.substr(0, tab)), fp});
+            entries.push_back({line.substr(0, tab), fp});
     }
 
     const std::vector<std::uint64_t> fps = Fingerprints(records);
@@ -379,7 +379,7 @@ void CRecordUids::Attach(const CRecordList& records, std::string_view text) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         // The same place and the same content: the usual case after our own save.
         if (i < entries.size() && entries[i].fingerprint == fps[i] &&
-            Set(*records[i], entries[i].uid)) {
+            Set(*records[i], std::string(entries[i].uid))) {
             entries[i].used = true;
             done[i] = true;
         }
@@ -395,7 +395,7 @@ void CRecordUids::Attach(const CRecordList& records, std::string_view text) {
         auto range = byFingerprint.equal_range(fps[i]);
         for (auto it = range.first; it != range.second && !done[i]; ++it) {
             Listed& e = entries[it->second];
-            if (!e.used && Set(*records[i], e.uid)) {
+            if (!e.used && Set(*records[i], std::string(e.uid))) {
                 e.used = true;
                 done[i] = true;
             }

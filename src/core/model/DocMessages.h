@@ -33,6 +33,11 @@ inline constexpr std::string_view kDamagedCopyKept =
     "Kinbook has kept an unchanged copy of the damaged file as %s.";
 inline constexpr std::string_view kDamagedCopyFailed =
     "Kinbook could not keep a copy of the damaged file, so it will not save over %s.";
+// A cards file beside the data file could not be read whole (%s: its full path).
+inline constexpr std::string_view kCardsDamaged =
+    "Some of the contacts' further details (birthdays, photos and the like) in %s could not "
+    "be read.  The contacts are shown without them, and Kinbook keeps a copy of that file "
+    "before it saves over it.";
 
 // Puts arg in place of the one %s of text.
 inline std::string WithPath(std::string_view text, std::string_view arg) {

@@ -1,4 +1,5 @@
 #include "transfer/CImportUndo.h"
+#include "model/CExtrasSidecar.h"
 #include "model/CKinbookDoc.h"
 #include "model/CRecordUids.h"
 #include "port/IFileSystem.h"
@@ -82,6 +83,18 @@ bool CImportUndo::Undo(CKinbookDoc& doc) {
     } else if (fs.Exists(CRecordUids::SidecarPath(m_strDataPath))) {
         // The book had no UIDs to keep before the import: those of the import go with it.
         fs.Remove(CRecordUids::SidecarPath(m_strDataPath));
+    }
+    // The extras as they were, the same way: the import's cards go with the import.
+    const std::string keptCards = CExtrasSidecar::SidecarPath(copy);
+    const std::string cards = CExtrasSidecar::SidecarPath(m_strDataPath);
+    if (fs.Exists(keptCards)) {
+        try {
+            CopyFile(fs, keptCards, cards);
+        } catch (const CFileException&) {
+        }
+        fs.Remove(keptCards);
+    } else if (fs.Exists(cards)) {
+        fs.Remove(cards);
     }
     // The book comes from the data file as now written, so the document follows that file
     // again as after any load.

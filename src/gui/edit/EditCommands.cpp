@@ -82,6 +82,8 @@ void EditCommands::OnDeleteRecord() {
                                           MbButtons::YesNo) != MbResult::Yes)
         return;
     CRecordList& records = m_view.GetDocument().GetRecords();
+    // Its UID goes with it: a record made next may well be given the same address.
+    m_view.GetDocument().Uids().Forget(*record);
     records.erase(records.begin() + static_cast<std::ptrdiff_t>(position));
     m_view.RefreshView(nullptr, true);
 }
