@@ -381,7 +381,13 @@ TEST(VCardWriteBack, EverySampleCardComesBackAsItCame) {
         for (const VCard& card : ParseVCards(ReadFileBytes(path))) {
             const Filed f = File(card, categories);
             const VCard back = WrittenBack(f, categories);
-            EXPECT_EQ(Lines(back), Lines(card)) << name << " line " << card.line;
+            std::vector<std::string> lines = Lines(back);
+            // A card without a name goes back with one (FN, and N in 3.0), else as it came.
+            std::erase_if(lines, [&](const std::string& l) {
+                return (l.starts_with(".FN:") && !card.Find("FN")) ||
+                       (l.starts_with(".N:") && !card.Find("N"));
+            });
+            EXPECT_EQ(lines, Lines(card)) << name << " line " << card.line;
             CVCardWriter::AppendCard(back, file);
         }
         if (std::string_view(name) == "phone-2.1.vcf" ||
@@ -392,7 +398,17 @@ TEST(VCardWriteBack, EverySampleCardComesBackAsItCame) {
         std::string error;
         const std::vector<std::string> was = VobjectLines(path, error, true);
         ASSERT_TRUE(error.empty()) << error;
-        EXPECT_EQ(VobjectLines(dir.File("back.vcf"), error, true), was) << name << error;
+        std::vector<std::string> now = VobjectLines(dir.File("back.vcf"), error, true);
+        for (std::size_t i = 0; i < now.size() && i < was.size(); ++i) {
+            for (const std::string name : {"\x1f"
+                                           "FN\x1f",
+                                           "\x1fN\x1f"}) {
+                const std::size_t at = now[i].find(name);
+                if (at != std::string::npos && was[i].find(name) == std::string::npos)
+                    now[i].erase(at, now[i].find('\n', at) - at + 1);
+            }
+        }
+        EXPECT_EQ(now, was) << name << error;
     }
 }
 

@@ -511,9 +511,11 @@ TEST(VCardCli, ImportFindsCardsByContentAndExportWritesBothVersions) {
         std::string error;
         const std::vector<std::string> seen = VobjectLines(out, error);
         ASSERT_EQ(seen.size(), 3u) << error;
-        EXPECT_EQ(seen[0], "Appleseed\x1fJohnny\x1fJohnny Appleseed\x1e(555) 010-1000\x1f(555) "
-                           "010-1001\x1f(555) 010-1002\x1ejohnny@example.com\x1f"
-                           "j.appleseed@orchard.example");
+        // The card's own FN goes back out: nobody edited the name.
+        EXPECT_EQ(seen[0],
+                  "Appleseed\x1fJohnny\x1fMr. Johnny Q. Appleseed Jr.\x1e(555) 010-1000\x1f(555) "
+                  "010-1001\x1f(555) 010-1002\x1ejohnny@example.com\x1f"
+                  "j.appleseed@orchard.example");
         // The same records give the same UIDs on every export.
         const std::string again = dir.File("again.vcf");
         ASSERT_EQ(RunCli({"export", book, again, "--format", format, "--force"}).exitCode, 0);

@@ -40,7 +40,7 @@ if "--properties" in sys.argv:
         out.append("\n".join(lines))
 else:
     for card in vobject.readComponents(text):
-        n = card.n.value
+        n = card.n.value if "n" in card.contents else vobject.vcard.Name()  # N is optional in 4.0
         family = n.family if isinstance(n.family, str) else ",".join(n.family)
         given = n.given if isinstance(n.given, str) else ",".join(n.given)
         tels = [t.value for t in card.contents.get("tel", [])]

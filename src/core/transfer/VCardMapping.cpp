@@ -1960,9 +1960,12 @@ VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categorie
                     const std::string& uid, VCardVersion version, const VCard* previous) {
     if (!KeepsCard(record))
         return FreshCard(record, categories, uid, version, previous);
+    const bool v40 = version == VCardVersion::V40;
     VCard card;
-    card.version = version == VCardVersion::V40 ? "4.0" : "3.0";
-    if (WriteBack(record, categories, uid, version == VCardVersion::V40, card))
+    card.version = v40 ? "4.0" : "3.0";
+    const bool keptWell = WriteBack(record, categories, uid, v40, card);
+    const bool named = card.Find("FN") != nullptr && (v40 || card.Find("N") != nullptr);
+    if (keptWell && named)
         return card;
     // Made afresh from the fields and what no field holds, unless that reads back no better
     // (a card with more phones than the record has room for moves one up either way).
@@ -1970,7 +1973,16 @@ VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categorie
     std::erase_if(plain.EditExtras().properties, [](const VCardProperty& p) { return p.held; });
     plain.DropEmptyExtras();
     VCard fresh = FreshCard(plain, categories, uid, version, nullptr);
-    return ReadsBackAs(fresh, record, categories) ? fresh : card;
+    if (!keptWell && ReadsBackAs(fresh, record, categories))
+        return fresh;
+    // A card that came without a name still goes out as a valid one: FN always, N in 3.0.
+    for (const std::string_view name : {"N"sv, "FN"sv}) {
+        if ((v40 && name == "N"sv) || card.Find(name) != nullptr)
+            continue;
+        if (const VCardProperty* made = fresh.Find(name))
+            card.properties.insert(card.properties.begin(), *made);
+    }
+    return card;
 }
 
 void SetFurtherGroups(CContactRecord& record, const std::vector<std::string>& names,
