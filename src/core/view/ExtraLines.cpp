@@ -111,18 +111,6 @@ std::string OneLine(std::string_view text) {
     return out;
 }
 
-std::string JoinList(const std::vector<std::string>& items) {
-    std::string out;
-    for (const std::string& item : items) {
-        if (item.empty())
-            continue;
-        if (!out.empty())
-            out += ", ";
-        out += item;
-    }
-    return out;
-}
-
 } // namespace
 
 ExtraKind KindOfExtra(const VCardProperty& p) {
@@ -233,7 +221,7 @@ std::vector<ExtraLine> ExtraLines(const CRecordExtras* extras) {
             std::vector<std::string> units;
             if (parts.size() > 1)
                 units.assign(parts.begin() + 1, parts.end());
-            add("Department", JoinList(units), 1);
+            add("Department", JoinShown(units), 1);
             break;
         }
         case ExtraKind::Date:
@@ -241,7 +229,7 @@ std::vector<ExtraLine> ExtraLines(const CRecordExtras* extras) {
             break;
         case ExtraKind::List:
         case ExtraKind::Groups:
-            add(ExtraCaption(p), JoinList(p.List()));
+            add(ExtraCaption(p), JoinShown(p.List()));
             break;
         case ExtraKind::Address:
         case ExtraKind::Item:
@@ -250,7 +238,7 @@ std::vector<ExtraLine> ExtraLines(const CRecordExtras* extras) {
             std::string label = ExtraCaption(p);
             const std::vector<std::string> types = ShownTypes(*extras, p);
             if (!types.empty())
-                label += " (" + JoinList(types) + ")";
+                label += " (" + JoinShown(types) + ")";
             add(std::move(label),
                 kind == ExtraKind::Address ? FormatExtraAddress(p.Components()) : p.Text());
             break;
@@ -339,5 +327,17 @@ std::string FormatExtraAddress(const std::vector<std::string>& c) {
     const std::string code = at(5);
     if (!code.empty())
         place += place.empty() ? code : " " + code;
-    return JoinList({at(2), at(1), at(0), place, at(6)});
+    return JoinShown({at(2), at(1), at(0), place, at(6)});
+}
+
+std::string JoinShown(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) {
+        if (item.empty())
+            continue;
+        if (!out.empty())
+            out += ", ";
+        out += item;
+    }
+    return out;
 }

@@ -70,6 +70,8 @@ std::string WriteExtraDate(const ExtraDate& date);
 // "12 March 1980", "12 March" without a year; the value as it is when it is no date.
 std::string FormatExtraDate(std::string_view value);
 
+// The items that are not empty, joined with ", " as lines and rows show a list.
+std::string JoinShown(const std::vector<std::string>& items);
 // An address's components (post box, extended, street, city, region, code, country) on one
 // line: "1 Main St, Springfield, IL 62701, USA".
 std::string FormatExtraAddress(const std::vector<std::string>& components);

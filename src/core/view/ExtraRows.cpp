@@ -66,18 +66,6 @@ std::string JoinEscapedList(const std::vector<std::string>& items) {
     return out;
 }
 
-std::string JoinPlain(const std::vector<std::string>& items) {
-    std::string out;
-    for (const std::string& item : items) {
-        if (item.empty())
-            continue;
-        if (!out.empty())
-            out += ", ";
-        out += item;
-    }
-    return out;
-}
-
 std::string RowDate(const VCardProperty& p) {
     const std::string text = p.Text();
     const std::optional<ExtraDate> date = ParseExtraDate(text);
@@ -228,7 +216,7 @@ VCardProperty Rebuild(const CRecordExtras& extras, const VCardProperty& before, 
         const std::vector<std::string> units(parts.begin() + 1, parts.end());
         if (!department)
             parts.resize(1);
-        else if (*department != JoinPlain(units))
+        else if (*department != JoinShown(units))
             parts = {parts[0], *department};
         p.value = parts.size() == 1 ? vcard::EscapeText(parts[0])
                                     : VCardProperty::Structured("ORG", parts).value;
@@ -266,7 +254,7 @@ VCardProperty Rebuild(const CRecordExtras& extras, const VCardProperty& before, 
                 labelled =
                     labelled || (q.name == "X-ABLABEL" && vcard::SameWord(q.group, before.group));
         if (labelled)
-            relabel[Lower(before.group)] = JoinPlain(types);
+            relabel[Lower(before.group)] = JoinShown(types);
         else
             SetTypes(p, LowerAll(ShownTypes(extras, before)), types);
     }
