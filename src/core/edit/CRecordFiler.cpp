@@ -67,20 +67,6 @@ CRecordFiler::~CRecordFiler() {
     Flush();
 }
 
-std::string CRecordFiler::PairKey(std::string_view last, std::string_view first) {
-    // Length first, so that names holding any byte never run into each other.
-    const std::string length = std::to_string(last.size());
-    std::string key;
-    key.reserve(length.size() + 1 + last.size() + first.size());
-    key += length;
-    key += ':';
-    for (const char c : last)
-        key += kb::FoldAscii(c);
-    for (const char c : first)
-        key += kb::FoldAscii(c);
-    return key;
-}
-
 std::uint64_t CRecordFiler::PairHash(std::string_view last, std::string_view first) {
     // The folded bytes a word at a time; the lengths keep the names apart.
     std::uint64_t h = Mix(0xCBF29CE484222325ull, last.size() | (std::uint64_t{first.size()} << 32));
@@ -136,8 +122,8 @@ bool CRecordFiler::MostIsGreater(std::uint32_t a, std::uint32_t b) const {
         return x.mostLow > y.mostLow;
     if (x.mostSize <= kKeyBytes && y.mostSize <= kKeyBytes)
         return x.mostSize > y.mostSize;
-    return CompareNoCase(RecordOf(x.greatest).m_strLastName,
-                         RecordOf(y.greatest).m_strLastName) > 0;
+    return CompareNoCase(RecordOf(x.greatest).m_strLastName, RecordOf(y.greatest).m_strLastName) >
+           0;
 }
 
 void CRecordFiler::TakeMost(std::uint32_t n, std::uint32_t from) {
@@ -347,13 +333,10 @@ std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record, Announced
     const std::uint64_t hash = announced.hash;
     const std::uint32_t dup = FindPair(record->m_strLastName, record->m_strFirstName, hash);
     const bool taken = dup != kNone;
-    // The twins' bookkeeping is by the pair's key, made only for a name that is taken.
-    const std::string key =
-        taken ? PairKey(record->m_strLastName, record->m_strFirstName) : std::string();
     bool greatest = false;
-    const std::size_t at = PlaceFor(*record, key, dup, greatest);
+    const std::size_t at = PlaceFor(*record, dup, greatest);
     if (taken)
-        record->m_strLastName = FreeName(record->m_strLastName, record->m_strFirstName, key);
+        record->m_strLastName = FreeName(record->m_strLastName, record->m_strFirstName, dup);
     CContactRecord* raw = record.get();
     m_pending.push_back(std::move(record));
     Add(raw, m_pending.size() - 1, true);
@@ -364,8 +347,8 @@ std::size_t CRecordFiler::File(std::unique_ptr<CContactRecord> record, Announced
     return at;
 }
 
-std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::string& key,
-                                   std::uint32_t dup, bool& greatest) {
+std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, std::uint32_t dup,
+                                   bool& greatest) {
     const CRecordText& last = record.m_strLastName;
     const CRecordText& first = record.m_strFirstName;
     std::size_t greaterAt = 0;
@@ -382,7 +365,7 @@ std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::stri
     // from where it ended last time when nothing has been filed inside the run since.
     std::uint32_t e = dup;
     int k = 1;
-    const auto run = m_runs.find(key);
+    const auto run = m_runs.find(dup);
     if (run != m_runs.end() && PositionOf(run->second.end) == dupAt + std::size_t(run->second.k)) {
         e = run->second.end;
         k = run->second.k + 1;
@@ -403,7 +386,7 @@ std::size_t CRecordFiler::PlaceFor(const CContactRecord& record, const std::stri
         e = next;
     }
     if (k > 1)
-        m_runs[key] = Run{e, k - 1};
+        m_runs[dup] = Run{e, k - 1};
     return at;
 }
 
@@ -412,10 +395,10 @@ bool CRecordFiler::IsTaken(std::string_view last, std::string_view first) const 
 }
 
 std::string CRecordFiler::FreeName(std::string_view last, std::string_view first,
-                                   const std::string& key) {
+                                   std::uint32_t dup) {
     // Names are only ever added while the filer lives, so the smallest free number of a
     // name never goes down: the search goes on where it last stopped.
-    int& k = m_nextFree.try_emplace(key, 1).first->second;
+    int& k = m_nextFree.try_emplace(dup, 1).first->second;
     std::string name = Numbered(last, k);
     while (IsTaken(name, first))
         name = Numbered(last, ++k);

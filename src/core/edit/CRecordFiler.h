@@ -77,7 +77,6 @@ private:
         int k;
     };
 
-    static std::string PairKey(std::string_view last, std::string_view first);
     static std::uint64_t PairHash(std::string_view last, std::string_view first);
     // The first node of the folded pair, or kNone.
     std::uint32_t FindPair(std::string_view last, std::string_view first, std::uint64_t hash) const;
@@ -86,11 +85,10 @@ private:
     void Add(CContactRecord* record, std::size_t source, bool pending);
     // dup: the first record of the record's name pair, or kNone. greatest: set when no
     // name in the list is greater than the record's.
-    std::size_t PlaceFor(const CContactRecord& record, const std::string& key, std::uint32_t dup,
-                         bool& greatest);
+    std::size_t PlaceFor(const CContactRecord& record, std::uint32_t dup, bool& greatest);
     bool IsTaken(std::string_view last, std::string_view first) const;
-    // The smallest free "last #k" of a taken name whose pair key is key.
-    std::string FreeName(std::string_view last, std::string_view first, const std::string& key);
+    // The smallest free "last #k" of a taken name whose pair's first node is dup.
+    std::string FreeName(std::string_view last, std::string_view first, std::uint32_t dup);
     // The first node whose last name is greater than name, and its position; kNone and
     // the count when there is none.
     std::uint32_t FirstGreater(const Name& name, std::size_t& position) const;
@@ -142,7 +140,8 @@ private:
     // The first node (in list order) of every folded last/first name pair, by the pair's
     // hash; a node found is checked against the names.
     CProbeIndex m_pairs;
-    // Where the search for a free twin number of a pair goes on.
-    std::unordered_map<std::string, int> m_nextFree;
-    std::unordered_map<std::string, Run> m_runs;
+    // Where the search for a free twin number of a pair goes on, by the pair's first node
+    // (which stays its first: names are only added while the filer lives).
+    std::unordered_map<std::uint32_t, int> m_nextFree;
+    std::unordered_map<std::uint32_t, Run> m_runs;
 };
