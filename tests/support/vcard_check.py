@@ -45,6 +45,7 @@ else:
         given = n.given if isinstance(n.given, str) else ",".join(n.given)
         tels = [t.value for t in card.contents.get("tel", [])]
         mails = [e.value for e in card.contents.get("email", [])]
-        out.append("\x1f".join([family, given, card.fn.value]) + "\x1e" + "\x1f".join(tels) +
+        fn = card.fn.value if "fn" in card.contents else ""  # a card that came without one
+        out.append("\x1f".join([family, given, fn]) + "\x1e" + "\x1f".join(tels) +
                    "\x1e" + "\x1f".join(mails))
 sys.stdout.buffer.write("".join(line + "\x1d" for line in out).encode("utf-8"))

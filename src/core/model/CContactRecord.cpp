@@ -288,6 +288,11 @@ CContactRecord::CContactRecord(const CContactRecord& other)
 
 CContactRecord::~CContactRecord() = default;
 
+void CExtrasHandle::Reset(CRecordExtras* p) noexcept {
+    const std::unique_ptr<CRecordExtras> old(m_p);
+    m_p = p;
+}
+
 CRecordExtras& CContactRecord::EditExtras() {
     if (!m_pExtras)
         m_pExtras = std::make_unique<CRecordExtras>();

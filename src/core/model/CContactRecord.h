@@ -215,6 +215,41 @@ private:
     char* m_pBlock = nullptr;
 };
 
+// Owns a record's extras. It holds a plain pointer, not a std::unique_ptr, which is not of
+// standard layout with every compiler's library: a field finds its record by the record's
+// standard layout.
+class CExtrasHandle {
+public:
+    CExtrasHandle() = default;
+    CExtrasHandle(const CExtrasHandle&) = delete;
+    CExtrasHandle& operator=(const CExtrasHandle&) = delete;
+    CExtrasHandle(CExtrasHandle&& other) noexcept : m_p(other.m_p) { other.m_p = nullptr; }
+    CExtrasHandle& operator=(CExtrasHandle&& other) noexcept {
+        if (this != &other) {
+            Reset(other.m_p);
+            other.m_p = nullptr;
+        }
+        return *this;
+    }
+    CExtrasHandle& operator=(std::unique_ptr<CRecordExtras> extras) noexcept {
+        Reset(extras.release());
+        return *this;
+    }
+    ~CExtrasHandle() { Reset(nullptr); }
+
+    CRecordExtras* get() const { return m_p; }
+    void reset() { Reset(nullptr); }
+    explicit operator bool() const { return m_p != nullptr; }
+    CRecordExtras& operator*() const { return *m_p; }
+    CRecordExtras* operator->() const { return m_p; }
+
+private:
+    // Takes p and frees what was held before.
+    void Reset(CRecordExtras* p) noexcept;
+
+    CRecordExtras* m_p = nullptr;
+};
+
 // One contact. Text is kept as the bytes the data file holds; multi-line
 // values keep CR LF line ends.
 class CContactRecord {
@@ -322,7 +357,7 @@ public:
 
     // Reach it through Extras(); it stands with the public members because a field finds its
     // record by the record's layout, which must stay standard.
-    std::unique_ptr<CRecordExtras> m_pExtras;
+    CExtrasHandle m_pExtras;
 
 private:
     void NumberFields();

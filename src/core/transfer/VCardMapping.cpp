@@ -1975,14 +1975,16 @@ VCard RecordToVCard(const CContactRecord& record, const CCategoryList& categorie
     VCard fresh = FreshCard(plain, categories, uid, version, nullptr);
     if (!keptWell && ReadsBackAs(fresh, record, categories))
         return fresh;
-    // A card that came without a name still goes out as a valid one: FN always, N in 3.0.
+    // A card that came without a name goes out with one (FN always, N in 3.0) where that
+    // reads back as the same record: a name made up for it must not move the company.
+    VCard withNames = card;
     for (const std::string_view name : {"N"sv, "FN"sv}) {
-        if ((v40 && name == "N"sv) || card.Find(name) != nullptr)
+        if ((v40 && name == "N"sv) || withNames.Find(name) != nullptr)
             continue;
         if (const VCardProperty* made = fresh.Find(name))
-            card.properties.insert(card.properties.begin(), *made);
+            withNames.properties.insert(withNames.properties.begin(), *made);
     }
-    return card;
+    return ReadsBackAs(withNames, record, categories) ? withNames : card;
 }
 
 void SetFurtherGroups(CContactRecord& record, const std::vector<std::string>& names,
