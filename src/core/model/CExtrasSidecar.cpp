@@ -1,6 +1,7 @@
 #include "model/CExtrasSidecar.h"
 #include "model/CRecordExtras.h"
 #include "model/CRecordUids.h"
+#include "model/PercentCoding.h"
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -67,6 +68,13 @@ std::optional<std::uint64_t> ParseHex(std::string_view s) {
     return v;
 }
 
+// Bytes that would end or split a part of X-KINBOOK-PROPERTY as %XX.
+void AppendPercent(std::string& out, std::string_view s) {
+    AppendPercentEncoded(out, s, [](unsigned char c) {
+        return IsControl(static_cast<char>(c)) || c == '%' || c == ';';
+    });
+}
+
 // A parameter value: quoted when it holds a separator, with ^ escapes for ^, " and LF.
 void AppendParamValue(std::string& out, std::string_view v) {
     const bool quote = v.find_first_of(",;:") != std::string_view::npos;
@@ -84,39 +92,6 @@ void AppendParamValue(std::string& out, std::string_view v) {
     }
     if (quote)
         out += '"';
-}
-
-// Bytes that would end or split a part of X-KINBOOK-PROPERTY as %XX.
-void AppendPercent(std::string& out, std::string_view s) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    for (const char c : s) {
-        if (IsControl(c) || c == '%' || c == ';') {
-            const auto u = static_cast<unsigned char>(c);
-            out += '%';
-            out += kDigits[u >> 4];
-            out += kDigits[u & 0x0F];
-        } else {
-            out += c;
-        }
-    }
-}
-
-std::optional<std::string> UnPercent(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '%') {
-            out += s[i];
-            continue;
-        }
-        unsigned v = 0;
-        if (i + 3 > s.size() ||
-            std::from_chars(s.data() + i + 1, s.data() + i + 3, v, 16).ptr != s.data() + i + 3)
-            return std::nullopt;
-        out += static_cast<char>(v);
-        i += 2;
-    }
-    return out;
 }
 
 std::string Flags(const VCardProperty& p) {
@@ -217,7 +192,7 @@ std::optional<VCardProperty> ParseWhole(std::string_view value) {
     std::vector<std::string> parts;
     for (std::size_t start = 0;;) {
         const std::size_t end = std::min(value.find(';', start), value.size());
-        auto text = UnPercent(value.substr(start, end - start));
+        auto text = PercentDecoded(value.substr(start, end - start));
         if (!text)
             return std::nullopt;
         parts.push_back(std::move(*text));

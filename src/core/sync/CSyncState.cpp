@@ -1,4 +1,5 @@
 #include "sync/CSyncState.h"
+#include "model/PercentCoding.h"
 #include "port/IFileSystem.h"
 #include "sync/ServerAddress.h"
 #include <charconv>
@@ -13,19 +14,11 @@ constexpr std::string_view kMagic = "KINBOOK-SYNC 1\n";
 // Words of a line are separated by blanks; inside a word, bytes outside the printable
 // ASCII range, blanks and '%' are written as %XX.
 std::string Escape(std::string_view s) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
     if (s.empty())
         return "%";
-    for (unsigned char c : s) {
-        if (c <= 0x20 || c >= 0x7F || c == '%') {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
+    std::string out;
+    AppendPercentEncoded(out, s,
+                         [](unsigned char c) { return c <= 0x20 || c >= 0x7F || c == '%'; });
     return out;
 }
 
@@ -33,20 +26,10 @@ bool Unescape(std::string_view s, std::string& out) {
     out.clear();
     if (s == "%")
         return true;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '%') {
-            out += s[i];
-            continue;
-        }
-        if (i + 2 >= s.size())
-            return false;
-        unsigned value = 0;
-        const auto r = std::from_chars(s.data() + i + 1, s.data() + i + 3, value, 16);
-        if (r.ec != std::errc() || r.ptr != s.data() + i + 3)
-            return false;
-        out += static_cast<char>(value);
-        i += 2;
-    }
+    std::optional<std::string> decoded = PercentDecoded(s);
+    if (!decoded)
+        return false;
+    out = std::move(*decoded);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "view/ContactPhoto.h"
 #include "model/CRecordExtras.h"
+#include "model/PercentCoding.h"
 #include <algorithm>
 
 namespace {
@@ -21,35 +22,6 @@ int Sextet(char c) {
     return -1;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::optional<std::string> PercentDecode(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
-        if (i + 2 >= text.size())
-            return std::nullopt;
-        const int hi = HexDigit(text[i + 1]);
-        const int lo = HexDigit(text[i + 2]);
-        if (hi < 0 || lo < 0)
-            return std::nullopt;
-        out += static_cast<char>(hi * 16 + lo);
-        i += 2;
-    }
-    return out;
-}
-
 } // namespace
 
 const VCardProperty* ShownPhoto(const CRecordExtras* extras) {
@@ -66,7 +38,7 @@ std::optional<std::string> PhotoBytes(const VCardProperty& photo) {
         const std::string_view data = value.substr(comma + 1);
         const bool base64 =
             head.size() >= 7 && vcard::SameWord(head.substr(head.size() - 7), ";base64");
-        return base64 ? DecodeBase64(data) : PercentDecode(data);
+        return base64 ? DecodeBase64(data) : PercentDecoded(data);
     }
     // A value that is no binary one is a link (VALUE=uri): nothing here to show.
     if (!photo.binary)
